@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+// Icons and buttons of a message box, as the messages name them.
+enum class MsgIcon { None, Information, Exclamation, Critical, Question };
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class MsgAnswer { Ok, Cancel, Yes, No };
+
+// The only way the program shows a dialog. The real one uses Qt's standard dialogs; tests
+// use a scripted one that records every call and answers from a queue.
+class Prompter {
+public:
+    virtual ~Prompter() = default;
+
+    virtual MsgAnswer message(const QString& title, const QString& text,
+                              MsgIcon icon = MsgIcon::None,
+                              MsgButtons buttons = MsgButtons::Ok) = 0;
+    // Text input; nullopt when cancelled.
+    virtual std::optional<QString> input(const QString& title, const QString& prompt,
+                                         const QString& initial = {}) = 0;
+    // File to open; empty when cancelled. filter uses Qt's "Name (*.ext)" form.
+    virtual QString openFile(const QString& title, const QString& filter,
+                             const QString& folder = {}) = 0;
+};
+
+// The title of boxes that name none.
+inline const QString kAppTitle = QStringLiteral("Quorvelle");
+// The title of most informational and warning boxes.
+inline const QString kOmbrevaultTitle = QStringLiteral("Ombrevault's Quorvelle");

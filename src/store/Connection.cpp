@@ -1,0 +1,143 @@
+#include "store/Connection.h"
+
+#include "store/DbError.h"
+#include "store/SqlFailure.h"
+
+#include <QAtomicInt>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+QAtomicInt nextConnection{0};
+
+int errorNumber(const QSqlError& error) {
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok);
+    return ok ? code : 1;
+}
+
+QString errorText(const QSqlError& error) {
+    const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    return text.isEmpty() ? QStringLiteral("database error") : text;
+}
+} // namespace
+
+[[noreturn]] void raiseSqlError(const QSqlError& error) {
+    throw DbError(errorNumber(error), errorText(error));
+}
+
+QString quoteName(const QString& name) {
+    QString inner = name;
+    inner.replace('`', "``");
+    return '`' + inner + '`';
+}
+
+Connection::Connection()
+    : name_(QStringLiteral("quorvelle_%1").arg(nextConnection.fetchAndAddRelaxed(1))) {}
+
+Connection::~Connection() {
+    close();
+}
+
+void Connection::open(const QString& path) {
+    close();
+    path_ = path;
+    // SQLite would create a missing file; a missing database is a failure here instead.
+    if (!QFileInfo(path).isFile()) {
+        throw DbError(ErrorCode::FileNotFound, "Could not find file '" + path + "'.");
+    }
+    db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
+    db_.setDatabaseName(path);
+    if (!db_.open()) {
+        db_ = QSqlDatabase();
+        QSqlDatabase::removeDatabase(name_);
+        return;
+    }
+    // SQLite opens anything lazily; reading the catalogue proves the file is a database.
+    QSqlQuery probe(db_);
+    if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
+        probe = QSqlQuery();
+        db_.close();
+        db_ = QSqlDatabase();
+        QSqlDatabase::removeDatabase(name_);
+        return;
+    }
+    open_ = true;
+}
+
+bool Connection::isOpen() const {
+    return open_;
+}
+
+void Connection::close() {
+    if (!db_.isValid()) {
+        open_ = false;
+        return;
+    }
+    db_.close();
+    db_ = QSqlDatabase();
+    QSqlDatabase::removeDatabase(name_);
+    open_ = false;
+}
+
+void Connection::execute(const QString& sql, const QVariantList& params) {
+    if (!open_) {
+        throw DbError(ErrorCode::NotOpen, "Operation is not allowed when the object is closed.");
+    }
+    QSqlQuery query(db_);
+    if (!query.prepare(sql)) {
+        raiseSqlError(query.lastError());
+    }
+    for (const QVariant& p : params) {
+        query.addBindValue(p);
+    }
+    if (!query.exec()) {
+        raiseSqlError(query.lastError());
+    }
+}
+
+QVariant Connection::scalar(const QString& sql, const QVariantList& params) {
+    if (!open_) {
+        throw DbError(ErrorCode::NotOpen, "Operation is not allowed when the object is closed.");
+    }
+    QSqlQuery query(db_);
+    if (!query.prepare(sql)) {
+        raiseSqlError(query.lastError());
+    }
+    for (const QVariant& p : params) {
+        query.addBindValue(p);
+    }
+    if (!query.exec()) {
+        raiseSqlError(query.lastError());
+    }
+    return query.next() ? query.value(0) : QVariant();
+}
+
+QStringList Connection::tables() {
+    if (!open_) {
+        throw DbError(ErrorCode::NotOpen, "Operation is not allowed when the object is closed.");
+    }
+    QSqlQuery query(db_);
+    if (!query.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND "
+                                   "name NOT LIKE 'sqlite_%' ORDER BY name"))) {
+        raiseSqlError(query.lastError());
+    }
+    QStringList names;
+    while (query.next()) {
+        names << query.value(0).toString();
+    }
+    return names;
+}
+
+void Connection::beginTransaction() {
+    execute(QStringLiteral("BEGIN"));
+}
+
+void Connection::commit() {
+    execute(QStringLiteral("COMMIT"));
+}
+
+void Connection::rollback() {
+    execute(QStringLiteral("ROLLBACK"));
+}

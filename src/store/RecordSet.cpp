@@ -1,0 +1,365 @@
+#include "store/RecordSet.h"
+
+#include "store/Connection.h"
+#include "store/DbError.h"
+#include "store/SqlFailure.h"
+
+#include <QSqlQuery>
+#include <QSet>
+#include <QSqlRecord>
+
+namespace {
+const QStringList allowedOps = {"=", "<>", "<", "<=", ">", ">=", "LIKE"};
+
+QSqlQuery prepared(Connection& db, const QString& sql, const QVariantList& params) {
+    QSqlQuery query(db.db());
+    query.setForwardOnly(true);
+    if (!query.prepare(sql)) {
+        raiseSqlError(query.lastError());
+    }
+    for (const QVariant& p : params) {
+        query.addBindValue(p);
+    }
+    if (!query.exec()) {
+        raiseSqlError(query.lastError());
+    }
+    return query;
+}
+
+[[noreturn]] void noCurrent() {
+    throw DbError(ErrorCode::NoCurrentRecord,
+                  "Either BOF or EOF is True, or the current record has been deleted.");
+}
+} // namespace
+
+RecordSet::RecordSet(Connection& db, const QString& table, const QString& where,
+                     const QVariantList& params, const QString& orderBy)
+    : db_(&db), table_(table), where_(where), params_(params), orderBy_(orderBy) {
+    if (!db.isOpen()) {
+        throw DbError(ErrorCode::NotOpen, "Operation is not allowed when the object is closed.");
+    }
+    QSqlQuery info = prepared(db, "SELECT * FROM " + quoteName(table_) + " LIMIT 0", {});
+    const QSqlRecord rec = info.record();
+    for (int i = 0; i < rec.count(); ++i) {
+        columns_ << rec.fieldName(i);
+        columnByLower_.insert(rec.fieldName(i).toLower(), rec.fieldName(i));
+    }
+    load();
+}
+
+void RecordSet::load() {
+    QString sql = "SELECT rowid FROM " + quoteName(table_);
+    QStringList conditions;
+    QVariantList params;
+    if (!where_.isEmpty()) {
+        conditions << "(" + where_ + ")";
+        params << params_;
+    }
+    for (const Criterion& c : filter_) {
+        conditions << quoteName(canonical(c.column)) + " " + c.op + " ?";
+        params << c.value;
+    }
+    if (!conditions.isEmpty()) {
+        sql += " WHERE " + conditions.join(" AND ");
+    }
+    sql += orderBy_.isEmpty() ? QStringLiteral(" ORDER BY rowid") : " ORDER BY " + orderBy_;
+    QSqlQuery query = prepared(*db_, sql, params);
+    ids_.clear();
+    while (query.next()) {
+        ids_.push_back(query.value(0).toLongLong());
+    }
+    pending_.clear();
+    adding_ = false;
+    currentDeleted_ = false;
+    cachedId_ = 0;
+    index_ = ids_.isEmpty() ? -1 : 0;
+}
+
+void RecordSet::close() {
+    open_ = false;
+    ids_.clear();
+    index_ = -1;
+    pending_.clear();
+    cachedId_ = 0;
+}
+
+bool RecordSet::bof() const {
+    return ids_.isEmpty() || index_ < 0;
+}
+
+bool RecordSet::eof() const {
+    return ids_.isEmpty() || index_ >= ids_.size();
+}
+
+int RecordSet::recordCount() const {
+    return ids_.size();
+}
+
+int RecordSet::absolutePosition() const {
+    if (bof() || eof() || currentDeleted_) {
+        return 0;
+    }
+    return index_ + 1;
+}
+
+void RecordSet::setAbsolutePosition(int position) {
+    if (position < 1 || position > ids_.size()) {
+        throw DbError(ErrorCode::InvalidArgument,
+                      "Arguments are of the wrong type, are out of acceptable range, or are in "
+                      "conflict with one another.");
+    }
+    flushPending();
+    index_ = position - 1;
+    currentDeleted_ = false;
+}
+
+void RecordSet::moveFirst() {
+    flushPending();
+    index_ = ids_.isEmpty() ? -1 : 0;
+    currentDeleted_ = false;
+}
+
+void RecordSet::moveLast() {
+    flushPending();
+    index_ = ids_.size() - 1;
+    currentDeleted_ = false;
+}
+
+void RecordSet::moveNext() {
+    flushPending();
+    // After a delete the following row already sits at the current index.
+    if (currentDeleted_) {
+        currentDeleted_ = false;
+        return;
+    }
+    if (eof()) {
+        noCurrent();
+    }
+    ++index_;
+}
+
+void RecordSet::movePrevious() {
+    flushPending();
+    if (bof()) {
+        noCurrent();
+    }
+    --index_;
+    currentDeleted_ = false;
+}
+
+qint64 RecordSet::bookmark() const {
+    requireCurrent();
+    return ids_[index_];
+}
+
+void RecordSet::setBookmark(qint64 bookmark) {
+    const int at = ids_.indexOf(bookmark);
+    if (at < 0) {
+        throw DbError(ErrorCode::ItemNotFound, "Bookmark is not valid.");
+    }
+    flushPending();
+    index_ = at;
+    currentDeleted_ = false;
+}
+
+bool RecordSet::find(const QString& column, const QVariant& value) {
+    flushPending();
+    const QString col = quoteName(canonical(column));
+    int start = index_ < 0 ? 0 : index_;
+    if (currentDeleted_) {
+        currentDeleted_ = false;
+    }
+    if (start >= ids_.size()) {
+        index_ = ids_.size();
+        return false;
+    }
+    // One query gives the matching ids; the first of them at or after the start wins.
+    QSqlQuery query = prepared(
+        *db_, "SELECT rowid FROM " + quoteName(table_) + " WHERE " + col + " = ?", {value});
+    QSet<qint64> matches;
+    while (query.next()) {
+        matches.insert(query.value(0).toLongLong());
+    }
+    for (int i = start; i < ids_.size(); ++i) {
+        if (matches.contains(ids_[i])) {
+            index_ = i;
+            return true;
+        }
+    }
+    index_ = ids_.size();
+    return false;
+}
+
+qint64 RecordSet::lookup(const QString& column, const QVariant& value) const {
+    const QString col = quoteName(canonical(column));
+    QSqlQuery query = prepared(
+        *db_, "SELECT rowid FROM " + quoteName(table_) + " WHERE " + col + " = ?", {value});
+    QSet<qint64> matches;
+    while (query.next()) {
+        matches.insert(query.value(0).toLongLong());
+    }
+    for (qint64 id : ids_) {
+        if (matches.contains(id)) {
+            return id;
+        }
+    }
+    return 0;
+}
+
+void RecordSet::setFilter(const QVector<Criterion>& criteria) {
+    for (const Criterion& c : criteria) {
+        if (!allowedOps.contains(c.op.toUpper())) {
+            throw DbError(ErrorCode::InvalidArgument, "Invalid filter operator: " + c.op);
+        }
+        canonical(c.column);
+    }
+    flushPending();
+    filter_ = criteria;
+    load();
+}
+
+void RecordSet::removeFilter() {
+    flushPending();
+    filter_.clear();
+    load();
+}
+
+QStringList RecordSet::columns() const {
+    return columns_;
+}
+
+bool RecordSet::hasColumn(const QString& column) const {
+    return columnByLower_.contains(column.toLower());
+}
+
+QString RecordSet::canonical(const QString& column) const {
+    const auto it = columnByLower_.constFind(column.toLower());
+    if (it == columnByLower_.constEnd()) {
+        throw DbError(ErrorCode::ItemNotFound,
+                      "Item cannot be found in the collection corresponding to the requested "
+                      "name or ordinal.");
+    }
+    return *it;
+}
+
+void RecordSet::requireCurrent() const {
+    if (!open_ || bof() || eof() || currentDeleted_) {
+        noCurrent();
+    }
+}
+
+void RecordSet::readCurrent() const {
+    const qint64 id = ids_[index_];
+    if (cachedId_ == id) {
+        return;
+    }
+    QSqlQuery query =
+        prepared(*db_, "SELECT * FROM " + quoteName(table_) + " WHERE rowid = ?", {id});
+    cache_.clear();
+    if (query.next()) {
+        const QSqlRecord rec = query.record();
+        for (int i = 0; i < rec.count(); ++i) {
+            cache_.insert(rec.fieldName(i), query.value(i));
+        }
+    }
+    cachedId_ = id;
+}
+
+QVariant RecordSet::value(const QString& column) const {
+    const QString col = canonical(column);
+    if (adding_ || pending_.contains(col)) {
+        return pending_.value(col);
+    }
+    requireCurrent();
+    readCurrent();
+    return cache_.value(col);
+}
+
+QString RecordSet::text(const QString& column) const {
+    const QVariant v = value(column);
+    return v.isNull() ? QString() : v.toString();
+}
+
+void RecordSet::setValue(const QString& column, const QVariant& value) {
+    const QString col = canonical(column);
+    if (!adding_) {
+        requireCurrent();
+    }
+    pending_.insert(col, value);
+}
+
+void RecordSet::addNew() {
+    flushPending();
+    adding_ = true;
+    pending_.clear();
+}
+
+void RecordSet::update() {
+    if (adding_) {
+        QStringList cols;
+        QStringList marks;
+        QVariantList values;
+        for (auto it = pending_.constBegin(); it != pending_.constEnd(); ++it) {
+            cols << quoteName(it.key());
+            marks << "?";
+            values << it.value();
+        }
+        const QString sql =
+            cols.isEmpty() ? "INSERT INTO " + quoteName(table_) + " DEFAULT VALUES"
+                           : "INSERT INTO " + quoteName(table_) + " (" + cols.join(", ") +
+                                 ") VALUES (" + marks.join(", ") + ")";
+        QSqlQuery query = prepared(*db_, sql, values);
+        const qint64 id = query.lastInsertId().toLongLong();
+        pending_.clear();
+        adding_ = false;
+        ids_.push_back(id);
+        index_ = ids_.size() - 1;
+        currentDeleted_ = false;
+        cachedId_ = 0;
+        return;
+    }
+    requireCurrent();
+    if (pending_.isEmpty()) {
+        return;
+    }
+    QStringList sets;
+    QVariantList values;
+    for (auto it = pending_.constBegin(); it != pending_.constEnd(); ++it) {
+        sets << quoteName(it.key()) + " = ?";
+        values << it.value();
+    }
+    values << ids_[index_];
+    prepared(*db_, "UPDATE " + quoteName(table_) + " SET " + sets.join(", ") + " WHERE rowid = ?",
+             values);
+    pending_.clear();
+    cachedId_ = 0;
+}
+
+void RecordSet::cancelUpdate() {
+    pending_.clear();
+    adding_ = false;
+}
+
+void RecordSet::flushPending() {
+    if (adding_ || !pending_.isEmpty()) {
+        if (adding_ || (!bof() && !eof() && !currentDeleted_)) {
+            update();
+        } else {
+            pending_.clear();
+        }
+    }
+}
+
+void RecordSet::deleteCurrent() {
+    requireCurrent();
+    pending_.clear();
+    prepared(*db_, "DELETE FROM " + quoteName(table_) + " WHERE rowid = ?", {ids_[index_]});
+    ids_.remove(index_);
+    cachedId_ = 0;
+    currentDeleted_ = true;
+}
+
+void RecordSet::requery() {
+    flushPending();
+    load();
+}

@@ -1,0 +1,108 @@
+#include "store/Schema.h"
+
+#include "store/Connection.h"
+#include "store/DbError.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+
+namespace {
+QStringList sensorsColumns() {
+    QStringList cols = {
+        "InstrumentID TEXT UNIQUE", "SensorType TEXT",     "DateID TEXT",
+        "TypeID TEXT",              "SensorNo TEXT",       "Family TEXT",
+        "Model TEXT",               "LengthofCable REAL",  "Level TEXT",
+        "Location TEXT",            "Borehole TEXT",       "InstallDate TEXT",
+        "InstallBy TEXT",           "Purpose TEXT",        "Notes TEXT",
+        "HeadLocation INTEGER DEFAULT 1", "Recess REAL",   "Plate INTEGER DEFAULT 0",
+        "kval REAL"};
+    for (int i = 1; i <= kNodeLocationColumns; ++i) {
+        cols << QStringLiteral("NodeLocation%1 REAL").arg(i);
+    }
+    cols << "Destroyed TEXT"
+         << "DestructionDate TEXT";
+    return cols;
+}
+
+QStringList readingsColumns() {
+    QStringList cols = {"DateTimeKey TEXT", "FullDate TEXT", "ReadingDate TEXT",
+                        "ReadingTime TEXT"};
+    for (int i = 1; i <= kChannelColumns; ++i) {
+        cols << QStringLiteral("Channel%1 TEXT").arg(i);
+    }
+    cols << "ChannelT TEXT";
+    for (int i = 1; i <= kChannelColumns; ++i) {
+        cols << QStringLiteral("zero%1 REAL").arg(i);
+    }
+    cols << "NumTemp REAL";
+    for (int i = 1; i <= kDispColumns; ++i) {
+        cols << QStringLiteral("Disp%1 REAL").arg(i);
+    }
+    cols << "Reference REAL";
+    for (int i = 1; i <= kLoadColumns; ++i) {
+        cols << QStringLiteral("Load%1 REAL").arg(i);
+    }
+    cols << "IsDirty INTEGER DEFAULT 0"
+         << "Plottemporal INTEGER DEFAULT 0"
+         << "PlotSpatial INTEGER DEFAULT 0";
+    return cols;
+}
+} // namespace
+
+void createSchema(Connection& db) {
+    db.beginTransaction();
+    try {
+        db.execute("CREATE TABLE Sensors (" + sensorsColumns().join(", ") + ")");
+        db.execute("CREATE TABLE Configuration (SensorType TEXT, Description TEXT)");
+        db.execute("INSERT INTO Configuration (SensorType, Description) VALUES ('21', "
+                   "'k1VARLO')");
+        db.execute("CREATE TABLE NetworkConfig (SensorID TEXT, Network TEXT, Address TEXT)");
+        db.execute("CREATE TABLE Prefs (MaxY TEXT, MinY TEXT, MinX TEXT, MaxX TEXT)");
+        db.execute("INSERT INTO Prefs (MaxY, MinY, MinX, MaxX) VALUES ('', '', '', '')");
+        db.execute("CREATE TABLE sensordata (" + readingsColumns().join(", ") + ")");
+        db.commit();
+    } catch (...) {
+        db.rollback();
+        throw;
+    }
+}
+
+void createDatabaseFile(const QString& path) {
+    if (QFileInfo::exists(path)) {
+        throw DbError(ErrorCode::InvalidArgument, "File already exists: " + path);
+    }
+    {
+        // An empty file is a valid, empty SQLite database for the connection to open.
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly)) {
+            throw DbError(ErrorCode::FileNotFound, "Could not create file '" + path + "'.");
+        }
+    }
+    Connection db;
+    db.open(path);
+    try {
+        createSchema(db);
+    } catch (...) {
+        db.close();
+        QFile::remove(path);
+        throw;
+    }
+}
+
+void createReadingsTable(Connection& db, const QString& instrumentId) {
+    // The template's own definition gives the readings table the same columns and types.
+    const QString templateSql =
+        db.scalar("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = 'sensordata'")
+            .toString();
+    if (templateSql.isEmpty()) {
+        throw DbError(1, "no such table: sensordata");
+    }
+    const int open = templateSql.indexOf('(');
+    const QString table = quoteName(instrumentId);
+    db.execute("CREATE TABLE " + table + " " + templateSql.mid(open));
+    db.execute("CREATE INDEX " + quoteName("ix_" + instrumentId + "_FullDate") + " ON " + table +
+               " (FullDate)");
+    db.execute("CREATE INDEX " + quoteName("ix_" + instrumentId + "_DateTimeKey") + " ON " +
+               table + " (DateTimeKey)");
+}

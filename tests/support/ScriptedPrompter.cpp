@@ -1,0 +1,37 @@
+#include "support/ScriptedPrompter.h"
+
+MsgAnswer ScriptedPrompter::message(const QString& title, const QString& text, MsgIcon icon,
+                                    MsgButtons buttons) {
+    calls.push_back({"message", title, text, icon, buttons, {}});
+    if (!answers.isEmpty()) {
+        return answers.dequeue();
+    }
+    return buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel ? MsgAnswer::Yes
+                                                                              : MsgAnswer::Ok;
+}
+
+std::optional<QString> ScriptedPrompter::input(const QString& title, const QString& prompt,
+                                               const QString& initial) {
+    calls.push_back({"input", title, prompt, MsgIcon::None, MsgButtons::OkCancel, initial});
+    if (!inputs.isEmpty()) {
+        return inputs.dequeue();
+    }
+    return std::nullopt;
+}
+
+QString ScriptedPrompter::openFile(const QString& title, const QString& filter,
+                                   const QString& folder) {
+    Q_UNUSED(folder);
+    calls.push_back({"openFile", title, {}, MsgIcon::None, MsgButtons::Ok, filter});
+    return files.isEmpty() ? QString() : files.dequeue();
+}
+
+QStringList ScriptedPrompter::messageTexts() const {
+    QStringList texts;
+    for (const Call& c : calls) {
+        if (c.kind == "message") {
+            texts << c.text;
+        }
+    }
+    return texts;
+}

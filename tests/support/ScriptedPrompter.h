@@ -1,0 +1,49 @@
+#pragma once
+
+#include "app/Desktop.h"
+#include "app/Prompter.h"
+
+#include <QQueue>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+// A prompter that records every call and answers from queues. With nothing queued, a
+// message gets Ok (or Yes for a question), an input gets cancelled and a file choice empty.
+class ScriptedPrompter : public Prompter {
+public:
+    struct Call {
+        QString kind; // "message", "input" or "openFile"
+        QString title;
+        QString text;
+        MsgIcon icon = MsgIcon::None;
+        MsgButtons buttons = MsgButtons::Ok;
+        QString extra; // input's initial text, or the file filter
+    };
+
+    MsgAnswer message(const QString& title, const QString& text, MsgIcon icon,
+                      MsgButtons buttons) override;
+    std::optional<QString> input(const QString& title, const QString& prompt,
+                                 const QString& initial) override;
+    QString openFile(const QString& title, const QString& filter, const QString& folder) override;
+
+    QQueue<MsgAnswer> answers;
+    QQueue<std::optional<QString>> inputs;
+    QQueue<QString> files;
+    QVector<Call> calls;
+
+    QStringList messageTexts() const;
+    const Call& last() const { return calls.last(); }
+    void clear() { calls.clear(); }
+};
+
+// Records the files and addresses the program asked to open.
+class RecordingDesktop : public Desktop {
+public:
+    bool open(const QString& fileOrUrl) override {
+        opened << fileOrUrl;
+        return succeed;
+    }
+    QStringList opened;
+    bool succeed = true;
+};
