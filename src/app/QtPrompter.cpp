@@ -34,6 +34,19 @@ QMessageBox::StandardButtons toButtons(MsgButtons buttons) {
     }
     return QMessageBox::Ok;
 }
+// Turns "Name (*.ext) | *.ext" pairs, as the messages give them, into Qt's filter form.
+QString qtFilter(const QString& filter) {
+    if (!filter.contains('|')) {
+        return filter;
+    }
+    const QStringList parts = filter.split('|');
+    QStringList names;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        const QString name = parts[i].trimmed();
+        names << (name.contains('(') ? name : name + " (" + parts[i + 1].trimmed() + ")");
+    }
+    return names.join(";;");
+}
 } // namespace
 
 MsgAnswer QtPrompter::message(const QString& title, const QString& text, MsgIcon icon,
@@ -63,5 +76,5 @@ std::optional<QString> QtPrompter::input(const QString& title, const QString& pr
 }
 
 QString QtPrompter::openFile(const QString& title, const QString& filter, const QString& folder) {
-    return QFileDialog::getOpenFileName(parent_, title, folder, filter);
+    return QFileDialog::getOpenFileName(parent_, title, folder, qtFilter(filter));
 }

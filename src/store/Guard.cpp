@@ -6,8 +6,7 @@ void ErrorLog::report(int number, const QString& description, const QString& tag
     if (clock == nullptr) {
         return;
     }
-    WriteLog(dataFolder, *clock,
-             "Err #" + QString::number(number) + ": " + description + tag);
+    WriteLog(dataFolder, *clock, "Err #" + QString::number(number) + ": " + description + tag);
 }
 
 void ErrorLog::report(const DbError& error, const QString& tag) const {

@@ -4,8 +4,8 @@
 #include "store/DbError.h"
 #include "store/SqlFailure.h"
 
-#include <QSqlQuery>
 #include <QSet>
+#include <QSqlQuery>
 #include <QSqlRecord>
 
 namespace {
@@ -304,10 +304,10 @@ void RecordSet::update() {
             marks << "?";
             values << it.value();
         }
-        const QString sql =
-            cols.isEmpty() ? "INSERT INTO " + quoteName(table_) + " DEFAULT VALUES"
-                           : "INSERT INTO " + quoteName(table_) + " (" + cols.join(", ") +
-                                 ") VALUES (" + marks.join(", ") + ")";
+        const QString sql = cols.isEmpty()
+                                ? "INSERT INTO " + quoteName(table_) + " DEFAULT VALUES"
+                                : "INSERT INTO " + quoteName(table_) + " (" + cols.join(", ") +
+                                      ") VALUES (" + marks.join(", ") + ")";
         QSqlQuery query = prepared(*db_, sql, values);
         const qint64 id = query.lastInsertId().toLongLong();
         pending_.clear();

@@ -9,14 +9,25 @@
 
 namespace {
 QStringList sensorsColumns() {
-    QStringList cols = {
-        "InstrumentID TEXT UNIQUE", "SensorType TEXT",     "DateID TEXT",
-        "TypeID TEXT",              "SensorNo TEXT",       "Family TEXT",
-        "Model TEXT",               "LengthofCable REAL",  "Level TEXT",
-        "Location TEXT",            "Borehole TEXT",       "InstallDate TEXT",
-        "InstallBy TEXT",           "Purpose TEXT",        "Notes TEXT",
-        "HeadLocation INTEGER DEFAULT 1", "Recess REAL",   "Plate INTEGER DEFAULT 0",
-        "kval REAL"};
+    QStringList cols = {"InstrumentID TEXT UNIQUE",
+                        "SensorType TEXT",
+                        "DateID TEXT",
+                        "TypeID TEXT",
+                        "SensorNo TEXT",
+                        "Family TEXT",
+                        "Model TEXT",
+                        "LengthofCable REAL",
+                        "Level TEXT",
+                        "Location TEXT",
+                        "Borehole TEXT",
+                        "InstallDate TEXT",
+                        "InstallBy TEXT",
+                        "Purpose TEXT",
+                        "Notes TEXT",
+                        "HeadLocation INTEGER DEFAULT 1",
+                        "Recess REAL",
+                        "Plate INTEGER DEFAULT 0",
+                        "kval REAL"};
     for (int i = 1; i <= kNodeLocationColumns; ++i) {
         cols << QStringLiteral("NodeLocation%1 REAL").arg(i);
     }
@@ -103,6 +114,6 @@ void createReadingsTable(Connection& db, const QString& instrumentId) {
     db.execute("CREATE TABLE " + table + " " + templateSql.mid(open));
     db.execute("CREATE INDEX " + quoteName("ix_" + instrumentId + "_FullDate") + " ON " + table +
                " (FullDate)");
-    db.execute("CREATE INDEX " + quoteName("ix_" + instrumentId + "_DateTimeKey") + " ON " +
-               table + " (DateTimeKey)");
+    db.execute("CREATE INDEX " + quoteName("ix_" + instrumentId + "_DateTimeKey") + " ON " + table +
+               " (DateTimeKey)");
 }

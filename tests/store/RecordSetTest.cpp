@@ -1,6 +1,6 @@
+#include "store/RecordSet.h"
 #include "store/Connection.h"
 #include "store/DbError.h"
-#include "store/RecordSet.h"
 #include "store/Schema.h"
 #include "support/TempDataFolder.h"
 
@@ -39,4 +39,96 @@ TEST_F(RecordSetTest, PositionsAndMovesFollowTheStatementsOrder) {
     rs.movePrevious();
     EXPECT_TRUE(rs.bof());
     EXPECT_THROW(rs.value("InstrumentID"), DbError);
+}
+
+TEST_F(RecordSetTest, BookmarksSurviveRequeryAndAdditions) {
+    RecordSet rs(db, "Sensors", {}, {}, "InstrumentID");
+    rs.moveLast();
+    const qint64 mark = rs.bookmark();
+    db.execute("INSERT INTO Sensors (InstrumentID) VALUES ('120511001')");
+    rs.requery();
+    EXPECT_EQ(rs.recordCount(), 4);
+    EXPECT_EQ(rs.text("InstrumentID"), "120511001");
+    rs.setBookmark(mark);
+    EXPECT_EQ(rs.text("InstrumentID"), "120531002");
+    EXPECT_EQ(rs.absolutePosition(), 4);
+}
+
+TEST_F(RecordSetTest, FindSearchesForwardAndAMissLeavesEof) {
+    RecordSet rs(db, "Sensors", {}, {}, "InstrumentID");
+    rs.moveLast();
+    EXPECT_FALSE(rs.find("InstrumentID", "120521001"));
+    EXPECT_TRUE(rs.eof());
+    rs.moveFirst();
+    EXPECT_TRUE(rs.find("instrumentID", "120521003"));
+    EXPECT_EQ(rs.absolutePosition(), 2);
+    // A quote in the value is bound, not pasted.
+    rs.moveFirst();
+    EXPECT_FALSE(rs.find("InstrumentID", "x' OR '1'='1"));
+    EXPECT_TRUE(rs.eof());
+    EXPECT_EQ(rs.lookup("InstrumentID", "120531002"), rs.lookup("InstrumentID", "120531002"));
+    EXPECT_NE(rs.lookup("InstrumentID", "120531002"), 0);
+    EXPECT_EQ(rs.lookup("InstrumentID", "999999999"), 0);
+}
+
+TEST_F(RecordSetTest, FilterNarrowsAndRemovalRestores) {
+    db.execute("UPDATE Sensors SET Level = ? WHERE InstrumentID = '120531002'",
+               {QString("O'Brien 4")});
+    RecordSet rs(db, "Sensors", {}, {}, "InstrumentID");
+    rs.setFilter({{"Level", "=", QString("O'Brien 4")}});
+    EXPECT_TRUE(rs.filtered());
+    ASSERT_EQ(rs.recordCount(), 1);
+    EXPECT_EQ(rs.text("InstrumentID"), "120531002");
+    rs.setFilter({{"SensorType", "=", QString("21")}, {"InstrumentID", ">", QString("120521001")}});
+    ASSERT_EQ(rs.recordCount(), 1);
+    EXPECT_EQ(rs.text("InstrumentID"), "120521003");
+    rs.setFilter({{"SensorType", "=", QString("99")}});
+    EXPECT_TRUE(rs.bof() && rs.eof());
+    rs.removeFilter();
+    EXPECT_EQ(rs.recordCount(), 3);
+    EXPECT_THROW(rs.setFilter({{"Level", "; DROP TABLE Sensors", 1}}), DbError);
+    EXPECT_THROW(rs.setFilter({{"NoSuchColumn", "=", 1}}), DbError);
+}
+
+TEST_F(RecordSetTest, EditsAreWrittenThroughAndNullsReadAsEmptyText) {
+    RecordSet rs(db, "Sensors", {}, {}, "InstrumentID");
+    EXPECT_TRUE(rs.value("Borehole").isNull());
+    EXPECT_EQ(rs.text("Borehole"), "");
+    rs.setValue("borehole", "BH-7");
+    EXPECT_EQ(rs.text("Borehole"), "BH-7");
+    rs.moveNext(); // moving off an edited row writes it
+    EXPECT_EQ(db.scalar("SELECT Borehole FROM Sensors WHERE InstrumentID = '120521001'").toString(),
+              "BH-7");
+
+    rs.addNew();
+    rs.setValue("InstrumentID", "120541004");
+    rs.update();
+    EXPECT_EQ(rs.recordCount(), 4);
+    EXPECT_EQ(rs.absolutePosition(), 4);
+    EXPECT_EQ(rs.text("InstrumentID"), "120541004");
+
+    rs.setAbsolutePosition(2);
+    rs.deleteCurrent();
+    EXPECT_EQ(rs.recordCount(), 3);
+    EXPECT_THROW(rs.value("InstrumentID"), DbError);
+    rs.moveNext();
+    EXPECT_EQ(rs.text("InstrumentID"), "120531002");
+    EXPECT_EQ(db.scalar("SELECT count(*) FROM Sensors").toInt(), 3);
+    EXPECT_THROW(rs.setAbsolutePosition(9), DbError);
+    EXPECT_THROW(rs.value("NoSuchColumn"), DbError);
+}
+
+TEST_F(RecordSetTest, DeletingTheLastRowThenMovingNextReachesEof) {
+    RecordSet rs(db, "Sensors", {}, {}, "InstrumentID");
+    rs.moveLast();
+    rs.deleteCurrent();
+    rs.moveNext();
+    EXPECT_TRUE(rs.eof());
+    rs.moveFirst();
+    rs.deleteCurrent();
+    rs.moveFirst();
+    rs.deleteCurrent();
+    rs.moveFirst();
+    EXPECT_TRUE(rs.bof() && rs.eof());
+    EXPECT_EQ(rs.recordCount(), 0);
 }

@@ -10,8 +10,7 @@
 // A clock that stands still until a test moves it.
 class FixedClock : public Clock {
 public:
-    explicit FixedClock(QDateTime at = QDateTime(QDate(2026, 12, 8), QTime(9, 30, 0)))
-        : at_(at) {}
+    explicit FixedClock(QDateTime at = QDateTime(QDate(2026, 12, 8), QTime(9, 30, 0))) : at_(at) {}
     QDateTime now() const override { return at_; }
     void set(const QDateTime& at) { at_ = at; }
 

@@ -1,0 +1,21 @@
+#include "app/BundledFiles.h"
+
+#include "store/DataFolder.h"
+#include "store/Guard.h"
+
+#include <QImage>
+#include <QPainter>
+
+void prepareBundledFiles(const QString& dataFolder) {
+    ignoring([&] { prepareDataFolder(dataFolder); });
+    const QString logo = dataFolder + "/ovlogo.jpg";
+    if (FolderExists(dataFolder) && !FileExists(logo)) {
+        QImage source(":/logo.svg");
+        QImage flat(source.size(), QImage::Format_RGB32);
+        flat.fill(Qt::white);
+        QPainter painter(&flat);
+        painter.drawImage(0, 0, source);
+        painter.end();
+        flat.save(logo, "JPG", 92);
+    }
+}

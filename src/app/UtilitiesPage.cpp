@@ -1,0 +1,28 @@
+#include "app/UtilitiesPage.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+
+UtilitiesPage::UtilitiesPage(QWidget* parent) : TabPage(parent) {
+    setObjectName("pageUtilities");
+
+    databaseFrame = new QGroupBox("Database:", this);
+    databaseFrame->setObjectName("fraDatabase");
+    databaseFrame->setGeometry(16, 16, 420, 300);
+    changeLocation = makeImageCommand(databaseFrame, "Image4", "Label58",
+                                      "Change Database Location", ":/icons/database.svg");
+    changeLocation.image->move(16, 32);
+    changeLocation.caption->setGeometry(62, 38, 300, 24);
+
+    filterFrame = new QGroupBox("Filter Installed Sensors:", this);
+    filterFrame->setObjectName("fraFilter");
+    filterFrame->setGeometry(460, 16, 640, 420);
+
+    auto* countCaption = new QLabel("# of Instruments:", this);
+    countCaption->setGeometry(460, 452, 130, 24);
+    txtSCount = new QLineEdit(this);
+    txtSCount->setObjectName("txtSCount");
+    txtSCount->setReadOnly(true);
+    txtSCount->setGeometry(596, 450, 80, 26);
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "app/ClickableLabel.h"
+#include "app/TabPage.h"
+
+class QLineEdit;
+class QGroupBox;
+
+// Tab "8. Utilities": database location, the sensor filter and the links.
+class UtilitiesPage : public TabPage {
+    Q_OBJECT
+public:
+    explicit UtilitiesPage(QWidget* parent = nullptr);
+
+    ImageCommand changeLocation; // Image4
+    QGroupBox* databaseFrame;
+    QGroupBox* filterFrame;
+    QLineEdit* txtSCount;
+};

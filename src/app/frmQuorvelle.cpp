@@ -1,0 +1,346 @@
+#include "app/frmQuorvelle.h"
+
+#include "app/Prompter.h"
+#include "app/UtilitiesPage.h"
+#include "app/frmSplash.h"
+#include "charts/GraphData.h"
+#include "readings/ReadingsPage.h"
+#include "sensors/IdentificationPage.h"
+#include "sensors/InstallationPage.h"
+#include "sensors/SensorForm.h"
+#include "store/Compaction.h"
+#include "store/DataFolder.h"
+#include "store/Guard.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QScreen>
+#include <QTabBar>
+#include <QTabWidget>
+
+namespace {
+constexpr int kTwipsPerPixel = 15;
+const QString kCaption = QStringLiteral("Quorvelle VARLO_MM Ver 1.1.0");
+const QString kNoSensors = QStringLiteral(
+    "There are no sensors in the database, \r\nclick the ADD NEW button to begin using Quorvelle");
+const QString kTwoReadings = QStringLiteral("You must have at least 2 readings to view the plot.");
+const QString kTemporalHint = QStringLiteral(
+    "If you have at least 2 readings in the database, ensure the Plot Temporal box on the "
+    "Readings Tab is checked in each case.");
+const QString kSpatialHint = QStringLiteral(
+    "If you have at least 2 readings in the database, ensure the Plot Spatial box on the "
+    "Readings Tab is checked in each case.");
+const QStringList kTabCaptions = {"1. Identification", "2. Installation",  "3. Readings",
+                                  "4. Disp v Time",    "5. Disp v Length", "6. Load v Time",
+                                  "7. Load v Length",  "8. Utilities"};
+const QStringList kChartPageNames = {"pageDispTime", "pageDispLength", "pageLoadTime",
+                                     "pageLoadLength"};
+} // namespace
+
+frmQuorvelle::frmQuorvelle(const AppContext& context, QWidget* parent)
+    : QMainWindow(parent), context_(context), chartSteps_(4) {
+    setObjectName("frmQuorvelle");
+    setWindowTitle(kCaption);
+    state_.dataFolder = context_.dataFolder;
+    buildTabs();
+    sensorForm =
+        std::make_unique<SensorForm>(state_, context_, *identification, *installation, *utilities);
+    Form_Load();
+}
+
+frmQuorvelle::~frmQuorvelle() {
+    shutdown();
+}
+
+ErrorLog frmQuorvelle::errorLog() const {
+    return ErrorLog{state_.dataFolder, context_.clock};
+}
+
+void frmQuorvelle::buildTabs() {
+    auto* central = new QWidget(this);
+    central->setObjectName("centralWidget");
+    setCentralWidget(central);
+
+    SSTab1 = new QTabWidget(central);
+    SSTab1->setObjectName("SSTab1");
+    SSTab1->setFixedSize(1140, 720);
+
+    identification = new IdentificationPage;
+    installation = new InstallationPage;
+    readings = new ReadingsPage;
+    utilities = new UtilitiesPage;
+    pages_ = {identification, installation, readings};
+    for (const QString& name : kChartPageNames) {
+        auto* page = new TabPage;
+        page->setObjectName(name);
+        chartPages << page;
+        pages_ << page;
+    }
+    pages_ << utilities;
+    for (int i = 0; i < pages_.size(); ++i) {
+        SSTab1->addTab(pages_[i], kTabCaptions[i]);
+    }
+    SSTab1->tabBar()->installEventFilter(this);
+    connect(SSTab1, &QTabWidget::currentChanged, this, &frmQuorvelle::onTabChanged);
+
+    splash = new frmSplash(this);
+    connect(identification->Image1, &ClickableLabel::clicked, splash, &QDialog::open);
+    connect(utilities->changeLocation.image, &ClickableLabel::clicked, this,
+            &frmQuorvelle::Image4_Click);
+
+    resize(SSTab1->width() + 16, SSTab1->height() + 16);
+    placeTabControl();
+}
+
+void frmQuorvelle::Form_Load() {
+    state_.firstload = true;
+    SSTab1->setCurrentIndex(0);
+    guarded(errorLog(), " Form_Load", [&] {
+        const DatabaseChoice choice = chooseDatabase(state_.dataFolder);
+        if (choice.emptyLocationLine) {
+            context_.prompter->message(
+                kAppTitle, "The alternate database file path location could not be found\r\n"
+                           "The default path will be used\r\n"
+                           "You can edit the location on the 'Utilities' tab");
+        }
+        state_.dbPath = choice.path;
+        // A missing file fails here, through the error path, and is never created.
+        state_.db = std::make_unique<Connection>();
+        state_.db->open(state_.dbPath);
+        if (!connectSequence()) {
+            return;
+        }
+        openSensorList(true);
+    });
+    state_.firstload = false;
+}
+
+bool frmQuorvelle::connectSequence() {
+    if (!state_.db || !state_.db->isOpen()) {
+        connectionFailed();
+        return false;
+    }
+    state_.rsConfig = std::make_unique<RecordSet>(*state_.db, "Configuration", QString(),
+                                                  QVariantList(), "SensorType");
+    state_.rsConfig->moveFirst();
+    // Configuration must hold a row: reading it proves the table is usable.
+    state_.rsConfig->value("SensorType");
+    guarded(errorLog(), " Module1_GetPrefs", [&] { GetPrefs(*state_.db, state_.prefs); });
+    return true;
+}
+
+void frmQuorvelle::connectionFailed() {
+    context_.prompter->message("Database connection error",
+                               "ERROR: could not connect to database\r\nProgram must exit",
+                               MsgIcon::Critical);
+    endRequested_ = true;
+    emit programEndRequested();
+}
+
+void frmQuorvelle::openSensorList(bool descending) {
+    identification->cboSensors->clear();
+    state_.rsSensors =
+        std::make_unique<RecordSet>(*state_.db, "Sensors", QString(), QVariantList(),
+                                    descending ? "InstrumentID DESC" : "InstrumentID");
+    if (state_.rsSensors->recordCount() == 0) {
+        context_.prompter->message(kOmbrevaultTitle, kNoSensors, MsgIcon::Exclamation);
+        utilities->txtSCount->setText("0");
+        if (!descending) {
+            sensorForm->fillfields();
+        }
+        return;
+    }
+    fillSensorList();
+}
+
+void frmQuorvelle::fillSensorList() {
+    RecordSet& rs = *state_.rsSensors;
+    const bool wasFirstload = state_.firstload;
+    // Filling the list must not count as a choice of sensor.
+    state_.firstload = true;
+    for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
+        identification->cboSensors->addItem(rs.text("InstrumentID"));
+    }
+    rs.moveFirst();
+    utilities->txtSCount->setText(QString::number(rs.recordCount()));
+    sensorForm->fillfields();
+    identification->cboSensors->setCurrentText(rs.text("InstrumentID"));
+    state_.firstload = wasFirstload;
+}
+
+void frmQuorvelle::Image4_Click() {
+    guarded(errorLog(), " Image4_Click", [&] {
+        const QString chosen = context_.prompter->openFile(
+            "Change Database Location", "VARLO Database (*.mdb) | *.mdb", state_.dataFolder);
+        if (chosen.isEmpty()) {
+            return;
+        }
+        writeLocationFile(state_.dataFolder, chosen);
+        state_.rsReadings.reset();
+        state_.rsSensors.reset();
+        state_.rsConfig.reset();
+        if (state_.db) {
+            state_.db->close();
+        }
+        state_.dbPath = chosen;
+        state_.db = std::make_unique<Connection>();
+        try {
+            state_.db->open(state_.dbPath);
+        } catch (const DbError&) {
+            // A file that cannot be opened is reported as a failed connection below.
+        }
+        if (!connectSequence()) {
+            return;
+        }
+        openSensorList(false);
+    });
+}
+
+void frmQuorvelle::setChartSteps(int tab, ChartTabSteps steps) {
+    chartSteps_[tab - 3] = std::move(steps);
+}
+
+void frmQuorvelle::onTabChanged(int index) {
+    const int previous = currentTab_;
+    currentTab_ = index;
+    leaveTab(previous);
+    const QString refusal = enterTab(index);
+    if (refusal.isEmpty()) {
+        return;
+    }
+    // Undo the change: showing the previous tab runs this handling once more for it.
+    SSTab1->setCurrentIndex(previous);
+    context_.prompter->message(kOmbrevaultTitle, refusal, MsgIcon::Information);
+}
+
+void frmQuorvelle::leaveTab(int tab) {
+    if (tab == 0 || tab == 1) {
+        ignoring([&] { sensorForm->savefields(); });
+        ignoring([&] { sensorForm->fillfields(); });
+    } else {
+        ignoring([&] { pages_[tab]->leave(); });
+    }
+}
+
+QString frmQuorvelle::enterTab(int tab) {
+    switch (tab) {
+    case 0:
+        ignoring([&] { identification->cboSensors->setFocus(); });
+        state_.savedReadingMark = 0;
+        return {};
+    case 3:
+    case 4:
+    case 5:
+    case 6:
+        return enterChartTab(tab);
+    default:
+        break;
+    }
+    QString refusal;
+    ignoring([&] { refusal = pages_[tab]->enter(); });
+    return refusal;
+}
+
+QString frmQuorvelle::enterChartTab(int tab) {
+    TabPage* page = pages_[tab];
+    ignoring([&] { page->enter(); });
+    const GraphVariant variant = (tab == 3 || tab == 5) ? GraphVariant::Time : GraphVariant::Length;
+    int rows = 0;
+    guarded(errorLog(), " Module1_OpenGraphData", [&] {
+        if (state_.db && state_.hasCurrentSensor()) {
+            rows = countGraphRows(*state_.db, state_.currentInstrumentId(), variant);
+        }
+    });
+    if (rows > 1) {
+        const ChartTabSteps& steps = chartSteps_[tab - 3];
+        if (steps.batch) {
+            steps.batch();
+        }
+        if (steps.show) {
+            steps.show();
+        }
+        if (steps.draw) {
+            steps.draw();
+        }
+        return {};
+    }
+    return kTwoReadings + "\r\n\r\n" +
+           (variant == GraphVariant::Time ? kTemporalHint : kSpatialHint);
+}
+
+bool frmQuorvelle::eventFilter(QObject* watched, QEvent* event) {
+    // A press on the tab strip over a displacement chart releases the readings record set.
+    if (watched == SSTab1->tabBar() && event->type() == QEvent::MouseButtonPress) {
+        const int tab = SSTab1->currentIndex();
+        if ((tab == 3 || tab == 4) && state_.rsReadings && state_.rsReadings->isOpen()) {
+            state_.rsReadings->close();
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmQuorvelle::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::WindowStateChange) {
+        placeTabControl();
+    }
+    QMainWindow::changeEvent(event);
+}
+
+void frmQuorvelle::placeTabControl() {
+    if (isMinimized()) {
+        return;
+    }
+    if (isMaximized()) {
+        const QScreen* screen = this->screen();
+        const QSize area = screen ? screen->size() : size();
+        // Whole twips first, then halved with truncation, as the layout was designed.
+        const int leftTwips = ((area.width() - SSTab1->width()) * kTwipsPerPixel) / 2;
+        const int topTwips = ((area.height() - SSTab1->height()) * kTwipsPerPixel) / 2;
+        SSTab1->move(leftTwips / kTwipsPerPixel, topTwips / kTwipsPerPixel);
+        return;
+    }
+    SSTab1->move(120 / kTwipsPerPixel, 120 / kTwipsPerPixel);
+}
+
+void frmQuorvelle::closeEvent(QCloseEvent* event) {
+    guarded(errorLog(), " Form_Unload", [&] {
+        sensorForm->savefields();
+        if (SSTab1->currentIndex() == 2) {
+            readings->leave();
+        }
+    });
+    shutdown();
+    event->accept();
+}
+
+void frmQuorvelle::shutdown() {
+    if (shutDown_) {
+        return;
+    }
+    shutDown_ = true;
+    ignoring([&] { state_.rsSensors.reset(); });
+    ignoring([&] { state_.rsReadings.reset(); });
+    ignoring([&] { state_.rsConfig.reset(); });
+    ignoring([&] { state_.rsPrefs.reset(); });
+    ignoring([&] {
+        if (state_.db && state_.db->isOpen()) {
+            state_.db->close();
+        }
+        state_.db.reset();
+    });
+    // The default file is compacted even when the run used another one; that one never is.
+    const QString name = QStringLiteral("QuorvelleVARLO_MM.mdb");
+    const QString path = defaultDatabasePath(state_.dataFolder);
+    if (!FileExists(path)) {
+        return;
+    }
+    try {
+        compactDatabase(path);
+    } catch (const DbError& e) {
+        context_.prompter->message(kAppTitle, "Error compacting " + name);
+        errorLog().report(e, " G_CompactDB");
+    }
+}

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "app/AppContext.h"
+#include "app/AppState.h"
+
+#include <QMainWindow>
+#include <QVector>
+#include <functional>
+#include <memory>
+
+class QTabWidget;
+class TabPage;
+class IdentificationPage;
+class InstallationPage;
+class ReadingsPage;
+class UtilitiesPage;
+class SensorForm;
+class frmSplash;
+struct ErrorLog;
+
+// What a chart tab runs once it has at least two readings to show.
+struct ChartTabSteps {
+    std::function<void()> batch;
+    std::function<void()> show;
+    std::function<void()> draw;
+};
+
+// The main window: eight tabs over one database connection. It owns the state of the run,
+// sequences tab changes (leaving a page saves it, entering one loads it) and compacts the
+// default database when it closes.
+class frmQuorvelle : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit frmQuorvelle(const AppContext& context, QWidget* parent = nullptr);
+    ~frmQuorvelle() override;
+
+    AppState& state() { return state_; }
+    const AppContext& context() const { return context_; }
+    ErrorLog errorLog() const;
+
+    // True once a failed connection has ended the program.
+    bool endRequested() const { return endRequested_; }
+
+    // The change-location command of the Utilities tab.
+    void Image4_Click();
+    // Releases the record sets and the connection, then compacts the default database.
+    void shutdown();
+    // The steps a chart tab (3 to 6) runs after its selection has passed the two-reading rule.
+    void setChartSteps(int tab, ChartTabSteps steps);
+
+    QTabWidget* SSTab1;
+    IdentificationPage* identification;
+    InstallationPage* installation;
+    ReadingsPage* readings;
+    QVector<TabPage*> chartPages;
+    UtilitiesPage* utilities;
+    frmSplash* splash;
+    std::unique_ptr<SensorForm> sensorForm;
+
+signals:
+    void programEndRequested();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildTabs();
+    void Form_Load();
+    bool connectSequence();
+    void connectionFailed();
+    void openSensorList(bool descending);
+    void fillSensorList();
+    void onTabChanged(int index);
+    void leaveTab(int tab);
+    QString enterTab(int tab);
+    QString enterChartTab(int tab);
+    void placeTabControl();
+
+    AppContext context_;
+    AppState state_;
+    QVector<TabPage*> pages_;
+    QVector<ChartTabSteps> chartSteps_;
+    int currentTab_ = 0;
+    bool endRequested_ = false;
+    bool shutDown_ = false;
+};

@@ -1,0 +1,5 @@
+#include "readings/ReadingsPage.h"
+
+ReadingsPage::ReadingsPage(QWidget* parent) : TabPage(parent) {
+    setObjectName("pageReadings");
+}

@@ -1,0 +1,5 @@
+#include "sensors/InstallationPage.h"
+
+InstallationPage::InstallationPage(QWidget* parent) : TabPage(parent) {
+    setObjectName("pageInstallation");
+}

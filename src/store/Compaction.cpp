@@ -1,0 +1,13 @@
+#include "store/Compaction.h"
+
+#include "store/Connection.h"
+#include "store/DbError.h"
+
+void compactDatabase(const QString& path) {
+    Connection db;
+    db.open(path);
+    if (!db.isOpen()) {
+        throw DbError(26, "file is not a database");
+    }
+    db.execute(QStringLiteral("VACUUM"));
+}

@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QString>
+
+// Compacts a database file in place (SQLite VACUUM): atomic, so there is no moment at which
+// the file is missing. A missing file or a failure raises DbError.
+void compactDatabase(const QString& path);

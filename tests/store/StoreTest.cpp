@@ -1,0 +1,84 @@
+#include "store/Connection.h"
+#include "store/DbError.h"
+#include "store/Guard.h"
+#include "store/LogFile.h"
+#include "store/RecordSet.h"
+#include "store/Schema.h"
+#include "store/SensorTypes.h"
+#include "support/TempDataFolder.h"
+
+#include <QFile>
+#include <QLocale>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace {
+QStringList columnsOf(Connection& db, const QString& table) {
+    QSqlQuery q(db.db());
+    q.exec("SELECT * FROM " + quoteName(table) + " LIMIT 0");
+    QStringList cols;
+    for (int i = 0; i < q.record().count(); ++i) {
+        cols << q.record().fieldName(i);
+    }
+    return cols;
+}
+} // namespace
+
+using StoreTest = TempDataFolderTest;
+
+TEST_F(StoreTest, FirstLogEntryCreatesTheFileWithTheExactLayout) {
+    const ErrorLog log = errorLog();
+    EXPECT_TRUE(guarded(log, " Form_Load", [] {}));
+    EXPECT_FALSE(QFile::exists(path("VARLO_MM_logfile.txt")));
+    EXPECT_FALSE(guarded(log, " Form_Load", [] { throw DbError(-53, "File not found"); }));
+    const QString stamp = QLocale::system().toString(clock_.now(), QLocale::ShortFormat);
+    EXPECT_EQ(logText(), "\r\n" + QString(89, '*') + "\r\n" + stamp +
+                             " - Err #-53: File not found Form_Load\r\n");
+    log.report(1, "second", " G_savefields");
+    EXPECT_EQ(logEntries(), 2);
+    EXPECT_TRUE(logText().endsWith(" - Err #1: second G_savefields\r\n"));
+}
+
+TEST_F(StoreTest, LoggingIntoAMissingFolderLosesTheEntrySilently) {
+    const ErrorLog log{path("no/such/folder"), &clock_};
+    EXPECT_FALSE(guarded(log, " G_x", [] { throw DbError(5, "boom"); }));
+    EXPECT_FALSE(QFile::exists(path("no/such/folder/VARLO_MM_logfile.txt")));
+}
+
+TEST_F(StoreTest, ReadingsTableCopiesTheTemplateColumnsAndNoRows) {
+    createDatabaseFile(path("db.mdb"));
+    Connection db;
+    db.open(path("db.mdb"));
+    db.execute("INSERT INTO sensordata (DateTimeKey) VALUES ('template row')");
+    createReadingsTable(db, "120521001");
+    EXPECT_EQ(columnsOf(db, "120521001"), columnsOf(db, "sensordata"));
+    EXPECT_EQ(db.scalar("SELECT count(*) FROM `120521001`").toInt(), 0);
+    EXPECT_TRUE(columnsOf(db, "sensordata").contains("Disp8"));
+    EXPECT_TRUE(columnsOf(db, "Sensors").contains("NodeLocation8"));
+    EXPECT_TRUE(db.tables().contains("120521001"));
+    EXPECT_THROW(createReadingsTable(db, "120521001"), DbError);
+    EXPECT_EQ(db.scalar("SELECT count(*) FROM Configuration").toInt(), 1);
+    EXPECT_EQ(db.scalar("SELECT count(*) FROM Prefs").toInt(), 1);
+}
+
+TEST_F(StoreTest, OpeningAMissingFileFailsWithoutCreatingIt) {
+    Connection db;
+    EXPECT_THROW(db.open(path("missing.mdb")), DbError);
+    EXPECT_FALSE(db.isOpen());
+    EXPECT_FALSE(QFile::exists(path("missing.mdb")));
+}
+
+TEST_F(StoreTest, UnknownSensorTypeKeepsThePreviousValues) {
+    SensorTypeInfo current;
+    EXPECT_TRUE(SetSensorType("61", current));
+    EXPECT_EQ(current.modelName, "k5VARLO");
+    EXPECT_EQ(current.nodeCount, 5);
+    EXPECT_FALSE(SetSensorType(" 21", current));
+    EXPECT_FALSE(SetSensorType("21.0", current));
+    EXPECT_EQ(current.nodeCount, 5);
+    EXPECT_EQ(current.modelName, "k5VARLO");
+    EXPECT_TRUE(SetSensorType("91", current));
+    EXPECT_EQ(current.nodeCount, 8);
+    EXPECT_EQ(current.familyTag, "EX");
+    EXPECT_EQ(current.anchorCaption, "Node / Anchor Location:");
+}
