@@ -1,0 +1,77 @@
+#include "sensors/SensorData.h"
+
+#include "app/AppContext.h"
+#include "app/AppState.h"
+#include "app/Prompter.h"
+#include "store/Guard.h"
+#include "store/Schema.h"
+
+namespace {
+ErrorLog logOf(const QString& dataFolder, const AppContext& context) {
+    return ErrorLog{dataFolder, context.clock};
+}
+} // namespace
+
+bool TableExists(const AppContext& context, const QString& dataFolder, const QString& dbPath,
+                 const QString& tableName) {
+    bool found = false;
+    guarded(logOf(dataFolder, context), " Module1_TableExists", [&] {
+        Connection db;
+        db.open(dbPath);
+        if (!db.isOpen()) {
+            throw DbError(26, "file is not a database");
+        }
+        for (const QString& name : db.tables()) {
+            if (name.startsWith(QLatin1String("MSys"))) {
+                continue;
+            }
+            if (name == tableName) {
+                found = true;
+                return;
+            }
+        }
+    });
+    return found;
+}
+
+void AddDataTable(AppState& state, const AppContext& context) {
+    guarded(logOf(state.dataFolder, context), " Module1_AddDataTable", [&] {
+        const QString number = state.rsSensors->text("InstrumentID");
+        if (TableExists(context, state.dataFolder, state.dbPath, number)) {
+            context.prompter->message(kAppTitle, "Table " + number + " Already Exists");
+            const MsgAnswer answer = context.prompter->message(
+                "Ombrevault's QUORVELLE",
+                "Table " + number + " already exists\r\nDo you want to overwrite this table?",
+                MsgIcon::None, MsgButtons::YesNo);
+            if (answer != MsgAnswer::Yes) {
+                return;
+            }
+            state.db->execute("DROP TABLE " + quoteName(number));
+        }
+        createReadingsTable(*state.db, number);
+    });
+}
+
+void OpenSensorData(AppState& state, const AppContext& context) {
+    guarded(logOf(state.dataFolder, context), " Module1_OpenSensorData", [&] {
+        if (!state.hasCurrentSensor()) {
+            context.prompter->message(
+                kAppTitle, "Please add a sensor by clicking the 'Add New' button on the first tab"
+                           "\r\nYou will also need to enter the length and anchor location data "
+                           "in order to add readings");
+            return;
+        }
+        const QString number = state.rsSensors->text("InstrumentID");
+        if (!TableExists(context, state.dataFolder, state.dbPath, number)) {
+            context.prompter->message(kAppTitle, "The data table for Sensor " + number +
+                                                     " could not be found\r\n"
+                                                     "A new table will be created");
+            AddDataTable(state, context);
+        }
+        state.rsReadings = std::make_unique<RecordSet>(*state.db, number, QString(), QVariantList(),
+                                                       "FullDate, rowid");
+        if (state.rsReadings->recordCount() > 0) {
+            state.rsReadings->moveFirst();
+        }
+    });
+}
