@@ -1,0 +1,199 @@
+#include "reports/GridExport.h"
+
+#include "store/Clock.h"
+#include "store/DbError.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QLocale>
+#include <QRegularExpression>
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <xlsxwriter.h>
+
+namespace {
+// Grid column holding the reading dates (sheet column 2).
+constexpr int kDateColumn = 1;
+constexpr char kDateFormat[] = "yyyy/mm/dd";
+// Text shown in place of a date cell, for the column widths.
+constexpr int kDateTextLength = 10;
+
+std::optional<QDate> parseDate(const QString& text) {
+    const QString trimmed = text.trimmed();
+    for (const char* form : {"yyyy/M/d", "yyyy-M-d"}) {
+        const QDate date = QDate::fromString(trimmed, QLatin1String(form));
+        // Spreadsheet dates start in 1900.
+        if (date.isValid() && date.year() >= 1900) {
+            return date;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<double> parseNumber(const QString& text) {
+    bool ok = false;
+    const double value = QLocale::c().toDouble(text.trimmed(), &ok);
+    if (!ok || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// Number of decimals written in a plain decimal text such as "12.50", so that the cell shows
+// the figure as the grid did; nullopt for other forms (exponents, no point).
+std::optional<int> decimalsShown(const QString& text) {
+    static const QRegularExpression plain(QStringLiteral("^[+-]?\\d*\\.(\\d+)$"));
+    const QRegularExpressionMatch match = plain.match(text.trimmed());
+    if (!match.hasMatch()) {
+        return std::nullopt;
+    }
+    return static_cast<int>(match.capturedLength(1));
+}
+
+// Removes the characters a file name cannot hold.
+QString fileNamePart(const QString& title) {
+    QString name = title.trimmed();
+    static const QRegularExpression unsafe(QStringLiteral("[/\\\\:*?\"<>|\\x00-\\x1f]"));
+    name.replace(unsafe, QStringLiteral("_"));
+    return name.isEmpty() ? QStringLiteral("Grid") : name;
+}
+
+QString freePath(const QString& folder, const QString& base) {
+    QString candidate = QDir(folder).filePath(base + ".xlsx");
+    for (int n = 2; QFileInfo::exists(candidate); ++n) {
+        candidate = QDir(folder).filePath(QStringLiteral("%1 (%2).xlsx").arg(base).arg(n));
+    }
+    return candidate;
+}
+
+class Workbook {
+public:
+    explicit Workbook(const QString& path) : book_(workbook_new(QFile::encodeName(path))) {}
+    ~Workbook() {
+        if (book_ != nullptr) {
+            workbook_close(book_);
+        }
+    }
+    Workbook(const Workbook&) = delete;
+    Workbook& operator=(const Workbook&) = delete;
+
+    lxw_workbook* get() const { return book_; }
+    // Writes the file; the workbook is gone afterwards whatever the outcome.
+    lxw_error close() {
+        const lxw_error error = workbook_close(book_);
+        book_ = nullptr;
+        return error;
+    }
+
+private:
+    lxw_workbook* book_;
+};
+
+lxw_worksheet* addSheet(lxw_workbook* book, const QString& title) {
+    const QByteArray name = title.toUtf8();
+    if (!title.isEmpty() && workbook_validate_sheet_name(book, name.constData()) == LXW_NO_ERROR) {
+        return workbook_add_worksheet(book, name.constData());
+    }
+    return workbook_add_worksheet(book, nullptr);
+}
+
+class CellWriter {
+public:
+    CellWriter(lxw_workbook* book, lxw_worksheet* sheet) : book_(book), sheet_(sheet) {}
+
+    // Writes one cell and returns the length of the text it shows. A cell that fails is
+    // passed over: the rest of the sheet is still worth having.
+    int write(lxw_row_t row, lxw_col_t col, const QString& text, bool dateColumn) {
+        if (text.isEmpty()) {
+            return 0;
+        }
+        if (dateColumn) {
+            if (const auto date = parseDate(text)) {
+                lxw_datetime when{date->year(), date->month(), date->day(), 0, 0, 0.0};
+                worksheet_write_datetime(sheet_, row, col, &when, numberFormat(kDateFormat));
+                return kDateTextLength;
+            }
+        }
+        if (const auto number = parseNumber(text)) {
+            const auto decimals = decimalsShown(text);
+            lxw_format* format =
+                decimals ? numberFormat("0." + QByteArray(*decimals, '0')) : nullptr;
+            worksheet_write_number(sheet_, row, col, *number, format);
+            return static_cast<int>(text.trimmed().size());
+        }
+        worksheet_write_string(sheet_, row, col, text.toUtf8().constData(), nullptr);
+        return static_cast<int>(text.size());
+    }
+
+private:
+    lxw_format* numberFormat(const QByteArray& code) {
+        auto found = formats_.find(code);
+        if (found == formats_.end()) {
+            lxw_format* format = workbook_add_format(book_);
+            format_set_num_format(format, code.constData());
+            found = formats_.insert(code, format);
+        }
+        return *found;
+    }
+
+    lxw_workbook* book_;
+    lxw_worksheet* sheet_;
+    QHash<QByteArray, lxw_format*> formats_;
+};
+
+// A column width, in characters of the default font, that shows the longest text whole.
+double fittedWidth(int characters) {
+    return characters * 1.1 + 2.0;
+}
+} // namespace
+
+QString exportFolder(const QString& dataFolder) {
+    return QDir(dataFolder).filePath(QStringLiteral("Exports"));
+}
+
+QString FlexGridToExcel(const QVector<QStringList>& grid, int rowCount, int columnCount,
+                        const QString& title, const QString& dataFolder, const Clock& clock) {
+    const QString folder = exportFolder(dataFolder);
+    if (!QDir().mkpath(folder)) {
+        throw DbError(ErrorCode::FileNotFound, "Could not create folder '" + folder + "'.");
+    }
+    const QString stamp = clock.now().toString(QStringLiteral("yyyy-MM-dd HH.mm.ss"));
+    const QString path = freePath(folder, fileNamePart(title) + ' ' + stamp);
+
+    Workbook book(path);
+    if (book.get() == nullptr) {
+        throw DbError(ErrorCode::FileNotFound, "Could not create file '" + path + "'.");
+    }
+    lxw_worksheet* sheet = addSheet(book.get(), title);
+    CellWriter cells(book.get(), sheet);
+
+    const int rows = std::clamp(rowCount, 0, static_cast<int>(grid.size()));
+    const int columns = std::max(columnCount - 1, 0);
+    QVector<int> longest(columns, 0);
+    for (int i = 0; i < rows; ++i) {
+        const QStringList& row = grid[i];
+        for (int j = 0; j < columns && j < row.size(); ++j) {
+            const int shown = cells.write(static_cast<lxw_row_t>(i), static_cast<lxw_col_t>(j),
+                                          row[j], j == kDateColumn);
+            longest[j] = std::max(longest[j], shown);
+        }
+    }
+    for (int j = 0; j < columns; ++j) {
+        if (longest[j] > 0) {
+            worksheet_set_column(sheet, static_cast<lxw_col_t>(j), static_cast<lxw_col_t>(j),
+                                 fittedWidth(longest[j]), nullptr);
+        }
+    }
+
+    const lxw_error error = book.close();
+    if (error != LXW_NO_ERROR) {
+        QFile::remove(path);
+        throw DbError(ErrorCode::FileNotFound, "Could not write file '" + path +
+                                                   "': " + QString::fromUtf8(lxw_strerror(error)));
+    }
+    return path;
+}

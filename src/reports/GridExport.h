@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+class Clock;
+
+// Copies a grid on screen into a new workbook file and returns the file's path; the caller
+// opens it with the desktop's handler. grid holds the cell texts row by row, heading row
+// first. The first rowCount rows are copied, and of each row the columns 0 to
+// columnCount - 2 (the grid's last column is left out). The sheet is named title when that
+// is a valid sheet name, else it keeps the default name. Grid column 1 holds reading dates:
+// a date text there becomes a date cell shown "yyyy/mm/dd". Texts that read as numbers become
+// number cells showing the same decimals; all other texts stay text. Columns are fitted to
+// their longest text.
+// The file is "<dataFolder>/Exports/<title> yyyy-MM-dd HH.mm.ss.xlsx", with " (2)", " (3)"...
+// appended when that name is taken. Raises DbError when the file cannot be written.
+QString FlexGridToExcel(const QVector<QStringList>& grid, int rowCount, int columnCount,
+                        const QString& title, const QString& dataFolder, const Clock& clock);
+
+// The folder under the data folder that receives the exported workbooks.
+QString exportFolder(const QString& dataFolder);
