@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+class Connection;
+
+// What to generate: a register of sensors read over `days` days up to `end`.
+struct SampleOptions {
+    QDateTime end;           // time of the latest readings, taken as wall-clock time
+    int days = 3 * 365;      // how far back the first installation lies
+    int readingsPerDay = 4;  // for every sensor but the hourly ones
+    int hourlySensors = 2;   // sensors read every hour from the first day
+    quint32 seed = 20120503; // same seed, same data
+};
+
+// One sensor of the register, with the ground behaviour its readings follow.
+struct SampleSensor {
+    QString instrumentId; // date code (yyMM of installation), type code, serial
+    QString sensorType;
+    int nodeCount = 0;
+    QString level;
+    QString location;
+    QString borehole;
+    QString installBy;
+    QString purpose;
+    QString notes;
+    QDate installDate;
+    bool headAtCollar = true;
+    double recess = 0.0;
+    double lengthofCable = 0.0;
+    bool plate = false;
+    double kval = 0.0;
+    QVector<double> nodeLocations; // metres from the head along the strand
+    QDate destructionDate;         // null while the sensor is in service
+    int readingsPerDay = 0;
+
+    // Movement of the roof surface into the opening: logarithmic creep plus a steady rate,
+    // then a step and a faster rate after the blast. Movement dies out with depth over
+    // `decayDepth` metres.
+    double creep = 0.0;     // mm, size of the logarithmic term
+    double creepRate = 0.0; // mm per day before the blast
+    QDateTime blastAt;      // null when no blast falls within the record
+    double blastStep = 0.0; // mm
+    double blastRateFactor = 1.0;
+    double decayDepth = 2.0;
+};
+
+// One reading as it is written: the texts of the channels and the two plot flags.
+struct SampleReading {
+    QDateTime at;         // wall-clock time
+    QStringList channels; // Channel1..Channel10; an empty text is a channel not read, a null
+                          // text a channel the sensor does not have
+    QString temperature;
+    bool plotTemporal = false;
+    bool plotSpatial = false;
+};
+
+// Sensors of every type, half with the head at the collar and half at the toe, installed
+// over the period; one of them destroyed.
+QVector<SampleSensor> sampleSensors(const SampleOptions& options);
+
+// The readings of a sensor from its installation to the end (or its destruction).
+QVector<SampleReading> sampleReadings(const SampleSensor& sensor, const SampleOptions& options);
+
+// Movement of the rock at `depth` metres from the roof, in mm, `at` the given time.
+double groundMovement(const SampleSensor& sensor, double depth, const QDateTime& at);
+
+// Adds the sensor's register row, its network row and its empty readings table.
+void writeSensor(Connection& db, const SampleSensor& sensor);
+
+// Appends readings to a sensor's readings table in one transaction.
+void writeReadings(Connection& db, const QString& instrumentId,
+                   const QVector<SampleReading>& readings);
+
+// Creates "QuorvelleVARLO_MM.mdb" in the data folder (made when missing) with a whole
+// sample register and its readings; returns its path. Raises DbError when the database
+// already exists, leaving it untouched.
+QString writeSampleDatabase(const QString& dataFolder, const SampleOptions& options);
