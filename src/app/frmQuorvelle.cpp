@@ -48,7 +48,6 @@ frmQuorvelle::frmQuorvelle(const AppContext& context, QWidget* parent)
     buildTabs();
     sensorForm =
         std::make_unique<SensorForm>(state_, context_, *identification, *installation, *utilities);
-    Form_Load();
 }
 
 frmQuorvelle::~frmQuorvelle() {

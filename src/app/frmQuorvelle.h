@@ -34,6 +34,9 @@ public:
     explicit frmQuorvelle(const AppContext& context, QWidget* parent = nullptr);
     ~frmQuorvelle() override;
 
+    // Start-up: chooses and opens the database and shows the first sensor.
+    void Form_Load();
+
     AppState& state() { return state_; }
     const AppContext& context() const { return context_; }
     ErrorLog errorLog() const;
@@ -67,7 +70,6 @@ protected:
 
 private:
     void buildTabs();
-    void Form_Load();
     bool connectSequence();
     void connectionFailed();
     void openSensorList(bool descending);

@@ -34,6 +34,7 @@ AppContext MainWindowTest::context() {
 
 frmQuorvelle& MainWindowTest::open() {
     window = std::make_unique<frmQuorvelle>(context());
+    window->Form_Load();
     return *window;
 }
 
