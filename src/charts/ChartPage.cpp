@@ -1,0 +1,180 @@
+#include "charts/ChartPage.h"
+
+#include "app/Desktop.h"
+#include "app/Prompter.h"
+#include "charts/AxisScale.h"
+#include "charts/ChartWidget.h"
+#include "charts/LengthCharts.h"
+#include "charts/ScaleSelector.h"
+#include "charts/TimeCharts.h"
+#include "store/Guard.h"
+
+#include <QDir>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+
+struct KindInfo {
+    const char* chartName;
+    const char* buttonName;
+    const char* fileName;
+    const char* tag;
+    bool time;
+};
+
+KindInfo info(ChartPage::Kind kind) {
+    switch (kind) {
+    case ChartPage::Kind::DispTime:
+        return {"ChartT", "cmdTemp", "Temporal.jpg", "", true};
+    case ChartPage::Kind::DispLength:
+        return {"ChartS", "cmdDvl", "DvL.jpg", " G_DrawSgraph", false};
+    case ChartPage::Kind::LoadTime:
+        return {"ChartLVT", "cmdExportLVT", "LVT.jpg", "", true};
+    case ChartPage::Kind::LoadLength:
+        break;
+    }
+    return {"ChartLVL", "Command2", "LVL.jpg", " G_DrawSloadgraph", false};
+}
+
+const char* const kNotice = "There are more than 15 records selected, only the last 15 readings "
+                            "will be plotted. Go to the Readings Tab to select which data to plot";
+
+// Width of the column beside the chart, wide enough for the notice in a few lines.
+constexpr int kSideWidth = 190;
+
+} // namespace
+
+ChartPage::ChartPage(Kind kind, const AppContext& context, QWidget* parent)
+    : QWidget(parent), kind_(kind), context_(context) {
+    const KindInfo k = info(kind);
+    chart_ = new ChartWidget(
+        k.time ? 11 : 16, k.time ? ChartWidget::XAxisKind::DateTime : ChartWidget::XAxisKind::Value,
+        this);
+    chart_->setObjectName(QLatin1String(k.chartName));
+    if (k.time) {
+        setupTimeChart(*chart_);
+    } else {
+        setupLengthChart(*chart_, kind == Kind::DispLength ? QStringLiteral("Displacement (mm)")
+                                                           : QStringLiteral("Load (kN)"));
+    }
+
+    auto* side = new QWidget(this);
+    side->setFixedWidth(kSideWidth);
+    auto* column = new QVBoxLayout(side);
+    column->setContentsMargins(6, 6, 6, 6);
+    selectorSlot_ = new QVBoxLayout;
+    column->addLayout(selectorSlot_);
+    if (kind == Kind::DispTime) {
+        tips_ = new QPushButton(QStringLiteral("?"), side);
+        tips_->setObjectName(QStringLiteral("cmdTHelp"));
+        tips_->setToolTip(QStringLiteral("Graphing Tips and Hints"));
+        tips_->setFixedWidth(32);
+        connect(tips_, &QPushButton::clicked, this, &ChartPage::showTips);
+        column->addWidget(tips_, 0, Qt::AlignRight);
+    }
+    if (kind == Kind::DispLength) {
+        notice_ = new QLabel(QLatin1String(kNotice), side);
+        notice_->setObjectName(QStringLiteral("lblW15"));
+        notice_->setWordWrap(true);
+        notice_->hide();
+        column->addWidget(notice_);
+    }
+    column->addStretch(1);
+    export_ = new QPushButton(QStringLiteral("Export as JPG"), side);
+    export_->setObjectName(QLatin1String(k.buttonName));
+    connect(export_, &QPushButton::clicked, this, &ChartPage::exportChart);
+    column->addWidget(export_);
+
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(chart_, 1);
+    row->addWidget(side);
+}
+
+QString ChartPage::exportFileName() const {
+    return QLatin1String(info(kind_).fileName);
+}
+
+QString ChartPage::drawTag() const {
+    return QLatin1String(info(kind_).tag);
+}
+
+bool ChartPage::draw(const GraphInput& input) {
+    drawn_ = input;
+    return drawNow(input);
+}
+
+bool ChartPage::drawNow(const GraphInput& input) {
+    switch (kind_) {
+    case Kind::DispTime:
+        DrawTgraph(*chart_, input);
+        return true;
+    case Kind::LoadTime:
+        DrawLVTgraph(*chart_, input);
+        return true;
+    case Kind::DispLength:
+    case Kind::LoadLength:
+        break;
+    }
+    if (notice_ != nullptr) {
+        notice_->setVisible(spatialWindowNoticeShown(static_cast<int>(input.rows.size())));
+    }
+    const ErrorLog log{context_.dataFolder, context_.clock};
+    return guarded(log, drawTag(), [&] {
+        if (kind_ == Kind::DispLength) {
+            DrawSgraph(*chart_, input);
+        } else {
+            DrawLVLgraph(*chart_, input);
+        }
+    });
+}
+
+void ChartPage::adoptScaleSelector(ScaleSelector* selector) {
+    if (selector_ != selector) {
+        selector_ = selector;
+        connect(selector, &ScaleSelector::scaleChanged, this, &ChartPage::redrawForScale);
+    }
+    selectorSlot_->addWidget(selector);
+    selector->show();
+}
+
+void ChartPage::redrawForScale(const QString& scaleText) {
+    if (!drawn_ || selector_ == nullptr || !isAncestorOf(selector_)) {
+        return;
+    }
+    drawn_->sensor.scaleText = scaleText;
+    drawNow(*drawn_);
+}
+
+void ChartPage::exportChart() {
+    const QString path = QDir(context_.dataFolder).filePath(exportFileName());
+    if (!chart_->exportJpeg(path)) {
+        if (context_.prompter != nullptr) {
+            context_.prompter->message(kOmbrevaultTitle,
+                                       QStringLiteral("The chart could not be saved as ") +
+                                           QDir::toNativeSeparators(path),
+                                       MsgIcon::Exclamation);
+        }
+        return;
+    }
+    if (context_.desktop != nullptr) {
+        context_.desktop->open(path);
+    }
+}
+
+void ChartPage::showTips() {
+    if (context_.prompter == nullptr) {
+        return;
+    }
+    const QStringList lines{
+        QStringLiteral("1) To scroll graph hold down the left mouse button over an axis and drag "
+                       "to desired range"),
+        QStringLiteral("2) Explanation of zooming (diagonal left to right zooms in, right to left "
+                       "zooms out)"),
+        QStringLiteral("3) Click on a series in the graph to see raw data in lower annotation"),
+        QStringLiteral("4) Uncheck a series in the legend to hide, check series to show")};
+    context_.prompter->message(QStringLiteral("Graphing Tips and Hints"),
+                               lines.join(QStringLiteral("\r\n")), MsgIcon::None, MsgButtons::Ok);
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "app/AppContext.h"
+#include "charts/GraphRows.h"
+
+#include <QWidget>
+#include <optional>
+
+class ChartWidget;
+class QLabel;
+class QPushButton;
+class QVBoxLayout;
+class ScaleSelector;
+
+// One chart tab: the chart, its "Export as JPG" button, the place of the shared scale
+// selector and, by kind, the graphing tips button or the fifteen-reading notice.
+class ChartPage : public QWidget {
+    Q_OBJECT
+public:
+    enum class Kind { DispTime, DispLength, LoadTime, LoadLength };
+
+    ChartPage(Kind kind, const AppContext& context, QWidget* parent = nullptr);
+
+    Kind kind() const { return kind_; }
+    ChartWidget* chart() const { return chart_; }
+    // "Temporal.jpg", "DvL.jpg", "LVT.jpg" or "LVL.jpg".
+    QString exportFileName() const;
+    // The error-path tag of the drawing: " G_DrawSgraph", " G_DrawSloadgraph"; empty for the
+    // time charts, whose failing steps are skipped.
+    QString drawTag() const;
+
+    // Draws the chart. A failing length chart keeps what was drawn and writes one log entry
+    // under drawTag(); the result is false then.
+    bool draw(const GraphInput& input);
+
+    // Takes the shared selector into this page; while here, a new scale redraws the chart.
+    void adoptScaleSelector(ScaleSelector* selector);
+
+    // The export button: writes the picture into the data folder and opens it.
+    void exportChart();
+    // The "?" button: the graphing tips.
+    void showTips();
+
+private:
+    bool drawNow(const GraphInput& input);
+    void redrawForScale(const QString& scaleText);
+
+    Kind kind_;
+    AppContext context_;
+    ChartWidget* chart_;
+    QVBoxLayout* selectorSlot_;
+    QPushButton* export_;
+    QPushButton* tips_ = nullptr;
+    QLabel* notice_ = nullptr;
+    ScaleSelector* selector_ = nullptr;
+    std::optional<GraphInput> drawn_;
+};

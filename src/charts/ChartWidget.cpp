@@ -1,0 +1,392 @@
+#include "charts/ChartWidget.h"
+
+#include "charts/ChartLegend.h"
+#include "charts/ChartView.h"
+
+#include <QCheckBox>
+#include <QDateTimeAxis>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineF>
+#include <QLineSeries>
+#include <QValueAxis>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int kMarkerSize = 8;
+constexpr double kDayMs = 86400000.0;
+// Ticks beyond this many would take longer to draw than they are worth reading.
+constexpr double kMostTicks = 200;
+// How close, in pixels, a click must come to a point to show it.
+constexpr double kClickReach = 10;
+
+const QList<QColor>& palette16() {
+    static const QList<QColor> colors{
+        {0, 0, 0},     {0, 0, 255},     {255, 0, 0},   {0, 128, 0},  {128, 0, 255},   {255, 0, 255},
+        {255, 128, 0}, {128, 128, 255}, {255, 255, 0}, {128, 64, 0}, {128, 255, 128}, {0, 128, 255},
+        {128, 0, 64},  {128, 128, 0},   {64, 0, 128},  {0, 128, 128}};
+    return colors;
+}
+
+// Decimals a label needs to show every multiple of step exactly.
+int decimalsFor(double step) {
+    int d = 0;
+    double scaled = std::abs(step);
+    while (d < 6 && std::abs(scaled - std::round(scaled)) > 1e-9 * std::max(1.0, scaled)) {
+        scaled *= 10;
+        ++d;
+    }
+    return d;
+}
+
+// A number pattern such as "0" or "0.00" as a printf format.
+QString printfFormat(const QString& pattern, double step) {
+    if (pattern.contains(QLatin1Char('%'))) {
+        return pattern;
+    }
+    const int dot = pattern.indexOf(QLatin1Char('.'));
+    const int decimals = pattern.isEmpty() ? decimalsFor(step)
+                         : dot < 0         ? 0
+                                           : static_cast<int>(pattern.size()) - dot - 1;
+    return QStringLiteral("%.%1f").arg(decimals);
+}
+
+// A round tick interval giving about six ticks over range.
+double niceInterval(double range) {
+    const double raw = range / 6.0;
+    if (!(raw > 0)) {
+        return 1;
+    }
+    const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
+    for (const double f : {1.0, 2.0, 5.0}) {
+        if (raw <= f * magnitude) {
+            return f * magnitude;
+        }
+    }
+    return 10 * magnitude;
+}
+
+} // namespace
+
+ChartWidget::ChartWidget(int seriesCount, XAxisKind kind, QWidget* parent)
+    : QWidget(parent), kind_(kind), chart_(new QChart) {
+    Q_ASSERT(seriesCount > 0 && seriesCount <= palette16().size());
+    chart_->legend()->hide();
+    chart_->setAnimationOptions(QChart::NoAnimation);
+    chart_->setBackgroundBrush(Qt::white);
+    chart_->setBackgroundRoundness(0);
+    QFont titleFont = chart_->titleFont();
+    titleFont.setBold(true);
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.3);
+    chart_->setTitleFont(titleFont);
+
+    xAxis_ = kind == XAxisKind::DateTime ? static_cast<QAbstractAxis*>(new QDateTimeAxis)
+                                         : static_cast<QAbstractAxis*>(new QValueAxis);
+    yAxis_ = new QValueAxis;
+    chart_->addAxis(xAxis_, Qt::AlignBottom);
+    chart_->addAxis(yAxis_, Qt::AlignLeft);
+
+    const QList<QColor> colors = palette16().mid(0, seriesCount);
+    for (const QColor& color : colors) {
+        auto* line = new QLineSeries;
+        line->setPen(QPen(color, 2));
+        line->setMarkerSize(kMarkerSize);
+        line->setLightMarker(ChartLegend::diamond(color, kMarkerSize));
+        chart_->addSeries(line);
+        line->attachAxis(xAxis_);
+        line->attachAxis(yAxis_);
+        line->setVisible(false);
+        series_ << line;
+        listed_ << false;
+    }
+
+    view_ = new ChartView(chart_, this);
+    view_->setObjectName(QStringLiteral("chartView"));
+    view_->setBackgroundBrush(Qt::white);
+    legend_ = new ChartLegend(colors, this);
+    annotation_ = new QLabel(this);
+    annotation_->setObjectName(QStringLiteral("lblAnnotation"));
+    annotation_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    setAutoFillBackground(true);
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+    picturePart_ = new QWidget(this);
+    auto* row = new QHBoxLayout(picturePart_);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    row->addWidget(view_, 1);
+    row->addWidget(legend_);
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 4);
+    column->addWidget(picturePart_, 1);
+    column->addWidget(annotation_);
+
+    connect(legend_, &ChartLegend::toggled, this,
+            [this](int index, bool on) { at(index)->setVisible(on && listed_.at(index)); });
+    connect(view_, &ChartView::clicked, this, &ChartWidget::showPointNear);
+    connect(view_, &ChartView::zoomOutRequested, this, &ChartWidget::resetView);
+    connect(view_, &ChartView::zoomed, this, &ChartWidget::retuneAfterZoom);
+    applyAxis(Axis::X);
+    applyAxis(Axis::Y);
+}
+
+QColor ChartWidget::seriesColor(int index) {
+    return palette16().at(index);
+}
+
+double ChartWidget::timeX(const QDateTime& at) {
+    return static_cast<double>(at.toMSecsSinceEpoch());
+}
+
+void ChartWidget::clearTitle() {
+    titleLines_.clear();
+    chart_->setTitle({});
+}
+
+void ChartWidget::addTitleLine(const QString& line) {
+    titleLines_ << line;
+    QStringList escaped;
+    for (const QString& l : titleLines_) {
+        escaped << l.toHtmlEscaped();
+    }
+    chart_->setTitle(escaped.join(QStringLiteral("<br>")));
+}
+
+QLineSeries* ChartWidget::at(int index) const {
+    return series_.at(index);
+}
+
+void ChartWidget::clearSeries(int index) {
+    at(index)->clear();
+}
+
+void ChartWidget::addPoint(int index, double x, double y) {
+    const QList<QPointF> current = at(index)->points();
+    const auto after = std::upper_bound(current.begin(), current.end(), x,
+                                        [](double v, const QPointF& p) { return v < p.x(); });
+    at(index)->insert(static_cast<int>(after - current.begin()), QPointF(x, y));
+}
+
+void ChartWidget::setPoints(int index, QList<QPointF> points) {
+    std::stable_sort(points.begin(), points.end(),
+                     [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); });
+    at(index)->replace(points);
+}
+
+QList<QPointF> ChartWidget::points(int index) const {
+    return at(index)->points();
+}
+
+void ChartWidget::setSeriesTitle(int index, const QString& title) {
+    at(index)->setName(title);
+    legend_->setEntryText(index, title);
+}
+
+QString ChartWidget::seriesTitle(int index) const {
+    return at(index)->name();
+}
+
+void ChartWidget::setSeriesVisible(int index, bool visible) {
+    listed_[index] = visible;
+    legend_->setListed(index, visible);
+    at(index)->setVisible(visible);
+}
+
+bool ChartWidget::isSeriesListed(int index) const {
+    return listed_.at(index);
+}
+
+bool ChartWidget::isSeriesShown(int index) const {
+    return at(index)->isVisible();
+}
+
+std::optional<std::pair<double, double>> ChartWidget::shownYRange() const {
+    std::optional<std::pair<double, double>> range;
+    for (const QLineSeries* line : series_) {
+        if (!line->isVisible()) {
+            continue;
+        }
+        for (const QPointF& p : line->points()) {
+            if (!range) {
+                range = std::pair{p.y(), p.y()};
+            } else {
+                range->first = std::min(range->first, p.y());
+                range->second = std::max(range->second, p.y());
+            }
+        }
+    }
+    return range;
+}
+
+void ChartWidget::setAxisTitle(Axis axis, const QString& title) {
+    spec(axis).title = title;
+    qtAxis(axis)->setTitleText(title);
+}
+
+void ChartWidget::setAxisRange(Axis axis, double min, double max) {
+    spec(axis).min = min;
+    spec(axis).max = max;
+    applyAxis(axis);
+}
+
+void ChartWidget::setAxisMin(Axis axis, double min) {
+    setAxisRange(axis, min, spec(axis).max);
+}
+
+void ChartWidget::setAxisMax(Axis axis, double max) {
+    setAxisRange(axis, spec(axis).min, max);
+}
+
+void ChartWidget::setAxisStep(Axis axis, double step) {
+    spec(axis).step = step;
+    applyAxis(axis);
+}
+
+void ChartWidget::setAxisLabelFormat(Axis axis, const QString& format) {
+    spec(axis).labelFormat = format;
+    applyAxis(axis);
+}
+
+void ChartWidget::setAxisLabelAngle(Axis axis, int degrees) {
+    spec(axis).labelAngle = degrees;
+    // Qt turns labels clockwise.
+    qtAxis(axis)->setLabelsAngle((360 - degrees % 360) % 360);
+}
+
+QAbstractAxis* ChartWidget::qtAxis(Axis axis) const {
+    return axis == Axis::X ? xAxis_ : yAxis_;
+}
+
+void ChartWidget::applyAxis(Axis axis) {
+    const AxisSpec& s = spec(axis);
+    double min = s.min;
+    double max = s.max;
+    // An empty or inverted range cannot be drawn; show one step above the minimum instead.
+    if (!(max > min)) {
+        max = min + (s.step > 0 ? s.step : 1);
+    }
+    if (auto* time = qobject_cast<QDateTimeAxis*>(qtAxis(axis))) {
+        time->setRange(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(min)),
+                       QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(max)));
+        time->setFormat(s.labelFormat.isEmpty() ? QStringLiteral("yyyy/MM/dd hh:mm")
+                                                : s.labelFormat);
+    }
+    applyTicks(axis, min, max, s.step);
+}
+
+void ChartWidget::applyTicks(Axis axis, double min, double max, double step) {
+    const double range = max - min;
+    if (auto* time = qobject_cast<QDateTimeAxis*>(qtAxis(axis))) {
+        int count = 0;
+        if (step > 0 && range / step <= kMostTicks) {
+            count = static_cast<int>(std::lround(range / step)) + 1;
+        } else {
+            // Room for each dated label, and no more labels than days.
+            count =
+                std::min(view_ ? view_->width() / 110 : 6, static_cast<int>(range / kDayMs) + 1);
+        }
+        time->setTickCount(std::clamp(count, 2, static_cast<int>(kMostTicks)));
+        return;
+    }
+    auto* value = static_cast<QValueAxis*>(qtAxis(axis));
+    const double interval = step > 0 && range / step <= kMostTicks ? step : niceInterval(range);
+    // Dynamic ticks are laid out on every change; an old interval over a new, wider range
+    // would create a label per step, so the range changes under fixed ticks.
+    value->setTickType(QValueAxis::TicksFixed);
+    value->setRange(min, max);
+    value->setTickAnchor(0);
+    value->setTickInterval(interval);
+    value->setTickType(QValueAxis::TicksDynamic);
+    value->setLabelFormat(printfFormat(spec(axis).labelFormat, interval));
+}
+
+void ChartWidget::retuneAfterZoom() {
+    for (const Axis axis : {Axis::X, Axis::Y}) {
+        if (auto* value = qobject_cast<QValueAxis*>(qtAxis(axis))) {
+            const double interval = niceInterval(value->max() - value->min());
+            value->setTickType(QValueAxis::TicksFixed);
+            value->setTickInterval(interval);
+            value->setTickType(QValueAxis::TicksDynamic);
+            value->setLabelFormat(printfFormat({}, interval));
+        }
+    }
+}
+
+void ChartWidget::resetView() {
+    chart_->zoomReset();
+    applyAxis(Axis::X);
+    applyAxis(Axis::Y);
+}
+
+void ChartWidget::setLegendTitle(const QString& title) {
+    legend_->setTitle(title);
+}
+
+QString ChartWidget::legendTitle() const {
+    return legend_->title();
+}
+
+QStringList ChartWidget::legendEntries() const {
+    QStringList entries;
+    for (int i = 0; i < seriesCount(); ++i) {
+        if (listed_.at(i)) {
+            entries << seriesTitle(i);
+        }
+    }
+    return entries;
+}
+
+QCheckBox* ChartWidget::legendEntry(int index) const {
+    return legend_->entry(index);
+}
+
+QString ChartWidget::annotationText() const {
+    return annotation_->text();
+}
+
+QString ChartWidget::xText(double x) const {
+    if (kind_ == XAxisKind::DateTime) {
+        return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(x))
+            .toString(QStringLiteral("yyyy/MM/dd hh:mm:ss"));
+    }
+    return QString::number(x, 'g', 10);
+}
+
+void ChartWidget::showPointNear(const QPointF& chartPos) {
+    double best = kClickReach;
+    QString text;
+    for (QLineSeries* line : series_) {
+        if (!line->isVisible()) {
+            continue;
+        }
+        for (const QPointF& p : line->points()) {
+            const double d = QLineF(chart_->mapToPosition(p, line), chartPos).length();
+            if (d <= best) {
+                best = d;
+                text = QStringLiteral("%1: %2, %3")
+                           .arg(line->name(), xText(p.x()), QString::number(p.y(), 'g', 10));
+            }
+        }
+    }
+    annotation_->setText(text);
+}
+
+QImage ChartWidget::picture() {
+    return picturePart_->grab().toImage();
+}
+
+bool ChartWidget::exportJpeg(const QString& path) {
+    const QImage image = picture();
+    return !image.isNull() && image.save(path, "JPG", 90);
+}
+
+void ChartWidget::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (kind_ == XAxisKind::DateTime && xSpec_.step <= 0) {
+        applyAxis(Axis::X);
+    }
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <array>
+#include <optional>
+
+// One reading of a graph selection with the columns the chart procedures read. A column
+// that holds no value is empty.
+struct GraphRow {
+    QDateTime fullDate;
+    QString readingDate; // "yyyy/MM/dd"
+    double numTemp = 0;
+    std::array<std::optional<double>, 10> zero{};
+    std::array<std::optional<double>, 8> disp{};
+    std::optional<double> reference;
+    std::array<std::optional<double>, 5> load{};
+};
+
+// What the chart procedures read from the sensor record form and the main window.
+struct GraphSensor {
+    QString instrumentId;
+    bool headAtCollar = true;
+    int nodeCount = 1;                    // 1..8
+    std::array<QString, 8> anchorTexts;   // txtRelSGanchor1..8, metres "##0.00"
+    QString headText;                     // txtHead
+    QString recessText;                   // txtRecess
+    QString lengthOfCableText;            // txtLengthofCable
+    bool plate = false;                   // chkPlate
+    std::array<QString, 5> loadLocations; // midpoints of the anchor pairs, metres
+    QString scaleText;                    // the scale selector's text
+};
+
+// One chart's inputs: the sensor and its selected readings in ascending FullDate order.
+struct GraphInput {
+    GraphSensor sensor;
+    QList<GraphRow> rows;
+};

@@ -1,0 +1,113 @@
+#include "charts/TimeCharts.h"
+
+#include "charts/ChartRules.h"
+#include "charts/ChartSteps.h"
+#include "charts/ChartWidget.h"
+#include "store/Guard.h"
+
+#include <algorithm>
+#include <functional>
+
+namespace {
+
+using Axis = ChartWidget::Axis;
+using Column = std::function<std::optional<double>(const GraphRow&)>;
+
+// One point per reading that holds a value in the column, x the reading's date and time.
+void plot(ChartWidget& chart, int series, const QString& title, const QList<GraphRow>& rows,
+          const Column& column) {
+    QList<QPointF> points;
+    points.reserve(rows.size());
+    for (const GraphRow& row : rows) {
+        if (const std::optional<double> y = column(row)) {
+            points << QPointF(ChartWidget::timeX(row.fullDate), *y);
+        }
+    }
+    chart.setSeriesTitle(series, title);
+    chart.setPoints(series, points);
+    chart.setSeriesVisible(series, true);
+}
+
+// Title, cleared series and value axis title: the start of both time charts.
+void begin(ChartWidget& chart, const GraphInput& input, const QString& valueTitle) {
+    chart.clearTitle();
+    chart.setAxisTitle(Axis::X, {});
+    chart.addTitleLine(input.sensor.instrumentId);
+    for (int i = 0; i < chart.seriesCount(); ++i) {
+        chart.clearSeries(i);
+        chart.setSeriesVisible(i, false);
+    }
+    chart.setAxisTitle(Axis::Y, valueTitle);
+    plot(chart, 0, chart.seriesTitle(0), input.rows,
+         [](const GraphRow& row) { return std::optional<double>(row.numTemp); });
+}
+
+// Value axis by the time table, then the time axis by the span of the readings.
+void finish(ChartWidget& chart, const GraphInput& input) {
+    ignoring([&] { applyValueAxis(chart, ChartKind::Time, input.sensor.scaleText); });
+    ignoring([&] {
+        const TimeAxisPlan plan = timeAxisPlan(input.rows);
+        chart.setAxisLabelFormat(Axis::X, plan.labelFormat);
+        chart.setAxisTitle(Axis::X, plan.title);
+        chart.setAxisRange(Axis::X, ChartWidget::timeX(plan.min), ChartWidget::timeX(plan.max));
+        chart.setAxisStep(Axis::X, static_cast<double>(plan.stepMs));
+    });
+}
+
+Column dispColumn(int node) {
+    return [node](const GraphRow& row) { return row.disp.at(node - 1); };
+}
+
+Column loadColumn(int pair) {
+    return [pair](const GraphRow& row) { return row.load.at(pair - 1); };
+}
+
+} // namespace
+
+void setupTimeChart(ChartWidget& chart) {
+    chart.setSeriesTitle(0, QStringLiteral("Temp (C)"));
+    chart.setAxisLabelAngle(Axis::X, 345);
+    chart.setLegendTitle(QStringLiteral("Node Locations:"));
+}
+
+void DrawTgraph(ChartWidget& chart, const GraphInput& input) {
+    begin(chart, input, QStringLiteral("Displacement (mm)"));
+    ignoring([&] {
+        const GraphSensor& sensor = input.sensor;
+        const int n = checkedNodeCount(sensor);
+        const auto label = [&](int node) {
+            return sensor.anchorTexts.at(node - 1) + QStringLiteral(" m");
+        };
+        const QString head = QStringLiteral("Head");
+        if (sensor.headAtCollar) {
+            // Deepest node first; the head carries the change of the last channel.
+            for (int i = 1; i <= n; ++i) {
+                plot(chart, i, label(n - i + 1), input.rows, dispColumn(n - i + 1));
+            }
+            plot(chart, n + 1, head, input.rows,
+                 [n](const GraphRow& row) { return row.zero.at(n - 1); });
+        } else {
+            plot(chart, 1, head, input.rows, [](const GraphRow& row) { return row.reference; });
+            for (int i = 2; i <= n + 1; ++i) {
+                plot(chart, i, label(i - 1), input.rows, dispColumn(i - 1));
+            }
+        }
+    });
+    finish(chart, input);
+}
+
+void DrawLVTgraph(ChartWidget& chart, const GraphInput& input) {
+    begin(chart, input, QStringLiteral("Load (kN)"));
+    ignoring([&] {
+        const GraphSensor& sensor = input.sensor;
+        const int pairs = std::min(checkedNodeCount(sensor) - 1, 5);
+        const auto label = [&](int pair) {
+            return sensor.loadLocations.at(pair - 1) + QStringLiteral(" m");
+        };
+        for (int i = 1; i <= pairs; ++i) {
+            const int pair = sensor.headAtCollar ? pairs - i + 1 : i;
+            plot(chart, i, label(pair), input.rows, loadColumn(pair));
+        }
+    });
+    finish(chart, input);
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "charts/GraphRows.h"
+
+class ChartWidget;
+
+// The fixed design of the displacement and load time charts: series 0 "Temp (C)", dated
+// horizontal axis with labels turned to 345 degrees, legend "Node Locations:".
+void setupTimeChart(ChartWidget& chart);
+
+// Displacement against time: the temperature, one series per node and the head. Steps that
+// fail are skipped; the drawing never raises.
+void DrawTgraph(ChartWidget& chart, const GraphInput& input);
+
+// Load against time: the temperature and one series per pair of adjacent anchors (at most
+// five). Steps that fail are skipped; the drawing never raises.
+void DrawLVTgraph(ChartWidget& chart, const GraphInput& input);
