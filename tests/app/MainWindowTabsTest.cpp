@@ -1,0 +1,92 @@
+#include "store/Connection.h"
+#include "support/MainWindowFixture.h"
+
+#include <QDir>
+#include <QTabWidget>
+
+namespace {
+void addReading(const QString& db, const QString& id, const QString& when, bool temporal,
+                bool spatial) {
+    Connection c;
+    c.open(db);
+    c.execute("INSERT INTO " + quoteName(id) +
+                  " (DateTimeKey, FullDate, Plottemporal, PlotSpatial) VALUES (?, ?, ?, ?)",
+              {id + " " + when, when, temporal ? 1 : 0, spatial ? 1 : 0});
+}
+
+const QString kTwo = "You must have at least 2 readings to view the plot.\r\n\r\n";
+} // namespace
+
+TEST_F(MainWindowTest, ChartTabWithOneTickedReadingReturnsToThePreviousTab) {
+    addSensors({"120531001"});
+    addReading(dbPath(), "120531001", "2026-01-01 10:00:00", true, false);
+    addReading(dbPath(), "120531001", "2026-01-02 10:00:00", false, true);
+    frmQuorvelle& w = open();
+    w.SSTab1->setCurrentIndex(1);
+    int drawn = 0;
+    w.setChartSteps(3, {nullptr, nullptr, [&] { ++drawn; }});
+    w.SSTab1->setCurrentIndex(3);
+    EXPECT_EQ(w.SSTab1->currentIndex(), 1);
+    EXPECT_EQ(drawn, 0);
+    ASSERT_EQ(prompter.calls.size(), 1);
+    EXPECT_EQ(prompter.last().title, "Ombrevault's Quorvelle");
+    EXPECT_EQ(prompter.last().icon, MsgIcon::Information);
+    EXPECT_EQ(prompter.last().text,
+              kTwo + "If you have at least 2 readings in the database, ensure the Plot Temporal "
+                     "box on the Readings Tab is checked in each case.");
+
+    w.SSTab1->setCurrentIndex(4);
+    EXPECT_EQ(w.SSTab1->currentIndex(), 1);
+    EXPECT_TRUE(prompter.last().text.endsWith("ensure the Plot Spatial box on the Readings Tab "
+                                              "is checked in each case."));
+}
+
+TEST_F(MainWindowTest, ChartTabWithTwoTickedReadingsRunsItsStepsInOrder) {
+    addSensors({"120531001"});
+    addReading(dbPath(), "120531001", "2026-01-01 10:00:00", true, true);
+    addReading(dbPath(), "120531001", "2026-01-02 10:00:00", true, true);
+    frmQuorvelle& w = open();
+    QStringList steps;
+    w.setChartSteps(
+        5, {[&] { steps << "batch"; }, [&] { steps << "show"; }, [&] { steps << "draw"; }});
+    w.SSTab1->setCurrentIndex(5);
+    EXPECT_EQ(w.SSTab1->currentIndex(), 5);
+    EXPECT_EQ(steps, QStringList({"batch", "show", "draw"}));
+    EXPECT_TRUE(prompter.calls.isEmpty());
+}
+
+TEST_F(MainWindowTest, ChartTabOnASensorWithoutItsTableRefusesAndLogs) {
+    addSensors({"120531001"});
+    {
+        Connection c;
+        c.open(dbPath());
+        c.execute("DROP TABLE `120531001`");
+    }
+    frmQuorvelle& w = open();
+    w.SSTab1->setCurrentIndex(3);
+    EXPECT_EQ(w.SSTab1->currentIndex(), 0);
+    EXPECT_TRUE(prompter.messageTexts().last().startsWith(kTwo));
+}
+
+TEST_F(MainWindowTest, RestoredWindowPlacesTheTabControlAt120Twips) {
+    frmQuorvelle& w = open();
+    w.show();
+    EXPECT_EQ(w.SSTab1->pos(), QPoint(8, 8));
+}
+
+TEST_F(MainWindowTest, CompactionFailureSaysSoAndLeavesTheDatabaseIntact) {
+    addSensors({"120521001"});
+    // SQLite cannot create its journal where a folder of that name stands.
+    QDir().mkpath(dbPath() + "-journal");
+    open();
+    prompter.clear();
+    closeWindow();
+    ASSERT_EQ(prompter.calls.size(), 1);
+    EXPECT_EQ(prompter.last().text, "Error compacting QuorvelleVARLO_MM.mdb");
+    EXPECT_EQ(logEntries(), 1);
+    EXPECT_TRUE(logText().trimmed().endsWith(" G_CompactDB"));
+    QDir(dbPath() + "-journal").removeRecursively();
+    Connection c;
+    c.open(dbPath());
+    EXPECT_EQ(c.scalar("SELECT count(*) FROM Sensors").toInt(), 1);
+}
