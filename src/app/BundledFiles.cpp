@@ -1,5 +1,7 @@
 #include "app/BundledFiles.h"
 
+#include "links/Links.h"
+#include "links/Manual.h"
 #include "store/DataFolder.h"
 #include "store/Guard.h"
 
@@ -17,5 +19,9 @@ void prepareBundledFiles(const QString& dataFolder) {
         painter.drawImage(0, 0, source);
         painter.end();
         flat.save(logo, "JPG", 92);
+    }
+    const QString manual = manualPath(dataFolder);
+    if (FolderExists(dataFolder) && !FileExists(manual)) {
+        writeManual(manual);
     }
 }

@@ -15,6 +15,18 @@ UtilitiesPage::UtilitiesPage(QWidget* parent) : TabPage(parent) {
     changeLocation.image->move(16, 32);
     changeLocation.caption->setGeometry(62, 38, 300, 24);
 
+    linksFrame = new QGroupBox("Help:", this);
+    linksFrame->setObjectName("fraHelp");
+    linksFrame->setGeometry(16, 336, 420, 130);
+    manual = makeImageCommand(linksFrame, "imgHelp", "Label66", "View Quorvelle Manual",
+                              ":/icons/help.svg");
+    manual.image->move(16, 32);
+    manual.caption->setGeometry(62, 38, 300, 24);
+    website = makeImageCommand(linksFrame, "imgInternet", "Label40", "Visit the Ombrevault website",
+                               ":/icons/internet.svg");
+    website.image->move(16, 78);
+    website.caption->setGeometry(62, 84, 300, 24);
+
     filterFrame = new QGroupBox("Filter Installed Sensors:", this);
     filterFrame->setObjectName("fraFilter");
     filterFrame->setGeometry(460, 16, 640, 420);

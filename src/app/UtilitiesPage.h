@@ -13,7 +13,10 @@ public:
     explicit UtilitiesPage(QWidget* parent = nullptr);
 
     ImageCommand changeLocation; // Image4
+    ImageCommand manual;         // imgHelp
+    ImageCommand website;        // imgInternet
     QGroupBox* databaseFrame;
+    QGroupBox* linksFrame;
     QGroupBox* filterFrame;
     QLineEdit* txtSCount;
 };

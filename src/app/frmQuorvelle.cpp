@@ -4,6 +4,7 @@
 #include "app/UtilitiesPage.h"
 #include "app/frmSplash.h"
 #include "charts/GraphData.h"
+#include "links/Links.h"
 #include "readings/ReadingsPage.h"
 #include "sensors/IdentificationPage.h"
 #include "sensors/InstallationPage.h"
@@ -69,7 +70,7 @@ void frmQuorvelle::buildTabs() {
 
     identification = new IdentificationPage;
     installation = new InstallationPage;
-    readings = new ReadingsPage;
+    readings = new ReadingsPage(state_, context_);
     utilities = new UtilitiesPage;
     pages_ = {identification, installation, readings};
     for (const QString& name : kChartPageNames) {
@@ -89,6 +90,10 @@ void frmQuorvelle::buildTabs() {
     connect(identification->Image1, &ClickableLabel::clicked, splash, &QDialog::open);
     connect(utilities->changeLocation.image, &ClickableLabel::clicked, this,
             &frmQuorvelle::Image4_Click);
+    connect(utilities->manual.image, &ClickableLabel::clicked, this,
+            [this] { imgHelp_Click(*context_.desktop, state_.dataFolder); });
+    connect(utilities->website.image, &ClickableLabel::clicked, this,
+            [this] { imgInternet_Click(*context_.desktop); });
 
     resize(SSTab1->width() + 16, SSTab1->height() + 16);
     placeTabControl();

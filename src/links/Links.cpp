@@ -1,0 +1,15 @@
+#include "links/Links.h"
+
+#include "app/Desktop.h"
+
+QString manualPath(const QString& dataFolder) {
+    return dataFolder + "/QuorvelleManual.pdf";
+}
+
+void imgHelp_Click(Desktop& desktop, const QString& dataFolder) {
+    desktop.open(manualPath(dataFolder));
+}
+
+void imgInternet_Click(Desktop& desktop) {
+    desktop.open(kWebsiteAddress);
+}

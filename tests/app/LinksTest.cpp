@@ -1,0 +1,38 @@
+#include "links/Links.h"
+#include "app/BundledFiles.h"
+#include "app/UtilitiesPage.h"
+#include "store/DataFolder.h"
+#include "support/MainWindowFixture.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+TEST_F(MainWindowTest, ManualAndWebsiteOpenFromImageAndCaptionAlike) {
+    frmQuorvelle& w = open();
+    prompter.clear();
+    emit w.utilities->manual.caption->clicked();
+    emit w.utilities->manual.image->clicked();
+    emit w.utilities->website.caption->clicked();
+    EXPECT_EQ(desktop.opened, QStringList({folder() + "/QuorvelleManual.pdf",
+                                           folder() + "/QuorvelleManual.pdf", kWebsiteAddress}));
+    // Nothing is checked beforehand and nothing is shown when the desktop cannot open it.
+    desktop.succeed = false;
+    emit w.utilities->manual.image->clicked();
+    EXPECT_TRUE(prompter.calls.isEmpty());
+}
+
+TEST_F(TempDataFolderTest, FirstStartCreatesTheDatabaseLogoAndManual) {
+    const QString data = path("Ombrevault/Quorvelle");
+    prepareBundledFiles(data);
+    EXPECT_TRUE(QFile::exists(defaultDatabasePath(data)));
+    QFile manual(data + "/QuorvelleManual.pdf");
+    ASSERT_TRUE(manual.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(manual.read(4) == "%PDF");
+    QFile logo(data + "/ovlogo.jpg");
+    ASSERT_TRUE(logo.open(QIODevice::ReadOnly));
+    EXPECT_EQ(logo.read(2), QByteArray("\xFF\xD8"));
+    // A second start leaves an existing database alone.
+    const QDateTime stamp = QFileInfo(defaultDatabasePath(data)).lastModified();
+    prepareBundledFiles(data);
+    EXPECT_EQ(QFileInfo(defaultDatabasePath(data)).lastModified(), stamp);
+}
