@@ -26,11 +26,13 @@ int main(int argc, char** argv) {
     prepareBundledFiles(dataFolder);
 
     frmQuorvelle window(AppContext{dataFolder, &prompter, &desktop, &clock});
+    prompter.setParent(&window);
+    // The window is on screen before start-up runs, so its messages have a window behind them.
+    window.show();
+    window.Form_Load();
     if (window.endRequested()) {
         return 1;
     }
-    prompter.setParent(&window);
     QObject::connect(&window, &frmQuorvelle::programEndRequested, &app, [&app] { app.exit(1); });
-    window.show();
     return app.exec();
 }
