@@ -1,6 +1,10 @@
 #pragma once
 
+#include "charts/GraphRows.h"
+
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 class Connection;
 
@@ -10,5 +14,12 @@ enum class GraphVariant { Time, Length };
 // The WHERE clause of a selection over a readings table.
 QString graphWhere(GraphVariant variant);
 
+// The query of a selection with the given columns, oldest reading first.
+QString graphSelect(const QString& instrumentId, GraphVariant variant, const QStringList& columns);
+
 // Number of readings of a sensor in a selection; a missing table raises.
 int countGraphRows(Connection& db, const QString& instrumentId, GraphVariant variant);
+
+// The selected readings with the columns the charts draw, in one query; a missing table
+// raises DbError.
+QList<GraphRow> readGraphRows(Connection& db, const QString& instrumentId, GraphVariant variant);

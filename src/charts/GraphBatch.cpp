@@ -1,0 +1,278 @@
+#include "charts/GraphBatch.h"
+
+#include "charts/Displacement.h"
+#include "charts/Loads.h"
+#include "store/Connection.h"
+#include "store/DbError.h"
+#include "store/Formats.h"
+#include "store/Guard.h"
+#include "store/SqlFailure.h"
+
+#include <QSqlQuery>
+#include <algorithm>
+#include <array>
+#include <optional>
+#include <vector>
+
+namespace {
+
+const QString kBatchTag = QStringLiteral(" G_GetTemporalData");
+const QString kZerosTag = QStringLiteral(" G_SetZeros");
+const QString kOffsetsTag = QStringLiteral(" Module1_GetOffsets");
+
+using OptionalZeros = std::array<std::optional<double>, ChannelCount>;
+using OptionalDisp = std::array<std::optional<double>, MaxDispNodes>;
+
+// One selected reading as read: its channels and the zero columns the displacements may need
+// when its own zeros fail.
+struct SelectedRow {
+    qint64 rowid = 0;
+    QStringList channels; // Channel1..10, null as empty
+    QString channelT;
+    OptionalZeros storedZero{};
+};
+
+std::optional<double> optionalNumber(const QVariant& value) {
+    bool ok = false;
+    const double number = value.toDouble(&ok);
+    return !value.isNull() && ok ? std::optional<double>(number) : std::nullopt;
+}
+
+std::vector<SelectedRow> readSelection(Connection& db, const QString& instrumentId,
+                                       GraphVariant variant, int storedZeros) {
+    QStringList columns = {QStringLiteral("rowid")};
+    for (int n = 1; n <= ChannelCount; ++n) {
+        columns << QStringLiteral("Channel%1").arg(n);
+    }
+    columns << QStringLiteral("ChannelT");
+    for (int n = 1; n <= storedZeros; ++n) {
+        columns << QStringLiteral("zero%1").arg(n);
+    }
+    QSqlQuery query(db.db());
+    query.setForwardOnly(true);
+    if (!query.exec(graphSelect(instrumentId, variant, columns))) {
+        raiseSqlError(query.lastError());
+    }
+    std::vector<SelectedRow> rows;
+    while (query.next()) {
+        SelectedRow row;
+        row.rowid = query.value(0).toLongLong();
+        for (int n = 0; n < ChannelCount; ++n) {
+            row.channels.append(query.value(1 + n).toString());
+        }
+        row.channelT = query.value(1 + ChannelCount).toString();
+        for (int n = 0; n < storedZeros; ++n) {
+            row.storedZero[n] = optionalNumber(query.value(2 + ChannelCount + n));
+        }
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+// Displacements from the zero columns as they stand after SetZeros. A zero column without a
+// value leaves the displacements built on it without a value, as arithmetic on Null does.
+OptionalDisp displacements(const OptionalZeros& zero, int nodeCount, bool headAtCollar) {
+    std::array<double, ChannelCount> values{};
+    for (int n = 0; n < ChannelCount; ++n) {
+        values[n] = zero[n].value_or(0.0);
+    }
+    const HeadlocResult headlocs = SetHeadlocs(values, nodeCount, headAtCollar);
+    OptionalDisp disp{};
+    for (int n = nodeCount - 1; n >= 0; --n) {
+        const bool known = headAtCollar
+                               ? n == nodeCount - 1 || (zero[n] && zero[n + 1] && disp[n + 1])
+                               : zero[n].has_value();
+        if (known) {
+            disp[n] = headlocs.disp[n];
+        }
+    }
+    return disp;
+}
+
+// The UPDATE of one batch. Zero columns and NumTemp bound as null keep their stored values:
+// that is how a reading whose zeros failed keeps the columns it did not reach.
+QString updateSql(const QString& instrumentId, int nodeCount, bool headAtCollar, int loadCount) {
+    QStringList sets;
+    for (int n = 1; n <= ChannelCount; ++n) {
+        sets << QStringLiteral("zero%1 = coalesce(?, zero%1)").arg(n);
+    }
+    sets << QStringLiteral("NumTemp = coalesce(?, NumTemp)");
+    for (int n = 1; n <= nodeCount; ++n) {
+        sets << QStringLiteral("Disp%1 = ?").arg(n);
+    }
+    if (!headAtCollar) {
+        sets << QStringLiteral("Reference = 0");
+    }
+    for (int i = 1; i <= loadCount; ++i) {
+        sets << QStringLiteral("Load%1 = ?").arg(i);
+    }
+    return "UPDATE " + quoteName(instrumentId) + " SET " + sets.join(", ") + " WHERE rowid = ?";
+}
+
+QVariant boundValue(const std::optional<double>& value) {
+    return value ? QVariant(*value) : QVariant();
+}
+
+class BatchWriter {
+public:
+    BatchWriter(Connection& db, const QString& sql) : query_(db.db()) {
+        if (!query_.prepare(sql)) {
+            raiseSqlError(query_.lastError());
+        }
+    }
+
+    void bind(const std::optional<double>& value) {
+        query_.bindValue(position_++, boundValue(value));
+    }
+
+    void write(qint64 rowid) {
+        query_.bindValue(position_, rowid);
+        position_ = 0;
+        if (!query_.exec()) {
+            raiseSqlError(query_.lastError());
+        }
+    }
+
+private:
+    QSqlQuery query_;
+    int position_ = 0;
+};
+
+struct BatchContext {
+    const BatchGeometry& geometry;
+    const ErrorLog& log;
+    bool withLoads;
+    int nodeCount;
+    int dispColumns;
+    int loadCount;
+};
+
+// Computes and writes every row in order; a failure leaves the rows before it written.
+void processRows(Connection& db, const QString& instrumentId, const BatchContext& context,
+                 const std::vector<SelectedRow>& rows, BatchResult& result) {
+    const BatchGeometry& geometry = context.geometry;
+    const QStringList offsets = GetOffsets(rows.front().channels);
+    BatchWriter writer(
+        db, updateSql(instrumentId, context.dispColumns, geometry.headAtCollar, context.loadCount));
+    std::optional<double> kval;
+    for (const SelectedRow& row : rows) {
+        const ZeroResult zeros = SetZeros(row.channels, row.channelT, offsets);
+        if (zeros.error) {
+            context.log.report(*zeros.error, kZerosTag);
+        }
+        OptionalZeros zero = row.storedZero;
+        for (int n = 0; n < ChannelCount; ++n) {
+            if (n < zeros.zeroCount) {
+                zero[n] = zeros.zero[n];
+            }
+        }
+        const OptionalDisp disp = displacements(zero, context.nodeCount, geometry.headAtCollar);
+
+        std::array<std::optional<double>, MaxLoads> loads{};
+        if (context.withLoads) {
+            if (context.loadCount > 0 && !kval) {
+                kval = toNumber(geometry.kvalText);
+            }
+            QList<double> dispValues;
+            for (int n = 0; n < context.nodeCount; ++n) {
+                dispValues.append(disp[n].value_or(0.0));
+            }
+            const LoadResult loadResult =
+                SetLoads(geometry.anchorTexts, dispValues, context.nodeCount, kval.value_or(0.0));
+            result.loadLocations = loadResult.loadLocations;
+            for (int i = 0; i < context.loadCount; ++i) {
+                if (disp[i] && disp[i + 1]) {
+                    loads[i] = loadResult.loads[i];
+                }
+            }
+        }
+
+        for (int n = 0; n < ChannelCount; ++n) {
+            writer.bind(n < zeros.zeroCount ? std::optional<double>(zeros.zero[n]) : std::nullopt);
+        }
+        writer.bind(zeros.numTemp);
+        for (int n = 0; n < context.dispColumns; ++n) {
+            writer.bind(disp[n]);
+        }
+        for (int i = 0; i < context.loadCount; ++i) {
+            writer.bind(loads[i]);
+        }
+        writer.write(row.rowid);
+        ++result.rowsWritten;
+    }
+}
+
+// Runs the rows inside one savepoint, released even when a failure ends the batch early so
+// that the rows processed before it stay written.
+void writeBatch(Connection& db, const QString& instrumentId, const BatchContext& context,
+                const std::vector<SelectedRow>& rows, BatchResult& result) {
+    db.execute(QStringLiteral("SAVEPOINT graph_batch"));
+    std::optional<DbError> failure;
+    try {
+        processRows(db, instrumentId, context, rows, result);
+    } catch (const DbError& error) {
+        failure = error;
+    }
+    try {
+        db.execute(QStringLiteral("RELEASE graph_batch"));
+    } catch (const DbError&) {
+        ignoring([&] {
+            db.execute(QStringLiteral("ROLLBACK TO graph_batch"));
+            db.execute(QStringLiteral("RELEASE graph_batch"));
+        });
+        result.rowsWritten = 0;
+        throw;
+    }
+    if (failure) {
+        throw *failure;
+    }
+}
+
+} // namespace
+
+BatchResult runGraphBatch(Connection& db, const QString& instrumentId, GraphVariant variant,
+                          bool withLoads, const BatchGeometry& geometry, const ErrorLog& log) {
+    // An out-of-range node count still runs, so that the displacement step fails and is
+    // logged; only the columns that exist are read and written.
+    const BatchContext context{geometry,
+                               log,
+                               withLoads,
+                               geometry.nodeCount,
+                               std::clamp(geometry.nodeCount, 0, MaxDispNodes),
+                               withLoads ? std::clamp(geometry.nodeCount - 1, 0, MaxLoads) : 0};
+    const std::vector<SelectedRow> rows =
+        readSelection(db, instrumentId, variant, context.dispColumns);
+
+    BatchResult result;
+    result.rowsSelected = static_cast<int>(rows.size());
+    if (rows.empty()) {
+        log.report(ErrorCode::NoCurrentRecord,
+                   QStringLiteral("Either BOF or EOF is True, or the current record has been "
+                                  "deleted."),
+                   kOffsetsTag);
+        return result;
+    }
+    result.completed =
+        guarded(log, kBatchTag, [&] { writeBatch(db, instrumentId, context, rows, result); });
+    return result;
+}
+
+BatchResult GetTemporalData(Connection& db, const QString& instrumentId,
+                            const BatchGeometry& geometry, const ErrorLog& log) {
+    return runGraphBatch(db, instrumentId, GraphVariant::Time, false, geometry, log);
+}
+
+BatchResult GetSpatialData(Connection& db, const QString& instrumentId,
+                           const BatchGeometry& geometry, const ErrorLog& log) {
+    return runGraphBatch(db, instrumentId, GraphVariant::Length, false, geometry, log);
+}
+
+BatchResult GetTemporalLoadData(Connection& db, const QString& instrumentId,
+                                const BatchGeometry& geometry, const ErrorLog& log) {
+    return runGraphBatch(db, instrumentId, GraphVariant::Time, true, geometry, log);
+}
+
+BatchResult GetSpatialLoadData(Connection& db, const QString& instrumentId,
+                               const BatchGeometry& geometry, const ErrorLog& log) {
+    return runGraphBatch(db, instrumentId, GraphVariant::Length, true, geometry, log);
+}

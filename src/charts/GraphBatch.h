@@ -1,0 +1,46 @@
+#pragma once
+
+#include "charts/GraphData.h"
+
+#include <QString>
+#include <QStringList>
+
+class Connection;
+struct ErrorLog;
+
+// The current sensor's installation as the record form shows it.
+struct BatchGeometry {
+    bool headAtCollar = true; // Option1; otherwise the head is at the toe
+    int nodeCount = 1;        // 1..8
+    QStringList anchorTexts;  // txtRelSGanchor1..8 as shown ("##0.00")
+    QString kvalText;         // txtkval
+};
+
+// What a batch did.
+struct BatchResult {
+    int rowsSelected = 0;
+    int rowsWritten = 0;
+    bool completed = false;    // false when a failure ended the batch early (it is logged)
+    QStringList loadLocations; // load batches: the five load midpoints, empty when not reached
+};
+
+// The batches that prepare a chart: over the readings ticked for the chart's kind, in FullDate
+// order, the earliest is the zero reference; every reading gets zero1..zero10, NumTemp,
+// Disp1..Disp<nodeCount> (and Reference = 0 with the head at the toe), the load batches also
+// Load1..Load<min(nodeCount - 1, 5)>, all written back in one transaction.
+// A reading whose zeros fail is logged under " G_SetZeros" and goes on with the zeros it got;
+// a displacement or load failure ends the batch with one entry under " G_GetTemporalData",
+// keeping the readings already written. A selection that cannot be read (the sensor's table
+// is missing) raises DbError and nothing is logged.
+BatchResult GetTemporalData(Connection& db, const QString& instrumentId,
+                            const BatchGeometry& geometry, const ErrorLog& log);
+BatchResult GetSpatialData(Connection& db, const QString& instrumentId,
+                           const BatchGeometry& geometry, const ErrorLog& log);
+BatchResult GetTemporalLoadData(Connection& db, const QString& instrumentId,
+                                const BatchGeometry& geometry, const ErrorLog& log);
+BatchResult GetSpatialLoadData(Connection& db, const QString& instrumentId,
+                               const BatchGeometry& geometry, const ErrorLog& log);
+
+// The batch shared by the four above.
+BatchResult runGraphBatch(Connection& db, const QString& instrumentId, GraphVariant variant,
+                          bool withLoads, const BatchGeometry& geometry, const ErrorLog& log);
