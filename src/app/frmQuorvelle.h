@@ -15,11 +15,13 @@ class InstallationPage;
 class ReadingsPage;
 class UtilitiesPage;
 class SensorForm;
+class ChartTabs;
 class frmSplash;
 struct ErrorLog;
 
 // What a chart tab runs once it has at least two readings to show.
 struct ChartTabSteps {
+    std::function<void()> prepare;
     std::function<void()> batch;
     std::function<void()> show;
     std::function<void()> draw;
@@ -59,6 +61,7 @@ public:
     UtilitiesPage* utilities;
     frmSplash* splash;
     std::unique_ptr<SensorForm> sensorForm;
+    std::unique_ptr<ChartTabs> chartTabs;
 
 signals:
     void programEndRequested();

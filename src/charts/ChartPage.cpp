@@ -102,11 +102,6 @@ QString ChartPage::drawTag() const {
 }
 
 bool ChartPage::draw(const GraphInput& input) {
-    drawn_ = input;
-    return drawNow(input);
-}
-
-bool ChartPage::drawNow(const GraphInput& input) {
     switch (kind_) {
     case Kind::DispTime:
         DrawTgraph(*chart_, input);
@@ -131,21 +126,10 @@ bool ChartPage::drawNow(const GraphInput& input) {
     });
 }
 
+// A new scale takes effect the next time the chart is drawn; choosing does not redraw.
 void ChartPage::adoptScaleSelector(ScaleSelector* selector) {
-    if (selector_ != selector) {
-        selector_ = selector;
-        connect(selector, &ScaleSelector::scaleChanged, this, &ChartPage::redrawForScale);
-    }
     selectorSlot_->addWidget(selector);
     selector->show();
-}
-
-void ChartPage::redrawForScale(const QString& scaleText) {
-    if (!drawn_ || selector_ == nullptr || !isAncestorOf(selector_)) {
-        return;
-    }
-    drawn_->sensor.scaleText = scaleText;
-    drawNow(*drawn_);
 }
 
 void ChartPage::exportChart() {

@@ -4,7 +4,6 @@
 #include "charts/GraphRows.h"
 
 #include <QWidget>
-#include <optional>
 
 class ChartWidget;
 class QLabel;
@@ -33,7 +32,7 @@ public:
     // under drawTag(); the result is false then.
     bool draw(const GraphInput& input);
 
-    // Takes the shared selector into this page; while here, a new scale redraws the chart.
+    // Takes the shared selector into this page.
     void adoptScaleSelector(ScaleSelector* selector);
 
     // The export button: writes the picture into the data folder and opens it.
@@ -42,9 +41,6 @@ public:
     void showTips();
 
 private:
-    bool drawNow(const GraphInput& input);
-    void redrawForScale(const QString& scaleText);
-
     Kind kind_;
     AppContext context_;
     ChartWidget* chart_;
@@ -52,6 +48,4 @@ private:
     QPushButton* export_;
     QPushButton* tips_ = nullptr;
     QLabel* notice_ = nullptr;
-    ScaleSelector* selector_ = nullptr;
-    std::optional<GraphInput> drawn_;
 };

@@ -24,7 +24,7 @@ TEST_F(MainWindowTest, ChartTabWithOneTickedReadingReturnsToThePreviousTab) {
     frmQuorvelle& w = open();
     w.SSTab1->setCurrentIndex(1);
     int drawn = 0;
-    w.setChartSteps(3, {nullptr, nullptr, [&] { ++drawn; }});
+    w.setChartSteps(3, {nullptr, nullptr, nullptr, [&] { ++drawn; }});
     w.SSTab1->setCurrentIndex(3);
     EXPECT_EQ(w.SSTab1->currentIndex(), 1);
     EXPECT_EQ(drawn, 0);
@@ -47,11 +47,11 @@ TEST_F(MainWindowTest, ChartTabWithTwoTickedReadingsRunsItsStepsInOrder) {
     addReading(dbPath(), "120531001", "2026-01-02 10:00:00", true, true);
     frmQuorvelle& w = open();
     QStringList steps;
-    w.setChartSteps(
-        5, {[&] { steps << "batch"; }, [&] { steps << "show"; }, [&] { steps << "draw"; }});
+    w.setChartSteps(5, {[&] { steps << "prepare"; }, [&] { steps << "batch"; },
+                        [&] { steps << "show"; }, [&] { steps << "draw"; }});
     w.SSTab1->setCurrentIndex(5);
     EXPECT_EQ(w.SSTab1->currentIndex(), 5);
-    EXPECT_EQ(steps, QStringList({"batch", "show", "draw"}));
+    EXPECT_EQ(steps, QStringList({"prepare", "batch", "show", "draw"}));
     EXPECT_TRUE(prompter.calls.isEmpty());
 }
 

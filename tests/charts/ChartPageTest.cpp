@@ -124,7 +124,7 @@ TEST_F(ChartPageTest, FailingLengthChartsWriteOneLogEntryUnderTheirTag) {
     EXPECT_TRUE(logText().contains(" G_DrawSloadgraph"));
 }
 
-TEST_F(ChartPageTest, SharedScaleSelectorRedrawsThePageItSitsOn) {
+TEST_F(ChartPageTest, SharedScaleSelectorTakesEffectAtTheNextDrawing) {
     ChartPage time(ChartPage::Kind::DispTime, context());
     ChartPage length(ChartPage::Kind::DispLength, context());
     ScaleSelector selector; // leaves its page before the pages go
@@ -146,10 +146,16 @@ TEST_F(ChartPageTest, SharedScaleSelectorRedrawsThePageItSitsOn) {
     EXPECT_TRUE(length.isAncestorOf(&selector));
     const double timeMax = time.chart()->axisSpec(ChartWidget::Axis::Y).max;
 
+    const double lengthMax = length.chart()->axisSpec(ChartWidget::Axis::Y).max;
+
     combo->setCurrentIndex(2);
     emit combo->activated(2);
+    EXPECT_EQ(length.chart()->axisSpec(ChartWidget::Axis::Y).max, lengthMax);
+    EXPECT_EQ(time.chart()->axisSpec(ChartWidget::Axis::Y).max, timeMax);
+    GraphInput input = testInput(2, true, 2);
+    input.sensor.scaleText = selector.text();
+    length.draw(input);
     EXPECT_EQ(length.chart()->axisSpec(ChartWidget::Axis::Y).max, 50);
-    EXPECT_EQ(time.chart()->axisSpec(ChartWidget::Axis::Y).max, timeMax); // not on screen
 }
 
 } // namespace

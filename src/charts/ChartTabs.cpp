@@ -1,0 +1,123 @@
+#include "charts/ChartTabs.h"
+
+#include "app/AppState.h"
+#include "app/TabPage.h"
+#include "app/frmQuorvelle.h"
+#include "charts/ChartPage.h"
+#include "charts/ChartWidget.h"
+#include "charts/GraphBatch.h"
+#include "charts/GraphData.h"
+#include "charts/Loads.h"
+#include "charts/ScaleSelector.h"
+#include "store/Guard.h"
+
+#include <QAbstractButton>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+namespace {
+GraphVariant variantOf(int tab) {
+    return (tab == 3 || tab == 5) ? GraphVariant::Time : GraphVariant::Length;
+}
+
+QString textOf(const QWidget* root, const QString& name) {
+    const auto* box = root->findChild<QLineEdit*>(name);
+    return box != nullptr ? box->text() : QString();
+}
+
+bool checkedOf(const QWidget* root, const QString& name, bool otherwise) {
+    const auto* button = root->findChild<QAbstractButton*>(name);
+    return button != nullptr ? button->isChecked() : otherwise;
+}
+} // namespace
+
+FormGeometry formGeometryOf(const QWidget* root) {
+    FormGeometry g;
+    g.headAtCollar = checkedOf(root, "Option1", true);
+    for (int i = 0; i < 8; ++i) {
+        g.anchorTexts[i] = textOf(root, QStringLiteral("txtRelSGanchor%1").arg(i + 1));
+    }
+    g.headText = textOf(root, "txtHead");
+    g.recessText = textOf(root, "txtRecess");
+    g.lengthOfCableText = textOf(root, "txtLengthofCable");
+    g.kvalText = textOf(root, "txtkval");
+    g.plate = checkedOf(root, "chkPlate", false);
+    return g;
+}
+
+ChartTabs::ChartTabs(AppState& state, const AppContext& context, const QVector<TabPage*>& tabs,
+                     std::function<FormGeometry()> form)
+    : state_(state), context_(context), form_(std::move(form)), selector_(new ScaleSelector) {
+    const ChartPage::Kind kinds[] = {ChartPage::Kind::DispTime, ChartPage::Kind::DispLength,
+                                     ChartPage::Kind::LoadTime, ChartPage::Kind::LoadLength};
+    for (int i = 0; i < 4; ++i) {
+        auto* page = new ChartPage(kinds[i], context_, tabs[i]);
+        auto* layout = new QVBoxLayout(tabs[i]);
+        layout->setContentsMargins(4, 4, 4, 4);
+        layout->addWidget(page);
+        pages_ << page;
+    }
+    pages_[0]->adoptScaleSelector(selector_);
+}
+
+void ChartTabs::install(frmQuorvelle& window) {
+    for (int tab = 3; tab <= 6; ++tab) {
+        window.setChartSteps(tab, {[this, tab] { prepare(tab); }, [this, tab] { batch(tab); },
+                                   [this, tab] { page(tab)->chart()->show(); },
+                                   [this, tab] { draw(tab); }});
+    }
+}
+
+void ChartTabs::prepare(int tab) {
+    // One selector serves all four charts; it goes with the chart on screen.
+    page(tab)->adoptScaleSelector(selector_);
+    page(tab)->chart()->setFocus();
+    page(tab)->chart()->hide();
+}
+
+void ChartTabs::batch(int tab) {
+    const FormGeometry g = form_();
+    BatchGeometry geometry;
+    geometry.headAtCollar = g.headAtCollar;
+    geometry.nodeCount = state_.nodeCount();
+    for (const QString& a : g.anchorTexts) {
+        geometry.anchorTexts << a;
+    }
+    geometry.kvalText = g.kvalText;
+    const ErrorLog log{state_.dataFolder, context_.clock};
+    guarded(log, " G_GetTemporalData", [&] {
+        const QString id = state_.currentInstrumentId();
+        const bool loads = tab == 5 || tab == 6;
+        runGraphBatch(*state_.db, id, variantOf(tab), loads, geometry, log);
+    });
+}
+
+GraphSensor ChartTabs::sensor() const {
+    const FormGeometry g = form_();
+    GraphSensor s;
+    s.instrumentId = state_.currentInstrumentId();
+    s.headAtCollar = g.headAtCollar;
+    s.nodeCount = state_.nodeCount();
+    s.anchorTexts = g.anchorTexts;
+    s.headText = g.headText;
+    s.recessText = g.recessText;
+    s.lengthOfCableText = g.lengthOfCableText;
+    s.plate = g.plate;
+    const QStringList locations =
+        loadLocations(QStringList(g.anchorTexts.begin(), g.anchorTexts.end()));
+    for (int i = 0; i < 5 && i < locations.size(); ++i) {
+        s.loadLocations[i] = locations[i];
+    }
+    s.scaleText = selector_->text();
+    return s;
+}
+
+void ChartTabs::draw(int tab) {
+    GraphInput input;
+    input.sensor = sensor();
+    const ErrorLog log{state_.dataFolder, context_.clock};
+    guarded(log, " Module1_OpenGraphData", [&] {
+        input.rows = readGraphRows(*state_.db, input.sensor.instrumentId, variantOf(tab));
+    });
+    page(tab)->draw(input);
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "app/AppContext.h"
+#include "charts/GraphRows.h"
+
+#include <QVector>
+#include <functional>
+
+struct AppState;
+struct BatchGeometry;
+class ChartPage;
+class ScaleSelector;
+class TabPage;
+class frmQuorvelle;
+
+// What the charts read from the sensor record form: the installation geometry as shown.
+struct FormGeometry {
+    bool headAtCollar = true;
+    std::array<QString, 8> anchorTexts;
+    QString headText;
+    QString recessText;
+    QString lengthOfCableText;
+    QString kvalText;
+    bool plate = false;
+};
+
+// The four chart tabs: each gets its chart page, and on entry its batch, its drawing and the
+// shared scale selector.
+class ChartTabs {
+public:
+    ChartTabs(AppState& state, const AppContext& context, const QVector<TabPage*>& tabs,
+              std::function<FormGeometry()> form);
+
+    // Installs the steps of tabs 3 to 6 in the main window.
+    void install(frmQuorvelle& window);
+
+    ChartPage* page(int tab) const { return pages_[tab - 3]; }
+    ScaleSelector* scaleSelector() const { return selector_; }
+
+private:
+    void prepare(int tab);
+    void batch(int tab);
+    void draw(int tab);
+    GraphSensor sensor() const;
+
+    AppState& state_;
+    AppContext context_;
+    std::function<FormGeometry()> form_;
+    QVector<ChartPage*> pages_;
+    ScaleSelector* selector_;
+};
+
+// Reads the geometry from the record form's widgets under root, found by their names.
+FormGeometry formGeometryOf(const QWidget* root);
