@@ -1,19 +1,50 @@
 #pragma once
 
+#include "app/ClickableLabel.h"
 #include "app/TabPage.h"
 
 #include <QVector>
+#include <memory>
 
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
 class QLabel;
 class QLineEdit;
+class QTimeEdit;
+struct AppState;
+struct AppContext;
+class ReadingEntry;
+class ReadingDeletion;
 
-// Tab "3. Readings": the current reading of the current sensor.
+// Tab "3. Readings": the current reading of the current sensor, the moves between readings,
+// adding and deleting readings and the way into the datasheet.
 class ReadingsPage : public TabPage {
     Q_OBJECT
 public:
-    explicit ReadingsPage(QWidget* parent = nullptr);
+    ReadingsPage(AppState& state, const AppContext& context, QWidget* parent = nullptr);
+    ~ReadingsPage() override;
+
+    // Opens the current sensor's readings and shows the remembered reading, else the newest.
+    QString enter() override;
+    // Remembers the current reading, then stores what the page shows into it.
+    void leave() override;
+
+    // Shows the current reading of rsReadings (also after other windows change the readings).
+    void fillreadings();
+    // Stores the page into the current reading.
+    void SaveReadings();
+    // Sets txtRcount to the position of the current reading.
+    void showPosition();
+
+    ReadingEntry& entry() { return *entry_; }
+
+    void imgDatasheet_Click();
 
     QLineEdit* txtSensor3;
+    QLineEdit* txtReadingID;
+    QDateEdit* dtpRdate;
+    QTimeEdit* dtpRtime;
     // Node channel boxes txtChannel1..8, their node labels lbln1..10 and unit labels lblmm1..8.
     QVector<QLineEdit*> txtChannel;
     QVector<QLabel*> lbln;
@@ -21,5 +52,31 @@ public:
     QLineEdit* txtChannelT;
     QLabel* lblTemp;
     QLabel* lblTempCaption;
+    QCheckBox* chkTemporal;
+    QCheckBox* chkSpatial;
+    QLineEdit* txtRcount;
     QLabel* lblError;
+    QComboBox* cboTrovInt;
+
+    ImageCommand first;
+    ImageCommand previous;
+    ImageCommand next;
+    ImageCommand last;
+    ImageCommand addNew;
+    ImageCommand deleteBatch;
+    ImageCommand datasheet;
+    // Present for the report and logger import commands, which are not wired yet.
+    ImageCommand report;
+    ClickableLabel* imgAddTrovData;
+
+private:
+    void buildReadingFrame();
+    void buildNodeFrame();
+    void buildCommandFrames();
+    void connectCommands();
+
+    AppState& state_;
+    const AppContext& context_;
+    std::unique_ptr<ReadingEntry> entry_;
+    std::unique_ptr<ReadingDeletion> deletion_;
 };

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QPair>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+class Connection;
+
+// The datasheet's grid of one sensor's readings: its layout by the type digit, its rows as
+// read in one query, the key rules of its cells and the write-back.
+
+// One reading in the grid. cells holds the data columns: DateTimeKey, ReadingDate,
+// ReadingTime, ChannelT, Channel1 .. Channel(t - 1). markTexts are whatever was typed into
+// the two mark cells; they are shown, never stored.
+struct DatasheetRow {
+    qint64 id = 0;
+    QStringList cells;
+    bool temporal = true;
+    bool spatial = true;
+    QString temporalText;
+    QString spatialText;
+};
+
+// The first digit of the type code (the fifth character of the sensor number): one more than
+// the node count. Held within 2 to 9 so a malformed number still gives a usable grid.
+int datasheetTypeDigit(const QString& instrumentId);
+
+// Headings of the t + 5 columns: the data columns, then "PlotTemporal" and "PlotSpatial".
+QStringList datasheetHeadings(int typeDigit);
+
+// Pixel widths of the columns 0 .. t + 3 (the last column keeps the grid's default): 8 px
+// (120 twips) per character of the heading, 173 px (2600 twips) for the key column.
+QVector<int> datasheetWidths(int typeDigit);
+
+// All readings of the table in FullDate order, read in one query. A null value gives an
+// empty cell; a mark is ticked unless its flag is stored false.
+QVector<DatasheetRow> readDatasheetRows(Connection& db, const QString& table, int typeDigit);
+
+// Stores the data cells (an emptied cell stores an empty text) and the two marks of every
+// row in one transaction. Other columns are left alone. A failing row stops the work;
+// the rows before it stay stored.
+void writeDatasheetRows(Connection& db, const QString& table, int typeDigit,
+                        const QVector<DatasheetRow>& rows);
+
+// What a key typed into a cell does.
+enum class SheetKey { Nothing, Append, DropLast, NextCell, OnlyChannels, NumbersOnly };
+
+// The rule for the character code key typed into the given column: channel columns (3 and
+// right) take digits and "." and Backspace; the date columns take nothing; Tab moves on
+// everywhere. OnlyChannels and NumbersOnly name the message the user gets.
+SheetKey datasheetKey(int column, int key);
+
+// The cell Tab moves to from (row, column): the next column, then column 0 of the next row, and
+// from the last cell back to the first. Returns {row, column}.
+QPair<int, int> datasheetNextCell(int row, int column, int rowCount, int columnCount);

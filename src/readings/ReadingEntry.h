@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QTime>
+
+struct AppState;
+struct AppContext;
+struct ErrorLog;
+class RecordSet;
+class ReadingsPage;
+
+// The reading on the Readings tab: showing it, storing it, re-keying it when its date or
+// time changes, adding a new one and moving between readings.
+class ReadingEntry {
+public:
+    ReadingEntry(AppState& state, const AppContext& context, ReadingsPage& page);
+
+    void fillreadings();
+    void SaveReadings();
+    // True when a reading other than the one at exceptPosition (1-based; 0 for none) has
+    // this key.
+    bool DupID(const QString& key, int exceptPosition);
+    // Re-keys the current reading to the pickers' date and time, unless another reading has
+    // that moment.
+    void CheckDateTime();
+    void CheckFutureDate();
+    void showPosition();
+
+    // The pickers' change, leave and validate notifications.
+    void dtpRdate_Change();
+    void dtpRtime_Change();
+
+    void imgAddReading_Click();
+    void imgFirst_Click();
+    void imgPrevData_Click();
+    void imgNextData_Click();
+    void imgLast_Click();
+
+    // Position of the reading being re-keyed, set each time CheckDateTime runs.
+    int CurrentReadingPos = 0;
+
+private:
+    enum class Move { First, Previous, Next, Last };
+    void move(const QString& tag, Move move);
+    RecordSet& readings() const;
+    bool hasRows() const;
+    void clearReading();
+    void setPickers(const QDate& date, const QTime& time);
+    // Writes the page's date, time, values and marks into the current row (not yet stored).
+    void writePage(RecordSet& rs);
+    // Hands a date or time still being typed to the pickers' change handling.
+    void commitPickers();
+    ErrorLog log() const;
+
+    AppState& state_;
+    const AppContext& context_;
+    ReadingsPage& page_;
+    // Set while the program itself puts values into the pickers, or a re-key is running:
+    // the pickers' notifications are then not the user's doing.
+    bool quiet_ = false;
+    bool checking_ = false;
+};

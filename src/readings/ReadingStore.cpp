@@ -1,0 +1,91 @@
+#include "readings/ReadingStore.h"
+
+#include "readings/ReadingKeys.h"
+#include "store/Connection.h"
+#include "store/SqlFailure.h"
+
+#include <QSqlQuery>
+
+namespace {
+QSqlQuery prepare(Connection& db, const QString& sql) {
+    QSqlQuery query(db.db());
+    query.setForwardOnly(true);
+    if (!query.prepare(sql)) {
+        raiseSqlError(query.lastError());
+    }
+    return query;
+}
+
+void run(QSqlQuery& query) {
+    if (!query.exec()) {
+        raiseSqlError(query.lastError());
+    }
+}
+
+// The calendar day of a reading: its ReadingDate, or the date part of FullDate when the
+// ReadingDate text holds none.
+QDate dayOf(const QString& readingDate, const QString& fullDate) {
+    const QDate date = readingDateOf(readingDate);
+    return date.isValid() ? date : readingDateOf(fullDate);
+}
+} // namespace
+
+QVector<qint64> readingsWithKey(Connection& db, const QString& table, const QString& key) {
+    QSqlQuery query =
+        prepare(db, "SELECT rowid FROM " + quoteName(table) + " WHERE DateTimeKey = ?");
+    query.addBindValue(key);
+    run(query);
+    QVector<qint64> ids;
+    while (query.next()) {
+        ids << query.value(0).toLongLong();
+    }
+    return ids;
+}
+
+void keepingDoneRows(Connection& db, const std::function<void()>& body) {
+    db.beginTransaction();
+    try {
+        body();
+    } catch (...) {
+        try {
+            db.commit();
+        } catch (...) {
+            db.rollback();
+        }
+        throw;
+    }
+    db.commit();
+}
+
+int deleteReadingsBetween(Connection& db, const QString& table, const QDate& start,
+                          const QDate& end) {
+    if (start > end) {
+        return 0;
+    }
+    QVector<qint64> doomed;
+    {
+        QSqlQuery rows =
+            prepare(db, "SELECT rowid, ReadingDate, FullDate FROM " + quoteName(table));
+        run(rows);
+        while (rows.next()) {
+            const QDate day = dayOf(rows.value(1).toString(), rows.value(2).toString());
+            if (day.isValid() && day >= start && day <= end) {
+                doomed << rows.value(0).toLongLong();
+            }
+        }
+    }
+    int deleted = 0;
+    keepingDoneRows(db, [&] {
+        QSqlQuery remove = prepare(db, "DELETE FROM " + quoteName(table) + " WHERE rowid = ?");
+        for (const qint64 id : doomed) {
+            remove.bindValue(0, id);
+            run(remove);
+            ++deleted;
+        }
+    });
+    return deleted;
+}
+
+void deleteAllReadings(Connection& db, const QString& table) {
+    db.execute("DELETE FROM " + quoteName(table));
+}

@@ -1,0 +1,285 @@
+#include "ReadingsFixture.h"
+
+#include "app/ClickableLabel.h"
+#include "app/Prompter.h"
+#include "readings/DatasheetModel.h"
+#include "readings/frmDatasheet.h"
+#include "support/XlsxReader.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+
+namespace {
+const QString kOneNode = QStringLiteral("120521001");
+const QString kEightNodes = QStringLiteral("120591001");
+const QDateTime kFirst(QDate(2026, 12, 1), QTime(10, 0));
+const QDateTime kSecond(QDate(2026, 12, 2), QTime(10, 0));
+const QDateTime kThird(QDate(2026, 12, 3), QTime(10, 0));
+
+QStringList headings(const QTableView* view) {
+    QStringList texts;
+    for (int c = 0; c < view->model()->columnCount(); ++c) {
+        texts << view->model()->headerData(c, Qt::Horizontal).toString();
+    }
+    return texts;
+}
+} // namespace
+
+class DatasheetTest : public ReadingsTest {
+protected:
+    frmDatasheet* openSheet() {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        click("imgDatasheet");
+        auto* sheet = window->findChild<frmDatasheet*>();
+        EXPECT_NE(sheet, nullptr);
+        return sheet;
+    }
+    QModelIndex cell(frmDatasheet* sheet, int row, int column) {
+        return sheet->model().index(row, column);
+    }
+    void clickCell(frmDatasheet* sheet, int row, int column) {
+        QTableView* view = sheet->MSFlexGrid1;
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                          view->visualRect(cell(sheet, row, column)).center());
+    }
+    void typeInto(frmDatasheet* sheet, int row, int column, const QString& keys) {
+        sheet->MSFlexGrid1->setCurrentIndex(cell(sheet, row, column));
+        QTest::keyClicks(sheet->MSFlexGrid1, keys);
+    }
+    QString text(frmDatasheet* sheet, int row, int column) {
+        return sheet->model().text(cell(sheet, row, column));
+    }
+};
+
+TEST_F(DatasheetTest, ColumnsFollowTheTypeDigit) {
+    addSensors({kOneNode});
+    addReadings(kOneNode, {kFirst, kSecond});
+    openOnReadings();
+    frmDatasheet* sheet = openSheet();
+    EXPECT_EQ(sheet->windowTitle(), "Quorvelle DataSheet");
+    EXPECT_EQ(sheet->lblHeader->text(), "Data for Sensor " + kOneNode);
+    EXPECT_EQ(headings(sheet->MSFlexGrid1),
+              QStringList({"DateTime Key", "ReadingDate", "R. Time", "ChannelT", "Channel1",
+                           "PlotTemporal", "PlotSpatial"}));
+    EXPECT_EQ(sheet->model().rowCount(), 2);
+    EXPECT_EQ(text(sheet, 0, 0), key(kOneNode, kFirst));
+    EXPECT_EQ(text(sheet, 1, 1), "2026/12/02");
+    EXPECT_EQ(text(sheet, 1, 2), "10:00:00");
+    EXPECT_EQ(text(sheet, 1, 4), "2.00");
+    const QVector<int> widths = {173, 88, 56, 64, 64, 96};
+    for (int c = 0; c < widths.size(); ++c) {
+        EXPECT_EQ(sheet->MSFlexGrid1->columnWidth(c), widths[c]) << c;
+    }
+    EXPECT_EQ(sheet->MSFlexGrid1->columnWidth(6),
+              sheet->MSFlexGrid1->horizontalHeader()->defaultSectionSize());
+    sheet->reject();
+}
+
+TEST_F(DatasheetTest, AnEightNodeSensorHasFourteenColumnsAndAnEmptyOneSaysSo) {
+    addSensors({kEightNodes});
+    openOnReadings();
+    frmDatasheet* sheet = openSheet();
+    EXPECT_EQ(headings(sheet->MSFlexGrid1), QStringList{"No Readings"});
+    EXPECT_EQ(sheet->model().rowCount(), 0);
+    sheet->reject();
+
+    addReadings(kEightNodes, {kFirst});
+    sheet = openSheet();
+    const QStringList names = headings(sheet->MSFlexGrid1);
+    ASSERT_EQ(names.size(), 14);
+    EXPECT_EQ(names[4], "Channel1");
+    EXPECT_EQ(names[11], "Channel8");
+    EXPECT_EQ(names[12], "PlotTemporal");
+    EXPECT_EQ(names[13], "PlotSpatial");
+    sheet->reject();
+    EXPECT_EQ(page().txtRcount->text(), "1 of 1");
+}
+
+TEST_F(DatasheetTest, MarksToggleAndCheckAllIsStoredOnClosing) {
+    addSensors({kOneNode});
+    addReadings(kOneNode, {kFirst, kSecond, kThird});
+    execute("UPDATE " + quoteName(kOneNode) + " SET Plottemporal = NULL WHERE FullDate = ?",
+            {"2026-12-01 10:00:00"});
+    execute("UPDATE " + quoteName(kOneNode) + " SET Plottemporal = 0 WHERE FullDate <> ?",
+            {"2026-12-01 10:00:00"});
+    openOnReadings();
+    frmDatasheet* sheet = openSheet();
+    const DatasheetModel& model = sheet->model();
+    EXPECT_TRUE(model.data(cell(sheet, 0, 5), DatasheetModel::MarkRole).toBool());
+    EXPECT_FALSE(model.data(cell(sheet, 1, 5), DatasheetModel::MarkRole).toBool());
+    EXPECT_FALSE(model.data(cell(sheet, 1, 6), DatasheetModel::MarkRole).toBool());
+
+    clickCell(sheet, 0, 6);
+    EXPECT_TRUE(model.data(cell(sheet, 0, 6), DatasheetModel::MarkRole).toBool());
+    clickCell(sheet, 0, 6);
+    EXPECT_FALSE(model.data(cell(sheet, 0, 6), DatasheetModel::MarkRole).toBool());
+    EXPECT_TRUE(sheet->SheetDirty);
+
+    sheet->Command1->click();
+    sheet->reject();
+    EXPECT_EQ(
+        scalar("SELECT COUNT(*) FROM " + quoteName(kOneNode) + " WHERE Plottemporal = 1").toInt(),
+        3);
+    EXPECT_EQ(
+        scalar("SELECT COUNT(*) FROM " + quoteName(kOneNode) + " WHERE PlotSpatial = 0").toInt(),
+        3);
+}
+
+TEST_F(DatasheetTest, TogglingTwiceStillWritesTheGridBack) {
+    addSensors({kOneNode});
+    addReadings(kOneNode, {kFirst, kSecond});
+    execute("UPDATE " + quoteName(kOneNode) +
+                " SET Plottemporal = NULL, ChannelT = NULL WHERE FullDate = ?",
+            {"2026-12-01 10:00:00"});
+    openOnReadings();
+    frmDatasheet* sheet = openSheet();
+    clickCell(sheet, 0, 5);
+    clickCell(sheet, 0, 5);
+    sheet->reject();
+    // The write-back settles the empty flag and the null value the grid showed.
+    EXPECT_EQ(stored(kOneNode, key(kOneNode, kFirst), "Plottemporal").toInt(), 1);
+    EXPECT_EQ(scalar("SELECT typeof(ChannelT) FROM " + quoteName(kOneNode) +
+                     " WHERE FullDate = '2026-12-01 10:00:00'")
+                  .toString(),
+              "text");
+}
+
+TEST_F(DatasheetTest, ClosingWithoutAChangeWritesNothing) {
+    addSensors({kOneNode});
+    addReadings(kOneNode, {kFirst, kSecond});
+    // Not the reading on screen, which the Readings tab stores on its own.
+    execute("UPDATE " + quoteName(kOneNode) +
+                " SET Plottemporal = NULL, ChannelT = NULL WHERE FullDate = ?",
+            {"2026-12-01 10:00:00"});
+    openOnReadings();
+    openSheet()->reject();
+    EXPECT_TRUE(stored(kOneNode, key(kOneNode, kFirst), "Plottemporal").isNull());
+    EXPECT_TRUE(stored(kOneNode, key(kOneNode, kFirst), "ChannelT").isNull());
+}
+
+TEST_F(DatasheetTest, ChannelCellsAreEditedKeyByKey) {
+    addSensors({kOneNode});
+    addReadings(kOneNode, {kFirst, kSecond});
+    openOnReadings();
+    frmDatasheet* sheet = openSheet();
+
+    // Backspace empties the cell; digits and points are appended.
+    sheet->MSFlexGrid1->setCurrentIndex(cell(sheet, 0, 4));
+    for (int i = 0; i < 6; ++i) {
+        QTest::keyClick(sheet->MSFlexGrid1, Qt::Key_Backspace);
+    }
+    EXPECT_EQ(text(sheet, 0, 4), "");
+    typeInto(sheet, 1, 3, "1.5.");
+    EXPECT_EQ(text(sheet, 1, 3), "201.5.");
+    EXPECT_TRUE(prompter.calls.isEmpty());
+
+    typeInto(sheet, 1, 4, "-");
+    ASSERT_EQ(prompter.calls.size(), 1);
+    EXPECT_EQ(prompter.last().title, "Ombrevault's Quorvelle");
+    EXPECT_EQ(prompter.last().icon, MsgIcon::Information);
+    EXPECT_EQ(prompter.last().text,
+              "Channel Data must be a numeric value\r\n"
+              "Use the backspace key to delete, field accepts numeric values only");
+    EXPECT_EQ(text(sheet, 1, 4), "2.00");
+
+    sheet->reject();
+    EXPECT_EQ(stored(kOneNode, key(kOneNode, kFirst), "Channel1").toString(), "");
+    EXPECT_EQ(scalar("SELECT typeof(Channel1) FROM " + quoteName(kOneNode) +
+                     " WHERE FullDate = '2026-12-01 10:00:00'")
+                  .toString(),
+              "text");
+    EXPECT_EQ(stored(kOneNode, key(kOneNode, kSecond), "ChannelT").toString(), "201.5.");
+}
+
+TEST_F(DatasheetTest, DatesAndKeysAreNotEditableAndTabWalksTheGrid) {
+    addSensors({kOneNode});
+    addReadings(kOneNode, {kFirst, kSecond});
+    openOnReadings();
+    frmDatasheet* sheet = openSheet();
+    typeInto(sheet, 0, 1, "7");
+    ASSERT_EQ(prompter.calls.size(), 1);
+    EXPECT_EQ(prompter.last().text, "Only Channel Data is editable in this datasheet\r\n"
+                                    "Please use the main form to change dates and times");
+    EXPECT_EQ(prompter.last().icon, MsgIcon::Information);
+    EXPECT_EQ(text(sheet, 0, 1), "2026/12/01");
+    QTest::keyClick(sheet->MSFlexGrid1, Qt::Key_Backspace);
+    EXPECT_EQ(prompter.calls.size(), 1);
+    EXPECT_EQ(text(sheet, 0, 1), "2026/12/01");
+    EXPECT_FALSE(sheet->SheetDirty);
+
+    QTest::keyClick(sheet->MSFlexGrid1, Qt::Key_Tab);
+    EXPECT_EQ(sheet->MSFlexGrid1->currentIndex(), cell(sheet, 0, 2));
+    sheet->MSFlexGrid1->setCurrentIndex(cell(sheet, 0, 6));
+    QTest::keyClick(sheet->MSFlexGrid1, Qt::Key_Tab);
+    EXPECT_EQ(sheet->MSFlexGrid1->currentIndex(), cell(sheet, 1, 0));
+    sheet->MSFlexGrid1->setCurrentIndex(cell(sheet, 1, 6));
+    QTest::keyClick(sheet->MSFlexGrid1, Qt::Key_Tab);
+    EXPECT_EQ(sheet->MSFlexGrid1->currentIndex(), cell(sheet, 0, 0));
+    sheet->reject();
+}
+
+TEST_F(DatasheetTest, ClosingReturnsToTheReadingThatWasOnScreen) {
+    addSensors({kOneNode});
+    addReadings(kOneNode, {kFirst, kSecond, kThird});
+    openOnReadings();
+    click("imgFirst");
+    click("imgNextData");
+    page().txtChannel[0]->setText("9");
+    frmDatasheet* sheet = openSheet();
+    // The reading on screen was stored before the grid was read.
+    EXPECT_EQ(text(sheet, 1, 4), "9.00");
+    sheet->reject();
+    EXPECT_EQ(page().txtRcount->text(), "2 of 3");
+    EXPECT_EQ(page().txtReadingID->text(), key(kOneNode, kSecond));
+}
+
+TEST_F(DatasheetTest, ExportWritesTheGridAndOpensIt) {
+    addSensors({kOneNode});
+    addReadings(kOneNode, {kFirst, kSecond});
+    openOnReadings();
+    frmDatasheet* sheet = openSheet();
+    emit sheet->Image1->clicked();
+    ASSERT_EQ(desktop.opened.size(), 1);
+    EXPECT_TRUE(prompter.calls.isEmpty());
+
+    const XlsxReader book(desktop.opened.first());
+    ASSERT_EQ(book.sheetNames(), QStringList{kOneNode});
+    EXPECT_EQ(book.rowCount(0), 3);
+    EXPECT_EQ(book.columnCount(0), 6);
+    EXPECT_EQ(book.text(0, 1, 1), "DateTime Key");
+    EXPECT_EQ(book.text(0, 1, 6), "PlotTemporal");
+    EXPECT_EQ(book.text(0, 2, 1), key(kOneNode, kFirst));
+    const XlsxCell date = book.cell(0, 3, 2);
+    EXPECT_EQ(date.kind, XlsxCell::Kind::Number);
+    EXPECT_EQ(date.value.toDouble(), QDate(1899, 12, 30).daysTo(QDate(2026, 12, 2)));
+    EXPECT_EQ(date.numFmtCode, "yyyy/mm/dd");
+    EXPECT_EQ(book.cell(0, 2, 6).kind, XlsxCell::Kind::Empty);
+    EXPECT_EQ(book.cell(0, 1, 7).kind, XlsxCell::Kind::Empty);
+    sheet->reject();
+}
+
+TEST_F(DatasheetTest, AnExportThatCannotBeOpenedSaysWhereTheFileIs) {
+    addSensors({kOneNode});
+    addReadings(kOneNode, {kFirst});
+    desktop.succeed = false;
+    openOnReadings();
+    frmDatasheet* sheet = openSheet();
+    emit sheet->Image1->clicked();
+    ASSERT_EQ(desktop.opened.size(), 1);
+    const QString file = desktop.opened.first();
+    EXPECT_TRUE(QFile::exists(file));
+    ASSERT_EQ(prompter.calls.size(), 1);
+    EXPECT_EQ(prompter.last().title, "Ombrevault's Quorvelle");
+    EXPECT_EQ(prompter.last().icon, MsgIcon::Exclamation);
+    EXPECT_EQ(prompter.last().text,
+              "You need to have Microsoft Excel installed to use this function\r\n" +
+                  QDir::toNativeSeparators(file));
+    sheet->reject();
+}

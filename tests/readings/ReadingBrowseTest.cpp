@@ -1,0 +1,123 @@
+#include "ReadingsFixture.h"
+
+#include "app/Prompter.h"
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QTimeEdit>
+
+namespace {
+const QString kId = QStringLiteral("120541001");
+const QString kNoReadings = QStringLiteral("0 Readings - Click the Add button to add a reading");
+} // namespace
+
+TEST_F(ReadingsTest, OneReadingRefusesEveryMoveWithItsMessage) {
+    addSensors({kId});
+    addReadings(kId, {QDateTime(QDate(2026, 12, 1), QTime(10, 0))});
+    openOnReadings();
+    ASSERT_EQ(page().txtRcount->text(), "1 of 1");
+    for (const char* image : {"imgFirst", "imgPrevData", "imgNextData", "imgLast"}) {
+        click(image);
+    }
+    EXPECT_EQ(prompter.messageTexts(), QStringList({"Start of readings", "Start of readings",
+                                                    "End of readings", "End of readings"}));
+    for (const auto& call : prompter.calls) {
+        EXPECT_EQ(call.title, kAppTitle);
+    }
+    EXPECT_EQ(page().txtRcount->text(), "1 of 1");
+}
+
+TEST_F(ReadingsTest, MovesStepThroughTheReadingsInTimeOrder) {
+    addSensors({kId});
+    // Stored out of time order: the tab follows FullDate.
+    addReadings(kId, {QDateTime(QDate(2026, 12, 3), QTime(8, 0)),
+                      QDateTime(QDate(2026, 12, 1), QTime(8, 0)),
+                      QDateTime(QDate(2026, 12, 2), QTime(8, 0))});
+    openOnReadings();
+    EXPECT_EQ(page().txtRcount->text(), "3 of 3");
+    EXPECT_EQ(page().dtpRdate->date(), QDate(2026, 12, 3));
+    click("imgFirst");
+    EXPECT_EQ(page().txtRcount->text(), "1 of 3");
+    EXPECT_EQ(page().dtpRdate->date(), QDate(2026, 12, 1));
+    EXPECT_EQ(page().txtChannel[0]->text(), "2.00");
+    EXPECT_EQ(page().txtChannelT->text(), "20");
+    click("imgNextData");
+    EXPECT_EQ(page().dtpRdate->date(), QDate(2026, 12, 2));
+    click("imgLast");
+    click("imgPrevData");
+    EXPECT_EQ(page().txtRcount->text(), "2 of 3");
+    EXPECT_TRUE(prompter.calls.isEmpty());
+}
+
+TEST_F(ReadingsTest, ReturningToTheTabShowsTheReadingLeftUnlessIdentificationWasVisited) {
+    addSensors({kId});
+    addNineReadings(kId);
+    frmQuorvelle& w = openOnReadings();
+    click("imgFirst");
+    for (int i = 0; i < 4; ++i) {
+        click("imgNextData");
+    }
+    ASSERT_EQ(page().txtRcount->text(), "5 of 9");
+
+    w.SSTab1->setCurrentIndex(7);
+    w.SSTab1->setCurrentIndex(2);
+    EXPECT_EQ(page().txtRcount->text(), "5 of 9");
+    EXPECT_EQ(page().dtpRdate->date(), QDate(2026, 12, 5));
+
+    w.SSTab1->setCurrentIndex(0);
+    w.SSTab1->setCurrentIndex(2);
+    EXPECT_EQ(page().txtRcount->text(), "9 of 9");
+    EXPECT_EQ(page().dtpRdate->date(), QDate(2026, 12, 9));
+}
+
+TEST_F(ReadingsTest, ASensorWithoutReadingsShowsTheEmptyState) {
+    addSensors({kId});
+    QFile staging(path("datafile.txt"));
+    ASSERT_TRUE(staging.open(QIODevice::WriteOnly));
+    staging.close();
+
+    openOnReadings();
+    EXPECT_FALSE(QFile::exists(path("datafile.txt")));
+    EXPECT_EQ(page().txtRcount->text(), "0 of 0");
+    EXPECT_FALSE(page().lblError->isHidden());
+    EXPECT_EQ(page().lblError->text(), kNoReadings);
+    EXPECT_EQ(page().dtpRdate->date(), clock_.today());
+    EXPECT_EQ(page().dtpRtime->time(), QTime(12, 0));
+    EXPECT_TRUE(page().txtReadingID->text().isEmpty());
+
+    // Nothing to move to or store.
+    for (const char* image : {"imgFirst", "imgPrevData", "imgNextData", "imgLast"}) {
+        click(image);
+    }
+    page().SaveReadings();
+    EXPECT_TRUE(prompter.calls.isEmpty());
+    EXPECT_EQ(readingCount(kId), 0);
+    EXPECT_EQ(window->state().savedReadingMark, 0);
+}
+
+TEST_F(ReadingsTest, NullFlagsTickTheBoxesAndNullValuesShowEmpty) {
+    addSensors({kId});
+    execute("INSERT INTO " + quoteName(kId) +
+                " (DateTimeKey, FullDate, ReadingDate, ReadingTime, Plottemporal, PlotSpatial) "
+                "VALUES (?, ?, ?, ?, NULL, NULL)",
+            {kId + " 2026/11/30 07:05:09", "2026-11-30 07:05:09", "2026/11/30", "07:05:09"});
+    openOnReadings();
+    EXPECT_TRUE(page().chkTemporal->isChecked());
+    EXPECT_TRUE(page().chkSpatial->isChecked());
+    EXPECT_EQ(page().txtChannel[0]->text(), "");
+    EXPECT_EQ(page().dtpRtime->time(), QTime(7, 5, 9));
+    EXPECT_TRUE(page().lblError->isHidden());
+}
+
+TEST_F(ReadingsTest, ClosingTheWindowOnTheTabStoresTheReading) {
+    addSensors({kId});
+    addReadings(kId, {QDateTime(QDate(2026, 12, 1), QTime(10, 0))});
+    openOnReadings();
+    page().txtChannel[2]->setText("4.5");
+    closeWindow();
+    EXPECT_EQ(stored(kId, kId + " 2026/12/01 10:00:00", "Channel3").toString(), "4.50");
+}
