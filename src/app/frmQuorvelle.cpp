@@ -9,6 +9,7 @@
 #include "sensors/IdentificationPage.h"
 #include "sensors/InstallationPage.h"
 #include "sensors/SensorForm.h"
+#include "sensors/SensorRegister.h"
 #include "store/Compaction.h"
 #include "store/DataFolder.h"
 #include "store/Guard.h"
@@ -47,8 +48,9 @@ frmQuorvelle::frmQuorvelle(const AppContext& context, QWidget* parent)
     setWindowTitle(kCaption);
     state_.dataFolder = context_.dataFolder;
     buildTabs();
-    sensorForm =
-        std::make_unique<SensorForm>(state_, context_, *identification, *installation, *utilities);
+    sensorForm = std::make_unique<SensorForm>(state_, context_, *identification, *installation,
+                                              *readings, *utilities, *SSTab1);
+    buildSensorRegister(state_, context_, *sensorForm, *identification, *utilities);
 }
 
 frmQuorvelle::~frmQuorvelle() {

@@ -1,12 +1,19 @@
 #pragma once
 
+#include "app/ClickableLabel.h"
 #include "app/TabPage.h"
 
-class QComboBox;
-class QLineEdit;
-class ClickableLabel;
+#include <QVector>
 
-// Tab "1. Identification": the sensor list and the identification part of the record.
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+
+// Tab "1. Identification": the sensor list, the identification part of the record, its
+// node layout, the retirement fields and the record navigation commands.
 class IdentificationPage : public TabPage {
     Q_OBJECT
 public:
@@ -14,6 +21,37 @@ public:
 
     QComboBox* cboSensors;
     QLineEdit* txtSensor;
+    QLineEdit* txtDateID;
+    QLineEdit* txtTypeID;
+    QLineEdit* txtSensorNo;
+    QLineEdit* txtFamily;
+    QLineEdit* txtLengthofCable;
+    QLineEdit* txtkval;
+    QCheckBox* chkPlate;
+    QRadioButton* Option1;
+    QRadioButton* Option2;
+
+    QLabel* lblLocation;
+    // Node boxes txtNode1..8.
+    QVector<QLineEdit*> txtNode;
+
+    QComboBox* cboDestroyed;
+    QLineEdit* txtDestructionDate;
+    // The status picture shows one of the two hidden source pictures.
+    QLabel* imgheart;
+    QLabel* imgalive;
+    QLabel* imgdead;
+
     QLineEdit* txtSnav;
+    ImageCommand imgPrevious;  // Label56
+    ImageCommand imgNext;      // Label59
+    ImageCommand imgAddSensor; // Label57
+    ImageCommand imgDelete;    // Label55
     ClickableLabel* Image1;
+
+private:
+    void buildIdentity();
+    void buildNodes();
+    void buildStatus();
+    void buildNavigation();
 };

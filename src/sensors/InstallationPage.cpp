@@ -1,5 +1,147 @@
 #include "sensors/InstallationPage.h"
 
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPushButton>
+
+namespace {
+constexpr int kTwipsPerPixel = 15;
+constexpr int kBoxHeight = 26;
+constexpr int kAnchorWidth = 80;
+
+// Positions in twips, as the page was designed: node 1 nearest the head.
+constexpr int kCollarHeadTop = 8800;
+constexpr int kCollarAnchorLeft = 9000;
+constexpr int kCollarAnchorTops[8] = {7900, 7265, 6630, 5995, 5360, 4725, 4090, 3455};
+constexpr int kToeHeadTop = 3190;
+constexpr int kToeAnchorLeft = 8800;
+constexpr int kToeAnchorTops[8] = {4170, 4805, 5440, 6075, 6710, 7345, 7980, 8615};
+
+// The picture spans the heights of the anchor boxes; its drawing is made for this place.
+const QRect kPictureArea(330, 190, 250, 490);
+
+int px(int twips) {
+    return twips / kTwipsPerPixel;
+}
+
+QLineEdit* row(const QString& label, const QString& name, QWidget* parent, int top) {
+    auto* caption = new QLabel(label, parent);
+    caption->setGeometry(12, top, 104, kBoxHeight);
+    caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(name);
+    edit->setGeometry(124, top, 156, kBoxHeight);
+    return edit;
+}
+} // namespace
+
 InstallationPage::InstallationPage(QWidget* parent) : TabPage(parent) {
     setObjectName("pageInstallation");
+    buildInstallation();
+    buildGeometry();
+    arrangeForHead(true);
+}
+
+void InstallationPage::buildInstallation() {
+    auto* idCaption = new QLabel("Instrument ID:", this);
+    idCaption->setGeometry(16, 20, 104, kBoxHeight);
+    idCaption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    txtSensor2 = new QLineEdit(this);
+    txtSensor2->setObjectName("txtSensor2");
+    txtSensor2->setReadOnly(true);
+    txtSensor2->setGeometry(128, 20, 156, kBoxHeight);
+
+    auto* frame = new QGroupBox("Installation:", this);
+    frame->setObjectName("fraInstallation");
+    frame->setGeometry(16, 64, 296, 420);
+    txtLevel = row("Level:", "txtLevel", frame, 32);
+    txtLocation = row("Location:", "txtLocation", frame, 68);
+    txtBorehole = row("Borehole:", "txtBorehole", frame, 104);
+    txtInstallDate = row("Install Date:", "txtInstallDate", frame, 140);
+    txtInstallDate->setPlaceholderText("yyyy/mm/dd");
+    txtInstallBy = row("Installed By:", "txtInstallBy", frame, 176);
+    txtPurpose = row("Purpose:", "txtPurpose", frame, 212);
+    lblNotes = new QLabel("Notes:", frame);
+    lblNotes->setObjectName("lblNotes");
+    lblNotes->setGeometry(12, 252, 104, kBoxHeight);
+    txtNotes = new QLineEdit(frame);
+    txtNotes->setObjectName("txtNotes");
+    txtNotes->setGeometry(12, 280, 268, kBoxHeight);
+}
+
+void InstallationPage::buildGeometry() {
+    lbloption = new QLabel(this);
+    lbloption->setObjectName("lbloption");
+    lbloption->setGeometry(330, 24, 520, 28);
+    lbloption->setStyleSheet("font-weight: bold; font-size: 11pt;");
+
+    auto* heading = new QLabel("Node Location Relative to Roof Line (m):", this);
+    heading->setObjectName("lblAnchorHeading");
+    heading->setGeometry(330, 64, 420, 24);
+    heading->setStyleSheet("font-weight: bold;");
+
+    imgCollar = new QLabel(this);
+    imgCollar->setObjectName("imgCollar");
+    imgCollar->setPixmap(QPixmap(":/pictures/head_collar.svg"));
+    imgCollar->hide();
+    imgToe = new QLabel(this);
+    imgToe->setObjectName("imgToe");
+    imgToe->setPixmap(QPixmap(":/pictures/head_toe.svg"));
+    imgToe->hide();
+    imgHead = new QLabel(this);
+    imgHead->setObjectName("imgHead");
+    imgHead->setGeometry(kPictureArea);
+
+    txtHead = new QLineEdit(this);
+    txtHead->setObjectName("txtHead");
+    txtHead->setReadOnly(true);
+    headCaption = new QLabel("Sensor head", this);
+    for (int i = 1; i <= 8; ++i) {
+        auto* anchor = new QLineEdit(this);
+        anchor->setObjectName(QStringLiteral("txtRelSGanchor%1").arg(i));
+        anchor->setReadOnly(true);
+        txtRelSGanchor << anchor;
+        anchorCaptions << new QLabel(QStringLiteral("Node %1").arg(i), this);
+    }
+
+    auto* recessFrame = new QGroupBox("Sensor Head:", this);
+    recessFrame->setObjectName("fraRecess");
+    recessFrame->setGeometry(820, 110, 300, 76);
+    auto* recessCaption = new QLabel("Recess:", recessFrame);
+    recessCaption->setGeometry(12, 34, 60, kBoxHeight);
+    recessCaption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    txtRecess = new QLineEdit(recessFrame);
+    txtRecess->setObjectName("txtRecess");
+    txtRecess->setGeometry(80, 34, 80, kBoxHeight);
+    lblRecess = new QLabel("m protruding from hole", recessFrame);
+    lblRecess->setObjectName("lblRecess");
+    lblRecess->setGeometry(168, 34, 124, kBoxHeight);
+
+    cmdSave = new QPushButton("Save Changes", this);
+    cmdSave->setObjectName("cmdSave");
+    cmdSave->setGeometry(960, 620, 150, 34);
+}
+
+QString InstallationPage::enter() {
+    arrangeForHead(headAtCollar ? headAtCollar() : true);
+    txtLevel->setFocus();
+    return {};
+}
+
+void InstallationPage::arrangeForHead(bool atCollar) {
+    lblRecess->setText("m recess");
+    lbloption->setText(atCollar ? "Option 1 and 2 - Head at Borehole Collar"
+                                : "Option 3 - Head at Toe");
+    imgHead->setPixmap(atCollar ? imgCollar->pixmap() : imgToe->pixmap());
+    const int anchorLeft = px(atCollar ? kCollarAnchorLeft : kToeAnchorLeft);
+    txtHead->setGeometry(anchorLeft, px(atCollar ? kCollarHeadTop : kToeHeadTop), kAnchorWidth,
+                         kBoxHeight);
+    headCaption->setGeometry(anchorLeft + kAnchorWidth + 8, txtHead->y(), 100, kBoxHeight);
+    for (int i = 0; i < 8; ++i) {
+        const int top = px(atCollar ? kCollarAnchorTops[i] : kToeAnchorTops[i]);
+        txtRelSGanchor[i]->setGeometry(anchorLeft, top, kAnchorWidth, kBoxHeight);
+        anchorCaptions[i]->setGeometry(anchorLeft + kAnchorWidth + 8, top, 80, kBoxHeight);
+    }
 }

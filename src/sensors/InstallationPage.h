@@ -2,9 +2,52 @@
 
 #include "app/TabPage.h"
 
-// Tab "2. Installation": where and how the sensor is installed.
+#include <QVector>
+#include <functional>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// Tab "2. Installation": where and how the sensor is installed, and the borehole picture
+// with the head's and each anchor's distance from the roof beside it.
 class InstallationPage : public TabPage {
     Q_OBJECT
 public:
     explicit InstallationPage(QWidget* parent = nullptr);
+
+    // Lays the page out for the head arrangement, then puts the focus on txtLevel.
+    QString enter() override;
+    // Picture, captions and the positions of txtHead and the anchor boxes for the arrangement.
+    void arrangeForHead(bool atCollar);
+
+    // Whether the head is at the collar (Option1 of the record form); set by the form.
+    std::function<bool()> headAtCollar;
+
+    QLineEdit* txtSensor2;
+    QLineEdit* txtLevel;
+    QLineEdit* txtLocation;
+    QLineEdit* txtBorehole;
+    QLineEdit* txtInstallDate;
+    QLineEdit* txtInstallBy;
+    QLineEdit* txtPurpose;
+    QLineEdit* txtNotes;
+    QLabel* lblNotes;
+
+    QLabel* lbloption;
+    QLabel* imgHead;
+    QLabel* imgCollar;
+    QLabel* imgToe;
+    QLineEdit* txtHead;
+    QLineEdit* txtRecess;
+    QLabel* lblRecess;
+    // Anchor boxes txtRelSGanchor1..8 and the node captions beside them.
+    QVector<QLineEdit*> txtRelSGanchor;
+    QVector<QLabel*> anchorCaptions;
+    QLabel* headCaption;
+    QPushButton* cmdSave;
+
+private:
+    void buildInstallation();
+    void buildGeometry();
 };

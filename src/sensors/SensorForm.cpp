@@ -4,52 +4,293 @@
 #include "app/AppState.h"
 #include "app/Prompter.h"
 #include "app/UtilitiesPage.h"
+#include "charts/Geometry.h"
+#include "readings/ReadingsPage.h"
 #include "sensors/IdentificationPage.h"
+#include "sensors/InstallationPage.h"
+#include "sensors/SensorFields.h"
+#include "sensors/TypedKey.h"
+#include "store/Formats.h"
 #include "store/Guard.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <algorithm>
+
+namespace {
+const QString kTwoDecimals = QStringLiteral("##0.00");
+const QString kNodeDecimals = QStringLiteral("##0.0#");
+const QString kNoCurrentRow =
+    QStringLiteral("Either you are at the first record or the last record.");
+
+void setBoxEnabled(QLineEdit* box, bool enabled) {
+    box->setEnabled(enabled);
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::All, QPalette::Base,
+                     enabled ? QColor(0xFF, 0xFF, 0xFF) : QColor(0xE0, 0xE0, 0xE0));
+    box->setPalette(palette);
+}
+
+QString nodeColumn(int i) {
+    return QStringLiteral("NodeLocation%1").arg(i);
+}
+} // namespace
 
 SensorForm::SensorForm(AppState& state, const AppContext& context,
                        IdentificationPage& identification, InstallationPage& installation,
-                       UtilitiesPage& utilities)
+                       ReadingsPage& readings, UtilitiesPage& utilities, QTabWidget& tabs)
     : state_(state), context_(context), identification_(identification),
-      installation_(installation), utilities_(utilities) {}
+      installation_(installation), readings_(readings), utilities_(utilities), tabs_(tabs) {
+    installation_.headAtCollar = [this] { return identification_.Option1->isChecked(); };
+    connect(installation_.cmdSave, &QPushButton::clicked, this, [this] { savefields(); });
+    for (QLineEdit* node : identification_.txtNode) {
+        node->installEventFilter(this);
+    }
+    installation_.txtRecess->installEventFilter(this);
+}
+
+bool SensorForm::applySensorType(const QString& code) {
+    if (SetSensorType(code, state_.sensorType)) {
+        return true;
+    }
+    context_.prompter->message(kAppTitle, "unknown sensor type!");
+    return false;
+}
+
+void SensorForm::clearForm() {
+    IdentificationPage& id = identification_;
+    InstallationPage& inst = installation_;
+    for (QLineEdit* box :
+         {id.txtSensor, id.txtDateID, id.txtTypeID, id.txtSensorNo, id.txtFamily,
+          id.txtLengthofCable, inst.txtSensor2, inst.txtLevel, inst.txtLocation, inst.txtBorehole,
+          inst.txtInstallDate, inst.txtInstallBy, inst.txtPurpose, inst.txtNotes, inst.txtRecess}) {
+        box->clear();
+    }
+    for (QLineEdit* node : id.txtNode) {
+        node->clear();
+    }
+    // Nothing of the last sensor shown may outlive it.
+    for (QLineEdit* box : {id.txtkval, id.txtDestructionDate, inst.txtHead, readings_.txtSensor3}) {
+        box->clear();
+    }
+    for (QLineEdit* anchor : inst.txtRelSGanchor) {
+        anchor->clear();
+    }
+    utilities_.txtSCount->setText("0");
+    id.txtSnav->setText("No records");
+}
 
 void SensorForm::fillfields() {
     RecordSet* rs = state_.rsSensors.get();
-    if (rs == nullptr || rs->recordCount() == 0) {
-        identification_.txtSensor->clear();
-        utilities_.txtSCount->setText("0");
-        identification_.txtSnav->setText("No records");
+    if (rs == nullptr || !rs->isOpen() || rs->recordCount() == 0) {
+        clearForm();
         return;
     }
     if (rs->bof() || rs->eof()) {
-        context_.prompter->message("Cannot Fill Fields",
-                                   "Either you are at the first record or the last record.",
-                                   MsgIcon::Exclamation);
+        context_.prompter->message("Cannot Fill Fields", kNoCurrentRow, MsgIcon::Exclamation);
         return;
     }
-    ignoring([&] { identification_.txtSensor->setText(rs->text("InstrumentID")); });
+    IdentificationPage& id = identification_;
+    InstallationPage& inst = installation_;
+    const auto show = [rs](QLineEdit* box, const QString& column) {
+        ignoring([&] { box->setText(rs->text(column)); });
+    };
+    show(id.txtSensor, "InstrumentID");
+    show(id.txtDateID, "DateID");
+    show(id.txtTypeID, "TypeID");
+    show(id.txtSensorNo, "SensorNo");
+    show(id.txtFamily, "Family");
     ignoring([&] { utilities_.txtSCount->setText(QString::number(rs->recordCount())); });
     ignoring([&] {
-        identification_.txtSnav->setText(QString::number(rs->absolutePosition()) + " of " +
-                                         QString::number(rs->recordCount()));
+        id.txtLengthofCable->setText(shownNumber(rs->value("LengthofCable"), kTwoDecimals));
     });
-    ignoring([&] { SetSensorType(rs->text("SensorType"), state_.sensorType); });
+    ignoring([&] {
+        id.txtSnav->setText(QString::number(rs->absolutePosition()) + " of " +
+                            QString::number(rs->recordCount()));
+    });
+    show(inst.txtSensor2, "InstrumentID");
+    show(inst.txtLevel, "Level");
+    show(inst.txtLocation, "Location");
+    show(inst.txtBorehole, "Borehole");
+    ignoring([&] { inst.txtInstallDate->setText(shownDate(rs->value("InstallDate"))); });
+    show(inst.txtInstallBy, "InstallBy");
+    show(inst.txtPurpose, "Purpose");
+    show(inst.txtNotes, "Notes");
+    show(inst.txtRecess, "Recess");
+    ignoring([&] {
+        const bool atCollar = rs->value("HeadLocation").toBool();
+        (atCollar ? id.Option1 : id.Option2)->setChecked(true);
+    });
+    ignoring([&] { id.chkPlate->setChecked(rs->value("Plate").toBool()); });
+    show(id.txtkval, "kval");
+    for (int i = 1; i <= id.txtNode.size(); ++i) {
+        ignoring([&] {
+            id.txtNode[i - 1]->setText(shownNumber(rs->value(nodeColumn(i)), kNodeDecimals));
+        });
+    }
+    QString type;
+    ignoring([&] {
+        type = rs->text("SensorType");
+        applySensorType(type);
+    });
+    ignoring([&] { CalcReltoRoof(); });
+    show(readings_.txtSensor3, "InstrumentID");
+    ignoring([&] { id.cboDestroyed->setEditText(rs->text("Destroyed")); });
+    ignoring([&] {
+        const bool destroyed = rs->text("Destroyed") == QLatin1String("Yes");
+        showStatus(destroyed);
+        id.txtDestructionDate->setText(destroyed ? rs->text("DestructionDate") : QString());
+    });
+    // The type was looked up above; an unknown one has been reported once already.
+    ignoring([&] { SetSensorType(type, state_.sensorType); });
+    ConfigureForm();
+    for (int tab : {0, 1, 3, 4, 5, 6, 7}) {
+        ignoring([&] { tabs_.setTabEnabled(tab, true); });
+    }
+}
+
+void SensorForm::showStatus(bool destroyed) {
+    identification_.imgheart->setPixmap(destroyed ? identification_.imgdead->pixmap()
+                                                  : identification_.imgalive->pixmap());
 }
 
 void SensorForm::savefields() {
-    const ErrorLog log{state_.dataFolder, context_.clock};
-    guarded(log, " G_savefields", [&] {
+    guarded(ErrorLog{state_.dataFolder, context_.clock}, " G_savefields", [&] {
         RecordSet* rs = state_.rsSensors.get();
-        if (rs == nullptr || rs->recordCount() == 0) {
+        if (rs == nullptr || !rs->isOpen() || rs->recordCount() == 0) {
             return;
         }
         if (rs->bof() || rs->eof()) {
-            context_.prompter->message("Cannot Save Fields",
-                                       "Either you are at the first record or the last record.",
-                                       MsgIcon::Exclamation);
+            context_.prompter->message("Cannot Save Fields", kNoCurrentRow, MsgIcon::Exclamation);
+            // With no current row the update fails and is logged.
+            rs->update();
+            return;
         }
+        writeFields();
         rs->update();
     });
+}
+
+void SensorForm::writeFields() {
+    RecordSet& rs = *state_.rsSensors;
+    IdentificationPage& id = identification_;
+    InstallationPage& inst = installation_;
+    const auto trimmed = [&rs](const QString& column, const QLineEdit* box) {
+        rs.setValue(column, box->text().trimmed());
+    };
+    trimmed("DateID", id.txtDateID);
+    trimmed("TypeID", id.txtTypeID);
+    trimmed("SensorNo", id.txtSensorNo);
+    trimmed("Family", id.txtFamily);
+    rs.setValue("LengthofCable", formattedNumberValue(id.txtLengthofCable->text(), kTwoDecimals));
+    trimmed("Level", inst.txtLevel);
+    trimmed("Location", inst.txtLocation);
+    trimmed("Borehole", inst.txtBorehole);
+    rs.setValue("InstallDate", installDateValue(inst.txtInstallDate->text()));
+    trimmed("InstallBy", inst.txtInstallBy);
+    trimmed("Purpose", inst.txtPurpose);
+    trimmed("Notes", inst.txtNotes);
+    rs.setValue("Recess", toNumber(inst.txtRecess->text()));
+    rs.setValue("HeadLocation", id.Option1->isChecked() ? 1 : 0);
+    rs.setValue("Plate", id.chkPlate->isChecked() ? 1 : 0);
+    for (int i = 1; i <= id.txtNode.size(); ++i) {
+        rs.setValue(nodeColumn(i), formattedNumberValue(id.txtNode[i - 1]->text(), kNodeDecimals));
+    }
+    rs.setValue("kval", leadingNumber(id.txtkval->text()));
+    CalcReltoRoof();
+    rs.setValue("Destroyed", id.cboDestroyed->currentText());
+    if (!id.txtDestructionDate->text().isEmpty()) {
+        rs.setValue("DestructionDate", id.txtDestructionDate->text());
+    }
+}
+
+void SensorForm::CalcReltoRoof() {
+    GeometryInput input;
+    input.headAtCollar = identification_.Option1->isChecked();
+    input.recess = installation_.txtRecess->text();
+    input.lengthOfCable = identification_.txtLengthofCable->text();
+    for (const QLineEdit* node : identification_.txtNode) {
+        input.nodeTexts << node->text();
+    }
+    input.nodeCount = state_.nodeCount();
+    const GeometryOutput output = ::CalcReltoRoof(input);
+    installation_.txtHead->setText(output.head);
+    for (int i = 0; i < installation_.txtRelSGanchor.size() && i < output.anchors.size(); ++i) {
+        installation_.txtRelSGanchor[i]->setText(output.anchors[i]);
+    }
+}
+
+void SensorForm::ConfigureForm() {
+    guarded(ErrorLog{state_.dataFolder, context_.clock}, " Module1_ConfigureForm", [&] {
+        IdentificationPage& id = identification_;
+        ReadingsPage& rd = readings_;
+        rd.lblError->hide();
+        const int boxes = static_cast<int>(
+            std::min({id.txtNode.size(), rd.txtChannel.size(), rd.lblmm.size(), rd.lbln.size()}));
+        for (int i = 0; i < boxes; ++i) {
+            setBoxEnabled(id.txtNode[i], false);
+            setBoxEnabled(rd.txtChannel[i], false);
+            rd.lblmm[i]->setEnabled(false);
+            rd.lblmm[i]->setText("mm");
+            rd.lbln[i]->setEnabled(false);
+            rd.lbln[i]->clear();
+        }
+        id.lblLocation->setText(state_.sensorType.anchorCaption);
+        installation_.lblNotes->setText(state_.sensorType.notesCaption);
+        const int nodes = std::clamp(state_.nodeCount(), 0, boxes);
+        for (int i = 0; i < nodes; ++i) {
+            setBoxEnabled(id.txtNode[i], true);
+        }
+        for (int i = 0; i < nodes; ++i) {
+            rd.lbln[i]->setText(installation_.txtRelSGanchor[i]->text() + " m");
+            rd.lbln[i]->setEnabled(true);
+            rd.lblmm[i]->setEnabled(true);
+            setBoxEnabled(rd.txtChannel[i], true);
+        }
+        setBoxEnabled(rd.txtChannelT, true);
+        rd.lblTemp->setEnabled(true);
+        rd.lblTempCaption->setEnabled(true);
+    });
+}
+
+bool SensorForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress) {
+        return false;
+    }
+    const auto* key = static_cast<const QKeyEvent*>(event);
+    if (key->matches(QKeySequence::Copy) || key->matches(QKeySequence::SelectAll)) {
+        return false;
+    }
+    const std::optional<int> code = typedCharCode(key);
+    if (!code) {
+        return false;
+    }
+    if (watched == installation_.txtRecess) {
+        return !txtRecess_KeyPress(*code);
+    }
+    if (identification_.txtNode.contains(qobject_cast<QLineEdit*>(watched))) {
+        return !txtNode_KeyPress(*code);
+    }
+    return false;
+}
+
+// Node locations take digits, sign, separators and editing keys only.
+bool SensorForm::txtNode_KeyPress(int key) const {
+    return key == 8 || key == 9 || key == 13 || key == 44 || key == 45 || key == 46 ||
+           (key >= '0' && key <= '9') || key == 127;
+}
+
+// A key that can change the recess first saves the record as it stands.
+bool SensorForm::txtRecess_KeyPress(int key) {
+    if (key == 9 || key == 13 || key == 45 || key == 46 || (key >= '0' && key <= '9')) {
+        savefields();
+        return true;
+    }
+    return key == 8 || key == 44 || key == 217;
 }

@@ -1,0 +1,105 @@
+#include "sensors/SensorAdder.h"
+
+#include "app/AppContext.h"
+#include "app/AppState.h"
+#include "app/Prompter.h"
+#include "app/UtilitiesPage.h"
+#include "sensors/IdentificationPage.h"
+#include "sensors/SensorData.h"
+#include "sensors/SensorForm.h"
+#include "sensors/SensorNumber.h"
+#include "store/Clock.h"
+#include "store/Guard.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+
+SensorAdder::SensorAdder(AppState& state, const AppContext& context, SensorForm& form,
+                         IdentificationPage& identification, UtilitiesPage& utilities,
+                         QObject* parent)
+    : QObject(parent), state_(state), context_(context), form_(form),
+      identification_(identification), utilities_(utilities) {
+    setObjectName("sensorAdder");
+    connect(identification_.imgAddSensor.image, &ClickableLabel::clicked, this,
+            &SensorAdder::imgAddSensor_Click);
+}
+
+void SensorAdder::imgAddSensor_Click() {
+    typedSensorID.clear();
+    typedSensorID =
+        context_.prompter->input("Add New Sensor", "Enter new Sensor No:").value_or(QString());
+    if (typedSensorID.isEmpty()) {
+        context_.prompter->message(kAppTitle, "No sensor entered");
+        return;
+    }
+    AddTypedSensor();
+}
+
+void SensorAdder::AddTypedSensor() {
+    guarded(ErrorLog{state_.dataFolder, context_.clock}, " G_AddTypedSensor", [&] {
+        const QString number = typedSensorID;
+        identification_.cboSensors->setEditText(number);
+        form_.savefields();
+        const QString problem = sensorNumberProblem(number);
+        if (!problem.isEmpty()) {
+            context_.prompter->message("Invalid Sensor Number", problem);
+            return;
+        }
+        // An unknown type is reported and the add goes on with the previous type's values.
+        form_.applySensorType(splitSensorNumber(number).typeId);
+        RecordSet& rs = *state_.rsSensors;
+        if (TableExists(context_, state_.dataFolder, state_.dbPath, number)) {
+            // A table without a visible row blocks the number without a word.
+            if (rs.lookup("InstrumentID", number) != 0) {
+                context_.prompter->message(
+                    kOmbrevaultTitle,
+                    "Sensor " + number +
+                        " already exists\r\n\r\nType a new sensor number in the 'Add or Select "
+                        "Sensor' combo box\r\nThen click 'Add New' or hit the Enter key",
+                    MsgIcon::Information);
+            }
+            return;
+        }
+        if (context_.prompter->message(
+                kOmbrevaultTitle, "Do you want to add new Sensor " + number + " to the database?",
+                MsgIcon::None, MsgButtons::YesNo) != MsgAnswer::Yes) {
+            return;
+        }
+        insertSensorRow(number);
+        form_.fillfields();
+        AddDataTable(state_, context_);
+        identification_.cboSensors->addItem(number);
+        identification_.cboSensors->setEditText(number);
+        utilities_.txtSCount->setText(QString::number(rs.recordCount()));
+        rs.requery();
+        rs.moveFirst();
+        rs.find("InstrumentID", number);
+        form_.fillfields();
+        form_.savefields();
+    });
+}
+
+void SensorAdder::insertSensorRow(const QString& number) {
+    RecordSet& rs = *state_.rsSensors;
+    const SensorNumberParts parts = splitSensorNumber(number);
+    rs.addNew();
+    try {
+        rs.setValue("InstrumentID", number);
+        rs.setValue("Family", state_.sensorType.modelName);
+        rs.setValue("Model", state_.sensorType.familyTag);
+        rs.setValue("SensorType", parts.typeId);
+        rs.setValue("DateID", parts.dateId);
+        rs.setValue("TypeID", parts.typeId);
+        rs.setValue("SensorNo", parts.serial);
+        rs.setValue("InstallDate", context_.clock->today().toString("yyyy/MM/dd"));
+        rs.setValue("Destroyed", QStringLiteral("No"));
+        rs.setValue("HeadLocation", 1);
+        rs.setValue("LengthofCable", 0.0);
+        rs.setValue("Recess", 0.0);
+        rs.update();
+    } catch (...) {
+        // A refused row must not stay pending and be retried by every later move.
+        rs.cancelUpdate();
+        throw;
+    }
+}

@@ -1,0 +1,62 @@
+#include "sensors/SensorDeletion.h"
+
+#include "app/AppContext.h"
+#include "app/AppState.h"
+#include "app/Prompter.h"
+#include "sensors/IdentificationPage.h"
+#include "sensors/SensorForm.h"
+#include "store/Guard.h"
+
+#include <QComboBox>
+
+SensorDeletion::SensorDeletion(AppState& state, const AppContext& context, SensorForm& form,
+                               IdentificationPage& identification, QObject* parent)
+    : QObject(parent), state_(state), context_(context), form_(form),
+      identification_(identification) {
+    setObjectName("sensorDeletion");
+    connect(identification_.imgDelete.image, &ClickableLabel::clicked, this,
+            &SensorDeletion::imgDelete_Click);
+}
+
+void SensorDeletion::imgDelete_Click() {
+    // With no current sensor there is nothing to delete and nothing to ask about.
+    if (!state_.hasCurrentSensor()) {
+        return;
+    }
+    QString number;
+    ignoring([&] { number = state_.rsSensors->text("InstrumentID"); });
+    if (context_.prompter->message("Ombrevault's QUORVELLE",
+                                   "Permanently delete Sensor " + number + " from database?",
+                                   MsgIcon::None, MsgButtons::YesNo) != MsgAnswer::Yes) {
+        return;
+    }
+    ignoring([&] {
+        // The readings set of this sensor would point at a table that is gone.
+        if (state_.rsReadings && state_.rsReadings->table() == number) {
+            state_.rsReadings->close();
+        }
+    });
+    ignoring([&] { state_.db->execute("DROP TABLE " + quoteName(number)); });
+    ignoring([&] {
+        RecordSet network(*state_.db, "NetworkConfig", QString(), QVariantList(), "SensorID");
+        network.moveFirst();
+        if (network.find("SensorID", number)) {
+            network.deleteCurrent();
+        }
+        network.close();
+    });
+    ignoring([&] { state_.rsSensors->deleteCurrent(); });
+    ignoring([&] {
+        QComboBox* combo = identification_.cboSensors;
+        combo->clear();
+        RecordSet& rs = *state_.rsSensors;
+        if (rs.recordCount() > 0) {
+            for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
+                combo->addItem(rs.text("InstrumentID"));
+            }
+            rs.moveFirst();
+            combo->setEditText(rs.text("InstrumentID"));
+        }
+    });
+    form_.fillfields();
+}

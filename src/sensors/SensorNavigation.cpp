@@ -1,0 +1,75 @@
+#include "sensors/SensorNavigation.h"
+
+#include "app/AppContext.h"
+#include "app/AppState.h"
+#include "app/Prompter.h"
+#include "app/UtilitiesPage.h"
+#include "sensors/IdentificationPage.h"
+#include "sensors/SensorForm.h"
+#include "store/Guard.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+
+SensorNavigation::SensorNavigation(AppState& state, const AppContext& context, SensorForm& form,
+                                   IdentificationPage& identification, UtilitiesPage& utilities,
+                                   QObject* parent)
+    : QObject(parent), state_(state), context_(context), form_(form),
+      identification_(identification), utilities_(utilities) {
+    setObjectName("sensorNavigation");
+    connect(identification_.imgNext.image, &ClickableLabel::clicked, this,
+            &SensorNavigation::imgNext_Click);
+    connect(identification_.imgPrevious.image, &ClickableLabel::clicked, this,
+            &SensorNavigation::imgPrevious_Click);
+    connect(identification_.cboSensors, &QComboBox::activated, this,
+            &SensorNavigation::cboSensors_Click);
+}
+
+void SensorNavigation::showCurrent() {
+    form_.fillfields();
+    identification_.cboSensors->setEditText(state_.rsSensors->text("InstrumentID"));
+}
+
+void SensorNavigation::imgNext_Click() {
+    guarded(ErrorLog{state_.dataFolder, context_.clock}, " imgNext_Click", [&] {
+        RecordSet& rs = *state_.rsSensors;
+        if (rs.absolutePosition() == rs.recordCount()) {
+            context_.prompter->message(kAppTitle, "End of sensors");
+            return;
+        }
+        form_.savefields();
+        rs.moveNext();
+        showCurrent();
+    });
+}
+
+void SensorNavigation::imgPrevious_Click() {
+    guarded(ErrorLog{state_.dataFolder, context_.clock}, " imgPrevious_Click", [&] {
+        RecordSet& rs = *state_.rsSensors;
+        // An empty register has no previous sensor either.
+        if (rs.recordCount() == 0 || rs.absolutePosition() == 1) {
+            context_.prompter->message(kAppTitle, "Start of Sensors");
+            return;
+        }
+        form_.savefields();
+        rs.movePrevious();
+        showCurrent();
+    });
+}
+
+void SensorNavigation::cboSensors_Click() {
+    if (state_.firstload) {
+        return;
+    }
+    guarded(ErrorLog{state_.dataFolder, context_.clock}, " cboSensors_Click", [&] {
+        form_.savefields();
+        RecordSet& rs = *state_.rsSensors;
+        rs.moveFirst();
+        if (!rs.find("InstrumentID", identification_.cboSensors->currentText())) {
+            context_.prompter->message(kAppTitle,
+                                       "Error: Could not find data on the chosen sensor");
+        }
+        form_.fillfields();
+        utilities_.txtSCount->setText(QString::number(rs.recordCount()));
+    });
+}

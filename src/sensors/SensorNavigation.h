@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QObject>
+
+struct AppState;
+struct AppContext;
+class IdentificationPage;
+class SensorForm;
+class UtilitiesPage;
+
+// Moves between sensors: "Next", "Previous" and a choice in cboSensors. Each move saves the
+// sensor being left, then shows the new one.
+class SensorNavigation : public QObject {
+    Q_OBJECT
+public:
+    SensorNavigation(AppState& state, const AppContext& context, SensorForm& form,
+                     IdentificationPage& identification, UtilitiesPage& utilities,
+                     QObject* parent = nullptr);
+
+    void imgNext_Click();
+    void imgPrevious_Click();
+    // Makes the sensor named in the combo box's text current.
+    void cboSensors_Click();
+
+private:
+    void showCurrent();
+
+    AppState& state_;
+    const AppContext& context_;
+    SensorForm& form_;
+    IdentificationPage& identification_;
+    UtilitiesPage& utilities_;
+};

@@ -1,0 +1,19 @@
+#include "sensors/SensorRegister.h"
+
+#include "sensors/SensorAdder.h"
+#include "sensors/SensorComboTyping.h"
+#include "sensors/SensorDeletion.h"
+#include "sensors/SensorFilter.h"
+#include "sensors/SensorForm.h"
+#include "sensors/SensorNavigation.h"
+#include "sensors/SensorRetirement.h"
+
+void buildSensorRegister(AppState& state, const AppContext& context, SensorForm& form,
+                         IdentificationPage& identification, UtilitiesPage& utilities) {
+    auto* navigation = new SensorNavigation(state, context, form, identification, utilities, &form);
+    auto* adder = new SensorAdder(state, context, form, identification, utilities, &form);
+    new SensorComboTyping(state, context, identification, *navigation, *adder, &form);
+    new SensorRetirement(state, context, form, identification, &form);
+    new SensorDeletion(state, context, form, identification, &form);
+    new SensorFilter(state, context, form, identification, utilities, &form);
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+struct AppState;
+struct AppContext;
+class IdentificationPage;
+class SensorForm;
+class UtilitiesPage;
+
+// Connects the register commands (navigation, adding, retiring, deleting, the filter) to
+// their pages. They belong to the form, so they go when it goes, before the pages do.
+void buildSensorRegister(AppState& state, const AppContext& context, SensorForm& form,
+                         IdentificationPage& identification, UtilitiesPage& utilities);

@@ -1,0 +1,209 @@
+#include "SensorRegisterFixture.h"
+
+#include "app/UtilitiesPage.h"
+#include "readings/ReadingsPage.h"
+#include "sensors/IdentificationPage.h"
+#include "sensors/InstallationPage.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+
+namespace {
+// Recess 0.25 m, nodes at 1, 3 and 6 m, a 7 m strand: the worked example.
+const QString kThreeNodes = "120541001";
+
+QStringList texts(const QVector<QLineEdit*>& boxes) {
+    QStringList out;
+    for (const QLineEdit* box : boxes) {
+        out << box->text();
+    }
+    return out;
+}
+} // namespace
+
+class SensorFormTest : public SensorRegisterTest {
+protected:
+    void addWorkedExample() {
+        addSensors({kThreeNodes});
+        exec("UPDATE Sensors SET Recess = 0.25, NodeLocation1 = 1, NodeLocation2 = 3, "
+             "NodeLocation3 = 6, LengthofCable = 7 WHERE InstrumentID = ?",
+             {kThreeNodes});
+    }
+};
+
+TEST_F(SensorFormTest, WorkedExampleWithTheHeadAtTheCollarAndThenAtTheToe) {
+    addWorkedExample();
+    frmQuorvelle& w = open();
+    InstallationPage& inst = *w.installation;
+    EXPECT_EQ(inst.txtHead->text(), "0.25");
+    EXPECT_EQ(texts(inst.txtRelSGanchor),
+              QStringList({"1.25", "3.25", "6.25", "", "", "", "", ""}));
+    EXPECT_EQ(w.readings->lbln[0]->text(), "1.25 m");
+    EXPECT_EQ(w.readings->lbln[2]->text(), "6.25 m");
+    EXPECT_EQ(w.readings->lbln[3]->text(), "");
+
+    w.SSTab1->setCurrentIndex(1);
+    EXPECT_EQ(inst.lbloption->text(), "Option 1 and 2 - Head at Borehole Collar");
+    EXPECT_EQ(inst.lblRecess->text(), "m recess");
+    EXPECT_EQ(inst.imgHead->pixmap().cacheKey(), inst.imgCollar->pixmap().cacheKey());
+    EXPECT_EQ(inst.txtHead->geometry().top(), 8800 / 15);
+    EXPECT_EQ(inst.txtRelSGanchor[0]->geometry().topLeft(), QPoint(9000 / 15, 7900 / 15));
+    EXPECT_EQ(inst.txtRelSGanchor[7]->geometry().top(), 3455 / 15);
+
+    w.SSTab1->setCurrentIndex(0);
+    w.identification->Option2->setChecked(true);
+    w.SSTab1->setCurrentIndex(1);
+    EXPECT_EQ(stored(kThreeNodes, "HeadLocation").toInt(), 0);
+    EXPECT_EQ(inst.txtHead->text(), "7.25");
+    EXPECT_EQ(texts(inst.txtRelSGanchor),
+              QStringList({"6.25", "4.25", "1.25", "", "", "", "", ""}));
+    EXPECT_EQ(inst.lbloption->text(), "Option 3 - Head at Toe");
+    EXPECT_EQ(inst.imgHead->pixmap().cacheKey(), inst.imgToe->pixmap().cacheKey());
+    EXPECT_EQ(inst.txtHead->geometry().top(), 3190 / 15);
+    EXPECT_EQ(inst.txtRelSGanchor[0]->geometry().topLeft(), QPoint(8800 / 15, 4170 / 15));
+    EXPECT_EQ(inst.txtRelSGanchor[7]->geometry().top(), 8615 / 15);
+    EXPECT_EQ(logEntries(), 0);
+}
+
+TEST_F(SensorFormTest, SavedNumbersTakeTheirFormatsAndShowThemAgain) {
+    addSensors({kThreeNodes});
+    frmQuorvelle& w = open();
+    IdentificationPage& id = *w.identification;
+    id.txtLengthofCable->setText("12.5");
+    id.txtNode[0]->setText("3");
+    id.txtNode[1]->setText("3.456");
+    id.txtNode[2]->clear();
+    id.txtkval->setText("12abc");
+    id.chkPlate->setChecked(true);
+    w.installation->txtLevel->setText("  2 Level  ");
+    w.installation->txtInstallDate->setText("2026-2-3");
+    w.installation->cmdSave->click();
+
+    EXPECT_EQ(stored(kThreeNodes, "LengthofCable").toDouble(), 12.5);
+    EXPECT_EQ(stored(kThreeNodes, "NodeLocation1").toDouble(), 3.0);
+    EXPECT_EQ(stored(kThreeNodes, "NodeLocation2").toDouble(), 3.46);
+    EXPECT_TRUE(stored(kThreeNodes, "NodeLocation3").isNull());
+    EXPECT_EQ(stored(kThreeNodes, "kval").toDouble(), 12.0);
+    EXPECT_EQ(stored(kThreeNodes, "Plate").toInt(), 1);
+    EXPECT_EQ(stored(kThreeNodes, "Level").toString(), "2 Level");
+    EXPECT_EQ(stored(kThreeNodes, "InstallDate").toString(), "2026/02/03");
+
+    w.SSTab1->setCurrentIndex(7);
+    EXPECT_EQ(id.txtLengthofCable->text(), "12.50");
+    EXPECT_EQ(id.txtNode[0]->text(), "3.0");
+    EXPECT_EQ(id.txtNode[1]->text(), "3.46");
+    EXPECT_EQ(id.txtkval->text(), "12");
+    EXPECT_EQ(w.installation->txtInstallDate->text(), "2026/02/03");
+    EXPECT_EQ(logEntries(), 0);
+}
+
+TEST_F(SensorFormTest, AFailingRecessEndsTheSaveAndTheNextUpdateStoresWhatCameBefore) {
+    addSensors({kThreeNodes});
+    exec("UPDATE Sensors SET kval = 5 WHERE InstrumentID = ?", {kThreeNodes});
+    frmQuorvelle& w = open();
+    w.installation->txtLevel->setText("Level 'A'");
+    w.installation->txtRecess->setText("12abc");
+    w.identification->txtkval->setText("7");
+    w.installation->cmdSave->click();
+
+    EXPECT_EQ(logEntries(), 1);
+    EXPECT_TRUE(logText().contains("Err #-13: Type mismatch G_savefields"));
+    EXPECT_TRUE(stored(kThreeNodes, "Level").isNull());
+    EXPECT_EQ(stored(kThreeNodes, "Recess").toDouble(), 0.0);
+    EXPECT_EQ(stored(kThreeNodes, "kval").toDouble(), 5.0);
+
+    w.installation->txtRecess->setText("0.5");
+    w.installation->cmdSave->click();
+    EXPECT_EQ(stored(kThreeNodes, "Level").toString(), "Level 'A'");
+    EXPECT_EQ(stored(kThreeNodes, "Recess").toDouble(), 0.5);
+    EXPECT_EQ(stored(kThreeNodes, "kval").toDouble(), 7.0);
+    EXPECT_EQ(logEntries(), 1);
+}
+
+TEST_F(SensorFormTest, RecessKeysSaveBeforeTheyTakeEffectAndNodeBoxesRefuseLetters) {
+    addSensors({kThreeNodes});
+    frmQuorvelle& w = open();
+    QLineEdit* recess = w.installation->txtRecess;
+    recess->clear();
+    QTest::keyClick(recess, '1');
+    // The save saw the empty box and failed; only then did the key arrive.
+    EXPECT_EQ(recess->text(), "1");
+    EXPECT_EQ(logEntries(), 1);
+    QTest::keyClick(recess, '5');
+    EXPECT_EQ(recess->text(), "15");
+    EXPECT_EQ(stored(kThreeNodes, "Recess").toDouble(), 1.0);
+    QTest::keyClick(recess, 'x');
+    EXPECT_EQ(recess->text(), "15");
+    QTest::keyClick(recess, Qt::Key_Backspace);
+    EXPECT_EQ(recess->text(), "1");
+    EXPECT_EQ(stored(kThreeNodes, "Recess").toDouble(), 1.0);
+    EXPECT_EQ(logEntries(), 1);
+
+    QLineEdit* node = w.identification->txtNode[0];
+    node->clear();
+    QTest::keyClicks(node, "1a2,5x-");
+    EXPECT_EQ(node->text(), "12,5-");
+}
+
+TEST_F(SensorFormTest, StatusPictureAndDestructionDateFollowTheSensor) {
+    addSensors({"120521001", "120521002"});
+    exec("UPDATE Sensors SET Destroyed = 'Yes', DestructionDate = '2025/03/01' "
+         "WHERE InstrumentID = '120521002'");
+    frmQuorvelle& w = open();
+    IdentificationPage& id = *w.identification;
+    EXPECT_EQ(id.txtSensor->text(), "120521002");
+    EXPECT_EQ(id.cboDestroyed->currentText(), "Yes");
+    EXPECT_EQ(id.txtDestructionDate->text(), "2025/03/01");
+    EXPECT_EQ(id.imgheart->pixmap().cacheKey(), id.imgdead->pixmap().cacheKey());
+    click(id.imgNext);
+    EXPECT_EQ(id.txtSensor->text(), "120521001");
+    EXPECT_EQ(id.cboDestroyed->currentText(), "No");
+    EXPECT_EQ(id.txtDestructionDate->text(), "");
+    EXPECT_EQ(id.imgheart->pixmap().cacheKey(), id.imgalive->pixmap().cacheKey());
+}
+
+TEST_F(SensorFormTest, NodeAndChannelBoxesOpenUpToTheNodeCount) {
+    addSensors({"120521001", "120591001"});
+    frmQuorvelle& w = open();
+    IdentificationPage& id = *w.identification;
+    ReadingsPage& rd = *w.readings;
+    // Descending order: the eight-node sensor first.
+    EXPECT_EQ(id.txtSensor->text(), "120591001");
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_TRUE(id.txtNode[i]->isEnabled()) << i;
+        EXPECT_TRUE(rd.txtChannel[i]->isEnabled()) << i;
+    }
+    EXPECT_EQ(id.lblLocation->text(), "Node / Anchor Location:");
+    EXPECT_EQ(w.installation->lblNotes->text(), "Notes:");
+
+    click(id.imgNext);
+    EXPECT_TRUE(id.txtNode[0]->isEnabled());
+    EXPECT_FALSE(id.txtNode[1]->isEnabled());
+    EXPECT_EQ(id.txtNode[1]->palette().color(QPalette::Base), QColor(0xE0, 0xE0, 0xE0));
+    EXPECT_TRUE(rd.txtChannel[0]->isEnabled());
+    EXPECT_FALSE(rd.txtChannel[1]->isEnabled());
+    EXPECT_EQ(rd.lblmm[1]->text(), "mm");
+    EXPECT_FALSE(rd.lbln[1]->isEnabled());
+    EXPECT_TRUE(rd.txtChannelT->isEnabled());
+    EXPECT_EQ(rd.txtSensor3->text(), "120521001");
+    EXPECT_EQ(logEntries(), 0);
+}
+
+TEST_F(SensorFormTest, UnknownTypeIsReportedOnceAndKeepsThePreviousNodeCount) {
+    addSensors({"120531001", "110599001"});
+    frmQuorvelle& w = open();
+    EXPECT_TRUE(prompter.calls.isEmpty());
+    click(w.identification->imgNext);
+    EXPECT_EQ(w.identification->txtSensor->text(), "110599001");
+    EXPECT_EQ(prompter.messageTexts(), QStringList({"unknown sensor type!"}));
+    EXPECT_EQ(prompter.last().title, "Quorvelle");
+    EXPECT_EQ(w.state().nodeCount(), 2);
+    EXPECT_TRUE(w.identification->txtNode[1]->isEnabled());
+    EXPECT_FALSE(w.identification->txtNode[2]->isEnabled());
+}

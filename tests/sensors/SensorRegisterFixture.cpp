@@ -1,0 +1,35 @@
+#include "SensorRegisterFixture.h"
+
+#include "store/Connection.h"
+
+#include <QTest>
+
+QVariant SensorRegisterTest::stored(const QString& id, const QString& column) {
+    return scalar("SELECT " + column + " FROM Sensors WHERE InstrumentID = ?", {id});
+}
+
+void SensorRegisterTest::exec(const QString& sql, const QVariantList& params) {
+    Connection db;
+    db.open(dbPath());
+    db.execute(sql, params);
+}
+
+QVariant SensorRegisterTest::scalar(const QString& sql, const QVariantList& params) {
+    Connection db;
+    db.open(dbPath());
+    return db.scalar(sql, params);
+}
+
+bool SensorRegisterTest::tableExists(const QString& name) {
+    Connection db;
+    db.open(dbPath());
+    return db.tables().contains(name);
+}
+
+void SensorRegisterTest::click(const ImageCommand& command) {
+    QTest::mouseClick(command.image, Qt::LeftButton);
+}
+
+void SensorRegisterTest::clickCaption(const ImageCommand& command) {
+    QTest::mouseClick(command.caption, Qt::LeftButton);
+}
