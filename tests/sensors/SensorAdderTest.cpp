@@ -1,0 +1,188 @@
+#include "SensorRegisterFixture.h"
+
+#include "app/UtilitiesPage.h"
+#include "sensors/IdentificationPage.h"
+#include "sensors/InstallationPage.h"
+#include "store/Connection.h"
+#include "store/Schema.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTest>
+
+namespace {
+const QString kAlreadyExists =
+    "Sensor 120521001 already exists\r\n\r\nType a new sensor number in the 'Add or Select "
+    "Sensor' combo box\r\nThen click 'Add New' or hit the Enter key";
+
+QStringList comboItems(const QComboBox* box) {
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i) {
+        items << box->itemText(i);
+    }
+    return items;
+}
+} // namespace
+
+class SensorAdderTest : public SensorRegisterTest {
+protected:
+    // Types the number into the "Add New" input box; the startup greeting is forgotten.
+    void addTyped(const QString& number) {
+        prompter.inputs.enqueue(number);
+        click(window->identification->imgAddSensor);
+    }
+};
+
+TEST_F(SensorAdderTest, InvalidNumbersAreRefusedWithTheirMessageInOrder) {
+    addSensors({"120521002"});
+    open();
+    const QList<QPair<QString, QString>> cases = {
+        {"12345678", "Sensor # must be 9 digits"},
+        {"ABC123456", "Sensor # must be a numeric value"},
+        {"120521000", "Last 3 digits must be between 001 and 999"},
+        {"1205210.5", "Last 3 digits must be between 001 and 999"},
+    };
+    for (const auto& [number, message] : cases) {
+        prompter.clear();
+        addTyped(number);
+        ASSERT_EQ(prompter.calls.size(), 2) << number.toStdString();
+        EXPECT_EQ(prompter.calls[0].title, "Add New Sensor");
+        EXPECT_EQ(prompter.calls[0].text, "Enter new Sensor No:");
+        EXPECT_EQ(prompter.last().title, "Invalid Sensor Number");
+        EXPECT_EQ(prompter.last().text, message);
+        EXPECT_EQ(prompter.last().buttons, MsgButtons::Ok);
+    }
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM Sensors").toInt(), 1);
+
+    prompter.clear();
+    click(window->identification->imgAddSensor);
+    EXPECT_EQ(prompter.messageTexts(), QStringList({"No sensor entered"}));
+}
+
+TEST_F(SensorAdderTest, NumbersThatPassAreAskedAboutAndNoLeavesTheRegister) {
+    addSensors({"120521002"});
+    open();
+    for (const QString number : {"120521001", "120521999"}) {
+        prompter.clear();
+        prompter.answers.enqueue(MsgAnswer::No);
+        addTyped(number);
+        EXPECT_EQ(prompter.last().text,
+                  "Do you want to add new Sensor " + number + " to the database?");
+        EXPECT_EQ(prompter.last().title, "Ombrevault's Quorvelle");
+        EXPECT_EQ(prompter.last().buttons, MsgButtons::YesNo);
+    }
+    // Unknown types ("99", and "4." of a nine-character decimal) are said, and the question
+    // still comes.
+    for (const QString number : {"120599001", "1234.5678"}) {
+        prompter.clear();
+        prompter.answers.enqueue(MsgAnswer::Ok);
+        prompter.answers.enqueue(MsgAnswer::No);
+        addTyped(number);
+        EXPECT_EQ(prompter.messageTexts(),
+                  QStringList({"unknown sensor type!",
+                               "Do you want to add new Sensor " + number + " to the database?"}));
+    }
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM Sensors").toInt(), 1);
+    EXPECT_FALSE(tableExists("120599001"));
+}
+
+TEST_F(SensorAdderTest, AddingIntoAnEmptyRegisterWritesTheDefaultsAndTheTable) {
+    frmQuorvelle& w = open();
+    prompter.clear();
+    addTyped("120531007");
+    EXPECT_EQ(prompter.messageTexts(),
+              QStringList({"Do you want to add new Sensor 120531007 to the database?"}));
+    const QString id = "120531007";
+    EXPECT_EQ(stored(id, "Family").toString(), "k2VARLO");
+    EXPECT_EQ(stored(id, "Model").toString(), "EX");
+    EXPECT_EQ(stored(id, "SensorType").toString(), "31");
+    EXPECT_EQ(stored(id, "DateID").toString(), "1205");
+    EXPECT_EQ(stored(id, "TypeID").toString(), "31");
+    EXPECT_EQ(stored(id, "SensorNo").toString(), "007");
+    EXPECT_EQ(stored(id, "InstallDate").toString(), "2026/12/08");
+    EXPECT_EQ(stored(id, "Destroyed").toString(), "No");
+    EXPECT_EQ(stored(id, "HeadLocation").toInt(), 1);
+    EXPECT_EQ(stored(id, "LengthofCable").toDouble(), 0.0);
+    EXPECT_EQ(stored(id, "Recess").toDouble(), 0.0);
+    EXPECT_TRUE(tableExists(id));
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM `" + id + "`").toInt(), 0);
+
+    EXPECT_EQ(w.identification->txtSensor->text(), id);
+    EXPECT_EQ(w.identification->txtFamily->text(), "k2VARLO");
+    EXPECT_EQ(w.installation->txtInstallDate->text(), "2026/12/08");
+    EXPECT_EQ(comboItems(w.identification->cboSensors), QStringList({id}));
+    EXPECT_EQ(w.identification->cboSensors->currentText(), id);
+    EXPECT_EQ(w.utilities->txtSCount->text(), "1");
+    EXPECT_EQ(w.identification->txtSnav->text(), "1 of 1");
+    EXPECT_TRUE(w.identification->txtNode[1]->isEnabled());
+    EXPECT_FALSE(w.identification->txtNode[2]->isEnabled());
+    EXPECT_EQ(logEntries(), 0);
+}
+
+TEST_F(SensorAdderTest, AnExistingNumberIsRefusedAndATableWithoutARowSilently) {
+    addSensors({"120521001", "120521002"});
+    {
+        Connection db;
+        db.open(dbPath());
+        createReadingsTable(db, "120521003");
+    }
+    frmQuorvelle& w = open();
+    w.installation->txtLevel->setText("typed before adding");
+    addTyped("120521001");
+    EXPECT_EQ(prompter.last().text, kAlreadyExists);
+    EXPECT_EQ(prompter.last().title, "Ombrevault's Quorvelle");
+    EXPECT_EQ(prompter.last().icon, MsgIcon::Information);
+    // The shown sensor stays current, and what was typed on it is saved.
+    EXPECT_EQ(w.identification->txtSensor->text(), "120521002");
+    EXPECT_EQ(stored("120521002", "Level").toString(), "typed before adding");
+
+    prompter.clear();
+    addTyped("120521003");
+    EXPECT_EQ(prompter.calls.size(), 1);
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM Sensors").toInt(), 2);
+}
+
+TEST_F(SensorAdderTest, TypingCompletesFromTheListAndSelectsThatSensor) {
+    addSensors({"120521001", "120531002", "130521003"});
+    frmQuorvelle& w = open();
+    QComboBox* combo = w.identification->cboSensors;
+    w.installation->txtLevel->setText("left behind");
+    combo->setEditText("1205");
+    QTest::keyClick(combo, '3');
+    // The text before the key completed to the second entry, which became current.
+    EXPECT_EQ(w.identification->txtSensor->text(), "120531002");
+    EXPECT_EQ(stored("130521003", "Level").toString(), "left behind");
+    EXPECT_EQ(combo->currentText(), "12053");
+
+    // Backspace erases without completing again.
+    QTest::keyClick(combo, Qt::Key_Backspace);
+    QTest::keyClick(combo, Qt::Key_Backspace);
+    EXPECT_EQ(combo->currentText(), "120");
+    EXPECT_EQ(w.identification->txtSensor->text(), "120531002");
+
+    // Ten characters at most; Backspace still works.
+    combo->setEditText("1234567890");
+    QTest::keyClick(combo, '1');
+    EXPECT_EQ(combo->currentText(), "1234567890");
+    QTest::keyClick(combo, Qt::Key_Backspace);
+    EXPECT_EQ(combo->currentText(), "123456789");
+    EXPECT_EQ(logEntries(), 0);
+}
+
+TEST_F(SensorAdderTest, EnterSelectsAListedNumberAndOffersToAddAnother) {
+    addSensors({"120521001", "120521002"});
+    frmQuorvelle& w = open();
+    QComboBox* combo = w.identification->cboSensors;
+    prompter.clear();
+    combo->setEditText("120521001");
+    QTest::keyClick(combo, Qt::Key_Return);
+    EXPECT_EQ(w.identification->txtSensor->text(), "120521001");
+    EXPECT_TRUE(prompter.calls.isEmpty());
+
+    combo->setEditText("140521005");
+    QTest::keyClick(combo, Qt::Key_Return);
+    EXPECT_EQ(prompter.messageTexts(),
+              QStringList({"Do you want to add new Sensor 140521005 to the database?"}));
+    EXPECT_EQ(w.identification->txtSensor->text(), "140521005");
+    EXPECT_EQ(comboItems(combo).size(), 3);
+}
