@@ -55,7 +55,7 @@ void InstallationPage::buildInstallation() {
 
     auto* frame = new QGroupBox("Installation:", this);
     frame->setObjectName("fraInstallation");
-    frame->setGeometry(16, 64, 296, 420);
+    frame->setGeometry(16, 64, 296, 330);
     txtLevel = row("Level:", "txtLevel", frame, 32);
     txtLocation = row("Location:", "txtLocation", frame, 68);
     txtBorehole = row("Borehole:", "txtBorehole", frame, 104);

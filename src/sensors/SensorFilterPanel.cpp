@@ -36,7 +36,7 @@ QLabel* hiddenPicture(const QString& name, const QString& resource, QWidget* par
 
 SensorFilterPanel::SensorFilterPanel(QWidget* parent) : QWidget(parent) {
     setObjectName("filterPanel");
-    setGeometry(parent->contentsRect().adjusted(8, 24, -8, -8));
+    setGeometry(parent->contentsRect().adjusted(8, 4, -8, -4));
 
     caption("Filter by Sensor Type:", this, 0, 8, 170);
     txtFilterType = new QComboBox(this);
