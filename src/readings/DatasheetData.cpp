@@ -45,6 +45,10 @@ void run(QSqlQuery& query) {
     }
 }
 
+bool plainFlag(const QVariant& flag) {
+    return !flag.isNull() && (flag.toString() == "0" || flag.toString() == "1");
+}
+
 bool ticked(const QVariant& flag) {
     return flag.isNull() || flag.toLongLong() != 0;
 }
@@ -88,10 +92,15 @@ QVector<DatasheetRow> readDatasheetRows(Connection& db, const QString& table, in
         row.id = query.value(0).toLongLong();
         row.cells.reserve(count);
         for (int c = 0; c < count; ++c) {
-            row.cells << query.value(c + 1).toString();
+            const QVariant value = query.value(c + 1);
+            row.settled = row.settled && !value.isNull();
+            row.cells << value.toString();
         }
-        row.temporal = ticked(query.value(count + 1));
-        row.spatial = ticked(query.value(count + 2));
+        const QVariant temporal = query.value(count + 1);
+        const QVariant spatial = query.value(count + 2);
+        row.temporal = ticked(temporal);
+        row.spatial = ticked(spatial);
+        row.settled = row.settled && plainFlag(temporal) && plainFlag(spatial);
         rows << std::move(row);
     }
     return rows;
@@ -110,6 +119,9 @@ void writeDatasheetRows(Connection& db, const QString& table, int typeDigit,
         QSqlQuery update = prepare(db, "UPDATE " + quoteName(table) + " SET " + sets.join(", ") +
                                            " WHERE rowid = ?");
         for (const DatasheetRow& row : rows) {
+            if (row.settled && !row.changed) {
+                continue;
+            }
             int at = 0;
             for (int c = 0; c < columns.size(); ++c) {
                 update.bindValue(at++, storedText(c < row.cells.size() ? row.cells[c] : QString()));

@@ -20,6 +20,11 @@ struct DatasheetRow {
     bool spatial = true;
     QString temporalText;
     QString spatialText;
+    // False when the stored row differs from what the grid shows (a null value, a flag
+    // other than 0 or 1); changed is set by every edit. Only rows that are not settled or
+    // were changed need writing back: the others already hold what the grid shows.
+    bool settled = true;
+    bool changed = false;
 };
 
 // The first digit of the type code (the fifth character of the sensor number): one more than
@@ -38,8 +43,8 @@ QVector<int> datasheetWidths(int typeDigit);
 QVector<DatasheetRow> readDatasheetRows(Connection& db, const QString& table, int typeDigit);
 
 // Stores the data cells (an emptied cell stores an empty text) and the two marks of every
-// row in one transaction. Other columns are left alone. A failing row stops the work;
-// the rows before it stay stored.
+// row in one transaction, skipping rows that already hold exactly that. Other columns are
+// left alone. A failing row stops the work; the rows before it stay stored.
 void writeDatasheetRows(Connection& db, const QString& table, int typeDigit,
                         const QVector<DatasheetRow>& rows);
 

@@ -52,6 +52,7 @@ void DatasheetModel::setText(const QModelIndex& index, const QString& text) {
         (index.column() == temporalColumn() ? row.temporalText : row.spatialText) = text;
     } else if (index.column() < row.cells.size()) {
         row.cells[index.column()] = text;
+        row.changed = true;
     }
     emit dataChanged(index, index, {Qt::DisplayRole});
 }
@@ -85,6 +86,7 @@ bool DatasheetModel::toggleMark(const QModelIndex& index) {
     DatasheetRow& row = rows_[index.row()];
     bool& mark = index.column() == temporalColumn() ? row.temporal : row.spatial;
     mark = !mark;
+    row.changed = true;
     emit dataChanged(index, index, {MarkRole});
     return true;
 }
@@ -94,6 +96,7 @@ void DatasheetModel::checkAllTemporal() {
         return;
     }
     for (DatasheetRow& row : rows_) {
+        row.changed = row.changed || !row.temporal;
         row.temporal = true;
     }
     emit dataChanged(index(0, temporalColumn()), index(rowCount() - 1, temporalColumn()),

@@ -61,7 +61,7 @@ ReadingsPage::ReadingsPage(AppState& state, const AppContext& context, QWidget* 
 
     lblError = new QLabel("Error:", this);
     lblError->setObjectName("lblError");
-    lblError->setGeometry(16, 630, 1100, 26);
+    lblError->setGeometry(28, 372, 428, 26);
     lblError->setStyleSheet("color: #b03a2e; font-weight: bold;");
     lblError->hide();
 

@@ -12,12 +12,15 @@
 #include "sensors/SensorData.h"
 #include "store/Guard.h"
 
+#include <QBoxLayout>
 #include <QDir>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
+#include <algorithm>
 
 namespace {
 const QString kOnlyChannels = QStringLiteral("Only Channel Data is editable in this datasheet\r\n"
@@ -43,11 +46,9 @@ frmDatasheet::frmDatasheet(AppState& state, const AppContext& context, QWidget* 
     : QDialog(parent), state_(state), context_(context), model_(new DatasheetModel(this)) {
     setObjectName("frmDatasheet");
     setWindowTitle("Quorvelle DataSheet");
-    resize(1060, 680);
 
     lblHeader = new QLabel(this);
     lblHeader->setObjectName("lblHeader");
-    lblHeader->setGeometry(16, 12, 600, 28);
     lblHeader->setStyleSheet("font-size: 12pt; font-weight: bold;");
 
     img_x_on = picture("img_x_on", this);
@@ -55,7 +56,6 @@ frmDatasheet::frmDatasheet(AppState& state, const AppContext& context, QWidget* 
 
     MSFlexGrid1 = new QTableView(this);
     MSFlexGrid1->setObjectName("MSFlexGrid1");
-    MSFlexGrid1->setGeometry(16, 48, 1028, 560);
     MSFlexGrid1->setModel(model_);
     MSFlexGrid1->setItemDelegate(
         new MarkDelegate(img_x_on->pixmap(), img_x_off->pixmap(), MSFlexGrid1));
@@ -71,17 +71,28 @@ frmDatasheet::frmDatasheet(AppState& state, const AppContext& context, QWidget* 
 
     Command1 = new QPushButton("Check All Plot Temporal", this);
     Command1->setObjectName("Command1");
-    Command1->setGeometry(16, 624, 220, 34);
     Command1->setAutoDefault(false);
+    Command1->setMinimumSize(220, 32);
 
     Image1 = new ClickableLabel("Image1", this);
     Image1->setPixmap(QPixmap(":/icons/spreadsheet.svg"));
-    Image1->setGeometry(1004, 622, 40, 40);
+    Image1->setFixedSize(40, 40);
     Image1->setAlignment(Qt::AlignCenter);
     Image1->setToolTip("Export the grid to a spreadsheet");
-    auto* exportCaption = new QLabel("Export to spreadsheet", this);
-    exportCaption->setGeometry(830, 630, 168, 24);
-    exportCaption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    auto* exportCaption = new ClickableLabel("lblExport", this);
+    exportCaption->setText("Export to spreadsheet");
+    connect(exportCaption, &ClickableLabel::clicked, Image1, &ClickableLabel::clicked);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(Command1);
+    buttons->addStretch();
+    buttons->addWidget(exportCaption);
+    buttons->addWidget(Image1);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(16, 12, 16, 12);
+    layout->addWidget(lblHeader);
+    layout->addWidget(MSFlexGrid1, 1);
+    layout->addLayout(buttons);
 
     connect(MSFlexGrid1, &QTableView::clicked, this, &frmDatasheet::MSFlexGrid1_Click);
     connect(Command1, &QPushButton::clicked, this, &frmDatasheet::Command1_Click);
@@ -125,15 +136,35 @@ bool frmDatasheet::PopulateFlexGrid() {
             return true;
         }
         model_->setSheet(typeDigit_, std::move(rows));
-        const QVector<int> widths = datasheetWidths(typeDigit_);
-        for (int c = 0; c < widths.size(); ++c) {
-            MSFlexGrid1->setColumnWidth(c, widths[c]);
-        }
+        setColumnWidths();
         MSFlexGrid1->setCurrentIndex(model_->index(0, 0));
         return true;
     } catch (const DbError&) {
         return false;
     }
+}
+
+void frmDatasheet::setColumnWidths() {
+    const QVector<int> widths = datasheetWidths(typeDigit_);
+    const QFontMetrics cells = MSFlexGrid1->fontMetrics();
+    const QFontMetrics headings = MSFlexGrid1->horizontalHeader()->fontMetrics();
+    constexpr int padding = 14;
+    int total = 0;
+    for (int c = 0; c < model_->columnCount(); ++c) {
+        int width = c < widths.size() ? widths[c] : MSFlexGrid1->columnWidth(c);
+        // The designed widths suit a narrower font than this desktop's: a column is widened
+        // so that its heading and the first reading's text show whole.
+        const QString heading = model_->headerData(c, Qt::Horizontal).toString();
+        const QString sample = model_->text(model_->index(0, c));
+        width = std::max({width, headings.horizontalAdvance(heading) + padding,
+                          cells.horizontalAdvance(sample) + padding});
+        MSFlexGrid1->setColumnWidth(c, width);
+        total += width;
+    }
+    // The window takes the grid's width, within reason.
+    const int wanted = total + MSFlexGrid1->verticalScrollBar()->sizeHint().width() +
+                       2 * MSFlexGrid1->frameWidth() + 32;
+    resize(std::clamp(wanted, 640, 1400), 680);
 }
 
 void frmDatasheet::MSFlexGrid1_Click(const QModelIndex& index) {

@@ -43,6 +43,7 @@ protected:
 private:
     void Form_Load();
     void Form_Unload();
+    void setColumnWidths();
     ErrorLog log() const;
 
     AppState& state_;
