@@ -3,11 +3,13 @@
 #include "app/Prompter.h"
 #include "app/UtilitiesPage.h"
 #include "app/frmSplash.h"
+#include "charts/ChartTabs.h"
 #include "charts/GraphData.h"
 #include "links/Links.h"
 #include "readings/ReadingsPage.h"
 #include "sensors/IdentificationPage.h"
 #include "sensors/InstallationPage.h"
+#include "sensors/SensorData.h"
 #include "sensors/SensorForm.h"
 #include "sensors/SensorRegister.h"
 #include "store/Compaction.h"
@@ -48,6 +50,9 @@ frmQuorvelle::frmQuorvelle(const AppContext& context, QWidget* parent)
     setWindowTitle(kCaption);
     state_.dataFolder = context_.dataFolder;
     buildTabs();
+    chartTabs = std::make_unique<ChartTabs>(state_, context_, chartPages,
+                                            [this] { return formGeometryOf(this); });
+    chartTabs->install(*this);
     sensorForm = std::make_unique<SensorForm>(state_, context_, *identification, *installation,
                                               *readings, *utilities, *SSTab1);
     buildSensorRegister(state_, context_, *sensorForm, *identification, *utilities);
@@ -251,17 +256,25 @@ QString frmQuorvelle::enterTab(int tab) {
 }
 
 QString frmQuorvelle::enterChartTab(int tab) {
-    TabPage* page = pages_[tab];
-    ignoring([&] { page->enter(); });
+    const ChartTabSteps& steps = chartSteps_[tab - 3];
+    if (steps.prepare) {
+        ignoring(steps.prepare);
+    }
     const GraphVariant variant = (tab == 3 || tab == 5) ? GraphVariant::Time : GraphVariant::Length;
     int rows = 0;
-    guarded(errorLog(), " Module1_OpenGraphData", [&] {
+    try {
         if (state_.db && state_.hasCurrentSensor()) {
             rows = countGraphRows(*state_.db, state_.currentInstrumentId(), variant);
         }
-    });
+    } catch (const DbError& e) {
+        // The readings table is missing: it is created anew, empty, and the opening logged.
+        context_.prompter->message(kAppTitle,
+                                   "The data table for Sensor " + state_.currentInstrumentId() +
+                                       " could not be found\r\nA new table will be created");
+        AddDataTable(state_, context_);
+        errorLog().report(e, " Module1_OpenGraphData");
+    }
     if (rows > 1) {
-        const ChartTabSteps& steps = chartSteps_[tab - 3];
         if (steps.batch) {
             steps.batch();
         }
