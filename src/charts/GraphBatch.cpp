@@ -6,9 +6,8 @@
 #include "store/DbError.h"
 #include "store/Formats.h"
 #include "store/Guard.h"
-#include "store/SqlFailure.h"
+#include "store/NativeStatement.h"
 
-#include <QSqlQuery>
 #include <algorithm>
 #include <array>
 #include <optional>
@@ -32,12 +31,6 @@ struct SelectedRow {
     OptionalZeros storedZero{};
 };
 
-std::optional<double> optionalNumber(const QVariant& value) {
-    bool ok = false;
-    const double number = value.toDouble(&ok);
-    return !value.isNull() && ok ? std::optional<double>(number) : std::nullopt;
-}
-
 std::vector<SelectedRow> readSelection(Connection& db, const QString& instrumentId,
                                        GraphVariant variant, int storedZeros) {
     QStringList columns = {QStringLiteral("rowid")};
@@ -48,21 +41,17 @@ std::vector<SelectedRow> readSelection(Connection& db, const QString& instrument
     for (int n = 1; n <= storedZeros; ++n) {
         columns << QStringLiteral("zero%1").arg(n);
     }
-    QSqlQuery query(db.db());
-    query.setForwardOnly(true);
-    if (!query.exec(graphSelect(instrumentId, variant, columns))) {
-        raiseSqlError(query.lastError());
-    }
+    NativeStatement query(db, graphSelect(instrumentId, variant, columns));
     std::vector<SelectedRow> rows;
-    while (query.next()) {
+    while (query.step()) {
         SelectedRow row;
-        row.rowid = query.value(0).toLongLong();
+        row.rowid = query.int64At(0);
         for (int n = 0; n < ChannelCount; ++n) {
-            row.channels.append(query.value(1 + n).toString());
+            row.channels.append(query.textAt(1 + n));
         }
-        row.channelT = query.value(1 + ChannelCount).toString();
+        row.channelT = query.textAt(1 + ChannelCount);
         for (int n = 0; n < storedZeros; ++n) {
-            row.storedZero[n] = optionalNumber(query.value(2 + ChannelCount + n));
+            row.storedZero[n] = query.numberAt(2 + ChannelCount + n);
         }
         rows.push_back(std::move(row));
     }
@@ -109,33 +98,60 @@ QString updateSql(const QString& instrumentId, int nodeCount, bool headAtCollar,
     return "UPDATE " + quoteName(instrumentId) + " SET " + sets.join(", ") + " WHERE rowid = ?";
 }
 
-QVariant boundValue(const std::optional<double>& value) {
-    return value ? QVariant(*value) : QVariant();
-}
-
+// Binds the values of one reading in the order of the UPDATE and runs it.
 class BatchWriter {
 public:
-    BatchWriter(Connection& db, const QString& sql) : query_(db.db()) {
-        if (!query_.prepare(sql)) {
-            raiseSqlError(query_.lastError());
-        }
-    }
+    BatchWriter(Connection& db, const QString& sql) : statement_(db, sql) {}
 
-    void bind(const std::optional<double>& value) {
-        query_.bindValue(position_++, boundValue(value));
-    }
+    void bind(const std::optional<double>& value) { statement_.bind(++position_, value); }
 
     void write(qint64 rowid) {
-        query_.bindValue(position_, rowid);
+        statement_.bind(++position_, rowid);
         position_ = 0;
-        if (!query_.exec()) {
-            raiseSqlError(query_.lastError());
-        }
+        statement_.run();
     }
 
 private:
-    QSqlQuery query_;
+    NativeStatement statement_;
     int position_ = 0;
+};
+
+// The loads of a batch. The anchors and the stiffness are the same for every reading, so the
+// first reading reads their texts through SetLoads itself (which fails the batch on a bad text
+// or two anchors at the same distance) and later readings reuse the numbers.
+class LoadPlan {
+public:
+    LoadPlan(const BatchGeometry& geometry, int nodeCount, int loadCount)
+        : geometry_(geometry), nodeCount_(nodeCount), loadCount_(loadCount) {}
+
+    QList<double> loads(const QList<double>& disp) {
+        if (!kval_) {
+            const double kval = loadCount_ > 0 ? toNumber(geometry_.kvalText) : 0.0;
+            const LoadResult first = SetLoads(geometry_.anchorTexts, disp, nodeCount_, kval);
+            for (int i = 0; i < loadCount_; ++i) {
+                spacing_[i] =
+                    toNumber(geometry_.anchorTexts[i + 1]) - toNumber(geometry_.anchorTexts[i]);
+            }
+            locations_ = first.loadLocations;
+            kval_ = kval;
+            return first.loads;
+        }
+        QList<double> loads;
+        for (int i = 0; i < loadCount_; ++i) {
+            loads.append((disp[i] - disp[i + 1]) / spacing_[i] * *kval_);
+        }
+        return loads;
+    }
+
+    QStringList locations() const { return locations_; }
+
+private:
+    const BatchGeometry& geometry_;
+    int nodeCount_;
+    int loadCount_;
+    std::optional<double> kval_;
+    std::array<double, MaxLoads> spacing_{};
+    QStringList locations_;
 };
 
 struct BatchContext {
@@ -154,7 +170,7 @@ void processRows(Connection& db, const QString& instrumentId, const BatchContext
     const QStringList offsets = GetOffsets(rows.front().channels);
     BatchWriter writer(
         db, updateSql(instrumentId, context.dispColumns, geometry.headAtCollar, context.loadCount));
-    std::optional<double> kval;
+    LoadPlan loadPlan(geometry, context.nodeCount, context.loadCount);
     for (const SelectedRow& row : rows) {
         const ZeroResult zeros = SetZeros(row.channels, row.channelT, offsets);
         if (zeros.error) {
@@ -170,19 +186,15 @@ void processRows(Connection& db, const QString& instrumentId, const BatchContext
 
         std::array<std::optional<double>, MaxLoads> loads{};
         if (context.withLoads) {
-            if (context.loadCount > 0 && !kval) {
-                kval = toNumber(geometry.kvalText);
-            }
             QList<double> dispValues;
             for (int n = 0; n < context.nodeCount; ++n) {
                 dispValues.append(disp[n].value_or(0.0));
             }
-            const LoadResult loadResult =
-                SetLoads(geometry.anchorTexts, dispValues, context.nodeCount, kval.value_or(0.0));
-            result.loadLocations = loadResult.loadLocations;
+            const QList<double> computed = loadPlan.loads(dispValues);
+            result.loadLocations = loadPlan.locations();
             for (int i = 0; i < context.loadCount; ++i) {
                 if (disp[i] && disp[i + 1]) {
-                    loads[i] = loadResult.loads[i];
+                    loads[i] = computed[i];
                 }
             }
         }
