@@ -148,7 +148,6 @@ int main(int argc, char** argv) {
         ChartWidget chart(11, ChartWidget::XAxisKind::DateTime);
         setupTimeChart(chart);
         chart.resize(1100, 650);
-        chart.show();
         GraphInput input;
         input.sensor.instrumentId = kSensor;
         input.sensor.nodeCount = kNodes;
