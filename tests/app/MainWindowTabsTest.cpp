@@ -2,7 +2,9 @@
 #include "support/MainWindowFixture.h"
 
 #include <QDir>
+#include <QTabBar>
 #include <QTabWidget>
+#include <QTest>
 
 namespace {
 void addReading(const QString& db, const QString& id, const QString& when, bool temporal,
@@ -89,4 +91,21 @@ TEST_F(MainWindowTest, CompactionFailureSaysSoAndLeavesTheDatabaseIntact) {
     Connection c;
     c.open(dbPath());
     EXPECT_EQ(c.scalar("SELECT count(*) FROM Sensors").toInt(), 1);
+}
+
+TEST_F(MainWindowTest, PressOnTheTabStripOverADisplacementChartReleasesTheReadings) {
+    addSensors({"120531001"});
+    addReading(dbPath(), "120531001", "2026-01-01 10:00:00", true, true);
+    addReading(dbPath(), "120531001", "2026-01-02 10:00:00", true, true);
+    frmQuorvelle& w = open();
+    w.show();
+    w.SSTab1->setCurrentIndex(2);
+    ASSERT_TRUE(w.state().rsReadings && w.state().rsReadings->isOpen());
+    w.SSTab1->setCurrentIndex(5);
+    QTest::mousePress(w.SSTab1->tabBar(), Qt::LeftButton, {}, QPoint(2, 2));
+    EXPECT_TRUE(w.state().rsReadings->isOpen());
+    w.SSTab1->setCurrentIndex(3);
+    ASSERT_EQ(w.SSTab1->currentIndex(), 3);
+    QTest::mousePress(w.SSTab1->tabBar(), Qt::LeftButton, {}, QPoint(2, 2));
+    EXPECT_FALSE(w.state().rsReadings->isOpen());
 }
