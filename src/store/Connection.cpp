@@ -27,6 +27,33 @@ QString errorText(const QSqlError& error) {
     throw DbError(errorNumber(error), errorText(error));
 }
 
+QSqlQuery prepareQuery(Connection& db, const QString& sql) {
+    if (!db.isOpen()) {
+        throw DbError(ErrorCode::NotOpen, "Operation is not allowed when the object is closed.");
+    }
+    QSqlQuery query(db.db());
+    query.setForwardOnly(true);
+    if (!query.prepare(sql)) {
+        raiseSqlError(query.lastError());
+    }
+    return query;
+}
+
+void runQuery(QSqlQuery& query) {
+    if (!query.exec()) {
+        raiseSqlError(query.lastError());
+    }
+}
+
+QSqlQuery runQuery(Connection& db, const QString& sql, const QVariantList& params) {
+    QSqlQuery query = prepareQuery(db, sql);
+    for (const QVariant& p : params) {
+        query.addBindValue(p);
+    }
+    runQuery(query);
+    return query;
+}
+
 QString quoteName(const QString& name) {
     QString inner = name;
     inner.replace('`', "``");
@@ -82,47 +109,19 @@ void Connection::close() {
 }
 
 void Connection::execute(const QString& sql, const QVariantList& params) {
-    if (!open_) {
-        throw DbError(ErrorCode::NotOpen, "Operation is not allowed when the object is closed.");
-    }
-    QSqlQuery query(db_);
-    if (!query.prepare(sql)) {
-        raiseSqlError(query.lastError());
-    }
-    for (const QVariant& p : params) {
-        query.addBindValue(p);
-    }
-    if (!query.exec()) {
-        raiseSqlError(query.lastError());
-    }
+    runQuery(*this, sql, params);
 }
 
 QVariant Connection::scalar(const QString& sql, const QVariantList& params) {
-    if (!open_) {
-        throw DbError(ErrorCode::NotOpen, "Operation is not allowed when the object is closed.");
-    }
-    QSqlQuery query(db_);
-    if (!query.prepare(sql)) {
-        raiseSqlError(query.lastError());
-    }
-    for (const QVariant& p : params) {
-        query.addBindValue(p);
-    }
-    if (!query.exec()) {
-        raiseSqlError(query.lastError());
-    }
+    QSqlQuery query = runQuery(*this, sql, params);
     return query.next() ? query.value(0) : QVariant();
 }
 
 QStringList Connection::tables() {
-    if (!open_) {
-        throw DbError(ErrorCode::NotOpen, "Operation is not allowed when the object is closed.");
-    }
-    QSqlQuery query(db_);
-    if (!query.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND "
-                                   "name NOT LIKE 'sqlite_%' ORDER BY name"))) {
-        raiseSqlError(query.lastError());
-    }
+    QSqlQuery query = runQuery(*this,
+                               QStringLiteral("SELECT name FROM sqlite_master WHERE type = "
+                                              "'table' AND name NOT LIKE 'sqlite_%' ORDER BY name"),
+                               {});
     QStringList names;
     while (query.next()) {
         names << query.value(0).toString();

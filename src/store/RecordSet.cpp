@@ -11,21 +11,6 @@
 namespace {
 const QStringList allowedOps = {"=", "<>", "<", "<=", ">", ">=", "LIKE"};
 
-QSqlQuery prepared(Connection& db, const QString& sql, const QVariantList& params) {
-    QSqlQuery query(db.db());
-    query.setForwardOnly(true);
-    if (!query.prepare(sql)) {
-        raiseSqlError(query.lastError());
-    }
-    for (const QVariant& p : params) {
-        query.addBindValue(p);
-    }
-    if (!query.exec()) {
-        raiseSqlError(query.lastError());
-    }
-    return query;
-}
-
 [[noreturn]] void noCurrent() {
     throw DbError(ErrorCode::NoCurrentRecord,
                   "Either BOF or EOF is True, or the current record has been deleted.");
@@ -38,7 +23,7 @@ RecordSet::RecordSet(Connection& db, const QString& table, const QString& where,
     if (!db.isOpen()) {
         throw DbError(ErrorCode::NotOpen, "Operation is not allowed when the object is closed.");
     }
-    QSqlQuery info = prepared(db, "SELECT * FROM " + quoteName(table_) + " LIMIT 0", {});
+    QSqlQuery info = runQuery(db, "SELECT * FROM " + quoteName(table_) + " LIMIT 0", {});
     const QSqlRecord rec = info.record();
     for (int i = 0; i < rec.count(); ++i) {
         columns_ << rec.fieldName(i);
@@ -63,7 +48,7 @@ void RecordSet::load() {
         sql += " WHERE " + conditions.join(" AND ");
     }
     sql += orderBy_.isEmpty() ? QStringLiteral(" ORDER BY rowid") : " ORDER BY " + orderBy_;
-    QSqlQuery query = prepared(*db_, sql, params);
+    QSqlQuery query = runQuery(*db_, sql, params);
     ids_.clear();
     while (query.next()) {
         ids_.push_back(query.value(0).toLongLong());
@@ -162,24 +147,24 @@ void RecordSet::setBookmark(qint64 bookmark) {
     currentDeleted_ = false;
 }
 
-bool RecordSet::find(const QString& column, const QVariant& value) {
-    flushPending();
-    const QString col = quoteName(canonical(column));
-    int start = index_ < 0 ? 0 : index_;
-    if (currentDeleted_) {
-        currentDeleted_ = false;
-    }
-    if (start >= ids_.size()) {
-        index_ = ids_.size();
-        return false;
-    }
-    // One query gives the matching ids; the first of them at or after the start wins.
-    QSqlQuery query = prepared(
-        *db_, "SELECT rowid FROM " + quoteName(table_) + " WHERE " + col + " = ?", {value});
+QSet<qint64> RecordSet::matchingIds(const QString& column, const QVariant& value) const {
+    QSqlQuery query = runQuery(*db_,
+                               "SELECT rowid FROM " + quoteName(table_) + " WHERE " +
+                                   quoteName(canonical(column)) + " = ?",
+                               {value});
     QSet<qint64> matches;
     while (query.next()) {
         matches.insert(query.value(0).toLongLong());
     }
+    return matches;
+}
+
+bool RecordSet::find(const QString& column, const QVariant& value) {
+    flushPending();
+    const int start = index_ < 0 ? 0 : index_;
+    currentDeleted_ = false;
+    // One query gives the matching ids; the first of them at or after the start wins.
+    const QSet<qint64> matches = matchingIds(column, value);
     for (int i = start; i < ids_.size(); ++i) {
         if (matches.contains(ids_[i])) {
             index_ = i;
@@ -191,13 +176,7 @@ bool RecordSet::find(const QString& column, const QVariant& value) {
 }
 
 qint64 RecordSet::lookup(const QString& column, const QVariant& value) const {
-    const QString col = quoteName(canonical(column));
-    QSqlQuery query = prepared(
-        *db_, "SELECT rowid FROM " + quoteName(table_) + " WHERE " + col + " = ?", {value});
-    QSet<qint64> matches;
-    while (query.next()) {
-        matches.insert(query.value(0).toLongLong());
-    }
+    const QSet<qint64> matches = matchingIds(column, value);
     for (qint64 id : ids_) {
         if (matches.contains(id)) {
             return id;
@@ -254,7 +233,7 @@ void RecordSet::readCurrent() const {
         return;
     }
     QSqlQuery query =
-        prepared(*db_, "SELECT * FROM " + quoteName(table_) + " WHERE rowid = ?", {id});
+        runQuery(*db_, "SELECT * FROM " + quoteName(table_) + " WHERE rowid = ?", {id});
     cache_.clear();
     if (query.next()) {
         const QSqlRecord rec = query.record();
@@ -308,7 +287,7 @@ void RecordSet::update() {
                                 ? "INSERT INTO " + quoteName(table_) + " DEFAULT VALUES"
                                 : "INSERT INTO " + quoteName(table_) + " (" + cols.join(", ") +
                                       ") VALUES (" + marks.join(", ") + ")";
-        QSqlQuery query = prepared(*db_, sql, values);
+        QSqlQuery query = runQuery(*db_, sql, values);
         const qint64 id = query.lastInsertId().toLongLong();
         pending_.clear();
         adding_ = false;
@@ -329,7 +308,7 @@ void RecordSet::update() {
         values << it.value();
     }
     values << ids_[index_];
-    prepared(*db_, "UPDATE " + quoteName(table_) + " SET " + sets.join(", ") + " WHERE rowid = ?",
+    runQuery(*db_, "UPDATE " + quoteName(table_) + " SET " + sets.join(", ") + " WHERE rowid = ?",
              values);
     pending_.clear();
     cachedId_ = 0;
@@ -353,7 +332,7 @@ void RecordSet::flushPending() {
 void RecordSet::deleteCurrent() {
     requireCurrent();
     pending_.clear();
-    prepared(*db_, "DELETE FROM " + quoteName(table_) + " WHERE rowid = ?", {ids_[index_]});
+    runQuery(*db_, "DELETE FROM " + quoteName(table_) + " WHERE rowid = ?", {ids_[index_]});
     ids_.remove(index_);
     cachedId_ = 0;
     currentDeleted_ = true;

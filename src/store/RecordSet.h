@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -84,6 +85,7 @@ private:
     QString canonical(const QString& column) const;
     void readCurrent() const;
     void flushPending();
+    QSet<qint64> matchingIds(const QString& column, const QVariant& value) const;
 
     Connection* db_;
     QString table_;
