@@ -2,6 +2,7 @@
 #include "support/MainWindowFixture.h"
 
 #include <QDir>
+#include <QScreen>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -108,4 +109,19 @@ TEST_F(MainWindowTest, PressOnTheTabStripOverADisplacementChartReleasesTheReadin
     ASSERT_EQ(w.SSTab1->currentIndex(), 3);
     QTest::mousePress(w.SSTab1->tabBar(), Qt::LeftButton, {}, QPoint(2, 2));
     EXPECT_FALSE(w.state().rsReadings->isOpen());
+}
+
+TEST_F(MainWindowTest, MaximizingCentresTheTabControlAndRestoringPutsItBack) {
+    frmQuorvelle& w = open();
+    w.showMaximized();
+    QTest::qWait(50);
+    ASSERT_TRUE(w.isMaximized());
+    const QSize screen = w.screen()->size();
+    const QSize tabs = w.SSTab1->size();
+    EXPECT_EQ(w.SSTab1->pos(),
+              QPoint((screen.width() - tabs.width()) / 2, (screen.height() - tabs.height()) / 2));
+    EXPECT_EQ(w.SSTab1->size(), tabs);
+    w.showNormal();
+    QTest::qWait(50);
+    EXPECT_EQ(w.SSTab1->pos(), QPoint(8, 8));
 }
