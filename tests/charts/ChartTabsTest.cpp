@@ -1,0 +1,408 @@
+#include "charts/ChartWidget.h"
+#include "sensors/IdentificationPage.h"
+#include "store/Connection.h"
+#include "support/MainWindowFixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+using Axis = ChartWidget::Axis;
+
+const QString kThree = QStringLiteral("120541001"); // three nodes
+const QString kOne = QStringLiteral("120521002");   // one node
+
+// The chart tabs driven through the main window: the geometry comes from the record form,
+// the readings from the sensor's table, and each tab runs its real batch and drawing.
+class ChartTabsTest : public MainWindowTest {
+protected:
+    // Installation of a sensor: recess 0.25 m, nodes at 1, 3 and 6 m, a 7 m strand, k = 50.
+    void install(const QString& id, bool headAtCollar, bool plate = false,
+                 const QStringList& nodes = {"1", "3", "6"}) {
+        Connection c;
+        c.open(dbPath());
+        c.execute("UPDATE Sensors SET HeadLocation = ?, Recess = 0.25, LengthofCable = 7, "
+                  "kval = 50, Plate = ? WHERE InstrumentID = ?",
+                  {headAtCollar ? 1 : 0, plate ? 1 : 0, id});
+        for (int n = 0; n < nodes.size(); ++n) {
+            c.execute(QStringLiteral("UPDATE Sensors SET NodeLocation%1 = ? WHERE InstrumentID = ?")
+                          .arg(n + 1),
+                      {nodes[n].toDouble(), id});
+        }
+    }
+
+    void reading(const QString& id, const QString& fullDate, const QStringList& channels,
+                 const QString& temperature = "21.5", bool temporal = true, bool spatial = true) {
+        Connection c;
+        c.open(dbPath());
+        QStringList columns = {"DateTimeKey", "FullDate",     "ReadingDate", "ReadingTime",
+                               "ChannelT",    "Plottemporal", "PlotSpatial"};
+        const QString date = fullDate.left(10).replace('-', '/');
+        QVariantList values = {id + " " + date + " " + fullDate.mid(11),
+                               fullDate,
+                               date,
+                               fullDate.mid(11),
+                               temperature,
+                               temporal ? 1 : 0,
+                               spatial ? 1 : 0};
+        for (int n = 0; n < channels.size(); ++n) {
+            columns << QStringLiteral("Channel%1").arg(n + 1);
+            values << channels[n];
+        }
+        c.execute("INSERT INTO " + quoteName(id) + " (" + columns.join(", ") + ") VALUES (" +
+                      QStringList(columns.size(), "?").join(", ") + ")",
+                  values);
+    }
+
+    // The worked example: the second reading changes by 2.0, 1.5 and 0.5 mm.
+    void workedExample(const QString& id) {
+        reading(id, "2024-03-01 08:00:00", {"10.00", "20.00", "30.00"}, "21.5");
+        reading(id, "2024-03-05 08:00:00", {"12.00", "21.50", "30.50"}, "22.0 C");
+    }
+
+    QVariant stored(const QString& id, const QString& fullDate, const QString& column) {
+        Connection c;
+        c.open(dbPath());
+        return c.scalar("SELECT " + column + " FROM " + quoteName(id) + " WHERE FullDate = ?",
+                        {fullDate});
+    }
+
+    ChartWidget* chart(const char* name) { return window->findChild<ChartWidget*>(name); }
+
+    template <typename T> T* widget(const char* name) { return window->findChild<T*>(name); }
+
+    static QList<double> ys(const QList<QPointF>& points) {
+        QList<double> values;
+        for (const QPointF& p : points) {
+            values << p.y();
+        }
+        return values;
+    }
+
+    static QList<double> xs(const QList<QPointF>& points) {
+        QList<double> values;
+        for (const QPointF& p : points) {
+            values << p.x();
+        }
+        return values;
+    }
+
+    // Types into a record-form box; leaving its tab saves the record.
+    void retype(const char* box, const QString& text) {
+        auto* edit = widget<QLineEdit>(box);
+        edit->setText(text);
+    }
+};
+
+TEST_F(ChartTabsTest, DispVTimeStoresTheWorkedExampleAndPlotsItByHeadArrangement) {
+    addSensors({kThree});
+    install(kThree, true);
+    workedExample(kThree);
+    frmQuorvelle& w = open();
+    w.SSTab1->setCurrentIndex(3);
+    ASSERT_EQ(w.SSTab1->currentIndex(), 3);
+    EXPECT_TRUE(prompter.calls.isEmpty());
+
+    EXPECT_DOUBLE_EQ(stored(kThree, "2024-03-05 08:00:00", "Disp1").toDouble(), -1.5);
+    EXPECT_DOUBLE_EQ(stored(kThree, "2024-03-05 08:00:00", "Disp2").toDouble(), -1.0);
+    EXPECT_DOUBLE_EQ(stored(kThree, "2024-03-05 08:00:00", "Disp3").toDouble(), 0.0);
+    EXPECT_DOUBLE_EQ(stored(kThree, "2024-03-05 08:00:00", "NumTemp").toDouble(), 22.0);
+
+    ChartWidget* t = chart("ChartT");
+    ASSERT_NE(t, nullptr);
+    EXPECT_FALSE(t->isHidden());
+    EXPECT_EQ(t->titleLines(), QStringList{kThree});
+    EXPECT_EQ(t->legendTitle(), "Node Locations:");
+    EXPECT_EQ(t->legendEntries(), QStringList({"Temp (C)", "6.25 m", "3.25 m", "1.25 m", "Head"}));
+    EXPECT_EQ(ys(t->points(0)), QList<double>({21.5, 22.0}));
+    EXPECT_EQ(ys(t->points(1)), QList<double>({0, 0}));
+    EXPECT_EQ(ys(t->points(2)), QList<double>({0, -1.0}));
+    EXPECT_EQ(ys(t->points(3)), QList<double>({0, -1.5}));
+    EXPECT_EQ(ys(t->points(4)), QList<double>({0, 0.5}));
+    EXPECT_EQ(t->axisSpec(Axis::Y).title, "Displacement (mm)");
+    // The temperature shares the value axis: 22 lifts it to 24 in steps of 2.
+    EXPECT_EQ(t->axisSpec(Axis::Y).min, -1.5);
+    EXPECT_EQ(t->axisSpec(Axis::Y).max, 24);
+    EXPECT_EQ(t->axisSpec(Axis::Y).step, 2);
+    EXPECT_EQ(t->axisSpec(Axis::X).labelFormat, "yyyy/MM/dd");
+    EXPECT_EQ(t->axisSpec(Axis::X).title, "");
+    EXPECT_EQ(t->axisSpec(Axis::X).labelAngle, 345);
+
+    // Head at the toe, chosen on the Identification tab: saved on leaving it, and the next
+    // drawing hangs the anchors from the head at 7.25 m.
+    w.SSTab1->setCurrentIndex(0);
+    widget<QRadioButton>("Option2")->setChecked(true);
+    w.SSTab1->setCurrentIndex(3);
+    EXPECT_EQ(t->legendEntries(), QStringList({"Temp (C)", "Head", "6.25 m", "4.25 m", "1.25 m"}));
+    EXPECT_EQ(ys(t->points(1)), QList<double>({0, 0}));
+    EXPECT_EQ(ys(t->points(2)), QList<double>({0, 2.0}));
+    EXPECT_EQ(ys(t->points(4)), QList<double>({0, 0.5}));
+    EXPECT_EQ(stored(kThree, "2024-03-05 08:00:00", "Reference").toInt(), 0);
+    EXPECT_EQ(logEntries(), 0);
+}
+
+TEST_F(ChartTabsTest, TimeAxisFollowsTheSpanOfTheTickedReadings) {
+    addSensors({kThree});
+    install(kThree, true);
+    reading(kThree, "2024-03-01 08:15:00", {"10", "20", "30"});
+    reading(kThree, "2024-03-01 13:40:00", {"10.5", "20", "30"});
+    reading(kThree, "2024-03-02 09:00:00", {"11", "20", "30"}, "20", false, true);
+    frmQuorvelle& w = open();
+    w.SSTab1->setCurrentIndex(3);
+    ChartWidget* t = chart("ChartT");
+    ChartWidget::AxisSpec x = t->axisSpec(Axis::X);
+    EXPECT_EQ(x.labelFormat, "hh:mm");
+    EXPECT_EQ(x.title, "2024/03/01");
+    EXPECT_EQ(x.step, 2 * 3600 * 1000.0);
+    EXPECT_EQ(x.min, ChartWidget::timeX(QDateTime(QDate(2024, 3, 1), QTime(8, 0))));
+    EXPECT_EQ(x.max, ChartWidget::timeX(QDateTime(QDate(2024, 3, 1), QTime(14, 0))));
+
+    {
+        Connection c;
+        c.open(dbPath());
+        c.execute("UPDATE " + quoteName(kThree) + " SET Plottemporal = 1");
+    }
+    w.SSTab1->setCurrentIndex(0);
+    w.SSTab1->setCurrentIndex(5);
+    x = chart("ChartLVT")->axisSpec(Axis::X);
+    EXPECT_EQ(x.labelFormat, "hh:mm");
+    EXPECT_EQ(x.title, "2024/03/01");
+    EXPECT_EQ(x.step, 6 * 3600 * 1000.0);
+}
+
+TEST_F(ChartTabsTest, LoadsUseTheStiffnessAndAnchorsOnTheForm) {
+    addSensors({kThree});
+    install(kThree, true);
+    workedExample(kThree);
+    frmQuorvelle& w = open();
+    w.SSTab1->setCurrentIndex(5);
+    ASSERT_EQ(w.SSTab1->currentIndex(), 5);
+    // Anchors 1.25, 3.25 and 6.25 m; displacements -1.5, -1.0 and 0 mm.
+    EXPECT_DOUBLE_EQ(stored(kThree, "2024-03-05 08:00:00", "Load1").toDouble(), -12.5);
+    EXPECT_NEAR(stored(kThree, "2024-03-05 08:00:00", "Load2").toDouble(), -50.0 / 3, 1e-9);
+    ChartWidget* lvt = chart("ChartLVT");
+    EXPECT_EQ(lvt->titleLines(), QStringList{kThree});
+    EXPECT_EQ(lvt->legendEntries(), QStringList({"Temp (C)", "4.75 m", "2.25 m"}));
+    EXPECT_EQ(lvt->axisSpec(Axis::Y).title, "Load (kN)");
+    EXPECT_EQ(ys(lvt->points(2)), QList<double>({0, -12.5}));
+
+    w.SSTab1->setCurrentIndex(0);
+    retype("txtkval", "100");
+    w.SSTab1->setCurrentIndex(6);
+    ASSERT_EQ(w.SSTab1->currentIndex(), 6);
+    EXPECT_DOUBLE_EQ(stored(kThree, "2024-03-05 08:00:00", "Load1").toDouble(), -25.0);
+    ChartWidget* lvl = chart("ChartLVL");
+    EXPECT_EQ(lvl->axisSpec(Axis::Y).title, "Load (kN)");
+    EXPECT_EQ(lvl->legendTitle(), "Reading  Dates: ");
+    EXPECT_EQ(lvl->legendEntries(), QStringList({"2024/03/01", "2024/03/05"}));
+    // Collar without a plate, the loads at their midpoints, zero at the end of the strand.
+    EXPECT_EQ(xs(lvl->points(2)), QList<double>({0, 2.25, 4.75, 6.75}));
+    EXPECT_EQ(ys(lvl->points(2))[0], 0);
+    EXPECT_DOUBLE_EQ(ys(lvl->points(2))[1], -25.0);
+    EXPECT_EQ(ys(lvl->points(2))[3], 0);
+    EXPECT_EQ(lvl->axisSpec(Axis::X).max, 7);
+    EXPECT_EQ(logEntries(), 0);
+}
+
+TEST_F(ChartTabsTest, LengthChartUsesTheRecessOnTheInstallationTab) {
+    addSensors({kThree});
+    install(kThree, true);
+    workedExample(kThree);
+    frmQuorvelle& w = open();
+    w.SSTab1->setCurrentIndex(1);
+    retype("txtRecess", "0.5");
+    w.SSTab1->setCurrentIndex(4);
+    ASSERT_EQ(w.SSTab1->currentIndex(), 4);
+    ChartWidget* s = chart("ChartS");
+    EXPECT_EQ(s->titleLines(), QStringList{kThree});
+    EXPECT_EQ(s->legendEntries(), QStringList({"2024/03/01", "2024/03/05"}));
+    EXPECT_FALSE(s->isSeriesListed(0));
+    // The head at the recess with the change of channel 3, then anchors 1.5, 3.5, 6.5 m.
+    EXPECT_EQ(xs(s->points(2)), QList<double>({0.5, 1.5, 3.5, 6.5}));
+    EXPECT_EQ(ys(s->points(2)), QList<double>({0.5, -1.5, -1.0, 0}));
+    EXPECT_EQ(s->axisSpec(Axis::X).min, 0);
+    EXPECT_EQ(s->axisSpec(Axis::X).max, 7);
+    EXPECT_EQ(s->axisSpec(Axis::X).title, "Distance from Roof (m)");
+    EXPECT_EQ(s->axisSpec(Axis::X).labelFormat, "0");
+    EXPECT_EQ(s->axisSpec(Axis::Y).min, -1.5);
+    EXPECT_EQ(s->axisSpec(Axis::Y).max, 1);
+    EXPECT_FALSE(widget<QLabel>("lblW15")->isVisibleTo(w.SSTab1->widget(4)));
+}
+
+TEST_F(ChartTabsTest, ChartsFollowTheNodeCountOfTheSensorShown) {
+    addSensors({kOne, kThree});
+    install(kThree, true);
+    install(kOne, true, false, {"2"});
+    workedExample(kThree);
+    reading(kOne, "2024-03-01 08:00:00", {"5.00"});
+    reading(kOne, "2024-03-05 08:00:00", {"5.75"});
+    frmQuorvelle& w = open();
+    ASSERT_EQ(w.identification->cboSensors->currentText(), kThree);
+    w.SSTab1->setCurrentIndex(3);
+    EXPECT_EQ(chart("ChartT")->legendEntries().size(), 5);
+
+    w.SSTab1->setCurrentIndex(0);
+    QComboBox* sensors = w.identification->cboSensors;
+    sensors->setCurrentIndex(sensors->findText(kOne));
+    emit sensors->activated(sensors->currentIndex());
+    ASSERT_EQ(w.state().nodeCount(), 1);
+    w.SSTab1->setCurrentIndex(3);
+    ChartWidget* t = chart("ChartT");
+    EXPECT_EQ(t->titleLines(), QStringList{kOne});
+    EXPECT_EQ(t->legendEntries(), QStringList({"Temp (C)", "2.25 m", "Head"}));
+    EXPECT_EQ(ys(t->points(1)), QList<double>({0, 0}));
+    EXPECT_EQ(ys(t->points(2)), QList<double>({0, 0.75}));
+    EXPECT_TRUE(stored(kOne, "2024-03-05 08:00:00", "Disp2").isNull());
+
+    w.SSTab1->setCurrentIndex(5);
+    EXPECT_EQ(chart("ChartLVT")->legendEntries(), QStringList{"Temp (C)"});
+    w.SSTab1->setCurrentIndex(6);
+    EXPECT_EQ(xs(chart("ChartLVL")->points(1)), QList<double>({0, 6.75}));
+}
+
+TEST_F(ChartTabsTest, SixteenSpatialReadingsPlotTheLastFifteenWithTheNotice) {
+    addSensors({kThree});
+    install(kThree, false);
+    for (int day = 1; day <= 16; ++day) {
+        reading(kThree, QStringLiteral("2024-03-%1 08:00:00").arg(day, 2, 10, QChar('0')),
+                {"10", "20", QString::number(30 + day)}, "20", false, true);
+    }
+    frmQuorvelle& w = open();
+    w.SSTab1->setCurrentIndex(4);
+    ASSERT_EQ(w.SSTab1->currentIndex(), 4);
+    ChartWidget* s = chart("ChartS");
+    const QStringList dates = s->legendEntries();
+    ASSERT_EQ(dates.size(), 15);
+    EXPECT_EQ(dates.first(), "2024/03/02");
+    EXPECT_EQ(dates.last(), "2024/03/16");
+    EXPECT_FALSE(widget<QLabel>("lblW15")->isHidden());
+    // Head at the toe: each line ends at the head, 7.25 m, with 0.
+    EXPECT_EQ(s->points(1).last(), QPointF(7.25, 0));
+    EXPECT_EQ(s->axisSpec(Axis::X).max, 8);
+
+    {
+        Connection c;
+        c.open(dbPath());
+        c.execute("UPDATE " + quoteName(kThree) +
+                  " SET PlotSpatial = 0 WHERE FullDate = '2024-03-01 08:00:00'");
+    }
+    w.SSTab1->setCurrentIndex(0);
+    w.SSTab1->setCurrentIndex(4);
+    EXPECT_EQ(s->legendEntries().size(), 15);
+    EXPECT_EQ(s->legendEntries().first(), "2024/03/02");
+    EXPECT_TRUE(widget<QLabel>("lblW15")->isHidden());
+}
+
+TEST_F(ChartTabsTest, RefusedChartStaysHiddenAndUndrawn) {
+    addSensors({kThree});
+    install(kThree, true);
+    reading(kThree, "2024-03-01 08:00:00", {"10", "20", "30"}, "20", true, false);
+    reading(kThree, "2024-03-02 08:00:00", {"10", "20", "30"}, "20", false, true);
+    frmQuorvelle& w = open();
+    w.SSTab1->setCurrentIndex(1);
+    w.SSTab1->setCurrentIndex(6);
+    EXPECT_EQ(w.SSTab1->currentIndex(), 1);
+    ASSERT_EQ(prompter.calls.size(), 1);
+    EXPECT_EQ(prompter.last().title, "Ombrevault's Quorvelle");
+    EXPECT_TRUE(prompter.last().text.endsWith("Plot Spatial box on the Readings Tab is checked "
+                                              "in each case."));
+    EXPECT_TRUE(chart("ChartLVL")->isHidden());
+    EXPECT_TRUE(chart("ChartLVL")->legendEntries().isEmpty());
+}
+
+TEST_F(ChartTabsTest, AnchorsAtTheSameDistanceEndTheBatchButTheChartIsDrawn) {
+    addSensors({kThree});
+    install(kThree, true, false, {"1", "1", "6"});
+    workedExample(kThree);
+    frmQuorvelle& w = open();
+    w.SSTab1->setCurrentIndex(5);
+    ASSERT_EQ(w.SSTab1->currentIndex(), 5);
+    EXPECT_EQ(logEntries(), 1);
+    EXPECT_TRUE(logText().trimmed().endsWith(" G_GetTemporalData"));
+    EXPECT_TRUE(stored(kThree, "2024-03-05 08:00:00", "Load1").isNull());
+    ChartWidget* lvt = chart("ChartLVT");
+    EXPECT_FALSE(lvt->isHidden());
+    EXPECT_EQ(lvt->legendEntries(), QStringList({"Temp (C)", "3.75 m", "1.25 m"}));
+    EXPECT_TRUE(lvt->points(1).isEmpty());
+}
+
+TEST_F(ChartTabsTest, PlateOnAToeSensorWithoutFivePairsStopsTheLoadProfile) {
+    addSensors({kThree});
+    install(kThree, false, true);
+    workedExample(kThree);
+    frmQuorvelle& w = open();
+    w.SSTab1->setCurrentIndex(6);
+    ASSERT_EQ(w.SSTab1->currentIndex(), 6);
+    EXPECT_EQ(logEntries(), 1);
+    EXPECT_TRUE(logText().trimmed().endsWith(" G_DrawSloadgraph"));
+    ChartWidget* lvl = chart("ChartLVL");
+    EXPECT_EQ(lvl->legendEntries(), QStringList{"2024/03/01"});
+    EXPECT_TRUE(lvl->points(1).isEmpty());
+}
+
+TEST_F(ChartTabsTest, ExportButtonsWriteTheirFilesAndOpenThem) {
+    addSensors({kThree});
+    install(kThree, true);
+    workedExample(kThree);
+    frmQuorvelle& w = open();
+    w.show();
+    struct Case {
+        int tab;
+        const char* button;
+        const char* file;
+    };
+    QStringList expected;
+    for (const Case& c : {Case{3, "cmdTemp", "Temporal.jpg"}, Case{4, "cmdDvl", "DvL.jpg"},
+                          Case{5, "cmdExportLVT", "LVT.jpg"}, Case{6, "Command2", "LVL.jpg"}}) {
+        w.SSTab1->setCurrentIndex(c.tab);
+        ASSERT_EQ(w.SSTab1->currentIndex(), c.tab);
+        QTest::mouseClick(widget<QPushButton>(c.button), Qt::LeftButton);
+        const QString file = path(QLatin1String(c.file));
+        EXPECT_GT(QFileInfo(file).size(), 0) << c.file;
+        expected << file;
+    }
+    EXPECT_EQ(desktop.opened, expected);
+    EXPECT_TRUE(prompter.calls.isEmpty());
+
+    w.SSTab1->setCurrentIndex(3);
+    QTest::mouseClick(widget<QPushButton>("cmdTHelp"), Qt::LeftButton);
+    ASSERT_EQ(prompter.calls.size(), 1);
+    EXPECT_EQ(prompter.last().title, "Graphing Tips and Hints");
+    EXPECT_EQ(prompter.last().text.split("\r\n").size(), 4);
+}
+
+TEST_F(ChartTabsTest, ScaleChoiceTakesEffectWhenAChartTabIsNextEntered) {
+    addSensors({kThree});
+    install(kThree, true);
+    workedExample(kThree);
+    frmQuorvelle& w = open();
+    w.SSTab1->setCurrentIndex(4);
+    auto* combo = widget<QComboBox>("cboScale");
+    ASSERT_NE(combo, nullptr);
+    EXPECT_TRUE(w.SSTab1->widget(4)->isAncestorOf(combo));
+    ChartWidget* s = chart("ChartS");
+    EXPECT_EQ(s->axisSpec(Axis::Y).max, 1);
+
+    combo->setCurrentIndex(combo->findText("50"));
+    emit combo->activated(combo->currentIndex());
+    EXPECT_EQ(s->axisSpec(Axis::Y).max, 1);
+
+    w.SSTab1->setCurrentIndex(3);
+    EXPECT_TRUE(w.SSTab1->widget(3)->isAncestorOf(combo));
+    EXPECT_EQ(chart("ChartT")->axisSpec(Axis::Y).max, 50);
+    EXPECT_EQ(chart("ChartT")->axisSpec(Axis::Y).step, 5);
+    w.SSTab1->setCurrentIndex(4);
+    EXPECT_EQ(s->axisSpec(Axis::Y).min, 0);
+    EXPECT_EQ(s->axisSpec(Axis::Y).max, 50);
+}
+
+} // namespace
