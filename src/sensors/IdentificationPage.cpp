@@ -130,6 +130,8 @@ void IdentificationPage::buildStatus() {
     cboDestroyed->setEditable(true);
     cboDestroyed->setInsertPolicy(QComboBox::NoInsert);
     cboDestroyed->setCompleter(nullptr);
+    // "Yes" or "No" only: the key handler chooses, nothing is typed, pasted or deleted.
+    cboDestroyed->lineEdit()->setReadOnly(true);
     cboDestroyed->addItems({"No", "Yes"});
     cboDestroyed->setGeometry(102, 32, 90, kBoxHeight);
     caption("Date:", frame, {10, 70, 84, kBoxHeight});

@@ -7,6 +7,7 @@
 #include "sensors/IdentificationPage.h"
 #include "sensors/SensorData.h"
 #include "sensors/SensorForm.h"
+#include "sensors/SensorList.h"
 #include "sensors/SensorNumber.h"
 #include "store/Clock.h"
 #include "store/Guard.h"
@@ -47,7 +48,7 @@ void SensorAdder::AddTypedSensor() {
         }
         // An unknown type is reported and the add goes on with the previous type's values.
         form_.applySensorType(splitSensorNumber(number).typeId);
-        RecordSet& rs = *state_.rsSensors;
+        RecordSet& rs = sensorList(state_);
         if (TableExists(context_, state_.dataFolder, state_.dbPath, number)) {
             // A table without a visible row blocks the number without a word.
             if (rs.lookup("InstrumentID", number) != 0) {
@@ -71,16 +72,20 @@ void SensorAdder::AddTypedSensor() {
         identification_.cboSensors->addItem(number);
         identification_.cboSensors->setEditText(number);
         utilities_.txtSCount->setText(QString::number(rs.recordCount()));
-        rs.requery();
-        rs.moveFirst();
-        rs.find("InstrumentID", number);
+        // Re-reading a filtered list would drop a new sensor the filter does not take and
+        // leave no sensor current; it stays at the end of the list until the filter goes.
+        if (!rs.filtered()) {
+            rs.requery();
+            rs.moveFirst();
+            rs.find("InstrumentID", number);
+        }
         form_.fillfields();
         form_.savefields();
     });
 }
 
 void SensorAdder::insertSensorRow(const QString& number) {
-    RecordSet& rs = *state_.rsSensors;
+    RecordSet& rs = sensorList(state_);
     const SensorNumberParts parts = splitSensorNumber(number);
     rs.addNew();
     try {

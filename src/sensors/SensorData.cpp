@@ -3,6 +3,7 @@
 #include "app/AppContext.h"
 #include "app/AppState.h"
 #include "app/Prompter.h"
+#include "sensors/SensorList.h"
 #include "store/Guard.h"
 #include "store/Schema.h"
 
@@ -36,7 +37,7 @@ bool TableExists(const AppContext& context, const QString& dataFolder, const QSt
 
 void AddDataTable(AppState& state, const AppContext& context) {
     guarded(logOf(state.dataFolder, context), " Module1_AddDataTable", [&] {
-        const QString number = state.rsSensors->text("InstrumentID");
+        const QString number = sensorList(state).text("InstrumentID");
         if (TableExists(context, state.dataFolder, state.dbPath, number)) {
             context.prompter->message(kAppTitle, "Table " + number + " Already Exists");
             const MsgAnswer answer = context.prompter->message(

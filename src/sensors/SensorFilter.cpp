@@ -34,7 +34,7 @@ SensorFilter::SensorFilter(AppState& state, const AppContext& context, SensorFor
 
 void SensorFilter::imgFilter_Click() {
     guarded(ErrorLog{state_.dataFolder, context_.clock}, " imgFilter_Click", [&] {
-        if (state_.rsSensors->filtered()) {
+        if (sensorList(state_).filtered()) {
             RemoveFilter();
             return;
         }
@@ -76,7 +76,7 @@ void SensorFilter::imgFilter_Click() {
 
 void SensorFilter::AddFilter(const QVector<Criterion>& criteria) {
     guarded(ErrorLog{state_.dataFolder, context_.clock}, " G_AddFilter", [&] {
-        RecordSet& rs = *state_.rsSensors;
+        RecordSet& rs = sensorList(state_);
         rs.setFilter(criteria);
         if (rs.recordCount() > 0) {
             showState(true);
@@ -93,7 +93,7 @@ void SensorFilter::AddFilter(const QVector<Criterion>& criteria) {
 
 void SensorFilter::RemoveFilter() {
     guarded(ErrorLog{state_.dataFolder, context_.clock}, " G_RemoveFilter", [&] {
-        state_.rsSensors->removeFilter();
+        sensorList(state_).removeFilter();
         panel_->lblFilter->hide();
         showSensors();
         showState(false);
@@ -115,7 +115,7 @@ void SensorFilter::showState(bool active) {
 }
 
 void SensorFilter::showSensors() {
-    showSensorList(*state_.rsSensors, *identification_.cboSensors, form_, *utilities_.txtSCount);
+    showSensorList(sensorList(state_), *identification_.cboSensors, form_, *utilities_.txtSCount);
 }
 
 void SensorFilter::txtStartDate_LostFocus() {

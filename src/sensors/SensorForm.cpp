@@ -82,6 +82,8 @@ void SensorForm::clearForm() {
     for (QLineEdit* anchor : inst.txtRelSGanchor) {
         anchor->clear();
     }
+    id.cboDestroyed->setEditText(QString());
+    showStatus(false);
     utilities_.txtSCount->setText("0");
     id.txtSnav->setText("No records");
 }

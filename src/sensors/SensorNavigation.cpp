@@ -6,6 +6,7 @@
 #include "app/UtilitiesPage.h"
 #include "sensors/IdentificationPage.h"
 #include "sensors/SensorForm.h"
+#include "sensors/SensorList.h"
 #include "store/Guard.h"
 
 #include <QComboBox>
@@ -27,12 +28,12 @@ SensorNavigation::SensorNavigation(AppState& state, const AppContext& context, S
 
 void SensorNavigation::showCurrent() {
     form_.fillfields();
-    identification_.cboSensors->setEditText(state_.rsSensors->text("InstrumentID"));
+    identification_.cboSensors->setEditText(sensorList(state_).text("InstrumentID"));
 }
 
 void SensorNavigation::imgNext_Click() {
     guarded(ErrorLog{state_.dataFolder, context_.clock}, " imgNext_Click", [&] {
-        RecordSet& rs = *state_.rsSensors;
+        RecordSet& rs = sensorList(state_);
         if (rs.absolutePosition() == rs.recordCount()) {
             context_.prompter->message(kAppTitle, "End of sensors");
             return;
@@ -45,7 +46,7 @@ void SensorNavigation::imgNext_Click() {
 
 void SensorNavigation::imgPrevious_Click() {
     guarded(ErrorLog{state_.dataFolder, context_.clock}, " imgPrevious_Click", [&] {
-        RecordSet& rs = *state_.rsSensors;
+        RecordSet& rs = sensorList(state_);
         // An empty register has no previous sensor either.
         if (rs.recordCount() == 0 || rs.absolutePosition() == 1) {
             context_.prompter->message(kAppTitle, "Start of Sensors");
@@ -63,7 +64,7 @@ void SensorNavigation::cboSensors_Click() {
     }
     guarded(ErrorLog{state_.dataFolder, context_.clock}, " cboSensors_Click", [&] {
         form_.savefields();
-        RecordSet& rs = *state_.rsSensors;
+        RecordSet& rs = sensorList(state_);
         rs.moveFirst();
         if (!rs.find("InstrumentID", identification_.cboSensors->currentText())) {
             context_.prompter->message(kAppTitle,

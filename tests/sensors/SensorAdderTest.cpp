@@ -3,6 +3,7 @@
 #include "app/UtilitiesPage.h"
 #include "sensors/IdentificationPage.h"
 #include "sensors/InstallationPage.h"
+#include "sensors/SensorData.h"
 #include "store/Connection.h"
 #include "store/Schema.h"
 
@@ -185,4 +186,51 @@ TEST_F(SensorAdderTest, EnterSelectsAListedNumberAndOffersToAddAnother) {
               QStringList({"Do you want to add new Sensor 140521005 to the database?"}));
     EXPECT_EQ(w.identification->txtSensor->text(), "140521005");
     EXPECT_EQ(comboItems(combo).size(), 3);
+}
+
+TEST_F(SensorAdderTest, ReadingsOfASensorWithoutATableAreOpenedOnANewOne) {
+    frmQuorvelle& w = open();
+    prompter.clear();
+    w.SSTab1->setCurrentIndex(2);
+    EXPECT_EQ(prompter.messageTexts(),
+              QStringList({"Please add a sensor by clicking the 'Add New' button on the first "
+                           "tab\r\nYou will also need to enter the length and anchor location "
+                           "data in order to add readings"}));
+    EXPECT_EQ(prompter.last().title, "Quorvelle");
+    w.SSTab1->setCurrentIndex(0);
+
+    addTyped("120521004");
+    exec("DROP TABLE `120521004`");
+    prompter.clear();
+    w.SSTab1->setCurrentIndex(2);
+    EXPECT_EQ(prompter.messageTexts(),
+              QStringList({"The data table for Sensor 120521004 could not be found\r\nA new "
+                           "table will be created"}));
+    EXPECT_TRUE(tableExists("120521004"));
+    ASSERT_TRUE(w.state().rsReadings);
+    EXPECT_EQ(w.state().rsReadings->table(), "120521004");
+    EXPECT_EQ(logEntries(), 0);
+}
+
+TEST_F(SensorAdderTest, AnExistingReadingsTableIsReplacedOnlyOnYes) {
+    addSensors({"120521001"});
+    exec("INSERT INTO `120521001` (DateTimeKey) VALUES ('120521001 2026/01/05 08:00:00')");
+    frmQuorvelle& w = open();
+    prompter.answers.enqueue(MsgAnswer::Ok);
+    prompter.answers.enqueue(MsgAnswer::No);
+    AddDataTable(w.state(), context());
+    ASSERT_EQ(prompter.calls.size(), 2);
+    EXPECT_EQ(prompter.calls[0].text, "Table 120521001 Already Exists");
+    EXPECT_EQ(prompter.calls[0].title, "Quorvelle");
+    EXPECT_EQ(prompter.last().text,
+              "Table 120521001 already exists\r\nDo you want to overwrite this table?");
+    EXPECT_EQ(prompter.last().title, "Ombrevault's QUORVELLE");
+    EXPECT_EQ(prompter.last().buttons, MsgButtons::YesNo);
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM `120521001`").toInt(), 1);
+
+    prompter.answers.enqueue(MsgAnswer::Ok);
+    prompter.answers.enqueue(MsgAnswer::Yes);
+    AddDataTable(w.state(), context());
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM `120521001`").toInt(), 0);
+    EXPECT_EQ(logEntries(), 0);
 }

@@ -4,6 +4,7 @@
 #include "sensors/IdentificationPage.h"
 #include "sensors/SensorFilterPanel.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -143,4 +144,50 @@ TEST_F(SensorFilterTest, MissingCriteriaAndBadDatesAreSaid) {
     EXPECT_EQ(prompter.last().text,
               "End date is not a valid date\r\nPlease enter a date in the format yyyy/mm/dd");
     EXPECT_EQ(listed().size(), 4);
+}
+
+TEST_F(SensorFilterTest, LeavingADateBoxWithABadDateSaysSoAndTakesTheFocusBack) {
+    frmQuorvelle& w = *window;
+    w.show();
+    w.SSTab1->setCurrentIndex(7);
+    QApplication::setActiveWindow(&w);
+    prompter.clear();
+    panel().txtStartDate->setFocus();
+    panel().txtStartDate->setText("2005/02/30");
+    panel().txtFilterLevel->setFocus();
+    ASSERT_EQ(prompter.calls.size(), 1);
+    EXPECT_EQ(prompter.last().text,
+              "Start Date is not a valid date\r\nPlease type a date in the format yyyy/mm/dd");
+    EXPECT_EQ(prompter.last().title, "Quorvelle");
+    EXPECT_EQ(prompter.last().icon, MsgIcon::Exclamation);
+    EXPECT_EQ(QApplication::focusWidget(), panel().txtStartDate);
+
+    panel().txtStartDate->setText("2005/02/28");
+    panel().txtEndDate->setFocus();
+    panel().txtEndDate->setText("31/31/2005");
+    panel().txtFilterLevel->setFocus();
+    ASSERT_EQ(prompter.calls.size(), 2);
+    EXPECT_EQ(prompter.last().text,
+              "End Date is not a valid date\r\nPlease type a date in the format dd/mm/yyyy");
+    EXPECT_EQ(QApplication::focusWidget(), panel().txtEndDate);
+}
+
+TEST_F(SensorFilterTest, ASensorAddedWhileFilteredIsShownAndKeptUntilTheFilterGoes) {
+    panel().txtFilterType->setEditText("31");
+    apply();
+    ASSERT_EQ(listed(), QStringList({"120531002"}));
+    window->SSTab1->setCurrentIndex(0);
+    prompter.inputs.enqueue(QString("120521005"));
+    click(window->identification->imgAddSensor);
+    EXPECT_EQ(prompter.messageTexts(),
+              QStringList({"Do you want to add new Sensor 120521005 to the database?"}));
+    EXPECT_EQ(window->identification->txtSensor->text(), "120521005");
+    EXPECT_EQ(window->identification->txtSnav->text(), "2 of 2");
+    EXPECT_EQ(listed(), QStringList({"120531002", "120521005"}));
+    EXPECT_EQ(logEntries(), 0);
+
+    window->SSTab1->setCurrentIndex(7);
+    apply();
+    EXPECT_EQ(listed().size(), 5);
+    EXPECT_EQ(logEntries(), 0);
 }

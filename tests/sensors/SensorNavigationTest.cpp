@@ -3,9 +3,15 @@
 #include "app/UtilitiesPage.h"
 #include "sensors/IdentificationPage.h"
 #include "sensors/InstallationPage.h"
+#include "sensors/SensorFilterPanel.h"
+#include "store/DataFolder.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
 #include <QLineEdit>
+#include <QTest>
 
 TEST_F(SensorRegisterTest, NextAndPreviousSaveAndStopAtTheEnds) {
     addSensors({"120521001", "120521002", "120521003"});
@@ -57,4 +63,65 @@ TEST_F(SensorRegisterTest, AnEmptyRegisterShowsNoRecordsAndRefusesBothSteps) {
     w.SSTab1->setCurrentIndex(0);
     EXPECT_EQ(w.identification->txtSnav->text(), "No records");
     EXPECT_EQ(logEntries(), 0);
+}
+
+TEST_F(SensorRegisterTest, AnUnmatchedChoiceSaysSoAndLeavesNoRowToSave) {
+    addSensors({"120521001", "120521002"});
+    frmQuorvelle& w = open();
+    IdentificationPage& id = *w.identification;
+    id.cboSensors->setEditText("120521009");
+    emit id.cboSensors->activated(0);
+    ASSERT_EQ(prompter.calls.size(), 2);
+    EXPECT_EQ(prompter.calls[0].text, "Error: Could not find data on the chosen sensor");
+    EXPECT_EQ(prompter.calls[0].title, "Quorvelle");
+    EXPECT_EQ(prompter.last().text, "Either you are at the first record or the last record.");
+    EXPECT_EQ(prompter.last().title, "Cannot Fill Fields");
+    EXPECT_EQ(prompter.last().icon, MsgIcon::Exclamation);
+    EXPECT_EQ(logEntries(), 0);
+
+    // The next step finds no row to save, says so and logs; so does the step itself.
+    prompter.clear();
+    click(id.imgNext);
+    EXPECT_EQ(prompter.last().title, "Cannot Save Fields");
+    EXPECT_EQ(prompter.last().text, "Either you are at the first record or the last record.");
+    EXPECT_TRUE(logText().contains(" G_savefields"));
+    EXPECT_TRUE(logText().contains(" imgNext_Click"));
+
+    // Choosing a listed sensor puts the register right again.
+    id.cboSensors->setCurrentIndex(1);
+    emit id.cboSensors->activated(1);
+    EXPECT_EQ(id.txtSensor->text(), "120521001");
+    EXPECT_EQ(id.txtSnav->text(), "2 of 2");
+}
+
+TEST_F(SensorRegisterTest, WithoutADatabaseTheRegisterCommandsLogInsteadOfFailing) {
+    addSensors({"120521001"});
+    {
+        // The location file names a database that is not there: start-up cannot connect.
+        QFile location(locationFilePath(folder()));
+        ASSERT_TRUE(location.open(QIODevice::WriteOnly));
+        location.write((path("elsewhere/other.mdb") + "\r\n").toLocal8Bit());
+    }
+    frmQuorvelle& w = open();
+    IdentificationPage& id = *w.identification;
+    ASSERT_EQ(logEntries(), 1);
+    click(id.imgNext);
+    click(id.imgPrevious);
+    prompter.inputs.enqueue(QString("120521002"));
+    click(id.imgAddSensor);
+    id.cboSensors->setEditText("12052100");
+    QTest::keyClick(id.cboSensors, '1');
+    emit id.cboSensors->activated(0);
+    click(id.imgDelete);
+    auto* filter = w.utilities->filterFrame->findChild<SensorFilterPanel*>("filterPanel");
+    filter->chkDontShowDestroyed->setChecked(true);
+    click(filter->imgFilter);
+    EXPECT_EQ(logEntries(), 6);
+    for (const char* tag : {" imgNext_Click", " imgPrevious_Click", " G_AddTypedSensor",
+                            " cboSensors_Click", " imgFilter_Click"}) {
+        EXPECT_TRUE(logText().contains(QStringLiteral("Err #-3704: Operation is not allowed when "
+                                                      "the object is closed.") +
+                                       tag))
+            << tag;
+    }
 }

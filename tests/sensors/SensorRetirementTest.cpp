@@ -75,7 +75,8 @@ TEST_F(SensorRegisterTest, DeleteAsksOnceAndRemovesTableNetworkRowAndSensor) {
 
 TEST_F(SensorRegisterTest, DeletingTheLastSensorLeavesTheEmptyRegister) {
     addSensors({"120521001"});
-    exec("UPDATE Sensors SET kval = 4, Recess = 0.5 WHERE InstrumentID = '120521001'");
+    exec("UPDATE Sensors SET kval = 4, Recess = 0.5, Destroyed = 'Yes' "
+         "WHERE InstrumentID = '120521001'");
     frmQuorvelle& w = open();
     IdentificationPage& id = *w.identification;
     click(id.imgDelete);
@@ -89,10 +90,26 @@ TEST_F(SensorRegisterTest, DeletingTheLastSensorLeavesTheEmptyRegister) {
     EXPECT_EQ(w.installation->txtHead->text(), "");
     EXPECT_EQ(id.txtSnav->text(), "No records");
     EXPECT_EQ(w.utilities->txtSCount->text(), "0");
+    EXPECT_EQ(id.cboDestroyed->currentText(), "");
+    EXPECT_EQ(id.imgheart->pixmap().cacheKey(), id.imgalive->pixmap().cacheKey());
 
     // Nothing left to delete: no question about an empty number.
     prompter.clear();
     click(id.imgDelete);
     EXPECT_TRUE(prompter.calls.isEmpty());
     EXPECT_EQ(logEntries(), 0);
+}
+
+TEST_F(SensorRegisterTest, DestroyedTakesNoEditingKeys) {
+    addSensors({"120521001"});
+    exec("UPDATE Sensors SET Destroyed = 'Yes' WHERE InstrumentID = '120521001'");
+    frmQuorvelle& w = open();
+    QComboBox* destroyed = w.identification->cboDestroyed;
+    destroyed->lineEdit()->setCursorPosition(3);
+    QTest::keyClick(destroyed, Qt::Key_Backspace);
+    QTest::keyClick(destroyed, Qt::Key_Home);
+    QTest::keyClick(destroyed, Qt::Key_Delete);
+    EXPECT_EQ(destroyed->currentText(), "Yes");
+    w.SSTab1->setCurrentIndex(1);
+    EXPECT_EQ(stored("120521001", "Destroyed").toString(), "Yes");
 }
