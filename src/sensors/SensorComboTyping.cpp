@@ -35,7 +35,8 @@ bool SensorComboTyping::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
     const auto* key = static_cast<const QKeyEvent*>(event);
-    if (isModifier(key->key())) {
+    // Modifiers type nothing; Tab leaves the box, neither completing nor held back.
+    if (isModifier(key->key()) || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
         return false;
     }
     cboSensors_KeyDown(key->key());

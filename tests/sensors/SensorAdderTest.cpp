@@ -7,6 +7,7 @@
 #include "store/Connection.h"
 #include "store/Schema.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTest>
@@ -233,4 +234,22 @@ TEST_F(SensorAdderTest, AnExistingReadingsTableIsReplacedOnlyOnYes) {
     AddDataTable(w.state(), context());
     EXPECT_EQ(scalar("SELECT COUNT(*) FROM `120521001`").toInt(), 0);
     EXPECT_EQ(logEntries(), 0);
+}
+
+TEST_F(SensorAdderTest, TabLeavesTheComboWithoutCompletingEvenAtTheLimit) {
+    addSensors({"120521001", "120531002"});
+    frmQuorvelle& w = open();
+    w.show();
+    QApplication::setActiveWindow(&w);
+    QComboBox* combo = w.identification->cboSensors;
+    combo->setFocus();
+    combo->setEditText("12052");
+    QTest::keyClick(combo, Qt::Key_Tab);
+    EXPECT_EQ(w.identification->txtSensor->text(), "120531002");
+    EXPECT_NE(QApplication::focusWidget(), combo);
+
+    combo->setFocus();
+    combo->setEditText("1234567890");
+    QTest::keyClick(combo, Qt::Key_Tab);
+    EXPECT_NE(QApplication::focusWidget(), combo);
 }

@@ -191,3 +191,17 @@ TEST_F(SensorFilterTest, ASensorAddedWhileFilteredIsShownAndKeptUntilTheFilterGo
     EXPECT_EQ(listed().size(), 5);
     EXPECT_EQ(logEntries(), 0);
 }
+
+TEST_F(SensorFilterTest, ATypedPartialCodeIsNotCompletedFromTheList) {
+    window->show();
+    window->SSTab1->setCurrentIndex(7);
+    QApplication::setActiveWindow(window.get());
+    panel().txtFilterType->setFocus();
+    QTest::keyClicks(panel().txtFilterType, "2");
+    EXPECT_EQ(panel().txtFilterType->currentText(), "2");
+    apply();
+    EXPECT_EQ(prompter.messageTexts(),
+              QStringList({"Sensor Type is not recognized\r\n\r\nPlease choose a sensor from the "
+                           "list, or enter the 2 digit sensor #"}));
+    EXPECT_EQ(listed().size(), 4);
+}
