@@ -207,3 +207,22 @@ TEST_F(SensorFormTest, UnknownTypeIsReportedOnceAndKeepsThePreviousNodeCount) {
     EXPECT_TRUE(w.identification->txtNode[1]->isEnabled());
     EXPECT_FALSE(w.identification->txtNode[2]->isEnabled());
 }
+
+TEST_F(SensorFormTest, AnEightNodeSensorSavesAndPlacesItsSeventhAndEighthAnchors) {
+    addSensors({"120591001"});
+    frmQuorvelle& w = open();
+    IdentificationPage& id = *w.identification;
+    for (int i = 0; i < 8; ++i) {
+        id.txtNode[i]->setText(QString::number(i + 1));
+    }
+    w.installation->txtRecess->setText("0.5");
+    w.SSTab1->setCurrentIndex(1);
+    EXPECT_EQ(stored("120591001", "NodeLocation7").toDouble(), 7.0);
+    EXPECT_EQ(stored("120591001", "NodeLocation8").toDouble(), 8.0);
+    EXPECT_EQ(id.txtNode[7]->text(), "8.0");
+    EXPECT_EQ(w.installation->txtRelSGanchor[6]->text(), "7.50");
+    EXPECT_EQ(w.installation->txtRelSGanchor[7]->text(), "8.50");
+    EXPECT_EQ(w.readings->lbln[7]->text(), "8.50 m");
+    EXPECT_TRUE(w.readings->lbln[7]->isEnabled());
+    EXPECT_EQ(logEntries(), 0);
+}
