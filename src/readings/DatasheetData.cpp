@@ -3,10 +3,12 @@
 #include "readings/ReadingKeys.h"
 #include "readings/ReadingStore.h"
 #include "store/Connection.h"
+#include "store/NativeStatement.h"
 #include "store/SqlFailure.h"
 
 #include <QSqlQuery>
 #include <algorithm>
+#include <optional>
 
 namespace {
 constexpr int kTwipsPerPixel = 15;
@@ -30,27 +32,14 @@ QString quotedColumns(const QStringList& columns) {
     return quoted.join(", ");
 }
 
-QSqlQuery prepare(Connection& db, const QString& sql) {
-    QSqlQuery query(db.db());
-    query.setForwardOnly(true);
-    if (!query.prepare(sql)) {
-        raiseSqlError(query.lastError());
-    }
-    return query;
+// SQL for "the stored flag reads as ticked": true unless it holds a number that is 0.
+QString tickedSql(const QString& flag) {
+    return "(" + flag + " IS NULL OR CAST(" + flag + " AS INTEGER) <> 0)";
 }
 
-void run(QSqlQuery& query) {
-    if (!query.exec()) {
-        raiseSqlError(query.lastError());
-    }
-}
-
-bool plainFlag(const QVariant& flag) {
-    return !flag.isNull() && (flag.toString() == "0" || flag.toString() == "1");
-}
-
-bool ticked(const QVariant& flag) {
-    return flag.isNull() || flag.toLongLong() != 0;
+// SQL for "the flag holds exactly 0 or 1".
+QString plainFlagSql(const QString& flag) {
+    return "(typeof(" + flag + ") = 'integer' AND " + flag + " IN (0, 1))";
 }
 } // namespace
 
@@ -79,58 +68,92 @@ QVector<int> datasheetWidths(int typeDigit) {
     return widths;
 }
 
-QVector<DatasheetRow> readDatasheetRows(Connection& db, const QString& table, int typeDigit) {
-    const QStringList columns = dataColumns(typeDigit);
-    QSqlQuery query = prepare(db, "SELECT rowid, " + quotedColumns(columns) +
-                                      ", Plottemporal, PlotSpatial FROM " + quoteName(table) +
-                                      " ORDER BY FullDate, rowid");
-    run(query);
+QVector<DatasheetRow> readDatasheetRows(Connection& db, const QString& table) {
+    NativeStatement query(db, "SELECT rowid, " + tickedSql("Plottemporal") + ", " +
+                                  tickedSql("PlotSpatial") + " FROM " + quoteName(table) +
+                                  " ORDER BY FullDate, rowid");
     QVector<DatasheetRow> rows;
-    const int count = columns.size();
-    while (query.next()) {
+    while (query.step()) {
         DatasheetRow row;
-        row.id = query.value(0).toLongLong();
-        row.cells.reserve(count);
-        for (int c = 0; c < count; ++c) {
-            const QVariant value = query.value(c + 1);
-            row.settled = row.settled && !value.isNull();
-            row.cells << value.toString();
-        }
-        const QVariant temporal = query.value(count + 1);
-        const QVariant spatial = query.value(count + 2);
-        row.temporal = ticked(temporal);
-        row.spatial = ticked(spatial);
-        row.settled = row.settled && plainFlag(temporal) && plainFlag(spatial);
+        row.id = query.int64At(0);
+        row.temporal = query.int64At(1) != 0;
+        row.spatial = query.int64At(2) != 0;
         rows << std::move(row);
     }
     return rows;
 }
 
+void loadDatasheetCells(Connection& db, const QString& table, int typeDigit,
+                        QVector<DatasheetRow>& rows, int first, int count) {
+    const QStringList columns = dataColumns(typeDigit);
+    const int end = std::min(first + count, static_cast<int>(rows.size()));
+    std::optional<NativeStatement> query;
+    for (int r = std::max(first, 0); r < end; ++r) {
+        DatasheetRow& row = rows[r];
+        if (row.loaded) {
+            continue;
+        }
+        if (!query) {
+            query.emplace(db, "SELECT " + quotedColumns(columns) + " FROM " + quoteName(table) +
+                                  " WHERE rowid = ?");
+        }
+        query->bind(1, row.id);
+        const bool found = query->step();
+        row.cells.clear();
+        row.cells.reserve(columns.size());
+        for (int c = 0; c < columns.size(); ++c) {
+            row.cells << (found ? query->textAt(c) : QString());
+        }
+        row.loaded = true;
+        query->reset();
+    }
+}
+
 void writeDatasheetRows(Connection& db, const QString& table, int typeDigit,
                         const QVector<DatasheetRow>& rows) {
     const QStringList columns = dataColumns(typeDigit);
-    QStringList sets;
+    QStringList typed;
+    QStringList kept;
+    QStringList settled;
     for (const QString& c : columns) {
-        sets << quoteName(c) + " = ?";
+        typed << quoteName(c) + " = ?";
+        kept << quoteName(c) + " = COALESCE(" + quoteName(c) + ", '')";
+        settled << quoteName(c) + " IS NOT NULL";
     }
-    sets << "Plottemporal = ?"
-         << "PlotSpatial = ?";
+    settled << plainFlagSql("Plottemporal") << plainFlagSql("PlotSpatial");
+    const QString marks = "Plottemporal = ?, PlotSpatial = ? WHERE rowid = ?";
     keepingDoneRows(db, [&] {
-        QSqlQuery update = prepare(db, "UPDATE " + quoteName(table) + " SET " + sets.join(", ") +
-                                           " WHERE rowid = ?");
+        // Rows typed into take the grid's texts; other changed rows keep their values, which
+        // are what the grid showed, and lose only their nulls.
+        QSqlQuery edited = prepareQuery(db, "UPDATE " + quoteName(table) + " SET " +
+                                                typed.join(", ") + ", " + marks);
+        NativeStatement unedited(db, "UPDATE " + quoteName(table) + " SET " + kept.join(", ") +
+                                         ", " + marks);
         for (const DatasheetRow& row : rows) {
-            if (row.settled && !row.changed) {
+            if (!row.changed) {
                 continue;
             }
-            int at = 0;
-            for (int c = 0; c < columns.size(); ++c) {
-                update.bindValue(at++, storedText(c < row.cells.size() ? row.cells[c] : QString()));
+            if (row.edited) {
+                int at = 0;
+                for (int c = 0; c < columns.size(); ++c) {
+                    edited.bindValue(at++,
+                                     storedText(c < row.cells.size() ? row.cells[c] : QString()));
+                }
+                edited.bindValue(at++, row.temporal ? 1 : 0);
+                edited.bindValue(at++, row.spatial ? 1 : 0);
+                edited.bindValue(at, row.id);
+                runQuery(edited);
+            } else {
+                unedited.bind(1, qint64{row.temporal ? 1 : 0});
+                unedited.bind(2, qint64{row.spatial ? 1 : 0});
+                unedited.bind(3, row.id);
+                unedited.run();
             }
-            update.bindValue(at++, row.temporal ? 1 : 0);
-            update.bindValue(at++, row.spatial ? 1 : 0);
-            update.bindValue(at, row.id);
-            run(update);
         }
+        // The rows left unchanged are stored as the grid showed them.
+        db.execute("UPDATE " + quoteName(table) + " SET " + kept.join(", ") + ", Plottemporal = " +
+                   tickedSql("Plottemporal") + ", PlotSpatial = " + tickedSql("PlotSpatial") +
+                   " WHERE NOT (" + settled.join(" AND ") + ")");
     });
 }
 

@@ -7,24 +7,24 @@
 
 class Connection;
 
-// The datasheet's grid of one sensor's readings: its layout by the type digit, its rows as
-// read in one query, the key rules of its cells and the write-back.
+// The datasheet's grid of one sensor's readings: its layout by the type digit, its rows (row
+// ids and marks first, cell texts block by block as rows come into view), the key rules of its
+// cells and the write-back.
 
-// One reading in the grid. cells holds the data columns: DateTimeKey, ReadingDate,
-// ReadingTime, ChannelT, Channel1 .. Channel(t - 1). markTexts are whatever was typed into
-// the two mark cells; they are shown, never stored.
+// One reading in the grid. cells holds the data columns once loaded: DateTimeKey,
+// ReadingDate, ReadingTime, ChannelT, Channel1 .. Channel(t - 1). markTexts are whatever was
+// typed into the two mark cells; they are shown, never stored.
 struct DatasheetRow {
     qint64 id = 0;
     QStringList cells;
+    bool loaded = false;
     bool temporal = true;
     bool spatial = true;
     QString temporalText;
     QString spatialText;
-    // False when the stored row differs from what the grid shows (a null value, a flag
-    // other than 0 or 1); changed is set by every edit. Only rows that are not settled or
-    // were changed need writing back: the others already hold what the grid shows.
-    bool settled = true;
+    // Set by every edit of the row; edited by an edit of a cell text.
     bool changed = false;
+    bool edited = false;
 };
 
 // The first digit of the type code (the fifth character of the sensor number): one more than
@@ -38,13 +38,20 @@ QStringList datasheetHeadings(int typeDigit);
 // (120 twips) per character of the heading, 173 px (2600 twips) for the key column.
 QVector<int> datasheetWidths(int typeDigit);
 
-// All readings of the table in FullDate order, read in one query. A null value gives an
-// empty cell; a mark is ticked unless its flag is stored false.
-QVector<DatasheetRow> readDatasheetRows(Connection& db, const QString& table, int typeDigit);
+// Every reading of the table in FullDate order with its marks, and no cell texts yet. A mark
+// is ticked unless its flag is stored false.
+QVector<DatasheetRow> readDatasheetRows(Connection& db, const QString& table);
+
+// Reads the cell texts of the rows first .. first + count - 1 that are not loaded yet. A null
+// value gives an empty cell.
+void loadDatasheetCells(Connection& db, const QString& table, int typeDigit,
+                        QVector<DatasheetRow>& rows, int first, int count);
 
 // Stores the data cells (an emptied cell stores an empty text) and the two marks of every
-// row in one transaction, skipping rows that already hold exactly that. Other columns are
-// left alone. A failing row stops the work; the rows before it stay stored.
+// row in one transaction. Rows the user changed are written one by one; the cells of a row
+// not typed into are its stored values, so of the others only those that differ from what the
+// grid shows (a null value, a flag other than 0 or 1) are written, in one statement. Other
+// columns are left alone. A failing row stops the work; the rows before it stay stored.
 void writeDatasheetRows(Connection& db, const QString& table, int typeDigit,
                         const QVector<DatasheetRow>& rows);
 

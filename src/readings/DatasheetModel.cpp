@@ -1,15 +1,26 @@
 #include "readings/DatasheetModel.h"
 
+#include "store/DbError.h"
+
 DatasheetModel::DatasheetModel(QObject* parent) : QAbstractTableModel(parent) {
     setNoReadings();
 }
 
-void DatasheetModel::setSheet(int typeDigit, QVector<DatasheetRow> rows) {
+void DatasheetModel::setSheet(int typeDigit, QVector<DatasheetRow> rows, CellLoader loader) {
     beginResetModel();
     typeDigit_ = typeDigit;
     headings_ = datasheetHeadings(typeDigit);
     rows_ = std::move(rows);
+    loader_ = std::move(loader);
     endResetModel();
+}
+
+void DatasheetModel::load(int row) const {
+    if (rows_[row].loaded || !loader_) {
+        return;
+    }
+    const int first = row - row % BlockRows;
+    loader_(rows_, first, BlockRows);
 }
 
 void DatasheetModel::setNoReadings() {
@@ -17,6 +28,7 @@ void DatasheetModel::setNoReadings() {
     typeDigit_ = 0;
     headings_ = QStringList{"No Readings"};
     rows_.clear();
+    loader_ = {};
     endResetModel();
 }
 
@@ -36,10 +48,12 @@ QString DatasheetModel::text(const QModelIndex& index) const {
     if (!index.isValid() || index.row() >= rows_.size()) {
         return {};
     }
-    const DatasheetRow& row = rows_[index.row()];
     if (isMarkColumn(index.column())) {
+        const DatasheetRow& row = rows_[index.row()];
         return index.column() == temporalColumn() ? row.temporalText : row.spatialText;
     }
+    load(index.row());
+    const DatasheetRow& row = rows_[index.row()];
     return index.column() < row.cells.size() ? row.cells[index.column()] : QString();
 }
 
@@ -47,12 +61,16 @@ void DatasheetModel::setText(const QModelIndex& index, const QString& text) {
     if (!index.isValid() || index.row() >= rows_.size()) {
         return;
     }
+    if (!isMarkColumn(index.column())) {
+        load(index.row());
+    }
     DatasheetRow& row = rows_[index.row()];
     if (isMarkColumn(index.column())) {
         (index.column() == temporalColumn() ? row.temporalText : row.spatialText) = text;
     } else if (index.column() < row.cells.size()) {
         row.cells[index.column()] = text;
         row.changed = true;
+        row.edited = true;
     }
     emit dataChanged(index, index, {Qt::DisplayRole});
 }
@@ -62,7 +80,12 @@ QVariant DatasheetModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     if (role == Qt::DisplayRole) {
-        return text(index);
+        try {
+            return text(index);
+        } catch (const DbError&) {
+            // A row that cannot be read shows empty; it is read again when next drawn.
+            return {};
+        }
     }
     if (role == MarkRole && isMarkColumn(index.column())) {
         const DatasheetRow& row = rows_[index.row()];
@@ -104,6 +127,9 @@ void DatasheetModel::checkAllTemporal() {
 }
 
 QVector<QStringList> DatasheetModel::gridTexts() const {
+    if (loader_) {
+        loader_(rows_, 0, static_cast<int>(rows_.size()));
+    }
     QVector<QStringList> grid;
     grid.reserve(rows_.size() + 1);
     grid << headings_;

@@ -5,18 +5,25 @@
 #include <QAbstractTableModel>
 #include <QStringList>
 #include <QVector>
+#include <functional>
 
-// The datasheet's cells over the rows read in one query. Data columns hold texts; the two
-// mark columns hold a mark (MarkRole) and whatever text was typed into them.
+// The datasheet's cells over its rows. Data columns hold texts, read block by block the first
+// time a row is asked for; the two mark columns hold a mark (MarkRole) and whatever text was
+// typed into them.
 class DatasheetModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     static constexpr int MarkRole = Qt::UserRole + 1;
+    // Rows whose cell texts are read together when one of them is first asked for.
+    static constexpr int BlockRows = 256;
+    // Reads the cell texts of rows first .. first + count - 1 that are not loaded yet; a
+    // failure raises DbError.
+    using CellLoader = std::function<void(QVector<DatasheetRow>& rows, int first, int count)>;
 
     explicit DatasheetModel(QObject* parent = nullptr);
 
-    // A grid of t + 5 columns over these rows.
-    void setSheet(int typeDigit, QVector<DatasheetRow> rows);
+    // A grid of t + 5 columns over these rows; cells not loaded are read through loader.
+    void setSheet(int typeDigit, QVector<DatasheetRow> rows, CellLoader loader = {});
     // The grid of a sensor without readings: "No Readings" in the heading cell, nothing else.
     void setNoReadings();
 
@@ -28,6 +35,7 @@ public:
 
     bool isMarkColumn(int column) const;
     int temporalColumn() const { return typeDigit_ + 3; }
+    // The cell's text, its row read first when needed (a failing read raises DbError).
     QString text(const QModelIndex& index) const;
     void setText(const QModelIndex& index, const QString& text);
     // Turns a mark cell's picture over; other cells are left alone. True when it was a mark.
@@ -35,11 +43,17 @@ public:
     void checkAllTemporal();
 
     const QVector<DatasheetRow>& rows() const { return rows_; }
-    // Texts of the whole grid, heading row first; the mark cells are empty.
+    // Texts of the whole grid, heading row first; the mark cells are empty. Reads every row
+    // not loaded yet.
     QVector<QStringList> gridTexts() const;
 
 private:
+    // Reads the block holding row when its cells are not loaded yet.
+    void load(int row) const;
+
     int typeDigit_ = 0;
     QStringList headings_;
-    QVector<DatasheetRow> rows_;
+    // Filled in as rows come into view, hence mutable.
+    mutable QVector<DatasheetRow> rows_;
+    CellLoader loader_;
 };

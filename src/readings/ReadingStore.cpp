@@ -7,21 +7,6 @@
 #include <QSqlQuery>
 
 namespace {
-QSqlQuery prepare(Connection& db, const QString& sql) {
-    QSqlQuery query(db.db());
-    query.setForwardOnly(true);
-    if (!query.prepare(sql)) {
-        raiseSqlError(query.lastError());
-    }
-    return query;
-}
-
-void run(QSqlQuery& query) {
-    if (!query.exec()) {
-        raiseSqlError(query.lastError());
-    }
-}
-
 // The calendar day of a reading: its ReadingDate, or the date part of FullDate when the
 // ReadingDate text holds none.
 QDate dayOf(const QString& readingDate, const QString& fullDate) {
@@ -32,9 +17,9 @@ QDate dayOf(const QString& readingDate, const QString& fullDate) {
 
 QVector<qint64> readingsWithKey(Connection& db, const QString& table, const QString& key) {
     QSqlQuery query =
-        prepare(db, "SELECT rowid FROM " + quoteName(table) + " WHERE DateTimeKey = ?");
+        prepareQuery(db, "SELECT rowid FROM " + quoteName(table) + " WHERE DateTimeKey = ?");
     query.addBindValue(key);
-    run(query);
+    runQuery(query);
     QVector<qint64> ids;
     while (query.next()) {
         ids << query.value(0).toLongLong();
@@ -65,8 +50,8 @@ int deleteReadingsBetween(Connection& db, const QString& table, const QDate& sta
     QVector<qint64> doomed;
     {
         QSqlQuery rows =
-            prepare(db, "SELECT rowid, ReadingDate, FullDate FROM " + quoteName(table));
-        run(rows);
+            prepareQuery(db, "SELECT rowid, ReadingDate, FullDate FROM " + quoteName(table));
+        runQuery(rows);
         while (rows.next()) {
             const QDate day = dayOf(rows.value(1).toString(), rows.value(2).toString());
             if (day.isValid() && day >= start && day <= end) {
@@ -76,10 +61,10 @@ int deleteReadingsBetween(Connection& db, const QString& table, const QDate& sta
     }
     int deleted = 0;
     keepingDoneRows(db, [&] {
-        QSqlQuery remove = prepare(db, "DELETE FROM " + quoteName(table) + " WHERE rowid = ?");
+        QSqlQuery remove = prepareQuery(db, "DELETE FROM " + quoteName(table) + " WHERE rowid = ?");
         for (const qint64 id : doomed) {
             remove.bindValue(0, id);
-            run(remove);
+            runQuery(remove);
             ++deleted;
         }
     });

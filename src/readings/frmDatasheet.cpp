@@ -130,12 +130,17 @@ bool frmDatasheet::PopulateFlexGrid() {
             model_->setNoReadings();
             return false;
         }
-        QVector<DatasheetRow> rows = readDatasheetRows(*state_.db, instrumentId_, typeDigit_);
+        QVector<DatasheetRow> rows = readDatasheetRows(*state_.db, instrumentId_);
         if (rows.isEmpty()) {
             model_->setNoReadings();
             return true;
         }
-        model_->setSheet(typeDigit_, std::move(rows));
+        // The texts of a row are read when it first comes into view, so a sheet of years of
+        // readings opens at once.
+        model_->setSheet(
+            typeDigit_, std::move(rows), [this](QVector<DatasheetRow>& all, int first, int count) {
+                loadDatasheetCells(*state_.db, instrumentId_, typeDigit_, all, first, count);
+            });
         setColumnWidths();
         MSFlexGrid1->setCurrentIndex(model_->index(0, 0));
         return true;
@@ -238,7 +243,7 @@ bool frmDatasheet::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmDatasheet::Image1_Click() {
-    guarded(log(), " frmDatasheet.Image1_Click", [&] {
+    guarded(log(), " Module1_FlexGridToExcel", [&] {
         const QVector<QStringList> grid = model_->gridTexts();
         const QString path =
             FlexGridToExcel(grid, static_cast<int>(grid.size()), model_->columnCount(),

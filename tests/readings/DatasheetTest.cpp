@@ -56,6 +56,21 @@ protected:
     QString text(frmDatasheet* sheet, int row, int column) {
         return sheet->model().text(cell(sheet, row, column));
     }
+    // Readings 0 .. count - 1 of the one-node sensor, an hour apart from 1 January 2026, with
+    // Channel1 "<i>.00", temperature "20" and the time-plot flag given.
+    void addHourlyReadings(int count, const QString& temporal) {
+        const QString at = QStringLiteral("datetime('2026-01-01 00:00:00', '+' || i || ' hours')");
+        execute("WITH RECURSIVE seq(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM seq WHERE i < " +
+                    QString::number(count - 1) + ") INSERT INTO " + quoteName(kOneNode) +
+                    " (DateTimeKey, FullDate, ReadingDate, ReadingTime, Channel1, ChannelT, "
+                    "Plottemporal, PlotSpatial) SELECT ? || ' ' || strftime('%Y/%m/%d %H:%M:%S', " +
+                    at + "), " + at + ", strftime('%Y/%m/%d', " + at + "), strftime('%H:%M:%S', " +
+                    at + "), i || '.00', '20', " + temporal + ", 0 FROM seq",
+                {kOneNode});
+    }
+    QString hourlyKey(int i) const {
+        return key(kOneNode, QDateTime(QDate(2026, 1, 1), QTime(0, 0)).addSecs(3600 * i));
+    }
 };
 
 TEST_F(DatasheetTest, ColumnsFollowTheTypeDigit) {
@@ -283,5 +298,64 @@ TEST_F(DatasheetTest, AnExportThatCannotBeOpenedSaysWhereTheFileIs) {
     EXPECT_EQ(prompter.last().text,
               "You need to have Microsoft Excel installed to use this function\r\n" +
                   QDir::toNativeSeparators(file));
+    sheet->reject();
+}
+
+TEST_F(DatasheetTest, ALongSheetReadsItsRowsAsNeededAndStoresThemAll) {
+    addSensors({kOneNode});
+    // None ticked for time plots; reading 400 has no temperature.
+    addHourlyReadings(600, "0");
+    execute("UPDATE " + quoteName(kOneNode) + " SET ChannelT = NULL WHERE DateTimeKey = ?",
+            {hourlyKey(400)});
+    openOnReadings();
+    frmDatasheet* sheet = openSheet();
+    ASSERT_EQ(sheet->model().rowCount(), 600);
+    EXPECT_EQ(text(sheet, 599, 0), hourlyKey(599));
+    EXPECT_EQ(text(sheet, 599, 4), "599.00");
+    typeInto(sheet, 100, 4, "5");
+    // The middle of the sheet was never on screen.
+    ASSERT_FALSE(sheet->model().rows()[400].loaded);
+
+    sheet->Command1->click();
+    sheet->reject();
+    const QString table = quoteName(kOneNode);
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM " + table + " WHERE Plottemporal = 1").toInt(), 600);
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM " + table + " WHERE PlotSpatial = 0").toInt(), 600);
+    EXPECT_EQ(stored(kOneNode, hourlyKey(100), "Channel1").toString(), "100.005");
+    EXPECT_EQ(stored(kOneNode, hourlyKey(300), "Channel1").toString(), "300.00");
+    EXPECT_EQ(stored(kOneNode, hourlyKey(300), "ChannelT").toString(), "20");
+    EXPECT_EQ(
+        scalar("SELECT typeof(ChannelT) FROM " + table + " WHERE DateTimeKey = ?", {hourlyKey(400)})
+            .toString(),
+        "text");
+}
+
+TEST_F(DatasheetTest, TheExportCopiesRowsNeverShown) {
+    addSensors({kOneNode});
+    addHourlyReadings(300, "1");
+    openOnReadings();
+    frmDatasheet* sheet = openSheet();
+    emit sheet->Image1->clicked();
+    ASSERT_EQ(desktop.opened.size(), 1);
+    const XlsxReader book(desktop.opened.first());
+    EXPECT_EQ(book.rowCount(0), 301);
+    EXPECT_EQ(book.text(0, 301, 1), hourlyKey(299));
+    EXPECT_DOUBLE_EQ(book.cell(0, 301, 5).value.toDouble(), 299.0);
+    sheet->reject();
+}
+
+TEST_F(DatasheetTest, AnExportThatCannotBeWrittenIsLogged) {
+    addSensors({kOneNode});
+    addReadings(kOneNode, {kFirst});
+    openOnReadings();
+    QFile blocker(path("Exports"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    frmDatasheet* sheet = openSheet();
+    emit sheet->Image1->clicked();
+    EXPECT_TRUE(desktop.opened.isEmpty());
+    EXPECT_TRUE(prompter.calls.isEmpty());
+    EXPECT_EQ(logEntries(), 1);
+    EXPECT_TRUE(logText().trimmed().endsWith(" Module1_FlexGridToExcel"));
     sheet->reject();
 }
