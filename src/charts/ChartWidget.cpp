@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QDateTimeAxis>
+#include <QFontMetricsF>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineF>
@@ -52,6 +53,10 @@ QString printfFormat(const QString& pattern, double step) {
                                            : static_cast<int>(pattern.size()) - dot - 1;
     return QStringLiteral("%.%1f").arg(decimals);
 }
+
+// Labels of a value axis need this much room each, in label heights (vertical axis) or
+// label widths (horizontal axis), or they are elided and read as "...".
+constexpr double kLabelRoom = 1.3;
 
 // A round tick interval giving about six ticks over range.
 double niceInterval(double range) {
@@ -130,6 +135,7 @@ ChartWidget::ChartWidget(int seriesCount, XAxisKind kind, QWidget* parent)
     connect(view_, &ChartView::clicked, this, &ChartWidget::showPointNear);
     connect(view_, &ChartView::zoomOutRequested, this, &ChartWidget::resetView);
     connect(view_, &ChartView::zoomed, this, &ChartWidget::retuneAfterZoom);
+    connect(chart_, &QChart::plotAreaChanged, this, &ChartWidget::refitLabels);
     applyAxis(Axis::X);
     applyAxis(Axis::Y);
 }
@@ -293,7 +299,7 @@ void ChartWidget::applyTicks(Axis axis, double min, double max, double step) {
         return;
     }
     auto* value = static_cast<QValueAxis*>(qtAxis(axis));
-    const double interval = step > 0 && range / step <= kMostTicks ? step : niceInterval(range);
+    const double interval = labelInterval(axis, range, step);
     // Dynamic ticks are laid out on every change; an old interval over a new, wider range
     // would create a label per step, so the range changes under fixed ticks.
     value->setTickType(QValueAxis::TicksFixed);
@@ -301,7 +307,47 @@ void ChartWidget::applyTicks(Axis axis, double min, double max, double step) {
     value->setTickAnchor(0);
     value->setTickInterval(interval);
     value->setTickType(QValueAxis::TicksDynamic);
-    value->setLabelFormat(printfFormat(spec(axis).labelFormat, interval));
+    value->setLabelFormat(printfFormat(spec(axis).labelFormat, step > 0 ? step : interval));
+}
+
+double ChartWidget::labelInterval(Axis axis, double range, double step) const {
+    const double base = step > 0 && range / step <= kMostTicks ? step : niceInterval(range);
+    const QRectF plot = chart_->plotArea();
+    const double length = axis == Axis::Y ? plot.height() : plot.width();
+    if (!(length > 0) || !(range > 0)) {
+        return base;
+    }
+    // The labels keep to multiples of the step, as few as the axis has room for.
+    const QFontMetricsF metrics(qtAxis(axis)->labelsFont());
+    const double label = axis == Axis::Y
+                             ? metrics.height()
+                             : metrics.horizontalAdvance(QString::number(std::round(range))) + 8;
+    const double room = std::max(2.0, std::floor(length / (label * kLabelRoom)));
+    double interval = base;
+    for (double scale = 1; range / interval > room; scale *= 10) {
+        for (const double f : {2.0, 5.0, 10.0}) {
+            interval = base * scale * f;
+            if (range / interval <= room) {
+                break;
+            }
+        }
+    }
+    return interval;
+}
+
+void ChartWidget::refitLabels() {
+    if (chart_->isZoomed()) {
+        return;
+    }
+    for (const Axis axis : {Axis::X, Axis::Y}) {
+        if (auto* value = qobject_cast<QValueAxis*>(qtAxis(axis))) {
+            const double interval =
+                labelInterval(axis, value->max() - value->min(), spec(axis).step);
+            if (interval != value->tickInterval()) {
+                value->setTickInterval(interval);
+            }
+        }
+    }
 }
 
 void ChartWidget::retuneAfterZoom() {

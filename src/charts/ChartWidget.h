@@ -97,6 +97,10 @@ private:
     QAbstractAxis* qtAxis(Axis axis) const;
     void applyAxis(Axis axis);
     void applyTicks(Axis axis, double min, double max, double step);
+    // The label spacing of a value axis: the step, or a multiple of it when the plot has no
+    // room for a label per step.
+    double labelInterval(Axis axis, double range, double step) const;
+    void refitLabels();
     void retuneAfterZoom();
     void showPointNear(const QPointF& chartPos);
     QString xText(double x) const;

@@ -5,11 +5,13 @@
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QLineSeries>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QValueAxis>
+#include <cmath>
 #include <gtest/gtest.h>
 
 namespace {
@@ -124,6 +126,27 @@ TEST_F(ChartWidgetTest, ExportWritesTheOnScreenPicture) {
     ASSERT_FALSE(written.isNull());
     EXPECT_EQ(written.width(), chart.width());
     EXPECT_FALSE(chart.exportJpeg(dir.filePath(QStringLiteral("missing/chart.jpg"))));
+}
+
+TEST_F(ChartWidgetTest, LabelsTooDenseForTheAxisKeepToMultiplesOfTheStep) {
+    // Loads of a few hundred kN in steps of 10: a label per step would be elided to "...".
+    chart.setAxisRange(Axis::Y, -700, 600);
+    chart.setAxisStep(Axis::Y, 10);
+    QApplication::processEvents();
+    QValueAxis* y = qtAxis(Qt::Vertical);
+    const double interval = y->tickInterval();
+    EXPECT_GT(interval, 10);
+    EXPECT_DOUBLE_EQ(std::fmod(interval, 10), 0);
+    const double labels = 1300 / interval;
+    EXPECT_LE(labels * QFontMetricsF(y->labelsFont()).height(), chart.chart()->plotArea().height());
+    EXPECT_EQ(chart.axisSpec(Axis::Y).step, 10);
+    EXPECT_EQ(y->min(), -700);
+    EXPECT_EQ(y->max(), 600);
+
+    chart.setAxisRange(Axis::Y, 0, 10);
+    EXPECT_EQ(y->tickInterval(), 10);
+    chart.setAxisStep(Axis::Y, 1);
+    EXPECT_EQ(y->tickInterval(), 1);
 }
 
 TEST(ChartWidgetAxes, TitleLinesAndNumberLabels) {
