@@ -69,7 +69,8 @@ SampleSensor makeSensor(int index, const QString& typeCode, const SampleOptions&
     SampleSensor s;
     s.sensorType = typeCode;
     s.nodeCount = lookupSensorType(typeCode)->nodeCount;
-    s.headAtCollar = index % 2 == 0;
+    // Every type is installed both ways: the second round of types swaps the arrangements.
+    s.headAtCollar = (index + index / static_cast<int>(kTypeCodes.size())) % 2 == 0;
 
     // Hourly sensors go in first so they carry the longest records; the rest spread over the
     // first three quarters of the period.
@@ -91,7 +92,9 @@ SampleSensor makeSensor(int index, const QString& typeCode, const SampleOptions&
 
     s.recess = roundTo(uniform(random, 0.1, 0.5), 20.0);
     s.kval = roundTo(uniform(random, 20.0, 80.0), 2.0);
-    s.plate = index % 3 == 0;
+    // A plate carries the load of the pair nearest the collar: pair 1 with the head at the
+    // collar, pair 5 with the head at the toe, so toe sensors get one only from six nodes.
+    s.plate = index % 3 == 0 && s.nodeCount >= 2 && (s.headAtCollar || s.nodeCount >= 6);
     const double spacing = s.nodeCount <= 3 ? 2.0 : 1.5;
     for (int n = 0; n < s.nodeCount; ++n) {
         s.nodeLocations << 1.0 + spacing * n;
@@ -176,6 +179,10 @@ QVector<SampleReading> sampleReadings(const SampleSensor& sensor, const SampleOp
         const double temperature = temperatureAt(baseTemperature, at, random);
         r.temperature = QString::number(temperature, 'f', 1);
         const double headMove = groundMovement(sensor, headDepth, at);
+        // Now and then the readout misses one channel of a reading.
+        const int missed = !firstDay && random.bounded(1500) == 0
+                               ? static_cast<int>(random.bounded(sensor.nodeCount))
+                               : -1;
         for (int n = 0; n < sensor.nodeCount; ++n) {
             const double anchorMove = groundMovement(sensor, anchorDepths[n], at);
             // The channel reads the gap between head and anchor, which opens as the rock
@@ -183,24 +190,20 @@ QVector<SampleReading> sampleReadings(const SampleSensor& sensor, const SampleOp
             const double gap = sensor.headAtCollar ? headMove - anchorMove : anchorMove - headMove;
             const double thermal = 0.0015 * sensor.nodeLocations[n] * (temperature - 16.0);
             const double value = offsets[n] + gap + thermal + uniform(random, -0.015, 0.015);
-            const bool missed = !firstDay && random.bounded(1000) < 3;
-            r.channels << (missed ? QStringLiteral("") : twoDecimals(value));
+            r.channels << (n == missed ? QStringLiteral("") : twoDecimals(value));
         }
         while (r.channels.size() < 8) {
             r.channels << QStringLiteral("");
         }
         r.channels << QString() << QString();
 
-        if (perDay > 4) {
-            // Frequent readings: the user keeps the morning reading of each day.
-            r.plotTemporal = at.time().hour() == 8 && at.date() != lastTemporalDay;
-            if (r.plotTemporal) {
-                lastTemporalDay = at.date();
-            }
-        } else {
-            r.plotTemporal = firstDay || random.bounded(100) >= 4;
+        // The time charts read best with one reading a day: the user ticks the first one from
+        // the hour of the installation reading on, so the daily temperature cycle stays out.
+        r.plotTemporal = readings.isEmpty() ||
+                         (at.time().hour() >= firstTime.hour() && at.date() != lastTemporalDay);
+        if (r.plotTemporal) {
+            lastTemporalDay = at.date();
         }
-        r.plotTemporal = r.plotTemporal || readings.isEmpty();
         if (!nextSpatial.isValid() || at >= nextSpatial) {
             r.plotSpatial = true;
             nextSpatial = wallClock(at.date().addDays(spatialDays), QTime(0, 0));
