@@ -1,6 +1,8 @@
 #include "ReadingsFixture.h"
 
 #include "app/Prompter.h"
+#include "store/Connection.h"
+#include "store/SqlFailure.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
@@ -120,4 +122,35 @@ TEST_F(ReadingsTest, ClosingTheWindowOnTheTabStoresTheReading) {
     page().txtChannel[2]->setText("4.5");
     closeWindow();
     EXPECT_EQ(stored(kId, kId + " 2026/12/01 10:00:00", "Channel3").toString(), "4.50");
+}
+
+TEST_F(ReadingsTest, AReadingsTableIsIndexedByTimeAndKeyWithoutUniqueness) {
+    addSensors({kId});
+    // Dropped, so that entering the tab creates it anew.
+    execute("DROP TABLE " + quoteName(kId));
+    openOnReadings();
+    ASSERT_EQ(page().txtRcount->text(), "0 of 0");
+
+    Connection db;
+    db.open(dbPath());
+    QStringList indexed;
+    QSqlQuery indexes = runQuery(db, "SELECT name, \"unique\" FROM pragma_index_list(?)", {kId});
+    while (indexes.next()) {
+        EXPECT_EQ(indexes.value(1).toInt(), 0) << indexes.value(0).toString().toStdString();
+        QSqlQuery columns =
+            runQuery(db, "SELECT name FROM pragma_index_info(?)", {indexes.value(0)});
+        while (columns.next()) {
+            indexed << columns.value(0).toString();
+        }
+    }
+    indexed.sort();
+    EXPECT_EQ(indexed, QStringList({"DateTimeKey", "FullDate"}));
+    const QList<QPair<QString, QVariantList>> lookups = {
+        {"SELECT rowid FROM " + quoteName(kId) + " WHERE DateTimeKey = ?", {"x"}},
+        {"SELECT rowid FROM " + quoteName(kId) + " ORDER BY FullDate", {}}};
+    for (const auto& [lookup, params] : lookups) {
+        QSqlQuery plan = runQuery(db, "EXPLAIN QUERY PLAN " + lookup, params);
+        ASSERT_TRUE(plan.next());
+        EXPECT_TRUE(plan.value(3).toString().contains("INDEX")) << lookup.toStdString();
+    }
 }
