@@ -69,7 +69,10 @@ void SensorComboTyping::cboSensors_KeyDown(int key) {
             return;
         }
         QLineEdit* edit = combo->lineEdit();
-        const int caret = edit->cursorPosition();
+        // Over a selection the caret is where the selection starts, so a key typed over
+        // selected text still replaces it.
+        const int caret = edit->hasSelectedText() ? static_cast<int>(edit->selectionStart())
+                                                  : edit->cursorPosition();
         combo->setCurrentIndex(found);
         combo->setEditText(entries[found]);
         navigation_.cboSensors_Click();

@@ -253,3 +253,13 @@ TEST_F(SensorAdderTest, TabLeavesTheComboWithoutCompletingEvenAtTheLimit) {
     QTest::keyClick(combo, Qt::Key_Tab);
     EXPECT_NE(QApplication::focusWidget(), combo);
 }
+
+TEST_F(SensorAdderTest, TypingOverTheSelectedNumberReplacesIt) {
+    addSensors({"120521001", "120531002", "130521003"});
+    frmQuorvelle& w = open();
+    QComboBox* combo = w.identification->cboSensors;
+    combo->lineEdit()->selectAll();
+    QTest::keyClicks(combo, "14");
+    EXPECT_EQ(combo->currentText(), "14");
+    EXPECT_EQ(logEntries(), 0);
+}
