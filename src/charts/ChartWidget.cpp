@@ -54,9 +54,11 @@ QString printfFormat(const QString& pattern, double step) {
     return QStringLiteral("%.%1f").arg(decimals);
 }
 
-// Labels of a value axis need this much room each, in label heights (vertical axis) or
-// label widths (horizontal axis), or they are elided and read as "...".
-constexpr double kLabelRoom = 1.3;
+// Each label of a value axis needs its height (vertical axis) or width (horizontal axis)
+// with this much to spare, plus the padding the chart puts around it; with less room the
+// chart elides it to "...".
+constexpr double kLabelRoom = 1.15;
+constexpr double kLabelPadding = 8;
 
 // A round tick interval giving about six ticks over range.
 double niceInterval(double range) {
@@ -322,12 +324,15 @@ double ChartWidget::labelInterval(Axis axis, double range, double step) const {
     const double label = axis == Axis::Y
                              ? metrics.height()
                              : metrics.horizontalAdvance(QString::number(std::round(range))) + 8;
-    const double room = std::max(2.0, std::floor(length / (label * kLabelRoom)));
+    const double needed = label * kLabelRoom + kLabelPadding;
+    const auto fits = [&](double interval) {
+        return length / (range / interval + 1) >= needed || range / interval <= 1;
+    };
     double interval = base;
-    for (double scale = 1; range / interval > room; scale *= 10) {
+    for (double scale = 1; !fits(interval); scale *= 10) {
         for (const double f : {2.0, 5.0, 10.0}) {
             interval = base * scale * f;
-            if (range / interval <= room) {
+            if (fits(interval)) {
                 break;
             }
         }
