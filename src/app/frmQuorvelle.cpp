@@ -10,6 +10,7 @@
 #include "sensors/IdentificationPage.h"
 #include "sensors/InstallationPage.h"
 #include "sensors/SensorData.h"
+#include "sensors/SensorFilter.h"
 #include "sensors/SensorForm.h"
 #include "sensors/SensorRegister.h"
 #include "store/Compaction.h"
@@ -55,7 +56,7 @@ frmQuorvelle::frmQuorvelle(const AppContext& context, QWidget* parent)
     chartTabs->install(*this);
     sensorForm = std::make_unique<SensorForm>(state_, context_, *identification, *installation,
                                               *readings, *utilities, *SSTab1);
-    buildSensorRegister(state_, context_, *sensorForm, *identification, *utilities);
+    sensorFilter_ = buildSensorRegister(state_, context_, *sensorForm, *identification, *utilities);
 }
 
 frmQuorvelle::~frmQuorvelle() {
@@ -206,6 +207,7 @@ void frmQuorvelle::Image4_Click() {
         if (!connectSequence()) {
             return;
         }
+        sensorFilter_->showUnfiltered();
         openSensorList(false);
     });
 }

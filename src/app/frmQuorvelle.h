@@ -16,6 +16,7 @@ class ReadingsPage;
 class UtilitiesPage;
 class SensorForm;
 class ChartTabs;
+class SensorFilter;
 class frmSplash;
 struct ErrorLog;
 
@@ -87,6 +88,7 @@ private:
     AppState state_;
     QVector<TabPage*> pages_;
     QVector<ChartTabSteps> chartSteps_;
+    SensorFilter* sensorFilter_ = nullptr;
     int currentTab_ = 0;
     bool endRequested_ = false;
     bool shutDown_ = false;

@@ -28,6 +28,8 @@ public:
     void txtEndDate_LostFocus();
 
     SensorFilterPanel* panel() const { return panel_; }
+    // A new sensor list after a reconnection is unfiltered: the command offers to apply again.
+    void showUnfiltered() { showState(false); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -8,12 +8,12 @@
 #include "sensors/SensorNavigation.h"
 #include "sensors/SensorRetirement.h"
 
-void buildSensorRegister(AppState& state, const AppContext& context, SensorForm& form,
-                         IdentificationPage& identification, UtilitiesPage& utilities) {
+SensorFilter* buildSensorRegister(AppState& state, const AppContext& context, SensorForm& form,
+                                  IdentificationPage& identification, UtilitiesPage& utilities) {
     auto* navigation = new SensorNavigation(state, context, form, identification, utilities, &form);
     auto* adder = new SensorAdder(state, context, form, identification, utilities, &form);
     new SensorComboTyping(state, context, identification, *navigation, *adder, &form);
     new SensorRetirement(state, context, form, identification, &form);
     new SensorDeletion(state, context, form, identification, &form);
-    new SensorFilter(state, context, form, identification, utilities, &form);
+    return new SensorFilter(state, context, form, identification, utilities, &form);
 }

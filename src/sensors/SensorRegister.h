@@ -3,10 +3,12 @@
 struct AppState;
 struct AppContext;
 class IdentificationPage;
+class SensorFilter;
 class SensorForm;
 class UtilitiesPage;
 
 // Connects the register commands (navigation, adding, retiring, deleting, the filter) to
 // their pages. They belong to the form, so they go when it goes, before the pages do.
-void buildSensorRegister(AppState& state, const AppContext& context, SensorForm& form,
-                         IdentificationPage& identification, UtilitiesPage& utilities);
+// Returns the filter, whose display the main window resets when it reconnects.
+SensorFilter* buildSensorRegister(AppState& state, const AppContext& context, SensorForm& form,
+                                  IdentificationPage& identification, UtilitiesPage& utilities);

@@ -205,3 +205,17 @@ TEST_F(SensorFilterTest, ATypedPartialCodeIsNotCompletedFromTheList) {
                            "list, or enter the 2 digit sensor #"}));
     EXPECT_EQ(listed().size(), 4);
 }
+
+TEST_F(SensorFilterTest, ReconnectingShowsTheNewListUnfiltered) {
+    panel().chkDontShowDestroyed->setChecked(true);
+    apply();
+    ASSERT_EQ(listed().size(), 3);
+    prompter.files.enqueue(dbPath());
+    window->Image4_Click();
+    EXPECT_EQ(listed(), QStringList({"120521001", "120521004", "120531002", "120581003"}));
+    EXPECT_EQ(panel().imgFilter.caption->text(), "Apply Filter");
+    EXPECT_TRUE(panel().lblFilter->isHidden());
+    // The command now applies the criteria still in the boxes instead of removing a filter.
+    apply();
+    EXPECT_EQ(listed().size(), 3);
+}
