@@ -2,6 +2,7 @@
 
 #include "readings/ReadingKeys.h"
 #include "store/Connection.h"
+#include "store/NativeStatement.h"
 #include "store/SqlFailure.h"
 
 #include <QSqlQuery>
@@ -47,24 +48,23 @@ int deleteReadingsBetween(Connection& db, const QString& table, const QDate& sta
     if (start > end) {
         return 0;
     }
+    // Statements on the SQLite handle: a range can span years of readings.
     QVector<qint64> doomed;
     {
-        QSqlQuery rows =
-            prepareQuery(db, "SELECT rowid, ReadingDate, FullDate FROM " + quoteName(table));
-        runQuery(rows);
-        while (rows.next()) {
-            const QDate day = dayOf(rows.value(1).toString(), rows.value(2).toString());
+        NativeStatement rows(db, "SELECT rowid, ReadingDate, FullDate FROM " + quoteName(table));
+        while (rows.step()) {
+            const QDate day = dayOf(rows.textAt(1), rows.textAt(2));
             if (day.isValid() && day >= start && day <= end) {
-                doomed << rows.value(0).toLongLong();
+                doomed << rows.int64At(0);
             }
         }
     }
     int deleted = 0;
     keepingDoneRows(db, [&] {
-        QSqlQuery remove = prepareQuery(db, "DELETE FROM " + quoteName(table) + " WHERE rowid = ?");
+        NativeStatement remove(db, "DELETE FROM " + quoteName(table) + " WHERE rowid = ?");
         for (const qint64 id : doomed) {
-            remove.bindValue(0, id);
-            runQuery(remove);
+            remove.bind(1, id);
+            remove.run();
             ++deleted;
         }
     });
