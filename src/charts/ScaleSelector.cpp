@@ -2,12 +2,11 @@
 
 #include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QVBoxLayout>
 
 ScaleSelector::ScaleSelector(QWidget* parent)
     : QWidget(parent), caption_(new QLabel(QStringLiteral("Scale X axis (mm):"), this)),
-      combo_(new QComboBox(this)), announced_(QStringLiteral("AutoScale")) {
+      combo_(new QComboBox(this)) {
     caption_->setObjectName(QStringLiteral("lblscale"));
     combo_->setObjectName(QStringLiteral("cboScale"));
     combo_->setEditable(true);
@@ -21,16 +20,6 @@ ScaleSelector::ScaleSelector(QWidget* parent)
     layout->setSpacing(2);
     layout->addWidget(caption_);
     layout->addWidget(combo_);
-    connect(combo_, &QComboBox::activated, this, &ScaleSelector::announce);
-    connect(combo_->lineEdit(), &QLineEdit::editingFinished, this, &ScaleSelector::announce);
-}
-
-void ScaleSelector::announce() {
-    // Leaving the box unchanged confirms nothing new.
-    if (text() != announced_) {
-        announced_ = text();
-        emit scaleChanged(announced_);
-    }
 }
 
 QString ScaleSelector::text() const {

@@ -403,6 +403,36 @@ TEST_F(ChartTabsTest, ScaleChoiceTakesEffectWhenAChartTabIsNextEntered) {
     w.SSTab1->setCurrentIndex(4);
     EXPECT_EQ(s->axisSpec(Axis::Y).min, 0);
     EXPECT_EQ(s->axisSpec(Axis::Y).max, 50);
+
+    // A typed scale counts as its leading number, in steps of 5.
+    combo->lineEdit()->clear();
+    QTest::keyClicks(combo->lineEdit(), "40");
+    w.SSTab1->setCurrentIndex(6);
+    EXPECT_EQ(chart("ChartLVL")->axisSpec(Axis::Y).max, 40);
+    EXPECT_EQ(chart("ChartLVL")->axisSpec(Axis::Y).step, 5);
+}
+
+TEST_F(ChartTabsTest, MissingReadingsTableIsCreatedAnewAndTheTabRefuses) {
+    addSensors({kThree});
+    {
+        Connection c;
+        c.open(dbPath());
+        c.execute("DROP TABLE " + quoteName(kThree));
+    }
+    frmQuorvelle& w = open();
+    prompter.clear();
+    w.SSTab1->setCurrentIndex(5);
+    EXPECT_EQ(w.SSTab1->currentIndex(), 0);
+    ASSERT_EQ(prompter.calls.size(), 2);
+    EXPECT_EQ(prompter.calls[0].title, "Quorvelle");
+    EXPECT_EQ(prompter.calls[0].text, "The data table for Sensor " + kThree +
+                                          " could not be found\r\nA new table will be created");
+    EXPECT_TRUE(prompter.calls[1].text.endsWith("Plot Temporal box on the Readings Tab is "
+                                                "checked in each case."));
+    EXPECT_TRUE(logText().trimmed().endsWith(" Module1_OpenGraphData"));
+    Connection c;
+    c.open(dbPath());
+    EXPECT_EQ(c.scalar("SELECT count(*) FROM " + quoteName(kThree)).toInt(), 0);
 }
 
 } // namespace
