@@ -6,10 +6,12 @@
 
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QDialog>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimeEdit>
 
 namespace {
@@ -153,4 +155,54 @@ TEST_F(ReadingsTest, AReadingsTableIsIndexedByTimeAndKeyWithoutUniqueness) {
         ASSERT_TRUE(plan.next());
         EXPECT_TRUE(plan.value(3).toString().contains("INDEX")) << lookup.toStdString();
     }
+}
+
+TEST_F(ReadingsTest, TheTabsControlsAndCaptionLabelsRunTheirCommands) {
+    addSensors({kId});
+    addReadings(kId, {QDateTime(QDate(2026, 12, 1), QTime(10, 0))});
+    openOnReadings();
+    QStringList names = {"txtSensor3",  "txtReadingID",   "dtpRdate",         "dtpRtime",
+                         "txtChannelT", "chkTemporal",    "chkSpatial",       "txtRcount",
+                         "lblError",    "imgFirst",       "imgPrevData",      "imgNextData",
+                         "imgLast",     "imgAddReading",  "imgDeleteReading", "imgDatasheet",
+                         "imgReport",   "imgAddTrovData", "cboTrovInt"};
+    for (int n = 1; n <= 8; ++n) {
+        names << QStringLiteral("txtChannel%1").arg(n) << QStringLiteral("lblmm%1").arg(n);
+    }
+    for (int n = 1; n <= 10; ++n) {
+        names << QStringLiteral("lbln%1").arg(n);
+    }
+    for (const QString& name : names) {
+        EXPECT_NE(page().findChild<QWidget*>(name), nullptr) << name.toStdString();
+    }
+
+    const QList<QPair<QString, QString>> captions = {
+        {"Label61", "First"},     {"Label62", "Previous"}, {"Label60", "Next"},
+        {"Label64", "Last"},      {"Label63", "Add New"},  {"Label65", "Delete/Batch"},
+        {"Label45", "Datasheet"}, {"Label46", "Report"}};
+    for (const auto& [name, text] : captions) {
+        const auto* label = page().findChild<QLabel*>(name);
+        ASSERT_NE(label, nullptr) << name.toStdString();
+        EXPECT_EQ(label->text(), text);
+    }
+
+    const auto press = [this](const char* name) {
+        QTest::mouseClick(page().findChild<QLabel*>(name), Qt::LeftButton);
+    };
+    // On the only reading the moves answer with their own messages.
+    for (const char* name : {"Label61", "Label62", "Label60", "Label64"}) {
+        press(name);
+    }
+    EXPECT_EQ(prompter.messageTexts(), QStringList({"Start of readings", "Start of readings",
+                                                    "End of readings", "End of readings"}));
+    press("Label63");
+    EXPECT_EQ(readingCount(kId), 2);
+    press("Label65");
+    auto* deletion = window->findChild<QDialog*>("frmBatchDel");
+    ASSERT_NE(deletion, nullptr);
+    deletion->reject();
+    press("Label45");
+    auto* sheet = window->findChild<QDialog*>("frmDatasheet");
+    ASSERT_NE(sheet, nullptr);
+    sheet->reject();
 }
