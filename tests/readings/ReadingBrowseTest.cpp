@@ -206,3 +206,25 @@ TEST_F(ReadingsTest, TheTabsControlsAndCaptionLabelsRunTheirCommands) {
     ASSERT_NE(sheet, nullptr);
     sheet->reject();
 }
+
+TEST_F(ReadingsTest, ReadingsWithoutACurrentOneClearTheControlsAndSaySo) {
+    addSensors({kId});
+    addReadings(kId, {QDateTime(QDate(2026, 12, 1), QTime(10, 0))});
+    openOnReadings();
+    ASSERT_FALSE(page().txtReadingID->text().isEmpty());
+    window->state().rsReadings->moveNext();
+    ASSERT_TRUE(window->state().rsReadings->eof());
+
+    page().fillreadings();
+    ASSERT_EQ(prompter.calls.size(), 1);
+    EXPECT_EQ(prompter.last().title, "Cannot Move");
+    EXPECT_EQ(prompter.last().text, "No readings found");
+    EXPECT_EQ(prompter.last().icon, MsgIcon::Exclamation);
+    EXPECT_TRUE(page().txtReadingID->text().isEmpty());
+    EXPECT_TRUE(page().txtChannel[0]->text().isEmpty());
+    EXPECT_TRUE(page().txtChannelT->text().isEmpty());
+    EXPECT_EQ(page().dtpRdate->date(), clock_.today());
+    EXPECT_EQ(page().dtpRtime->time(), QTime(12, 0));
+    // Nothing was stored over the reading.
+    EXPECT_EQ(stored(kId, kId + " 2026/12/01 10:00:00", "Channel1").toString(), "1.00");
+}
