@@ -2,6 +2,7 @@
 
 #include "app/AppContext.h"
 #include "app/AppState.h"
+#include "app/FormWidgets.h"
 #include "readings/ReadingDeletion.h"
 #include "readings/ReadingEntry.h"
 #include "readings/ValueFilter.h"
@@ -25,16 +26,8 @@ constexpr int kCaptionWidth = 118;
 constexpr int kFieldLeft = 144;
 constexpr int kCommandWidth = 76;
 
-QLabel* caption(const QString& text, QWidget* parent, const QRect& at,
-                Qt::Alignment align = Qt::AlignRight | Qt::AlignVCenter) {
-    auto* label = new QLabel(text, parent);
-    label->setGeometry(at);
-    label->setAlignment(align);
-    return label;
-}
-
 QLabel* note(const QString& text, QWidget* parent, const QRect& at) {
-    QLabel* label = caption(text, parent, at, Qt::AlignLeft | Qt::AlignVCenter);
+    QLabel* label = makeCaption(text, parent, at, Qt::AlignLeft | Qt::AlignVCenter);
     label->setStyleSheet("color: #5d6d7e;");
     return label;
 }
@@ -75,19 +68,19 @@ void ReadingsPage::buildReadingFrame() {
     frame->setObjectName("fraReading");
     frame->setGeometry(16, 16, 440, 214);
 
-    caption("Instrument ID:", frame, {16, 32, kCaptionWidth, 26});
+    makeCaption("Instrument ID:", frame, {16, 32, kCaptionWidth, 26});
     txtSensor3 = new QLineEdit(frame);
     txtSensor3->setObjectName("txtSensor3");
     txtSensor3->setReadOnly(true);
     txtSensor3->setGeometry(kFieldLeft, 32, 160, 26);
 
-    caption("Reading ID:", frame, {16, 72, kCaptionWidth, 26});
+    makeCaption("Reading ID:", frame, {16, 72, kCaptionWidth, 26});
     txtReadingID = new QLineEdit(frame);
     txtReadingID->setObjectName("txtReadingID");
     txtReadingID->setReadOnly(true);
     txtReadingID->setGeometry(kFieldLeft, 72, 276, 26);
 
-    caption("Reading Date:", frame, {16, 122, kCaptionWidth, 26});
+    makeCaption("Reading Date:", frame, {16, 122, kCaptionWidth, 26});
     dtpRdate = new QDateEdit(frame);
     dtpRdate->setObjectName("dtpRdate");
     dtpRdate->setDisplayFormat("yyyy/MM/dd");
@@ -96,7 +89,7 @@ void ReadingsPage::buildReadingFrame() {
     dtpRdate->setKeyboardTracking(false);
     dtpRdate->setGeometry(kFieldLeft, 122, 140, 26);
 
-    caption("Reading Time:", frame, {16, 162, kCaptionWidth, 26});
+    makeCaption("Reading Time:", frame, {16, 162, kCaptionWidth, 26});
     dtpRtime = new QTimeEdit(frame);
     dtpRtime->setObjectName("dtpRtime");
     dtpRtime->setDisplayFormat("HH:mm:ss");
@@ -152,7 +145,7 @@ void ReadingsPage::buildNodeFrame() {
     line->setFrameShadow(QFrame::Sunken);
     line->setGeometry(16, 330, 268, 4);
 
-    lblTempCaption = caption("Temperature:", frame, {16, 350, kCaptionWidth, 26});
+    lblTempCaption = makeCaption("Temperature:", frame, {16, 350, kCaptionWidth, 26});
     lblTempCaption->setObjectName("lblTempCaption");
     txtChannelT = new QLineEdit(frame);
     txtChannelT->setObjectName("txtChannelT");
@@ -211,7 +204,7 @@ void ReadingsPage::buildCommandFrames() {
     cboTrovInt->addItems({"1", "8", "24"});
     cboTrovInt->setCurrentText("24");
     cboTrovInt->setGeometry(128, 36, 70, 26);
-    caption("Time Period (hr)", import, {206, 36, 120, 26}, Qt::AlignLeft | Qt::AlignVCenter);
+    makeCaption("Time Period (hr)", import, {206, 36, 120, 26}, Qt::AlignLeft | Qt::AlignVCenter);
 }
 
 void ReadingsPage::connectCommands() {

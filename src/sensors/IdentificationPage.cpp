@@ -1,5 +1,6 @@
 #include "sensors/IdentificationPage.h"
 
+#include "app/FormWidgets.h"
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,20 +13,6 @@
 namespace {
 constexpr int kRow = 36;
 constexpr int kBoxHeight = 26;
-
-QLabel* caption(const QString& text, QWidget* parent, const QRect& at) {
-    auto* label = new QLabel(text, parent);
-    label->setGeometry(at);
-    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    return label;
-}
-
-QLineEdit* box(const QString& name, QWidget* parent, const QRect& at) {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(name);
-    edit->setGeometry(at);
-    return edit;
-}
 
 QLabel* picture(const QString& name, const QString& resource, QWidget* parent) {
     auto* label = new QLabel(parent);
@@ -68,21 +55,22 @@ void IdentificationPage::buildIdentity() {
     const int boxX = 196;
     const auto rowTop = [](int row) { return 30 + row * kRow; };
 
-    caption("Instrument ID:", frame, {labelX, rowTop(0), labelWidth, kBoxHeight});
-    txtSensor = box("txtSensor", frame, {boxX, rowTop(0), 200, kBoxHeight});
+    makeCaption("Instrument ID:", frame, {labelX, rowTop(0), labelWidth, kBoxHeight});
+    txtSensor = makeBox("txtSensor", frame, {boxX, rowTop(0), 200, kBoxHeight});
     txtSensor->setReadOnly(true);
-    caption("Date ID", frame, {labelX, rowTop(1), labelWidth, kBoxHeight});
-    txtDateID = box("txtDateID", frame, {boxX, rowTop(1), 90, kBoxHeight});
-    caption("S Type", frame, {labelX, rowTop(2), labelWidth, kBoxHeight});
-    txtTypeID = box("txtTypeID", frame, {boxX, rowTop(2), 90, kBoxHeight});
-    caption("S Number", frame, {labelX, rowTop(3), labelWidth, kBoxHeight});
-    txtSensorNo = box("txtSensorNo", frame, {boxX, rowTop(3), 90, kBoxHeight});
-    caption("Family:", frame, {labelX, rowTop(4), labelWidth, kBoxHeight});
-    txtFamily = box("txtFamily", frame, {boxX, rowTop(4), 200, kBoxHeight});
-    caption("Length of VARLO (m):", frame, {labelX, rowTop(5), labelWidth, kBoxHeight});
-    txtLengthofCable = box("txtLengthofCable", frame, {boxX, rowTop(5), 90, kBoxHeight});
-    caption("k value - Core Stiffness\n(kN/mm/m)", frame, {labelX, rowTop(6) - 4, labelWidth, 36});
-    txtkval = box("txtkval", frame, {boxX, rowTop(6), 90, kBoxHeight});
+    makeCaption("Date ID", frame, {labelX, rowTop(1), labelWidth, kBoxHeight});
+    txtDateID = makeBox("txtDateID", frame, {boxX, rowTop(1), 90, kBoxHeight});
+    makeCaption("S Type", frame, {labelX, rowTop(2), labelWidth, kBoxHeight});
+    txtTypeID = makeBox("txtTypeID", frame, {boxX, rowTop(2), 90, kBoxHeight});
+    makeCaption("S Number", frame, {labelX, rowTop(3), labelWidth, kBoxHeight});
+    txtSensorNo = makeBox("txtSensorNo", frame, {boxX, rowTop(3), 90, kBoxHeight});
+    makeCaption("Family:", frame, {labelX, rowTop(4), labelWidth, kBoxHeight});
+    txtFamily = makeBox("txtFamily", frame, {boxX, rowTop(4), 200, kBoxHeight});
+    makeCaption("Length of VARLO (m):", frame, {labelX, rowTop(5), labelWidth, kBoxHeight});
+    txtLengthofCable = makeBox("txtLengthofCable", frame, {boxX, rowTop(5), 90, kBoxHeight});
+    makeCaption("k value - Core Stiffness\n(kN/mm/m)", frame,
+                {labelX, rowTop(6) - 4, labelWidth, 36});
+    txtkval = makeBox("txtkval", frame, {boxX, rowTop(6), 90, kBoxHeight});
     chkPlate = new QCheckBox("Cable Bolt Plate", frame);
     chkPlate->setObjectName("chkPlate");
     chkPlate->setGeometry(boxX, rowTop(7) + 4, 200, kBoxHeight);
@@ -102,8 +90,8 @@ void IdentificationPage::buildNodes() {
         const int row = (i - 1) % 4;
         const int x = 16 + column * 180;
         const int y = 62 + row * 40;
-        caption(QStringLiteral("Node %1:").arg(i), frame, {x, y, 62, kBoxHeight});
-        txtNode << box(QStringLiteral("txtNode%1").arg(i), frame, {x + 70, y, 90, kBoxHeight});
+        makeCaption(QStringLiteral("Node %1:").arg(i), frame, {x, y, 62, kBoxHeight});
+        txtNode << makeBox(QStringLiteral("txtNode%1").arg(i), frame, {x + 70, y, 90, kBoxHeight});
     }
 
     auto* head = new QGroupBox("Head Location:", frame);
@@ -124,7 +112,7 @@ void IdentificationPage::buildStatus() {
     auto* frame = new QGroupBox("Sensor Status:", this);
     frame->setObjectName("fraStatus");
     frame->setGeometry(848, 152, 276, 190);
-    caption("Destroyed:", frame, {10, 32, 84, kBoxHeight});
+    makeCaption("Destroyed:", frame, {10, 32, 84, kBoxHeight});
     cboDestroyed = new QComboBox(frame);
     cboDestroyed->setObjectName("cboDestroyed");
     cboDestroyed->setEditable(true);
@@ -134,8 +122,8 @@ void IdentificationPage::buildStatus() {
     cboDestroyed->lineEdit()->setReadOnly(true);
     cboDestroyed->addItems({"No", "Yes"});
     cboDestroyed->setGeometry(102, 32, 90, kBoxHeight);
-    caption("Date:", frame, {10, 70, 84, kBoxHeight});
-    txtDestructionDate = box("txtDestructionDate", frame, {102, 70, 110, kBoxHeight});
+    makeCaption("Date:", frame, {10, 70, 84, kBoxHeight});
+    txtDestructionDate = makeBox("txtDestructionDate", frame, {102, 70, 110, kBoxHeight});
 
     imgalive = picture("imgalive", ":/pictures/sensor_alive.svg", frame);
     imgalive->hide();
@@ -168,8 +156,8 @@ void IdentificationPage::buildNavigation() {
     imgDelete = makeImageCommand(frame, "imgDelete", "Label55", "Delete", ":/icons/delete.svg");
     place(imgDelete, 376);
 
-    caption("Sensor:", frame, {540, 40, 60, kBoxHeight});
-    txtSnav = box("txtSnav", frame, {608, 40, 160, kBoxHeight});
+    makeCaption("Sensor:", frame, {540, 40, 60, kBoxHeight});
+    txtSnav = makeBox("txtSnav", frame, {608, 40, 160, kBoxHeight});
     txtSnav->setReadOnly(true);
     txtSnav->setAlignment(Qt::AlignCenter);
 }

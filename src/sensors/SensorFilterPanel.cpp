@@ -1,5 +1,6 @@
 #include "sensors/SensorFilterPanel.h"
 
+#include "app/FormWidgets.h"
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -11,17 +12,7 @@ namespace {
 constexpr int kBoxHeight = 26;
 
 QLabel* caption(const QString& text, QWidget* parent, int x, int y, int width) {
-    auto* label = new QLabel(text, parent);
-    label->setGeometry(x, y, width, kBoxHeight);
-    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    return label;
-}
-
-QLineEdit* box(const QString& name, QWidget* parent, const QRect& at) {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(name);
-    edit->setGeometry(at);
-    return edit;
+    return makeCaption(text, parent, QRect(x, y, width, kBoxHeight));
 }
 
 QLabel* hiddenPicture(const QString& name, const QString& resource, QWidget* parent) {
@@ -51,17 +42,17 @@ SensorFilterPanel::SensorFilterPanel(QWidget* parent) : QWidget(parent) {
     txtFilterType->setEditText(QString());
     txtFilterType->setGeometry(178, 8, 200, kBoxHeight);
     caption("Filter by Level:", this, 0, 46, 170);
-    txtFilterLevel = box("txtFilterLevel", this, {178, 46, 200, kBoxHeight});
+    txtFilterLevel = makeBox("txtFilterLevel", this, {178, 46, 200, kBoxHeight});
     caption("Filter by Location:", this, 0, 84, 170);
-    txtFilterLocation = box("txtFilterLocation", this, {178, 84, 200, kBoxHeight});
+    txtFilterLocation = makeBox("txtFilterLocation", this, {178, 84, 200, kBoxHeight});
 
     auto* dates = new QGroupBox("Filter by Install Date: (yyyy/mm/dd)", this);
     dates->setObjectName("fraFilterDates");
     dates->setGeometry(40, 126, 380, 104);
     caption("Start Date:", dates, 10, 30, 120);
-    txtStartDate = box("txtStartDate", dates, {138, 30, 120, kBoxHeight});
+    txtStartDate = makeBox("txtStartDate", dates, {138, 30, 120, kBoxHeight});
     caption("End Date:", dates, 10, 66, 120);
-    txtEndDate = box("txtEndDate", dates, {138, 66, 120, kBoxHeight});
+    txtEndDate = makeBox("txtEndDate", dates, {138, 66, 120, kBoxHeight});
 
     chkDontShowDestroyed = new QCheckBox("Do Not Show Destroyed Sensors", this);
     chkDontShowDestroyed->setObjectName("chkDontShowDestroyed");
