@@ -9,7 +9,7 @@ UtilitiesPage::UtilitiesPage(QWidget* parent) : TabPage(parent) {
 
     databaseFrame = new QGroupBox("Database:", this);
     databaseFrame->setObjectName("fraDatabase");
-    databaseFrame->setGeometry(16, 16, 420, 300);
+    databaseFrame->setGeometry(16, 16, 420, 90);
     changeLocation = makeImageCommand(databaseFrame, "Image4", "Label58",
                                       "Change Database Location", ":/icons/database.svg");
     changeLocation.image->move(16, 32);
@@ -17,7 +17,7 @@ UtilitiesPage::UtilitiesPage(QWidget* parent) : TabPage(parent) {
 
     linksFrame = new QGroupBox("Help:", this);
     linksFrame->setObjectName("fraHelp");
-    linksFrame->setGeometry(16, 336, 420, 130);
+    linksFrame->setGeometry(16, 126, 420, 130);
     manual = makeImageCommand(linksFrame, "imgHelp", "Label66", "View Quorvelle Manual",
                               ":/icons/help.svg");
     manual.image->move(16, 32);
