@@ -5,6 +5,7 @@
 
 class QLineEdit;
 class QGroupBox;
+class QListWidget;
 
 // Tab "8. Utilities": database location, the sensor filter and the links.
 class UtilitiesPage : public TabPage {
@@ -13,8 +14,11 @@ public:
     explicit UtilitiesPage(QWidget* parent = nullptr);
 
     ImageCommand changeLocation; // Image4
-    ImageCommand manual;         // imgHelp
-    ImageCommand website;        // imgInternet
+    ImageCommand backup;         // imgBackup
+    ImageCommand restore;        // imgRestore
+    QListWidget* lstFiles;
+    ImageCommand manual;  // imgHelp
+    ImageCommand website; // imgInternet
     QGroupBox* databaseFrame;
     QGroupBox* linksFrame;
     QGroupBox* filterFrame;

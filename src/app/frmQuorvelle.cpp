@@ -1,5 +1,6 @@
 #include "app/frmQuorvelle.h"
 
+#include "app/BackupCommands.h"
 #include "app/Prompter.h"
 #include "app/UtilitiesPage.h"
 #include "app/frmSplash.h"
@@ -98,6 +99,9 @@ void frmQuorvelle::buildTabs() {
     connect(identification->Image1, &ClickableLabel::clicked, splash, &QDialog::open);
     connect(utilities->changeLocation.image, &ClickableLabel::clicked, this,
             &frmQuorvelle::Image4_Click);
+    backups = new BackupCommands(
+        state_, context_, *utilities,
+        [this] { return reconnect(defaultDatabasePath(state_.dataFolder)); }, this);
     connect(utilities->manual.image, &ClickableLabel::clicked, this,
             [this] { imgHelp_Click(*context_.desktop, state_.dataFolder); });
     connect(utilities->website.image, &ClickableLabel::clicked, this,
@@ -191,25 +195,30 @@ void frmQuorvelle::Image4_Click() {
             return;
         }
         writeLocationFile(state_.dataFolder, chosen);
-        state_.rsReadings.reset();
-        state_.rsSensors.reset();
-        state_.rsConfig.reset();
-        if (state_.db) {
-            state_.db->close();
-        }
-        state_.dbPath = chosen;
-        state_.db = std::make_unique<Connection>();
-        try {
-            state_.db->open(state_.dbPath);
-        } catch (const DbError&) {
-            // A file that cannot be opened is reported as a failed connection below.
-        }
-        if (!connectSequence()) {
-            return;
-        }
-        sensorFilter_->showUnfiltered();
-        openSensorList(false);
+        reconnect(chosen);
     });
+}
+
+bool frmQuorvelle::reconnect(const QString& path) {
+    state_.rsReadings.reset();
+    state_.rsSensors.reset();
+    state_.rsConfig.reset();
+    if (state_.db) {
+        state_.db->close();
+    }
+    state_.dbPath = path;
+    state_.db = std::make_unique<Connection>();
+    try {
+        state_.db->open(state_.dbPath);
+    } catch (const DbError&) {
+        // A file that cannot be opened is reported as a failed connection below.
+    }
+    if (!connectSequence()) {
+        return false;
+    }
+    sensorFilter_->showUnfiltered();
+    openSensorList(false);
+    return true;
 }
 
 void frmQuorvelle::setChartSteps(int tab, ChartTabSteps steps) {
@@ -249,6 +258,9 @@ QString frmQuorvelle::enterTab(int tab) {
     case 5:
     case 6:
         return enterChartTab(tab);
+    case 7:
+        ignoring([&] { backups->ListBackups(); });
+        return {};
     default:
         break;
     }

@@ -17,6 +17,7 @@ class UtilitiesPage;
 class SensorForm;
 class ChartTabs;
 class SensorFilter;
+class BackupCommands;
 class frmSplash;
 struct ErrorLog;
 
@@ -61,6 +62,7 @@ public:
     QVector<TabPage*> chartPages;
     UtilitiesPage* utilities;
     frmSplash* splash;
+    BackupCommands* backups;
     std::unique_ptr<SensorForm> sensorForm;
     std::unique_ptr<ChartTabs> chartTabs;
 
@@ -75,6 +77,9 @@ protected:
 private:
     void buildTabs();
     bool connectSequence();
+    // Opens path in place of the database in use and shows its sensors in ascending order;
+    // false when the connection failed and the program must end.
+    bool reconnect(const QString& path);
     void connectionFailed();
     void openSensorList(bool descending);
     void fillSensorList();

@@ -1,0 +1,63 @@
+#include "store/Backup.h"
+
+#include "store/DbError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+// Copies source to target through a temporary file beside the target, then renames it into
+// place in one step.
+void copyReplacing(const QString& source, const QString& target) {
+    if (!QFileInfo(source).isFile()) {
+        throw DbError(ErrorCode::FileNotFound, "File not found: " + source);
+    }
+    const QString partial = target + ".partial";
+    QFile::remove(partial);
+    if (!QFile::copy(source, partial)) {
+        QFile::remove(partial);
+        throw DbError(ErrorCode::FileNotFound, "Could not copy " + source + " to " + target);
+    }
+    std::error_code error;
+    std::filesystem::rename(partial.toStdString(), target.toStdString(), error);
+    if (error) {
+        QFile::remove(partial);
+        throw DbError(ErrorCode::FileNotFound, "Could not replace " + target + ": " +
+                                                   QString::fromStdString(error.message()));
+    }
+}
+} // namespace
+
+QString backupFolder(const QString& dataFolder) {
+    return dataFolder + "/VARLO_MMbackup";
+}
+
+QString backupFileName(const QDate& day) {
+    return "VARLO_MMbackup_" + day.toString("yyyy-MM-dd") + ".mdb";
+}
+
+void BackupDB(const QString& dataFolder, const QString& databaseName, const QDate& today) {
+    const QString folder = backupFolder(dataFolder);
+    if (!QDir().mkpath(folder)) {
+        throw DbError(ErrorCode::FileNotFound, "Could not create the folder " + folder);
+    }
+    copyReplacing(dataFolder + "/" + databaseName, folder + "/" + backupFileName(today));
+}
+
+void RestoreDB(const QString& dataFolder, const QString& databaseName, const QString& backupName) {
+    if (backupName.isEmpty() || backupName.contains('/')) {
+        throw DbError(ErrorCode::FileNotFound, "No backup file was chosen");
+    }
+    copyReplacing(backupFolder(dataFolder) + "/" + backupName, dataFolder + "/" + databaseName);
+}
+
+QStringList ListBackups(const QString& dataFolder) {
+    const QDir folder(backupFolder(dataFolder));
+    if (!folder.exists()) {
+        throw DbError(76, "Path not found");
+    }
+    return folder.entryList(QDir::Files, QDir::Name);
+}

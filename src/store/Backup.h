@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+// The folder of dated database copies in the data folder.
+QString backupFolder(const QString& dataFolder);
+
+// "VARLO_MMbackup_yyyy-MM-dd.mdb": one backup a calendar day.
+QString backupFileName(const QDate& day);
+
+// Copies the database file into the backup folder (created when missing) under the day's
+// name, replacing an earlier copy of that day. The copy is written aside and then renamed,
+// so a failed copy never leaves a half-written backup. A failure raises DbError.
+void BackupDB(const QString& dataFolder, const QString& databaseName, const QDate& today);
+
+// Copies a backup over the database file. The file is replaced in one rename, so a failed
+// copy leaves the database as it was. A failure raises DbError.
+void RestoreDB(const QString& dataFolder, const QString& databaseName, const QString& backupName);
+
+// Names of the files in the backup folder; a missing folder raises DbError.
+QStringList ListBackups(const QString& dataFolder);
