@@ -3,6 +3,7 @@
 #include "app/AppContext.h"
 #include "app/AppState.h"
 #include "app/FormWidgets.h"
+#include "logger/LoggerImport.h"
 #include "readings/ReadingDeletion.h"
 #include "readings/ReadingEntry.h"
 #include "readings/ValueFilter.h"
@@ -46,7 +47,8 @@ ImageCommand placedCommand(QWidget* frame, const QString& imageName, const QStri
 ReadingsPage::ReadingsPage(AppState& state, const AppContext& context, QWidget* parent)
     : TabPage(parent), state_(state), context_(context),
       entry_(std::make_unique<ReadingEntry>(state, context, *this)),
-      deletion_(std::make_unique<ReadingDeletion>(state, context, *this)) {
+      deletion_(std::make_unique<ReadingDeletion>(state, context, *this)),
+      logger_(std::make_unique<LoggerImport>(state, context, *this)) {
     setObjectName("pageReadings");
     buildReadingFrame();
     buildNodeFrame();
@@ -188,8 +190,6 @@ void ReadingsPage::buildCommandFrames() {
                               ":/icons/datasheet.svg", left + kCommandWidth / 2 + 16, 30);
     report = placedCommand(sheet, "imgReport", "Label46", "Report", ":/icons/report.svg",
                            left + 2 * kCommandWidth + 8, 30);
-    report.image->setEnabled(false);
-    report.caption->setEnabled(false);
 
     auto* import = new QGroupBox("Import Datafiles:", this);
     import->setObjectName("fraImport");
@@ -197,8 +197,6 @@ void ReadingsPage::buildCommandFrames() {
     imgAddTrovData = placedCommand(import, "imgAddTrovData", "lblAddTrovData", "Logger Data",
                                    ":/icons/import.svg", left, 30)
                          .image;
-    imgAddTrovData->setEnabled(false);
-    import->findChild<QLabel*>("lblAddTrovData")->setEnabled(false);
     cboTrovInt = new QComboBox(import);
     cboTrovInt->setObjectName("cboTrovInt");
     cboTrovInt->addItems({"1", "8", "24"});
@@ -224,6 +222,8 @@ void ReadingsPage::connectCommands() {
     connect(deleteBatch.image, &ClickableLabel::clicked, this,
             [this] { deletion_->imgDeleteReading_Click(); });
     connect(datasheet.image, &ClickableLabel::clicked, this, &ReadingsPage::imgDatasheet_Click);
+    connect(imgAddTrovData, &ClickableLabel::clicked, this,
+            [this] { logger_->imgAddTrovData_Click(); });
 }
 
 void ReadingsPage::fillreadings() {

@@ -16,6 +16,7 @@ struct AppState;
 struct AppContext;
 class ReadingEntry;
 class ReadingDeletion;
+class LoggerImport;
 
 // Tab "3. Readings": the current reading of the current sensor, the moves between readings,
 // adding and deleting readings and the way into the datasheet.
@@ -65,8 +66,9 @@ public:
     ImageCommand addNew;
     ImageCommand deleteBatch;
     ImageCommand datasheet;
-    // Present for the report and logger import commands, which are not wired yet.
+    // The report command; the main window runs it.
     ImageCommand report;
+    // Present for the logger import command, which is not wired yet.
     ClickableLabel* imgAddTrovData;
 
 private:
@@ -79,4 +81,5 @@ private:
     const AppContext& context_;
     std::unique_ptr<ReadingEntry> entry_;
     std::unique_ptr<ReadingDeletion> deletion_;
+    std::unique_ptr<LoggerImport> logger_;
 };

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "logger/LoggerReadings.h"
+
+#include <QDialog>
+#include <QStringList>
+#include <QVector>
+
+class QLabel;
+class QPushButton;
+class QRadioButton;
+class QTableView;
+class LoggerGridModel;
+struct AppState;
+struct AppContext;
+
+// "Import DataFiles": the staged logger lines in a grid with their Append marks, the date
+// order of the file, and the append of the marked lines to the current sensor. Shown with
+// open(); the caller refreshes the Readings tab when it finishes.
+class frmTrovData : public QDialog {
+    Q_OBJECT
+public:
+    // rows: the staged lines; intervalHours: the minimum interval of the marks kept by
+    // default; loggerFolder: the folder whose "QV<id>.txt" moves to its backup after an append.
+    frmTrovData(AppState& state, const AppContext& context, QVector<QStringList> rows,
+                int intervalHours, const QString& loggerFolder, QWidget* parent = nullptr);
+
+    void cmdAppend_Click();
+    void MSFlexGrid1_Click(const QModelIndex& index);
+    DateOrder dateOrder() const;
+    LoggerGridModel& grid() { return *model_; }
+
+    QLabel* lblHeader;
+    QRadioButton* optDateFormat0;
+    QRadioButton* optDateFormat1;
+    QRadioButton* optDateFormat2;
+    QPushButton* cmdAppend;
+    QTableView* MSFlexGrid1;
+    QLabel* img_x_on;
+    QLabel* img_x_off;
+
+private:
+    void Form_Load(QVector<QStringList> rows, int intervalHours);
+    void appendChecked();
+
+    AppState& state_;
+    const AppContext& context_;
+    QString loggerFolder_;
+    QString instrumentId_;
+    LoggerGridModel* model_;
+};

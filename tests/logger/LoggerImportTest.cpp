@@ -1,0 +1,274 @@
+#include "logger/LoggerGridModel.h"
+#include "logger/frmTrovData.h"
+#include "readings/ReadingsFixture.h"
+#include "readings/ReadingsPage.h"
+#include "store/Connection.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTest>
+
+namespace {
+const QString kId = "120521001";
+
+const QByteArray kThreeDays = "2013/04/05 09:30:00,T7,21,001,21.47,-3.456,,9,9\r\n"
+                              "2013/04/05 10:30:00,T7,21,001,20.0,1,2\r\n"
+                              "2000/01/01 00:00:80,T7,21,001,19.0,1,2\r\n"
+                              "2013/04/06 09:30:00,T7,21,001,19.94,1.5,2.5\r\n"
+                              "2013/04/07 10:00:00,T7,21,001,18,1,\r\n";
+} // namespace
+
+class LoggerImportTest : public ReadingsTest {
+protected:
+    // Writes a logger file into a folder of its own and returns its path.
+    QString loggerFile(const QString& name, const QByteArray& text) {
+        QDir(folder()).mkpath("downloads");
+        const QString file = path("downloads/" + name);
+        QFile out(file);
+        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(text);
+        return file;
+    }
+    // The review window on show, if any (a closed one may wait for its deletion).
+    frmTrovData* review() {
+        if (!window) {
+            return nullptr;
+        }
+        for (frmTrovData* form : window->findChildren<frmTrovData*>()) {
+            if (form->isVisible()) {
+                return form;
+            }
+        }
+        return nullptr;
+    }
+    void setMarks(frmTrovData* form, const QVector<bool>& marks) {
+        for (int r = 0; r < marks.size(); ++r) {
+            if (form->grid().marks()[r] != marks[r]) {
+                form->MSFlexGrid1_Click(form->grid().index(r, LoggerGridModel::kAppendColumn));
+            }
+        }
+    }
+    // Runs the command on the file; gives the review window it opened, if any.
+    frmTrovData* import(const QString& file) {
+        prompter.files.enqueue(file);
+        click("imgAddTrovData");
+        return review();
+    }
+    QString cell(frmTrovData* form, int row, int column) {
+        return form->grid().index(row, column).data().toString();
+    }
+};
+
+TEST_F(LoggerImportTest, TheFileNameMustBeTheSensorsOrTheUserConfirms) {
+    addSensors({kId});
+    openOnReadings();
+    ASSERT_TRUE(page().imgAddTrovData->isEnabled());
+
+    // Cancelled choice: nothing happens.
+    click("imgAddTrovData");
+    EXPECT_EQ(prompter.last().kind, "openFile");
+    EXPECT_EQ(prompter.last().extra, "Text (*.txt)");
+    EXPECT_EQ(review(), nullptr);
+
+    // The same name in other letter case is not the sensor's: the warning, answered No.
+    const QString other = loggerFile(kId + ".TXT", kThreeDays);
+    prompter.answers.enqueue(MsgAnswer::No);
+    EXPECT_EQ(import(other), nullptr);
+    EXPECT_EQ(prompter.last().title, "Ombrevault's QUORVELLE");
+    EXPECT_EQ(prompter.last().text,
+              "WARNING:\r\n120521001.TXT is not a match for the current sensor of 120521001\r\n"
+              "Are you sure you want to append this data to the database?\r\n\r\n"
+              "This may cause undesirable results including corruption and loss of database");
+    EXPECT_EQ(prompter.last().icon, MsgIcon::Exclamation);
+    EXPECT_EQ(prompter.last().buttons, MsgButtons::YesNo);
+    EXPECT_FALSE(QFile::exists(path("datafile.txt")));
+    EXPECT_FALSE(QFile::exists(path("Schema.ini")));
+
+    // Answered Yes, the file is staged and reviewed.
+    prompter.answers.enqueue(MsgAnswer::Yes);
+    frmTrovData* form = import(other);
+    ASSERT_NE(form, nullptr);
+    form->reject();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    // The sensor's own file is staged without a question, as a byte copy.
+    prompter.clear();
+    form = import(loggerFile(kId + ".txt", kThreeDays));
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(prompter.calls.size(), 1);
+    QFile staged(path("datafile.txt"));
+    ASSERT_TRUE(staged.open(QIODevice::ReadOnly));
+    EXPECT_EQ(staged.readAll(), kThreeDays);
+    EXPECT_FALSE(QFile::exists(path("Schema.ini")));
+}
+
+TEST_F(LoggerImportTest, AMissingFileHasNoDataAndABadLineIsLogged) {
+    addSensors({kId});
+    openOnReadings();
+    EXPECT_EQ(import(path("downloads/" + kId + ".txt")), nullptr);
+    EXPECT_EQ(prompter.last().text, "There was no data found for this sensor.");
+    EXPECT_EQ(prompter.last().icon, MsgIcon::Information);
+
+    EXPECT_EQ(import(loggerFile(kId + ".txt", "2013/04/05 09:30:00,1\n\"2013/04/06,2\n")), nullptr);
+    EXPECT_EQ(logEntries(), 1);
+    EXPECT_TRUE(logText().contains("Line 2 of the logger file cannot be read: \"2013/04/06,2"));
+    EXPECT_TRUE(logText().contains(" imgAddTrovData_Click"));
+}
+
+TEST_F(LoggerImportTest, TheGridShowsEveryLineAndKeepsRowsTheIntervalApart) {
+    addSensors({kId});
+    openOnReadings();
+    page().cboTrovInt->setCurrentText("1");
+    frmTrovData* form = import(loggerFile(kId + ".txt", kThreeDays));
+    ASSERT_NE(form, nullptr);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(form->windowTitle(), "Import DataFiles");
+    EXPECT_EQ(form->lblHeader->text(), "Click to download textfile data to Sensor 120521001");
+    EXPECT_TRUE(form->optDateFormat0->isChecked());
+    EXPECT_TRUE(form->cmdAppend->isEnabled());
+
+    LoggerGridModel& grid = form->grid();
+    ASSERT_EQ(grid.rowCount(), 5);
+    ASSERT_EQ(grid.columnCount(), 16);
+    EXPECT_EQ(grid.headerData(0, Qt::Horizontal).toString(), "Reading Date & Time");
+    EXPECT_EQ(grid.headerData(14, Qt::Horizontal).toString(), "Channel10");
+    EXPECT_EQ(grid.headerData(15, Qt::Horizontal).toString(), "Append");
+    EXPECT_EQ(form->MSFlexGrid1->columnWidth(0), 19 * 8);
+    EXPECT_EQ(form->MSFlexGrid1->columnWidth(15), 6 * 8);
+    EXPECT_EQ(cell(form, 0, 0), "2013/04/05 09:30:00");
+    EXPECT_EQ(cell(form, 0, 4), "21.47");
+    EXPECT_EQ(cell(form, 0, 5), "-3.456");
+    EXPECT_EQ(cell(form, 0, 6), "");
+    EXPECT_EQ(cell(form, 0, 8), "9");
+    EXPECT_EQ(cell(form, 4, 6), "");
+    EXPECT_EQ(QVector<bool>(form->grid().marks()), QVector<bool>({true, true, false, true, true}));
+    form->reject();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    page().cboTrovInt->setCurrentText("24");
+    form = import(loggerFile(kId + ".txt", kThreeDays));
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(QVector<bool>(form->grid().marks()), QVector<bool>({true, false, false, true, true}));
+
+    // A click on an Append cell turns its mark over; other cells keep theirs.
+    QTableView* view = form->MSFlexGrid1;
+    const auto clickCell = [view](int row, int column) {
+        const QRect at = view->visualRect(view->model()->index(row, column));
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at.center());
+    };
+    view->scrollTo(view->model()->index(1, 15));
+    clickCell(1, 15);
+    clickCell(3, 15);
+    clickCell(0, 14);
+    EXPECT_EQ(QVector<bool>(form->grid().marks()), QVector<bool>({true, true, false, false, true}));
+}
+
+TEST_F(LoggerImportTest, AppendStoresTheCheckedRowsAndRefusesDuplicates) {
+    addSensors({kId});
+    addReadings(kId, {QDateTime(QDate(2013, 4, 1), QTime(8, 0)),
+                      QDateTime(QDate(2013, 4, 6), QTime(9, 30))});
+    openOnReadings();
+    click("imgFirst");
+    const QString file = loggerFile(kId + ".txt", kThreeDays);
+    // The sensor's file in the downloads folder under the name of its backup.
+    loggerFile("QV" + kId + ".txt", kThreeDays);
+
+    frmTrovData* form = import(file);
+    ASSERT_NE(form, nullptr);
+    QPointer<frmTrovData> guard(form);
+    prompter.clear();
+    form->cmdAppend->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(guard.isNull());
+
+    const QString first = kId + " 2013/04/05 09:30:00";
+    EXPECT_EQ(prompter.messageTexts(),
+              QStringList({"All the checked data will be added to sensor:  120521001 ?",
+                           kId + " 2013/04/06 09:30:00 is a duplicate reading and cannot be "
+                                 "appended.",
+                           " 2 records appended to 120521001"}));
+    EXPECT_EQ(prompter.calls[0].buttons, MsgButtons::YesNo);
+    EXPECT_EQ(readingCount(kId), 4);
+    EXPECT_EQ(stored(kId, first, "ReadingDate").toString(), "2013/04/05");
+    EXPECT_EQ(stored(kId, first, "ReadingTime").toString(), "09:30:00");
+    EXPECT_EQ(stored(kId, first, "FullDate").toString(), "2013-04-05 09:30:00");
+    EXPECT_EQ(stored(kId, first, "ChannelT").toString(), "21.5");
+    EXPECT_EQ(stored(kId, first, "Channel1").toString(), "-3.46");
+    EXPECT_EQ(stored(kId, first, "Channel2").toString(), "0.00");
+    EXPECT_TRUE(stored(kId, first, "Channel3").isNull());
+    EXPECT_EQ(stored(kId, first, "IsDirty").toInt(), 1);
+    EXPECT_EQ(stored(kId, first, "Plottemporal").toInt(), 1);
+    EXPECT_EQ(stored(kId, first, "PlotSpatial").toInt(), 0);
+    EXPECT_EQ(stored(kId, kId + " 2013/04/07 10:00:00", "Channel2").toString(), "0.00");
+
+    // The tab shows the reading it showed before, among the new count.
+    EXPECT_EQ(page().txtRcount->text(), "1 of 4");
+    EXPECT_EQ(page().txtReadingID->text(), kId + " 2013/04/01 08:00:00");
+
+    EXPECT_FALSE(QFile::exists(path("downloads/QV" + kId + ".txt")));
+    EXPECT_TRUE(QFile::exists(path("downloads/backup/QV" + kId + "_2026-12-08.txt")));
+
+    // The same file again: every checked row is a duplicate.
+    form = import(file);
+    ASSERT_NE(form, nullptr);
+    prompter.clear();
+    form->cmdAppend->click();
+    EXPECT_EQ(prompter.messageTexts().mid(1),
+              QStringList({first + " is a duplicate reading and cannot be appended.",
+                           kId + " 2013/04/06 09:30:00 is a duplicate reading and cannot be "
+                                 "appended.",
+                           kId + " 2013/04/07 10:00:00 is a duplicate reading and cannot be "
+                                 "appended.",
+                           " No data was found to append"}));
+    EXPECT_EQ(readingCount(kId), 4);
+}
+
+TEST_F(LoggerImportTest, TheDateOrderAndTheAnswerNoDecideWhatIsStored) {
+    addSensors({kId});
+    openOnReadings();
+    const QString file = loggerFile(kId + ".txt", "05/04/2013 09:30:00,T7,21,001,20,1,2\n"
+                                                  "31/04/2013 09:30:00,T7,21,001,20,1,2\n");
+    frmTrovData* form = import(file);
+    ASSERT_NE(form, nullptr);
+    prompter.answers.enqueue(MsgAnswer::No);
+    form->cmdAppend->click();
+    EXPECT_EQ(readingCount(kId), 0);
+    EXPECT_EQ(prompter.messageTexts().size(), 1);
+
+    form = import(file);
+    ASSERT_NE(form, nullptr);
+    setMarks(form, {true, true});
+    form->optDateFormat1->click();
+    form->cmdAppend->click();
+    // The 31st of April is no date: that row is not stored.
+    EXPECT_EQ(prompter.last().text, " 1 records appended to 120521001");
+    EXPECT_EQ(stored(kId, kId + " 2013/04/05 09:30:00", "ReadingDate").toString(), "2013/04/05");
+    EXPECT_EQ(page().txtRcount->text(), "1 of 1");
+
+    form = import(file);
+    ASSERT_NE(form, nullptr);
+    setMarks(form, {true, false});
+    form->optDateFormat2->click();
+    form->cmdAppend->click();
+    EXPECT_EQ(stored(kId, kId + " 2013/05/04 09:30:00", "ReadingDate").toString(), "2013/05/04");
+    EXPECT_EQ(readingCount(kId), 2);
+}
+
+TEST_F(LoggerImportTest, AnEmptyFileShowsNoReadings) {
+    addSensors({kId});
+    openOnReadings();
+    frmTrovData* form = import(loggerFile(kId + ".txt", ""));
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->grid().rowCount(), 0);
+    EXPECT_EQ(form->grid().headerData(0, Qt::Horizontal).toString(), "No Readings");
+    form->cmdAppend->click();
+    EXPECT_EQ(prompter.last().text, " No data was found to append");
+    EXPECT_FALSE(QDir(path("downloads/backup")).exists());
+}
