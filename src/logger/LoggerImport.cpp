@@ -19,6 +19,9 @@ LoggerImport::LoggerImport(AppState& state, const AppContext& context, ReadingsP
 void LoggerImport::imgAddTrovData_Click() {
     guarded(ErrorLog{state_.dataFolder, context_.clock}, " imgAddTrovData_Click", [&] {
         page_.SaveReadings();
+        if (!state_.hasCurrentSensor()) {
+            throw DbError(ErrorCode::NoCurrentRecord, "There is no current sensor.");
+        }
         const QString instrumentId = state_.currentInstrumentId();
         const QString path = context_.prompter->openFile({}, "Text (*.txt)");
         if (path.isEmpty()) {

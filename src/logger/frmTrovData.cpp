@@ -38,10 +38,12 @@ QRadioButton* option(int index, const QString& text, QWidget* parent, int left) 
 frmTrovData::frmTrovData(AppState& state, const AppContext& context, QVector<QStringList> rows,
                          int intervalHours, const QString& loggerFolder, QWidget* parent)
     : QDialog(parent), state_(state), context_(context), loggerFolder_(loggerFolder),
-      instrumentId_(state.currentInstrumentId()), model_(new LoggerGridModel(this)) {
+      instrumentId_(state.currentInstrumentId()),
+      channelCount_(loggerChannelCount(state.rsSensors->text("SensorType"))),
+      model_(new LoggerGridModel(this)) {
     setObjectName("frmTrovData");
     setWindowTitle("Import DataFiles");
-    resize(1140, 640);
+    setFixedSize(1140, 640);
 
     lblHeader = new QLabel(this);
     lblHeader->setObjectName("lblHeader");
@@ -129,7 +131,6 @@ void frmTrovData::cmdAppend_Click() {
 }
 
 void frmTrovData::appendChecked() {
-    const int channelCount = loggerChannelCount(state_.rsSensors->text("SensorType"));
     const DateOrder order = dateOrder();
     QVector<LoggerReading> readings;
     const QVector<QStringList>& rows = model_->rows();
@@ -139,7 +140,7 @@ void frmTrovData::appendChecked() {
         }
         // A row whose date does not read in the chosen order is not stored.
         if (std::optional<LoggerReading> reading =
-                loggerReading(instrumentId_, rows[r], order, channelCount)) {
+                loggerReading(instrumentId_, rows[r], order, channelCount_)) {
             readings << *reading;
         }
     }

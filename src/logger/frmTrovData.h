@@ -20,8 +20,9 @@ struct AppContext;
 class frmTrovData : public QDialog {
     Q_OBJECT
 public:
-    // rows: the staged lines; intervalHours: the minimum interval of the marks kept by
-    // default; loggerFolder: the folder whose "QV<id>.txt" moves to its backup after an append.
+    // Needs a current sensor. rows: the staged lines; intervalHours: the minimum interval of the
+    // marks kept by default; loggerFolder: the folder whose "QV<id>.txt" moves to its backup after
+    // an append.
     frmTrovData(AppState& state, const AppContext& context, QVector<QStringList> rows,
                 int intervalHours, const QString& loggerFolder, QWidget* parent = nullptr);
 
@@ -47,5 +48,6 @@ private:
     const AppContext& context_;
     QString loggerFolder_;
     QString instrumentId_;
+    int channelCount_;
     LoggerGridModel* model_;
 };

@@ -68,7 +68,7 @@ public:
     ImageCommand datasheet;
     // The report command; the main window runs it.
     ImageCommand report;
-    // Present for the logger import command, which is not wired yet.
+    // "Logger Data": imports a logger file for the current sensor.
     ClickableLabel* imgAddTrovData;
 
 private:

@@ -272,3 +272,13 @@ TEST_F(LoggerImportTest, AnEmptyFileShowsNoReadings) {
     EXPECT_EQ(prompter.last().text, " No data was found to append");
     EXPECT_FALSE(QDir(path("downloads/backup")).exists());
 }
+
+TEST_F(LoggerImportTest, WithoutASensorTheCommandIsLoggedAndAsksNothing) {
+    openOnReadings();
+    prompter.clear();
+    const int entries = logEntries();
+    click("imgAddTrovData");
+    EXPECT_TRUE(prompter.calls.isEmpty());
+    EXPECT_EQ(logEntries(), entries + 1);
+    EXPECT_TRUE(logText().contains(" imgAddTrovData_Click"));
+}
