@@ -8,6 +8,7 @@
 #include "charts/GraphData.h"
 #include "links/Links.h"
 #include "readings/ReadingsPage.h"
+#include "reports/ReportCommand.h"
 #include "sensors/IdentificationPage.h"
 #include "sensors/InstallationPage.h"
 #include "sensors/SensorData.h"
@@ -55,6 +56,9 @@ frmQuorvelle::frmQuorvelle(const AppContext& context, QWidget* parent)
     chartTabs = std::make_unique<ChartTabs>(state_, context_, chartPages,
                                             [this] { return formGeometryOf(this); });
     chartTabs->install(*this);
+    reportCommand = new ReportCommand(state_, context_, *chartTabs, *readings, this);
+    connect(readings->report.image, &ClickableLabel::clicked, reportCommand,
+            &ReportCommand::imgReport_Click);
     sensorForm = std::make_unique<SensorForm>(state_, context_, *identification, *installation,
                                               *readings, *utilities, *SSTab1);
     sensorFilter_ = buildSensorRegister(state_, context_, *sensorForm, *identification, *utilities);

@@ -16,6 +16,7 @@ class ReadingsPage;
 class UtilitiesPage;
 class SensorForm;
 class ChartTabs;
+class ReportCommand;
 class SensorFilter;
 class BackupCommands;
 class frmSplash;
@@ -65,6 +66,7 @@ public:
     BackupCommands* backups;
     std::unique_ptr<SensorForm> sensorForm;
     std::unique_ptr<ChartTabs> chartTabs;
+    ReportCommand* reportCommand;
 
 signals:
     void programEndRequested();

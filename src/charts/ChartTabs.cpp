@@ -112,12 +112,21 @@ GraphSensor ChartTabs::sensor() const {
     return s;
 }
 
-void ChartTabs::draw(int tab) {
+GraphInput ChartTabs::readInput(int tab) const {
     GraphInput input;
     input.sensor = sensor();
     const ErrorLog log{state_.dataFolder, context_.clock};
     guarded(log, " Module1_OpenGraphData", [&] {
         input.rows = readGraphRows(*state_.db, input.sensor.instrumentId, variantOf(tab));
     });
-    page(tab)->draw(input);
+    return input;
+}
+
+void ChartTabs::draw(int tab) {
+    page(tab)->draw(readInput(tab));
+}
+
+GraphInput ChartTabs::chartInput(int tab) {
+    batch(tab);
+    return readInput(tab);
 }

@@ -35,12 +35,15 @@ public:
     void install(frmQuorvelle& window);
 
     ChartPage* page(int tab) const { return pages_[tab - 3]; }
+    // Runs the tab's batch and reads its selection as entering the tab does, without drawing.
+    GraphInput chartInput(int tab);
     ScaleSelector* scaleSelector() const { return selector_; }
 
 private:
     void prepare(int tab);
     void batch(int tab);
     void draw(int tab);
+    GraphInput readInput(int tab) const;
     GraphSensor sensor() const;
 
     AppState& state_;
