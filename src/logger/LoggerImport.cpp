@@ -51,34 +51,9 @@ void LoggerImport::imgAddTrovData_Click() {
         auto* window = new frmTrovData(state_, context_, std::move(*rows), interval,
                                        QFileInfo(path).absolutePath(), &page_);
         QObject::connect(window, &QDialog::finished, &page_, [this, window] {
-            showReadingsAgain();
+            page_.showReadingsAgain();
             window->deleteLater();
         });
         window->open();
     });
-}
-
-void LoggerImport::showReadingsAgain() {
-    state_.rsReadings.reset();
-    OpenSensorData(state_, context_);
-    RecordSet* rs = state_.rsReadings.get();
-    if (!rs || !rs->isOpen()) {
-        return;
-    }
-    if (rs->recordCount() > 0) {
-        bool placed = false;
-        if (state_.savedReadingMark != 0) {
-            try {
-                rs->setBookmark(state_.savedReadingMark);
-                placed = true;
-            } catch (const DbError&) {
-                // The remembered reading is gone; the newest is shown.
-            }
-        }
-        if (!placed) {
-            rs->moveLast();
-        }
-    }
-    page_.fillreadings();
-    page_.showPosition();
 }

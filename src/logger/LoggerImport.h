@@ -15,9 +15,6 @@ public:
     void imgAddTrovData_Click();
 
 private:
-    // Reopens the readings and shows the reading remembered when the review window opened.
-    void showReadingsAgain();
-
     AppState& state_;
     const AppContext& context_;
     ReadingsPage& page_;

@@ -5,12 +5,11 @@
 #include "app/Prompter.h"
 #include "logger/LoggerAppend.h"
 #include "logger/LoggerGridModel.h"
-#include "readings/MarkDelegate.h"
+#include "readings/MarkGrid.h"
 #include "store/Clock.h"
 #include "store/Guard.h"
 
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -18,14 +17,6 @@
 
 namespace {
 constexpr int kPixelsPerHeadingCharacter = 8;
-
-QLabel* picture(const QString& name, QWidget* parent) {
-    auto* label = new QLabel(parent);
-    label->setObjectName(name);
-    label->setPixmap(QPixmap(":/pictures/" + name + ".svg"));
-    label->hide();
-    return label;
-}
 
 QRadioButton* option(int index, const QString& text, QWidget* parent, int left) {
     auto* button = new QRadioButton(text, parent);
@@ -63,21 +54,10 @@ frmTrovData::frmTrovData(AppState& state, const AppContext& context, QVector<QSt
     cmdAppend->setGeometry(476, 68, 120, 32);
     cmdAppend->setAutoDefault(false);
 
-    img_x_on = picture("img_x_on", this);
-    img_x_off = picture("img_x_off", this);
-
-    MSFlexGrid1 = new QTableView(this);
-    MSFlexGrid1->setObjectName("MSFlexGrid1");
-    MSFlexGrid1->setModel(model_);
-    MSFlexGrid1->setItemDelegate(
-        new MarkDelegate(img_x_on->pixmap(), img_x_off->pixmap(), MSFlexGrid1));
-    MSFlexGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    MSFlexGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    MSFlexGrid1->setAlternatingRowColors(true);
-    MSFlexGrid1->verticalHeader()->hide();
-    MSFlexGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    MSFlexGrid1->verticalHeader()->setDefaultSectionSize(22);
-    MSFlexGrid1->horizontalHeader()->setHighlightSections(false);
+    const MarkPictures marks = makeMarkPictures(this);
+    img_x_on = marks.on;
+    img_x_off = marks.off;
+    MSFlexGrid1 = makeMarkGrid(this, model_, marks);
     MSFlexGrid1->setGeometry(16, 124, 1108, 500);
 
     connect(cmdAppend, &QPushButton::clicked, this, &frmTrovData::cmdAppend_Click);

@@ -244,6 +244,11 @@ QString ReadingsPage::enter() {
     if (QFile::exists(staging)) {
         QFile::remove(staging);
     }
+    showReadingsAgain();
+    return {};
+}
+
+void ReadingsPage::showReadingsAgain() {
     // The readings of another sensor must not stay on show should opening fail.
     state_.rsReadings.reset();
     OpenSensorData(state_, context_);
@@ -268,7 +273,6 @@ QString ReadingsPage::enter() {
         fillreadings();
         state_.savedReadingMark = 0;
     }
-    return {};
 }
 
 void ReadingsPage::leave() {

@@ -33,6 +33,8 @@ public:
 
     // Shows the current reading of rsReadings (also after other windows change the readings).
     void fillreadings();
+    // Reopens the current sensor's readings on the remembered reading, or the newest.
+    void showReadingsAgain();
     // Stores the page into the current reading.
     void SaveReadings();
     // Sets txtRcount to the position of the current reading.

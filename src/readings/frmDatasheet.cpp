@@ -7,7 +7,7 @@
 #include "app/Prompter.h"
 #include "readings/DatasheetData.h"
 #include "readings/DatasheetModel.h"
-#include "readings/MarkDelegate.h"
+#include "readings/MarkGrid.h"
 #include "reports/GridExport.h"
 #include "sensors/SensorData.h"
 #include "store/Guard.h"
@@ -33,13 +33,6 @@ const QString kNoSpreadsheet =
 constexpr int kBackspace = 8;
 constexpr int kTab = 9;
 
-QLabel* picture(const QString& name, QWidget* parent) {
-    auto* label = new QLabel(parent);
-    label->setObjectName(name);
-    label->setPixmap(QPixmap(":/pictures/" + name + ".svg"));
-    label->hide();
-    return label;
-}
 } // namespace
 
 frmDatasheet::frmDatasheet(AppState& state, const AppContext& context, QWidget* parent)
@@ -51,22 +44,10 @@ frmDatasheet::frmDatasheet(AppState& state, const AppContext& context, QWidget* 
     lblHeader->setObjectName("lblHeader");
     lblHeader->setStyleSheet("font-size: 12pt; font-weight: bold;");
 
-    img_x_on = picture("img_x_on", this);
-    img_x_off = picture("img_x_off", this);
-
-    MSFlexGrid1 = new QTableView(this);
-    MSFlexGrid1->setObjectName("MSFlexGrid1");
-    MSFlexGrid1->setModel(model_);
-    MSFlexGrid1->setItemDelegate(
-        new MarkDelegate(img_x_on->pixmap(), img_x_off->pixmap(), MSFlexGrid1));
-    MSFlexGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    MSFlexGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    MSFlexGrid1->setSelectionBehavior(QAbstractItemView::SelectItems);
-    MSFlexGrid1->setAlternatingRowColors(true);
-    MSFlexGrid1->verticalHeader()->hide();
-    MSFlexGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    MSFlexGrid1->verticalHeader()->setDefaultSectionSize(22);
-    MSFlexGrid1->horizontalHeader()->setHighlightSections(false);
+    const MarkPictures marks = makeMarkPictures(this);
+    img_x_on = marks.on;
+    img_x_off = marks.off;
+    MSFlexGrid1 = makeMarkGrid(this, model_, marks);
     MSFlexGrid1->installEventFilter(this);
 
     Command1 = new QPushButton("Check All Plot Temporal", this);
