@@ -60,13 +60,13 @@ protected:
     // Channel1 "<i>.00", temperature "20" and the time-plot flag given.
     void addHourlyReadings(int count, const QString& temporal) {
         const QString at = QStringLiteral("datetime('2026-01-01 00:00:00', '+' || i || ' hours')");
-        execute("WITH RECURSIVE seq(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM seq WHERE i < " +
-                    QString::number(count - 1) + ") INSERT INTO " + quoteName(kOneNode) +
-                    " (DateTimeKey, FullDate, ReadingDate, ReadingTime, Channel1, ChannelT, "
-                    "Plottemporal, PlotSpatial) SELECT ? || ' ' || strftime('%Y/%m/%d %H:%M:%S', " +
-                    at + "), " + at + ", strftime('%Y/%m/%d', " + at + "), strftime('%H:%M:%S', " +
-                    at + "), i || '.00', '20', " + temporal + ", 0 FROM seq",
-                {kOneNode});
+        exec("WITH RECURSIVE seq(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM seq WHERE i < " +
+                 QString::number(count - 1) + ") INSERT INTO " + quoteName(kOneNode) +
+                 " (DateTimeKey, FullDate, ReadingDate, ReadingTime, Channel1, ChannelT, "
+                 "Plottemporal, PlotSpatial) SELECT ? || ' ' || strftime('%Y/%m/%d %H:%M:%S', " +
+                 at + "), " + at + ", strftime('%Y/%m/%d', " + at + "), strftime('%H:%M:%S', " +
+                 at + "), i || '.00', '20', " + temporal + ", 0 FROM seq",
+             {kOneNode});
     }
     QString hourlyKey(int i) const {
         return key(kOneNode, QDateTime(QDate(2026, 1, 1), QTime(0, 0)).addSecs(3600 * i));
@@ -122,10 +122,10 @@ TEST_F(DatasheetTest, AnEightNodeSensorHasFourteenColumnsAndAnEmptyOneSaysSo) {
 TEST_F(DatasheetTest, MarksToggleAndCheckAllIsStoredOnClosing) {
     addSensors({kOneNode});
     addReadings(kOneNode, {kFirst, kSecond, kThird});
-    execute("UPDATE " + quoteName(kOneNode) + " SET Plottemporal = NULL WHERE FullDate = ?",
-            {"2026-12-01 10:00:00"});
-    execute("UPDATE " + quoteName(kOneNode) + " SET Plottemporal = 0 WHERE FullDate <> ?",
-            {"2026-12-01 10:00:00"});
+    exec("UPDATE " + quoteName(kOneNode) + " SET Plottemporal = NULL WHERE FullDate = ?",
+         {"2026-12-01 10:00:00"});
+    exec("UPDATE " + quoteName(kOneNode) + " SET Plottemporal = 0 WHERE FullDate <> ?",
+         {"2026-12-01 10:00:00"});
     openOnReadings();
     frmDatasheet* sheet = openSheet();
     const DatasheetModel& model = sheet->model();
@@ -152,9 +152,9 @@ TEST_F(DatasheetTest, MarksToggleAndCheckAllIsStoredOnClosing) {
 TEST_F(DatasheetTest, TogglingTwiceStillWritesTheGridBack) {
     addSensors({kOneNode});
     addReadings(kOneNode, {kFirst, kSecond});
-    execute("UPDATE " + quoteName(kOneNode) +
-                " SET Plottemporal = NULL, ChannelT = NULL WHERE FullDate = ?",
-            {"2026-12-01 10:00:00"});
+    exec("UPDATE " + quoteName(kOneNode) +
+             " SET Plottemporal = NULL, ChannelT = NULL WHERE FullDate = ?",
+         {"2026-12-01 10:00:00"});
     openOnReadings();
     frmDatasheet* sheet = openSheet();
     clickCell(sheet, 0, 5);
@@ -172,9 +172,9 @@ TEST_F(DatasheetTest, ClosingWithoutAChangeWritesNothing) {
     addSensors({kOneNode});
     addReadings(kOneNode, {kFirst, kSecond});
     // Not the reading on screen, which the Readings tab stores on its own.
-    execute("UPDATE " + quoteName(kOneNode) +
-                " SET Plottemporal = NULL, ChannelT = NULL WHERE FullDate = ?",
-            {"2026-12-01 10:00:00"});
+    exec("UPDATE " + quoteName(kOneNode) +
+             " SET Plottemporal = NULL, ChannelT = NULL WHERE FullDate = ?",
+         {"2026-12-01 10:00:00"});
     openOnReadings();
     openSheet()->reject();
     EXPECT_TRUE(stored(kOneNode, key(kOneNode, kFirst), "Plottemporal").isNull());
@@ -305,8 +305,8 @@ TEST_F(DatasheetTest, ALongSheetReadsItsRowsAsNeededAndStoresThemAll) {
     addSensors({kOneNode});
     // None ticked for time plots; reading 400 has no temperature.
     addHourlyReadings(600, "0");
-    execute("UPDATE " + quoteName(kOneNode) + " SET ChannelT = NULL WHERE DateTimeKey = ?",
-            {hourlyKey(400)});
+    exec("UPDATE " + quoteName(kOneNode) + " SET ChannelT = NULL WHERE DateTimeKey = ?",
+         {hourlyKey(400)});
     openOnReadings();
     frmDatasheet* sheet = openSheet();
     ASSERT_EQ(sheet->model().rowCount(), 600);

@@ -105,10 +105,10 @@ TEST_F(ReadingsTest, ASensorWithoutReadingsShowsTheEmptyState) {
 
 TEST_F(ReadingsTest, NullFlagsTickTheBoxesAndNullValuesShowEmpty) {
     addSensors({kId});
-    execute("INSERT INTO " + quoteName(kId) +
-                " (DateTimeKey, FullDate, ReadingDate, ReadingTime, Plottemporal, PlotSpatial) "
-                "VALUES (?, ?, ?, ?, NULL, NULL)",
-            {kId + " 2026/11/30 07:05:09", "2026-11-30 07:05:09", "2026/11/30", "07:05:09"});
+    exec("INSERT INTO " + quoteName(kId) +
+             " (DateTimeKey, FullDate, ReadingDate, ReadingTime, Plottemporal, PlotSpatial) "
+             "VALUES (?, ?, ?, ?, NULL, NULL)",
+         {kId + " 2026/11/30 07:05:09", "2026-11-30 07:05:09", "2026/11/30", "07:05:09"});
     openOnReadings();
     EXPECT_TRUE(page().chkTemporal->isChecked());
     EXPECT_TRUE(page().chkSpatial->isChecked());
@@ -129,7 +129,7 @@ TEST_F(ReadingsTest, ClosingTheWindowOnTheTabStoresTheReading) {
 TEST_F(ReadingsTest, AReadingsTableIsIndexedByTimeAndKeyWithoutUniqueness) {
     addSensors({kId});
     // Dropped, so that entering the tab creates it anew.
-    execute("DROP TABLE " + quoteName(kId));
+    exec("DROP TABLE " + quoteName(kId));
     openOnReadings();
     ASSERT_EQ(page().txtRcount->text(), "0 of 0");
 

@@ -29,18 +29,6 @@ void ReadingsTest::addNineReadings(const QString& id) {
     addReadings(id, moments);
 }
 
-void ReadingsTest::execute(const QString& sql, const QVariantList& params) {
-    Connection db;
-    db.open(dbPath());
-    db.execute(sql, params);
-}
-
-QVariant ReadingsTest::scalar(const QString& sql, const QVariantList& params) {
-    Connection db;
-    db.open(dbPath());
-    return db.scalar(sql, params);
-}
-
 QVariant ReadingsTest::stored(const QString& id, const QString& key, const QString& column) {
     return scalar(
         "SELECT " + quoteName(column) + " FROM " + quoteName(id) + " WHERE DateTimeKey = ?", {key});

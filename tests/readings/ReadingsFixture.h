@@ -17,8 +17,6 @@ protected:
     // Nine readings on 1 to 9 December 2026 at 08:00.
     void addNineReadings(const QString& id);
     // Runs a statement on the database file with a connection of the test's own.
-    void execute(const QString& sql, const QVariantList& params = {});
-    QVariant scalar(const QString& sql, const QVariantList& params = {});
     // A column of the reading with this key, or of all readings (count of rows etc.).
     QVariant stored(const QString& id, const QString& key, const QString& column);
     int readingCount(const QString& id);

@@ -8,18 +8,6 @@ QVariant SensorRegisterTest::stored(const QString& id, const QString& column) {
     return scalar("SELECT " + column + " FROM Sensors WHERE InstrumentID = ?", {id});
 }
 
-void SensorRegisterTest::exec(const QString& sql, const QVariantList& params) {
-    Connection db;
-    db.open(dbPath());
-    db.execute(sql, params);
-}
-
-QVariant SensorRegisterTest::scalar(const QString& sql, const QVariantList& params) {
-    Connection db;
-    db.open(dbPath());
-    return db.scalar(sql, params);
-}
-
 bool SensorRegisterTest::tableExists(const QString& name) {
     Connection db;
     db.open(dbPath());

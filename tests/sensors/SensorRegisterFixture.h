@@ -13,8 +13,6 @@ protected:
     // The value stored in one column of a sensor's Sensors row.
     QVariant stored(const QString& id, const QString& column);
     // Runs a statement on the database file directly.
-    void exec(const QString& sql, const QVariantList& params = {});
-    QVariant scalar(const QString& sql, const QVariantList& params = {});
     bool tableExists(const QString& name);
 
     static void click(const ImageCommand& command);

@@ -42,3 +42,15 @@ void MainWindowTest::closeWindow() {
     window->close();
     window.reset();
 }
+
+void MainWindowTest::exec(const QString& sql, const QVariantList& params) {
+    Connection db;
+    db.open(dbPath());
+    db.execute(sql, params);
+}
+
+QVariant MainWindowTest::scalar(const QString& sql, const QVariantList& params) {
+    Connection db;
+    db.open(dbPath());
+    return db.scalar(sql, params);
+}

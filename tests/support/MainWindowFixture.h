@@ -20,6 +20,10 @@ protected:
     // Builds the main window; prompts during start-up are recorded in prompter.
     frmQuorvelle& open();
     void closeWindow();
+    // Runs a statement, or reads one value, on the default database through a connection of
+    // the test's own.
+    void exec(const QString& sql, const QVariantList& params = {});
+    QVariant scalar(const QString& sql, const QVariantList& params = {});
     AppContext context();
 
     ScriptedPrompter prompter;
