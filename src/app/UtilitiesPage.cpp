@@ -5,24 +5,31 @@
 #include <QLineEdit>
 #include <QListWidget>
 
+namespace {
+// An image command with its caption beside it, on the given row of a group box.
+ImageCommand commandRow(QWidget* frame, int row, const QString& imageName,
+                        const QString& captionName, const QString& caption,
+                        const QString& picture) {
+    ImageCommand command = makeImageCommand(frame, imageName, captionName, caption, picture);
+    const int top = 32 + row * 46;
+    command.image->move(16, top);
+    command.caption->setGeometry(62, top + 6, 300, 24);
+    return command;
+}
+} // namespace
+
 UtilitiesPage::UtilitiesPage(QWidget* parent) : TabPage(parent) {
     setObjectName("pageUtilities");
 
     databaseFrame = new QGroupBox("Database:", this);
     databaseFrame->setObjectName("fraDatabase");
     databaseFrame->setGeometry(16, 16, 420, 330);
-    changeLocation = makeImageCommand(databaseFrame, "Image4", "Label58",
-                                      "Change Database Location", ":/icons/database.svg");
-    changeLocation.image->move(16, 32);
-    changeLocation.caption->setGeometry(62, 38, 300, 24);
-    backup = makeImageCommand(databaseFrame, "imgBackup", "Label42", "Backup Database",
-                              ":/icons/backup.svg");
-    backup.image->move(16, 78);
-    backup.caption->setGeometry(62, 84, 300, 24);
-    restore = makeImageCommand(databaseFrame, "imgRestore", "Label27", "Restore from Backup",
-                               ":/icons/restore.svg");
-    restore.image->move(16, 124);
-    restore.caption->setGeometry(62, 130, 300, 24);
+    changeLocation = commandRow(databaseFrame, 0, "Image4", "Label58", "Change Database Location",
+                                ":/icons/database.svg");
+    backup = commandRow(databaseFrame, 1, "imgBackup", "Label42", "Backup Database",
+                        ":/icons/backup.svg");
+    restore = commandRow(databaseFrame, 2, "imgRestore", "Label27", "Restore from Backup",
+                         ":/icons/restore.svg");
     auto* listCaption = new QLabel("Choose an mdb file to restore from:", databaseFrame);
     listCaption->setGeometry(16, 168, 380, 22);
     lstFiles = new QListWidget(databaseFrame);
@@ -32,14 +39,10 @@ UtilitiesPage::UtilitiesPage(QWidget* parent) : TabPage(parent) {
     linksFrame = new QGroupBox("Help:", this);
     linksFrame->setObjectName("fraHelp");
     linksFrame->setGeometry(16, 362, 420, 130);
-    manual = makeImageCommand(linksFrame, "imgHelp", "Label66", "View Quorvelle Manual",
-                              ":/icons/help.svg");
-    manual.image->move(16, 32);
-    manual.caption->setGeometry(62, 38, 300, 24);
-    website = makeImageCommand(linksFrame, "imgInternet", "Label40", "Visit the Ombrevault website",
-                               ":/icons/internet.svg");
-    website.image->move(16, 78);
-    website.caption->setGeometry(62, 84, 300, 24);
+    manual = commandRow(linksFrame, 0, "imgHelp", "Label66", "View Quorvelle Manual",
+                        ":/icons/help.svg");
+    website = commandRow(linksFrame, 1, "imgInternet", "Label40", "Visit the Ombrevault website",
+                         ":/icons/internet.svg");
 
     filterFrame = new QGroupBox("Filter Installed Sensors:", this);
     filterFrame->setObjectName("fraFilter");
