@@ -14,6 +14,7 @@
 #include "sensors/SensorData.h"
 #include "sensors/SensorFilter.h"
 #include "sensors/SensorForm.h"
+#include "sensors/SensorList.h"
 #include "sensors/SensorRegister.h"
 #include "store/Compaction.h"
 #include "store/DataFolder.h"
@@ -181,13 +182,7 @@ void frmQuorvelle::fillSensorList() {
     const bool wasFirstload = state_.firstload;
     // Filling the list must not count as a choice of sensor.
     state_.firstload = true;
-    for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
-        identification->cboSensors->addItem(rs.text("InstrumentID"));
-    }
-    rs.moveFirst();
-    utilities->txtSCount->setText(QString::number(rs.recordCount()));
-    sensorForm->fillfields();
-    identification->cboSensors->setCurrentText(rs.text("InstrumentID"));
+    showSensorList(rs, *identification->cboSensors, *sensorForm, *utilities->txtSCount);
     state_.firstload = wasFirstload;
 }
 
