@@ -1,8 +1,8 @@
 #include "app/BackupCommands.h"
 
-#include "app/AppContext.h"
-#include "app/AppState.h"
-#include "app/Prompter.h"
+#include "ui/AppContext.h"
+#include "ui/AppState.h"
+#include "ui/Prompter.h"
 #include "app/UtilitiesPage.h"
 #include "store/Backup.h"
 #include "store/Clock.h"

@@ -1,6 +1,6 @@
 #include "app/InstanceLock.h"
 
-#include "app/Prompter.h"
+#include "ui/Prompter.h"
 
 #include <QDir>
 #include <QStandardPaths>

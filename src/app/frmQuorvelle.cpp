@@ -1,7 +1,7 @@
 #include "app/frmQuorvelle.h"
 
 #include "app/BackupCommands.h"
-#include "app/Prompter.h"
+#include "ui/Prompter.h"
 #include "app/UtilitiesPage.h"
 #include "app/frmSplash.h"
 #include "charts/ChartTabs.h"

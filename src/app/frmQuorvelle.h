@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/AppContext.h"
-#include "app/AppState.h"
+#include "ui/AppContext.h"
+#include "ui/AppState.h"
 
 #include <QMainWindow>
 #include <QVector>

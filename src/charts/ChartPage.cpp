@@ -1,7 +1,7 @@
 #include "charts/ChartPage.h"
 
-#include "app/Desktop.h"
-#include "app/Prompter.h"
+#include "ui/Desktop.h"
+#include "ui/Prompter.h"
 #include "charts/AxisScale.h"
 #include "charts/ChartWidget.h"
 #include "charts/LengthCharts.h"

@@ -1,7 +1,7 @@
 #include "charts/ChartTabs.h"
 
-#include "app/AppState.h"
-#include "app/TabPage.h"
+#include "ui/AppState.h"
+#include "ui/TabPage.h"
 #include "app/frmQuorvelle.h"
 #include "charts/ChartPage.h"
 #include "charts/ChartWidget.h"

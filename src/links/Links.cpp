@@ -1,6 +1,6 @@
 #include "links/Links.h"
 
-#include "app/Desktop.h"
+#include "ui/Desktop.h"
 
 QString manualPath(const QString& dataFolder) {
     return dataFolder + "/QuorvelleManual.pdf";

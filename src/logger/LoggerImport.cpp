@@ -1,8 +1,8 @@
 #include "logger/LoggerImport.h"
 
-#include "app/AppContext.h"
-#include "app/AppState.h"
-#include "app/Prompter.h"
+#include "ui/AppContext.h"
+#include "ui/AppState.h"
+#include "ui/Prompter.h"
 #include "logger/LoggerFile.h"
 #include "logger/frmTrovData.h"
 #include "readings/ReadingsPage.h"

@@ -1,8 +1,8 @@
 #include "logger/frmTrovData.h"
 
-#include "app/AppContext.h"
-#include "app/AppState.h"
-#include "app/Prompter.h"
+#include "ui/AppContext.h"
+#include "ui/AppState.h"
+#include "ui/Prompter.h"
 #include "logger/LoggerAppend.h"
 #include "logger/LoggerGridModel.h"
 #include "readings/MarkGrid.h"

@@ -1,8 +1,8 @@
 #include "readings/ReadingDeletion.h"
 
-#include "app/AppContext.h"
-#include "app/AppState.h"
-#include "app/Prompter.h"
+#include "ui/AppContext.h"
+#include "ui/AppState.h"
+#include "ui/Prompter.h"
 #include "readings/ReadingStore.h"
 #include "readings/ReadingsPage.h"
 #include "readings/frmBatchDel.h"

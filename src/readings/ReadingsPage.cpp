@@ -1,8 +1,8 @@
 #include "readings/ReadingsPage.h"
 
-#include "app/AppContext.h"
-#include "app/AppState.h"
-#include "app/FormWidgets.h"
+#include "ui/AppContext.h"
+#include "ui/AppState.h"
+#include "ui/FormWidgets.h"
 #include "logger/LoggerImport.h"
 #include "readings/ReadingDeletion.h"
 #include "readings/ReadingEntry.h"

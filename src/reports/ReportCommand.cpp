@@ -1,8 +1,8 @@
 #include "reports/ReportCommand.h"
 
-#include "app/AppState.h"
-#include "app/Desktop.h"
-#include "app/Prompter.h"
+#include "ui/AppState.h"
+#include "ui/Desktop.h"
+#include "ui/Prompter.h"
 #include "charts/ChartPage.h"
 #include "charts/ChartTabs.h"
 #include "charts/ChartWidget.h"

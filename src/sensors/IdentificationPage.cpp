@@ -1,6 +1,6 @@
 #include "sensors/IdentificationPage.h"
 
-#include "app/FormWidgets.h"
+#include "ui/FormWidgets.h"
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>

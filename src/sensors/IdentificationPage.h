@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/ClickableLabel.h"
-#include "app/TabPage.h"
+#include "ui/ClickableLabel.h"
+#include "ui/TabPage.h"
 
 #include <QVector>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/TabPage.h"
+#include "ui/TabPage.h"
 
 #include <QVector>
 #include <functional>

@@ -1,7 +1,7 @@
 #include "sensors/SensorComboTyping.h"
 
-#include "app/AppContext.h"
-#include "app/AppState.h"
+#include "ui/AppContext.h"
+#include "ui/AppState.h"
 #include "sensors/IdentificationPage.h"
 #include "sensors/SensorAdder.h"
 #include "sensors/SensorNavigation.h"

@@ -1,8 +1,8 @@
 #include "sensors/SensorData.h"
 
-#include "app/AppContext.h"
-#include "app/AppState.h"
-#include "app/Prompter.h"
+#include "ui/AppContext.h"
+#include "ui/AppState.h"
+#include "ui/Prompter.h"
 #include "sensors/SensorList.h"
 #include "store/Guard.h"
 #include "store/Schema.h"

@@ -1,6 +1,6 @@
 #include "sensors/SensorFilterPanel.h"
 
-#include "app/FormWidgets.h"
+#include "ui/FormWidgets.h"
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ClickableLabel.h"
+#include "ui/ClickableLabel.h"
 
 #include <QWidget>
 

@@ -1,6 +1,6 @@
 #include "sensors/SensorList.h"
 
-#include "app/AppState.h"
+#include "ui/AppState.h"
 #include "sensors/SensorForm.h"
 #include "store/DbError.h"
 #include "store/RecordSet.h"

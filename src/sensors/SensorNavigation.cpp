@@ -1,8 +1,8 @@
 #include "sensors/SensorNavigation.h"
 
-#include "app/AppContext.h"
-#include "app/AppState.h"
-#include "app/Prompter.h"
+#include "ui/AppContext.h"
+#include "ui/AppState.h"
+#include "ui/Prompter.h"
 #include "app/UtilitiesPage.h"
 #include "sensors/IdentificationPage.h"
 #include "sensors/SensorForm.h"

@@ -1,7 +1,7 @@
 #include "sensors/SensorRetirement.h"
 
-#include "app/AppContext.h"
-#include "app/AppState.h"
+#include "ui/AppContext.h"
+#include "ui/AppState.h"
 #include "sensors/IdentificationPage.h"
 #include "sensors/SensorForm.h"
 #include "sensors/TypedKey.h"

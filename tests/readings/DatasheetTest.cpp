@@ -1,7 +1,7 @@
 #include "ReadingsFixture.h"
 
-#include "app/ClickableLabel.h"
-#include "app/Prompter.h"
+#include "ui/ClickableLabel.h"
+#include "ui/Prompter.h"
 #include "readings/DatasheetModel.h"
 #include "readings/frmDatasheet.h"
 #include "support/XlsxReader.h"

@@ -1,6 +1,6 @@
 #include "ReadingsFixture.h"
 
-#include "app/Prompter.h"
+#include "ui/Prompter.h"
 #include "store/Connection.h"
 #include "store/SqlFailure.h"
 

@@ -1,6 +1,6 @@
 #include "ReadingsFixture.h"
 
-#include "app/Prompter.h"
+#include "ui/Prompter.h"
 #include "readings/frmBatchDel.h"
 
 #include <QCalendarWidget>

@@ -1,6 +1,6 @@
 #include "ReadingsFixture.h"
 
-#include "app/ClickableLabel.h"
+#include "ui/ClickableLabel.h"
 #include "readings/ReadingKeys.h"
 #include "store/Connection.h"
 

@@ -1,6 +1,6 @@
 #include "reports/ReportCommand.h"
 #include "DocxReader.h"
-#include "app/Prompter.h"
+#include "ui/Prompter.h"
 #include "readings/ReadingsPage.h"
 #include "reports/frmReport.h"
 #include "store/Connection.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/AppContext.h"
+#include "ui/AppContext.h"
 #include "app/frmQuorvelle.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDataFolder.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/Desktop.h"
-#include "app/Prompter.h"
+#include "ui/Desktop.h"
+#include "ui/Prompter.h"
 
 #include <QQueue>
 #include <QString>

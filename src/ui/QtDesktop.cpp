@@ -1,4 +1,4 @@
-#include "app/QtDesktop.h"
+#include "ui/QtDesktop.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>

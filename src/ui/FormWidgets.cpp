@@ -1,4 +1,4 @@
-#include "app/FormWidgets.h"
+#include "ui/FormWidgets.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,4 +1,4 @@
-#include "app/TabPage.h"
+#include "ui/TabPage.h"
 
 TabPage::TabPage(QWidget* parent) : QWidget(parent) {}
 
