@@ -118,6 +118,7 @@ StageResult stageLoggerFile(const QString& dataFolder, const QString& path, int 
         if (progress && !progress(offset, size)) {
             result.status = StageResult::Status::Cancelled;
             result.stage = {};
+            staged.remove();
             return result;
         }
     }

@@ -45,7 +45,8 @@ struct StageResult {
 // slashOrder. Rows without a valid clock time or a readable date are not kept and do not count
 // as the last kept row. A file
 // with a NUL byte in its first 4 KB is not text and is not staged. A copy that fails raises
-// DbError. progress counts bytes; when it gives false the staging stops as Cancelled.
+// DbError. progress counts bytes; when it gives false the staging stops as Cancelled and the
+// partial copy is removed.
 StageResult stageLoggerFile(const QString& dataFolder, const QString& path, int intervalHours,
                             DateOrder slashOrder, const LoggerProgress& progress = {});
 

@@ -37,6 +37,8 @@ bool LoggerProgressDialog::step(qint64 done, qint64 total) {
     sinceUpdate_.restart();
     dialog_->setLabelText(label_(done, total));
     dialog_->setValue(total > 0 ? static_cast<int>(done * kSteps / total) : kSteps);
-    QCoreApplication::processEvents();
+    // Until the modal dialog shows, clicks must not reach the windows beneath it.
+    QCoreApplication::processEvents(dialog_->isVisible() ? QEventLoop::AllEvents
+                                                         : QEventLoop::ExcludeUserInputEvents);
     return !dialog_->wasCanceled();
 }

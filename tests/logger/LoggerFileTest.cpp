@@ -136,6 +136,7 @@ TEST_F(LoggerStageTest, RefusesBinaryAndMissingFilesAndStopsWhenCancelled) {
         stageLoggerFile(folder(), write("big.txt", hourly(40000)), 1, DateOrder::DayMonthYear,
                         [](qint64 done, qint64) { return done < (1 << 20); });
     EXPECT_EQ(cancelled.status, StageResult::Status::Cancelled);
+    EXPECT_FALSE(QFile::exists(path("datafile.txt")));
 }
 
 TEST_F(LoggerStageTest, MarksKeepRowsTheIntervalApart) {
