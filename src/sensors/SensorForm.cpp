@@ -1,8 +1,5 @@
 #include "sensors/SensorForm.h"
 
-#include "ui/AppContext.h"
-#include "ui/AppState.h"
-#include "ui/Prompter.h"
 #include "app/UtilitiesPage.h"
 #include "charts/Geometry.h"
 #include "readings/ReadingsPage.h"
@@ -12,6 +9,9 @@
 #include "sensors/TypedKey.h"
 #include "store/Formats.h"
 #include "store/Guard.h"
+#include "ui/AppContext.h"
+#include "ui/AppState.h"
+#include "ui/Prompter.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -109,9 +109,7 @@ void SensorForm::fillfields() {
     show(id.txtSensorNo, "SensorNo");
     show(id.txtFamily, "Family");
     ignoring([&] { utilities_.txtSCount->setText(QString::number(rs->recordCount())); });
-    ignoring([&] {
-        id.txtLengthofCable->setText(shownNumber(rs->value("LengthofCable"), kTwoDecimals));
-    });
+    show(id.txtLengthofCable, "LengthofCable");
     ignoring([&] {
         id.txtSnav->setText(QString::number(rs->absolutePosition()) + " of " +
                             QString::number(rs->recordCount()));
@@ -132,9 +130,7 @@ void SensorForm::fillfields() {
     ignoring([&] { id.chkPlate->setChecked(rs->value("Plate").toBool()); });
     show(id.txtkval, "kval");
     for (int i = 1; i <= id.txtNode.size(); ++i) {
-        ignoring([&] {
-            id.txtNode[i - 1]->setText(shownNumber(rs->value(nodeColumn(i)), kNodeDecimals));
-        });
+        show(id.txtNode[i - 1], nodeColumn(i));
     }
     QString type;
     ignoring([&] {
