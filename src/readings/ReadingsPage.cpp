@@ -1,8 +1,5 @@
 #include "readings/ReadingsPage.h"
 
-#include "ui/AppContext.h"
-#include "ui/AppState.h"
-#include "ui/FormWidgets.h"
 #include "logger/LoggerImport.h"
 #include "readings/ReadingDeletion.h"
 #include "readings/ReadingEntry.h"
@@ -10,6 +7,9 @@
 #include "readings/frmDatasheet.h"
 #include "sensors/SensorData.h"
 #include "store/Guard.h"
+#include "ui/AppContext.h"
+#include "ui/AppState.h"
+#include "ui/FormWidgets.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -199,6 +199,9 @@ void ReadingsPage::buildCommandFrames() {
                          .image;
     cboTrovInt = new QComboBox(import);
     cboTrovInt->setObjectName("cboTrovInt");
+    // Any number of hours may be typed; the list offers the usual ones.
+    cboTrovInt->setEditable(true);
+    cboTrovInt->setInsertPolicy(QComboBox::NoInsert);
     cboTrovInt->addItems({"1", "8", "24"});
     cboTrovInt->setCurrentText("24");
     cboTrovInt->setGeometry(128, 36, 70, 26);
