@@ -6,15 +6,32 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSettings>
 
 TEST_F(MainWindowTest, ManualAndWebsiteOpenFromImageAndCaptionAlike) {
+    // The program's settings are read from the test's folder, never from the user's.
+    for (QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat}) {
+        QSettings::setPath(format, QSettings::UserScope, path("settings"));
+    }
     frmQuorvelle& w = open();
     prompter.clear();
     emit w.utilities->manual.caption->clicked();
     emit w.utilities->manual.image->clicked();
     emit w.utilities->website.caption->clicked();
-    EXPECT_EQ(desktop.opened, QStringList({folder() + "/QuorvelleManual.pdf",
-                                           folder() + "/QuorvelleManual.pdf", kWebsiteAddress}));
+    EXPECT_EQ(desktop.opened,
+              QStringList({folder() + "/QuorvelleManual.pdf", folder() + "/QuorvelleManual.pdf",
+                           kDefaultWebsiteAddress}));
+    // The address is a setting, read at each click, written where the README says.
+    QSettings settings("Ombrevault", "Quorvelle");
+    EXPECT_EQ(settings.fileName(), path("settings/Ombrevault/Quorvelle.conf"));
+    settings.setValue("WebsiteAddress", " https://mine.example.org/sensors ");
+    settings.sync();
+    emit w.utilities->website.image->clicked();
+    EXPECT_EQ(desktop.opened.last(), "https://mine.example.org/sensors");
+    settings.setValue("WebsiteAddress", "");
+    settings.sync();
+    emit w.utilities->website.image->clicked();
+    EXPECT_EQ(desktop.opened.last(), kDefaultWebsiteAddress);
     // Nothing is checked beforehand and nothing is shown when the desktop cannot open it.
     desktop.succeed = false;
     emit w.utilities->manual.image->clicked();
