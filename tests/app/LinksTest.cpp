@@ -1,12 +1,18 @@
 #include "links/Links.h"
 #include "app/BundledFiles.h"
 #include "app/UtilitiesPage.h"
+#include "links/Manual.h"
 #include "store/DataFolder.h"
 #include "support/MainWindowFixture.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QSettings>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextImageFormat>
+#include <QUrl>
 
 TEST_F(MainWindowTest, ManualAndWebsiteOpenFromImageAndCaptionAlike) {
     // The program's settings are read from the test's folder, never from the user's.
@@ -52,4 +58,36 @@ TEST_F(TempDataFolderTest, FirstStartCreatesTheDatabaseLogoAndManual) {
     const QDateTime stamp = QFileInfo(defaultDatabasePath(data)).lastModified();
     prepareBundledFiles(data);
     EXPECT_EQ(QFileInfo(defaultDatabasePath(data)).lastModified(), stamp);
+}
+
+TEST(ManualTest, EveryPictureIsBundledAndFitsThePage) {
+    QTextDocument document;
+    ASSERT_TRUE(buildManual(document));
+    EXPECT_TRUE(document.toPlainText().startsWith("Quorvelle User Manual"));
+    QStringList pictures;
+    int chapters = 0;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        if (block.blockFormat().headingLevel() == 2) {
+            ++chapters;
+            EXPECT_EQ(block.blockFormat().pageBreakPolicy(), QTextFormat::PageBreak_AlwaysBefore)
+                << block.text().toStdString();
+        }
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            if (!it.fragment().charFormat().isImageFormat()) {
+                continue;
+            }
+            const QTextImageFormat picture = it.fragment().charFormat().toImageFormat();
+            pictures << picture.name();
+            EXPECT_FALSE(document.resource(QTextDocument::ImageResource, QUrl(picture.name()))
+                             .value<QImage>()
+                             .isNull())
+                << picture.name().toStdString();
+            // Printed on A4 with 2 cm margins: 17 cm at 96 pixels an inch.
+            EXPECT_GT(picture.width(), 300);
+            EXPECT_LE(picture.width(), 17.0 / 2.54 * 96.0);
+        }
+    }
+    EXPECT_GE(chapters, 11);
+    // Every tab, the datasheet, the logger review, the deletion window and the report chooser.
+    EXPECT_EQ(pictures.size(), 12);
 }
