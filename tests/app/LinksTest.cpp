@@ -5,6 +5,7 @@
 #include "store/DataFolder.h"
 #include "support/MainWindowFixture.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -58,6 +59,25 @@ TEST_F(TempDataFolderTest, FirstStartCreatesTheDatabaseLogoAndManual) {
     const QDateTime stamp = QFileInfo(defaultDatabasePath(data)).lastModified();
     prepareBundledFiles(data);
     EXPECT_EQ(QFileInfo(defaultDatabasePath(data)).lastModified(), stamp);
+    manual.close();
+
+    // A manual left by an earlier version of the program is written anew; a current one stays.
+    const QDateTime program = QFileInfo(QCoreApplication::applicationFilePath()).lastModified();
+    ASSERT_TRUE(manual.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    manual.write("the manual of an earlier version");
+    manual.flush();
+    ASSERT_TRUE(manual.setFileTime(program.addDays(-1), QFileDevice::FileModificationTime));
+    manual.close();
+    prepareBundledFiles(data);
+    ASSERT_TRUE(manual.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(manual.read(4) == "%PDF");
+    manual.close();
+    ASSERT_TRUE(manual.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    manual.write("written after the program");
+    manual.close();
+    prepareBundledFiles(data);
+    ASSERT_TRUE(manual.open(QIODevice::ReadOnly));
+    EXPECT_EQ(manual.readAll(), QByteArray("written after the program"));
 }
 
 TEST(ManualTest, EveryPictureIsBundledAndFitsThePage) {
