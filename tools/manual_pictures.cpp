@@ -1,6 +1,5 @@
 // Takes the pictures of the user manual: the program's own windows, run off screen on a
 // generated sample register, saved as PNG files for resources/manual.
-#include "app/UtilitiesPage.h"
 #include "app/frmQuorvelle.h"
 #include "logger/frmTrovData.h"
 #include "readings/ReadingsPage.h"
