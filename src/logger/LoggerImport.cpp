@@ -4,7 +4,7 @@
 #include "logger/LoggerProgressDialog.h"
 #include "logger/frmTrovData.h"
 #include "readings/ReadingsPage.h"
-#include "sensors/SensorData.h"
+#include "readings/SensorData.h"
 #include "store/Formats.h"
 #include "store/Guard.h"
 #include "ui/AppContext.h"
