@@ -1,4 +1,5 @@
 #include "logger/LoggerGridModel.h"
+#include "logger/LoggerProgressDialog.h"
 #include "logger/frmTrovData.h"
 #include "readings/ReadingsFixture.h"
 #include "readings/ReadingsPage.h"
@@ -10,6 +11,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPointer>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
@@ -346,4 +348,23 @@ TEST_F(LoggerImportTest, AFailedCommitAppendsNothingAndKeepsTheLoggerFile) {
     EXPECT_EQ(readingCount(kId), 0);
     EXPECT_TRUE(QFile::exists(path("downloads/QV" + kId + ".txt")));
     EXPECT_TRUE(logText().contains(" cmdAppend_Click"));
+}
+
+TEST(LoggerProgressDialogTest, ShowsModalAfterHalfASecondAndCancelStopsTheWork) {
+    QWidget main;
+    main.show();
+    LoggerProgressDialog progress(&main, [](qint64 done, qint64 total) {
+        return QStringLiteral("Appending line %1 of %2").arg(done).arg(total);
+    });
+    const LoggerProgress step = progress.progress();
+    EXPECT_TRUE(step(0, 100));
+    EXPECT_FALSE(progress.dialog()->isVisible());
+    QTest::qWait(600);
+    EXPECT_TRUE(step(40, 100));
+    ASSERT_TRUE(progress.dialog()->isVisible());
+    EXPECT_TRUE(progress.dialog()->isModal());
+    EXPECT_EQ(progress.dialog()->labelText(), "Appending line 40 of 100");
+    EXPECT_EQ(progress.dialog()->value(), 400);
+    progress.dialog()->cancel();
+    EXPECT_FALSE(step(41, 100));
 }
