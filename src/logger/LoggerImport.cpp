@@ -1,14 +1,14 @@
 #include "logger/LoggerImport.h"
 
-#include "ui/AppContext.h"
-#include "ui/AppState.h"
-#include "ui/Prompter.h"
 #include "logger/LoggerFile.h"
 #include "logger/frmTrovData.h"
 #include "readings/ReadingsPage.h"
 #include "sensors/SensorData.h"
 #include "store/Formats.h"
 #include "store/Guard.h"
+#include "ui/AppContext.h"
+#include "ui/AppState.h"
+#include "ui/Prompter.h"
 
 #include <QComboBox>
 #include <QFileInfo>
@@ -36,7 +36,7 @@ void LoggerImport::imgAddTrovData_Click() {
                     "\r\nAre you sure you want to append this data to the database?\r\n\r\n"
                     "This may cause undesirable results including corruption and loss of "
                     "database",
-                MsgIcon::Exclamation, MsgButtons::YesNo);
+                MsgIcon::Exclamation, MsgButtons::YesNo, MsgAnswer::No);
             if (answer != MsgAnswer::Yes) {
                 return;
             }

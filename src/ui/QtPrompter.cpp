@@ -34,6 +34,20 @@ QMessageBox::StandardButtons toButtons(MsgButtons buttons) {
     }
     return QMessageBox::Ok;
 }
+QMessageBox::StandardButton toButton(MsgAnswer answer) {
+    switch (answer) {
+    case MsgAnswer::Yes:
+        return QMessageBox::Yes;
+    case MsgAnswer::No:
+        return QMessageBox::No;
+    case MsgAnswer::Cancel:
+        return QMessageBox::Cancel;
+    case MsgAnswer::Ok:
+        break;
+    }
+    return QMessageBox::Ok;
+}
+
 // Turns "Name (*.ext) | *.ext" pairs, as the messages give them, into Qt's filter form.
 QString qtFilter(const QString& filter) {
     if (!filter.contains('|')) {
@@ -50,8 +64,11 @@ QString qtFilter(const QString& filter) {
 } // namespace
 
 MsgAnswer QtPrompter::message(const QString& title, const QString& text, MsgIcon icon,
-                              MsgButtons buttons) {
+                              MsgButtons buttons, std::optional<MsgAnswer> defaultButton) {
     QMessageBox box(toIcon(icon), title, text, toButtons(buttons), parent_);
+    if (defaultButton) {
+        box.setDefaultButton(toButton(*defaultButton));
+    }
     switch (box.exec()) {
     case QMessageBox::Yes:
         return MsgAnswer::Yes;
