@@ -3,7 +3,7 @@
 #include "logger/LoggerFile.h"
 #include "logger/frmTrovData.h"
 #include "readings/ReadingsPage.h"
-#include "sensors/SensorData.h"
+#include "readings/SensorData.h"
 #include "store/Formats.h"
 #include "store/Guard.h"
 #include "ui/AppContext.h"

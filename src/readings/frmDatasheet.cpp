@@ -2,9 +2,9 @@
 
 #include "readings/DatasheetData.h"
 #include "readings/DatasheetModel.h"
+#include "readings/GridExport.h"
 #include "readings/MarkGrid.h"
-#include "reports/GridExport.h"
-#include "sensors/SensorData.h"
+#include "readings/SensorData.h"
 #include "store/Guard.h"
 #include "ui/AppContext.h"
 #include "ui/AppState.h"

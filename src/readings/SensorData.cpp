@@ -1,6 +1,5 @@
-#include "sensors/SensorData.h"
+#include "readings/SensorData.h"
 
-#include "sensors/SensorList.h"
 #include "store/Guard.h"
 #include "store/Schema.h"
 #include "ui/AppContext.h"
