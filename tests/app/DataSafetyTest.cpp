@@ -162,6 +162,16 @@ TEST_F(DataSafetyTest, HandWritesRefusedByTheDatabaseAreToldToTheUser) {
     EXPECT_TRUE(prompter.messageTexts().contains("Sensor 120521002" + kNotSavedReadOnly));
     EXPECT_EQ(scalar("SELECT count(*) FROM Sensors").toInt(), 1);
 
+    // A deletion that cannot drop the readings table leaves the sensor whole.
+    prompter.clear();
+    prompter.answers.enqueue(MsgAnswer::Yes);
+    w.identification->imgDelete.image->clicked();
+    EXPECT_TRUE(
+        prompter.messageTexts().contains("The deletion of Sensor " + kId + kNotSavedReadOnly));
+    EXPECT_EQ(scalar("SELECT count(*) FROM Sensors").toInt(), 1);
+    EXPECT_EQ(readingCount(kId), 9);
+    EXPECT_EQ(w.identification->cboSensors->count(), 1);
+
     // A new reading, once writing is possible again, is stored as usual: nothing refused
     // stays pending on the record sets.
     w.state().db->execute("PRAGMA query_only = 0");
