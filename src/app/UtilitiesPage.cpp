@@ -1,5 +1,7 @@
 #include "app/UtilitiesPage.h"
 
+#include "triggers/TriggerLevelsBlock.h"
+
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -54,4 +56,7 @@ UtilitiesPage::UtilitiesPage(QWidget* parent) : TabPage(parent) {
     txtSCount->setObjectName("txtSCount");
     txtSCount->setReadOnly(true);
     txtSCount->setGeometry(596, 450, 80, 26);
+
+    siteLevels = new TriggerLevelsBlock("Site Default Trigger Levels:", "Site", 2, this);
+    siteLevels->setGeometry(460, 490, 640, 132);
 }

@@ -6,8 +6,10 @@
 class QLineEdit;
 class QGroupBox;
 class QListWidget;
+class TriggerLevelsBlock;
 
-// Tab "8. Utilities": database location, the sensor filter and the links.
+// Tab "8. Utilities": database location, the sensor filter, the links and the site default
+// trigger levels.
 class UtilitiesPage : public TabPage {
     Q_OBJECT
 public:
@@ -23,4 +25,5 @@ public:
     QGroupBox* linksFrame;
     QGroupBox* filterFrame;
     QLineEdit* txtSCount;
+    TriggerLevelsBlock* siteLevels;
 };

@@ -19,6 +19,10 @@
 #include "store/Compaction.h"
 #include "store/DataFolder.h"
 #include "store/Guard.h"
+#include "store/TriggerTables.h"
+#include "triggers/SiteStatusPage.h"
+#include "triggers/TriggerLevels.h"
+#include "triggers/TriggerLevelsBlock.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -43,7 +47,7 @@ const QString kSpatialHint = QStringLiteral(
     "Readings Tab is checked in each case.");
 const QStringList kTabCaptions = {"1. Identification", "2. Installation",  "3. Readings",
                                   "4. Disp v Time",    "5. Disp v Length", "6. Load v Time",
-                                  "7. Load v Length",  "8. Utilities"};
+                                  "7. Load v Length",  "8. Utilities",     "9. Site Status"};
 const QStringList kChartPageNames = {"pageDispTime", "pageDispLength", "pageLoadTime",
                                      "pageLoadLength"};
 } // namespace
@@ -93,7 +97,8 @@ void frmQuorvelle::buildTabs() {
         chartPages << page;
         pages_ << page;
     }
-    pages_ << utilities;
+    siteStatus = new SiteStatusPage(state_, context_);
+    pages_ << utilities << siteStatus;
     for (int i = 0; i < pages_.size(); ++i) {
         SSTab1->addTab(pages_[i], kTabCaptions[i]);
     }
@@ -111,6 +116,11 @@ void frmQuorvelle::buildTabs() {
             [this] { imgHelp_Click(*context_.desktop, state_.dataFolder); });
     connect(utilities->website.image, &ClickableLabel::clicked, this,
             [this] { imgInternet_Click(*context_.desktop); });
+
+    installation->triggerLevels->bind(state_, context_,
+                                      [this] { return state_.currentInstrumentId(); });
+    utilities->siteLevels->bind(state_, context_, [] { return kSiteDefaultKey; });
+    siteStatus->showSensor = [this](const QString& id) { showSensor(id); };
 
     resize(SSTab1->width() + 16, SSTab1->height() + 16);
     placeTabControl();
@@ -150,6 +160,11 @@ bool frmQuorvelle::connectSequence() {
     // Configuration must hold a row: reading it proves the table is usable.
     state_.rsConfig->value("SensorType");
     guarded(errorLog(), " Module1_GetPrefs", [&] { GetPrefs(*state_.db, state_.prefs); });
+    guarded(errorLog(), " G_CreateTriggerTables", [&] {
+        if (!hasTriggerTables(*state_.db)) {
+            createTriggerTables(*state_.db);
+        }
+    });
     return true;
 }
 
@@ -217,7 +232,22 @@ bool frmQuorvelle::reconnect(const QString& path) {
     }
     sensorFilter_->showUnfiltered();
     openSensorList(false);
+    if (SSTab1->currentIndex() == 7) {
+        utilities->siteLevels->load();
+    }
     return true;
+}
+
+void frmQuorvelle::showSensor(const QString& instrumentId) {
+    QComboBox* list = identification->cboSensors;
+    const int index = list->findText(instrumentId);
+    if (index < 0) {
+        return;
+    }
+    SSTab1->setCurrentIndex(0);
+    // The same path as a choice in the list: the sensor left is saved, the chosen one shown.
+    list->setCurrentIndex(index);
+    emit list->activated(index);
 }
 
 void frmQuorvelle::setChartSteps(int tab, ChartTabSteps steps) {
@@ -238,6 +268,12 @@ void frmQuorvelle::onTabChanged(int index) {
 }
 
 void frmQuorvelle::leaveTab(int tab) {
+    if (tab == 1) {
+        installation->triggerLevels->commit();
+    }
+    if (tab == 7) {
+        utilities->siteLevels->commit();
+    }
     if (tab == 0 || tab == 1) {
         ignoring([&] { sensorForm->savefields(); });
         ignoring([&] { sensorForm->fillfields(); });
@@ -259,6 +295,7 @@ QString frmQuorvelle::enterTab(int tab) {
         return enterChartTab(tab);
     case 7:
         ignoring([&] { backups->ListBackups(); });
+        utilities->siteLevels->load();
         return {};
     default:
         break;
@@ -339,6 +376,8 @@ void frmQuorvelle::placeTabControl() {
 
 void frmQuorvelle::closeEvent(QCloseEvent* event) {
     guarded(errorLog(), " Form_Unload", [&] {
+        installation->triggerLevels->commit();
+        utilities->siteLevels->commit();
         sensorForm->savefields();
         if (SSTab1->currentIndex() == 2) {
             readings->leave();

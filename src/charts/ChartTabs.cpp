@@ -10,6 +10,8 @@
 #include "charts/Loads.h"
 #include "charts/ScaleSelector.h"
 #include "store/Guard.h"
+#include "store/TriggerTables.h"
+#include "triggers/TriggerLevels.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>
@@ -109,6 +111,15 @@ GraphSensor ChartTabs::sensor() const {
         s.loadLocations[i] = locations[i];
     }
     s.scaleText = selector_->text();
+    guarded(ErrorLog{state_.dataFolder, context_.clock}, " G_ReadTriggerLevels", [&] {
+        if (state_.db && state_.db->isOpen() && hasTriggerTables(*state_.db)) {
+            const TriggerLevels levels =
+                effectiveLevels(readTriggerLevels(*state_.db, s.instrumentId),
+                                readTriggerLevels(*state_.db, kSiteDefaultKey));
+            s.amberDisp = levels.amberDisp;
+            s.redDisp = levels.redDisp;
+        }
+    });
     return s;
 }
 

@@ -1,5 +1,7 @@
 #include "logger/frmTrovData.h"
 
+#include "triggers/TriggerCheck.h"
+
 #include "ui/AppContext.h"
 #include "ui/AppState.h"
 #include "ui/Prompter.h"
@@ -14,6 +16,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
+#include <algorithm>
+#include <iterator>
 
 namespace {
 constexpr int kPixelsPerHeadingCharacter = 8;
@@ -143,6 +147,10 @@ void frmTrovData::appendChecked() {
     }
     context_.prompter->message(
         kAppTitle, QStringLiteral(" %1 records appended to %2").arg(appended).arg(instrumentId_));
+    QStringList keys;
+    std::transform(readings.cbegin(), readings.cend(), std::back_inserter(keys),
+                   [](const LoggerReading& r) { return r.key; });
+    CheckTriggerLevels(state_, context_, instrumentId_, keys);
     ignoring(
         [&] { moveLoggerFileToBackup(loggerFolder_, instrumentId_, context_.clock->today()); });
 }

@@ -8,6 +8,7 @@
 #include "readings/ReadingsPage.h"
 #include "store/Clock.h"
 #include "store/Guard.h"
+#include "triggers/TriggerCheck.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
@@ -137,6 +138,8 @@ void ReadingEntry::SaveReadings() {
         RecordSet& rs = *state_.rsReadings;
         writePage(rs);
         rs.update();
+        CheckTriggerLevels(state_, context_, state_.currentInstrumentId(),
+                           {rs.text("DateTimeKey")});
     });
 }
 
