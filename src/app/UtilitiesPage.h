@@ -6,6 +6,7 @@
 class QLineEdit;
 class QGroupBox;
 class QListWidget;
+class SensorFilterPanel;
 class TriggerLevelsBlock;
 
 // Tab "8. Utilities": database location, the sensor filter, the links and the site default
@@ -24,6 +25,7 @@ public:
     QGroupBox* databaseFrame;
     QGroupBox* linksFrame;
     QGroupBox* filterFrame;
+    SensorFilterPanel* filterPanel;
     QLineEdit* txtSCount;
     TriggerLevelsBlock* siteLevels;
 };

@@ -1,7 +1,5 @@
 #include "logger/frmTrovData.h"
 
-#include "triggers/TriggerCheck.h"
-
 #include "ui/AppContext.h"
 #include "ui/AppState.h"
 #include "ui/Prompter.h"
@@ -150,7 +148,7 @@ void frmTrovData::appendChecked() {
     QStringList keys;
     std::transform(readings.cbegin(), readings.cend(), std::back_inserter(keys),
                    [](const LoggerReading& r) { return r.key; });
-    CheckTriggerLevels(state_, context_, instrumentId_, keys);
+    state_.readingsCommitted(instrumentId_, keys);
     ignoring(
         [&] { moveLoggerFileToBackup(loggerFolder_, instrumentId_, context_.clock->today()); });
 }

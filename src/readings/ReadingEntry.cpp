@@ -8,7 +8,6 @@
 #include "readings/ReadingsPage.h"
 #include "store/Clock.h"
 #include "store/Guard.h"
-#include "triggers/TriggerCheck.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
@@ -138,8 +137,7 @@ void ReadingEntry::SaveReadings() {
         RecordSet& rs = *state_.rsReadings;
         writePage(rs);
         rs.update();
-        CheckTriggerLevels(state_, context_, state_.currentInstrumentId(),
-                           {rs.text("DateTimeKey")});
+        state_.readingsCommitted(state_.currentInstrumentId(), {rs.text("DateTimeKey")});
     });
 }
 

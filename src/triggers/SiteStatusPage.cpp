@@ -1,6 +1,6 @@
 #include "triggers/SiteStatusPage.h"
 
-#include "reports/GridExport.h"
+#include "readings/GridExport.h"
 #include "store/Clock.h"
 #include "store/DbError.h"
 #include "store/Guard.h"

@@ -17,9 +17,7 @@ void CheckTriggerLevels(AppState& state, const AppContext& context, const QStrin
         const std::optional<TriggerEvent> event =
             detectTriggerEvent(*state.db, instrumentId, newKeys, context.clock->now(), loginName());
         if (event) {
-            const TriggerLevels levels =
-                effectiveLevels(readTriggerLevels(*state.db, instrumentId),
-                                readTriggerLevels(*state.db, kSiteDefaultKey));
+            const TriggerLevels levels = appliedLevels(*state.db, instrumentId);
             context.prompter->message(kOmbrevaultTitle,
                                       triggerEventMessage(*event, *levels.rateWindow),
                                       MsgIcon::Exclamation);

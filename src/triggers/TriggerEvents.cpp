@@ -68,8 +68,7 @@ std::optional<TriggerEvent> detectTriggerEvent(Connection& db, const QString& in
     if (!hasTriggerTables(db)) {
         return std::nullopt;
     }
-    const TriggerLevels levels = effectiveLevels(readTriggerLevels(db, instrumentId),
-                                                 readTriggerLevels(db, kSiteDefaultKey));
+    const TriggerLevels levels = appliedLevels(db, instrumentId);
     if (!hasAnyLevel(levels) || newKeys.isEmpty()) {
         return std::nullopt;
     }

@@ -159,6 +159,11 @@ TriggerLevels readTriggerLevels(Connection& db, const QString& key) {
     return query.next() ? levelsOf(query, 0) : TriggerLevels{};
 }
 
+TriggerLevels appliedLevels(Connection& db, const QString& instrumentId) {
+    return effectiveLevels(readTriggerLevels(db, instrumentId),
+                           readTriggerLevels(db, kSiteDefaultKey));
+}
+
 void writeTriggerLevels(Connection& db, const QString& key, const TriggerLevels& levels) {
     db.beginTransaction();
     try {

@@ -52,5 +52,7 @@ TriggerLevels effectiveLevels(const TriggerLevels& sensor, const TriggerLevels& 
 QHash<QString, TriggerLevels> readAllTriggerLevels(Connection& db);
 // One row; no row gives empty levels.
 TriggerLevels readTriggerLevels(Connection& db, const QString& key);
+// The levels that apply to a sensor, from its row and the site default's.
+TriggerLevels appliedLevels(Connection& db, const QString& instrumentId);
 // Stores the row in one transaction; empty levels remove it.
 void writeTriggerLevels(Connection& db, const QString& key, const TriggerLevels& levels);
