@@ -303,3 +303,17 @@ TEST_F(LoggerImportTest, AnAppendThatCrossesALevelIsToldOnceAtTheEndAndLogged) {
     EXPECT_EQ(scalar("SELECT DateTimeKey FROM TriggerEvents").toString(),
               kId + " 2013/04/05 09:30:00");
 }
+
+TEST_F(LoggerImportTest, ATypedPeriodCountsByItsValueRounded) {
+    addSensors({kId});
+    openOnReadings();
+    // 24.6 hours are 25: the second day's line is 24 hours after the first, the third's 49.
+    page().cboTrovInt->lineEdit()->selectAll();
+    QTest::keyClicks(page().cboTrovInt, "24.6");
+    EXPECT_EQ(page().cboTrovInt->currentText(), "24.6");
+    frmTrovData* form = import(loggerFile(kId + ".txt", kThreeDays));
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(QVector<bool>(form->grid().marks()),
+              QVector<bool>({true, false, false, false, true}));
+    form->reject();
+}
