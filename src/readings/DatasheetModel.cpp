@@ -26,7 +26,7 @@ void DatasheetModel::load(int row) const {
 void DatasheetModel::setNoReadings() {
     beginResetModel();
     typeDigit_ = 0;
-    headings_ = QStringList{"No Readings"};
+    headings_ = QStringList{kNoReadings};
     rows_.clear();
     loader_ = {};
     endResetModel();
@@ -130,13 +130,5 @@ QVector<QStringList> DatasheetModel::gridTexts() const {
     if (loader_) {
         loader_(rows_, 0, static_cast<int>(rows_.size()));
     }
-    QVector<QStringList> grid;
-    grid.reserve(rows_.size() + 1);
-    grid << headings_;
-    for (const DatasheetRow& row : rows_) {
-        QStringList texts = row.cells;
-        texts << QString() << QString();
-        grid << texts;
-    }
-    return grid;
+    return datasheetGridTexts(typeDigit_, rows_);
 }

@@ -163,7 +163,12 @@ QString FlexGridToExcel(const QVector<QStringList>& grid, int rowCount, int colu
     }
     const QString stamp = clock.now().toString(QStringLiteral("yyyy-MM-dd HH.mm.ss"));
     const QString path = freePath(folder, fileNamePart(title) + ' ' + stamp);
+    writeGridWorkbook(grid, rowCount, columnCount, title, path);
+    return path;
+}
 
+void writeGridWorkbook(const QVector<QStringList>& grid, int rowCount, int columnCount,
+                       const QString& title, const QString& path) {
     Workbook book(path);
     if (book.get() == nullptr) {
         throw DbError(ErrorCode::FileNotFound, "Could not create file '" + path + "'.");
@@ -195,5 +200,4 @@ QString FlexGridToExcel(const QVector<QStringList>& grid, int rowCount, int colu
         throw DbError(ErrorCode::FileNotFound, "Could not write file '" + path +
                                                    "': " + QString::fromUtf8(lxw_strerror(error)));
     }
-    return path;
 }
