@@ -4,15 +4,22 @@
 #include "ui/QtDesktop.h"
 #include "ui/QtPrompter.h"
 #include "app/frmQuorvelle.h"
+#include "cli/CommandLine.h"
 #include "store/Clock.h"
 #include "store/DataFolder.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    if (isCommandLine(argc, argv)) {
+        return runCommandLine(argc, argv, prepareBundledFiles);
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName("Quorvelle");
     QApplication::setOrganizationName("Ombrevault");
+    // Ties the windows to the menu entry and its icon.
+    QGuiApplication::setDesktopFileName("com.ombrevault.Quorvelle");
 
     QtPrompter prompter;
     InstanceLock instance;

@@ -1,0 +1,34 @@
+#include "cli/LoggerImportAdapter.h"
+
+#include "logger/LoggerAppend.h"
+#include "logger/LoggerFile.h"
+
+std::optional<LoggerImportCounts> importLoggerFile(Connection& db, const QString& dataFolder,
+                                                   const LoggerImportRequest& request) {
+    const std::optional<QVector<QStringList>> rows = StageLoggerFile(dataFolder, request.file);
+    if (!rows) {
+        return std::nullopt;
+    }
+    LoggerImportCounts counts;
+    counts.lines = static_cast<int>(rows->size());
+    const QVector<bool> marks =
+        request.all ? QVector<bool>(rows->size(), true) : appendMarks(*rows, request.intervalHours);
+    const int channels = loggerChannelCount(request.sensorType);
+    QVector<LoggerReading> readings;
+    for (qsizetype r = 0; r < rows->size(); ++r) {
+        if (!marks[r]) {
+            continue;
+        }
+        ++counts.chosen;
+        if (std::optional<LoggerReading> reading =
+                loggerReading(request.instrumentId, (*rows)[r], request.order, channels)) {
+            readings << *reading;
+        } else {
+            ++counts.badLines;
+        }
+    }
+    appendLoggerReadings(
+        db, request.instrumentId, readings, [&counts](const QString&) { ++counts.duplicates; },
+        counts.appended);
+    return counts;
+}
