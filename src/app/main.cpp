@@ -9,6 +9,7 @@
 #include "store/DataFolder.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char** argv) {
     if (isCommandLine(argc, argv)) {
@@ -18,8 +19,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Quorvelle");
     QApplication::setOrganizationName("Ombrevault");
-    // Ties the windows to the menu entry and its icon.
+    // Ties the windows to the menu entry and its icon, once the package has installed them.
     QGuiApplication::setDesktopFileName("com.ombrevault.Quorvelle");
+    QApplication::setWindowIcon(QIcon::fromTheme("com.ombrevault.Quorvelle"));
 
     QtPrompter prompter;
     InstanceLock instance;

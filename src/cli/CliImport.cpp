@@ -62,7 +62,10 @@ void importCommand(CliSession& session, const CommandLineArgs& args, const AppCo
     request.order = args.dateOrder;
     request.all = args.all;
     const std::optional<LoggerImportCounts> counts =
-        importLoggerFile(session.db(), session.dataFolder(), request);
+        importLoggerFile(session.db(), session.dataFolder(), request, [&](const QString& key) {
+            context.prompter->message(kAppTitle,
+                                      key + " is a duplicate reading and cannot be appended.");
+        });
     if (!counts) {
         throw CliFailure(
             QStringLiteral("%1 does not exist.").arg(QDir::toNativeSeparators(args.file)));

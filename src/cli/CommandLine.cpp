@@ -43,10 +43,8 @@ int runCommand(const CommandLineArgs& args,
             exportCommand(session, args);
         } else if (args.command == QLatin1String("report")) {
             reportCommand(session, args, context);
-        } else if (args.command == QLatin1String("import")) {
-            importCommand(session, args, context);
         } else {
-            throw CliFailure(QStringLiteral("status is not available in this version"));
+            importCommand(session, args, context);
         }
         return kDone;
     } catch (const CliFailure& failure) {

@@ -18,13 +18,12 @@ const QHash<QString, OptionRule>& optionRules() {
         {QStringLiteral("all"), {false, {QStringLiteral("import")}}},
         {QStringLiteral("no-time-chart"), {false, {QStringLiteral("report")}}},
         {QStringLiteral("no-length-chart"), {false, {QStringLiteral("report")}}},
-        {QStringLiteral("csv"), {false, {QStringLiteral("status")}}},
     };
     return rules;
 }
 
 const QStringList kCommands{QStringLiteral("import"), QStringLiteral("export"),
-                            QStringLiteral("report"), QStringLiteral("status")};
+                            QStringLiteral("report")};
 
 int intervalOf(const QString& text) {
     bool ok = false;
@@ -64,8 +63,6 @@ void setOption(CommandLineArgs& args, const QString& name, const QString& value)
         args.noTimeChart = true;
     } else if (name == QLatin1String("no-length-chart")) {
         args.noLengthChart = true;
-    } else if (name == QLatin1String("csv")) {
-        args.csv = true;
     }
 }
 
@@ -83,14 +80,13 @@ void check(const CommandLineArgs& args, const QStringList& files) {
     if (args.command.isEmpty()) {
         throw UsageError(QStringLiteral("no command given"));
     }
-    const bool takesFile = args.command != QLatin1String("status");
-    if (takesFile && args.sensor.isEmpty()) {
+    if (args.sensor.isEmpty()) {
         throw UsageError(args.command + QStringLiteral(" needs --sensor ID"));
     }
-    if (takesFile && files.isEmpty()) {
+    if (files.isEmpty()) {
         throw UsageError(args.command + QStringLiteral(" needs a file"));
     }
-    if (files.size() > (takesFile ? 1 : 0)) {
+    if (files.size() > 1) {
         throw UsageError(QStringLiteral("unexpected argument '%1'").arg(files.last()));
     }
     if (args.command == QLatin1String("export")) {
@@ -167,7 +163,7 @@ CommandLineArgs parseCommandLine(const QStringList& arguments) {
         }
     }
     for (const QString& name : options) {
-        const QStringList& commands = optionRules()[name].commands;
+        const QStringList commands = optionRules().value(name).commands;
         if (!commands.isEmpty() && !args.command.isEmpty() && !commands.contains(args.command)) {
             throw UsageError(
                 QStringLiteral("%1 does not take the option '--%2'").arg(args.command, name));
@@ -194,8 +190,6 @@ QString usageText() {
         "        write the sensor's datasheet as a spreadsheet\n"
         "  report --sensor ID OUT.docx|OUT.pdf [--no-time-chart] [--no-length-chart]\n"
         "        write the sensor's report\n"
-        "  status [--csv]\n"
-        "        print the site status table\n"
         "\n"
         "Options:\n"
         "  --database PATH|URI  the database to use instead of the data folder's\n"

@@ -3,8 +3,9 @@
 #include "logger/LoggerAppend.h"
 #include "logger/LoggerFile.h"
 
-std::optional<LoggerImportCounts> importLoggerFile(Connection& db, const QString& dataFolder,
-                                                   const LoggerImportRequest& request) {
+std::optional<LoggerImportCounts>
+importLoggerFile(Connection& db, const QString& dataFolder, const LoggerImportRequest& request,
+                 const std::function<void(const QString& key)>& duplicate) {
     const std::optional<QVector<QStringList>> rows = StageLoggerFile(dataFolder, request.file);
     if (!rows) {
         return std::nullopt;
@@ -28,7 +29,11 @@ std::optional<LoggerImportCounts> importLoggerFile(Connection& db, const QString
         }
     }
     appendLoggerReadings(
-        db, request.instrumentId, readings, [&counts](const QString&) { ++counts.duplicates; },
+        db, request.instrumentId, readings,
+        [&](const QString& key) {
+            ++counts.duplicates;
+            duplicate(key);
+        },
         counts.appended);
     return counts;
 }

@@ -3,6 +3,7 @@
 #include "logger/LoggerReadings.h"
 
 #include <QString>
+#include <functional>
 #include <optional>
 
 class Connection;
@@ -26,8 +27,9 @@ struct LoggerImportCounts {
 };
 
 // Stages the file in the data folder, chooses its rows as the review window pre-selects them
-// (or takes them all), and appends their readings in one transaction, duplicates skipped.
-// Gives nothing when the file does not exist. A file that cannot be staged or a failing
-// statement raises DbError.
-std::optional<LoggerImportCounts> importLoggerFile(Connection& db, const QString& dataFolder,
-                                                   const LoggerImportRequest& request);
+// (or takes them all), and appends their readings in one transaction; a reading already stored
+// is skipped, counted and passed to duplicate (its key). Gives nothing when the file does not
+// exist. A file that cannot be staged or a failing statement raises DbError.
+std::optional<LoggerImportCounts>
+importLoggerFile(Connection& db, const QString& dataFolder, const LoggerImportRequest& request,
+                 const std::function<void(const QString& key)>& duplicate);

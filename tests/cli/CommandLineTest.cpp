@@ -128,7 +128,7 @@ TEST_F(CommandLineTest, WrongCommandLinesShowTheUsageAndChangeNothing) {
         {"export", "--sensor"},                           // option without its value
         {"export", "--sensor", kSensor, file("out.csv")}, // not a workbook
         {"report", "--sensor", kSensor, file("out.odt")},
-        {"export", "--sensor", kSensor, "--csv", file("out.xlsx")}, // another command's option
+        {"export", "--sensor", kSensor, "--all", file("out.xlsx")}, // another command's option
         {"import", "--sensor", kSensor, "--interval", "-3", "f.txt"},
         {"import", "--sensor", kSensor, "--date-order", "ydm", "f.txt"},
         {"report", "--no-time-chart=1", "--sensor", kSensor, file("out.pdf")},
@@ -251,6 +251,8 @@ TEST_F(CommandLineTest, ImportAppendsThePreselectedReadingsAndSkipsThemTheSecond
     EXPECT_TRUE(again.out.contains("5 chosen, 2 appended to " + kSensor + ", 3 duplicates skipped"))
         << again.out.toStdString();
     EXPECT_EQ(readingCount(), 7);
+    EXPECT_TRUE(again.err.contains(kSensor + " 2026/12/01 02:00:00 is a duplicate reading and "
+                                             "cannot be appended."));
 }
 
 TEST_F(CommandLineTest, ImportReadsDatesInTheOrderGiven) {
