@@ -1,16 +1,16 @@
 #include "readings/frmDatasheet.h"
 
+#include "readings/DatasheetData.h"
+#include "readings/DatasheetModel.h"
+#include "readings/GridExport.h"
+#include "readings/MarkGrid.h"
+#include "readings/SensorData.h"
+#include "store/Guard.h"
 #include "ui/AppContext.h"
 #include "ui/AppState.h"
 #include "ui/ClickableLabel.h"
 #include "ui/Desktop.h"
 #include "ui/Prompter.h"
-#include "readings/DatasheetData.h"
-#include "readings/DatasheetModel.h"
-#include "readings/MarkGrid.h"
-#include "reports/GridExport.h"
-#include "sensors/SensorData.h"
-#include "store/Guard.h"
 
 #include <QBoxLayout>
 #include <QDir>
