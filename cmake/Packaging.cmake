@@ -27,9 +27,9 @@ install(FILES ${CMAKE_BINARY_DIR}/${QUORVELLE_APP_ID}.metainfo.xml
 install(FILES ${desktop_dir}/${QUORVELLE_APP_ID}.svg
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor/scalable/apps)
 install(FILES ${CMAKE_BINARY_DIR}/quorvelle.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES ${CMAKE_SOURCE_DIR}/resources/manual.html ${desktop_dir}/copyright
-              ${CMAKE_BINARY_DIR}/changelog.gz
-        DESTINATION ${doc_dir})
+install(FILES ${desktop_dir}/copyright ${CMAKE_BINARY_DIR}/changelog.gz DESTINATION ${doc_dir})
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/resources/manual/ DESTINATION ${doc_dir}/manual
+        FILES_MATCHING PATTERN "*.md" PATTERN "*.png")
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quorvelle)

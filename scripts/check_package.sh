@@ -24,7 +24,7 @@ for file in \
   "usr/share/metainfo/$app_id.metainfo.xml" \
   "usr/share/icons/hicolor/scalable/apps/$app_id.svg" \
   usr/share/man/man1/quorvelle.1.gz \
-  usr/share/doc/quorvelle/manual.html \
+  usr/share/doc/quorvelle/manual/manual.md \
   usr/share/doc/quorvelle/copyright \
   usr/share/doc/quorvelle/changelog.gz; do
   [ -s "$root/$file" ] || fail "/$file is missing or empty"

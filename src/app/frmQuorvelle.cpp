@@ -35,13 +35,6 @@ constexpr int kTwipsPerPixel = 15;
 const QString kCaption = QStringLiteral("Quorvelle VARLO_MM Ver 1.1.0");
 const QString kNoSensors = QStringLiteral(
     "There are no sensors in the database, \r\nclick the ADD NEW button to begin using Quorvelle");
-const QString kTwoReadings = QStringLiteral("You must have at least 2 readings to view the plot.");
-const QString kTemporalHint = QStringLiteral(
-    "If you have at least 2 readings in the database, ensure the Plot Temporal box on the "
-    "Readings Tab is checked in each case.");
-const QString kSpatialHint = QStringLiteral(
-    "If you have at least 2 readings in the database, ensure the Plot Spatial box on the "
-    "Readings Tab is checked in each case.");
 const QStringList kTabCaptions = {"1. Identification", "2. Installation",  "3. Readings",
                                   "4. Disp v Time",    "5. Disp v Length", "6. Load v Time",
                                   "7. Load v Length",  "8. Utilities"};
@@ -306,8 +299,7 @@ QString frmQuorvelle::enterChartTab(int tab) {
         }
         return {};
     }
-    return kTwoReadings + "\r\n\r\n" +
-           (variant == GraphVariant::Time ? kTemporalHint : kSpatialHint);
+    return twoReadingsMessage(variant);
 }
 
 bool frmQuorvelle::eventFilter(QObject* watched, QEvent* event) {

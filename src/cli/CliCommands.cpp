@@ -11,6 +11,7 @@
 #include "reports/SensorReport.h"
 #include "store/Clock.h"
 #include "ui/AppContext.h"
+#include "ui/Prompter.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -32,7 +33,17 @@ void exportCommand(CliSession& session, const CommandLineArgs& args) {
 void reportCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context) {
     const std::unique_ptr<RecordSet> sensor = session.sensor(args.sensor);
     const ReportSensor shown = reportSensorOf(*sensor);
-    const ReportChoices choices{true, !args.noTimeChart, !args.noLengthChart};
+    // As in the window, a chart without two readings is left out with the chart tab's message.
+    const auto drawable = [&](GraphVariant variant) {
+        if (countGraphRows(session.db(), shown.instrumentId, variant) > 1) {
+            return true;
+        }
+        context.prompter->message(kOmbrevaultTitle, twoReadingsMessage(variant),
+                                  MsgIcon::Information);
+        return false;
+    };
+    const ReportChoices choices{true, !args.noTimeChart && drawable(GraphVariant::Time),
+                                !args.noLengthChart && drawable(GraphVariant::Length)};
     const QDir folder(session.dataFolder());
     ReportPictures pictures;
     pictures.logo = folder.filePath(QStringLiteral("ovlogo.jpg"));

@@ -4,16 +4,9 @@
 #include "charts/GraphBatch.h"
 #include "charts/Loads.h"
 #include "charts/ScaleSelector.h"
-#include "sensors/SensorFields.h"
 #include "store/DataFolder.h"
 #include "store/SensorTypes.h"
 #include "ui/Prompter.h"
-
-namespace {
-// The patterns the record form shows the strand length and the node locations in.
-const QString kTwoDecimals = QStringLiteral("##0.00");
-const QString kNodeDecimals = QStringLiteral("##0.0#");
-} // namespace
 
 CliSession::CliSession(const QString& dataFolder, const QString& database, Prompter& prompter,
                        const Clock& clock)
@@ -78,13 +71,10 @@ GraphInput storedChartInput(CliSession& session, const RecordSet& sensor, GraphV
     GeometryInput geometry;
     geometry.headAtCollar = sensor.value(QStringLiteral("HeadLocation")).toBool();
     geometry.recess = sensor.text(QStringLiteral("Recess"));
-    geometry.lengthOfCable =
-        shownNumber(sensor.value(QStringLiteral("LengthofCable")), kTwoDecimals);
+    geometry.lengthOfCable = sensor.text(QStringLiteral("LengthofCable"));
     for (int i = 1; i <= MaxAnchors; ++i) {
         const QString column = QStringLiteral("NodeLocation%1").arg(i);
-        geometry.nodeTexts << (sensor.hasColumn(column)
-                                   ? shownNumber(sensor.value(column), kNodeDecimals)
-                                   : QString());
+        geometry.nodeTexts << (sensor.hasColumn(column) ? sensor.text(column) : QString());
     }
     geometry.nodeCount = info->nodeCount;
     const GeometryOutput shown = CalcReltoRoof(geometry);

@@ -197,6 +197,9 @@ void ReadingsPage::buildCommandFrames() {
                          .image;
     cboTrovInt = new QComboBox(import);
     cboTrovInt->setObjectName("cboTrovInt");
+    // Any number of hours may be typed; the list offers the usual ones.
+    cboTrovInt->setEditable(true);
+    cboTrovInt->setInsertPolicy(QComboBox::NoInsert);
     cboTrovInt->addItems({"1", "8", "24"});
     cboTrovInt->setCurrentText("24");
     cboTrovInt->setGeometry(128, 36, 70, 26);

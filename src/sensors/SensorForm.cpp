@@ -108,9 +108,7 @@ void SensorForm::fillfields() {
     show(id.txtSensorNo, "SensorNo");
     show(id.txtFamily, "Family");
     ignoring([&] { txtSCount_.setText(QString::number(rs->recordCount())); });
-    ignoring([&] {
-        id.txtLengthofCable->setText(shownNumber(rs->value("LengthofCable"), kTwoDecimals));
-    });
+    show(id.txtLengthofCable, "LengthofCable");
     ignoring([&] {
         id.txtSnav->setText(QString::number(rs->absolutePosition()) + " of " +
                             QString::number(rs->recordCount()));
@@ -131,9 +129,7 @@ void SensorForm::fillfields() {
     ignoring([&] { id.chkPlate->setChecked(rs->value("Plate").toBool()); });
     show(id.txtkval, "kval");
     for (int i = 1; i <= id.txtNode.size(); ++i) {
-        ignoring([&] {
-            id.txtNode[i - 1]->setText(shownNumber(rs->value(nodeColumn(i)), kNodeDecimals));
-        });
+        show(id.txtNode[i - 1], nodeColumn(i));
     }
     QString type;
     ignoring([&] {

@@ -217,6 +217,17 @@ TEST_F(CommandLineTest, DocxReportLeavesOutTheChartItIsToldTo) {
     EXPECT_TRUE(texts.contains("Disp v Time"));
     EXPECT_FALSE(texts.contains("Disp v Length"));
     EXPECT_EQ(doc.header.size(), 1);
+
+    // With one reading ticked for the time charts that chart is left out, as the window does.
+    Connection c;
+    c.open(dbPath());
+    c.execute(QStringLiteral("UPDATE `%1` SET Plottemporal = 0 WHERE FullDate < '2026-11-10'")
+                  .arg(kSensor));
+    const QString one = file("one.docx");
+    const ProgramRun single = run({"report", "--sensor", kSensor, "--no-length-chart", one});
+    ASSERT_EQ(single.exitCode, 0) << single.err.toStdString();
+    EXPECT_EQ(DocxReader(one).pageCount(), 1);
+    EXPECT_TRUE(single.err.contains("You must have at least 2 readings to view the plot."));
 }
 
 TEST_F(CommandLineTest, ImportAppendsThePreselectedReadingsAndSkipsThemTheSecondTime) {
