@@ -13,33 +13,10 @@
 #include <QFile>
 #include <QFileInfo>
 
-namespace {
-// A logger file is text: a NUL byte near its start says it is something else.
-bool looksLikeText(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        throw CliFailure(QStringLiteral("%1 cannot be read.").arg(QDir::toNativeSeparators(path)));
-    }
-    const QByteArray head = file.read(64 * 1024);
-    return !head.contains('\0');
-}
-} // namespace
-
 void importCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context) {
     const std::unique_ptr<RecordSet> sensor = session.sensor(args.sensor);
     const QString id = sensor->text(QStringLiteral("InstrumentID"));
     const QFileInfo file(args.file);
-    if (!file.isFile()) {
-        context.prompter->message(kAppTitle,
-                                  QStringLiteral("There was no data found for this sensor."),
-                                  MsgIcon::Information);
-        throw CliFailure(
-            QStringLiteral("%1 does not exist.").arg(QDir::toNativeSeparators(args.file)));
-    }
-    if (!looksLikeText(args.file)) {
-        throw CliFailure(
-            QStringLiteral("%1 is not a text file.").arg(QDir::toNativeSeparators(args.file)));
-    }
     const QString title = file.fileName();
     if (title != id + QStringLiteral(".txt")) {
         const MsgAnswer answer = context.prompter->message(
@@ -61,26 +38,43 @@ void importCommand(CliSession& session, const CommandLineArgs& args, const AppCo
     request.intervalHours = args.intervalHours;
     request.order = args.dateOrder;
     request.all = args.all;
-    const std::optional<LoggerImportCounts> counts =
+    const LoggerImportOutcome outcome =
         importLoggerFile(session.db(), session.dataFolder(), request, [&](const QString& key) {
-            context.prompter->message(kAppTitle,
-                                      key + " is a duplicate reading and cannot be appended.");
+            const MsgAnswer answer = context.prompter->message(
+                kAppTitle, key + " is a duplicate reading and cannot be appended.", MsgIcon::None,
+                MsgButtons::OkSkipAll);
+            return answer == MsgAnswer::SkipAll ? DuplicateAnswer::SkipAll : DuplicateAnswer::Skip;
         });
-    if (!counts) {
-        throw CliFailure(
-            QStringLiteral("%1 does not exist.").arg(QDir::toNativeSeparators(args.file)));
+    const QString shownFile = QDir::toNativeSeparators(args.file);
+    switch (outcome.staged) {
+    case StageResult::Status::NoFile:
+        context.prompter->message(kAppTitle, "There was no data found for this sensor.",
+                                  MsgIcon::Information);
+        throw CliFailure(shownFile + " does not exist.");
+    case StageResult::Status::NotText:
+        context.prompter->message(kAppTitle, title + " is not a text file and cannot be imported.",
+                                  MsgIcon::Exclamation);
+        throw CliFailure(shownFile + " is not a text file.");
+    case StageResult::Status::Cancelled:
+    case StageResult::Status::Staged:
+        break;
     }
-    if (counts->appended > 0) {
+    const LoggerAppendResult& result = outcome.append;
+    if (result.status != LoggerAppendResult::Status::Appended) {
+        throw DbError(result.errorNumber, "The readings could not be stored (" + result.error +
+                                              "). Nothing was appended to " + id + ".");
+    }
+    if (result.appended > 0) {
         // As after the window's append: the move is a courtesy, the readings stand without it.
         ignoring([&] { moveLoggerFileToBackup(file.absolutePath(), id, context.clock->today()); });
     }
     printOut(QStringLiteral("%1: %2 lines, %3 chosen, %4 appended to %5, %6 duplicates skipped, "
                             "%7 bad lines passed over")
-                 .arg(QDir::toNativeSeparators(args.file))
-                 .arg(counts->lines)
-                 .arg(counts->chosen)
-                 .arg(counts->appended)
+                 .arg(shownFile)
+                 .arg(outcome.lines)
+                 .arg(outcome.chosen)
+                 .arg(result.appended)
                  .arg(id)
-                 .arg(counts->duplicates)
-                 .arg(counts->badLines));
+                 .arg(result.duplicates)
+                 .arg(result.passedOver));
 }

@@ -35,6 +35,10 @@ MsgAnswer CliPrompter::message(const QString& title, const QString& text, MsgIco
     case MsgButtons::YesNo:
         printError(QStringLiteral("    (answered No: nobody is there to ask)"));
         return MsgAnswer::No;
+    case MsgButtons::OkSkipAll:
+        // Either answer skips; this one keeps the rest of its kind off the screen.
+        printError(QStringLiteral("    (answered Skip All: nobody is there to ask)"));
+        return MsgAnswer::SkipAll;
     case MsgButtons::OkCancel:
     case MsgButtons::YesNoCancel:
         break;

@@ -6,7 +6,8 @@
 
 // The command line's way of showing what the windows would show in a box: each message goes to
 // standard error. Nobody is there to answer, so a question gets the answer that changes
-// nothing (No, Cancel), an input or a file choice is cancelled, and the message says so.
+// nothing (No, Cancel; Skip All where both answers skip), an input or a file choice is
+// cancelled, and the message says so.
 class CliPrompter : public Prompter {
 public:
     MsgAnswer message(const QString& title, const QString& text, MsgIcon icon = MsgIcon::None,

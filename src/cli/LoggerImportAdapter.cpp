@@ -1,39 +1,34 @@
 #include "cli/LoggerImportAdapter.h"
 
-#include "logger/LoggerAppend.h"
-#include "logger/LoggerFile.h"
+#include <QLocale>
 
-std::optional<LoggerImportCounts>
+LoggerImportOutcome
 importLoggerFile(Connection& db, const QString& dataFolder, const LoggerImportRequest& request,
-                 const std::function<void(const QString& key)>& duplicate) {
-    const std::optional<QVector<QStringList>> rows = StageLoggerFile(dataFolder, request.file);
-    if (!rows) {
-        return std::nullopt;
+                 const std::function<DuplicateAnswer(const QString& key)>& askDuplicate) {
+    const DateOrder desktopOrder = localeDateOrder(QLocale());
+    // The pre-selection reads day-first or month-first dates in the order the file is said to
+    // have; a year-first file leaves that to the desktop's order, as the window does.
+    const DateOrder slashOrder =
+        request.order == DateOrder::YearMonthDay ? desktopOrder : request.order;
+    StageResult staged =
+        stageLoggerFile(dataFolder, request.file, request.intervalHours, slashOrder);
+    LoggerImportOutcome outcome;
+    outcome.staged = staged.status;
+    if (staged.status != StageResult::Status::Staged) {
+        return outcome;
     }
-    LoggerImportCounts counts;
-    counts.lines = static_cast<int>(rows->size());
-    const QVector<bool> marks =
-        request.all ? QVector<bool>(rows->size(), true) : appendMarks(*rows, request.intervalHours);
-    const int channels = loggerChannelCount(request.sensorType);
-    QVector<LoggerReading> readings;
-    for (qsizetype r = 0; r < rows->size(); ++r) {
-        if (!marks[r]) {
-            continue;
-        }
-        ++counts.chosen;
-        if (std::optional<LoggerReading> reading =
-                loggerReading(request.instrumentId, (*rows)[r], request.order, channels)) {
-            readings << *reading;
-        } else {
-            ++counts.badLines;
-        }
-    }
-    appendLoggerReadings(
-        db, request.instrumentId, readings,
-        [&](const QString& key) {
-            ++counts.duplicates;
-            duplicate(key);
-        },
-        counts.appended);
-    return counts;
+    const LoggerStage& stage = staged.stage;
+    const QBitArray marks =
+        request.all ? QBitArray(static_cast<qsizetype>(stage.rows), true) : stage.marks;
+    outcome.lines = stage.rows;
+    outcome.chosen = marks.count(true);
+
+    LoggerAppendOptions options;
+    options.instrumentId = request.instrumentId;
+    options.channelCount = loggerChannelCount(request.sensorType);
+    options.order = request.order;
+    options.desktopOrder = desktopOrder;
+    options.askDuplicate = askDuplicate;
+    outcome.append = appendLoggerRows(db, request.instrumentId, stage, marks, options);
+    return outcome;
 }

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "logger/LoggerAppend.h"
+#include "logger/LoggerFile.h"
 #include "logger/LoggerReadings.h"
 
 #include <QString>
 #include <functional>
-#include <optional>
 
 class Connection;
 
@@ -18,18 +19,17 @@ struct LoggerImportRequest {
     bool all = false; // every line instead of the review window's pre-selection
 };
 
-struct LoggerImportCounts {
-    int lines = 0;      // readings in the file
-    int chosen = 0;     // pre-selected (or all)
-    int appended = 0;   // stored
-    int duplicates = 0; // chosen, but their reading was already stored
-    int badLines = 0;   // chosen, but their date does not read in the given order
+struct LoggerImportOutcome {
+    StageResult::Status staged = StageResult::Status::NoFile;
+    qint64 lines = 0;  // readings in the file
+    qint64 chosen = 0; // pre-selected (or all)
+    LoggerAppendResult append;
 };
 
-// Stages the file in the data folder, chooses its rows as the review window pre-selects them
-// (or takes them all), and appends their readings in one transaction; a reading already stored
-// is skipped, counted and passed to duplicate (its key). Gives nothing when the file does not
-// exist. A file that cannot be staged or a failing statement raises DbError.
-std::optional<LoggerImportCounts>
+// Stages the file in the data folder as the logger command does, chooses its rows as the
+// review window pre-selects them (or takes them all) and appends them as the review window's
+// append does, in one transaction that stores all or nothing. A reading already stored is
+// skipped; askDuplicate answers for it. Nothing is appended unless the file was staged.
+LoggerImportOutcome
 importLoggerFile(Connection& db, const QString& dataFolder, const LoggerImportRequest& request,
-                 const std::function<void(const QString& key)>& duplicate);
+                 const std::function<DuplicateAnswer(const QString& key)>& askDuplicate);

@@ -64,6 +64,14 @@ void NativeStatement::bindNull(int position) {
     }
 }
 
+void NativeStatement::bindText(int position, std::string_view utf8) {
+    const int code = sqlite3_bind_text(statement_, position, utf8.data(),
+                                       static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+    if (code != SQLITE_OK) {
+        fail(code);
+    }
+}
+
 bool NativeStatement::step() {
     const int code = sqlite3_step(statement_);
     if (code == SQLITE_ROW) {

@@ -5,8 +5,9 @@
 
 // Icons and buttons of a message box, as the messages name them.
 enum class MsgIcon { None, Information, Exclamation, Critical, Question };
-enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
-enum class MsgAnswer { Ok, Cancel, Yes, No };
+// OkSkipAll: OK, and "Skip All" to give the same answer to every further box of its kind.
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, OkSkipAll };
+enum class MsgAnswer { Ok, Cancel, Yes, No, SkipAll };
 
 // The only way the program shows a dialog. The real one uses Qt's standard dialogs; tests
 // use a scripted one that records every call and answers from a queue.

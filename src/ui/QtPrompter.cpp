@@ -3,6 +3,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 QMessageBox::Icon toIcon(MsgIcon icon) {
@@ -30,6 +31,7 @@ QMessageBox::StandardButtons toButtons(MsgButtons buttons) {
     case MsgButtons::YesNoCancel:
         return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
     case MsgButtons::Ok:
+    case MsgButtons::OkSkipAll:
         break;
     }
     return QMessageBox::Ok;
@@ -52,7 +54,14 @@ QString qtFilter(const QString& filter) {
 MsgAnswer QtPrompter::message(const QString& title, const QString& text, MsgIcon icon,
                               MsgButtons buttons) {
     QMessageBox box(toIcon(icon), title, text, toButtons(buttons), parent_);
-    switch (box.exec()) {
+    QAbstractButton* skipAll = buttons == MsgButtons::OkSkipAll
+                                   ? box.addButton("Skip All", QMessageBox::AcceptRole)
+                                   : nullptr;
+    const int answer = box.exec();
+    if (skipAll != nullptr && box.clickedButton() == skipAll) {
+        return MsgAnswer::SkipAll;
+    }
+    switch (answer) {
     case QMessageBox::Yes:
         return MsgAnswer::Yes;
     case QMessageBox::No:

@@ -262,8 +262,10 @@ TEST_F(CommandLineTest, ImportAppendsThePreselectedReadingsAndSkipsThemTheSecond
     EXPECT_TRUE(again.out.contains("5 chosen, 2 appended to " + kSensor + ", 3 duplicates skipped"))
         << again.out.toStdString();
     EXPECT_EQ(readingCount(), 7);
-    EXPECT_TRUE(again.err.contains(kSensor + " 2026/12/01 02:00:00 is a duplicate reading and "
+    // The first duplicate is told; Skip All, its answer, keeps the others off standard error.
+    EXPECT_TRUE(again.err.contains(kSensor + " 2026/12/01 00:00:00 is a duplicate reading and "
                                              "cannot be appended."));
+    EXPECT_EQ(again.err.count("is a duplicate reading"), 1);
 }
 
 TEST_F(CommandLineTest, ImportReadsDatesInTheOrderGiven) {
