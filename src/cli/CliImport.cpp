@@ -24,7 +24,7 @@ void importCommand(CliSession& session, const CommandLineArgs& args, const AppCo
             "WARNING:\r\n" + title + " is not a match for the current sensor of " + id +
                 "\r\nAre you sure you want to append this data to the database?\r\n\r\n"
                 "This may cause undesirable results including corruption and loss of database",
-            MsgIcon::Exclamation, MsgButtons::YesNo);
+            MsgIcon::Exclamation, MsgButtons::YesNo, MsgAnswer::No);
         if (answer != MsgAnswer::Yes) {
             throw CliFailure(QStringLiteral("%1 was not imported: its name is not %2.txt.")
                                  .arg(QDir::toNativeSeparators(args.file), id));

@@ -16,6 +16,21 @@ QString shown(const QString& title, const QString& text) {
     body.replace('\n', QStringLiteral("\n    "));
     return title.isEmpty() ? body : title + QStringLiteral(": ") + body;
 }
+QString answerName(MsgAnswer answer) {
+    switch (answer) {
+    case MsgAnswer::Ok:
+        return QStringLiteral("OK");
+    case MsgAnswer::Yes:
+        return QStringLiteral("Yes");
+    case MsgAnswer::No:
+        return QStringLiteral("No");
+    case MsgAnswer::SkipAll:
+        return QStringLiteral("Skip All");
+    case MsgAnswer::Cancel:
+        break;
+    }
+    return QStringLiteral("Cancel");
+}
 } // namespace
 
 void printOut(const QString& line) {
@@ -27,24 +42,24 @@ void printError(const QString& line) {
 }
 
 MsgAnswer CliPrompter::message(const QString& title, const QString& text, MsgIcon,
-                               MsgButtons buttons) {
+                               MsgButtons buttons, std::optional<MsgAnswer> defaultButton) {
     printError(shown(title, text));
-    switch (buttons) {
-    case MsgButtons::Ok:
+    if (buttons == MsgButtons::Ok) {
         return MsgAnswer::Ok;
-    case MsgButtons::YesNo:
-        printError(QStringLiteral("    (answered No: nobody is there to ask)"));
-        return MsgAnswer::No;
-    case MsgButtons::OkSkipAll:
-        // Either answer skips; this one keeps the rest of its kind off the screen.
-        printError(QStringLiteral("    (answered Skip All: nobody is there to ask)"));
-        return MsgAnswer::SkipAll;
-    case MsgButtons::OkCancel:
-    case MsgButtons::YesNoCancel:
-        break;
     }
-    printError(QStringLiteral("    (answered Cancel: nobody is there to ask)"));
-    return MsgAnswer::Cancel;
+    MsgAnswer answer = MsgAnswer::Cancel;
+    QString why = QStringLiteral("nobody is there to ask");
+    if (defaultButton) {
+        answer = *defaultButton;
+        why = QStringLiteral("the default; ") + why;
+    } else if (buttons == MsgButtons::YesNo) {
+        answer = MsgAnswer::No;
+    } else if (buttons == MsgButtons::OkSkipAll) {
+        // Either answer skips; this one keeps the rest of its kind off standard error.
+        answer = MsgAnswer::SkipAll;
+    }
+    printError(QStringLiteral("    (answered %1: %2)").arg(answerName(answer), why));
+    return answer;
 }
 
 std::optional<QString> CliPrompter::input(const QString& title, const QString& prompt,

@@ -5,13 +5,14 @@
 #include <QString>
 
 // The command line's way of showing what the windows would show in a box: each message goes to
-// standard error. Nobody is there to answer, so a question gets the answer that changes
-// nothing (No, Cancel; Skip All where both answers skip), an input or a file choice is
-// cancelled, and the message says so.
+// standard error. Nobody is there to answer, so a question gets its default button, or when it
+// names none the answer that changes nothing (No, Cancel; Skip All where both answers skip);
+// an input or a file choice is cancelled; and the message says so.
 class CliPrompter : public Prompter {
 public:
     MsgAnswer message(const QString& title, const QString& text, MsgIcon icon = MsgIcon::None,
-                      MsgButtons buttons = MsgButtons::Ok) override;
+                      MsgButtons buttons = MsgButtons::Ok,
+                      std::optional<MsgAnswer> defaultButton = std::nullopt) override;
     std::optional<QString> input(const QString& title, const QString& prompt,
                                  const QString& initial = {}) override;
     QString openFile(const QString& title, const QString& filter,

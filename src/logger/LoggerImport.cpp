@@ -43,7 +43,7 @@ void LoggerImport::imgAddTrovData_Click() {
                     "\r\nAre you sure you want to append this data to the database?\r\n\r\n"
                     "This may cause undesirable results including corruption and loss of "
                     "database",
-                MsgIcon::Exclamation, MsgButtons::YesNo);
+                MsgIcon::Exclamation, MsgButtons::YesNo, MsgAnswer::No);
             if (answer != MsgAnswer::Yes) {
                 return;
             }

@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <optional>
 #include <xlsxwriter.h>
 
@@ -169,7 +170,10 @@ QString FlexGridToExcel(const QVector<QStringList>& grid, int rowCount, int colu
 
 void writeGridWorkbook(const QVector<QStringList>& grid, int rowCount, int columnCount,
                        const QString& title, const QString& path) {
-    Workbook book(path);
+    // The workbook is written under a temporary name and renamed once complete, so a failed
+    // write never leaves a partial file under the export's name.
+    const QString partial = path + QStringLiteral(".part");
+    Workbook book(partial);
     if (book.get() == nullptr) {
         throw DbError(ErrorCode::FileNotFound, "Could not create file '" + path + "'.");
     }
@@ -196,8 +200,16 @@ void writeGridWorkbook(const QVector<QStringList>& grid, int rowCount, int colum
 
     const lxw_error error = book.close();
     if (error != LXW_NO_ERROR) {
-        QFile::remove(path);
+        QFile::remove(partial);
         throw DbError(ErrorCode::FileNotFound, "Could not write file '" + path +
                                                    "': " + QString::fromUtf8(lxw_strerror(error)));
+    }
+    // A file already at path is replaced in the one step.
+    std::error_code failed;
+    std::filesystem::rename(QFile::encodeName(partial).toStdString(),
+                            QFile::encodeName(path).toStdString(), failed);
+    if (failed) {
+        QFile::remove(partial);
+        throw DbError(ErrorCode::FileNotFound, "Could not write file '" + path + "'.");
     }
 }

@@ -7,7 +7,7 @@ void compactDatabase(const QString& path) {
     Connection db;
     db.open(path);
     if (!db.isOpen()) {
-        throw DbError(26, "file is not a database");
+        throw DbError(26, "file is not a database", DbErrorKind::Damaged);
     }
     db.execute(QStringLiteral("VACUUM"));
 }

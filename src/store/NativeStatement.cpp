@@ -35,7 +35,7 @@ NativeStatement::~NativeStatement() {
 }
 
 void NativeStatement::fail(int code) const {
-    throw DbError(code, QString::fromUtf8(sqlite3_errmsg(handle_)));
+    throw sqliteError(code, QString::fromUtf8(sqlite3_errmsg(handle_)));
 }
 
 void NativeStatement::bind(int position, double value) {

@@ -7,9 +7,27 @@
 #include <QSet>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <iterator>
 
 namespace {
 const QStringList allowedOps = {"=", "<>", "<", "<=", ">", ">=", "LIKE"};
+
+// True when a value to write equals the stored one, numbers compared as numbers. A null and
+// an empty text differ.
+bool sameValue(const QVariant& stored, const QVariant& written) {
+    if (stored.isNull() || written.isNull()) {
+        return stored.isNull() && written.isNull();
+    }
+    const auto numeric = [](const QVariant& v) {
+        const int type = v.typeId();
+        return type == QMetaType::Double || type == QMetaType::Int || type == QMetaType::LongLong ||
+               type == QMetaType::Bool || type == QMetaType::UInt || type == QMetaType::ULongLong;
+    };
+    if (numeric(stored) && numeric(written)) {
+        return stored.toDouble() == written.toDouble();
+    }
+    return stored.typeId() == written.typeId() && stored == written;
+}
 
 [[noreturn]] void noCurrent() {
     throw DbError(ErrorCode::NoCurrentRecord,
@@ -298,6 +316,15 @@ void RecordSet::update() {
         return;
     }
     requireCurrent();
+    // Values the row already holds, as last read, are not written again: saving a row that
+    // was not changed writes nothing.
+    if (cachedId_ == ids_[index_]) {
+        for (auto it = pending_.begin(); it != pending_.end();) {
+            const auto stored = cache_.constFind(it.key());
+            it = stored != cache_.constEnd() && sameValue(*stored, it.value()) ? pending_.erase(it)
+                                                                               : std::next(it);
+        }
+    }
     if (pending_.isEmpty()) {
         return;
     }

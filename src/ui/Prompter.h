@@ -15,9 +15,10 @@ class Prompter {
 public:
     virtual ~Prompter() = default;
 
+    // defaultButton is the answer Enter gives; none leaves the box's own first button.
     virtual MsgAnswer message(const QString& title, const QString& text,
-                              MsgIcon icon = MsgIcon::None,
-                              MsgButtons buttons = MsgButtons::Ok) = 0;
+                              MsgIcon icon = MsgIcon::None, MsgButtons buttons = MsgButtons::Ok,
+                              std::optional<MsgAnswer> defaultButton = std::nullopt) = 0;
     // Text input; nullopt when cancelled.
     virtual std::optional<QString> input(const QString& title, const QString& prompt,
                                          const QString& initial = {}) = 0;

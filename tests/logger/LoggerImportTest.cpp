@@ -97,6 +97,8 @@ TEST_F(LoggerImportTest, TheFileNameMustBeTheSensorsOrTheUserConfirms) {
               "This may cause undesirable results including corruption and loss of database");
     EXPECT_EQ(prompter.last().icon, MsgIcon::Exclamation);
     EXPECT_EQ(prompter.last().buttons, MsgButtons::YesNo);
+    // Enter must not answer Yes to a warning about corruption.
+    EXPECT_EQ(prompter.last().defaultButton, MsgAnswer::No);
     EXPECT_FALSE(QFile::exists(path("datafile.txt")));
     EXPECT_FALSE(QFile::exists(path("Schema.ini")));
 
