@@ -23,6 +23,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <algorithm>
@@ -219,10 +220,26 @@ int main(int argc, char* argv[]) {
     bool ok = true;
     const QStringList tabPictures{"identification.png", "installation.png", "readings.png",
                                   "disp-time.png",      "disp-length.png",  "load-time.png",
-                                  "load-length.png",    "utilities.png"};
+                                  "load-length.png",    "utilities.png",    "site-status.png"};
     for (int tab = 0; tab < tabPictures.size(); ++tab) {
         window.SSTab1->setCurrentIndex(tab);
         ok = save(&window, output, tabPictures[tab]) && ok;
+    }
+
+    // The time chart draws its level lines within the axis for the sensor that reached red.
+    const auto* events = window.findChild<QTableWidget*>("tblTriggerEvents");
+    const int redIndex = events != nullptr && events->rowCount() > 0
+                             ? sensorList->findText(events->item(0, 1)->text())
+                             : -1;
+    if (redIndex >= 0) {
+        window.SSTab1->setCurrentIndex(0);
+        sensorList->setCurrentIndex(redIndex);
+        emit sensorList->activated(redIndex);
+        window.SSTab1->setCurrentIndex(3);
+        ok = save(&window, output, "disp-time.png") && ok;
+        window.SSTab1->setCurrentIndex(0);
+        sensorList->setCurrentIndex(index);
+        emit sensorList->activated(index);
     }
 
     window.SSTab1->setCurrentIndex(2);
