@@ -143,7 +143,7 @@ template <typename Window> Window* opened(QWidget* owner) {
     return owner->findChild<Window*>();
 }
 
-// A logger download of the shown sensor: a day of hourly readings.
+// A logger download of the shown sensor: a day of hourly readings and one garbled line.
 QString writeLoggerFile(const QString& folder, const QString& instrumentId, int nodes) {
     const QString path = QDir(folder).filePath(instrumentId + ".txt");
     QFile file(path);
@@ -162,6 +162,10 @@ QString writeLoggerFile(const QString& folder, const QString& instrumentId, int 
             }
         }
         out << ",\r\n";
+        if (hour == 2) {
+            // A line the logger garbled, which the review window shows as unreadable.
+            out << "\"2026/07/01 02:30:00,T12,\r\n";
+        }
     }
     return path;
 }
