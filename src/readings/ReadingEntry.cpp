@@ -1,13 +1,13 @@
 #include "readings/ReadingEntry.h"
 
-#include "ui/AppContext.h"
-#include "ui/AppState.h"
-#include "ui/Prompter.h"
 #include "readings/ReadingKeys.h"
 #include "readings/ReadingStore.h"
 #include "readings/ReadingsPage.h"
 #include "store/Clock.h"
 #include "store/Guard.h"
+#include "ui/AppContext.h"
+#include "ui/AppState.h"
+#include "ui/Prompter.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
@@ -76,7 +76,21 @@ void ReadingEntry::showPosition() {
                                  .arg(open ? rs->recordCount() : 0));
 }
 
+ReadingEntry::PageValues ReadingEntry::pageValues() const {
+    PageValues v;
+    v.date = page_.dtpRdate->date();
+    v.time = page_.dtpRtime->time();
+    v.temperature = page_.txtChannelT->text();
+    for (const QLineEdit* box : page_.txtChannel) {
+        v.channels << box->text();
+    }
+    v.temporal = page_.chkTemporal->isChecked();
+    v.spatial = page_.chkSpatial->isChecked();
+    return v;
+}
+
 void ReadingEntry::fillreadings() {
+    shown_.reset();
     guarded(log(), " Module1_fillreadings", [&] {
         if (!hasRows()) {
             clearReading();
@@ -101,6 +115,7 @@ void ReadingEntry::fillreadings() {
         page_.chkSpatial->setChecked(ticked(rs.value("PlotSpatial")));
         showPosition();
         CheckFutureDate();
+        shown_ = pageValues();
     });
 }
 
@@ -134,9 +149,13 @@ void ReadingEntry::SaveReadings() {
         if (!hasRows() || state_.rsReadings->absolutePosition() == 0) {
             return;
         }
+        if (shown_ && *shown_ == pageValues()) {
+            return;
+        }
         RecordSet& rs = *state_.rsReadings;
         writePage(rs);
         rs.update();
+        shown_ = pageValues();
     });
 }
 

@@ -15,6 +15,46 @@ const QStringList allowedOps = {"=", "<>", "<", "<=", ">", ">=", "LIKE"};
     throw DbError(ErrorCode::NoCurrentRecord,
                   "Either BOF or EOF is True, or the current record has been deleted.");
 }
+
+// Null as the database takes it: no value, or a null text.
+bool isNullValue(const QVariant& v) {
+    if (!v.isValid() || v.isNull()) {
+        return true;
+    }
+    return v.typeId() == QMetaType::QString && v.toString().isNull();
+}
+
+bool isNumber(const QVariant& v) {
+    switch (v.typeId()) {
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Whether writing value would leave a column holding stored as it is. When in doubt (a
+// number given for a text, say) the answer is no and the value is written.
+bool storedAlready(const QVariant& stored, const QVariant& value) {
+    if (isNullValue(stored) || isNullValue(value)) {
+        return isNullValue(stored) && isNullValue(value);
+    }
+    if (isNumber(stored) && isNumber(value)) {
+        if (stored.typeId() == QMetaType::Double || value.typeId() == QMetaType::Double) {
+            return stored.toDouble() == value.toDouble();
+        }
+        return stored.toLongLong() == value.toLongLong();
+    }
+    if (stored.typeId() == QMetaType::QString && !isNumber(value)) {
+        return stored.toString() == value.toString();
+    }
+    return false;
+}
 } // namespace
 
 RecordSet::RecordSet(Connection& db, const QString& table, const QString& where,
@@ -32,10 +72,9 @@ RecordSet::RecordSet(Connection& db, const QString& table, const QString& where,
     load();
 }
 
-void RecordSet::load() {
-    QString sql = "SELECT rowid FROM " + quoteName(table_);
+QString RecordSet::rowsStatement(const QString& columns, QVariantList& params) const {
+    QString sql = "SELECT " + columns + " FROM " + quoteName(table_);
     QStringList conditions;
-    QVariantList params;
     if (!where_.isEmpty()) {
         conditions << "(" + where_ + ")";
         params << params_;
@@ -47,6 +86,12 @@ void RecordSet::load() {
     if (!conditions.isEmpty()) {
         sql += " WHERE " + conditions.join(" AND ");
     }
+    return sql;
+}
+
+void RecordSet::load() {
+    QVariantList params;
+    QString sql = rowsStatement(QStringLiteral("rowid"), params);
     sql += orderBy_.isEmpty() ? QStringLiteral(" ORDER BY rowid") : " ORDER BY " + orderBy_;
     QSqlQuery query = runQuery(*db_, sql, params);
     ids_.clear();
@@ -259,6 +304,27 @@ QString RecordSet::text(const QString& column) const {
     return v.isNull() ? QString() : v.toString();
 }
 
+QStringList RecordSet::texts(const QString& column) const {
+    if (!open_) {
+        throw DbError(ErrorCode::NotOpen, "Operation is not allowed when the object is closed.");
+    }
+    QVariantList params;
+    QSqlQuery query =
+        runQuery(*db_, rowsStatement("rowid, " + quoteName(canonical(column)), params), params);
+    QHash<qint64, QString> byId;
+    byId.reserve(ids_.size());
+    while (query.next()) {
+        const QVariant v = query.value(1);
+        byId.insert(query.value(0).toLongLong(), v.isNull() ? QString() : v.toString());
+    }
+    QStringList result;
+    result.reserve(ids_.size());
+    for (const qint64 id : ids_) {
+        result << byId.value(id);
+    }
+    return result;
+}
+
 void RecordSet::setValue(const QString& column, const QVariant& value) {
     const QString col = canonical(column);
     if (!adding_) {
@@ -301,11 +367,20 @@ void RecordSet::update() {
     if (pending_.isEmpty()) {
         return;
     }
+    // Compared with the row as it is now, not as it was when last read.
+    cachedId_ = 0;
+    readCurrent();
     QStringList sets;
     QVariantList values;
     for (auto it = pending_.constBegin(); it != pending_.constEnd(); ++it) {
-        sets << quoteName(it.key()) + " = ?";
-        values << it.value();
+        if (!storedAlready(cache_.value(it.key()), it.value())) {
+            sets << quoteName(it.key()) + " = ?";
+            values << it.value();
+        }
+    }
+    if (sets.isEmpty()) {
+        pending_.clear();
+        return;
     }
     values << ids_[index_];
     runQuery(*db_, "UPDATE " + quoteName(table_) + " SET " + sets.join(", ") + " WHERE rowid = ?",
