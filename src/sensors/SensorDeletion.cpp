@@ -1,11 +1,11 @@
 #include "sensors/SensorDeletion.h"
 
-#include "ui/AppContext.h"
-#include "ui/AppState.h"
-#include "ui/Prompter.h"
 #include "sensors/IdentificationPage.h"
 #include "sensors/SensorForm.h"
 #include "store/Guard.h"
+#include "ui/AppContext.h"
+#include "ui/AppState.h"
+#include "ui/Prompter.h"
 
 #include <QComboBox>
 
@@ -51,9 +51,7 @@ void SensorDeletion::imgDelete_Click() {
         combo->clear();
         RecordSet& rs = *state_.rsSensors;
         if (rs.recordCount() > 0) {
-            for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
-                combo->addItem(rs.text("InstrumentID"));
-            }
+            combo->addItems(rs.texts("InstrumentID"));
             rs.moveFirst();
             combo->setEditText(rs.text("InstrumentID"));
         }

@@ -1,9 +1,9 @@
 #include "sensors/SensorList.h"
 
-#include "ui/AppState.h"
 #include "sensors/SensorForm.h"
 #include "store/DbError.h"
 #include "store/RecordSet.h"
+#include "ui/AppState.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -17,9 +17,7 @@ RecordSet& sensorList(AppState& state) {
 
 void showSensorList(RecordSet& rs, QComboBox& cboSensors, SensorForm& form, QLineEdit& txtSCount) {
     cboSensors.clear();
-    for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
-        cboSensors.addItem(rs.text("InstrumentID"));
-    }
+    cboSensors.addItems(rs.texts("InstrumentID"));
     rs.moveFirst();
     form.fillfields();
     cboSensors.setEditText(rs.recordCount() > 0 ? rs.text("InstrumentID") : QString());
