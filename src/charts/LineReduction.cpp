@@ -46,7 +46,7 @@ QList<QPointF> visibleMarkers(const QList<QPointF>& points, double xPixelsPerUni
         if (!marked.isEmpty()) {
             const double dx = (p.x() - marked.last().x()) * xPixelsPerUnit;
             const double dy = (p.y() - marked.last().y()) * yPixelsPerUnit;
-            if (std::hypot(dx, dy) < spacing) {
+            if (dx * dx + dy * dy < spacing * spacing) {
                 continue;
             }
         }
