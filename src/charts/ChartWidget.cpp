@@ -25,9 +25,8 @@ constexpr double kMostTicks = 200;
 constexpr double kClickReach = 10;
 // Markers closer than this, in pixels, would lie mostly under one another.
 constexpr double kMarkerSpacing = kMarkerSize / 2.0;
-// The plot size assumed before the chart has laid out its plot area.
+// The plot width assumed before the chart has laid out its plot area.
 constexpr double kUnlaidWidth = 1600;
-constexpr double kUnlaidHeight = 900;
 
 const QList<QColor>& palette16() {
     static const QList<QColor> colors{
@@ -163,8 +162,6 @@ ChartWidget::ChartWidget(int seriesCount, XAxisKind kind, QWidget* parent)
         connect(static_cast<QValueAxis*>(xAxis_), &QValueAxis::rangeChanged, this,
                 &ChartWidget::scheduleRedraw);
     }
-    connect(static_cast<QValueAxis*>(yAxis_), &QValueAxis::rangeChanged, this,
-            &ChartWidget::scheduleRedraw);
     applyAxis(Axis::X);
     applyAxis(Axis::Y);
 }
@@ -214,24 +211,21 @@ void ChartWidget::setShown(int index, bool shown) {
 
 ChartWidget::Resolution ChartWidget::resolution() const {
     const QRectF plot = chart_->plotArea();
-    const bool laidOut = plot.width() > 1 && plot.height() > 1;
-    const double width = laidOut ? plot.width() : std::max<double>(view_->width(), kUnlaidWidth);
-    const double height =
-        laidOut ? plot.height() : std::max<double>(view_->height(), kUnlaidHeight);
-    const auto span = [](QAbstractAxis* axis) {
-        if (const auto* time = qobject_cast<QDateTimeAxis*>(axis)) {
-            return std::pair<double, double>(static_cast<double>(time->min().toMSecsSinceEpoch()),
-                                             static_cast<double>(time->max().toMSecsSinceEpoch()));
-        }
-        const auto* value = static_cast<QValueAxis*>(axis);
-        return std::pair<double, double>(value->min(), value->max());
-    };
-    const auto [xMin, xMax] = span(xAxis_);
-    const auto [yMin, yMax] = span(yAxis_);
+    const double width =
+        plot.width() > 1 ? plot.width() : std::max<double>(view_->width(), kUnlaidWidth);
+    double min = 0;
+    double max = 0;
+    if (const auto* time = qobject_cast<QDateTimeAxis*>(xAxis_)) {
+        min = static_cast<double>(time->min().toMSecsSinceEpoch());
+        max = static_cast<double>(time->max().toMSecsSinceEpoch());
+    } else {
+        const auto* value = static_cast<QValueAxis*>(xAxis_);
+        min = value->min();
+        max = value->max();
+    }
     Resolution r;
-    r.xOrigin = xMin;
-    r.xPixelsPerUnit = xMax > xMin ? width / (xMax - xMin) : 0;
-    r.yPixelsPerUnit = yMax > yMin ? height / (yMax - yMin) : 0;
+    r.xOrigin = min;
+    r.xPixelsPerUnit = max > min ? width / (max - min) : 0;
     return r;
 }
 
@@ -243,8 +237,7 @@ void ChartWidget::drawSeries(int index, const Resolution& res) {
     const QList<QPointF> drawn =
         thin ? columnExtremes(all, res.xOrigin, 1 / res.xPixelsPerUnit) : all;
     series_[index]->replace(drawn);
-    markers_[index]->replace(
-        visibleMarkers(drawn, res.xPixelsPerUnit, res.yPixelsPerUnit, kMarkerSpacing));
+    markers_[index]->replace(visibleMarkers(all, res.xPixelsPerUnit, kMarkerSpacing));
     drawnAt_[index] = res;
 }
 
@@ -266,8 +259,7 @@ void ChartWidget::redrawIfNeeded() {
     };
     for (int i = 0; i < seriesCount(); ++i) {
         const Resolution& drawn = drawnAt_.at(i);
-        if (!points_.at(i).isEmpty() && (outgrown(now.xPixelsPerUnit, drawn.xPixelsPerUnit) ||
-                                         outgrown(now.yPixelsPerUnit, drawn.yPixelsPerUnit))) {
+        if (!points_.at(i).isEmpty() && outgrown(now.xPixelsPerUnit, drawn.xPixelsPerUnit)) {
             drawSeries(i, now);
         }
     }

@@ -23,8 +23,8 @@ class ChartView;
 // values are milliseconds since the epoch (timeX).
 //
 // Each series keeps its points as given; the plot draws a line with more points than the
-// plot has pixel columns by its extremes per column, and markers only where a marker stands
-// clear of the previous one. The given points serve everything else: points(), the value
+// plot has pixel columns by its extremes per column, and markers only on readings that stand
+// clear of their neighbours along x. The given points serve everything else: points(), the value
 // range, the click annotation.
 class ChartWidget : public QWidget {
     Q_OBJECT
@@ -113,11 +113,10 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    // Pixels per unit of each axis, as laid out (or as the widget's size promises before the
-    // first layout).
+    // Pixels per unit of the horizontal axis, as laid out (or as the widget's size promises
+    // before the first layout), and where its pixel columns start.
     struct Resolution {
         double xPixelsPerUnit = 0;
-        double yPixelsPerUnit = 0;
         double xOrigin = 0;
     };
 
@@ -131,7 +130,7 @@ private:
     // Puts a series' points into the plot, thinned for the resolution.
     void drawSeries(int index, const Resolution& res);
     // After a zoom, a scroll or a resize: draws the lines again when the plot needs more
-    // detail than they were drawn with, or much less.
+    // detail along x than they were drawn with, or much less.
     void scheduleRedraw();
     void redrawIfNeeded();
     AxisSpec& spec(Axis axis) { return axis == Axis::X ? xSpec_ : ySpec_; }

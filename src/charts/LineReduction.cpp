@@ -39,18 +39,16 @@ QList<QPointF> columnExtremes(const QList<QPointF>& points, double origin, doubl
     return kept;
 }
 
-QList<QPointF> visibleMarkers(const QList<QPointF>& points, double xPixelsPerUnit,
-                              double yPixelsPerUnit, double spacing) {
+QList<QPointF> visibleMarkers(const QList<QPointF>& points, double xPixelsPerUnit, double spacing) {
+    const auto apart = [&](const QPointF& a, const QPointF& b) {
+        return std::abs(a.x() - b.x()) * xPixelsPerUnit >= spacing;
+    };
     QList<QPointF> marked;
-    for (const QPointF& p : points) {
-        if (!marked.isEmpty()) {
-            const double dx = (p.x() - marked.last().x()) * xPixelsPerUnit;
-            const double dy = (p.y() - marked.last().y()) * yPixelsPerUnit;
-            if (dx * dx + dy * dy < spacing * spacing) {
-                continue;
-            }
+    for (qsizetype i = 0; i < points.size(); ++i) {
+        if ((i == 0 || apart(points[i], points[i - 1])) &&
+            (i + 1 == points.size() || apart(points[i], points[i + 1]))) {
+            marked << points[i];
         }
-        marked << p;
     }
     return marked;
 }

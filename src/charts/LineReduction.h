@@ -12,8 +12,7 @@
 // one of the given points. A width that is not positive returns the line as it is.
 QList<QPointF> columnExtremes(const QList<QPointF>& points, double origin, double columnWidth);
 
-// The points of a line that carry a marker: each one at least spacing pixels away from the
-// previous one that does, distances measured with x and y scaled by their pixels per unit.
-// Markers closer than that would be hidden under their neighbour.
-QList<QPointF> visibleMarkers(const QList<QPointF>& points, double xPixelsPerUnit,
-                              double yPixelsPerUnit, double spacing);
+// The points of a line (ascending x) that carry a marker: those at least spacing pixels
+// along x from both their neighbours. Where readings crowd closer, their markers would merge
+// into a band hiding the line, so the line is drawn bare there.
+QList<QPointF> visibleMarkers(const QList<QPointF>& points, double xPixelsPerUnit, double spacing);

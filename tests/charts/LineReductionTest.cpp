@@ -120,21 +120,17 @@ TEST(LineReduction, ShortLinesAndNoResolutionStayAsGiven) {
               (QList<QPointF>{{0, 0}, {0.4, 2}, {0.8, 0}}));
 }
 
-TEST(LineReduction, MarkersKeepTheirSpacingOnScreen) {
-    // One point per pixel along x: a marker every fourth pixel.
-    QList<QPointF> dense;
-    for (int i = 0; i < 100; ++i) {
-        dense << QPointF(i, 5);
+TEST(LineReduction, MarkersOnlyWhereReadingsStandClearOfTheirNeighbours) {
+    // Readings a pixel apart, a gap, two lone readings, then two close ones; 2 pixels a unit.
+    QList<QPointF> line;
+    for (int i = 0; i < 10; ++i) {
+        line << QPointF(i * 0.5, i % 2 == 0 ? 1 : 9);
     }
-    const QList<QPointF> marked = visibleMarkers(dense, 1, 1, 4);
-    EXPECT_EQ(marked.size(), 25);
-    EXPECT_EQ(marked.first(), dense.first());
-    for (qsizetype i = 1; i < marked.size(); ++i) {
-        EXPECT_GE(marked[i].x() - marked[i - 1].x(), 4);
-    }
-    // A jump straight up stands apart on screen and keeps its marker; points far apart all do.
-    EXPECT_EQ(visibleMarkers({{0, 0}, {0.5, 10}, {1, 10.5}}, 1, 1, 4),
-              (QList<QPointF>{{0, 0}, {0.5, 10}}));
+    line << QPointF(20, 1) << QPointF(30, 1) << QPointF(40, 5) << QPointF(41.5, 6);
+    EXPECT_EQ(visibleMarkers(line, 2, 4), (QList<QPointF>{{20, 1}, {30, 1}}));
+    // Zoomed in, the close pair and the crowd stand apart too.
+    EXPECT_EQ(visibleMarkers(line, 8, 4), line);
     const QList<QPointF> sparse{{0, 0}, {10, 0}, {20, 3}};
-    EXPECT_EQ(visibleMarkers(sparse, 1, 1, 4), sparse);
+    EXPECT_EQ(visibleMarkers(sparse, 1, 4), sparse);
+    EXPECT_EQ(visibleMarkers({{3, 3}}, 1, 4), (QList<QPointF>{{3, 3}}));
 }
