@@ -5,6 +5,8 @@
 #include "store/DataFolder.h"
 #include "store/Guard.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 
@@ -20,8 +22,11 @@ void prepareBundledFiles(const QString& dataFolder) {
         painter.end();
         flat.save(logo, "JPG", 92);
     }
+    // A manual older than the program was written by an earlier version: it is written anew.
     const QString manual = manualPath(dataFolder);
-    if (FolderExists(dataFolder) && !FileExists(manual)) {
+    const QFileInfo program(QCoreApplication::applicationFilePath());
+    if (FolderExists(dataFolder) &&
+        (!FileExists(manual) || QFileInfo(manual).lastModified() < program.lastModified())) {
         writeManual(manual);
     }
 }

@@ -1,5 +1,7 @@
 #include "app/UtilitiesPage.h"
 
+#include "sensors/SensorFilterPanel.h"
+
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -54,4 +56,6 @@ UtilitiesPage::UtilitiesPage(QWidget* parent) : TabPage(parent) {
     txtSCount->setObjectName("txtSCount");
     txtSCount->setReadOnly(true);
     txtSCount->setGeometry(596, 450, 80, 26);
+    // Made last, the filter's boxes end the page's tab order.
+    filterPanel = new SensorFilterPanel(filterFrame);
 }

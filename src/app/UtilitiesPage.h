@@ -6,6 +6,7 @@
 class QLineEdit;
 class QGroupBox;
 class QListWidget;
+class SensorFilterPanel;
 
 // Tab "8. Utilities": database location, the sensor filter and the links.
 class UtilitiesPage : public TabPage {
@@ -22,5 +23,6 @@ public:
     QGroupBox* databaseFrame;
     QGroupBox* linksFrame;
     QGroupBox* filterFrame;
+    SensorFilterPanel* filterPanel;
     QLineEdit* txtSCount;
 };

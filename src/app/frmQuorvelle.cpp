@@ -1,17 +1,17 @@
 #include "app/frmQuorvelle.h"
 
 #include "app/BackupCommands.h"
-#include "ui/Prompter.h"
 #include "app/UtilitiesPage.h"
 #include "app/frmSplash.h"
 #include "charts/ChartTabs.h"
 #include "charts/GraphData.h"
 #include "links/Links.h"
+#include "logger/LoggerImport.h"
 #include "readings/ReadingsPage.h"
+#include "readings/SensorData.h"
 #include "reports/ReportCommand.h"
 #include "sensors/IdentificationPage.h"
 #include "sensors/InstallationPage.h"
-#include "sensors/SensorData.h"
 #include "sensors/SensorFilter.h"
 #include "sensors/SensorForm.h"
 #include "sensors/SensorList.h"
@@ -19,6 +19,7 @@
 #include "store/Compaction.h"
 #include "store/DataFolder.h"
 #include "store/Guard.h"
+#include "ui/Prompter.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -34,13 +35,6 @@ constexpr int kTwipsPerPixel = 15;
 const QString kCaption = QStringLiteral("Quorvelle VARLO_MM Ver 1.1.0");
 const QString kNoSensors = QStringLiteral(
     "There are no sensors in the database, \r\nclick the ADD NEW button to begin using Quorvelle");
-const QString kTwoReadings = QStringLiteral("You must have at least 2 readings to view the plot.");
-const QString kTemporalHint = QStringLiteral(
-    "If you have at least 2 readings in the database, ensure the Plot Temporal box on the "
-    "Readings Tab is checked in each case.");
-const QString kSpatialHint = QStringLiteral(
-    "If you have at least 2 readings in the database, ensure the Plot Spatial box on the "
-    "Readings Tab is checked in each case.");
 const QStringList kTabCaptions = {"1. Identification", "2. Installation",  "3. Readings",
                                   "4. Disp v Time",    "5. Disp v Length", "6. Load v Time",
                                   "7. Load v Length",  "8. Utilities"};
@@ -56,13 +50,19 @@ frmQuorvelle::frmQuorvelle(const AppContext& context, QWidget* parent)
     buildTabs();
     chartTabs = std::make_unique<ChartTabs>(state_, context_, chartPages,
                                             [this] { return formGeometryOf(this); });
-    chartTabs->install(*this);
+    for (int tab = 3; tab <= 6; ++tab) {
+        setChartSteps(tab, chartTabs->steps(tab));
+    }
     reportCommand = new ReportCommand(state_, context_, *chartTabs, *readings, this);
     connect(readings->report.image, &ClickableLabel::clicked, reportCommand,
             &ReportCommand::imgReport_Click);
+    loggerImport_ = std::make_unique<LoggerImport>(state_, context_, *readings);
+    connect(readings->imgAddTrovData, &ClickableLabel::clicked, this,
+            [this] { loggerImport_->imgAddTrovData_Click(); });
     sensorForm = std::make_unique<SensorForm>(state_, context_, *identification, *installation,
-                                              *readings, *utilities, *SSTab1);
-    sensorFilter_ = buildSensorRegister(state_, context_, *sensorForm, *identification, *utilities);
+                                              *readings, *utilities->txtSCount, *SSTab1);
+    sensorFilter_ = buildSensorRegister(state_, context_, *sensorForm, *identification,
+                                        *utilities->filterPanel, *utilities->txtSCount);
 }
 
 frmQuorvelle::~frmQuorvelle() {
@@ -299,8 +299,7 @@ QString frmQuorvelle::enterChartTab(int tab) {
         }
         return {};
     }
-    return kTwoReadings + "\r\n\r\n" +
-           (variant == GraphVariant::Time ? kTemporalHint : kSpatialHint);
+    return twoReadingsMessage(variant);
 }
 
 bool frmQuorvelle::eventFilter(QObject* watched, QEvent* event) {

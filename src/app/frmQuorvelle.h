@@ -1,5 +1,6 @@
 #pragma once
 
+#include "charts/ChartTabs.h"
 #include "ui/AppContext.h"
 #include "ui/AppState.h"
 
@@ -15,20 +16,12 @@ class InstallationPage;
 class ReadingsPage;
 class UtilitiesPage;
 class SensorForm;
-class ChartTabs;
 class ReportCommand;
+class LoggerImport;
 class SensorFilter;
 class BackupCommands;
 class frmSplash;
 struct ErrorLog;
-
-// What a chart tab runs once it has at least two readings to show.
-struct ChartTabSteps {
-    std::function<void()> prepare;
-    std::function<void()> batch;
-    std::function<void()> show;
-    std::function<void()> draw;
-};
 
 // The main window: eight tabs over one database connection. It owns the state of the run,
 // sequences tab changes (leaving a page saves it, entering one loads it) and compacts the
@@ -96,6 +89,7 @@ private:
     QVector<TabPage*> pages_;
     QVector<ChartTabSteps> chartSteps_;
     SensorFilter* sensorFilter_ = nullptr;
+    std::unique_ptr<LoggerImport> loggerImport_;
     int currentTab_ = 0;
     bool endRequested_ = false;
     bool shutDown_ = false;

@@ -1,8 +1,5 @@
 #include "charts/ChartTabs.h"
 
-#include "ui/AppState.h"
-#include "ui/TabPage.h"
-#include "app/frmQuorvelle.h"
 #include "charts/ChartPage.h"
 #include "charts/ChartWidget.h"
 #include "charts/GraphBatch.h"
@@ -10,6 +7,8 @@
 #include "charts/Loads.h"
 #include "charts/ScaleSelector.h"
 #include "store/Guard.h"
+#include "ui/AppState.h"
+#include "ui/TabPage.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>
@@ -60,12 +59,9 @@ ChartTabs::ChartTabs(AppState& state, const AppContext& context, const QVector<T
     pages_[0]->adoptScaleSelector(selector_);
 }
 
-void ChartTabs::install(frmQuorvelle& window) {
-    for (int tab = 3; tab <= 6; ++tab) {
-        window.setChartSteps(tab, {[this, tab] { prepare(tab); }, [this, tab] { batch(tab); },
-                                   [this, tab] { page(tab)->chart()->show(); },
-                                   [this, tab] { draw(tab); }});
-    }
+ChartTabSteps ChartTabs::steps(int tab) {
+    return {[this, tab] { prepare(tab); }, [this, tab] { batch(tab); },
+            [this, tab] { page(tab)->chart()->show(); }, [this, tab] { draw(tab); }};
 }
 
 void ChartTabs::prepare(int tab) {

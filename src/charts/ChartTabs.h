@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/AppContext.h"
 #include "charts/GraphRows.h"
+#include "ui/AppContext.h"
 
 #include <QVector>
 #include <functional>
@@ -11,7 +11,6 @@ struct BatchGeometry;
 class ChartPage;
 class ScaleSelector;
 class TabPage;
-class frmQuorvelle;
 
 // What the charts read from the sensor record form: the installation geometry as shown.
 struct FormGeometry {
@@ -24,6 +23,14 @@ struct FormGeometry {
     bool plate = false;
 };
 
+// What a chart tab runs once it has at least two readings to show.
+struct ChartTabSteps {
+    std::function<void()> prepare;
+    std::function<void()> batch;
+    std::function<void()> show;
+    std::function<void()> draw;
+};
+
 // The four chart tabs: each gets its chart page, and on entry its batch, its drawing and the
 // shared scale selector.
 class ChartTabs {
@@ -31,8 +38,8 @@ public:
     ChartTabs(AppState& state, const AppContext& context, const QVector<TabPage*>& tabs,
               std::function<FormGeometry()> form);
 
-    // Installs the steps of tabs 3 to 6 in the main window.
-    void install(frmQuorvelle& window);
+    // The steps of chart tab 3 to 6, for the main window to run on entering the tab.
+    ChartTabSteps steps(int tab);
 
     ChartPage* page(int tab) const { return pages_[tab - 3]; }
     // Runs the tab's batch and reads its selection as entering the tab does, without drawing.

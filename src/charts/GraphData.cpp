@@ -60,6 +60,14 @@ int countGraphRows(Connection& db, const QString& instrumentId, GraphVariant var
         .toInt();
 }
 
+QString twoReadingsMessage(GraphVariant variant) {
+    return QStringLiteral("You must have at least 2 readings to view the plot.\r\n\r\n"
+                          "If you have at least 2 readings in the database, ensure the %1 box "
+                          "on the Readings Tab is checked in each case.")
+        .arg(variant == GraphVariant::Time ? QStringLiteral("Plot Temporal")
+                                           : QStringLiteral("Plot Spatial"));
+}
+
 QList<GraphRow> readGraphRows(Connection& db, const QString& instrumentId, GraphVariant variant) {
     GraphRow shape;
     const int zeros = static_cast<int>(shape.zero.size());

@@ -20,6 +20,9 @@ QString graphSelect(const QString& instrumentId, GraphVariant variant, const QSt
 // Number of readings of a sensor in a selection; a missing table raises.
 int countGraphRows(Connection& db, const QString& instrumentId, GraphVariant variant);
 
+// A chart needs at least two readings of its selection; what the user is told otherwise.
+QString twoReadingsMessage(GraphVariant variant);
+
 // The selected readings with the columns the charts draw, in one query; a missing table
 // raises DbError.
 QList<GraphRow> readGraphRows(Connection& db, const QString& instrumentId, GraphVariant variant);

@@ -2,6 +2,14 @@
 
 #include "ui/Desktop.h"
 
+#include <QSettings>
+
+QString websiteAddress() {
+    const QSettings settings(QStringLiteral("Ombrevault"), QStringLiteral("Quorvelle"));
+    const QString address = settings.value(QStringLiteral("WebsiteAddress")).toString().trimmed();
+    return address.isEmpty() ? kDefaultWebsiteAddress : address;
+}
+
 QString manualPath(const QString& dataFolder) {
     return dataFolder + "/QuorvelleManual.pdf";
 }
@@ -11,5 +19,5 @@ void imgHelp_Click(Desktop& desktop, const QString& dataFolder) {
 }
 
 void imgInternet_Click(Desktop& desktop) {
-    desktop.open(kWebsiteAddress);
+    desktop.open(websiteAddress());
 }

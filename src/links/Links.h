@@ -4,12 +4,16 @@
 
 class Desktop;
 
-// The maker's web site, opened by "Visit the Ombrevault website".
-inline const QString kWebsiteAddress = QStringLiteral("https://www.ombrevault.example/quorvelle");
+// The maker's web site, opened by "Visit the Ombrevault website": the setting WebsiteAddress
+// of the program's settings (maker "Ombrevault", program "Quorvelle"), or this address when
+// the setting is missing or empty.
+inline const QString kDefaultWebsiteAddress = QStringLiteral("https://www.ombrevault.com/");
+QString websiteAddress();
 
 QString manualPath(const QString& dataFolder);
 
 // Hands the manual in the data folder to the desktop; nothing is checked beforehand and a
 // failure to open it is left to the desktop.
 void imgHelp_Click(Desktop& desktop, const QString& dataFolder);
+// Hands the web-site address to the desktop, unchecked as the manual.
 void imgInternet_Click(Desktop& desktop);

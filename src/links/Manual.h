@@ -2,5 +2,12 @@
 
 #include <QString>
 
-// Writes the user manual, from the text bundled with the program, as a PDF file.
+class QTextDocument;
+
+// The user manual, from the text and pictures bundled with the program, laid out for A4
+// pages: pictures fitted to the text's width, each chapter on a new page. False when the
+// text is missing.
+bool buildManual(QTextDocument& document);
+
+// Writes the manual as a PDF file.
 bool writeManual(const QString& path);

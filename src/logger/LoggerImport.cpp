@@ -1,14 +1,14 @@
 #include "logger/LoggerImport.h"
 
-#include "ui/AppContext.h"
-#include "ui/AppState.h"
-#include "ui/Prompter.h"
 #include "logger/LoggerFile.h"
 #include "logger/frmTrovData.h"
 #include "readings/ReadingsPage.h"
-#include "sensors/SensorData.h"
+#include "readings/SensorData.h"
 #include "store/Formats.h"
 #include "store/Guard.h"
+#include "ui/AppContext.h"
+#include "ui/AppState.h"
+#include "ui/Prompter.h"
 
 #include <QComboBox>
 #include <QFileInfo>

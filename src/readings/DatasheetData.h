@@ -63,6 +63,7 @@ enum class SheetKey { Nothing, Append, DropLast, NextCell, OnlyChannels, Numbers
 // everywhere. OnlyChannels and NumbersOnly name the message the user gets.
 SheetKey datasheetKey(int column, int key);
 
-// The cell Tab moves to from (row, column): the next column, then column 0 of the next row, and
-// from the last cell back to the first. Returns {row, column}.
+// The cell Tab moves to from (row, column), rows counted with the heading row as 0: the next
+// column, then column 0 of the next row, and from the last cell to the heading row's first
+// cell. Returns {row, column}.
 QPair<int, int> datasheetNextCell(int row, int column, int rowCount, int columnCount);

@@ -2,12 +2,17 @@
 
 #include "store/DbError.h"
 
+#include <QApplication>
+#include <QFont>
+#include <QPalette>
+
 DatasheetModel::DatasheetModel(QObject* parent) : QAbstractTableModel(parent) {
     setNoReadings();
 }
 
 void DatasheetModel::setSheet(int typeDigit, QVector<DatasheetRow> rows, CellLoader loader) {
     beginResetModel();
+    currentHeading_ = -1;
     typeDigit_ = typeDigit;
     headings_ = datasheetHeadings(typeDigit);
     rows_ = std::move(rows);
@@ -25,6 +30,7 @@ void DatasheetModel::load(int row) const {
 
 void DatasheetModel::setNoReadings() {
     beginResetModel();
+    currentHeading_ = -1;
     typeDigit_ = 0;
     headings_ = QStringList{"No Readings"};
     rows_.clear();
@@ -99,6 +105,19 @@ QVariant DatasheetModel::headerData(int section, Qt::Orientation orientation, in
         section < headings_.size()) {
         return headings_[section];
     }
+    if (orientation == Qt::Horizontal && section == currentHeading_) {
+        if (role == Qt::BackgroundRole) {
+            return QApplication::palette().brush(QPalette::Highlight);
+        }
+        if (role == Qt::ForegroundRole) {
+            return QApplication::palette().brush(QPalette::HighlightedText);
+        }
+        if (role == Qt::FontRole) {
+            QFont bold = QApplication::font();
+            bold.setBold(true);
+            return bold;
+        }
+    }
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
@@ -139,4 +158,17 @@ QVector<QStringList> DatasheetModel::gridTexts() const {
         grid << texts;
     }
     return grid;
+}
+
+void DatasheetModel::setCurrentHeading(int column) {
+    if (column == currentHeading_) {
+        return;
+    }
+    const int before = currentHeading_;
+    currentHeading_ = column;
+    for (int section : {before, column}) {
+        if (section >= 0) {
+            emit headerDataChanged(Qt::Horizontal, section, section);
+        }
+    }
 }

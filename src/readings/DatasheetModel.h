@@ -41,6 +41,10 @@ public:
     // Turns a mark cell's picture over; other cells are left alone. True when it was a mark.
     bool toggleMark(const QModelIndex& index);
     void checkAllTemporal();
+    // The heading cell that is current (Tab goes there from the last cell), drawn
+    // highlighted; -1 when a data cell is current.
+    void setCurrentHeading(int column);
+    int currentHeading() const { return currentHeading_; }
 
     const QVector<DatasheetRow>& rows() const { return rows_; }
     // Texts of the whole grid, heading row first; the mark cells are empty. Reads every row
@@ -52,6 +56,7 @@ private:
     void load(int row) const;
 
     int typeDigit_ = 0;
+    int currentHeading_ = -1;
     QStringList headings_;
     // Filled in as rows come into view, hence mutable.
     mutable QVector<DatasheetRow> rows_;

@@ -1,15 +1,14 @@
 #include "readings/ReadingsPage.h"
 
+#include "readings/ReadingDeletion.h"
+#include "readings/ReadingEntry.h"
+#include "readings/SensorData.h"
+#include "readings/ValueFilter.h"
+#include "readings/frmDatasheet.h"
+#include "store/Guard.h"
 #include "ui/AppContext.h"
 #include "ui/AppState.h"
 #include "ui/FormWidgets.h"
-#include "logger/LoggerImport.h"
-#include "readings/ReadingDeletion.h"
-#include "readings/ReadingEntry.h"
-#include "readings/ValueFilter.h"
-#include "readings/frmDatasheet.h"
-#include "sensors/SensorData.h"
-#include "store/Guard.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -47,8 +46,7 @@ ImageCommand placedCommand(QWidget* frame, const QString& imageName, const QStri
 ReadingsPage::ReadingsPage(AppState& state, const AppContext& context, QWidget* parent)
     : TabPage(parent), state_(state), context_(context),
       entry_(std::make_unique<ReadingEntry>(state, context, *this)),
-      deletion_(std::make_unique<ReadingDeletion>(state, context, *this)),
-      logger_(std::make_unique<LoggerImport>(state, context, *this)) {
+      deletion_(std::make_unique<ReadingDeletion>(state, context, *this)) {
     setObjectName("pageReadings");
     buildReadingFrame();
     buildNodeFrame();
@@ -199,6 +197,9 @@ void ReadingsPage::buildCommandFrames() {
                          .image;
     cboTrovInt = new QComboBox(import);
     cboTrovInt->setObjectName("cboTrovInt");
+    // Any number of hours may be typed; the list offers the usual ones.
+    cboTrovInt->setEditable(true);
+    cboTrovInt->setInsertPolicy(QComboBox::NoInsert);
     cboTrovInt->addItems({"1", "8", "24"});
     cboTrovInt->setCurrentText("24");
     cboTrovInt->setGeometry(128, 36, 70, 26);
@@ -222,8 +223,6 @@ void ReadingsPage::connectCommands() {
     connect(deleteBatch.image, &ClickableLabel::clicked, this,
             [this] { deletion_->imgDeleteReading_Click(); });
     connect(datasheet.image, &ClickableLabel::clicked, this, &ReadingsPage::imgDatasheet_Click);
-    connect(imgAddTrovData, &ClickableLabel::clicked, this,
-            [this] { logger_->imgAddTrovData_Click(); });
 }
 
 void ReadingsPage::fillreadings() {

@@ -16,7 +16,6 @@ struct AppState;
 struct AppContext;
 class ReadingEntry;
 class ReadingDeletion;
-class LoggerImport;
 
 // Tab "3. Readings": the current reading of the current sensor, the moves between readings,
 // adding and deleting readings and the way into the datasheet.
@@ -70,7 +69,7 @@ public:
     ImageCommand datasheet;
     // The report command; the main window runs it.
     ImageCommand report;
-    // "Logger Data": imports a logger file for the current sensor.
+    // "Logger Data": imports a logger file for the current sensor; the main window runs it.
     ClickableLabel* imgAddTrovData;
 
 private:
@@ -83,5 +82,4 @@ private:
     const AppContext& context_;
     std::unique_ptr<ReadingEntry> entry_;
     std::unique_ptr<ReadingDeletion> deletion_;
-    std::unique_ptr<LoggerImport> logger_;
 };

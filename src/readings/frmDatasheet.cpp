@@ -1,20 +1,21 @@
 #include "readings/frmDatasheet.h"
 
+#include "readings/DatasheetData.h"
+#include "readings/DatasheetModel.h"
+#include "readings/GridExport.h"
+#include "readings/MarkGrid.h"
+#include "readings/SensorData.h"
+#include "store/Guard.h"
 #include "ui/AppContext.h"
 #include "ui/AppState.h"
 #include "ui/ClickableLabel.h"
 #include "ui/Desktop.h"
 #include "ui/Prompter.h"
-#include "readings/DatasheetData.h"
-#include "readings/DatasheetModel.h"
-#include "readings/MarkGrid.h"
-#include "reports/GridExport.h"
-#include "sensors/SensorData.h"
-#include "store/Guard.h"
 
 #include <QBoxLayout>
 #include <QDir>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -32,6 +33,7 @@ const QString kNoSpreadsheet =
     QStringLiteral("You need to have Microsoft Excel installed to use this function");
 constexpr int kBackspace = 8;
 constexpr int kTab = 9;
+constexpr int kEnter = 13;
 
 } // namespace
 
@@ -76,6 +78,13 @@ frmDatasheet::frmDatasheet(AppState& state, const AppContext& context, QWidget* 
     layout->addLayout(buttons);
 
     connect(MSFlexGrid1, &QTableView::clicked, this, &frmDatasheet::MSFlexGrid1_Click);
+    // A data cell made current, by any means, takes over from the heading cell.
+    connect(MSFlexGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                if (current.isValid()) {
+                    model_->setCurrentHeading(-1);
+                }
+            });
     connect(Command1, &QPushButton::clicked, this, &frmDatasheet::Command1_Click);
     connect(Image1, &ClickableLabel::clicked, this, &frmDatasheet::Image1_Click);
     connect(this, &QDialog::finished, this, &frmDatasheet::Form_Unload);
@@ -166,28 +175,42 @@ void frmDatasheet::Command1_Click() {
 
 void frmDatasheet::MSFlexGrid1_KeyPress(int key) {
     guarded(log(), " frmDatasheet.MSFlexGri1_KeyPress", [&] {
+        // Grid rows count the heading row as 0, where Tab goes from the last cell.
+        const int heading = model_->currentHeading();
         const QModelIndex cell = MSFlexGrid1->currentIndex();
-        if (!cell.isValid()) {
+        if (heading < 0 && !cell.isValid()) {
             return;
         }
-        switch (datasheetKey(cell.column(), key)) {
+        const int row = heading >= 0 ? 0 : cell.row() + 1;
+        const int column = heading >= 0 ? heading : cell.column();
+        switch (datasheetKey(column, key)) {
         case SheetKey::Nothing:
             break;
         case SheetKey::Append:
-            SheetDirty = true;
-            model_->setText(cell, model_->text(cell) + QChar(key));
+            // The headings are no data: typing there changes nothing.
+            if (row > 0) {
+                SheetDirty = true;
+                model_->setText(cell, model_->text(cell) + QChar(key));
+            }
             break;
-        case SheetKey::DropLast: {
-            SheetDirty = true;
-            QString text = model_->text(cell);
-            text.chop(1);
-            model_->setText(cell, text);
+        case SheetKey::DropLast:
+            if (row > 0) {
+                SheetDirty = true;
+                QString text = model_->text(cell);
+                text.chop(1);
+                model_->setText(cell, text);
+            }
             break;
-        }
         case SheetKey::NextCell: {
-            const auto [row, column] = datasheetNextCell(cell.row(), cell.column(),
-                                                         model_->rowCount(), model_->columnCount());
-            MSFlexGrid1->setCurrentIndex(model_->index(row, column));
+            const auto [nextRow, nextColumn] =
+                datasheetNextCell(row, column, model_->rowCount() + 1, model_->columnCount());
+            if (nextRow == 0) {
+                MSFlexGrid1->setCurrentIndex(QModelIndex());
+                MSFlexGrid1->scrollToTop();
+                model_->setCurrentHeading(nextColumn);
+            } else {
+                MSFlexGrid1->setCurrentIndex(model_->index(nextRow - 1, nextColumn));
+            }
             break;
         }
         case SheetKey::OnlyChannels:
@@ -213,6 +236,9 @@ bool frmDatasheet::eventFilter(QObject* watched, QEvent* event) {
         key = kBackspace;
     } else if (press->key() == Qt::Key_Tab) {
         key = kTab;
+    } else if (press->key() == Qt::Key_Return || press->key() == Qt::Key_Enter) {
+        // Enter is a key like any other here, not the window's default button.
+        key = kEnter;
     } else if (!press->text().isEmpty() && press->text().at(0).isPrint()) {
         key = press->text().at(0).unicode();
     } else {

@@ -1,11 +1,9 @@
 #include "reports/ReportCommand.h"
 
-#include "ui/AppState.h"
-#include "ui/Desktop.h"
-#include "ui/Prompter.h"
 #include "charts/ChartPage.h"
 #include "charts/ChartTabs.h"
 #include "charts/ChartWidget.h"
+#include "charts/GraphData.h"
 #include "readings/ReadingsPage.h"
 #include "reports/DocxWriter.h"
 #include "reports/SensorReport.h"
@@ -14,6 +12,9 @@
 #include "store/Clock.h"
 #include "store/Guard.h"
 #include "store/RecordSet.h"
+#include "ui/AppState.h"
+#include "ui/Desktop.h"
+#include "ui/Prompter.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -81,6 +82,14 @@ QString ReportCommand::exportChart(int tab, const QString& fileName) {
     return path;
 }
 
+bool ReportCommand::canDraw(GraphVariant variant) {
+    if (countGraphRows(*state_.db, state_.currentInstrumentId(), variant) > 1) {
+        return true;
+    }
+    context_.prompter->message(kOmbrevaultTitle, twoReadingsMessage(variant), MsgIcon::Information);
+    return false;
+}
+
 QString ReportCommand::makeReport() {
     if (!state_.hasCurrentSensor()) {
         return {};
@@ -90,8 +99,10 @@ QString ReportCommand::makeReport() {
     QString path;
     try {
         const ReportSensor sensor = reportSensor(*state_.rsSensors);
-        const ReportChoices choices{chooser_->ReportCover, chooser_->ReportTemporal,
-                                    chooser_->ReportSpatial};
+        // A chart without two readings is left out with the chart tab's own message.
+        const ReportChoices choices{chooser_->ReportCover,
+                                    chooser_->ReportTemporal && canDraw(GraphVariant::Time),
+                                    chooser_->ReportSpatial && canDraw(GraphVariant::Length)};
         ReportPictures pictures;
         pictures.logo = QDir(state_.dataFolder).filePath(QStringLiteral("ovlogo.jpg"));
         if (choices.temporal) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "charts/GraphData.h"
 #include "ui/AppContext.h"
 
 #include <QObject>
@@ -28,6 +29,8 @@ public:
     QString makeReport();
 
 private:
+    // True when the selection has the two readings a chart needs; otherwise the user is told.
+    bool canDraw(GraphVariant variant);
     QString exportChart(int tab, const QString& fileName);
 
     AppState& state_;

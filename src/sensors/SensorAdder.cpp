@@ -1,25 +1,22 @@
 #include "sensors/SensorAdder.h"
 
-#include "ui/AppContext.h"
-#include "ui/AppState.h"
-#include "ui/Prompter.h"
-#include "app/UtilitiesPage.h"
+#include "readings/SensorData.h"
 #include "sensors/IdentificationPage.h"
-#include "sensors/SensorData.h"
 #include "sensors/SensorForm.h"
-#include "sensors/SensorList.h"
 #include "sensors/SensorNumber.h"
 #include "store/Clock.h"
 #include "store/Guard.h"
+#include "ui/AppContext.h"
+#include "ui/AppState.h"
+#include "ui/Prompter.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 
 SensorAdder::SensorAdder(AppState& state, const AppContext& context, SensorForm& form,
-                         IdentificationPage& identification, UtilitiesPage& utilities,
-                         QObject* parent)
+                         IdentificationPage& identification, QLineEdit& txtSCount, QObject* parent)
     : QObject(parent), state_(state), context_(context), form_(form),
-      identification_(identification), utilities_(utilities) {
+      identification_(identification), txtSCount_(txtSCount) {
     setObjectName("sensorAdder");
     connect(identification_.imgAddSensor.image, &ClickableLabel::clicked, this,
             &SensorAdder::imgAddSensor_Click);
@@ -71,7 +68,7 @@ void SensorAdder::AddTypedSensor() {
         AddDataTable(state_, context_);
         identification_.cboSensors->addItem(number);
         identification_.cboSensors->setEditText(number);
-        utilities_.txtSCount->setText(QString::number(rs.recordCount()));
+        txtSCount_.setText(QString::number(rs.recordCount()));
         // Re-reading a filtered list would drop a new sensor the filter does not take and
         // leave no sensor current; it stays at the end of the list until the filter goes.
         if (!rs.filtered()) {

@@ -7,7 +7,7 @@ struct AppState;
 struct AppContext;
 class IdentificationPage;
 class SensorForm;
-class UtilitiesPage;
+class QLineEdit;
 
 // "Add New": checks a typed sensor number, adds its Sensors row and creates its readings
 // table.
@@ -15,7 +15,7 @@ class SensorAdder : public QObject {
     Q_OBJECT
 public:
     SensorAdder(AppState& state, const AppContext& context, SensorForm& form,
-                IdentificationPage& identification, UtilitiesPage& utilities,
+                IdentificationPage& identification, QLineEdit& txtSCount,
                 QObject* parent = nullptr);
 
     // Asks for the number, then adds it.
@@ -33,5 +33,5 @@ private:
     const AppContext& context_;
     SensorForm& form_;
     IdentificationPage& identification_;
-    UtilitiesPage& utilities_;
+    QLineEdit& txtSCount_;
 };

@@ -66,13 +66,6 @@ QVariant installDateValue(const QString& text) {
     return date->toString(kDateForm);
 }
 
-QString shownNumber(const QVariant& value, const QString& pattern) {
-    if (value.isNull()) {
-        return {};
-    }
-    return formatNumber(value.toString(), pattern);
-}
-
 QString shownDate(const QVariant& value) {
     if (value.isNull()) {
         return {};

@@ -20,8 +20,5 @@ QVariant formattedNumberValue(const QString& text, const QString& pattern);
 // text gives null; text that is not a date fails with a type mismatch.
 QVariant installDateValue(const QString& text);
 
-// A numeric column shown with its pattern; null gives the empty text.
-QString shownNumber(const QVariant& value, const QString& pattern);
-
 // InstallDate shown "yyyy/MM/dd"; a stored text that is not a date is shown as it is.
 QString shownDate(const QVariant& value);

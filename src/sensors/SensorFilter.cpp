@@ -1,9 +1,5 @@
 #include "sensors/SensorFilter.h"
 
-#include "ui/AppContext.h"
-#include "ui/AppState.h"
-#include "ui/Prompter.h"
-#include "app/UtilitiesPage.h"
 #include "sensors/FilterCriteria.h"
 #include "sensors/IdentificationPage.h"
 #include "sensors/SensorFields.h"
@@ -11,20 +7,21 @@
 #include "sensors/SensorList.h"
 #include "store/Clock.h"
 #include "store/Guard.h"
+#include "ui/AppContext.h"
+#include "ui/AppState.h"
+#include "ui/Prompter.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFocusEvent>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 
 SensorFilter::SensorFilter(AppState& state, const AppContext& context, SensorForm& form,
-                           IdentificationPage& identification, UtilitiesPage& utilities,
-                           QObject* parent)
+                           IdentificationPage& identification, SensorFilterPanel& panel,
+                           QLineEdit& txtSCount, QObject* parent)
     : QObject(parent), state_(state), context_(context), form_(form),
-      identification_(identification), utilities_(utilities),
-      panel_(new SensorFilterPanel(utilities.filterFrame)) {
+      identification_(identification), txtSCount_(txtSCount), panel_(&panel) {
     setObjectName("sensorFilter");
     connect(panel_->imgFilter.image, &ClickableLabel::clicked, this,
             &SensorFilter::imgFilter_Click);
@@ -115,7 +112,7 @@ void SensorFilter::showState(bool active) {
 }
 
 void SensorFilter::showSensors() {
-    showSensorList(sensorList(state_), *identification_.cboSensors, form_, *utilities_.txtSCount);
+    showSensorList(sensorList(state_), *identification_.cboSensors, form_, txtSCount_);
 }
 
 void SensorFilter::txtStartDate_LostFocus() {

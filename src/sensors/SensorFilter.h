@@ -10,7 +10,7 @@ struct AppContext;
 class IdentificationPage;
 class SensorFilterPanel;
 class SensorForm;
-class UtilitiesPage;
+class QLineEdit;
 
 // The sensor filter of the Utilities tab: one command applies it when none is active and
 // removes it when one is. While active, every sensor command sees the matching sensors only.
@@ -18,7 +18,7 @@ class SensorFilter : public QObject {
     Q_OBJECT
 public:
     SensorFilter(AppState& state, const AppContext& context, SensorForm& form,
-                 IdentificationPage& identification, UtilitiesPage& utilities,
+                 IdentificationPage& identification, SensorFilterPanel& panel, QLineEdit& txtSCount,
                  QObject* parent = nullptr);
 
     void imgFilter_Click();
@@ -42,6 +42,6 @@ private:
     const AppContext& context_;
     SensorForm& form_;
     IdentificationPage& identification_;
-    UtilitiesPage& utilities_;
+    QLineEdit& txtSCount_;
     SensorFilterPanel* panel_;
 };

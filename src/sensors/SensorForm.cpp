@@ -1,9 +1,5 @@
 #include "sensors/SensorForm.h"
 
-#include "ui/AppContext.h"
-#include "ui/AppState.h"
-#include "ui/Prompter.h"
-#include "app/UtilitiesPage.h"
 #include "charts/Geometry.h"
 #include "readings/ReadingsPage.h"
 #include "sensors/IdentificationPage.h"
@@ -12,6 +8,9 @@
 #include "sensors/TypedKey.h"
 #include "store/Formats.h"
 #include "store/Guard.h"
+#include "ui/AppContext.h"
+#include "ui/AppState.h"
+#include "ui/Prompter.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -44,9 +43,9 @@ QString nodeColumn(int i) {
 
 SensorForm::SensorForm(AppState& state, const AppContext& context,
                        IdentificationPage& identification, InstallationPage& installation,
-                       ReadingsPage& readings, UtilitiesPage& utilities, QTabWidget& tabs)
+                       ReadingsPage& readings, QLineEdit& txtSCount, QTabWidget& tabs)
     : state_(state), context_(context), identification_(identification),
-      installation_(installation), readings_(readings), utilities_(utilities), tabs_(tabs) {
+      installation_(installation), readings_(readings), txtSCount_(txtSCount), tabs_(tabs) {
     installation_.headAtCollar = [this] { return identification_.Option1->isChecked(); };
     connect(installation_.cmdSave, &QPushButton::clicked, this, [this] { savefields(); });
     for (QLineEdit* node : identification_.txtNode) {
@@ -84,7 +83,7 @@ void SensorForm::clearForm() {
     }
     id.cboDestroyed->setEditText(QString());
     showStatus(false);
-    utilities_.txtSCount->setText("0");
+    txtSCount_.setText("0");
     id.txtSnav->setText("No records");
 }
 
@@ -108,10 +107,8 @@ void SensorForm::fillfields() {
     show(id.txtTypeID, "TypeID");
     show(id.txtSensorNo, "SensorNo");
     show(id.txtFamily, "Family");
-    ignoring([&] { utilities_.txtSCount->setText(QString::number(rs->recordCount())); });
-    ignoring([&] {
-        id.txtLengthofCable->setText(shownNumber(rs->value("LengthofCable"), kTwoDecimals));
-    });
+    ignoring([&] { txtSCount_.setText(QString::number(rs->recordCount())); });
+    show(id.txtLengthofCable, "LengthofCable");
     ignoring([&] {
         id.txtSnav->setText(QString::number(rs->absolutePosition()) + " of " +
                             QString::number(rs->recordCount()));
@@ -132,9 +129,7 @@ void SensorForm::fillfields() {
     ignoring([&] { id.chkPlate->setChecked(rs->value("Plate").toBool()); });
     show(id.txtkval, "kval");
     for (int i = 1; i <= id.txtNode.size(); ++i) {
-        ignoring([&] {
-            id.txtNode[i - 1]->setText(shownNumber(rs->value(nodeColumn(i)), kNodeDecimals));
-        });
+        show(id.txtNode[i - 1], nodeColumn(i));
     }
     QString type;
     ignoring([&] {

@@ -8,7 +8,6 @@ struct AppContext;
 class IdentificationPage;
 class InstallationPage;
 class ReadingsPage;
-class UtilitiesPage;
 class QLineEdit;
 class QTabWidget;
 
@@ -18,7 +17,7 @@ class SensorForm : public QObject {
     Q_OBJECT
 public:
     SensorForm(AppState& state, const AppContext& context, IdentificationPage& identification,
-               InstallationPage& installation, ReadingsPage& readings, UtilitiesPage& utilities,
+               InstallationPage& installation, ReadingsPage& readings, QLineEdit& txtSCount,
                QTabWidget& tabs);
 
     // Current row -> boxes. Each statement that fails is skipped.
@@ -49,6 +48,6 @@ private:
     IdentificationPage& identification_;
     InstallationPage& installation_;
     ReadingsPage& readings_;
-    UtilitiesPage& utilities_;
+    QLineEdit& txtSCount_;
     QTabWidget& tabs_;
 };

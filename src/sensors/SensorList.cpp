@@ -1,19 +1,11 @@
 #include "sensors/SensorList.h"
 
 #include "sensors/SensorForm.h"
-#include "store/DbError.h"
 #include "store/RecordSet.h"
 #include "ui/AppState.h"
 
 #include <QComboBox>
 #include <QLineEdit>
-
-RecordSet& sensorList(AppState& state) {
-    if (!state.rsSensors) {
-        throw DbError(ErrorCode::NotOpen, "Operation is not allowed when the object is closed.");
-    }
-    return *state.rsSensors;
-}
 
 void showSensorList(RecordSet& rs, QComboBox& cboSensors, SensorForm& form, QLineEdit& txtSCount) {
     cboSensors.clear();

@@ -1,22 +1,20 @@
 #include "sensors/SensorNavigation.h"
 
+#include "sensors/IdentificationPage.h"
+#include "sensors/SensorForm.h"
+#include "store/Guard.h"
 #include "ui/AppContext.h"
 #include "ui/AppState.h"
 #include "ui/Prompter.h"
-#include "app/UtilitiesPage.h"
-#include "sensors/IdentificationPage.h"
-#include "sensors/SensorForm.h"
-#include "sensors/SensorList.h"
-#include "store/Guard.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 
 SensorNavigation::SensorNavigation(AppState& state, const AppContext& context, SensorForm& form,
-                                   IdentificationPage& identification, UtilitiesPage& utilities,
+                                   IdentificationPage& identification, QLineEdit& txtSCount,
                                    QObject* parent)
     : QObject(parent), state_(state), context_(context), form_(form),
-      identification_(identification), utilities_(utilities) {
+      identification_(identification), txtSCount_(txtSCount) {
     setObjectName("sensorNavigation");
     connect(identification_.imgNext.image, &ClickableLabel::clicked, this,
             &SensorNavigation::imgNext_Click);
@@ -71,6 +69,6 @@ void SensorNavigation::cboSensors_Click() {
                                        "Error: Could not find data on the chosen sensor");
         }
         form_.fillfields();
-        utilities_.txtSCount->setText(QString::number(rs.recordCount()));
+        txtSCount_.setText(QString::number(rs.recordCount()));
     });
 }

@@ -6,7 +6,7 @@ struct AppState;
 struct AppContext;
 class IdentificationPage;
 class SensorForm;
-class UtilitiesPage;
+class QLineEdit;
 
 // Moves between sensors: "Next", "Previous" and a choice in cboSensors. Each move saves the
 // sensor being left, then shows the new one.
@@ -14,7 +14,7 @@ class SensorNavigation : public QObject {
     Q_OBJECT
 public:
     SensorNavigation(AppState& state, const AppContext& context, SensorForm& form,
-                     IdentificationPage& identification, UtilitiesPage& utilities,
+                     IdentificationPage& identification, QLineEdit& txtSCount,
                      QObject* parent = nullptr);
 
     void imgNext_Click();
@@ -29,5 +29,5 @@ private:
     const AppContext& context_;
     SensorForm& form_;
     IdentificationPage& identification_;
-    UtilitiesPage& utilities_;
+    QLineEdit& txtSCount_;
 };

@@ -1,12 +1,12 @@
 #include "sensors/SensorRetirement.h"
 
-#include "ui/AppContext.h"
-#include "ui/AppState.h"
 #include "sensors/IdentificationPage.h"
 #include "sensors/SensorForm.h"
 #include "sensors/TypedKey.h"
 #include "store/Clock.h"
 #include "store/Guard.h"
+#include "ui/AppContext.h"
+#include "ui/AppState.h"
 
 #include <QComboBox>
 #include <QKeyEvent>
@@ -63,7 +63,8 @@ bool SensorRetirement::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
     const std::optional<int> character = typedCharCode(static_cast<const QKeyEvent*>(event));
-    if (!character) {
+    // Tab moves the focus on as from any other box; only typed characters are refused.
+    if (!character || *character == 9) {
         return false;
     }
     // The box takes no typed characters.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/Connection.h"
+#include "store/DbError.h"
 #include "store/Prefs.h"
 #include "store/RecordSet.h"
 #include "store/SensorTypes.h"
@@ -33,3 +34,12 @@ struct AppState {
         return hasCurrentSensor() ? rsSensors->text("InstrumentID") : QString();
     }
 };
+
+// The register's record set. Without a database (a start-up that could not connect) there is
+// none: that fails as a closed record set does, through the caller's error path.
+inline RecordSet& sensorList(AppState& state) {
+    if (!state.rsSensors) {
+        throw DbError(ErrorCode::NotOpen, "Operation is not allowed when the object is closed.");
+    }
+    return *state.rsSensors;
+}

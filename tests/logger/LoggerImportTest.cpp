@@ -282,3 +282,17 @@ TEST_F(LoggerImportTest, WithoutASensorTheCommandIsLoggedAndAsksNothing) {
     EXPECT_EQ(logEntries(), entries + 1);
     EXPECT_TRUE(logText().contains(" imgAddTrovData_Click"));
 }
+
+TEST_F(LoggerImportTest, ATypedPeriodCountsByItsValueRounded) {
+    addSensors({kId});
+    openOnReadings();
+    // 24.6 hours are 25: the second day's line is 24 hours after the first, the third's 49.
+    page().cboTrovInt->lineEdit()->selectAll();
+    QTest::keyClicks(page().cboTrovInt, "24.6");
+    EXPECT_EQ(page().cboTrovInt->currentText(), "24.6");
+    frmTrovData* form = import(loggerFile(kId + ".txt", kThreeDays));
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(QVector<bool>(form->grid().marks()),
+              QVector<bool>({true, false, false, false, true}));
+    form->reject();
+}

@@ -1,10 +1,10 @@
 #include "ReadingsFixture.h"
 
-#include "ui/ClickableLabel.h"
-#include "ui/Prompter.h"
 #include "readings/DatasheetModel.h"
 #include "readings/frmDatasheet.h"
 #include "support/XlsxReader.h"
+#include "ui/ClickableLabel.h"
+#include "ui/Prompter.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -238,7 +238,40 @@ TEST_F(DatasheetTest, DatesAndKeysAreNotEditableAndTabWalksTheGrid) {
     EXPECT_EQ(sheet->MSFlexGrid1->currentIndex(), cell(sheet, 1, 0));
     sheet->MSFlexGrid1->setCurrentIndex(cell(sheet, 1, 6));
     QTest::keyClick(sheet->MSFlexGrid1, Qt::Key_Tab);
+    // From the last cell Tab goes to the heading row, walks it, then comes down to the data.
+    EXPECT_FALSE(sheet->MSFlexGrid1->currentIndex().isValid());
+    EXPECT_EQ(sheet->model().currentHeading(), 0);
+    for (int column = 1; column <= 6; ++column) {
+        QTest::keyClick(sheet->MSFlexGrid1, Qt::Key_Tab);
+        EXPECT_EQ(sheet->model().currentHeading(), column);
+    }
+    // The headings are no data: digits typed there change nothing.
+    QTest::keyClicks(sheet->MSFlexGrid1, "5");
+    EXPECT_EQ(headings(sheet->MSFlexGrid1).value(6), "PlotSpatial");
+    EXPECT_FALSE(sheet->SheetDirty);
+    QTest::keyClick(sheet->MSFlexGrid1, Qt::Key_Tab);
     EXPECT_EQ(sheet->MSFlexGrid1->currentIndex(), cell(sheet, 0, 0));
+    EXPECT_EQ(sheet->model().currentHeading(), -1);
+    sheet->reject();
+}
+
+TEST_F(DatasheetTest, EnterIsRefusedLikeAnyOtherKeyAndLeavesTheWindowOpen) {
+    addSensors({kOneNode});
+    addReadings(kOneNode, {kFirst});
+    openOnReadings();
+    frmDatasheet* sheet = openSheet();
+    ASSERT_TRUE(sheet->isVisible());
+    prompter.clear();
+    sheet->MSFlexGrid1->setCurrentIndex(cell(sheet, 0, 0));
+    QTest::keyClick(sheet->MSFlexGrid1, Qt::Key_Return);
+    sheet->MSFlexGrid1->setCurrentIndex(cell(sheet, 0, 4));
+    QTest::keyClick(sheet->MSFlexGrid1, Qt::Key_Enter, Qt::KeypadModifier);
+    ASSERT_EQ(prompter.calls.size(), 2);
+    EXPECT_TRUE(prompter.calls[0].text.startsWith("Only Channel Data is editable"));
+    EXPECT_TRUE(prompter.calls[1].text.startsWith("Channel Data must be a numeric value"));
+    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_EQ(text(sheet, 0, 4), "1.00");
+    EXPECT_FALSE(sheet->SheetDirty);
     sheet->reject();
 }
 

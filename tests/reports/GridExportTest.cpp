@@ -1,4 +1,4 @@
-#include "reports/GridExport.h"
+#include "readings/GridExport.h"
 #include "store/DbError.h"
 #include "support/TempDataFolder.h"
 #include "support/XlsxReader.h"

@@ -1,10 +1,10 @@
 #include "reports/ReportCommand.h"
 #include "DocxReader.h"
-#include "ui/Prompter.h"
 #include "readings/ReadingsPage.h"
 #include "reports/frmReport.h"
 #include "store/Connection.h"
 #include "support/MainWindowFixture.h"
+#include "ui/Prompter.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -157,6 +157,39 @@ TEST_F(ReportCommandTest, TicksKeepTheirStateBetweenUses) {
     chooser->cmdOK->click();
     ASSERT_EQ(desktop.opened.size(), 2);
     EXPECT_NE(desktop.opened[1], desktop.opened[0]);
+}
+
+TEST_F(ReportCommandTest, AChartWithoutTwoTickedReadingsIsLeftOutWithTheTabsMessage) {
+    exec("UPDATE `120541001` SET PlotSpatial = 0 WHERE FullDate LIKE '2026-11-02%'");
+    frmQuorvelle& w = onReadings();
+    runReport(w, "cmdOK");
+
+    ASSERT_EQ(prompter.calls.size(), 1);
+    EXPECT_EQ(prompter.last().title, kOmbrevaultTitle);
+    EXPECT_EQ(prompter.last().icon, MsgIcon::Information);
+    EXPECT_EQ(prompter.last().text,
+              "You must have at least 2 readings to view the plot.\r\n\r\nIf you have at least 2 "
+              "readings in the database, ensure the Plot Spatial box on the Readings Tab is "
+              "checked in each case.");
+    ASSERT_EQ(desktop.opened.size(), 1);
+    EXPECT_EQ(DocxReader(desktop.opened[0]).bodyTexts().mid(13),
+              (QStringList{"<page>", "Disp v Time", "<picture>", "   Notes:"}));
+    EXPECT_FALSE(QFileInfo::exists(file("Spatial.jpg")));
+
+    // One ticked reading: both charts are left out, each with its message; the cover stays.
+    exec("UPDATE `120541001` SET Plottemporal = 0 WHERE FullDate LIKE '2026-11-02%'");
+    prompter.clear();
+    runReport(w, "cmdOK");
+    ASSERT_EQ(prompter.calls.size(), 2);
+    EXPECT_TRUE(prompter.calls[0].text.endsWith("ensure the Plot Temporal box on the Readings "
+                                                "Tab is checked in each case."));
+    EXPECT_TRUE(prompter.calls[1].text.contains("Plot Spatial"));
+    ASSERT_EQ(desktop.opened.size(), 2);
+    const DocxReader doc(desktop.opened[1]);
+    EXPECT_EQ(doc.pageCount(), 1);
+    EXPECT_EQ(doc.bodyTexts().value(2), "REPORT FOR SENSOR 120541001");
+    EXPECT_EQ(doc.bodyTexts().size(), 13);
+    EXPECT_TRUE(logText().isEmpty());
 }
 
 TEST_F(ReportCommandTest, WithNothingToOpenItTheUserIsToldWhereTheReportIs) {

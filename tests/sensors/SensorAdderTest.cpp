@@ -1,9 +1,9 @@
 #include "SensorRegisterFixture.h"
 
 #include "app/UtilitiesPage.h"
+#include "readings/SensorData.h"
 #include "sensors/IdentificationPage.h"
 #include "sensors/InstallationPage.h"
-#include "sensors/SensorData.h"
 #include "store/Connection.h"
 #include "store/Schema.h"
 

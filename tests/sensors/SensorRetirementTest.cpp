@@ -113,3 +113,26 @@ TEST_F(SensorRegisterTest, DestroyedTakesNoEditingKeys) {
     w.SSTab1->setCurrentIndex(1);
     EXPECT_EQ(stored("120521001", "Destroyed").toString(), "Yes");
 }
+
+TEST_F(SensorRegisterTest, TabLeavesDestroyedWithoutCountingAsATypedKey) {
+    addSensors({"120521001"});
+    frmQuorvelle& w = open();
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    QComboBox* destroyed = w.identification->cboDestroyed;
+    destroyed->setFocus();
+    ASSERT_EQ(w.focusWidget(), destroyed);
+    w.installation->txtBorehole->setText("BH-7");
+
+    QTest::keyClick(destroyed, Qt::Key_Tab);
+    EXPECT_NE(w.focusWidget(), destroyed);
+    EXPECT_EQ(destroyed->currentText(), "No");
+    // Typed keys save the record; Tab did not.
+    EXPECT_TRUE(stored("120521001", "Borehole").toString().isEmpty());
+
+    destroyed->setFocus();
+    QTest::keyClick(destroyed, Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_NE(w.focusWidget(), destroyed);
+    EXPECT_TRUE(stored("120521001", "Borehole").toString().isEmpty());
+}

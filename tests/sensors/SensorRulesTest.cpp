@@ -101,9 +101,6 @@ TEST(SensorRulesTest, NumericColumnsTakeFormattedNumbersNullOrFail) {
     EXPECT_TRUE(installDateValue("").isNull());
     EXPECT_THROW(installDateValue("last week"), DbError);
 
-    EXPECT_EQ(shownNumber(QVariant(12.5), "##0.00"), "12.50");
-    EXPECT_EQ(shownNumber(QVariant(3.0), "##0.0#"), "3.0");
-    EXPECT_EQ(shownNumber(QVariant(), "##0.00"), "");
     EXPECT_EQ(shownDate(QVariant("2026-1-5")), "2026/01/05");
     EXPECT_EQ(shownDate(QVariant("unknown")), "unknown");
 }

@@ -1,11 +1,10 @@
-#include "sensors/SensorData.h"
+#include "readings/SensorData.h"
 
+#include "store/Guard.h"
+#include "store/Schema.h"
 #include "ui/AppContext.h"
 #include "ui/AppState.h"
 #include "ui/Prompter.h"
-#include "sensors/SensorList.h"
-#include "store/Guard.h"
-#include "store/Schema.h"
 
 namespace {
 ErrorLog logOf(const QString& dataFolder, const AppContext& context) {
