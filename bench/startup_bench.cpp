@@ -33,9 +33,10 @@ const char* const kBareMode = "--bare";
 
 class SilentPrompter : public Prompter {
 public:
-    MsgAnswer message(const QString& title, const QString& text, MsgIcon, MsgButtons) override {
+    MsgAnswer message(const QString& title, const QString& text, MsgIcon, MsgButtons,
+                      std::optional<MsgAnswer> defaultButton) override {
         std::fprintf(stderr, "message %s: %s\n", qPrintable(title), qPrintable(text));
-        return MsgAnswer::Ok;
+        return defaultButton.value_or(MsgAnswer::Ok);
     }
     std::optional<QString> input(const QString&, const QString&, const QString&) override {
         return std::nullopt;

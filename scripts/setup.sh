@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev libxkbcommon-dev libqt6sql6-sqlite libqt6svg6
-  libzip-dev libxlsxwriter-dev zlib1g-dev libsqlite3-dev
+  libzip-dev libxlsxwriter-dev zlib1g-dev libsqlite3-dev sqlite3
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core
 )

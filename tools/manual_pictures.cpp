@@ -48,7 +48,11 @@ public:
 // Answers every box as its default button would, and offers one file to open.
 class DefaultPrompter : public Prompter {
 public:
-    MsgAnswer message(const QString&, const QString&, MsgIcon, MsgButtons buttons) override {
+    MsgAnswer message(const QString&, const QString&, MsgIcon, MsgButtons buttons,
+                      std::optional<MsgAnswer> defaultButton) override {
+        if (defaultButton) {
+            return *defaultButton;
+        }
         return buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel ? MsgAnswer::Yes
                                                                                   : MsgAnswer::Ok;
     }

@@ -19,6 +19,7 @@
 #include "store/Compaction.h"
 #include "store/DataFolder.h"
 #include "store/Guard.h"
+#include "ui/FailureMessages.h"
 #include "ui/Prompter.h"
 
 #include <QCloseEvent>
@@ -29,6 +30,7 @@
 #include <QScreen>
 #include <QTabBar>
 #include <QTabWidget>
+#include <optional>
 
 namespace {
 constexpr int kTwipsPerPixel = 15;
@@ -119,7 +121,10 @@ void frmQuorvelle::buildTabs() {
 void frmQuorvelle::Form_Load() {
     state_.firstload = true;
     SSTab1->setCurrentIndex(0);
-    guarded(errorLog(), " Form_Load", [&] {
+    // A file that cannot serve (missing, not a database, damaged, busy) is logged here and the
+    // window opens without a register, so another file can be chosen on the Utilities tab.
+    const auto inUse = [&](const DbError& e) { tellIfInUse(*context_.prompter, e); };
+    guarded(errorLog(), " Form_Load", inUse, [&] {
         const DatabaseChoice choice = chooseDatabase(state_.dataFolder);
         if (choice.emptyLocationLine) {
             context_.prompter->message(
@@ -187,7 +192,8 @@ void frmQuorvelle::fillSensorList() {
 }
 
 void frmQuorvelle::Image4_Click() {
-    guarded(errorLog(), " Image4_Click", [&] {
+    const auto inUse = [&](const DbError& e) { tellIfInUse(*context_.prompter, e); };
+    guarded(errorLog(), " Image4_Click", inUse, [&] {
         const QString chosen = context_.prompter->openFile(
             "Change Database Location", "VARLO Database (*.mdb) | *.mdb", state_.dataFolder);
         if (chosen.isEmpty()) {
@@ -198,10 +204,24 @@ void frmQuorvelle::Image4_Click() {
     });
 }
 
-bool frmQuorvelle::reconnect(const QString& path) {
+void frmQuorvelle::clearRegister() {
     state_.rsReadings.reset();
     state_.rsSensors.reset();
     state_.rsConfig.reset();
+    state_.savedReadingMark = 0;
+    identification->cboSensors->clear();
+    ignoring([&] { sensorForm->fillfields(); });
+    ignoring([&] {
+        readings->fillreadings();
+        readings->showPosition();
+    });
+    utilities->txtSCount->setText("0");
+}
+
+bool frmQuorvelle::reconnect(const QString& path) {
+    // Nothing of the previous database stays on screen: an edit typed into it after a failed
+    // change would have no row to go to.
+    clearRegister();
     if (state_.db) {
         state_.db->close();
     }
@@ -209,8 +229,12 @@ bool frmQuorvelle::reconnect(const QString& path) {
     state_.db = std::make_unique<Connection>();
     try {
         state_.db->open(state_.dbPath);
-    } catch (const DbError&) {
-        // A file that cannot be opened is reported as a failed connection below.
+    } catch (const DbError& e) {
+        // A busy file is not a broken one: it goes to the error path and may be tried again.
+        // Any other file that cannot be opened is reported as a failed connection below.
+        if (e.kind() == DbErrorKind::Busy) {
+            throw;
+        }
     }
     if (!connectSequence()) {
         return false;
@@ -227,14 +251,17 @@ void frmQuorvelle::setChartSteps(int tab, ChartTabSteps steps) {
 void frmQuorvelle::onTabChanged(int index) {
     const int previous = currentTab_;
     currentTab_ = index;
-    leaveTab(previous);
-    const QString refusal = enterTab(index);
-    if (refusal.isEmpty()) {
-        return;
-    }
-    // Undo the change: showing the previous tab runs this handling once more for it.
-    SSTab1->setCurrentIndex(previous);
-    context_.prompter->message(kOmbrevaultTitle, refusal, MsgIcon::Information);
+    // Failures of the tab change are skipped; none may leave the signal's handler.
+    ignoring([&] {
+        leaveTab(previous);
+        const QString refusal = enterTab(index);
+        if (refusal.isEmpty()) {
+            return;
+        }
+        // Undo the change: showing the previous tab runs this handling once more for it.
+        SSTab1->setCurrentIndex(previous);
+        context_.prompter->message(kOmbrevaultTitle, refusal, MsgIcon::Information);
+    });
 }
 
 void frmQuorvelle::leaveTab(int tab) {
@@ -275,27 +302,41 @@ QString frmQuorvelle::enterChartTab(int tab) {
     }
     const GraphVariant variant = (tab == 3 || tab == 5) ? GraphVariant::Time : GraphVariant::Length;
     int rows = 0;
+    QString instrumentId;
+    std::optional<DbError> failure;
     try {
         if (state_.db && state_.hasCurrentSensor()) {
-            rows = countGraphRows(*state_.db, state_.currentInstrumentId(), variant);
+            instrumentId = state_.currentInstrumentId();
+            rows = countGraphRows(*state_.db, instrumentId, variant);
         }
     } catch (const DbError& e) {
-        // The readings table is missing: it is created anew, empty, and the opening logged.
-        context_.prompter->message(kAppTitle,
-                                   "The data table for Sensor " + state_.currentInstrumentId() +
-                                       " could not be found\r\nA new table will be created");
+        failure = e;
+    }
+    if (failure) {
+        errorLog().report(*failure, " Module1_OpenGraphData");
+        // Only a table found missing in the schema is created anew; any other failure (a busy
+        // or damaged file) changes nothing and is told as it is.
+        bool missing = false;
+        ignoring([&] {
+            missing = failure->kind() == DbErrorKind::MissingObject &&
+                      !TableExists(*state_.db, instrumentId);
+        });
+        if (!missing) {
+            return failure->kind() == DbErrorKind::Busy
+                       ? kDatabaseInUse
+                       : "The readings could not be read: " + failureReason(*failure) + ".";
+        }
+        context_.prompter->message(kAppTitle, "The data table for Sensor " + instrumentId +
+                                                  " could not be found\r\nA new table will be "
+                                                  "created");
         AddDataTable(state_, context_);
-        errorLog().report(e, " Module1_OpenGraphData");
     }
     if (rows > 1) {
-        if (steps.batch) {
-            steps.batch();
-        }
-        if (steps.show) {
-            steps.show();
-        }
-        if (steps.draw) {
-            steps.draw();
+        // Each step guards its own work; a failure it lets through ends only that step.
+        for (const auto& step : {steps.batch, steps.show, steps.draw}) {
+            if (step) {
+                ignoring(step);
+            }
         }
         return {};
     }

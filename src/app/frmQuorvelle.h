@@ -76,6 +76,8 @@ private:
     // false when the connection failed and the program must end.
     bool reconnect(const QString& path);
     void connectionFailed();
+    // Empties the record form, the sensor list and the readings shown.
+    void clearRegister();
     void openSensorList(bool descending);
     void fillSensorList();
     void onTabChanged(int index);

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineF>
 #include <QLineSeries>
+#include <QSaveFile>
 #include <QValueAxis>
 #include <algorithm>
 #include <cmath>
@@ -581,7 +582,12 @@ QImage ChartWidget::picture() {
 
 bool ChartWidget::exportJpeg(const QString& path) {
     const QImage image = picture();
-    return !image.isNull() && image.save(path, "JPG", 90);
+    if (image.isNull()) {
+        return false;
+    }
+    // Written beside the file and renamed over it: a failed write keeps the previous picture.
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) && image.save(&file, "JPG", 90) && file.commit();
 }
 
 void ChartWidget::resizeEvent(QResizeEvent* event) {

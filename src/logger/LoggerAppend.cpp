@@ -1,16 +1,17 @@
 #include "logger/LoggerAppend.h"
 
-#include "readings/ReadingStore.h"
 #include "store/Connection.h"
 #include "store/DbError.h"
+#include "store/NativeStatement.h"
 #include "store/Schema.h"
-#include "store/SqlFailure.h"
 
 #include <QDir>
 #include <QFile>
 #include <QStringList>
 
 namespace {
+constexpr qint64 kProgressRows = 4096;
+
 QString insertStatement(const QString& table) {
     QStringList columns = {"DateTimeKey", "ReadingDate", "ReadingTime", "FullDate",
                            "ChannelT",    "IsDirty",     "PlotSpatial", "Plottemporal"};
@@ -24,35 +25,98 @@ QString insertStatement(const QString& table) {
     return "INSERT INTO " + quoteName(table) + " (" + columns.join(", ") + ") VALUES (" +
            marks.join(", ") + ")";
 }
+
+// Stores the reading; the statement's parameters follow insertStatement's columns.
+void insertReading(NativeStatement& insert, const LoggerReading& reading) {
+    int at = 1;
+    for (const std::string* text : {&reading.key, &reading.readingDate, &reading.readingTime,
+                                    &reading.fullDate, &reading.channelT}) {
+        insert.bindText(at++, *text);
+    }
+    insert.bind(at++, qint64{1});
+    insert.bind(at++, qint64{0});
+    insert.bind(at++, qint64{1});
+    for (int k = 0; k < kChannelColumns; ++k, ++at) {
+        if (k < reading.channelCount) {
+            insert.bindText(at, reading.channels[static_cast<size_t>(k)]);
+        } else {
+            insert.bindNull(at);
+        }
+    }
+    insert.run();
+}
 } // namespace
 
-void appendLoggerReadings(Connection& db, const QString& table,
-                          const QVector<LoggerReading>& readings,
-                          const std::function<void(const QString&)>& duplicate, int& appended) {
-    appended = 0;
-    keepingDoneRows(db, [&] {
-        QSqlQuery insert = prepareQuery(db, insertStatement(table));
-        for (const LoggerReading& reading : readings) {
-            if (!readingsWithKey(db, table, reading.key).isEmpty()) {
-                duplicate(reading.key);
-                continue;
+LoggerAppendResult appendLoggerRows(Connection& db, const QString& table, const LoggerStage& stage,
+                                    const QBitArray& marks, const LoggerAppendOptions& options) {
+    LoggerAppendResult result;
+    result.passedOver = static_cast<int>(stage.unreadableCount);
+    const QByteArray instrumentId = options.instrumentId.toUtf8();
+    DuplicatePolicy duplicates = options.duplicates;
+    int appended = 0;
+    bool cancelled = false;
+    db.beginTransaction();
+    try {
+        NativeStatement existing(db, "SELECT 1 FROM " + quoteName(table) +
+                                         " WHERE DateTimeKey = ? LIMIT 1");
+        NativeStatement insert(db, insertStatement(table));
+        LoggerLine line;
+        LoggerReading reading;
+        walkStagedRows(stage, [&](qint64 row, QByteArrayView text) {
+            if (options.progress && row % kProgressRows == 0 &&
+                !options.progress(row, stage.rows)) {
+                cancelled = true;
+                return false;
             }
-            int at = 0;
-            for (const QString& text : {reading.key, reading.readingDate, reading.readingTime,
-                                        reading.fullDate, reading.channelT}) {
-                insert.bindValue(at++, text);
+            if (row >= marks.size() || !marks.testBit(row) || stage.unreadable.testBit(row)) {
+                return true;
             }
-            insert.bindValue(at++, 1);
-            insert.bindValue(at++, 0);
-            insert.bindValue(at++, 1);
-            for (int k = 0; k < kChannelColumns; ++k) {
-                insert.bindValue(at++, k < reading.channels.size() ? QVariant(reading.channels[k])
-                                                                   : QVariant());
+            std::optional<LoggerMoment> at;
+            if (splitLoggerLine(text, line)) {
+                at = appendMoment(line.fields[0], options.order, options.desktopOrder);
             }
-            runQuery(insert);
+            if (!at || !fillLoggerReading(reading, instrumentId, line, *at, options.channelCount)) {
+                ++result.passedOver;
+                return true;
+            }
+            existing.bindText(1, reading.key);
+            const bool duplicate = existing.step();
+            existing.reset();
+            if (duplicate) {
+                ++result.duplicates;
+                if (duplicates == DuplicatePolicy::Ask && options.askDuplicate &&
+                    options.askDuplicate(QString::fromStdString(reading.key)) ==
+                        DuplicateAnswer::SkipAll) {
+                    duplicates = DuplicatePolicy::SkipAll;
+                }
+                return true;
+            }
+            insertReading(insert, reading);
             ++appended;
+            return true;
+        });
+        if (!cancelled && options.progress) {
+            cancelled = !options.progress(stage.rows, stage.rows);
         }
-    });
+        if (cancelled) {
+            result.status = LoggerAppendResult::Status::Cancelled;
+            db.rollback();
+            return result;
+        }
+        db.commit();
+    } catch (const DbError& error) {
+        try {
+            db.rollback();
+        } catch (const DbError&) {
+            // A failed commit may already have ended the transaction.
+        }
+        result.status = LoggerAppendResult::Status::Failed;
+        result.errorNumber = error.number();
+        result.error = error.description();
+        return result;
+    }
+    result.appended = appended;
+    return result;
 }
 
 bool moveLoggerFileToBackup(const QString& baseFolder, const QString& instrumentId,

@@ -1,24 +1,48 @@
 #pragma once
 
-#include "logger/LoggerReadings.h"
+#include "logger/LoggerFile.h"
 
+#include <QBitArray>
 #include <QDate>
 #include <QString>
-#include <QVector>
 #include <functional>
 
 class Connection;
 
 // Writing the kept logger rows into a sensor's readings table.
 
-// Appends the readings in order, in one transaction. A reading whose key the table already
-// holds (an earlier reading of this same walk included) is not written and duplicate(key) is
-// called. Each appended reading is plotted on the time charts only and marked dirty. appended
-// counts the readings written. Should a statement fail, the readings appended before it stay
-// (and are counted) and the failure is raised.
-void appendLoggerReadings(Connection& db, const QString& table,
-                          const QVector<LoggerReading>& readings,
-                          const std::function<void(const QString&)>& duplicate, int& appended);
+// What to do with a row whose reading the table already holds.
+enum class DuplicatePolicy { Ask, SkipAll };
+// The answer to a duplicate: skip this one and ask again, or skip every further one silently.
+enum class DuplicateAnswer { Skip, SkipAll };
+
+struct LoggerAppendOptions {
+    QString instrumentId;
+    int channelCount = 0;                             // node channels the sensor's rows fill
+    DateOrder order = DateOrder::YearMonthDay;        // how the file writes its dates
+    DateOrder desktopOrder = DateOrder::DayMonthYear; // day and month of other year-last texts
+    DuplicatePolicy duplicates = DuplicatePolicy::Ask;
+    std::function<DuplicateAnswer(const QString& key)> askDuplicate; // for DuplicatePolicy::Ask
+    LoggerProgress progress; // counts rows; false cancels the append
+};
+
+struct LoggerAppendResult {
+    enum class Status { Appended, Cancelled, Failed };
+    Status status = Status::Appended;
+    int appended = 0;    // readings the committed transaction stored; 0 unless Appended
+    int duplicates = 0;  // marked rows whose reading the table already held
+    int passedOver = 0;  // rows that could not be read or stored (bad line, no date, overflow)
+    int errorNumber = 0; // the failure, when Failed
+    QString error;
+};
+
+// Appends the marked rows of the stage as readings, in one transaction: each row's date read
+// once by appendMoment, its key checked against the table (earlier readings of this same walk
+// included), then written, plotted on the time charts only and marked dirty. Unreadable rows
+// of the stage count as passed over whether marked or not. On cancel or on any failure (the
+// commit included) the whole append is rolled back and nothing is counted as appended.
+LoggerAppendResult appendLoggerRows(Connection& db, const QString& table, const LoggerStage& stage,
+                                    const QBitArray& marks, const LoggerAppendOptions& options);
 
 // Moves the sensor's logger file "QV<id>.txt" in baseFolder to
 // "backup/QV<id>_yyyy-MM-dd.txt" (today's date), making the backup folder when missing and

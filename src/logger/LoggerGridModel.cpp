@@ -2,7 +2,16 @@
 
 #include "readings/DatasheetModel.h"
 
+#include <QBrush>
+
+namespace {
+// The part of an unreadable line the grid shows.
+constexpr qsizetype kShownUnreadable = 200;
+} // namespace
+
 LoggerGridModel::LoggerGridModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+LoggerGridModel::~LoggerGridModel() = default;
 
 QStringList LoggerGridModel::headings() {
     QStringList headings = {"Reading Date & Time", "TROV ID", "Type ID", "SensorNo", "ChannelT"};
@@ -13,46 +22,85 @@ QStringList LoggerGridModel::headings() {
     return headings;
 }
 
-void LoggerGridModel::fill(QVector<QStringList> rows, QVector<bool> marks) {
+void LoggerGridModel::fill(LoggerStage stage) {
     beginResetModel();
-    rows_ = std::move(rows);
-    marks_ = std::move(marks);
-    marks_.resize(rows_.size());
+    reader_.reset();
+    stage_ = std::move(stage);
+    marks_ = stage_.marks;
+    marks_.resize(stage_.rows);
+    if (stage_.rows > 0) {
+        reader_ = std::make_unique<LoggerRowReader>(stage_);
+    }
+    cachedRow_ = -1;
+    cachedFields_.clear();
     endResetModel();
 }
 
 void LoggerGridModel::clear() {
-    fill({}, {});
+    fill({});
+}
+
+bool LoggerGridModel::unreadable(int row) const {
+    return row >= 0 && row < stage_.unreadable.size() && stage_.unreadable.testBit(row);
 }
 
 void LoggerGridModel::toggle(const QModelIndex& index) {
-    if (!index.isValid() || index.column() != kAppendColumn || index.row() >= marks_.size()) {
+    if (!index.isValid() || index.column() != kAppendColumn || index.row() >= marks_.size() ||
+        unreadable(index.row())) {
         return;
     }
-    marks_[index.row()] = !marks_[index.row()];
+    marks_.toggleBit(index.row());
     emit dataChanged(index, index, {DatasheetModel::MarkRole});
 }
 
 int LoggerGridModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+    return parent.isValid() ? 0 : static_cast<int>(stage_.rows);
 }
 
 int LoggerGridModel::columnCount(const QModelIndex& parent) const {
     if (parent.isValid()) {
         return 0;
     }
-    return rows_.isEmpty() ? 1 : kAppendColumn + 1;
+    return stage_.rows == 0 ? 1 : kAppendColumn + 1;
+}
+
+const QStringList& LoggerGridModel::fieldsOf(int row) const {
+    if (row != cachedRow_) {
+        const QByteArray line = reader_->line(row);
+        if (unreadable(row)) {
+            cachedFields_ = {QString::fromUtf8(line.left(kShownUnreadable))};
+        } else {
+            cachedFields_ = loggerFields(line).value_or(QStringList());
+        }
+        cachedRow_ = row;
+    }
+    return cachedFields_;
 }
 
 QVariant LoggerGridModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || index.row() >= rows_.size()) {
+    if (!index.isValid() || index.row() >= stage_.rows) {
         return {};
     }
+    const int row = index.row();
     if (index.column() == kAppendColumn) {
-        return role == DatasheetModel::MarkRole ? QVariant(marks_[index.row()]) : QVariant();
+        if (unreadable(row)) {
+            switch (role) {
+            case Qt::DisplayRole:
+                return QStringLiteral("×");
+            case Qt::ToolTipRole:
+                return QStringLiteral("This line cannot be read and is not appended.");
+            case Qt::TextAlignmentRole:
+                return Qt::AlignCenter;
+            case Qt::ForegroundRole:
+                return QBrush(Qt::red);
+            default:
+                return {};
+            }
+        }
+        return role == DatasheetModel::MarkRole ? QVariant(marks_.testBit(row)) : QVariant();
     }
     if (role == Qt::DisplayRole) {
-        return rows_[index.row()].value(index.column());
+        return fieldsOf(row).value(index.column());
     }
     return {};
 }
@@ -61,7 +109,7 @@ QVariant LoggerGridModel::headerData(int section, Qt::Orientation orientation, i
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
         return {};
     }
-    if (rows_.isEmpty()) {
+    if (stage_.rows == 0) {
         return section == 0 ? QVariant("No Readings") : QVariant();
     }
     return headings().value(section);

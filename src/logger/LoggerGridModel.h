@@ -1,26 +1,33 @@
 #pragma once
 
+#include "logger/LoggerFile.h"
+
 #include <QAbstractTableModel>
+#include <QBitArray>
 #include <QStringList>
-#include <QVector>
+#include <memory>
 
 // The review grid: one row per logger line, the first 15 fields as text and the Append mark
-// in the last column (DatasheetModel::MarkRole, drawn by MarkDelegate). Without lines the
-// grid shows "No Readings" as its only heading.
+// in the last column (DatasheetModel::MarkRole, drawn by MarkDelegate). Rows are read from the
+// staged copy as the view shows them; the marks are a bit per row. A line that cannot be read
+// shows its text in the first column and, in place of a mark, a sign that it is not
+// appended. Without lines the grid shows "No Readings" as its only heading.
 class LoggerGridModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     static constexpr int kAppendColumn = 15;
 
     explicit LoggerGridModel(QObject* parent = nullptr);
+    ~LoggerGridModel() override;
 
-    void fill(QVector<QStringList> rows, QVector<bool> marks);
+    void fill(LoggerStage stage);
     void clear();
-    // Turns the Append mark of the row over; other cells are left alone.
+    // Turns the Append mark of the row over; other cells and unreadable rows are left alone.
     void toggle(const QModelIndex& index);
 
-    const QVector<QStringList>& rows() const { return rows_; }
-    const QVector<bool>& marks() const { return marks_; }
+    const LoggerStage& stage() const { return stage_; }
+    const QBitArray& marks() const { return marks_; }
+    bool unreadable(int row) const;
     static QStringList headings();
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -31,6 +38,11 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
 private:
-    QVector<QStringList> rows_;
-    QVector<bool> marks_;
+    const QStringList& fieldsOf(int row) const;
+
+    LoggerStage stage_;
+    QBitArray marks_;
+    std::unique_ptr<LoggerRowReader> reader_;
+    mutable int cachedRow_ = -1;
+    mutable QStringList cachedFields_;
 };

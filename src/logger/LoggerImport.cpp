@@ -1,6 +1,7 @@
 #include "logger/LoggerImport.h"
 
 #include "logger/LoggerFile.h"
+#include "logger/LoggerProgressDialog.h"
 #include "logger/frmTrovData.h"
 #include "readings/ReadingsPage.h"
 #include "readings/SensorData.h"
@@ -12,6 +13,12 @@
 
 #include <QComboBox>
 #include <QFileInfo>
+#include <QLocale>
+
+namespace {
+// The log quotes at most this much of a file's path.
+constexpr qsizetype kLoggedPath = 200;
+} // namespace
 
 LoggerImport::LoggerImport(AppState& state, const AppContext& context, ReadingsPage& page)
     : state_(state), context_(context), page_(page) {}
@@ -36,19 +43,39 @@ void LoggerImport::imgAddTrovData_Click() {
                     "\r\nAre you sure you want to append this data to the database?\r\n\r\n"
                     "This may cause undesirable results including corruption and loss of "
                     "database",
-                MsgIcon::Exclamation, MsgButtons::YesNo);
+                MsgIcon::Exclamation, MsgButtons::YesNo, MsgAnswer::No);
             if (answer != MsgAnswer::Yes) {
                 return;
             }
         }
-        std::optional<QVector<QStringList>> rows = StageLoggerFile(state_.dataFolder, path);
-        if (!rows) {
+        const int interval = qRound(leadingNumber(page_.cboTrovInt->currentText()));
+        StageResult staged;
+        {
+            LoggerProgressDialog progress(page_.window(), [title](qint64 done, qint64 total) {
+                return QStringLiteral("Reading %1: %2 of %3 KB")
+                    .arg(title)
+                    .arg(done / 1024)
+                    .arg(total / 1024);
+            });
+            staged = stageLoggerFile(state_.dataFolder, path, interval, localeDateOrder(QLocale()),
+                                     progress.progress());
+        }
+        switch (staged.status) {
+        case StageResult::Status::NoFile:
             context_.prompter->message(kAppTitle, "There was no data found for this sensor.",
                                        MsgIcon::Information);
             return;
+        case StageResult::Status::NotText:
+            context_.prompter->message(kAppTitle,
+                                       title + " is not a text file and cannot be imported.",
+                                       MsgIcon::Exclamation);
+            throw DbError(ErrorCode::TypeMismatch, path.left(kLoggedPath) + " is not a text file");
+        case StageResult::Status::Cancelled:
+            return;
+        case StageResult::Status::Staged:
+            break;
         }
-        const int interval = qRound(leadingNumber(page_.cboTrovInt->currentText()));
-        auto* window = new frmTrovData(state_, context_, std::move(*rows), interval,
+        auto* window = new frmTrovData(state_, context_, std::move(staged.stage),
                                        QFileInfo(path).absolutePath(), &page_);
         QObject::connect(window, &QDialog::finished, &page_, [this, window] {
             page_.showReadingsAgain();

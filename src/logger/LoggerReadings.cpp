@@ -1,117 +1,310 @@
 #include "logger/LoggerReadings.h"
 
-#include "readings/ReadingKeys.h"
 #include "store/DbError.h"
 #include "store/Formats.h"
 
-#include <QLocale>
+#include <QDate>
 #include <algorithm>
 
 namespace {
 constexpr int kNodeFieldsFrom = 5;
 constexpr int kMaxChannels = 10;
+// Decimal texts of up to this many significant digits round exactly as their double does.
+constexpr int kExactDigits = 15;
 
-// Hours since a fixed origin, counting hour boundaries as the calendar does.
-qint64 hourNumber(const QDateTime& at) {
-    return at.date().toJulianDay() * 24 + at.time().hour();
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
 }
 
-int digitsAt(const QString& text, qsizetype from, qsizetype count, bool& ok) {
-    const QString part = text.mid(from, count);
-    bool read = part.size() == count;
-    for (const QChar c : part) {
-        read = read && c.isDigit();
+// Reads a run of 1 to maxDigits digits at pos; -1 when there is none or it is longer.
+int number(QByteArrayView text, qsizetype& pos, int maxDigits, int* digits = nullptr) {
+    int value = 0;
+    int count = 0;
+    while (pos < text.size() && isDigit(text[pos])) {
+        if (++count > maxDigits) {
+            return -1;
+        }
+        value = value * 10 + (text[pos++] - '0');
     }
-    ok = ok && read;
-    return read ? part.toInt() : 0;
-}
-
-// "dd/mm/yyyy HH:MM:SS" or "mm/dd/yyyy HH:MM:SS", read by character position.
-QDateTime fixedPositions(const QString& text, bool dayFirst) {
-    bool ok = true;
-    const int first = digitsAt(text, 0, 2, ok);
-    const int second = digitsAt(text, 3, 2, ok);
-    const int year = digitsAt(text, 6, 4, ok);
-    const QTime time = QTime::fromString(text.mid(11, 8), "HH:mm:ss");
-    if (!ok || !time.isValid()) {
-        return {};
+    if (digits) {
+        *digits = count;
     }
-    const QDate date = dayFirst ? QDate(year, second, first) : QDate(year, first, second);
-    return date.isValid() ? QDateTime(date, time) : QDateTime();
+    return count == 0 ? -1 : value;
 }
 
-QString formatted(const QString& field, const QString& pattern) {
-    return formatNumber(leadingNumber(field), pattern);
+bool validMoment(const LoggerMoment& m) {
+    return QDate::isValid(m.year, m.month, m.day) && m.hour >= 0 && m.hour < 24 && m.minute >= 0 &&
+           m.minute < 60 && m.second >= 0 && m.second < 60;
+}
+
+// " H:m" or " H:m:s" after the date, or nothing; false when anything else follows.
+bool readTime(QByteArrayView text, qsizetype pos, LoggerMoment& m) {
+    if (pos == text.size()) {
+        return true;
+    }
+    if (text[pos] != ' ' && text[pos] != '\t') {
+        return false;
+    }
+    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) {
+        ++pos;
+    }
+    m.hour = number(text, pos, 2);
+    if (m.hour < 0 || pos >= text.size() || text[pos++] != ':') {
+        return false;
+    }
+    m.minute = number(text, pos, 2);
+    if (m.minute < 0) {
+        return false;
+    }
+    if (pos < text.size() && text[pos] == ':') {
+        ++pos;
+        m.second = number(text, pos, 2);
+        if (m.second < 0) {
+            return false;
+        }
+    }
+    return pos == text.size();
+}
+
+int digitsAt(QByteArrayView text, qsizetype from, qsizetype count, bool& ok) {
+    int value = 0;
+    for (qsizetype i = from; i < from + count; ++i) {
+        if (i >= text.size() || !isDigit(text[i])) {
+            ok = false;
+            return 0;
+        }
+        value = value * 10 + (text[i] - '0');
+    }
+    return value;
+}
+
+void appendDigits(std::string& out, int value, int width) {
+    char buffer[12];
+    int at = 12;
+    do {
+        buffer[--at] = static_cast<char>('0' + value % 10);
+        value /= 10;
+        --width;
+    } while (value > 0 || width > 0);
+    out.append(buffer + at, buffer + 12);
+}
+
+void dateText(std::string& out, const LoggerMoment& m, char separator) {
+    appendDigits(out, m.year, 4);
+    out += separator;
+    appendDigits(out, m.month, 2);
+    out += separator;
+    appendDigits(out, m.day, 2);
+}
+
+void timeText(std::string& out, const LoggerMoment& m) {
+    appendDigits(out, m.hour, 2);
+    out += ':';
+    appendDigits(out, m.minute, 2);
+    out += ':';
+    appendDigits(out, m.second, 2);
 }
 } // namespace
 
-QDateTime loggerDateTime(const QString& text) {
-    const QString trimmed = text.trimmed();
-    for (const char* form : {"yyyy/M/d H:m:s", "yyyy-M-d H:m:s", "yyyy/M/d H:m", "yyyy-M-d H:m",
-                             "yyyy/M/d", "yyyy-M-d"}) {
-        const QDateTime at = QDateTime::fromString(trimmed, QString::fromLatin1(form));
-        if (at.isValid()) {
-            return at;
-        }
-    }
-    const QLocale locale = QLocale::system();
-    const QString dateForm = locale.dateFormat(QLocale::ShortFormat);
-    for (const QString& form : {dateForm + " H:m:s", dateForm + " H:m", dateForm}) {
-        const QDateTime at = locale.toDateTime(trimmed, form);
-        if (at.isValid()) {
-            return at;
-        }
-    }
-    return {};
+qint64 LoggerMoment::hourNumber() const {
+    return QDate(year, month, day).toJulianDay() * 24 + hour;
 }
 
-QVector<bool> appendMarks(const QVector<QStringList>& rows, int intervalHours) {
-    QVector<bool> marks(rows.size(), false);
-    std::optional<qint64> reference;
-    for (qsizetype r = 0; r < rows.size(); ++r) {
-        const QString date = rows[r].value(0);
-        if (date == kNoClockTime) {
-            continue;
-        }
-        const QDateTime at = loggerDateTime(date);
-        if (!at.isValid()) {
-            continue;
-        }
-        const qint64 hour = hourNumber(at);
-        if (!reference || hour - *reference >= intervalHours) {
-            marks[r] = true;
-            reference = hour;
-        }
-    }
-    return marks;
+DateOrder localeDateOrder(const QLocale& locale) {
+    const QString format = locale.dateFormat(QLocale::ShortFormat);
+    const qsizetype day = format.indexOf('d');
+    const qsizetype month = format.indexOf('M');
+    return month >= 0 && (day < 0 || month < day) ? DateOrder::MonthDayYear
+                                                  : DateOrder::DayMonthYear;
 }
 
-std::optional<LoggerReading> loggerReading(const QString& instrumentId, const QStringList& row,
-                                           DateOrder order, int channelCount) {
-    const QString text = row.value(0);
-    const QDateTime at = order == DateOrder::YearMonthDay
-                             ? loggerDateTime(text)
-                             : fixedPositions(text, order == DateOrder::DayMonthYear);
-    if (!at.isValid()) {
+DateOrder otherDayMonthOrder(DateOrder order) {
+    return order == DateOrder::MonthDayYear ? DateOrder::DayMonthYear : DateOrder::MonthDayYear;
+}
+
+std::optional<LoggerMoment> readLoggerMoment(QByteArrayView text, DateOrder slashOrder,
+                                             bool otherOrderToo) {
+    text = text.trimmed();
+    qsizetype pos = 0;
+    int firstDigits = 0;
+    const int first = number(text, pos, 4, &firstDigits);
+    if (first < 0 || pos >= text.size()) {
         return std::nullopt;
     }
-    LoggerReading reading;
-    try {
-        const QTime time(at.time().hour(), at.time().minute(), at.time().second());
-        reading.key = readingKey(instrumentId, at.date(), time);
-        reading.readingDate = readingDateText(at.date());
-        reading.readingTime = readingTimeText(time);
-        reading.fullDate = fullDateText(at.date(), time);
-        reading.channelT = formatted(row.value(4), "##0.0");
-        const int channels = std::clamp(channelCount, 0, kMaxChannels);
-        for (int k = 0; k < channels; ++k) {
-            reading.channels << formatted(row.value(kNodeFieldsFrom + k), "##0.00");
+    const char separator = text[pos++];
+    const int second = number(text, pos, 2);
+    if (second < 0 || pos >= text.size() || text[pos++] != separator) {
+        return std::nullopt;
+    }
+    int thirdDigits = 0;
+    const int third = number(text, pos, 4, &thirdDigits);
+    if (third < 0) {
+        return std::nullopt;
+    }
+    LoggerMoment m;
+    if (!readTime(text, pos, m)) {
+        return std::nullopt;
+    }
+    if (firstDigits == 4 && thirdDigits <= 2 && (separator == '/' || separator == '-')) {
+        m.year = first;
+        m.month = second;
+        m.day = third;
+        return validMoment(m) ? std::optional(m) : std::nullopt;
+    }
+    if (firstDigits > 2 || thirdDigits != 4 ||
+        (separator != '/' && separator != '-' && separator != '.')) {
+        return std::nullopt;
+    }
+    m.year = third;
+    const bool dayFirst = slashOrder != DateOrder::MonthDayYear;
+    for (const bool dayLeads : {dayFirst, !dayFirst}) {
+        m.day = dayLeads ? first : second;
+        m.month = dayLeads ? second : first;
+        if (validMoment(m)) {
+            return m;
         }
-    } catch (const DbError&) {
-        // A number too large to read: the row cannot be stored.
-        return std::nullopt;
+        if (!otherOrderToo) {
+            break;
+        }
     }
-    return reading;
+    return std::nullopt;
+}
+
+std::optional<LoggerMoment> fixedPositionMoment(QByteArrayView text, bool dayFirst) {
+    bool ok = true;
+    const int first = digitsAt(text, 0, 2, ok);
+    const int second = digitsAt(text, 3, 2, ok);
+    LoggerMoment m;
+    m.year = digitsAt(text, 6, 4, ok);
+    m.hour = digitsAt(text, 11, 2, ok);
+    m.minute = digitsAt(text, 14, 2, ok);
+    m.second = digitsAt(text, 17, 2, ok);
+    ok = ok && text.size() >= 19 && text[13] == ':' && text[16] == ':';
+    m.day = dayFirst ? first : second;
+    m.month = dayFirst ? second : first;
+    return ok && validMoment(m) ? std::optional(m) : std::nullopt;
+}
+
+std::optional<LoggerMoment> appendMoment(QByteArrayView text, DateOrder chosen,
+                                         DateOrder desktopOrder) {
+    if (chosen == DateOrder::YearMonthDay) {
+        return readLoggerMoment(text, desktopOrder);
+    }
+    return fixedPositionMoment(text, chosen == DateOrder::DayMonthYear);
+}
+
+bool appendFixed(std::string& out, QByteArrayView field, int decimals) {
+    // A plain decimal ("-12.345") is rounded on its own digits; anything else goes through
+    // the lenient conversion and the shared formatter, which give the same text.
+    qsizetype pos = 0;
+    const bool negative = !field.isEmpty() && field[0] == '-';
+    pos += negative ? 1 : 0;
+    const qsizetype intFrom = pos;
+    while (pos < field.size() && isDigit(field[pos])) {
+        ++pos;
+    }
+    const QByteArrayView integer = field.sliced(intFrom, pos - intFrom);
+    QByteArrayView fraction;
+    if (pos < field.size() && field[pos] == '.') {
+        const qsizetype fracFrom = ++pos;
+        while (pos < field.size() && isDigit(field[pos])) {
+            ++pos;
+        }
+        fraction = field.sliced(fracFrom, pos - fracFrom);
+    }
+    qsizetype lead = 0;
+    while (lead < integer.size() && integer[lead] == '0') {
+        ++lead;
+    }
+    qsizetype significant = integer.size() - lead + fraction.size();
+    if (lead == integer.size()) {
+        qsizetype zeros = 0;
+        while (zeros < fraction.size() && fraction[zeros] == '0') {
+            ++zeros;
+        }
+        significant -= zeros;
+    }
+    const bool plain = pos == field.size() && !integer.isEmpty() &&
+                       (field.size() <= intFrom + integer.size() || !fraction.isEmpty()) &&
+                       significant <= kExactDigits;
+    if (!plain) {
+        if (field.isEmpty()) {
+            out += '0';
+            if (decimals > 0) {
+                out += '.';
+                out.append(static_cast<size_t>(decimals), '0');
+            }
+            return true;
+        }
+        try {
+            const double value = leadingNumber(QString::fromUtf8(field));
+            out += formatNumber(value,
+                                decimals == 1 ? QStringLiteral("##0.0") : QStringLiteral("##0.00"))
+                       .toStdString();
+            return true;
+        } catch (const DbError&) {
+            return false;
+        }
+    }
+    // Digits of the magnitude scaled by 10^decimals, then rounded half away from zero.
+    std::string digits(integer.data() + lead, static_cast<size_t>(integer.size() - lead));
+    for (int d = 0; d < decimals; ++d) {
+        digits += d < fraction.size() ? fraction[d] : '0';
+    }
+    if (fraction.size() > decimals && fraction[decimals] >= '5') {
+        auto digit = digits.rbegin();
+        for (; digit != digits.rend() && *digit == '9'; ++digit) {
+            *digit = '0';
+        }
+        if (digit == digits.rend()) {
+            digits.insert(digits.begin(), '1');
+        } else {
+            ++*digit;
+        }
+    }
+    if (digits.size() < static_cast<size_t>(decimals) + 1) {
+        digits.insert(0, static_cast<size_t>(decimals) + 1 - digits.size(), '0');
+    }
+    if (negative && digits.find_first_not_of('0') != std::string::npos) {
+        out += '-';
+    }
+    const size_t integerLength = digits.size() - static_cast<size_t>(decimals);
+    out.append(digits, 0, integerLength);
+    if (decimals > 0) {
+        out += '.';
+        out.append(digits, integerLength, std::string::npos);
+    }
+    return true;
+}
+
+bool fillLoggerReading(LoggerReading& reading, const QByteArray& instrumentId,
+                       const LoggerLine& line, const LoggerMoment& at, int channelCount) {
+    reading.readingDate.clear();
+    dateText(reading.readingDate, at, '/');
+    reading.readingTime.clear();
+    timeText(reading.readingTime, at);
+    reading.key.assign(instrumentId.constData(), static_cast<size_t>(instrumentId.size()));
+    reading.key += ' ';
+    reading.key += reading.readingDate;
+    reading.key += ' ';
+    reading.key += reading.readingTime;
+    reading.fullDate.clear();
+    dateText(reading.fullDate, at, '-');
+    reading.fullDate += ' ';
+    reading.fullDate += reading.readingTime;
+    reading.channelT.clear();
+    if (!appendFixed(reading.channelT, line.fields[4], 1)) {
+        return false;
+    }
+    reading.channelCount = std::clamp(channelCount, 0, kMaxChannels);
+    for (int k = 0; k < reading.channelCount; ++k) {
+        std::string& channel = reading.channels[static_cast<size_t>(k)];
+        channel.clear();
+        if (!appendFixed(channel, line.fields[static_cast<size_t>(kNodeFieldsFrom + k)], 2)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 int loggerChannelCount(const QString& sensorType) {

@@ -1,16 +1,18 @@
 #include "logger/frmTrovData.h"
 
-#include "ui/AppContext.h"
-#include "ui/AppState.h"
-#include "ui/Prompter.h"
 #include "logger/LoggerAppend.h"
 #include "logger/LoggerGridModel.h"
+#include "logger/LoggerProgressDialog.h"
 #include "readings/MarkGrid.h"
 #include "store/Clock.h"
 #include "store/Guard.h"
+#include "ui/AppContext.h"
+#include "ui/AppState.h"
+#include "ui/Prompter.h"
 
 #include <QGroupBox>
 #include <QLabel>
+#include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
@@ -26,8 +28,8 @@ QRadioButton* option(int index, const QString& text, QWidget* parent, int left) 
 }
 } // namespace
 
-frmTrovData::frmTrovData(AppState& state, const AppContext& context, QVector<QStringList> rows,
-                         int intervalHours, const QString& loggerFolder, QWidget* parent)
+frmTrovData::frmTrovData(AppState& state, const AppContext& context, LoggerStage stage,
+                         const QString& loggerFolder, QWidget* parent)
     : QDialog(parent), state_(state), context_(context), loggerFolder_(loggerFolder),
       instrumentId_(state.currentInstrumentId()),
       channelCount_(loggerChannelCount(state.rsSensors->text("SensorType"))),
@@ -63,10 +65,10 @@ frmTrovData::frmTrovData(AppState& state, const AppContext& context, QVector<QSt
     connect(cmdAppend, &QPushButton::clicked, this, &frmTrovData::cmdAppend_Click);
     connect(MSFlexGrid1, &QTableView::clicked, this, &frmTrovData::MSFlexGrid1_Click);
 
-    Form_Load(std::move(rows), intervalHours);
+    Form_Load(std::move(stage));
 }
 
-void frmTrovData::Form_Load(QVector<QStringList> rows, int intervalHours) {
+void frmTrovData::Form_Load(LoggerStage stage) {
     // The Readings tab comes back to the reading it shows now.
     RecordSet* rs = state_.rsReadings.get();
     if (rs && rs->isOpen() && rs->absolutePosition() > 0) {
@@ -75,8 +77,7 @@ void frmTrovData::Form_Load(QVector<QStringList> rows, int intervalHours) {
     lblHeader->setText("Click to download textfile data to Sensor " + instrumentId_);
     cmdAppend->setEnabled(true);
 
-    QVector<bool> marks = appendMarks(rows, intervalHours);
-    model_->fill(std::move(rows), std::move(marks));
+    model_->fill(std::move(stage));
     for (int c = 0; c < model_->columnCount(); ++c) {
         const QString heading = model_->headerData(c, Qt::Horizontal).toString().trimmed();
         MSFlexGrid1->setColumnWidth(c,
@@ -111,38 +112,65 @@ void frmTrovData::cmdAppend_Click() {
 }
 
 void frmTrovData::appendChecked() {
-    const DateOrder order = dateOrder();
-    QVector<LoggerReading> readings;
-    const QVector<QStringList>& rows = model_->rows();
-    for (qsizetype r = 0; r < rows.size(); ++r) {
-        if (!model_->marks()[r]) {
-            continue;
-        }
-        // A row whose date does not read in the chosen order is not stored.
-        if (std::optional<LoggerReading> reading =
-                loggerReading(instrumentId_, rows[r], order, channelCount_)) {
-            readings << *reading;
-        }
+    LoggerAppendOptions options;
+    options.instrumentId = instrumentId_;
+    options.channelCount = channelCount_;
+    options.order = dateOrder();
+    options.desktopOrder = localeDateOrder(QLocale());
+    options.askDuplicate = [this](const QString& key) {
+        const MsgAnswer answer = context_.prompter->message(
+            kAppTitle, key + " is a duplicate reading and cannot be appended.", MsgIcon::None,
+            MsgButtons::OkSkipAll);
+        return answer == MsgAnswer::SkipAll ? DuplicateAnswer::SkipAll : DuplicateAnswer::Skip;
+    };
+    LoggerAppendResult result;
+    {
+        LoggerProgressDialog progress(this, [](qint64 done, qint64 total) {
+            return QStringLiteral("Appending line %L1 of %L2").arg(done).arg(total);
+        });
+        options.progress = progress.progress();
+        result =
+            appendLoggerRows(*state_.db, instrumentId_, model_->stage(), model_->marks(), options);
     }
 
-    int appended = 0;
-    const ErrorLog log{state_.dataFolder, context_.clock};
-    guarded(log, " cmdAppend_Click", [&] {
-        appendLoggerReadings(
-            *state_.db, instrumentId_, readings,
-            [this](const QString& key) {
-                context_.prompter->message(kAppTitle,
-                                           key + " is a duplicate reading and cannot be appended.");
-            },
-            appended);
-    });
-
-    if (appended < 1) {
-        context_.prompter->message(kAppTitle, " No data was found to append");
+    switch (result.status) {
+    case LoggerAppendResult::Status::Failed:
+        ErrorLog{state_.dataFolder, context_.clock}.report(result.errorNumber, result.error,
+                                                           " cmdAppend_Click");
+        context_.prompter->message(kAppTitle,
+                                   "The readings could not be stored (" + result.error +
+                                       "). Nothing was appended to " + instrumentId_ + ".",
+                                   MsgIcon::Critical);
         return;
+    case LoggerAppendResult::Status::Cancelled:
+        context_.prompter->message(
+            kAppTitle, "The append was cancelled. Nothing was appended to " + instrumentId_ + ".",
+            MsgIcon::Information);
+        return;
+    case LoggerAppendResult::Status::Appended:
+        break;
     }
-    context_.prompter->message(
-        kAppTitle, QStringLiteral(" %1 records appended to %2").arg(appended).arg(instrumentId_));
-    ignoring(
-        [&] { moveLoggerFileToBackup(loggerFolder_, instrumentId_, context_.clock->today()); });
+
+    QStringList lines;
+    lines << (result.appended < 1 ? QStringLiteral(" No data was found to append")
+                                  : QStringLiteral(" %1 records appended to %2")
+                                        .arg(result.appended)
+                                        .arg(instrumentId_));
+    if (result.duplicates > 0) {
+        lines
+            << (result.duplicates == 1
+                    ? QStringLiteral("1 duplicate reading was skipped.")
+                    : QStringLiteral("%1 duplicate readings were skipped.").arg(result.duplicates));
+    }
+    if (result.passedOver > 0) {
+        lines << (result.passedOver == 1
+                      ? QStringLiteral("1 line could not be read and was passed over.")
+                      : QStringLiteral("%1 lines could not be read and were passed over.")
+                            .arg(result.passedOver));
+    }
+    context_.prompter->message(kAppTitle, lines.join("\r\n"));
+    if (result.appended >= 1) {
+        ignoring(
+            [&] { moveLoggerFileToBackup(loggerFolder_, instrumentId_, context_.clock->today()); });
+    }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "logger/LoggerFile.h"
 #include "logger/LoggerReadings.h"
 
 #include <QDialog>
@@ -20,11 +21,10 @@ struct AppContext;
 class frmTrovData : public QDialog {
     Q_OBJECT
 public:
-    // Needs a current sensor. rows: the staged lines; intervalHours: the minimum interval of the
-    // marks kept by default; loggerFolder: the folder whose "QV<id>.txt" moves to its backup after
-    // an append.
-    frmTrovData(AppState& state, const AppContext& context, QVector<QStringList> rows,
-                int intervalHours, const QString& loggerFolder, QWidget* parent = nullptr);
+    // Needs a current sensor. stage: the staged lines with the marks kept by default;
+    // loggerFolder: the folder whose "QV<id>.txt" moves to its backup after an append.
+    frmTrovData(AppState& state, const AppContext& context, LoggerStage stage,
+                const QString& loggerFolder, QWidget* parent = nullptr);
 
     void cmdAppend_Click();
     void MSFlexGrid1_Click(const QModelIndex& index);
@@ -41,7 +41,7 @@ public:
     QLabel* img_x_off;
 
 private:
-    void Form_Load(QVector<QStringList> rows, int intervalHours);
+    void Form_Load(LoggerStage stage);
     void appendChecked();
 
     AppState& state_;

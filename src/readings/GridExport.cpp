@@ -164,7 +164,10 @@ QString FlexGridToExcel(const QVector<QStringList>& grid, int rowCount, int colu
     const QString stamp = clock.now().toString(QStringLiteral("yyyy-MM-dd HH.mm.ss"));
     const QString path = freePath(folder, fileNamePart(title) + ' ' + stamp);
 
-    Workbook book(path);
+    // The workbook is written under a temporary name and renamed once complete, so a failed
+    // write never leaves a partial file under the export's name.
+    const QString partial = path + QStringLiteral(".part");
+    Workbook book(partial);
     if (book.get() == nullptr) {
         throw DbError(ErrorCode::FileNotFound, "Could not create file '" + path + "'.");
     }
@@ -191,9 +194,13 @@ QString FlexGridToExcel(const QVector<QStringList>& grid, int rowCount, int colu
 
     const lxw_error error = book.close();
     if (error != LXW_NO_ERROR) {
-        QFile::remove(path);
+        QFile::remove(partial);
         throw DbError(ErrorCode::FileNotFound, "Could not write file '" + path +
                                                    "': " + QString::fromUtf8(lxw_strerror(error)));
+    }
+    if (!QFile::rename(partial, path)) {
+        QFile::remove(partial);
+        throw DbError(ErrorCode::FileNotFound, "Could not write file '" + path + "'.");
     }
     return path;
 }

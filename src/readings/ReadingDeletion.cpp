@@ -1,13 +1,14 @@
 #include "readings/ReadingDeletion.h"
 
-#include "ui/AppContext.h"
-#include "ui/AppState.h"
-#include "ui/Prompter.h"
 #include "readings/ReadingStore.h"
 #include "readings/ReadingsPage.h"
 #include "readings/frmBatchDel.h"
 #include "store/Clock.h"
 #include "store/Guard.h"
+#include "ui/AppContext.h"
+#include "ui/AppState.h"
+#include "ui/FailureMessages.h"
+#include "ui/Prompter.h"
 
 #include <QLineEdit>
 #include <QLocale>
@@ -32,7 +33,10 @@ frmBatchDel* ReadingDeletion::imgDeleteReading_Click() {
 }
 
 void ReadingDeletion::apply(const frmBatchDel& choice) {
-    guarded(log(), " imgDeleteReading_Click", [&] {
+    const auto lost = [&](const DbError& e) {
+        tellNotSaved(*context_.prompter, "The deletion of readings", e);
+    };
+    guarded(log(), " imgDeleteReading_Click", lost, [&] {
         if (!choice.SingleDelete && !choice.BatchDelete && !choice.DeleteAll) {
             return;
         }

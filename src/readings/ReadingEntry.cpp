@@ -7,6 +7,7 @@
 #include "store/Guard.h"
 #include "ui/AppContext.h"
 #include "ui/AppState.h"
+#include "ui/FailureMessages.h"
 #include "ui/Prompter.h"
 
 #include <QCheckBox>
@@ -144,7 +145,9 @@ void ReadingEntry::commitPickers() {
 }
 
 void ReadingEntry::SaveReadings() {
-    guarded(log(), " G_SaveReadings", [&] {
+    RecordSet* written = nullptr;
+    const auto lost = [&](const DbError& e) { lostReading(written, e); };
+    guarded(log(), " G_SaveReadings", lost, [&] {
         commitPickers();
         if (!hasRows() || state_.rsReadings->absolutePosition() == 0) {
             return;
@@ -153,10 +156,20 @@ void ReadingEntry::SaveReadings() {
             return;
         }
         RecordSet& rs = *state_.rsReadings;
+        written = &rs;
         writePage(rs);
         rs.update();
         shown_ = pageValues();
     });
+}
+
+void ReadingEntry::lostReading(RecordSet* written, const DbError& error) {
+    if (written == nullptr) {
+        return;
+    }
+    // The refused values must not stay pending and be retried by every later move.
+    written->cancelUpdate();
+    tellNotSaved(*context_.prompter, "The reading " + page_.txtReadingID->text(), error);
 }
 
 bool ReadingEntry::DupID(const QString& key, int exceptPosition) {
@@ -213,8 +226,13 @@ void ReadingEntry::CheckDateTime() {
         const qint64 mark = rs.bookmark();
         // The values typed so far go with the new key; showing the reading again below
         // would otherwise replace them with the stored ones.
-        writePage(rs);
-        rs.update();
+        try {
+            writePage(rs);
+            rs.update();
+        } catch (const DbError& e) {
+            lostReading(&rs, e);
+            return;
+        }
         rs.requery();
         try {
             rs.setBookmark(mark);
@@ -250,7 +268,14 @@ void ReadingEntry::dtpRtime_Change() {
 }
 
 void ReadingEntry::imgAddReading_Click() {
-    guarded(log(), " imgAddReading_Click", [&] {
+    RecordSet* adding = nullptr;
+    const auto lost = [&](const DbError& e) {
+        if (adding != nullptr) {
+            adding->cancelUpdate();
+            tellNotSaved(*context_.prompter, "The new reading", e);
+        }
+    };
+    guarded(log(), " imgAddReading_Click", lost, [&] {
         RecordSet& rs = readings();
         if (rs.recordCount() > 0) {
             SaveReadings();
@@ -266,6 +291,7 @@ void ReadingEntry::imgAddReading_Click() {
             page_.dtpRdate->setFocus();
             return;
         }
+        adding = &rs;
         rs.addNew();
         rs.setValue("DateTimeKey", key);
         rs.setValue("FullDate", fullDateText(date, time));
@@ -275,6 +301,7 @@ void ReadingEntry::imgAddReading_Click() {
         rs.setValue("Plottemporal", 1);
         rs.setValue("PlotSpatial", 0);
         rs.update();
+        adding = nullptr;
         rs.requery();
         rs.moveLast();
         showPosition();

@@ -10,6 +10,7 @@ struct AppState;
 struct AppContext;
 struct ErrorLog;
 class RecordSet;
+class DbError;
 class ReadingsPage;
 
 // The reading on the Readings tab: showing it, storing it, re-keying it when its date or
@@ -58,6 +59,8 @@ private:
 
     enum class Move { First, Previous, Next, Last };
     PageValues pageValues() const;
+    // Drops the refused values of written and tells the user the reading was not saved.
+    void lostReading(RecordSet* written, const DbError& error);
     void move(const QString& tag, Move move);
     RecordSet& readings() const;
     bool hasRows() const;

@@ -7,7 +7,10 @@ QString readingKey(const QString& instrumentId, const QDate& date, const QTime& 
 }
 
 QString fullDateText(const QDate& date, const QTime& time) {
-    return QDateTime(date, time).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    // Built from the fields themselves: a local date-time would be invalid, and its text
+    // empty, for a moment that a daylight-saving change skips.
+    return date.toString(QStringLiteral("yyyy-MM-dd")) + ' ' +
+           time.toString(QStringLiteral("HH:mm:ss"));
 }
 
 QString readingDateText(const QDate& date) {

@@ -251,27 +251,30 @@ void ReadingsPage::showReadingsAgain() {
     // The readings of another sensor must not stay on show should opening fail.
     state_.rsReadings.reset();
     OpenSensorData(state_, context_);
-    RecordSet* rs = state_.rsReadings.get();
-    if (rs && rs->isOpen() && rs->recordCount() > 0) {
-        bool placed = false;
-        if (state_.savedReadingMark != 0) {
-            try {
-                rs->setBookmark(state_.savedReadingMark);
-                placed = true;
-            } catch (const DbError&) {
-                // The remembered reading is gone; the newest is shown.
+    // Also run when a window closes: a failure here is skipped, never passed on.
+    ignoring([&] {
+        RecordSet* rs = state_.rsReadings.get();
+        if (rs && rs->isOpen() && rs->recordCount() > 0) {
+            bool placed = false;
+            if (state_.savedReadingMark != 0) {
+                try {
+                    rs->setBookmark(state_.savedReadingMark);
+                    placed = true;
+                } catch (const DbError&) {
+                    // The remembered reading is gone; the newest is shown.
+                }
             }
+            if (!placed) {
+                rs->moveLast();
+            }
+            fillreadings();
+            showPosition();
+        } else {
+            txtRcount->setText("0 of 0");
+            fillreadings();
+            state_.savedReadingMark = 0;
         }
-        if (!placed) {
-            rs->moveLast();
-        }
-        fillreadings();
-        showPosition();
-    } else {
-        txtRcount->setText("0 of 0");
-        fillreadings();
-        state_.savedReadingMark = 0;
-    }
+    });
 }
 
 void ReadingsPage::leave() {

@@ -4,6 +4,7 @@
 #include "store/Schema.h"
 #include "ui/AppContext.h"
 #include "ui/AppState.h"
+#include "ui/FailureMessages.h"
 #include "ui/Prompter.h"
 
 namespace {
@@ -12,32 +13,20 @@ ErrorLog logOf(const QString& dataFolder, const AppContext& context) {
 }
 } // namespace
 
-bool TableExists(const AppContext& context, const QString& dataFolder, const QString& dbPath,
-                 const QString& tableName) {
-    bool found = false;
-    guarded(logOf(dataFolder, context), " Module1_TableExists", [&] {
-        Connection db;
-        db.open(dbPath);
-        if (!db.isOpen()) {
-            throw DbError(26, "file is not a database");
+bool TableExists(Connection& db, const QString& tableName) {
+    for (const QString& name : db.tables()) {
+        if (!name.startsWith(QLatin1String("MSys")) && name == tableName) {
+            return true;
         }
-        for (const QString& name : db.tables()) {
-            if (name.startsWith(QLatin1String("MSys"))) {
-                continue;
-            }
-            if (name == tableName) {
-                found = true;
-                return;
-            }
-        }
-    });
-    return found;
+    }
+    return false;
 }
 
 void AddDataTable(AppState& state, const AppContext& context) {
-    guarded(logOf(state.dataFolder, context), " Module1_AddDataTable", [&] {
+    const auto inUse = [&](const DbError& e) { tellIfInUse(*context.prompter, e); };
+    guarded(logOf(state.dataFolder, context), " Module1_AddDataTable", inUse, [&] {
         const QString number = sensorList(state).text("InstrumentID");
-        if (TableExists(context, state.dataFolder, state.dbPath, number)) {
+        if (TableExists(*state.db, number)) {
             context.prompter->message(kAppTitle, "Table " + number + " Already Exists");
             const MsgAnswer answer = context.prompter->message(
                 "Ombrevault's QUORVELLE",
@@ -53,7 +42,8 @@ void AddDataTable(AppState& state, const AppContext& context) {
 }
 
 void OpenSensorData(AppState& state, const AppContext& context) {
-    guarded(logOf(state.dataFolder, context), " Module1_OpenSensorData", [&] {
+    const auto inUse = [&](const DbError& e) { tellIfInUse(*context.prompter, e); };
+    guarded(logOf(state.dataFolder, context), " Module1_OpenSensorData", inUse, [&] {
         if (!state.hasCurrentSensor()) {
             context.prompter->message(
                 kAppTitle, "Please add a sensor by clicking the 'Add New' button on the first tab"
@@ -61,8 +51,10 @@ void OpenSensorData(AppState& state, const AppContext& context) {
                            "in order to add readings");
             return;
         }
+        // Readings of another sensor must not stay open in place of these should this fail.
+        state.rsReadings.reset();
         const QString number = state.rsSensors->text("InstrumentID");
-        if (!TableExists(context, state.dataFolder, state.dbPath, number)) {
+        if (!TableExists(*state.db, number)) {
             context.prompter->message(kAppTitle, "The data table for Sensor " + number +
                                                      " could not be found\r\n"
                                                      "A new table will be created");

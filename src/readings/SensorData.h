@@ -4,17 +4,19 @@
 
 struct AppState;
 struct AppContext;
+class Connection;
 
-// True when the database at dbPath holds a user table named exactly tableName. Opens a
-// connection of its own; a failure is logged under " Module1_TableExists" and answers false.
-bool TableExists(const AppContext& context, const QString& dataFolder, const QString& dbPath,
-                 const QString& tableName);
+// True when the database holds a user table named exactly tableName, read from its schema.
+// A failure to read the schema (a busy or damaged file) raises: it never means "no table".
+bool TableExists(Connection& db, const QString& tableName);
 
-// Creates the readings table of the current sensor, asking before it replaces an existing
-// one. Failures are logged under " Module1_AddDataTable".
+// Creates the readings table of the current sensor. An existing table is replaced only when
+// it was positively found and the user confirmed. Failures are logged under
+// " Module1_AddDataTable".
 void AddDataTable(AppState& state, const AppContext& context);
 
 // Opens rsReadings on the current sensor's readings in FullDate order, creating the table
-// (after telling the user) when it is missing. Failures are logged under
-// " Module1_OpenSensorData".
+// (after telling the user) when it is positively missing. Failures are logged under
+// " Module1_OpenSensorData" and leave no readings open; a busy database is also reported to
+// the user.
 void OpenSensorData(AppState& state, const AppContext& context);

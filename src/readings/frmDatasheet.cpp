@@ -10,6 +10,7 @@
 #include "ui/AppState.h"
 #include "ui/ClickableLabel.h"
 #include "ui/Desktop.h"
+#include "ui/FailureMessages.h"
 #include "ui/Prompter.h"
 
 #include <QBoxLayout>
@@ -250,7 +251,10 @@ bool frmDatasheet::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmDatasheet::Image1_Click() {
-    guarded(log(), " Module1_FlexGridToExcel", [&] {
+    const auto lost = [&](const DbError& e) {
+        tellNotSaved(*context_.prompter, "The spreadsheet export", e);
+    };
+    guarded(log(), " Module1_FlexGridToExcel", lost, [&] {
         const QVector<QStringList> grid = model_->gridTexts();
         const QString path =
             FlexGridToExcel(grid, static_cast<int>(grid.size()), model_->columnCount(),
@@ -265,7 +269,10 @@ void frmDatasheet::Image1_Click() {
 }
 
 void frmDatasheet::Read_Values_From_Grid() {
-    guarded(log(), " frmDatasheet.G_ReadValuesFromGrid", [&] {
+    const auto lost = [&](const DbError& e) {
+        tellNotSaved(*context_.prompter, "The datasheet changes", e);
+    };
+    guarded(log(), " frmDatasheet.G_ReadValuesFromGrid", lost, [&] {
         writeDatasheetRows(*state_.db, instrumentId_, typeDigit_, model_->rows());
         if (state_.rsReadings) {
             state_.rsReadings->close();

@@ -8,6 +8,7 @@
 #include "store/Guard.h"
 #include "ui/AppContext.h"
 #include "ui/AppState.h"
+#include "ui/FailureMessages.h"
 #include "ui/Prompter.h"
 
 #include <QComboBox>
@@ -34,7 +35,10 @@ void SensorAdder::imgAddSensor_Click() {
 }
 
 void SensorAdder::AddTypedSensor() {
-    guarded(ErrorLog{state_.dataFolder, context_.clock}, " G_AddTypedSensor", [&] {
+    const auto lost = [&](const DbError& e) {
+        tellNotSaved(*context_.prompter, "Sensor " + typedSensorID, e);
+    };
+    guarded(ErrorLog{state_.dataFolder, context_.clock}, " G_AddTypedSensor", lost, [&] {
         const QString number = typedSensorID;
         identification_.cboSensors->setEditText(number);
         form_.savefields();
@@ -46,7 +50,7 @@ void SensorAdder::AddTypedSensor() {
         // An unknown type is reported and the add goes on with the previous type's values.
         form_.applySensorType(splitSensorNumber(number).typeId);
         RecordSet& rs = sensorList(state_);
-        if (TableExists(context_, state_.dataFolder, state_.dbPath, number)) {
+        if (TableExists(*state_.db, number)) {
             // A table without a visible row blocks the number without a word.
             if (rs.lookup("InstrumentID", number) != 0) {
                 context_.prompter->message(

@@ -5,6 +5,7 @@
 #include "store/Guard.h"
 #include "ui/AppContext.h"
 #include "ui/AppState.h"
+#include "ui/FailureMessages.h"
 #include "ui/Prompter.h"
 
 #include <QComboBox>
@@ -36,7 +37,16 @@ void SensorDeletion::imgDelete_Click() {
             state_.rsReadings->close();
         }
     });
-    ignoring([&] { state_.db->execute("DROP TABLE " + quoteName(number)); });
+    // A table that could not be dropped leaves the sensor as it was, and the user is told;
+    // a table already missing is no obstacle to deleting the row.
+    try {
+        state_.db->execute("DROP TABLE " + quoteName(number));
+    } catch (const DbError& e) {
+        if (e.kind() != DbErrorKind::MissingObject) {
+            tellNotSaved(*context_.prompter, "The deletion of Sensor " + number, e);
+            return;
+        }
+    }
     ignoring([&] {
         RecordSet network(*state_.db, "NetworkConfig", QString(), QVariantList(), "SensorID");
         network.moveFirst();
@@ -45,7 +55,11 @@ void SensorDeletion::imgDelete_Click() {
         }
         network.close();
     });
-    ignoring([&] { state_.rsSensors->deleteCurrent(); });
+    try {
+        state_.rsSensors->deleteCurrent();
+    } catch (const DbError& e) {
+        tellNotSaved(*context_.prompter, "The deletion of Sensor " + number, e);
+    }
     ignoring([&] {
         QComboBox* combo = identification_.cboSensors;
         combo->clear();

@@ -10,6 +10,7 @@
 #include "store/Guard.h"
 #include "ui/AppContext.h"
 #include "ui/AppState.h"
+#include "ui/FailureMessages.h"
 #include "ui/Prompter.h"
 
 #include <QCheckBox>
@@ -158,7 +159,17 @@ void SensorForm::showStatus(bool destroyed) {
 }
 
 void SensorForm::savefields() {
-    guarded(ErrorLog{state_.dataFolder, context_.clock}, " G_savefields", [&] {
+    RecordSet* written = nullptr;
+    QString number;
+    const auto lost = [&](const DbError& e) {
+        if (written == nullptr) {
+            return;
+        }
+        // The refused edit must not stay pending and be retried by every later move.
+        written->cancelUpdate();
+        tellNotSaved(*context_.prompter, "Sensor " + number, e);
+    };
+    guarded(ErrorLog{state_.dataFolder, context_.clock}, " G_savefields", lost, [&] {
         RecordSet* rs = state_.rsSensors.get();
         if (rs == nullptr || !rs->isOpen() || rs->recordCount() == 0) {
             return;
@@ -169,6 +180,8 @@ void SensorForm::savefields() {
             rs->update();
             return;
         }
+        number = rs->text("InstrumentID");
+        written = rs;
         writeFields();
         rs->update();
     });

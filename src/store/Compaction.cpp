@@ -7,7 +7,7 @@ void compactDatabase(const QString& path) {
     Connection db;
     db.open(path);
     if (!db.isOpen()) {
-        throw DbError(26, "file is not a database");
+        throw DbError(26, "file is not a database", DbErrorKind::Damaged);
     }
     // Without free pages there is nothing to reclaim; the file stays untouched.
     if (db.scalar(QStringLiteral("PRAGMA freelist_count")).toLongLong() == 0) {

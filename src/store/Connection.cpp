@@ -10,6 +10,7 @@
 
 namespace {
 QAtomicInt nextConnection{0};
+QAtomicInt busyTimeout{5000};
 
 int errorNumber(const QSqlError& error) {
     bool ok = false;
@@ -24,7 +25,7 @@ QString errorText(const QSqlError& error) {
 } // namespace
 
 [[noreturn]] void raiseSqlError(const QSqlError& error) {
-    throw DbError(errorNumber(error), errorText(error));
+    throw sqliteError(errorNumber(error), errorText(error));
 }
 
 QSqlQuery prepareQuery(Connection& db, const QString& sql) {
@@ -76,6 +77,8 @@ void Connection::open(const QString& path) {
     }
     db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
     db_.setDatabaseName(path);
+    // A statement that meets another program's lock waits this long before it fails as busy.
+    db_.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeout.loadRelaxed()));
     if (!db_.open()) {
         db_ = QSqlDatabase();
         QSqlDatabase::removeDatabase(name_);
@@ -84,13 +87,22 @@ void Connection::open(const QString& path) {
     // SQLite opens anything lazily; reading the catalogue proves the file is a database.
     QSqlQuery probe(db_);
     if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
+        const QSqlError error = probe.lastError();
         probe = QSqlQuery();
         db_.close();
         db_ = QSqlDatabase();
         QSqlDatabase::removeDatabase(name_);
-        return;
+        raiseSqlError(error);
     }
     open_ = true;
+}
+
+void Connection::setBusyTimeout(int milliseconds) {
+    busyTimeout.storeRelaxed(milliseconds);
+}
+
+int Connection::busyTimeoutMs() {
+    return busyTimeout.loadRelaxed();
 }
 
 bool Connection::isOpen() const {

@@ -15,8 +15,14 @@ public:
     Connection& operator=(const Connection&) = delete;
 
     // Opens an existing database file. A missing file raises FileNotFound and is never
-    // created; a file that is not an SQLite database leaves the connection closed.
+    // created; a file that is not an SQLite database raises a Damaged DbError, one that
+    // another program keeps locked past the busy timeout a Busy one.
     void open(const QString& path);
+
+    // How long a statement of a connection opened afterwards waits for another program's
+    // lock before it fails as busy (5 s unless changed).
+    static void setBusyTimeout(int milliseconds);
+    static int busyTimeoutMs();
     bool isOpen() const;
     void close();
     QString path() const { return path_; }

@@ -2,6 +2,8 @@
 
 #include "store/LogFile.h"
 
+#include <optional>
+
 void ErrorLog::report(int number, const QString& description, const QString& tag) const {
     if (clock == nullptr) {
         return;
@@ -14,13 +16,24 @@ void ErrorLog::report(const DbError& error, const QString& tag) const {
 }
 
 bool guarded(const ErrorLog& log, const QString& tag, const std::function<void()>& body) {
+    return guarded(log, tag, nullptr, body);
+}
+
+bool guarded(const ErrorLog& log, const QString& tag,
+             const std::function<void(const DbError&)>& onFailure,
+             const std::function<void()>& body) {
+    std::optional<DbError> failure;
     try {
         body();
         return true;
     } catch (const DbError& e) {
-        log.report(e, tag);
+        failure = e;
     } catch (const std::exception& e) {
-        log.report(ErrorCode::InvalidArgument, QString::fromLocal8Bit(e.what()), tag);
+        failure = DbError(ErrorCode::InvalidArgument, QString::fromLocal8Bit(e.what()));
+    }
+    log.report(*failure, tag);
+    if (onFailure) {
+        guarded(log, tag, [&] { onFailure(*failure); });
     }
     return false;
 }

@@ -22,5 +22,11 @@ struct ErrorLog {
 // normally, as the guarded procedures do. Returns false when the body failed.
 bool guarded(const ErrorLog& log, const QString& tag, const std::function<void()>& body);
 
+// As above; after the log entry, onFailure receives the failure (a failure that is not a
+// DbError arrives as one of kind Other). A failure inside onFailure is logged too.
+bool guarded(const ErrorLog& log, const QString& tag,
+             const std::function<void(const DbError&)>& onFailure,
+             const std::function<void()>& body);
+
 // Runs body and ignores its failure: the "skip a failing statement" rule.
 void ignoring(const std::function<void()>& body);

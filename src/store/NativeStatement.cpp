@@ -35,7 +35,7 @@ NativeStatement::~NativeStatement() {
 }
 
 void NativeStatement::fail(int code) const {
-    throw DbError(code, QString::fromUtf8(sqlite3_errmsg(handle_)));
+    throw sqliteError(code, QString::fromUtf8(sqlite3_errmsg(handle_)));
 }
 
 void NativeStatement::bind(int position, double value) {
@@ -60,6 +60,14 @@ void NativeStatement::bind(int position, const std::optional<double>& value) {
 
 void NativeStatement::bindNull(int position) {
     if (const int code = sqlite3_bind_null(statement_, position); code != SQLITE_OK) {
+        fail(code);
+    }
+}
+
+void NativeStatement::bindText(int position, std::string_view utf8) {
+    const int code = sqlite3_bind_text(statement_, position, utf8.data(),
+                                       static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+    if (code != SQLITE_OK) {
         fail(code);
     }
 }

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <optional>
+#include <string_view>
 
 class Connection;
 struct sqlite3;
@@ -23,6 +24,7 @@ public:
     void bind(int position, qint64 value);
     void bind(int position, const std::optional<double>& value); // empty binds null
     void bindNull(int position);
+    void bindText(int position, std::string_view utf8);
 
     // Runs to the next row: true when a row is there to read, false when the statement is
     // done (then reset() makes it ready to run again with new values).

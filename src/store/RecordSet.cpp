@@ -7,6 +7,7 @@
 #include <QSet>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <iterator>
 
 namespace {
 const QStringList allowedOps = {"=", "<>", "<", "<=", ">", ">=", "LIKE"};
@@ -364,10 +365,20 @@ void RecordSet::update() {
         return;
     }
     requireCurrent();
+    // Values the row already holds, as last read, are dropped without asking the database:
+    // saving a row that was not changed touches nothing.
+    if (cachedId_ == ids_[index_]) {
+        for (auto it = pending_.begin(); it != pending_.end();) {
+            const auto stored = cache_.constFind(it.key());
+            it = stored != cache_.constEnd() && storedAlready(*stored, it.value())
+                     ? pending_.erase(it)
+                     : std::next(it);
+        }
+    }
     if (pending_.isEmpty()) {
         return;
     }
-    // Compared with the row as it is now, not as it was when last read.
+    // The rest is compared with the row as it is now, not as it was when last read.
     cachedId_ = 0;
     readCurrent();
     QStringList sets;

@@ -107,7 +107,7 @@ void createReadingsTable(Connection& db, const QString& instrumentId) {
         db.scalar("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = 'sensordata'")
             .toString();
     if (templateSql.isEmpty()) {
-        throw DbError(1, "no such table: sensordata");
+        throw DbError(1, "no such table: sensordata", DbErrorKind::MissingObject);
     }
     const int open = templateSql.indexOf('(');
     const QString table = quoteName(instrumentId);

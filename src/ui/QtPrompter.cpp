@@ -3,6 +3,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 QMessageBox::Icon toIcon(MsgIcon icon) {
@@ -30,10 +31,26 @@ QMessageBox::StandardButtons toButtons(MsgButtons buttons) {
     case MsgButtons::YesNoCancel:
         return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
     case MsgButtons::Ok:
+    case MsgButtons::OkSkipAll:
         break;
     }
     return QMessageBox::Ok;
 }
+QMessageBox::StandardButton toButton(MsgAnswer answer) {
+    switch (answer) {
+    case MsgAnswer::Yes:
+        return QMessageBox::Yes;
+    case MsgAnswer::No:
+        return QMessageBox::No;
+    case MsgAnswer::Cancel:
+        return QMessageBox::Cancel;
+    case MsgAnswer::Ok:
+    case MsgAnswer::SkipAll:
+        break;
+    }
+    return QMessageBox::Ok;
+}
+
 // Turns "Name (*.ext) | *.ext" pairs, as the messages give them, into Qt's filter form.
 QString qtFilter(const QString& filter) {
     if (!filter.contains('|')) {
@@ -50,9 +67,19 @@ QString qtFilter(const QString& filter) {
 } // namespace
 
 MsgAnswer QtPrompter::message(const QString& title, const QString& text, MsgIcon icon,
-                              MsgButtons buttons) {
+                              MsgButtons buttons, std::optional<MsgAnswer> defaultButton) {
     QMessageBox box(toIcon(icon), title, text, toButtons(buttons), parent_);
-    switch (box.exec()) {
+    QAbstractButton* skipAll = buttons == MsgButtons::OkSkipAll
+                                   ? box.addButton("Skip All", QMessageBox::AcceptRole)
+                                   : nullptr;
+    if (defaultButton && *defaultButton != MsgAnswer::SkipAll) {
+        box.setDefaultButton(toButton(*defaultButton));
+    }
+    const int answer = box.exec();
+    if (skipAll != nullptr && box.clickedButton() == skipAll) {
+        return MsgAnswer::SkipAll;
+    }
+    switch (answer) {
     case QMessageBox::Yes:
         return MsgAnswer::Yes;
     case QMessageBox::No:

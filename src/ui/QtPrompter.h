@@ -10,8 +10,8 @@ public:
     explicit QtPrompter(QWidget* parent = nullptr) : parent_(parent) {}
     void setParent(QWidget* parent) { parent_ = parent; }
 
-    MsgAnswer message(const QString& title, const QString& text, MsgIcon icon,
-                      MsgButtons buttons) override;
+    MsgAnswer message(const QString& title, const QString& text, MsgIcon icon, MsgButtons buttons,
+                      std::optional<MsgAnswer> defaultButton) override;
     std::optional<QString> input(const QString& title, const QString& prompt,
                                  const QString& initial) override;
     QString openFile(const QString& title, const QString& filter, const QString& folder) override;

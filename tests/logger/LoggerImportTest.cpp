@@ -1,4 +1,5 @@
 #include "logger/LoggerGridModel.h"
+#include "logger/LoggerProgressDialog.h"
 #include "logger/frmTrovData.h"
 #include "readings/ReadingsFixture.h"
 #include "readings/ReadingsPage.h"
@@ -10,6 +11,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPointer>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
@@ -48,9 +50,16 @@ protected:
         }
         return nullptr;
     }
+    QVector<bool> marks(frmTrovData* form) {
+        QVector<bool> marks;
+        for (qsizetype r = 0; r < form->grid().marks().size(); ++r) {
+            marks << form->grid().marks().testBit(r);
+        }
+        return marks;
+    }
     void setMarks(frmTrovData* form, const QVector<bool>& marks) {
         for (int r = 0; r < marks.size(); ++r) {
-            if (form->grid().marks()[r] != marks[r]) {
+            if (form->grid().marks().testBit(r) != marks[r]) {
                 form->MSFlexGrid1_Click(form->grid().index(r, LoggerGridModel::kAppendColumn));
             }
         }
@@ -88,6 +97,8 @@ TEST_F(LoggerImportTest, TheFileNameMustBeTheSensorsOrTheUserConfirms) {
               "This may cause undesirable results including corruption and loss of database");
     EXPECT_EQ(prompter.last().icon, MsgIcon::Exclamation);
     EXPECT_EQ(prompter.last().buttons, MsgButtons::YesNo);
+    // Enter must not answer Yes to a warning about corruption.
+    EXPECT_EQ(prompter.last().defaultButton, MsgAnswer::No);
     EXPECT_FALSE(QFile::exists(path("datafile.txt")));
     EXPECT_FALSE(QFile::exists(path("Schema.ini")));
 
@@ -109,17 +120,34 @@ TEST_F(LoggerImportTest, TheFileNameMustBeTheSensorsOrTheUserConfirms) {
     EXPECT_FALSE(QFile::exists(path("Schema.ini")));
 }
 
-TEST_F(LoggerImportTest, AMissingFileHasNoDataAndABadLineIsLogged) {
+TEST_F(LoggerImportTest, MissingBinaryAndBadLinesAreShownOnScreen) {
     addSensors({kId});
     openOnReadings();
     EXPECT_EQ(import(path("downloads/" + kId + ".txt")), nullptr);
     EXPECT_EQ(prompter.last().text, "There was no data found for this sensor.");
     EXPECT_EQ(prompter.last().icon, MsgIcon::Information);
 
-    EXPECT_EQ(import(loggerFile(kId + ".txt", "2013/04/05 09:30:00,1\n\"2013/04/06,2\n")), nullptr);
+    EXPECT_EQ(import(loggerFile(kId + ".txt", QByteArray("2013/04/05,1\0\xff", 15))), nullptr);
+    EXPECT_EQ(prompter.last().text, kId + ".txt is not a text file and cannot be imported.");
     EXPECT_EQ(logEntries(), 1);
-    EXPECT_TRUE(logText().contains("Line 2 of the logger file cannot be read: \"2013/04/06,2"));
     EXPECT_TRUE(logText().contains(" imgAddTrovData_Click"));
+
+    // A line that cannot be read is shown, cannot be marked, and is counted as passed over.
+    page().cboTrovInt->setCurrentText("1");
+    frmTrovData* form =
+        import(loggerFile(kId + ".txt", "2013/04/05 09:30:00,T7,21,001,20,1,2\n\"2013/04/06,2\n"
+                                        "2013/04/07 09:30:00,T7,21,001,20,1,2\n"));
+    ASSERT_NE(form, nullptr);
+    ASSERT_EQ(form->grid().rowCount(), 3);
+    EXPECT_EQ(cell(form, 1, 0), "\"2013/04/06,2");
+    EXPECT_EQ(cell(form, 1, 15), "×");
+    EXPECT_EQ(marks(form), QVector<bool>({true, false, true}));
+    form->MSFlexGrid1_Click(form->grid().index(1, LoggerGridModel::kAppendColumn));
+    EXPECT_EQ(marks(form), QVector<bool>({true, false, true}));
+    form->cmdAppend->click();
+    EXPECT_EQ(prompter.last().text, " 2 records appended to 120521001\r\n"
+                                    "1 line could not be read and was passed over.");
+    EXPECT_EQ(readingCount(kId), 2);
 }
 
 TEST_F(LoggerImportTest, TheGridShowsEveryLineAndKeepsRowsTheIntervalApart) {
@@ -148,14 +176,14 @@ TEST_F(LoggerImportTest, TheGridShowsEveryLineAndKeepsRowsTheIntervalApart) {
     EXPECT_EQ(cell(form, 0, 6), "");
     EXPECT_EQ(cell(form, 0, 8), "9");
     EXPECT_EQ(cell(form, 4, 6), "");
-    EXPECT_EQ(QVector<bool>(form->grid().marks()), QVector<bool>({true, true, false, true, true}));
+    EXPECT_EQ(marks(form), QVector<bool>({true, true, false, true, true}));
     form->reject();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
     page().cboTrovInt->setCurrentText("24");
     form = import(loggerFile(kId + ".txt", kThreeDays));
     ASSERT_NE(form, nullptr);
-    EXPECT_EQ(QVector<bool>(form->grid().marks()), QVector<bool>({true, false, false, true, true}));
+    EXPECT_EQ(marks(form), QVector<bool>({true, false, false, true, true}));
 
     // A click on an Append cell turns its mark over; other cells keep theirs.
     QTableView* view = form->MSFlexGrid1;
@@ -167,7 +195,7 @@ TEST_F(LoggerImportTest, TheGridShowsEveryLineAndKeepsRowsTheIntervalApart) {
     clickCell(1, 15);
     clickCell(3, 15);
     clickCell(0, 14);
-    EXPECT_EQ(QVector<bool>(form->grid().marks()), QVector<bool>({true, true, false, false, true}));
+    EXPECT_EQ(marks(form), QVector<bool>({true, true, false, false, true}));
 }
 
 TEST_F(LoggerImportTest, AppendStoresTheCheckedRowsAndRefusesDuplicates) {
@@ -189,12 +217,14 @@ TEST_F(LoggerImportTest, AppendStoresTheCheckedRowsAndRefusesDuplicates) {
     EXPECT_TRUE(guard.isNull());
 
     const QString first = kId + " 2013/04/05 09:30:00";
-    EXPECT_EQ(prompter.messageTexts(),
-              QStringList({"All the checked data will be added to sensor:  120521001 ?",
-                           kId + " 2013/04/06 09:30:00 is a duplicate reading and cannot be "
-                                 "appended.",
-                           " 2 records appended to 120521001"}));
+    EXPECT_EQ(
+        prompter.messageTexts(),
+        QStringList({"All the checked data will be added to sensor:  120521001 ?",
+                     kId + " 2013/04/06 09:30:00 is a duplicate reading and cannot be "
+                           "appended.",
+                     " 2 records appended to 120521001\r\n1 duplicate reading was skipped."}));
     EXPECT_EQ(prompter.calls[0].buttons, MsgButtons::YesNo);
+    EXPECT_EQ(prompter.calls[1].buttons, MsgButtons::OkSkipAll);
     EXPECT_EQ(readingCount(kId), 4);
     EXPECT_EQ(stored(kId, first, "ReadingDate").toString(), "2013/04/05");
     EXPECT_EQ(stored(kId, first, "ReadingTime").toString(), "09:30:00");
@@ -215,18 +245,20 @@ TEST_F(LoggerImportTest, AppendStoresTheCheckedRowsAndRefusesDuplicates) {
     EXPECT_FALSE(QFile::exists(path("downloads/QV" + kId + ".txt")));
     EXPECT_TRUE(QFile::exists(path("downloads/backup/QV" + kId + "_2026-12-08.txt")));
 
-    // The same file again: every checked row is a duplicate.
+    // The same file again: every checked row is a duplicate. OK asks again for the next one;
+    // Skip All passes over the rest without asking.
     form = import(file);
     ASSERT_NE(form, nullptr);
     prompter.clear();
+    for (const MsgAnswer answer : {MsgAnswer::Yes, MsgAnswer::Ok, MsgAnswer::SkipAll}) {
+        prompter.answers.enqueue(answer);
+    }
     form->cmdAppend->click();
     EXPECT_EQ(prompter.messageTexts().mid(1),
               QStringList({first + " is a duplicate reading and cannot be appended.",
                            kId + " 2013/04/06 09:30:00 is a duplicate reading and cannot be "
                                  "appended.",
-                           kId + " 2013/04/07 10:00:00 is a duplicate reading and cannot be "
-                                 "appended.",
-                           " No data was found to append"}));
+                           " No data was found to append\r\n3 duplicate readings were skipped."}));
     EXPECT_EQ(readingCount(kId), 4);
 }
 
@@ -248,7 +280,8 @@ TEST_F(LoggerImportTest, TheDateOrderAndTheAnswerNoDecideWhatIsStored) {
     form->optDateFormat1->click();
     form->cmdAppend->click();
     // The 31st of April is no date: that row is not stored.
-    EXPECT_EQ(prompter.last().text, " 1 records appended to 120521001");
+    EXPECT_EQ(prompter.last().text, " 1 records appended to 120521001\r\n"
+                                    "1 line could not be read and was passed over.");
     EXPECT_EQ(stored(kId, kId + " 2013/04/05 09:30:00", "ReadingDate").toString(), "2013/04/05");
     EXPECT_EQ(page().txtRcount->text(), "1 of 1");
 
@@ -292,7 +325,48 @@ TEST_F(LoggerImportTest, ATypedPeriodCountsByItsValueRounded) {
     EXPECT_EQ(page().cboTrovInt->currentText(), "24.6");
     frmTrovData* form = import(loggerFile(kId + ".txt", kThreeDays));
     ASSERT_NE(form, nullptr);
-    EXPECT_EQ(QVector<bool>(form->grid().marks()),
-              QVector<bool>({true, false, false, false, true}));
+    EXPECT_EQ(marks(form), QVector<bool>({true, false, false, false, true}));
     form->reject();
+}
+
+TEST_F(LoggerImportTest, AFailedCommitAppendsNothingAndKeepsTheLoggerFile) {
+    addSensors({kId});
+    openOnReadings();
+    const QString file = loggerFile(kId + ".txt", kThreeDays);
+    loggerFile("QV" + kId + ".txt", kThreeDays);
+    // A failure injected at the commit through a deferred foreign key no row satisfies.
+    window->state().db->execute("PRAGMA foreign_keys = ON");
+    window->state().db->execute("CREATE TABLE parent (id INTEGER PRIMARY KEY)");
+    window->state().db->execute("CREATE TABLE owed (parent INTEGER REFERENCES parent(id) "
+                                "DEFERRABLE INITIALLY DEFERRED)");
+    window->state().db->execute("CREATE TRIGGER owe AFTER INSERT ON `" + kId +
+                                "` BEGIN INSERT INTO owed VALUES (1); END");
+    frmTrovData* form = import(file);
+    ASSERT_NE(form, nullptr);
+    form->cmdAppend->click();
+    EXPECT_TRUE(prompter.last().text.startsWith("The readings could not be stored ("));
+    EXPECT_TRUE(prompter.last().text.endsWith("Nothing was appended to 120521001."));
+    EXPECT_EQ(prompter.last().icon, MsgIcon::Critical);
+    EXPECT_EQ(readingCount(kId), 0);
+    EXPECT_TRUE(QFile::exists(path("downloads/QV" + kId + ".txt")));
+    EXPECT_TRUE(logText().contains(" cmdAppend_Click"));
+}
+
+TEST(LoggerProgressDialogTest, ShowsModalAfterHalfASecondAndCancelStopsTheWork) {
+    QWidget main;
+    main.show();
+    LoggerProgressDialog progress(&main, [](qint64 done, qint64 total) {
+        return QStringLiteral("Appending line %1 of %2").arg(done).arg(total);
+    });
+    const LoggerProgress step = progress.progress();
+    EXPECT_TRUE(step(0, 100));
+    EXPECT_FALSE(progress.dialog()->isVisible());
+    QTest::qWait(600);
+    EXPECT_TRUE(step(40, 100));
+    ASSERT_TRUE(progress.dialog()->isVisible());
+    EXPECT_TRUE(progress.dialog()->isModal());
+    EXPECT_EQ(progress.dialog()->labelText(), "Appending line 40 of 100");
+    EXPECT_EQ(progress.dialog()->value(), 400);
+    progress.dialog()->cancel();
+    EXPECT_FALSE(step(41, 100));
 }

@@ -377,7 +377,7 @@ TEST_F(DatasheetTest, TheExportCopiesRowsNeverShown) {
     sheet->reject();
 }
 
-TEST_F(DatasheetTest, AnExportThatCannotBeWrittenIsLogged) {
+TEST_F(DatasheetTest, AnExportThatCannotBeWrittenIsLoggedAndTold) {
     addSensors({kOneNode});
     addReadings(kOneNode, {kFirst});
     openOnReadings();
@@ -387,7 +387,9 @@ TEST_F(DatasheetTest, AnExportThatCannotBeWrittenIsLogged) {
     frmDatasheet* sheet = openSheet();
     emit sheet->Image1->clicked();
     EXPECT_TRUE(desktop.opened.isEmpty());
-    EXPECT_TRUE(prompter.calls.isEmpty());
+    ASSERT_EQ(prompter.calls.size(), 1);
+    EXPECT_TRUE(prompter.last().text.startsWith("The spreadsheet export was not saved: "));
+    EXPECT_EQ(prompter.last().icon, MsgIcon::Exclamation);
     EXPECT_EQ(logEntries(), 1);
     EXPECT_TRUE(logText().trimmed().endsWith(" Module1_FlexGridToExcel"));
     sheet->reject();

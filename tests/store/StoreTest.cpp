@@ -5,12 +5,15 @@
 #include "store/RecordSet.h"
 #include "store/Schema.h"
 #include "store/SensorTypes.h"
+#include "support/FaultConditions.h"
 #include "support/TempDataFolder.h"
 
 #include <QFile>
 #include <QLocale>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <functional>
+#include <optional>
 
 namespace {
 QStringList columnsOf(Connection& db, const QString& table) {
@@ -81,4 +84,49 @@ TEST_F(StoreTest, UnknownSensorTypeKeepsThePreviousValues) {
     EXPECT_EQ(current.nodeCount, 8);
     EXPECT_EQ(current.familyTag, "EX");
     EXPECT_EQ(current.anchorCaption, "Node / Anchor Location:");
+}
+
+namespace {
+std::optional<DbErrorKind> kindOf(const std::function<void()>& body) {
+    try {
+        body();
+    } catch (const DbError& e) {
+        return e.kind();
+    }
+    return std::nullopt;
+}
+} // namespace
+
+TEST_F(StoreTest, FailuresCarryTheKindOfTheirCause) {
+    const ShortBusyTimeout quick;
+    createDatabaseFile(path("kinds.mdb"));
+    Connection db;
+    db.open(path("kinds.mdb"));
+    EXPECT_EQ(kindOf([&] { db.scalar("SELECT count(*) FROM `120521001`"); }),
+              DbErrorKind::MissingObject);
+    EXPECT_EQ(kindOf([&] { db.scalar("SELECT NoSuchColumn FROM Sensors"); }),
+              DbErrorKind::MissingObject);
+    EXPECT_EQ(kindOf([&] { db.execute("SELEC 1"); }), DbErrorKind::Other);
+    db.execute("INSERT INTO Sensors (InstrumentID) VALUES ('120521001')");
+    EXPECT_EQ(
+        kindOf([&] { db.execute("INSERT INTO Sensors (InstrumentID) VALUES ('120521001')"); }),
+        DbErrorKind::Constraint);
+    {
+        // Another program holds the file: opening it and reading from it are busy, not absent.
+        ExclusiveHolder holder(path("kinds.mdb"));
+        EXPECT_EQ(kindOf([&] { db.tables(); }), DbErrorKind::Busy);
+        Connection second;
+        EXPECT_EQ(kindOf([&] { second.open(path("kinds.mdb")); }), DbErrorKind::Busy);
+    }
+    EXPECT_EQ(db.tables().size(), 5);
+    db.execute("PRAGMA query_only = 1");
+    EXPECT_EQ(kindOf([&] { db.execute("DELETE FROM Sensors"); }), DbErrorKind::FullOrReadOnly);
+
+    QFile text(path("notes.mdb"));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write(QByteArray(4096, 'x'));
+    text.close();
+    Connection notADatabase;
+    EXPECT_EQ(kindOf([&] { notADatabase.open(path("notes.mdb")); }), DbErrorKind::Damaged);
+    EXPECT_FALSE(notADatabase.isOpen());
 }

@@ -1,8 +1,8 @@
 #include "support/ScriptedPrompter.h"
 
 MsgAnswer ScriptedPrompter::message(const QString& title, const QString& text, MsgIcon icon,
-                                    MsgButtons buttons) {
-    calls.push_back({"message", title, text, icon, buttons, {}});
+                                    MsgButtons buttons, std::optional<MsgAnswer> defaultButton) {
+    calls.push_back({"message", title, text, icon, buttons, {}, defaultButton});
     if (!answers.isEmpty()) {
         return answers.dequeue();
     }
@@ -12,7 +12,8 @@ MsgAnswer ScriptedPrompter::message(const QString& title, const QString& text, M
 
 std::optional<QString> ScriptedPrompter::input(const QString& title, const QString& prompt,
                                                const QString& initial) {
-    calls.push_back({"input", title, prompt, MsgIcon::None, MsgButtons::OkCancel, initial});
+    calls.push_back(
+        {"input", title, prompt, MsgIcon::None, MsgButtons::OkCancel, initial, std::nullopt});
     if (!inputs.isEmpty()) {
         return inputs.dequeue();
     }
@@ -22,7 +23,7 @@ std::optional<QString> ScriptedPrompter::input(const QString& title, const QStri
 QString ScriptedPrompter::openFile(const QString& title, const QString& filter,
                                    const QString& folder) {
     Q_UNUSED(folder);
-    calls.push_back({"openFile", title, {}, MsgIcon::None, MsgButtons::Ok, filter});
+    calls.push_back({"openFile", title, {}, MsgIcon::None, MsgButtons::Ok, filter, std::nullopt});
     return files.isEmpty() ? QString() : files.dequeue();
 }
 

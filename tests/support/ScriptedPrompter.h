@@ -19,10 +19,11 @@ public:
         MsgIcon icon = MsgIcon::None;
         MsgButtons buttons = MsgButtons::Ok;
         QString extra; // input's initial text, or the file filter
+        std::optional<MsgAnswer> defaultButton;
     };
 
-    MsgAnswer message(const QString& title, const QString& text, MsgIcon icon,
-                      MsgButtons buttons) override;
+    MsgAnswer message(const QString& title, const QString& text, MsgIcon icon, MsgButtons buttons,
+                      std::optional<MsgAnswer> defaultButton) override;
     std::optional<QString> input(const QString& title, const QString& prompt,
                                  const QString& initial) override;
     QString openFile(const QString& title, const QString& filter, const QString& folder) override;

@@ -1,0 +1,160 @@
+// Times the whole logger import path (staging with the pre-selection, the review grid's first
+// screen, the append of every marked row in one transaction) for generated files of 10,000,
+// 100,000 and 1,000,000 lines at the intervals 1 and 24, beside the floor: the sqlite3 shell's
+// .import of the same file into a table of 16 text columns, in the same run. Prints seconds
+// and peak memory; takes no arguments. Needs the sqlite3 shell on the PATH for the floor.
+
+#include "logger/LoggerAppend.h"
+#include "logger/LoggerFile.h"
+#include "logger/LoggerGridModel.h"
+#include "store/Connection.h"
+#include "store/Schema.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHeaderView>
+#include <QProcess>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTimeZone>
+#include <cstdio>
+#include <sys/resource.h>
+
+namespace {
+
+const QString kSensor = QStringLiteral("120591001"); // type 91: eight nodes
+
+// Hourly readings from 2015 on, 16 fields each, as a logger writes them.
+void writeLoggerFile(const QString& path, int lines) {
+    QFile out(path);
+    out.open(QIODevice::WriteOnly);
+    const QDateTime start(QDate(2015, 1, 1), QTime(8, 0), QTimeZone::utc());
+    QByteArray block;
+    for (int i = 0; i < lines; ++i) {
+        block += start.addSecs(3600LL * i).toString("yyyy/MM/dd HH:mm:ss").toLatin1();
+        block += ",T7,91,001," + QByteArray::number(15 + (i % 100) / 10.0, 'f', 2);
+        for (int n = 1; n <= 10; ++n) {
+            block += ',' + QByteArray::number(10 * n + i * 0.0001 * n, 'f', 3);
+        }
+        block += ",0\r\n";
+        if (block.size() > (1 << 20)) {
+            out.write(block);
+            block.clear();
+        }
+    }
+    out.write(block);
+}
+
+// Forgets the process's peak resident size so far (Linux), so each case measures its own.
+void resetPeakMemory() {
+    QFile refs("/proc/self/clear_refs");
+    if (refs.open(QIODevice::WriteOnly)) {
+        refs.write("5");
+    }
+}
+
+// The process's peak resident size in MiB since the last reset.
+double peakMemoryMiB() {
+    QFile status("/proc/self/status");
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("VmHWM:")) {
+                return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+            }
+        }
+    }
+    return 0;
+}
+
+struct Figures {
+    double seconds = 0;
+    double peakMiB = 0;
+    int appended = 0;
+};
+
+Figures importPath(const QString& folder, const QString& file, int interval) {
+    const QString dbPath = folder + "/bench.mdb";
+    QFile::remove(dbPath);
+    createDatabaseFile(dbPath);
+    Connection db;
+    db.open(dbPath);
+    createReadingsTable(db, kSensor);
+
+    resetPeakMemory();
+    QElapsedTimer timer;
+    timer.start();
+    StageResult staged = stageLoggerFile(folder, file, interval, DateOrder::DayMonthYear);
+    LoggerGridModel model;
+    model.fill(std::move(staged.stage));
+    {
+        QTableView view;
+        view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+        view.setModel(&model);
+        view.resize(1100, 500);
+        view.show();
+        view.grab();
+    }
+    LoggerAppendOptions options;
+    options.instrumentId = kSensor;
+    options.channelCount = 9;
+    const LoggerAppendResult result =
+        appendLoggerRows(db, kSensor, model.stage(), model.marks(), options);
+    model.clear();
+    Figures figures;
+    figures.seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
+    figures.peakMiB = peakMemoryMiB();
+    figures.appended = result.appended;
+    return figures;
+}
+
+// The sqlite3 shell's CSV import of the file into a new database; negative when the shell is
+// missing.
+Figures floorImport(const QString& folder, const QString& file) {
+    const QString dbPath = folder + "/floor.db";
+    QFile::remove(dbPath);
+    QStringList columns;
+    for (int c = 0; c < 16; ++c) {
+        columns << QStringLiteral("c%1 TEXT").arg(c);
+    }
+    QProcess shell;
+    QElapsedTimer timer;
+    timer.start();
+    shell.start("sqlite3", {dbPath, "CREATE TABLE t (" + columns.join(", ") + ")", ".mode csv",
+                            ".import " + file + " t"});
+    Figures figures;
+    if (!shell.waitForFinished(-1) || shell.exitCode() != 0) {
+        figures.seconds = -1;
+        return figures;
+    }
+    figures.seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    figures.peakMiB = static_cast<double>(usage.ru_maxrss) / 1024.0;
+    return figures;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    std::printf("%10s %8s %10s %10s %8s %12s %10s\n", "lines", "interval", "import s", "floor s",
+                "ratio", "import MiB", "floor MiB");
+    for (const int lines : {10000, 100000, 1000000}) {
+        const QString file = dir.filePath(QStringLiteral("QV%1.txt").arg(lines));
+        writeLoggerFile(file, lines);
+        for (const int interval : {1, 24}) {
+            const Figures floor = floorImport(dir.path(), file);
+            const Figures import = importPath(dir.path(), file, interval);
+            std::printf("%10d %8d %10.2f %10.2f %7.2fx %12.1f %10.1f   (%d appended)\n", lines,
+                        interval, import.seconds, floor.seconds,
+                        floor.seconds > 0 ? import.seconds / floor.seconds : 0.0, import.peakMiB,
+                        floor.peakMiB, import.appended);
+            std::fflush(stdout);
+        }
+        QFile::remove(file);
+    }
+    return 0;
+}

@@ -1,0 +1,50 @@
+#include "store/DbError.h"
+
+#include <sqlite3.h>
+
+DbErrorKind sqliteErrorKind(int code, const QString& message) {
+    switch (code & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return DbErrorKind::Busy;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return DbErrorKind::Damaged;
+    case SQLITE_FULL:
+    case SQLITE_READONLY:
+        return DbErrorKind::FullOrReadOnly;
+    case SQLITE_CONSTRAINT:
+        return DbErrorKind::Constraint;
+    case SQLITE_ERROR:
+        // SQLite has no code of its own for a missing table or column; its message is fixed.
+        if (message.startsWith(QLatin1String("no such table")) ||
+            message.startsWith(QLatin1String("no such column"))) {
+            return DbErrorKind::MissingObject;
+        }
+        return DbErrorKind::Other;
+    default:
+        return DbErrorKind::Other;
+    }
+}
+
+DbError sqliteError(int code, const QString& message) {
+    return DbError(code, message, sqliteErrorKind(code, message));
+}
+
+QString failureReason(const DbError& error) {
+    switch (error.kind()) {
+    case DbErrorKind::Busy:
+        return QStringLiteral("the database is in use by another program; try again");
+    case DbErrorKind::Damaged:
+        return QStringLiteral("the database file is damaged or is not a database");
+    case DbErrorKind::MissingObject:
+        return "the database lacks a table or column it needs (" + error.description() + ")";
+    case DbErrorKind::FullOrReadOnly:
+        return QStringLiteral("the disk is full or the database file cannot be written");
+    case DbErrorKind::Constraint:
+        return "the database refused a value (" + error.description() + ")";
+    case DbErrorKind::Other:
+        break;
+    }
+    return error.description();
+}
