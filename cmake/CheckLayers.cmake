@@ -1,6 +1,7 @@
 cmake_minimum_required(VERSION 3.25)
 
-# Checks the include layers of src: store < ui < the subsystem folders < app.
+# Checks the include layers of src: store < ui < the subsystem folders < app and cli (the
+# windows' top and the command line, side by side).
 #   - A file includes headers of its own layer or of the layers beneath it.
 #   - The subsystem folders include each other without a circle.
 #   - Storage and computation (quorvelle_core) include no header of Qt's window modules, of
@@ -14,6 +15,7 @@ include("${INPUT}")
 set(layer_store 0)
 set(layer_ui 1)
 set(layer_app 3)
+set(layer_cli 3)
 
 function(layer_of folder out)
     if(DEFINED layer_${folder})
@@ -85,7 +87,7 @@ modules, but storage and computation (quorvelle_core) use Qt Core and Sql only")
         layer_of(${target_folder} target_layer)
         if(target_layer GREATER layer)
             list(APPEND problems "src/${file} includes \"${header}\" from a layer above its own \
-(store < ui < subsystem folders < app)")
+(store < ui < subsystem folders < app and cli)")
         elseif(layer EQUAL 2 AND target_layer EQUAL 2)
             if(NOT DEFINED via_${folder}_${target_folder})
                 set(via_${folder}_${target_folder} "src/${file} includes \"${header}\"")

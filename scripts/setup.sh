@@ -9,6 +9,7 @@ packages=(
   libzip-dev libxlsxwriter-dev zlib1g-dev libsqlite3-dev sqlite3
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core
+  dpkg-dev file lintian desktop-file-utils appstream poppler-utils
 )
 
 missing=()

@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything with warnings as errors, and runs the tests.
+# Installs what is missing, builds everything with warnings as errors, runs the tests, and
+# builds the Debian package and checks what it holds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORVELLE_WERROR=ON
 cmake --build build-test -j"$(nproc)"
-cd build-test
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)" --timeout 300
+(cd build-test && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)" --timeout 300)
+
+rm -f build-test/quorvelle_*.deb
+(cd build-test && cpack -G DEB >/dev/null)
+bash scripts/check_package.sh build-test/quorvelle_*.deb

@@ -6,12 +6,17 @@
 #include "store/Schema.h"
 #include "store/SensorTypes.h"
 #include "store/SqlFailure.h"
+#include "store/TriggerTables.h"
+#include "triggers/SiteStatus.h"
+#include "triggers/TriggerEvents.h"
+#include "triggers/TriggerLevels.h"
 
 #include <QDir>
 #include <QRandomGenerator>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <numbers>
@@ -129,6 +134,24 @@ QVector<SampleSensor> sampleSensors(const SampleOptions& options) {
     const qint64 span = lost.installDate.daysTo(options.end.date());
     lost.destructionDate = lost.installDate.addDays(span * 3 / 5 + 1);
     lost.notes = QStringLiteral("Strand sheared in fall of ground");
+    // The logger of the second sensor went flat four days before the end.
+    SampleSensor& silent = sensors[1];
+    if (silent.installDate.daysTo(options.end.date()) > 8) {
+        silent.silentDays = 4;
+        silent.notes = QStringLiteral("Logger battery flat, reading overdue");
+    }
+    if (options.newInstallation) {
+        SampleSensor fresh =
+            makeSensor(static_cast<int>(sensors.size()), kTypeCodes[2], options, random);
+        fresh.installDate = options.end.date().addDays(-1);
+        fresh.instrumentId =
+            fresh.installDate.toString("yyMM") + kTypeCodes[2] + fresh.instrumentId.right(3);
+        fresh.readingsPerDay = 1;
+        fresh.maxReadings = 1;
+        fresh.blastAt = QDateTime();
+        fresh.notes = QStringLiteral("Installed yesterday, one reading so far");
+        sensors << fresh;
+    }
     return sensors;
 }
 
@@ -166,12 +189,16 @@ QVector<SampleReading> sampleReadings(const SampleSensor& sensor, const SampleOp
     if (sensor.destructionDate.isValid()) {
         stop = std::min(stop, wallClock(sensor.destructionDate, QTime(0, 0)));
     }
+    if (sensor.silentDays > 0) {
+        stop = std::min(stop, options.end.addDays(-sensor.silentDays));
+    }
     const qint64 spatialDays = std::max<qint64>(30, options.days / 15);
 
     QVector<SampleReading> readings;
     QDate lastTemporalDay;
     QDateTime nextSpatial;
-    for (QDateTime at = wallClock(sensor.installDate, firstTime); at <= stop;
+    for (QDateTime at = wallClock(sensor.installDate, firstTime);
+         at <= stop && (sensor.maxReadings == 0 || readings.size() < sensor.maxReadings);
          at = at.addSecs(step)) {
         const bool firstDay = at.date() == sensor.installDate;
         SampleReading r;
@@ -211,6 +238,66 @@ QVector<SampleReading> sampleReadings(const SampleSensor& sensor, const SampleOp
         readings << r;
     }
     return readings;
+}
+
+void writeSampleLevels(Connection& db, const SampleOptions& options) {
+    createTriggerTables(db);
+    const QList<SiteStatusRow> rows = computeSiteStatus(db, options.end);
+    // Sensors by the size of their displacement, largest first.
+    QList<SiteStatusRow> judged;
+    for (const SiteStatusRow& row : rows) {
+        if (row.status.maxDisp && !row.sensor.destroyed && row.sensor.setup.nodeCount > 1) {
+            judged << row;
+        }
+    }
+    std::sort(judged.begin(), judged.end(), [](const SiteStatusRow& a, const SiteStatusRow& b) {
+        return std::abs(*a.status.maxDisp) > std::abs(*b.status.maxDisp);
+    });
+    const auto size = [](const SiteStatusRow& row) { return std::abs(*row.status.maxDisp); };
+    const auto tenth = [](double mm) { return std::round(mm * 10.0) / 10.0; };
+
+    TriggerLevels site;
+    site.readingInterval = 1.0;
+    site.rateWindow = 7.0;
+    site.amberRate = 1.0;
+    site.redRate = 3.0;
+    const double quiet = judged.size() > 2 ? size(judged[2]) : 1.0;
+    site.amberDisp = std::ceil((quiet * 1.25 + 0.5) / 5.0) * 5.0;
+    site.redDisp = *site.amberDisp * 2.0;
+    writeTriggerLevels(db, kSiteDefaultKey, site);
+    if (judged.size() < 2) {
+        return;
+    }
+
+    // Amber: the second largest mover has passed its amber level, not its red one.
+    TriggerLevels amber;
+    amber.amberDisp = tenth(size(judged[1]) * 0.8);
+    amber.redDisp = tenth(size(judged[1]) * 1.5);
+    writeTriggerLevels(db, judged[1].sensor.instrumentId, amber);
+
+    // Red: the largest mover crossed its red level during its last day.
+    const SiteStatusRow& red = judged[0];
+    const QList<StatusReading> readings = readStatusReadings(db, red.sensor.instrumentId);
+    const QDateTime dayBefore = readings.last().at.addDays(-1);
+    int before = static_cast<int>(readings.size()) - 1;
+    while (before > 0 && readings[before].at > dayBefore) {
+        --before;
+    }
+    TriggerLevels redLevels;
+    redLevels.amberDisp = tenth(size(red) * 0.6);
+    redLevels.redDisp = tenth(size(red) * 0.9);
+    const SensorStatus earlier =
+        evaluateSensor(statusInputAsOf(readings, before, 7.0), red.sensor.setup, TriggerLevels{});
+    if (earlier.maxDisp && std::abs(*earlier.maxDisp) < size(red)) {
+        redLevels.redDisp = std::round((std::abs(*earlier.maxDisp) + size(red)) * 50.0) / 100.0;
+    }
+    writeTriggerLevels(db, red.sensor.instrumentId, redLevels);
+    QStringList lastDay;
+    for (int i = before + 1; i < readings.size(); ++i) {
+        lastDay << readings[i].key;
+    }
+    detectTriggerEvent(db, red.sensor.instrumentId, lastDay, options.end,
+                       QStringLiteral("sample data"));
 }
 
 void writeSensor(Connection& db, const SampleSensor& sensor) {
@@ -326,5 +413,6 @@ QString writeSampleDatabase(const QString& dataFolder, const SampleOptions& opti
     for (const SampleSensor& sensor : sensors) {
         writeReadings(db, sensor.instrumentId, sampleReadings(sensor, options));
     }
+    writeSampleLevels(db, options);
     return path;
 }

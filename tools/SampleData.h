@@ -15,6 +15,8 @@ struct SampleOptions {
     int readingsPerDay = 4;  // for every sensor but the hourly ones
     int hourlySensors = 2;   // sensors read every hour from the first day
     quint32 seed = 20120503; // same seed, same data
+    // Adds a sensor installed the day before the end with its installation reading only.
+    bool newInstallation = false;
 };
 
 // One sensor of the register, with the ground behaviour its readings follow.
@@ -37,6 +39,8 @@ struct SampleSensor {
     QVector<double> nodeLocations; // metres from the head along the strand
     QDate destructionDate;         // null while the sensor is in service
     int readingsPerDay = 0;
+    int silentDays = 0;  // the readings stop this many days before the end (a flat logger)
+    int maxReadings = 0; // no more readings than this; 0 for no limit
 
     // Movement of the roof surface into the opening: logarithmic creep plus a steady rate,
     // then a step and a faster rate after the blast. Movement dies out with depth over
@@ -60,7 +64,9 @@ struct SampleReading {
 };
 
 // Sensors of every type, half with the head at the collar and half at the toe, installed
-// over the period; one of them destroyed.
+// over the period; one of them destroyed, and the logger of the second one silent for the
+// last four days. With newInstallation, one more sensor installed the day before the end,
+// with its installation reading only.
 QVector<SampleSensor> sampleSensors(const SampleOptions& options);
 
 // The readings of a sensor from its installation to the end (or its destruction).
@@ -68,6 +74,11 @@ QVector<SampleReading> sampleReadings(const SampleSensor& sensor, const SampleOp
 
 // Movement of the rock at `depth` metres from the roof, in mm, `at` the given time.
 double groundMovement(const SampleSensor& sensor, double depth, const QDateTime& at);
+
+// Trigger levels that show every state: a site default (reading interval one day) under
+// which most sensors are green, one sensor amber, and one that turned red during its last day
+// with that event logged. Creates the trigger tables.
+void writeSampleLevels(Connection& db, const SampleOptions& options);
 
 // Adds the sensor's register row, its network row and its empty readings table.
 void writeSensor(Connection& db, const SampleSensor& sensor);
@@ -77,6 +88,6 @@ void writeReadings(Connection& db, const QString& instrumentId,
                    const QVector<SampleReading>& readings);
 
 // Creates "QuorvelleVARLO_MM.mdb" in the data folder (made when missing) with a whole
-// sample register and its readings; returns its path. Raises DbError when the database
-// already exists, leaving it untouched.
+// sample register, its readings and trigger levels; returns its path. Raises DbError when the
+// database already exists, leaving it untouched.
 QString writeSampleDatabase(const QString& dataFolder, const SampleOptions& options);

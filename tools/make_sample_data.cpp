@@ -12,7 +12,8 @@ namespace {
 const char kUsage[] =
     "usage: quorvelle_sample_data <data-folder> [--years N] [--readings-per-day N]\n"
     "Creates QuorvelleVARLO_MM.mdb in <data-folder> holding sensors of every type with\n"
-    "N years (default 3) of readings, N readings a day (default 4; two sensors hourly).\n"
+    "N years (default 3) of readings, N readings a day (default 4; two sensors hourly),\n"
+    "trigger levels that show every state, and one sensor installed yesterday.\n"
     "An existing database is never overwritten.\n";
 
 bool positiveInt(const QString& text, int& value) {
@@ -63,6 +64,7 @@ int main(int argc, char* argv[]) {
     options.end = SystemClock().now();
     options.days = years * 365;
     options.readingsPerDay = perDay;
+    options.newInstallation = true;
     try {
         const QString path = writeSampleDatabase(folder, options);
         out << "wrote " << path << "\n";

@@ -1,6 +1,7 @@
 #include "app/UtilitiesPage.h"
 
 #include "sensors/SensorFilterPanel.h"
+#include "triggers/TriggerLevelsBlock.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -56,6 +57,8 @@ UtilitiesPage::UtilitiesPage(QWidget* parent) : TabPage(parent) {
     txtSCount->setObjectName("txtSCount");
     txtSCount->setReadOnly(true);
     txtSCount->setGeometry(596, 450, 80, 26);
+    siteLevels = new TriggerLevelsBlock("Site Default Trigger Levels:", "Site", 2, this);
+    siteLevels->setGeometry(460, 490, 640, 132);
     // Made last, the filter's boxes end the page's tab order.
     filterPanel = new SensorFilterPanel(filterFrame);
 }

@@ -7,8 +7,10 @@ class QLineEdit;
 class QGroupBox;
 class QListWidget;
 class SensorFilterPanel;
+class TriggerLevelsBlock;
 
-// Tab "8. Utilities": database location, the sensor filter and the links.
+// Tab "8. Utilities": database location, the sensor filter, the links and the site default
+// trigger levels.
 class UtilitiesPage : public TabPage {
     Q_OBJECT
 public:
@@ -25,4 +27,5 @@ public:
     QGroupBox* filterFrame;
     SensorFilterPanel* filterPanel;
     QLineEdit* txtSCount;
+    TriggerLevelsBlock* siteLevels;
 };

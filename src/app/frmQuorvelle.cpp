@@ -19,6 +19,11 @@
 #include "store/Compaction.h"
 #include "store/DataFolder.h"
 #include "store/Guard.h"
+#include "store/TriggerTables.h"
+#include "triggers/SiteStatusPage.h"
+#include "triggers/TriggerCheck.h"
+#include "triggers/TriggerLevels.h"
+#include "triggers/TriggerLevelsBlock.h"
 #include "ui/FailureMessages.h"
 #include "ui/Prompter.h"
 
@@ -39,7 +44,7 @@ const QString kNoSensors = QStringLiteral(
     "There are no sensors in the database, \r\nclick the ADD NEW button to begin using Quorvelle");
 const QStringList kTabCaptions = {"1. Identification", "2. Installation",  "3. Readings",
                                   "4. Disp v Time",    "5. Disp v Length", "6. Load v Time",
-                                  "7. Load v Length",  "8. Utilities"};
+                                  "7. Load v Length",  "8. Utilities",     "9. Site Status"};
 const QStringList kChartPageNames = {"pageDispTime", "pageDispLength", "pageLoadTime",
                                      "pageLoadLength"};
 } // namespace
@@ -55,6 +60,18 @@ frmQuorvelle::frmQuorvelle(const AppContext& context, QWidget* parent)
     for (int tab = 3; tab <= 6; ++tab) {
         setChartSteps(tab, chartTabs->steps(tab));
     }
+    chartTabs->addLevels = [this](GraphSensor& sensor) {
+        guarded(errorLog(), " G_ReadTriggerLevels", [&] {
+            if (state_.db && state_.db->isOpen() && hasTriggerTables(*state_.db)) {
+                const TriggerLevels levels = appliedLevels(*state_.db, sensor.instrumentId);
+                sensor.amberDisp = levels.amberDisp;
+                sensor.redDisp = levels.redDisp;
+            }
+        });
+    };
+    state_.onReadingsCommitted = [this](const QString& instrumentId, const QStringList& keys) {
+        CheckTriggerLevels(state_, context_, instrumentId, keys);
+    };
     reportCommand = new ReportCommand(state_, context_, *chartTabs, *readings, this);
     connect(readings->report.image, &ClickableLabel::clicked, reportCommand,
             &ReportCommand::imgReport_Click);
@@ -95,7 +112,8 @@ void frmQuorvelle::buildTabs() {
         chartPages << page;
         pages_ << page;
     }
-    pages_ << utilities;
+    siteStatus = new SiteStatusPage(state_, context_);
+    pages_ << utilities << siteStatus;
     for (int i = 0; i < pages_.size(); ++i) {
         SSTab1->addTab(pages_[i], kTabCaptions[i]);
     }
@@ -113,6 +131,11 @@ void frmQuorvelle::buildTabs() {
             [this] { imgHelp_Click(*context_.desktop, state_.dataFolder); });
     connect(utilities->website.image, &ClickableLabel::clicked, this,
             [this] { imgInternet_Click(*context_.desktop); });
+
+    installation->triggerLevels->bind(state_, context_,
+                                      [this] { return state_.currentInstrumentId(); });
+    utilities->siteLevels->bind(state_, context_, [] { return kSiteDefaultKey; });
+    siteStatus->showSensor = [this](const QString& id) { showSensor(id); };
 
     resize(SSTab1->width() + 16, SSTab1->height() + 16);
     placeTabControl();
@@ -155,6 +178,11 @@ bool frmQuorvelle::connectSequence() {
     // Configuration must hold a row: reading it proves the table is usable.
     state_.rsConfig->value("SensorType");
     guarded(errorLog(), " Module1_GetPrefs", [&] { GetPrefs(*state_.db, state_.prefs); });
+    guarded(errorLog(), " G_CreateTriggerTables", [&] {
+        if (!hasTriggerTables(*state_.db)) {
+            createTriggerTables(*state_.db);
+        }
+    });
     return true;
 }
 
@@ -241,7 +269,22 @@ bool frmQuorvelle::reconnect(const QString& path) {
     }
     sensorFilter_->showUnfiltered();
     openSensorList(false);
+    if (SSTab1->currentIndex() == 7) {
+        utilities->siteLevels->load();
+    }
     return true;
+}
+
+void frmQuorvelle::showSensor(const QString& instrumentId) {
+    QComboBox* list = identification->cboSensors;
+    const int index = list->findText(instrumentId);
+    if (index < 0) {
+        return;
+    }
+    SSTab1->setCurrentIndex(0);
+    // The same path as a choice in the list: the sensor left is saved, the chosen one shown.
+    list->setCurrentIndex(index);
+    emit list->activated(index);
 }
 
 void frmQuorvelle::setChartSteps(int tab, ChartTabSteps steps) {
@@ -265,6 +308,12 @@ void frmQuorvelle::onTabChanged(int index) {
 }
 
 void frmQuorvelle::leaveTab(int tab) {
+    if (tab == 1) {
+        installation->triggerLevels->commit();
+    }
+    if (tab == 7) {
+        utilities->siteLevels->commit();
+    }
     if (tab == 0 || tab == 1) {
         ignoring([&] { sensorForm->savefields(); });
         ignoring([&] { sensorForm->fillfields(); });
@@ -286,6 +335,7 @@ QString frmQuorvelle::enterTab(int tab) {
         return enterChartTab(tab);
     case 7:
         ignoring([&] { backups->ListBackups(); });
+        utilities->siteLevels->load();
         return {};
     default:
         break;
@@ -379,6 +429,8 @@ void frmQuorvelle::placeTabControl() {
 
 void frmQuorvelle::closeEvent(QCloseEvent* event) {
     guarded(errorLog(), " Form_Unload", [&] {
+        installation->triggerLevels->commit();
+        utilities->siteLevels->commit();
         sensorForm->savefields();
         if (SSTab1->currentIndex() == 2) {
             readings->leave();

@@ -15,6 +15,7 @@ class IdentificationPage;
 class InstallationPage;
 class ReadingsPage;
 class UtilitiesPage;
+class SiteStatusPage;
 class SensorForm;
 class ReportCommand;
 class LoggerImport;
@@ -23,7 +24,7 @@ class BackupCommands;
 class frmSplash;
 struct ErrorLog;
 
-// The main window: eight tabs over one database connection. It owns the state of the run,
+// The main window: nine tabs over one database connection. It owns the state of the run,
 // sequences tab changes (leaving a page saves it, entering one loads it) and compacts the
 // default database when it closes.
 class frmQuorvelle : public QMainWindow {
@@ -46,6 +47,8 @@ public:
     void Image4_Click();
     // Releases the record sets and the connection, then compacts the default database.
     void shutdown();
+    // Shows the sensor on "1. Identification", as a choice in cboSensors does.
+    void showSensor(const QString& instrumentId);
     // The steps a chart tab (3 to 6) runs after its selection has passed the two-reading rule.
     void setChartSteps(int tab, ChartTabSteps steps);
 
@@ -55,6 +58,7 @@ public:
     ReadingsPage* readings;
     QVector<TabPage*> chartPages;
     UtilitiesPage* utilities;
+    SiteStatusPage* siteStatus;
     frmSplash* splash;
     BackupCommands* backups;
     std::unique_ptr<SensorForm> sensorForm;

@@ -4,15 +4,24 @@
 #include "ui/QtDesktop.h"
 #include "ui/QtPrompter.h"
 #include "app/frmQuorvelle.h"
+#include "cli/CommandLine.h"
 #include "store/Clock.h"
 #include "store/DataFolder.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char** argv) {
+    if (isCommandLine(argc, argv)) {
+        return runCommandLine(argc, argv, prepareBundledFiles);
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName("Quorvelle");
     QApplication::setOrganizationName("Ombrevault");
+    // Ties the windows to the menu entry and its icon, once the package has installed them.
+    QGuiApplication::setDesktopFileName("com.ombrevault.Quorvelle");
+    QApplication::setWindowIcon(QIcon::fromTheme("com.ombrevault.Quorvelle"));
 
     QtPrompter prompter;
     InstanceLock instance;

@@ -63,6 +63,30 @@ void ChartLegend::setChecked(int index, bool checked) {
     entries_.at(index)->setChecked(checked);
 }
 
+QCheckBox* ChartLegend::addLineEntry(const QString& text, const QColor& color) {
+    QImage icon(16, 12, QImage::Format_ARGB32_Premultiplied);
+    icon.fill(Qt::transparent);
+    {
+        QPainter painter(&icon);
+        painter.setPen(QPen(color, 2, Qt::DashLine));
+        painter.drawLine(0, 6, 16, 6);
+    }
+    auto* box = new QCheckBox(text, this);
+    box->setObjectName(QStringLiteral("legendLevel%1").arg(lineEntries_.size()));
+    box->setIcon(QPixmap::fromImage(icon));
+    box->setChecked(true);
+    auto* column = static_cast<QVBoxLayout*>(layout());
+    // Before the stretch that closes the list.
+    column->insertWidget(column->count() - 1, box);
+    lineEntries_ << box;
+    return box;
+}
+
+void ChartLegend::clearLineEntries() {
+    qDeleteAll(lineEntries_);
+    lineEntries_.clear();
+}
+
 QImage ChartLegend::diamond(const QColor& color, int size) {
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);

@@ -21,6 +21,10 @@ public:
     void setEntryText(int index, const QString& text);
     void setChecked(int index, bool checked);
     QCheckBox* entry(int index) const { return entries_.at(index); }
+    // Entries after the series', one per level line, with a dashed stroke for an icon; they
+    // start ticked.
+    QCheckBox* addLineEntry(const QString& text, const QColor& color);
+    void clearLineEntries();
 
     // The diamond drawn for the markers and the legend entries.
     static QImage diamond(const QColor& color, int size);
@@ -31,4 +35,5 @@ signals:
 private:
     QLabel* title_;
     QList<QCheckBox*> entries_;
+    QList<QCheckBox*> lineEntries_;
 };

@@ -105,6 +105,9 @@ GraphSensor ChartTabs::sensor() const {
         s.loadLocations[i] = locations[i];
     }
     s.scaleText = selector_->text();
+    if (addLevels) {
+        addLevels(s);
+    }
     return s;
 }
 

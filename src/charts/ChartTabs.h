@@ -46,6 +46,9 @@ public:
     GraphInput chartInput(int tab);
     ScaleSelector* scaleSelector() const { return selector_; }
 
+    // Adds the sensor's displacement levels to what a chart draws; none when unset.
+    std::function<void(GraphSensor&)> addLevels;
+
 private:
     void prepare(int tab);
     void batch(int tab);

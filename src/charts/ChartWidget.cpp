@@ -512,6 +512,29 @@ void ChartWidget::resetView() {
     applyAxis(Axis::Y);
 }
 
+void ChartWidget::setLevelLines(const QList<LevelLine>& lines) {
+    for (QLineSeries* line : levelSeries_) {
+        chart_->removeSeries(line);
+        delete line;
+    }
+    levelSeries_.clear();
+    legend_->clearLineEntries();
+    levelLines_ = lines;
+    for (const LevelLine& level : lines) {
+        auto* line = new QLineSeries;
+        line->setName(level.title);
+        line->setPen(QPen(level.color, 2, Qt::DashLine));
+        line->append(xSpec_.min, level.y);
+        line->append(xSpec_.max, level.y);
+        chart_->addSeries(line);
+        line->attachAxis(xAxis_);
+        line->attachAxis(yAxis_);
+        levelSeries_ << line;
+        QCheckBox* entry = legend_->addLineEntry(level.title, level.color);
+        connect(entry, &QCheckBox::toggled, line, &QLineSeries::setVisible);
+    }
+}
+
 void ChartWidget::setLegendTitle(const QString& title) {
     legend_->setTitle(title);
 }
@@ -526,6 +549,9 @@ QStringList ChartWidget::legendEntries() const {
         if (listed_.at(i)) {
             entries << seriesTitle(i);
         }
+    }
+    for (const LevelLine& level : levelLines_) {
+        entries << level.title;
     }
     return entries;
 }

@@ -55,6 +55,14 @@ public:
         int labelAngle = 0;  // degrees, counter-clockwise
     };
 
+    // A dashed horizontal line across the time axis, with its own legend entry after the
+    // series'. It takes no part in the value axis range.
+    struct LevelLine {
+        QString title;
+        QColor color;
+        double y = 0;
+    };
+
     ChartWidget(int seriesCount, XAxisKind kind, QWidget* parent = nullptr);
 
     int seriesCount() const { return static_cast<int>(series_.size()); }
@@ -90,9 +98,16 @@ public:
     void setAxisLabelAngle(Axis axis, int degrees);
     const AxisSpec& axisSpec(Axis axis) const { return axis == Axis::X ? xSpec_ : ySpec_; }
 
+    // Replaces the level lines; drawn from the horizontal axis's minimum to its maximum as
+    // they stand.
+    void setLevelLines(const QList<LevelLine>& lines);
+    QList<LevelLine> levelLines() const { return levelLines_; }
+    // The drawn line of a level, for tests.
+    QLineSeries* levelSeries(int index) const { return levelSeries_.at(index); }
+
     void setLegendTitle(const QString& title);
     QString legendTitle() const;
-    // Titles of the listed series, in legend order.
+    // Titles of the listed series and then of the level lines, in legend order.
     QStringList legendEntries() const;
     QCheckBox* legendEntry(int index) const;
 
@@ -165,6 +180,8 @@ private:
     QList<Resolution> drawnAt_;
     bool redrawPending_ = false;
     QStringList titleLines_;
+    QList<LevelLine> levelLines_;
+    QList<QLineSeries*> levelSeries_;
     AxisSpec xSpec_;
     AxisSpec ySpec_;
 };

@@ -30,6 +30,8 @@ struct GraphSensor {
     bool plate = false;                   // chkPlate
     std::array<QString, 5> loadLocations; // midpoints of the anchor pairs, metres
     QString scaleText;                    // the scale selector's text
+    std::optional<double> amberDisp;      // trigger levels of the sensor, mm; none when unset
+    std::optional<double> redDisp;
 };
 
 // One chart's inputs: the sensor and its selected readings in ascending FullDate order.

@@ -95,6 +95,19 @@ void DrawTgraph(ChartWidget& chart, const GraphInput& input) {
         }
     });
     finish(chart, input);
+    // The sensor's displacement levels, across the time axis just set.
+    ignoring([&] {
+        QList<ChartWidget::LevelLine> lines;
+        if (input.sensor.amberDisp) {
+            lines << ChartWidget::LevelLine{QStringLiteral("Amber"), QColor(255, 176, 0),
+                                            *input.sensor.amberDisp};
+        }
+        if (input.sensor.redDisp) {
+            lines << ChartWidget::LevelLine{QStringLiteral("Red"), QColor(220, 0, 0),
+                                            *input.sensor.redDisp};
+        }
+        chart.setLevelLines(lines);
+    });
 }
 
 void DrawLVTgraph(ChartWidget& chart, const GraphInput& input) {

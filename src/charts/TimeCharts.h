@@ -8,8 +8,9 @@ class ChartWidget;
 // horizontal axis with labels turned to 345 degrees, legend "Node Locations:".
 void setupTimeChart(ChartWidget& chart);
 
-// Displacement against time: the temperature, one series per node and the head. Steps that
-// fail are skipped; the drawing never raises.
+// Displacement against time: the temperature, one series per node and the head, and the
+// sensor's amber and red displacement levels as dashed lines. Steps that fail are skipped;
+// the drawing never raises.
 void DrawTgraph(ChartWidget& chart, const GraphInput& input);
 
 // Load against time: the temperature and one series per pair of adjacent anchors (at most

@@ -54,6 +54,7 @@ LoggerAppendResult appendLoggerRows(Connection& db, const QString& table, const 
     const QByteArray instrumentId = options.instrumentId.toUtf8();
     DuplicatePolicy duplicates = options.duplicates;
     int appended = 0;
+    QStringList keys;
     bool cancelled = false;
     db.beginTransaction();
     try {
@@ -92,6 +93,7 @@ LoggerAppendResult appendLoggerRows(Connection& db, const QString& table, const 
                 return true;
             }
             insertReading(insert, reading);
+            keys << QString::fromStdString(reading.key);
             ++appended;
             return true;
         });
@@ -116,6 +118,7 @@ LoggerAppendResult appendLoggerRows(Connection& db, const QString& table, const 
         return result;
     }
     result.appended = appended;
+    result.keys = std::move(keys);
     return result;
 }
 

@@ -5,6 +5,7 @@
 #include <QBitArray>
 #include <QDate>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 class Connection;
@@ -30,6 +31,7 @@ struct LoggerAppendResult {
     enum class Status { Appended, Cancelled, Failed };
     Status status = Status::Appended;
     int appended = 0;    // readings the committed transaction stored; 0 unless Appended
+    QStringList keys;    // their DateTimeKeys, for the trigger-level check; empty unless Appended
     int duplicates = 0;  // marked rows whose reading the table already held
     int passedOver = 0;  // rows that could not be read or stored (bad line, no date, overflow)
     int errorNumber = 0; // the failure, when Failed

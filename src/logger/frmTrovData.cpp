@@ -16,6 +16,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
+#include <algorithm>
+#include <iterator>
 
 namespace {
 constexpr int kPixelsPerHeadingCharacter = 8;
@@ -169,6 +171,7 @@ void frmTrovData::appendChecked() {
                             .arg(result.passedOver));
     }
     context_.prompter->message(kAppTitle, lines.join("\r\n"));
+    state_.readingsCommitted(instrumentId_, result.keys);
     if (result.appended >= 1) {
         ignoring(
             [&] { moveLoggerFileToBackup(loggerFolder_, instrumentId_, context_.clock->today()); });

@@ -68,6 +68,21 @@ QVector<int> datasheetWidths(int typeDigit) {
     return widths;
 }
 
+QVector<QStringList> datasheetGridTexts(int typeDigit, const QVector<DatasheetRow>& rows) {
+    if (rows.isEmpty()) {
+        return {QStringList{kNoReadings}};
+    }
+    QVector<QStringList> grid;
+    grid.reserve(rows.size() + 1);
+    grid << datasheetHeadings(typeDigit);
+    for (const DatasheetRow& row : rows) {
+        QStringList texts = row.cells;
+        texts << QString() << QString();
+        grid << texts;
+    }
+    return grid;
+}
+
 QVector<DatasheetRow> readDatasheetRows(Connection& db, const QString& table) {
     NativeStatement query(db, "SELECT rowid, " + tickedSql("Plottemporal") + ", " +
                                   tickedSql("PlotSpatial") + " FROM " + quoteName(table) +

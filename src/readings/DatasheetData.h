@@ -38,6 +38,14 @@ QStringList datasheetHeadings(int typeDigit);
 // (120 twips) per character of the heading, 173 px (2600 twips) for the key column.
 QVector<int> datasheetWidths(int typeDigit);
 
+// The grid's only cell when the sensor has no readings.
+inline const QString kNoReadings = QStringLiteral("No Readings");
+
+// Texts of the whole grid, heading row first, the two mark cells of every row empty (marks are
+// pictures, not text); without rows, the one cell "No Readings". Rows not loaded give their
+// cells as they stand.
+QVector<QStringList> datasheetGridTexts(int typeDigit, const QVector<DatasheetRow>& rows);
+
 // Every reading of the table in FullDate order with its marks, and no cell texts yet. A mark
 // is ticked unless its flag is stored false.
 QVector<DatasheetRow> readDatasheetRows(Connection& db, const QString& table);

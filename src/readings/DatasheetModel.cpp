@@ -32,7 +32,7 @@ void DatasheetModel::setNoReadings() {
     beginResetModel();
     currentHeading_ = -1;
     typeDigit_ = 0;
-    headings_ = QStringList{"No Readings"};
+    headings_ = QStringList{kNoReadings};
     rows_.clear();
     loader_ = {};
     endResetModel();
@@ -149,15 +149,7 @@ QVector<QStringList> DatasheetModel::gridTexts() const {
     if (loader_) {
         loader_(rows_, 0, static_cast<int>(rows_.size()));
     }
-    QVector<QStringList> grid;
-    grid.reserve(rows_.size() + 1);
-    grid << headings_;
-    for (const DatasheetRow& row : rows_) {
-        QStringList texts = row.cells;
-        texts << QString() << QString();
-        grid << texts;
-    }
-    return grid;
+    return datasheetGridTexts(typeDigit_, rows_);
 }
 
 void DatasheetModel::setCurrentHeading(int column) {

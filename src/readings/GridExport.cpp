@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <optional>
 #include <xlsxwriter.h>
 
@@ -163,7 +164,12 @@ QString FlexGridToExcel(const QVector<QStringList>& grid, int rowCount, int colu
     }
     const QString stamp = clock.now().toString(QStringLiteral("yyyy-MM-dd HH.mm.ss"));
     const QString path = freePath(folder, fileNamePart(title) + ' ' + stamp);
+    writeGridWorkbook(grid, rowCount, columnCount, title, path);
+    return path;
+}
 
+void writeGridWorkbook(const QVector<QStringList>& grid, int rowCount, int columnCount,
+                       const QString& title, const QString& path) {
     // The workbook is written under a temporary name and renamed once complete, so a failed
     // write never leaves a partial file under the export's name.
     const QString partial = path + QStringLiteral(".part");
@@ -198,9 +204,12 @@ QString FlexGridToExcel(const QVector<QStringList>& grid, int rowCount, int colu
         throw DbError(ErrorCode::FileNotFound, "Could not write file '" + path +
                                                    "': " + QString::fromUtf8(lxw_strerror(error)));
     }
-    if (!QFile::rename(partial, path)) {
+    // A file already at path is replaced in the one step.
+    std::error_code failed;
+    std::filesystem::rename(QFile::encodeName(partial).toStdString(),
+                            QFile::encodeName(path).toStdString(), failed);
+    if (failed) {
         QFile::remove(partial);
         throw DbError(ErrorCode::FileNotFound, "Could not write file '" + path + "'.");
     }
-    return path;
 }

@@ -19,5 +19,10 @@ class Clock;
 QString FlexGridToExcel(const QVector<QStringList>& grid, int rowCount, int columnCount,
                         const QString& title, const QString& dataFolder, const Clock& clock);
 
+// Writes the cells of the grid, as FlexGridToExcel does, into a workbook at path (replacing a
+// file there). Raises DbError when the file cannot be written.
+void writeGridWorkbook(const QVector<QStringList>& grid, int rowCount, int columnCount,
+                       const QString& title, const QString& path);
+
 // The folder under the data folder that receives the exported workbooks.
 QString exportFolder(const QString& dataFolder);

@@ -159,6 +159,7 @@ void ReadingEntry::SaveReadings() {
         written = &rs;
         writePage(rs);
         rs.update();
+        state_.readingsCommitted(state_.currentInstrumentId(), {rs.text("DateTimeKey")});
         shown_ = pageValues();
     });
 }

@@ -262,43 +262,17 @@ private:
 };
 } // namespace
 
-void DocxWriter::addParagraph(const QList<DocxRun>& runs, int pointSize, bool bold) {
-    Block block{Block::Kind::Paragraph, runs, pointSize, bold, {}, {}};
-    blocks_ << block;
-}
-
-void DocxWriter::addParagraph(const QString& text, int pointSize, bool bold) {
-    QList<DocxRun> runs;
-    if (!text.isEmpty()) {
-        runs << DocxRun{text, pointSize, bold};
-    }
-    addParagraph(runs, pointSize, bold);
-}
-
-void DocxWriter::addPageBreak() {
-    blocks_ << Block{Block::Kind::PageBreak, {}, 12, false, {}, {}};
-}
-
-void DocxWriter::addPicture(const QString& jpegPath, const QSizeF& points) {
-    blocks_ << Block{Block::Kind::Picture, {}, 12, false, jpegPath, points};
-}
-
-void DocxWriter::setHeaderPicture(const QString& jpegPath, const QSizeF& points) {
-    headerPicture_ = jpegPath;
-    headerSize_ = points;
-}
-
 QString DocxWriter::save(const QString& path) const {
     const QString image = kRelTypes + QStringLiteral("image");
     QList<std::pair<QString, QString>> documentRels{
         {kRelTypes + QStringLiteral("styles"), QStringLiteral("styles.xml")}};
-    QByteArray headerPicture;
+    QByteArray headerBytes;
     QList<QByteArray> pictures;
     int drawingId = 0;
 
     QByteArray header;
-    if (!headerPicture_.isEmpty()) {
-        headerPicture = readPicture(headerPicture_);
+    if (!headerPicture().isEmpty()) {
+        headerBytes = readPicture(headerPicture());
         documentRels << std::pair{kRelTypes + QStringLiteral("header"),
                                   QStringLiteral("header1.xml")};
         Part part;
@@ -306,7 +280,7 @@ QString DocxWriter::save(const QString& path) const {
         declareNamespaces(x);
         x.writeStartElement(kW, QStringLiteral("hdr"));
         writeParagraphStart(x, 12, false, true);
-        writePictureRun(x, QStringLiteral("rId1"), ++drawingId, headerSize_);
+        writePictureRun(x, QStringLiteral("rId1"), ++drawingId, headerSize());
         x.writeEndElement();
         x.writeEndElement();
         header = part.finish();
@@ -318,7 +292,7 @@ QString DocxWriter::save(const QString& path) const {
     declareNamespaces(x);
     x.writeStartElement(kW, QStringLiteral("document"));
     x.writeStartElement(kW, QStringLiteral("body"));
-    for (const Block& block : blocks_) {
+    for (const Block& block : blocks()) {
         writeParagraphStart(x, block.pointSize, block.bold, false);
         switch (block.kind) {
         case Block::Kind::Paragraph:
@@ -372,7 +346,7 @@ QString DocxWriter::save(const QString& path) const {
         zip.add("word/header1.xml", header);
         zip.add("word/_rels/header1.xml.rels",
                 relationships({{image, QStringLiteral("media/header.jpeg")}}));
-        zip.add("word/media/header.jpeg", headerPicture);
+        zip.add("word/media/header.jpeg", headerBytes);
     }
     for (int i = 0; i < pictures.size(); ++i) {
         zip.add(QStringLiteral("word/media/image%1.jpeg").arg(i + 1).toUtf8().constData(),

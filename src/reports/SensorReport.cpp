@@ -1,8 +1,10 @@
 #include "reports/SensorReport.h"
 
 #include "reports/DocxWriter.h"
+#include "sensors/SensorFields.h"
 #include "store/Clock.h"
 #include "store/DbError.h"
+#include "store/RecordSet.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -17,7 +19,7 @@ constexpr double kLogoMaxWidth = 200;
 constexpr int kTitleSize = 16;
 constexpr int kTextSize = 12;
 
-void addChart(DocxWriter& doc, const QString& caption, const QString& picture, bool newPage) {
+void addChart(ReportDocument& doc, const QString& caption, const QString& picture, bool newPage) {
     if (newPage) {
         doc.addPageBreak();
     }
@@ -27,8 +29,23 @@ void addChart(DocxWriter& doc, const QString& caption, const QString& picture, b
 }
 } // namespace
 
-void buildSensorReport(DocxWriter& doc, const ReportSensor& sensor, const ReportChoices& choices,
-                       const ReportPictures& pictures, const QString& reportDate) {
+ReportSensor reportSensorOf(const RecordSet& rs) {
+    ReportSensor s;
+    s.instrumentId = rs.text("InstrumentID");
+    s.family = rs.text("Family");
+    s.model = rs.text("Model");
+    s.installDate = shownDate(rs.value("InstallDate"));
+    s.installBy = rs.text("InstallBy");
+    s.level = rs.text("Level");
+    s.location = rs.text("Location");
+    s.purpose = rs.text("Purpose");
+    s.notes = rs.text("Notes");
+    return s;
+}
+
+void buildSensorReport(ReportDocument& doc, const ReportSensor& sensor,
+                       const ReportChoices& choices, const ReportPictures& pictures,
+                       const QString& reportDate) {
     doc.setHeaderPicture(pictures.logo,
                          pictureSizeInPoints(jpegPixelSize(pictures.logo), kLogoMaxWidth));
     const bool cover = choices.cover || (!choices.temporal && !choices.spatial);

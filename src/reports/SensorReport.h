@@ -4,7 +4,8 @@
 #include <QString>
 
 class Clock;
-class DocxWriter;
+class RecordSet;
+class ReportDocument;
 
 // The sensor's record as the report prints it; a field without a value is empty.
 struct ReportSensor {
@@ -18,6 +19,9 @@ struct ReportSensor {
     QString purpose;
     QString notes;
 };
+
+// The current row of a Sensors record set as the report prints it.
+ReportSensor reportSensorOf(const RecordSet& sensors);
 
 // What the chooser asks for.
 struct ReportChoices {
@@ -38,8 +42,9 @@ struct ReportPictures {
 // then each chosen chart on a page of its own with its caption and a place for notes. Without
 // the cover the document starts with the first chosen chart; with nothing chosen at all the
 // cover is printed, so that the report is never empty. reportDate is printed as given.
-void buildSensorReport(DocxWriter& doc, const ReportSensor& sensor, const ReportChoices& choices,
-                       const ReportPictures& pictures, const QString& reportDate);
+void buildSensorReport(ReportDocument& doc, const ReportSensor& sensor,
+                       const ReportChoices& choices, const ReportPictures& pictures,
+                       const QString& reportDate);
 
 // Today's date in the desktop's short date form.
 QString reportDateText(const QDate& today);

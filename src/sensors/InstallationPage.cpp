@@ -1,5 +1,7 @@
 #include "sensors/InstallationPage.h"
 
+#include "triggers/TriggerLevelsBlock.h"
+
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -119,6 +121,9 @@ void InstallationPage::buildGeometry() {
     lblRecess->setObjectName("lblRecess");
     lblRecess->setGeometry(168, 34, 124, kBoxHeight);
 
+    triggerLevels = new TriggerLevelsBlock("Trigger Levels:", QString(), 1, this);
+    triggerLevels->setGeometry(820, 200, 300, 226);
+
     cmdSave = new QPushButton("Save Changes", this);
     cmdSave->setObjectName("cmdSave");
     cmdSave->setGeometry(960, 620, 150, 34);
@@ -126,6 +131,7 @@ void InstallationPage::buildGeometry() {
 
 QString InstallationPage::enter() {
     arrangeForHead(headAtCollar ? headAtCollar() : true);
+    triggerLevels->load();
     txtLevel->setFocus();
     return {};
 }

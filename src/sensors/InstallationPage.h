@@ -8,6 +8,7 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class TriggerLevelsBlock;
 
 // Tab "2. Installation": where and how the sensor is installed, and the borehole picture
 // with the head's and each anchor's distance from the roof beside it.
@@ -16,7 +17,8 @@ class InstallationPage : public TabPage {
 public:
     explicit InstallationPage(QWidget* parent = nullptr);
 
-    // Lays the page out for the head arrangement, then puts the focus on txtLevel.
+    // Lays the page out for the head arrangement, reads the sensor's trigger levels, then puts
+    // the focus on txtLevel.
     QString enter() override;
     // Picture, captions and the positions of txtHead and the anchor boxes for the arrangement.
     void arrangeForHead(bool atCollar);
@@ -46,6 +48,8 @@ public:
     QVector<QLabel*> anchorCaptions;
     QLabel* headCaption;
     QPushButton* cmdSave;
+    // The sensor's own trigger levels.
+    TriggerLevelsBlock* triggerLevels;
 
 private:
     void buildInstallation();

@@ -7,6 +7,8 @@
 #include "store/SensorTypes.h"
 
 #include <QString>
+#include <QStringList>
+#include <functional>
 #include <memory>
 
 // The state the main window owns for the whole run: the connection, the record sets kept
@@ -25,6 +27,15 @@ struct AppState {
     bool firstload = false;
     // Bookmark of the reading current when the Readings tab was last left; 0 for none.
     qint64 savedReadingMark = 0;
+
+    // Run once readings of a sensor are stored (typed by hand or appended from a logger
+    // file), with their keys; the main window checks the trigger levels there.
+    std::function<void(const QString& instrumentId, const QStringList& keys)> onReadingsCommitted;
+    void readingsCommitted(const QString& instrumentId, const QStringList& keys) const {
+        if (onReadingsCommitted) {
+            onReadingsCommitted(instrumentId, keys);
+        }
+    }
 
     int nodeCount() const { return sensorType.nodeCount; }
     bool hasCurrentSensor() const {

@@ -4,6 +4,7 @@
 #include "store/Connection.h"
 #include "store/DataFolder.h"
 #include "store/Schema.h"
+#include "store/TriggerTables.h"
 #include "support/MainWindowFixture.h"
 
 #include <QComboBox>
@@ -47,9 +48,10 @@ TEST_F(MainWindowTest, EmptyRegisterGreetsOnceWithCountZero) {
     EXPECT_EQ(w.utilities->txtSCount->text(), "0");
     EXPECT_EQ(w.identification->cboSensors->count(), 0);
     EXPECT_EQ(w.windowTitle(), "Quorvelle VARLO_MM Ver 1.1.0");
-    EXPECT_EQ(w.SSTab1->count(), 8);
+    EXPECT_EQ(w.SSTab1->count(), 9);
     EXPECT_EQ(w.SSTab1->tabText(0), "1. Identification");
     EXPECT_EQ(w.SSTab1->tabText(7), "8. Utilities");
+    EXPECT_EQ(w.SSTab1->tabText(8), "9. Site Status");
     EXPECT_FALSE(w.endRequested());
     EXPECT_EQ(logEntries(), 0);
 }
@@ -172,6 +174,12 @@ TEST_F(MainWindowTest, ClosingCompactsTheDefaultFileAndKeepsEveryRow) {
 TEST_F(MainWindowTest, AlternateFileIsNeverCompacted) {
     const QString alternate = path("alt.mdb");
     createDatabaseFile(alternate);
+    {
+        // Opening adds the trigger tables where they are missing; here they are not.
+        Connection db;
+        db.open(alternate);
+        createTriggerTables(db);
+    }
     writeFile(locationFilePath(folder()), (alternate + "\r\n").toLocal8Bit());
     const QByteArray before = readAll(alternate);
     open();

@@ -316,6 +316,27 @@ TEST_F(LoggerImportTest, WithoutASensorTheCommandIsLoggedAndAsksNothing) {
     EXPECT_TRUE(logText().contains(" imgAddTrovData_Click"));
 }
 
+TEST_F(LoggerImportTest, AnAppendThatCrossesALevelIsToldOnceAtTheEndAndLogged) {
+    addSensors({kId});
+    // One node, head at the toe: the displacement is the channel's change.
+    exec("UPDATE Sensors SET HeadLocation = 0, LengthofCable = 5, NodeLocation1 = 2");
+    addReadings(kId, {QDateTime(QDate(2013, 4, 1), QTime(8, 0))});
+    openOnReadings();
+    exec("INSERT INTO TriggerLevels (InstrumentID, AmberDisp, RedDisp) VALUES (?, 2, 4)", {kId});
+
+    frmTrovData* form = import(loggerFile(kId + ".txt", kThreeDays));
+    ASSERT_NE(form, nullptr);
+    prompter.clear();
+    form->cmdAppend->click();
+    // The first appended reading moved 4.46 mm, the later ones came back: red at the first.
+    ASSERT_EQ(prompter.calls.size(), 3);
+    EXPECT_EQ(prompter.calls[1].text, " 3 records appended to 120521001");
+    EXPECT_EQ(prompter.last().text, "Sensor 120521001 reached RED: -4.5 mm at Node 1 (3.00 m)");
+    EXPECT_EQ(scalar("SELECT count(*) FROM TriggerEvents").toInt(), 1);
+    EXPECT_EQ(scalar("SELECT DateTimeKey FROM TriggerEvents").toString(),
+              kId + " 2013/04/05 09:30:00");
+}
+
 TEST_F(LoggerImportTest, ATypedPeriodCountsByItsValueRounded) {
     addSensors({kId});
     openOnReadings();

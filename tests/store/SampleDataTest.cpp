@@ -2,6 +2,8 @@
 #include "store/Connection.h"
 #include "store/DbError.h"
 #include "store/SensorTypes.h"
+#include "triggers/SiteStatus.h"
+#include "triggers/TriggerEvents.h"
 #include "support/TempDataFolder.h"
 
 #include <QFileInfo>
@@ -253,4 +255,24 @@ TEST_F(SampleDataTest, ExistingDatabaseIsNeverOverwritten) {
     EXPECT_THROW(writeSampleDatabase(folder(), options), DbError);
     EXPECT_EQ(QFileInfo(path).size(), size);
     EXPECT_EQ(QFileInfo(path).lastModified(), modified);
+}
+
+TEST_F(SampleDataTest, LevelsShowEveryStateAnOverdueSensorAndOneLoggedEvent) {
+    options.newInstallation = true;
+    Connection db;
+    db.open(writeSampleDatabase(folder(), options));
+    QMap<TriggerState, int> states;
+    int overdue = 0;
+    for (const SiteStatusRow& row : computeSiteStatus(db, options.end)) {
+        ++states[row.status.state];
+        overdue += row.overdue ? 1 : 0;
+    }
+    EXPECT_EQ(states.value(TriggerState::Red), 1);
+    EXPECT_EQ(states.value(TriggerState::Amber), 1);
+    EXPECT_EQ(states.value(TriggerState::Grey), 1);
+    EXPECT_GT(states.value(TriggerState::Green), 10);
+    EXPECT_GE(overdue, 1);
+    const QList<TriggerEvent> events = allTriggerEvents(db);
+    ASSERT_EQ(events.size(), 1);
+    EXPECT_EQ(events.first().state, TriggerState::Red);
 }

@@ -1,0 +1,110 @@
+#include "cli/CliSession.h"
+
+#include "charts/Geometry.h"
+#include "charts/GraphBatch.h"
+#include "charts/Loads.h"
+#include "charts/ScaleSelector.h"
+#include "store/DataFolder.h"
+#include "store/SensorTypes.h"
+#include "ui/Prompter.h"
+
+CliSession::CliSession(const QString& dataFolder, const QString& database, Prompter& prompter,
+                       const Clock& clock)
+    : dataFolder_(dataFolder), clock_(clock) {
+    QString path = database;
+    if (path.isEmpty()) {
+        const DatabaseChoice choice = chooseDatabase(dataFolder);
+        if (choice.emptyLocationLine) {
+            prompter.message(kAppTitle,
+                             "The alternate database file path location could not be found\r\n"
+                             "The default path will be used\r\n"
+                             "You can edit the location on the 'Utilities' tab");
+        }
+        path = choice.path;
+    }
+    try {
+        db_.open(path);
+        if (!db_.isOpen()) {
+            throw DbError(ErrorCode::NotOpen,
+                          QStringLiteral("%1 could not be opened as a database (another program "
+                                         "may hold it locked, or it is not a database).")
+                              .arg(path));
+        }
+        // As at start-up: the Configuration table must give its first row.
+        RecordSet config(db_, QStringLiteral("Configuration"), QString(), QVariantList(),
+                         QStringLiteral("SensorType"));
+        config.moveFirst();
+        config.value(QStringLiteral("SensorType"));
+    } catch (const DbError&) {
+        prompter.message(
+            QStringLiteral("Database connection error"),
+            QStringLiteral("ERROR: could not connect to database\r\nProgram must exit"),
+            MsgIcon::Critical);
+        throw;
+    }
+}
+
+std::unique_ptr<RecordSet> CliSession::sensor(const QString& instrumentId) {
+    auto rs =
+        std::make_unique<RecordSet>(db_, QStringLiteral("Sensors"),
+                                    QStringLiteral("InstrumentID = ?"), QVariantList{instrumentId});
+    if (rs->recordCount() == 0) {
+        throw CliFailure(
+            QStringLiteral("There is no sensor %1 in the database.").arg(instrumentId));
+    }
+    rs->moveFirst();
+    if (!db_.tables().contains(instrumentId, Qt::CaseInsensitive)) {
+        throw CliFailure(
+            QStringLiteral("The readings table of sensor %1 is missing; opening the sensor's "
+                           "readings in the window creates it again.")
+                .arg(instrumentId));
+    }
+    return rs;
+}
+
+GraphInput storedChartInput(CliSession& session, const RecordSet& sensor, GraphVariant variant) {
+    const QString type = sensor.text(QStringLiteral("SensorType"));
+    const std::optional<SensorTypeInfo> info = lookupSensorType(type);
+    if (!info) {
+        throw CliFailure(QStringLiteral("unknown sensor type! (%1)").arg(type));
+    }
+    GeometryInput geometry;
+    geometry.headAtCollar = sensor.value(QStringLiteral("HeadLocation")).toBool();
+    geometry.recess = sensor.text(QStringLiteral("Recess"));
+    geometry.lengthOfCable = sensor.text(QStringLiteral("LengthofCable"));
+    for (int i = 1; i <= MaxAnchors; ++i) {
+        const QString column = QStringLiteral("NodeLocation%1").arg(i);
+        geometry.nodeTexts << (sensor.hasColumn(column) ? sensor.text(column) : QString());
+    }
+    geometry.nodeCount = info->nodeCount;
+    const GeometryOutput shown = CalcReltoRoof(geometry);
+
+    GraphInput input;
+    GraphSensor& s = input.sensor;
+    s.instrumentId = sensor.text(QStringLiteral("InstrumentID"));
+    s.headAtCollar = geometry.headAtCollar;
+    s.nodeCount = info->nodeCount;
+    for (int i = 0; i < MaxAnchors && i < shown.anchors.size(); ++i) {
+        s.anchorTexts[i] = shown.anchors[i];
+    }
+    s.headText = shown.head;
+    s.recessText = geometry.recess;
+    s.lengthOfCableText = geometry.lengthOfCable;
+    s.plate = sensor.value(QStringLiteral("Plate")).toBool();
+    const QStringList locations = loadLocations(shown.anchors);
+    for (int i = 0; i < 5 && i < locations.size(); ++i) {
+        s.loadLocations[i] = locations[i];
+    }
+    s.scaleText = ScaleSelector().text();
+
+    BatchGeometry batch;
+    batch.headAtCollar = geometry.headAtCollar;
+    batch.nodeCount = info->nodeCount;
+    batch.anchorTexts = shown.anchors;
+    batch.kvalText = sensor.text(QStringLiteral("kval"));
+    const ErrorLog log = session.log();
+    guarded(log, " G_GetTemporalData",
+            [&] { runGraphBatch(session.db(), s.instrumentId, variant, false, batch, log); });
+    input.rows = readGraphRows(session.db(), s.instrumentId, variant);
+    return input;
+}

@@ -1,0 +1,95 @@
+#include "cli/CommandLine.h"
+
+#include "cli/CliCommands.h"
+#include "cli/CliPrompter.h"
+#include "cli/CliSession.h"
+#include "cli/CommandLineArgs.h"
+#include "store/Clock.h"
+#include "store/DataFolder.h"
+#include "ui/AppContext.h"
+#include "ui/Desktop.h"
+
+#include <QApplication>
+
+namespace {
+constexpr int kDone = 0;
+constexpr int kFailed = 1;
+constexpr int kWrongCommandLine = 2;
+
+// Nothing is opened for the user: the command line's files are where the command says.
+class NoDesktop : public Desktop {
+public:
+    bool open(const QString&) override { return false; }
+};
+
+QString versionText() {
+    return QStringLiteral("quorvelle %1.%2.%3")
+        .arg(QUORVELLE_VERSION_MAJOR)
+        .arg(QUORVELLE_VERSION_MINOR)
+        .arg(QUORVELLE_VERSION_PATCH);
+}
+
+int runCommand(const CommandLineArgs& args,
+               const std::function<void(const QString&)>& prepareDataFolder) {
+    CliPrompter prompter;
+    NoDesktop desktop;
+    SystemClock clock;
+    const QString dataFolder = defaultDataFolder();
+    const AppContext context{dataFolder, &prompter, &desktop, &clock};
+    try {
+        prepareDataFolder(dataFolder);
+        CliSession session(dataFolder, args.database, prompter, clock);
+        if (args.command == QLatin1String("export")) {
+            exportCommand(session, args);
+        } else if (args.command == QLatin1String("report")) {
+            reportCommand(session, args, context);
+        } else {
+            importCommand(session, args, context);
+        }
+        return kDone;
+    } catch (const CliFailure& failure) {
+        printError(QStringLiteral("quorvelle: ") + QString::fromStdString(failure.what()));
+    } catch (const DbError& error) {
+        printError(
+            QStringLiteral("quorvelle: Err #%1: %2").arg(error.number()).arg(error.description()));
+    }
+    return kFailed;
+}
+} // namespace
+
+bool isCommandLine(int argc, char**) {
+    return argc > 1;
+}
+
+int runCommandLine(int argc, char** argv,
+                   const std::function<void(const QString&)>& prepareDataFolder) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    CommandLineArgs args;
+    try {
+        args = parseCommandLine(arguments);
+    } catch (const UsageError& error) {
+        printError(QStringLiteral("quorvelle: ") + QString::fromStdString(error.what()));
+        printError(usageText());
+        return kWrongCommandLine;
+    }
+    if (args.help) {
+        printOut(usageText());
+        return kDone;
+    }
+    if (args.version) {
+        printOut(versionText());
+        return kDone;
+    }
+    // The report draws its charts with the windows' chart code, which needs an application
+    // object; the off-screen platform lets it run without a display. Qt sees no arguments of
+    // ours.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
+    QApplication::setApplicationName("Quorvelle");
+    QApplication::setOrganizationName("Ombrevault");
+    return runCommand(args, prepareDataFolder);
+}

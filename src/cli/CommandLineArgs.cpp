@@ -1,0 +1,201 @@
+#include "cli/CommandLineArgs.h"
+
+#include <QHash>
+
+namespace {
+struct OptionRule {
+    bool takesValue;
+    QStringList commands; // empty: every command
+};
+
+const QHash<QString, OptionRule>& optionRules() {
+    static const QHash<QString, OptionRule> rules{
+        {QStringLiteral("database"), {true, {}}},
+        {QStringLiteral("sensor"),
+         {true, {QStringLiteral("import"), QStringLiteral("export"), QStringLiteral("report")}}},
+        {QStringLiteral("interval"), {true, {QStringLiteral("import")}}},
+        {QStringLiteral("date-order"), {true, {QStringLiteral("import")}}},
+        {QStringLiteral("all"), {false, {QStringLiteral("import")}}},
+        {QStringLiteral("no-time-chart"), {false, {QStringLiteral("report")}}},
+        {QStringLiteral("no-length-chart"), {false, {QStringLiteral("report")}}},
+    };
+    return rules;
+}
+
+const QStringList kCommands{QStringLiteral("import"), QStringLiteral("export"),
+                            QStringLiteral("report")};
+
+int intervalOf(const QString& text) {
+    bool ok = false;
+    const int hours = text.toInt(&ok);
+    if (!ok || hours < 0) {
+        throw UsageError(
+            QStringLiteral("--interval wants a whole number of hours, not '%1'").arg(text));
+    }
+    return hours;
+}
+
+DateOrder dateOrderOf(const QString& text) {
+    if (text == QLatin1String("ymd")) {
+        return DateOrder::YearMonthDay;
+    }
+    if (text == QLatin1String("dmy")) {
+        return DateOrder::DayMonthYear;
+    }
+    if (text == QLatin1String("mdy")) {
+        return DateOrder::MonthDayYear;
+    }
+    throw UsageError(QStringLiteral("--date-order wants ymd, dmy or mdy, not '%1'").arg(text));
+}
+
+void setOption(CommandLineArgs& args, const QString& name, const QString& value) {
+    if (name == QLatin1String("database")) {
+        args.database = value;
+    } else if (name == QLatin1String("sensor")) {
+        args.sensor = value;
+    } else if (name == QLatin1String("interval")) {
+        args.intervalHours = intervalOf(value);
+    } else if (name == QLatin1String("date-order")) {
+        args.dateOrder = dateOrderOf(value);
+    } else if (name == QLatin1String("all")) {
+        args.all = true;
+    } else if (name == QLatin1String("no-time-chart")) {
+        args.noTimeChart = true;
+    } else if (name == QLatin1String("no-length-chart")) {
+        args.noLengthChart = true;
+    }
+}
+
+void requireOutput(const QString& command, const QString& file, const QStringList& suffixes) {
+    for (const QString& suffix : suffixes) {
+        if (file.endsWith(suffix, Qt::CaseInsensitive) && file.size() > suffix.size()) {
+            return;
+        }
+    }
+    throw UsageError(QStringLiteral("%1 writes a %2 file, not '%3'")
+                         .arg(command, suffixes.join(QStringLiteral(" or ")), file));
+}
+
+void check(const CommandLineArgs& args, const QStringList& files) {
+    if (args.command.isEmpty()) {
+        throw UsageError(QStringLiteral("no command given"));
+    }
+    if (args.sensor.isEmpty()) {
+        throw UsageError(args.command + QStringLiteral(" needs --sensor ID"));
+    }
+    if (files.isEmpty()) {
+        throw UsageError(args.command + QStringLiteral(" needs a file"));
+    }
+    if (files.size() > 1) {
+        throw UsageError(QStringLiteral("unexpected argument '%1'").arg(files.last()));
+    }
+    if (args.command == QLatin1String("export")) {
+        requireOutput(args.command, args.file, {QStringLiteral(".xlsx")});
+    } else if (args.command == QLatin1String("report")) {
+        requireOutput(args.command, args.file, {QStringLiteral(".docx"), QStringLiteral(".pdf")});
+    }
+}
+} // namespace
+
+CommandLineArgs parseCommandLine(const QStringList& arguments) {
+    CommandLineArgs args;
+    for (const QString& a : arguments) {
+        if (a == QLatin1String("--")) {
+            break;
+        }
+        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            args.help = true;
+            return args;
+        }
+        if (a == QLatin1String("--version")) {
+            args.version = true;
+        }
+    }
+    if (args.version) {
+        return args;
+    }
+
+    QStringList positional;
+    QList<QString> options; // in the order given, checked against the command afterwards
+    bool optionsEnded = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        if (optionsEnded || !a.startsWith('-') || a == QLatin1String("-")) {
+            positional << a;
+            continue;
+        }
+        if (a == QLatin1String("--")) {
+            optionsEnded = true;
+            continue;
+        }
+        if (!a.startsWith(QLatin1String("--"))) {
+            throw UsageError(QStringLiteral("unknown option '%1'").arg(a));
+        }
+        const qsizetype equals = a.indexOf('=');
+        const QString name = a.mid(2, equals < 0 ? -1 : equals - 2);
+        const auto rule = optionRules().constFind(name);
+        if (rule == optionRules().constEnd()) {
+            throw UsageError(QStringLiteral("unknown option '--%1'").arg(name));
+        }
+        QString value;
+        if (rule->takesValue) {
+            if (equals >= 0) {
+                value = a.mid(equals + 1);
+            } else if (i + 1 < arguments.size()) {
+                value = arguments[++i];
+            } else {
+                throw UsageError(QStringLiteral("option '--%1' needs a value").arg(name));
+            }
+            if (value.isEmpty()) {
+                throw UsageError(QStringLiteral("option '--%1' needs a value").arg(name));
+            }
+        } else if (equals >= 0) {
+            throw UsageError(QStringLiteral("option '--%1' takes no value").arg(name));
+        }
+        setOption(args, name, value);
+        options << name;
+    }
+
+    if (!positional.isEmpty()) {
+        args.command = positional.takeFirst();
+        if (!kCommands.contains(args.command)) {
+            throw UsageError(QStringLiteral("unknown command '%1'").arg(args.command));
+        }
+    }
+    for (const QString& name : options) {
+        const QStringList commands = optionRules().value(name).commands;
+        if (!commands.isEmpty() && !args.command.isEmpty() && !commands.contains(args.command)) {
+            throw UsageError(
+                QStringLiteral("%1 does not take the option '--%2'").arg(args.command, name));
+        }
+    }
+    if (!positional.isEmpty()) {
+        args.file = positional.first();
+    }
+    check(args, positional);
+    return args;
+}
+
+QString usageText() {
+    return QStringLiteral(
+        "Usage: quorvelle                 open the window\n"
+        "       quorvelle [--database PATH|URI] COMMAND [OPTIONS]\n"
+        "\n"
+        "Commands (no window is shown):\n"
+        "  import --sensor ID FILE [--interval HOURS] [--date-order ymd|dmy|mdy] [--all]\n"
+        "        append the logger file's readings to the sensor: those at least HOURS\n"
+        "        apart (24 unless given), or every line with --all; readings already\n"
+        "        stored are skipped. The file is expected to be named ID.txt.\n"
+        "  export --sensor ID OUT.xlsx\n"
+        "        write the sensor's datasheet as a spreadsheet\n"
+        "  report --sensor ID OUT.docx|OUT.pdf [--no-time-chart] [--no-length-chart]\n"
+        "        write the sensor's report\n"
+        "\n"
+        "Options:\n"
+        "  --database PATH|URI  the database to use instead of the data folder's\n"
+        "  -h, --help           show this text\n"
+        "  --version            show the version\n"
+        "\n"
+        "Messages go to standard error; a question gets the answer that changes nothing.\n"
+        "Exit status: 0 done, 1 failed, 2 wrong command line.");
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "logger/LoggerReadings.h"
+
+#include <QString>
+#include <QStringList>
+#include <stdexcept>
+
+// What a command line asks for.
+struct CommandLineArgs {
+    QString command; // "import", "export" or "report"; empty with --help or --version
+    QString database;
+    QString sensor;
+    QString file; // the file to import, or the file to write
+    int intervalHours = 24;
+    DateOrder dateOrder = DateOrder::YearMonthDay;
+    bool all = false;
+    bool noTimeChart = false;
+    bool noLengthChart = false;
+    bool help = false;
+    bool version = false;
+};
+
+// A command line that cannot be run as written; what() says what is wrong.
+class UsageError : public std::runtime_error {
+public:
+    explicit UsageError(const QString& problem) : std::runtime_error(problem.toStdString()) {}
+};
+
+// Reads the arguments that follow the program's name. Options take their value as the next
+// argument or after "="; they may stand before or after the command, and "--" ends them.
+// --help and --version win over everything else. Raises UsageError for an unknown command
+// or option, an option the command does not take, a missing or extra argument, or a value
+// out of its range.
+CommandLineArgs parseCommandLine(const QStringList& arguments);
+
+// The usage text of --help.
+QString usageText();

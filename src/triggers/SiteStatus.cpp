@@ -1,0 +1,230 @@
+#include "triggers/SiteStatus.h"
+
+#include "charts/Displacement.h"
+#include "charts/Geometry.h"
+#include "charts/GraphData.h"
+#include "store/Connection.h"
+#include "store/NativeStatement.h"
+#include "store/SensorTypes.h"
+#include "store/SqlFailure.h"
+
+#include <QHash>
+#include <QSet>
+#include <QSqlQuery>
+#include <cmath>
+
+namespace {
+
+constexpr double kMsPerDay = 86400000.0;
+
+// FullDate and the values a state is computed from.
+QString readingColumns() {
+    QStringList columns{QStringLiteral("DateTimeKey"), QStringLiteral("FullDate")};
+    for (int n = 1; n <= ChannelCount; ++n) {
+        columns << QStringLiteral("Channel%1").arg(n);
+    }
+    columns << QStringLiteral("ChannelT") << graphWhere(GraphVariant::Time);
+    return columns.join(QStringLiteral(", "));
+}
+
+// FullDate "yyyy-MM-dd HH:mm:ss" as wall-clock time, read by position.
+QDateTime wallClockOf(const QString& text) {
+    const QStringView v(text);
+    if (text.size() == 19) {
+        const QDate date(v.mid(0, 4).toInt(), v.mid(5, 2).toInt(), v.mid(8, 2).toInt());
+        const QTime time(v.mid(11, 2).toInt(), v.mid(14, 2).toInt(), v.mid(17, 2).toInt());
+        if (date.isValid() && time.isValid()) {
+            return QDateTime(date, time, Qt::UTC);
+        }
+    }
+    const QDateTime parsed = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    return QDateTime(parsed.date(), parsed.time(), Qt::UTC);
+}
+
+StatusReading readingOf(const NativeStatement& query) {
+    StatusReading r;
+    r.key = query.textAt(0);
+    r.at = wallClockOf(query.textAt(1));
+    for (int n = 0; n < ChannelCount; ++n) {
+        r.channels << query.textAt(2 + n);
+    }
+    r.channelT = query.textAt(2 + ChannelCount);
+    r.plotTemporal = query.int64At(3 + ChannelCount) != 0;
+    return r;
+}
+
+std::optional<StatusReading> firstReading(Connection& db, const QString& sql) {
+    NativeStatement query(db, sql);
+    if (query.step()) {
+        return readingOf(query);
+    }
+    return std::nullopt;
+}
+
+// The readings one state needs: the count, the zero reference and the rate window.
+StatusInput readStatusInput(Connection& db, const QString& instrumentId, double windowDays) {
+    StatusInput input;
+    const QString table = quoteName(instrumentId);
+    const QString select = "SELECT " + readingColumns() + " FROM " + table;
+    {
+        NativeStatement count(db, "SELECT count(*) FROM " + table);
+        count.step();
+        input.readingCount = static_cast<int>(count.int64At(0));
+    }
+    if (input.readingCount == 0) {
+        return input;
+    }
+    input.reference = firstReading(db, select + " WHERE " + graphWhere(GraphVariant::Time) +
+                                           " ORDER BY FullDate, rowid LIMIT 1");
+    if (!input.reference) {
+        input.reference = firstReading(db, select + " ORDER BY FullDate, rowid LIMIT 1");
+    }
+    NativeStatement window(db, select +
+                                   " WHERE FullDate >= (SELECT datetime(max(FullDate), '-' "
+                                   "|| ? || ' seconds') FROM " +
+                                   table + ") ORDER BY FullDate, rowid");
+    window.bind(1, static_cast<qint64>(std::llround(windowDays * 86400.0)));
+    while (window.step()) {
+        input.recent << readingOf(window);
+    }
+    return input;
+}
+
+QString decimals(const std::optional<double>& value, int places) {
+    return value ? QString::number(*value, 'f', places) : QString();
+}
+
+} // namespace
+
+QList<SensorInfo> readSensorInfos(Connection& db, const std::optional<QStringList>& only) {
+    QStringList columns{"InstrumentID", "SensorType",   "Level",  "Location",     "Borehole",
+                        "Destroyed",    "HeadLocation", "Recess", "LengthofCable"};
+    for (int n = 1; n <= MaxAnchors; ++n) {
+        columns << QStringLiteral("NodeLocation%1").arg(n);
+    }
+    QSqlQuery query =
+        runQuery(db, "SELECT " + columns.join(", ") + " FROM Sensors ORDER BY InstrumentID", {});
+    QList<SensorInfo> all;
+    while (query.next()) {
+        SensorInfo info;
+        info.instrumentId = query.value(0).toString();
+        info.level = query.value(2).toString();
+        info.location = query.value(3).toString();
+        info.borehole = query.value(4).toString();
+        info.destroyed = query.value(5).toString() == QStringLiteral("Yes");
+        const std::optional<SensorTypeInfo> type = lookupSensorType(query.value(1).toString());
+        GeometryInput geometry;
+        geometry.headAtCollar = query.value(6).toInt() != 0;
+        geometry.recess = query.value(7).toString();
+        geometry.lengthOfCable = query.value(8).toString();
+        for (int n = 0; n < MaxAnchors; ++n) {
+            geometry.nodeTexts << query.value(9 + n).toString();
+        }
+        geometry.nodeCount = type ? type->nodeCount : 0;
+        info.setup.nodeCount = geometry.nodeCount;
+        info.setup.headAtCollar = geometry.headAtCollar;
+        info.setup.anchors = CalcReltoRoof(geometry).anchors;
+        all << info;
+    }
+    if (!only) {
+        return all;
+    }
+    QHash<QString, qsizetype> byId;
+    for (qsizetype i = 0; i < all.size(); ++i) {
+        byId.insert(all[i].instrumentId, i);
+    }
+    QList<SensorInfo> chosen;
+    for (const QString& id : *only) {
+        if (const auto it = byId.constFind(id); it != byId.constEnd()) {
+            chosen << all[*it];
+        }
+    }
+    return chosen;
+}
+
+QList<StatusReading> readStatusReadings(Connection& db, const QString& instrumentId,
+                                        const QDateTime& detailFrom) {
+    QList<StatusReading> readings;
+    if (!db.tables().contains(instrumentId)) {
+        return readings;
+    }
+    NativeStatement query(db, "SELECT " + readingColumns() + " FROM " + quoteName(instrumentId) +
+                                  " ORDER BY FullDate, rowid");
+    bool tickedSeen = false;
+    while (query.step()) {
+        StatusReading r;
+        r.key = query.textAt(0);
+        r.at = wallClockOf(query.textAt(1));
+        r.plotTemporal = query.int64At(3 + ChannelCount) != 0;
+        const bool reference = readings.isEmpty() || (r.plotTemporal && !tickedSeen);
+        tickedSeen = tickedSeen || r.plotTemporal;
+        if (reference || !detailFrom.isValid() || r.at >= detailFrom) {
+            r = readingOf(query);
+        }
+        readings << r;
+    }
+    return readings;
+}
+
+QList<SiteStatusRow> computeSiteStatus(Connection& db, const QDateTime& now,
+                                       const std::optional<QStringList>& only) {
+    const QList<SensorInfo> sensors = readSensorInfos(db, only);
+    const QHash<QString, TriggerLevels> stored = readAllTriggerLevels(db);
+    const TriggerLevels site = stored.value(kSiteDefaultKey);
+    const QSet<QString> tables = [&] {
+        const QStringList names = db.tables();
+        return QSet<QString>(names.begin(), names.end());
+    }();
+    const QDateTime wallNow(now.date(), now.time(), Qt::UTC);
+
+    QList<SiteStatusRow> rows;
+    rows.reserve(sensors.size());
+    for (const SensorInfo& sensor : sensors) {
+        SiteStatusRow row;
+        row.sensor = sensor;
+        row.levels = effectiveLevels(stored.value(sensor.instrumentId), site);
+        StatusInput input;
+        if (tables.contains(sensor.instrumentId)) {
+            input = readStatusInput(db, sensor.instrumentId, *row.levels.rateWindow);
+        }
+        row.status = evaluateSensor(input, sensor.setup, row.levels);
+        if (row.status.newestAt.isValid()) {
+            row.daysSince = static_cast<double>(row.status.newestAt.msecsTo(wallNow)) / kMsPerDay;
+            row.overdue = !sensor.destroyed && row.levels.readingInterval &&
+                          *row.daysSince > *row.levels.readingInterval;
+        }
+        rows << row;
+    }
+    return rows;
+}
+
+QStringList siteStatusHeadings() {
+    return {"Sensor", "Level",     "Location", "Borehole",    "Nodes", "Last Reading",
+            "Days",   "Disp (mm)", "At Node",  "Rate (mm/d)", "State", "Overdue"};
+}
+
+QString nodeText(const SensorSetup& setup, int node) {
+    if (node < 1) {
+        return {};
+    }
+    const QString anchor = setup.anchors.value(node - 1);
+    return anchor.isEmpty() ? QStringLiteral("Node %1").arg(node)
+                            : QStringLiteral("Node %1 (%2 m)").arg(node).arg(anchor);
+}
+
+QStringList siteStatusCells(const SiteStatusRow& row) {
+    const SensorStatus& s = row.status;
+    return {row.sensor.instrumentId,
+            row.sensor.level,
+            row.sensor.location,
+            row.sensor.borehole,
+            QString::number(row.sensor.setup.nodeCount),
+            s.newestAt.isValid() ? s.newestAt.toString(QStringLiteral("yyyy/MM/dd HH:mm"))
+                                 : QString(),
+            decimals(row.daysSince, 1),
+            decimals(s.maxDisp, 2),
+            nodeText(row.sensor.setup, s.maxNode),
+            decimals(s.rate, 3),
+            stateText(s.state),
+            row.overdue ? QStringLiteral("Overdue") : QString()};
+}

@@ -1,0 +1,375 @@
+#include "triggers/SiteStatusPage.h"
+
+#include "readings/GridExport.h"
+#include "store/Clock.h"
+#include "store/DbError.h"
+#include "store/Guard.h"
+#include "store/TriggerTables.h"
+#include "ui/AppContext.h"
+#include "ui/AppState.h"
+#include "ui/Desktop.h"
+#include "ui/Prompter.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTextDocument>
+#include <cmath>
+
+namespace {
+
+const QString kTitle = QStringLiteral("Site Status");
+
+// Sorts by the value kept under Qt::UserRole: numbers as numbers, states by rank.
+class SortItem : public QTableWidgetItem {
+public:
+    explicit SortItem(const QString& text, const QVariant& key = {}) : QTableWidgetItem(text) {
+        setData(Qt::UserRole, key.isValid() ? key : QVariant(text));
+        setFlags(flags() & ~Qt::ItemIsEditable);
+    }
+    bool operator<(const QTableWidgetItem& other) const override {
+        const QVariant a = data(Qt::UserRole);
+        const QVariant b = other.data(Qt::UserRole);
+        if (a.typeId() == QMetaType::Double || b.typeId() == QMetaType::Double) {
+            // Empty cells sort before every number.
+            const double x = a.typeId() == QMetaType::Double ? a.toDouble() : -1e300;
+            const double y = b.typeId() == QMetaType::Double ? b.toDouble() : -1e300;
+            return x < y;
+        }
+        return QString::compare(a.toString(), b.toString(), Qt::CaseInsensitive) < 0;
+    }
+};
+
+QVariant numberKey(const std::optional<double>& value) {
+    return value ? QVariant(*value) : QVariant(QString());
+}
+
+QColor stateColour(TriggerState state) {
+    switch (state) {
+    case TriggerState::Grey:
+        return {0xBD, 0xBD, 0xBD};
+    case TriggerState::Green:
+        return {0x66, 0xBB, 0x6A};
+    case TriggerState::Amber:
+        return {0xFF, 0xB3, 0x00};
+    case TriggerState::Red:
+        break;
+    }
+    return {0xE5, 0x39, 0x35};
+}
+
+const QColor kOverdueColour(0xFF, 0xE0, 0x82);
+
+QTableWidget* makeTable(const QString& name, const QStringList& headings, QWidget* parent) {
+    auto* table = new QTableWidget(0, static_cast<int>(headings.size()), parent);
+    table->setObjectName(name);
+    table->setHorizontalHeaderLabels(headings);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->verticalHeader()->hide();
+    table->horizontalHeader()->setHighlightSections(false);
+    return table;
+}
+
+QString eventValue(const TriggerEvent& e) {
+    const QString unit =
+        e.measure == Measure::Rate ? QStringLiteral(" mm/day") : QStringLiteral(" mm");
+    QString text = QString::number(e.value, 'f', 2) + unit;
+    if (e.node > 0) {
+        text += QStringLiteral(" at Node %1").arg(e.node);
+        if (!e.anchor.isEmpty()) {
+            text += QStringLiteral(" (%1 m)").arg(e.anchor);
+        }
+    }
+    return text;
+}
+
+} // namespace
+
+SiteStatusPage::SiteStatusPage(AppState& state, const AppContext& context, QWidget* parent)
+    : TabPage(parent), state_(state), context_(context) {
+    setObjectName("pageSiteStatus");
+
+    lblEvents = new QLabel("Unacknowledged Events:", this);
+    lblEvents->setObjectName("lblEvents");
+    lblEvents->setGeometry(16, 8, 400, 22);
+    lblEvents->setStyleSheet("font-weight: bold;");
+    tblTriggerEvents = makeTable(
+        "tblTriggerEvents",
+        {"Detected", "Sensor", "State", "Value", "Level", "Reading", "Detected By"}, this);
+    tblTriggerEvents->setGeometry(16, 32, 960, 130);
+    tblTriggerEvents->horizontalHeader()->setStretchLastSection(true);
+    cmdAcknowledge = new QPushButton("Acknowledge", this);
+    cmdAcknowledge->setObjectName("cmdAcknowledge");
+    cmdAcknowledge->setGeometry(988, 32, 130, 32);
+
+    lblSensors = new QLabel("Sensors:", this);
+    lblSensors->setObjectName("lblSensors");
+    lblSensors->setGeometry(16, 172, 400, 22);
+    lblSensors->setStyleSheet("font-weight: bold;");
+    tblSiteStatus = makeTable("tblSiteStatus", siteStatusHeadings(), this);
+    tblSiteStatus->setGeometry(16, 196, 1102, 430);
+    tblSiteStatus->setSortingEnabled(true);
+    tblSiteStatus->sortByColumn(ColSensor, Qt::AscendingOrder);
+    tblSiteStatus->horizontalHeader()->setStretchLastSection(true);
+
+    lblStatusSummary = new QLabel(this);
+    lblStatusSummary->setObjectName("lblStatusSummary");
+    lblStatusSummary->setGeometry(16, 636, 760, 28);
+    cmdExportStatus = new QPushButton("Export to Spreadsheet", this);
+    cmdExportStatus->setObjectName("cmdExportStatus");
+    cmdExportStatus->setGeometry(818, 634, 160, 32);
+    cmdPrintStatus = new QPushButton("Print to PDF", this);
+    cmdPrintStatus->setObjectName("cmdPrintStatus");
+    cmdPrintStatus->setGeometry(988, 634, 130, 32);
+
+    connect(cmdAcknowledge, &QPushButton::clicked, this, &SiteStatusPage::cmdAcknowledge_Click);
+    connect(cmdExportStatus, &QPushButton::clicked, this, &SiteStatusPage::cmdExportStatus_Click);
+    connect(cmdPrintStatus, &QPushButton::clicked, this, &SiteStatusPage::cmdPrintStatus_Click);
+    connect(tblSiteStatus, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
+        const QTableWidgetItem* item = tblSiteStatus->item(row, ColSensor);
+        if (item != nullptr && showSensor) {
+            showSensor(item->text());
+        }
+    });
+}
+
+QString SiteStatusPage::enter() {
+    refresh();
+    return {};
+}
+
+void SiteStatusPage::report(const DbError& error, const QString& tag, const QString& what) {
+    ErrorLog{state_.dataFolder, context_.clock}.report(error, tag);
+    context_.prompter->message(kOmbrevaultTitle, what + "\r\n" + error.description(),
+                               MsgIcon::Exclamation);
+}
+
+std::optional<QStringList> SiteStatusPage::listedSensors() const {
+    RecordSet* rs = state_.rsSensors.get();
+    if (rs == nullptr || !rs->isOpen() || !rs->filtered()) {
+        return std::nullopt;
+    }
+    // The filtered register, read row by row and left on the row it stood on.
+    const qint64 mark = rs->absolutePosition() > 0 ? rs->bookmark() : 0;
+    QStringList ids;
+    for (rs->moveFirst(); !rs->eof(); rs->moveNext()) {
+        ids << rs->text("InstrumentID");
+    }
+    if (mark != 0) {
+        rs->setBookmark(mark);
+    } else {
+        rs->moveFirst();
+    }
+    return ids;
+}
+
+void SiteStatusPage::refresh() {
+    rows_.clear();
+    events_.clear();
+    if (state_.db && state_.db->isOpen()) {
+        try {
+            if (!hasTriggerTables(*state_.db)) {
+                createTriggerTables(*state_.db);
+            }
+            const std::optional<QStringList> only = listedSensors();
+            events_ = unacknowledgedEvents(*state_.db, only);
+            rows_ = computeSiteStatus(*state_.db, context_.clock->now(), only);
+        } catch (const DbError& e) {
+            report(e, " G_SiteStatus", "The site status could not be read:");
+        }
+    }
+    fillEvents();
+    fillStatus();
+}
+
+void SiteStatusPage::fillEvents() {
+    tblTriggerEvents->setRowCount(0);
+    tblTriggerEvents->setRowCount(static_cast<int>(events_.size()));
+    for (int r = 0; r < events_.size(); ++r) {
+        const TriggerEvent& e = events_[r];
+        const QString level =
+            QString::number(e.level, 'g', 6) +
+            (e.measure == Measure::Rate ? QStringLiteral(" mm/day") : QStringLiteral(" mm"));
+        const QStringList cells{
+            e.detectedAt,  e.instrumentId, stateText(e.state).toUpper(),
+            eventValue(e), level,          e.readingKey.mid(e.instrumentId.size()).trimmed(),
+            e.detectedBy};
+        for (int c = 0; c < cells.size(); ++c) {
+            auto* item = new SortItem(cells[c]);
+            item->setData(Qt::UserRole + 1, e.id);
+            if (c == 2) {
+                item->setBackground(stateColour(e.state));
+            }
+            tblTriggerEvents->setItem(r, c, item);
+        }
+    }
+    tblTriggerEvents->resizeColumnsToContents();
+    lblEvents->setText(QStringLiteral("Unacknowledged Events: %1").arg(events_.size()));
+    cmdAcknowledge->setEnabled(!events_.isEmpty());
+}
+
+void SiteStatusPage::fillStatus() {
+    const bool sorting = tblSiteStatus->isSortingEnabled();
+    tblSiteStatus->setSortingEnabled(false);
+    tblSiteStatus->setRowCount(0);
+    tblSiteStatus->setRowCount(static_cast<int>(rows_.size()));
+    int counts[4] = {};
+    int overdue = 0;
+    for (int r = 0; r < rows_.size(); ++r) {
+        const SiteStatusRow& row = rows_[r];
+        const QStringList cells = siteStatusCells(row);
+        const QList<QVariant> keys{
+            {},
+            {},
+            {},
+            {},
+            double(row.sensor.setup.nodeCount),
+            {},
+            numberKey(row.daysSince),
+            numberKey(row.status.maxDisp ? std::optional<double>(std::abs(*row.status.maxDisp))
+                                         : std::nullopt),
+            {},
+            numberKey(row.status.rate),
+            double(static_cast<int>(row.status.state)),
+            {}};
+        for (int c = 0; c < cells.size(); ++c) {
+            auto* item = new SortItem(cells[c], keys.value(c));
+            if (c == ColState) {
+                item->setBackground(stateColour(row.status.state));
+                item->setForeground(row.status.state == TriggerState::Red ? Qt::white : Qt::black);
+            }
+            if ((c == ColOverdue || c == ColDaysSince) && row.overdue) {
+                item->setBackground(kOverdueColour);
+            }
+            tblSiteStatus->setItem(r, c, item);
+        }
+        ++counts[static_cast<int>(row.status.state)];
+        overdue += row.overdue ? 1 : 0;
+    }
+    tblSiteStatus->setSortingEnabled(sorting);
+    tblSiteStatus->resizeColumnsToContents();
+    lblStatusSummary->setText(
+        QStringLiteral("%1 sensors: %2 red, %3 amber, %4 green, %5 grey; %6 overdue")
+            .arg(rows_.size())
+            .arg(counts[static_cast<int>(TriggerState::Red)])
+            .arg(counts[static_cast<int>(TriggerState::Amber)])
+            .arg(counts[static_cast<int>(TriggerState::Green)])
+            .arg(counts[static_cast<int>(TriggerState::Grey)])
+            .arg(overdue));
+}
+
+void SiteStatusPage::cmdAcknowledge_Click() {
+    QList<qint64> ids;
+    for (const QModelIndex& index : tblTriggerEvents->selectionModel()->selectedRows()) {
+        ids << tblTriggerEvents->item(index.row(), 0)->data(Qt::UserRole + 1).toLongLong();
+    }
+    if (ids.isEmpty()) {
+        context_.prompter->message(kOmbrevaultTitle, "Select the events to acknowledge.",
+                                   MsgIcon::Information);
+        return;
+    }
+    const std::optional<QString> note =
+        context_.prompter->input("Acknowledge", "Note for the acknowledgement:");
+    if (!note) {
+        return;
+    }
+    try {
+        acknowledgeEvents(*state_.db, ids, context_.clock->now(), loginName(), note->trimmed());
+    } catch (const DbError& e) {
+        report(e, " G_AcknowledgeEvents", "The acknowledgement could not be stored:");
+    }
+    refresh();
+}
+
+QVector<QStringList> SiteStatusPage::grid() const {
+    QVector<QStringList> cells{siteStatusHeadings()};
+    for (int r = 0; r < tblSiteStatus->rowCount(); ++r) {
+        QStringList row;
+        for (int c = 0; c < tblSiteStatus->columnCount(); ++c) {
+            const QTableWidgetItem* item = tblSiteStatus->item(r, c);
+            row << (item != nullptr ? item->text() : QString());
+        }
+        cells << row;
+    }
+    return cells;
+}
+
+void SiteStatusPage::cmdExportStatus_Click() {
+    QVector<QStringList> cells = grid();
+    // The export leaves out a grid's last column.
+    for (QStringList& row : cells) {
+        row << QString();
+    }
+    try {
+        const QString path = FlexGridToExcel(cells, static_cast<int>(cells.size()),
+                                             static_cast<int>(siteStatusHeadings().size()) + 1,
+                                             kTitle, state_.dataFolder, *context_.clock);
+        context_.desktop->open(path);
+    } catch (const DbError& e) {
+        report(e, " G_ExportSiteStatus", "The site status could not be exported:");
+    }
+}
+
+QString SiteStatusPage::exportPath(const QString& extension) const {
+    const QString folder = exportFolder(state_.dataFolder);
+    QDir().mkpath(folder);
+    const QString base =
+        kTitle + context_.clock->now().toString(QStringLiteral(" yyyy-MM-dd HH.mm.ss"));
+    QString path = QDir(folder).filePath(base + extension);
+    for (int n = 2; QFileInfo::exists(path); ++n) {
+        path = QDir(folder).filePath(QStringLiteral("%1 (%2)%3").arg(base).arg(n).arg(extension));
+    }
+    return path;
+}
+
+void SiteStatusPage::cmdPrintStatus_Click() {
+    const QVector<QStringList> cells = grid();
+    QString html = "<h2>" + kTitle.toHtmlEscaped() + "</h2><p>" +
+                   context_.clock->now().toString(QStringLiteral("yyyy/MM/dd HH:mm")) +
+                   " &mdash; " + lblStatusSummary->text().toHtmlEscaped() +
+                   "</p><table border='1' cellspacing='0' cellpadding='3'><tr>";
+    for (const QString& heading : cells.first()) {
+        html += "<th>" + heading.toHtmlEscaped() + "</th>";
+    }
+    html += "</tr>";
+    for (int r = 1; r < cells.size(); ++r) {
+        html += "<tr>";
+        for (int c = 0; c < cells[r].size(); ++c) {
+            const QTableWidgetItem* item = tblSiteStatus->item(r - 1, c);
+            const QColor back = item != nullptr ? item->background().color() : QColor();
+            const bool coloured = item != nullptr && item->background().style() != Qt::NoBrush;
+            html += coloured ? "<td bgcolor='" + back.name() + "'>" : QStringLiteral("<td>");
+            html += cells[r][c].toHtmlEscaped() + "</td>";
+        }
+        html += "</tr>";
+    }
+    html += "</table>";
+
+    const QString path = exportPath(QStringLiteral(".pdf"));
+    QPdfWriter writer(path);
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setPageOrientation(QPageLayout::Landscape);
+    writer.setPageMargins(QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter);
+    writer.setTitle(kTitle);
+    QTextDocument document;
+    QFont font = document.defaultFont();
+    font.setPointSizeF(8);
+    document.setDefaultFont(font);
+    document.setHtml(html);
+    document.print(&writer);
+    if (!QFileInfo(path).isFile() || QFileInfo(path).size() == 0) {
+        context_.prompter->message(kOmbrevaultTitle,
+                                   "The site status could not be printed to " +
+                                       QDir::toNativeSeparators(path),
+                                   MsgIcon::Exclamation);
+        return;
+    }
+    context_.desktop->open(path);
+}

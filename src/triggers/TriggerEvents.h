@@ -1,0 +1,56 @@
+#pragma once
+
+#include "triggers/TriggerState.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class Connection;
+
+// One row of the event log.
+struct TriggerEvent {
+    qint64 id = 0;
+    QString instrumentId;
+    QString readingKey; // DateTimeKey of the reading that reached the level
+    TriggerState state = TriggerState::Amber;
+    Measure measure = Measure::Displacement;
+    double value = 0; // mm or mm/day
+    double level = 0;
+    int node = 0;       // displacement events: the node, else 0
+    QString anchor;     // its distance from the roof, "##0.00"
+    QString detectedAt; // "yyyy-MM-dd HH:mm:ss"
+    QString detectedBy;
+    QString ackAt;
+    QString ackBy;
+    QString ackNote;
+};
+
+// After readings of a sensor were stored (newKeys: their keys): the state the sensor had
+// without them, against the highest state it reaches with them — as of the newest reading,
+// and as of each new reading that came after every earlier one. A rise to amber or red is
+// logged once, at the first reading that reached it, unless the log already holds that
+// state for that reading; the event written is returned. Nothing is read when no level
+// applies to the sensor (or the trigger tables do not exist).
+std::optional<TriggerEvent> detectTriggerEvent(Connection& db, const QString& instrumentId,
+                                               const QStringList& newKeys,
+                                               const QDateTime& detectedAt, const QString& login);
+
+// "Sensor 120541002 reached RED: 27.3 mm at Node 2 (2.75 m)", or for a rate
+// "Sensor 120541002 reached AMBER: 1.25 mm/day over 7 days".
+QString triggerEventMessage(const TriggerEvent& event, double rateWindowDays = kDefaultRateWindow);
+
+// The events not yet acknowledged, newest first; of the listed sensors only when given.
+QList<TriggerEvent> unacknowledgedEvents(Connection& db,
+                                         const std::optional<QStringList>& only = {});
+// Every event, oldest first.
+QList<TriggerEvent> allTriggerEvents(Connection& db);
+
+// Adds the acknowledgement to each event not yet acknowledged, in one transaction; returns
+// how many took it. An event already acknowledged keeps its first acknowledgement.
+int acknowledgeEvents(Connection& db, const QList<qint64>& ids, const QDateTime& at,
+                      const QString& by, const QString& note);
+
+// The login name of the user, from the environment; "unknown" when it names none.
+QString loginName();

@@ -1,0 +1,185 @@
+#include "triggers/TriggerLevels.h"
+
+#include "store/Connection.h"
+#include "store/Formats.h"
+#include "store/SqlFailure.h"
+
+#include <QSqlQuery>
+#include <QVariant>
+#include <array>
+#include <utility>
+
+namespace {
+
+constexpr std::array kFields{LevelField::AmberDisp,  LevelField::RedDisp,
+                             LevelField::AmberRate,  LevelField::RedRate,
+                             LevelField::RateWindow, LevelField::ReadingInterval};
+
+const QString kColumns =
+    QStringLiteral("AmberDisp, RedDisp, AmberRate, RedRate, RateWindow, ReadingInterval");
+
+QVariant bound(const std::optional<double>& value) {
+    return value ? QVariant(*value) : QVariant(QMetaType::fromType<double>());
+}
+
+std::optional<double> numberOf(const QVariant& value) {
+    if (value.isNull()) {
+        return std::nullopt;
+    }
+    bool ok = false;
+    const double number = value.toDouble(&ok);
+    return ok ? std::optional<double>(number) : std::nullopt;
+}
+
+TriggerLevels levelsOf(const QSqlQuery& query, int first) {
+    TriggerLevels levels;
+    for (int i = 0; i < kLevelFieldCount; ++i) {
+        levelValue(levels, kFields[i]) = numberOf(query.value(first + i));
+    }
+    return levels;
+}
+
+// The level that must not lie above the other one of its pair, and that other one.
+std::optional<std::pair<LevelField, LevelField>> amberRedPair(LevelField field) {
+    switch (field) {
+    case LevelField::AmberDisp:
+    case LevelField::RedDisp:
+        return std::pair{LevelField::AmberDisp, LevelField::RedDisp};
+    case LevelField::AmberRate:
+    case LevelField::RedRate:
+        return std::pair{LevelField::AmberRate, LevelField::RedRate};
+    default:
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+bool TriggerLevels::isEmpty() const {
+    return *this == TriggerLevels{};
+}
+
+std::optional<double>& levelValue(TriggerLevels& levels, LevelField field) {
+    switch (field) {
+    case LevelField::AmberDisp:
+        return levels.amberDisp;
+    case LevelField::RedDisp:
+        return levels.redDisp;
+    case LevelField::AmberRate:
+        return levels.amberRate;
+    case LevelField::RedRate:
+        return levels.redRate;
+    case LevelField::RateWindow:
+        return levels.rateWindow;
+    case LevelField::ReadingInterval:
+        break;
+    }
+    return levels.readingInterval;
+}
+
+std::optional<double> levelValue(const TriggerLevels& levels, LevelField field) {
+    return levelValue(const_cast<TriggerLevels&>(levels), field);
+}
+
+QString levelFieldName(LevelField field) {
+    switch (field) {
+    case LevelField::AmberDisp:
+        return QStringLiteral("Amber displacement");
+    case LevelField::RedDisp:
+        return QStringLiteral("Red displacement");
+    case LevelField::AmberRate:
+        return QStringLiteral("Amber rate");
+    case LevelField::RedRate:
+        return QStringLiteral("Red rate");
+    case LevelField::RateWindow:
+        return QStringLiteral("Rate window");
+    case LevelField::ReadingInterval:
+        break;
+    }
+    return QStringLiteral("Reading interval");
+}
+
+QString levelText(const std::optional<double>& value) {
+    return value ? QString::number(*value, 'g', 12) : QString();
+}
+
+LevelChange changeLevel(const TriggerLevels& current, LevelField field, const QString& text) {
+    const QString name = levelFieldName(field);
+    std::optional<double> value;
+    if (!text.trimmed().isEmpty()) {
+        value = strictNumber(text);
+        if (!value) {
+            return {std::nullopt, name + " must be a number, or empty for no level."};
+        }
+        if (*value < 0) {
+            return {std::nullopt, name + " must not be negative."};
+        }
+        const bool span = field == LevelField::RateWindow || field == LevelField::ReadingInterval;
+        if (span && *value == 0) {
+            return {std::nullopt, name + " must be more than 0 days."};
+        }
+    }
+    TriggerLevels changed = current;
+    levelValue(changed, field) = value;
+    if (const auto pair = amberRedPair(field)) {
+        const std::optional<double> amber = levelValue(changed, pair->first);
+        const std::optional<double> red = levelValue(changed, pair->second);
+        if (amber && red && *red < *amber) {
+            return {std::nullopt, levelFieldName(pair->second) + " must not be below " +
+                                      levelFieldName(pair->first).toLower() + "."};
+        }
+    }
+    return {changed, {}};
+}
+
+TriggerLevels effectiveLevels(const TriggerLevels& sensor, const TriggerLevels& site) {
+    TriggerLevels levels;
+    for (const LevelField field : kFields) {
+        const std::optional<double> own = levelValue(sensor, field);
+        levelValue(levels, field) = own ? own : levelValue(site, field);
+    }
+    if (!levels.rateWindow) {
+        levels.rateWindow = kDefaultRateWindow;
+    }
+    return levels;
+}
+
+QHash<QString, TriggerLevels> readAllTriggerLevels(Connection& db) {
+    QSqlQuery query = runQuery(db, "SELECT InstrumentID, " + kColumns + " FROM TriggerLevels", {});
+    QHash<QString, TriggerLevels> all;
+    while (query.next()) {
+        all.insert(query.value(0).toString(), levelsOf(query, 1));
+    }
+    return all;
+}
+
+TriggerLevels readTriggerLevels(Connection& db, const QString& key) {
+    QSqlQuery query =
+        runQuery(db, "SELECT " + kColumns + " FROM TriggerLevels WHERE InstrumentID = ?", {key});
+    return query.next() ? levelsOf(query, 0) : TriggerLevels{};
+}
+
+TriggerLevels appliedLevels(Connection& db, const QString& instrumentId) {
+    return effectiveLevels(readTriggerLevels(db, instrumentId),
+                           readTriggerLevels(db, kSiteDefaultKey));
+}
+
+void writeTriggerLevels(Connection& db, const QString& key, const TriggerLevels& levels) {
+    db.beginTransaction();
+    try {
+        db.execute(QStringLiteral("DELETE FROM TriggerLevels WHERE InstrumentID = ?"), {key});
+        if (!levels.isEmpty()) {
+            QVariantList values{key};
+            for (const LevelField field : kFields) {
+                values << bound(levelValue(levels, field));
+            }
+            db.execute("INSERT INTO TriggerLevels (InstrumentID, " + kColumns +
+                           ") VALUES (?, ?, ?, ?, ?, ?, ?)",
+                       values);
+        }
+        db.commit();
+    } catch (...) {
+        db.rollback();
+        throw;
+    }
+}

@@ -1,0 +1,134 @@
+#include "triggers/TriggerLevelsBlock.h"
+
+#include "store/DbError.h"
+#include "store/Guard.h"
+#include "store/TriggerTables.h"
+#include "ui/AppContext.h"
+#include "ui/AppState.h"
+#include "ui/Prompter.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QScopedValueRollback>
+
+namespace {
+
+struct BoxInfo {
+    LevelField field;
+    const char* name;
+    const char* caption;
+    const char* unit;
+};
+
+constexpr BoxInfo kBoxes[] = {
+    {LevelField::AmberDisp, "AmberDisp", "Amber displacement:", "mm"},
+    {LevelField::RedDisp, "RedDisp", "Red displacement:", "mm"},
+    {LevelField::AmberRate, "AmberRate", "Amber rate:", "mm/day"},
+    {LevelField::RedRate, "RedRate", "Red rate:", "mm/day"},
+    {LevelField::RateWindow, "RateWindow", "Rate window:", "days"},
+    {LevelField::ReadingInterval, "ReadingInterval", "Reading interval:", "days"},
+};
+
+constexpr int kRowHeight = 32;
+constexpr int kBoxHeight = 26;
+constexpr int kColumnWidth = 300;
+
+} // namespace
+
+TriggerLevelsBlock::TriggerLevelsBlock(const QString& title, const QString& namePrefix, int columns,
+                                       QWidget* parent)
+    : QGroupBox(title, parent) {
+    setObjectName("fra" + namePrefix + "TriggerLevels");
+    // Two columns put the displacements and the window beside the rates and the interval.
+    constexpr int kTwoColumnSpot[] = {0, 1, 3, 4, 2, 5};
+    for (int i = 0; i < 6; ++i) {
+        const BoxInfo& info = kBoxes[i];
+        const int spot = columns > 1 ? kTwoColumnSpot[i] : i;
+        const int perColumn = columns > 1 ? 3 : 6;
+        const int left = (spot / perColumn) * kColumnWidth;
+        const int top = 30 + (spot % perColumn) * kRowHeight;
+        auto* caption = new QLabel(QLatin1String(info.caption), this);
+        caption->setGeometry(left + 8, top, 136, kBoxHeight);
+        caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        auto* box = new QLineEdit(this);
+        box->setObjectName("txt" + namePrefix + QLatin1String(info.name));
+        box->setGeometry(left + 150, top, 76, kBoxHeight);
+        if (info.field == LevelField::RateWindow) {
+            box->setPlaceholderText(levelText(kDefaultRateWindow));
+        }
+        auto* unit = new QLabel(QLatin1String(info.unit), this);
+        unit->setGeometry(left + 232, top, 56, kBoxHeight);
+        const LevelField field = info.field;
+        connect(box, &QLineEdit::editingFinished, this, [this, field] { commitBox(field); });
+        boxes_ << box;
+    }
+}
+
+void TriggerLevelsBlock::bind(AppState& state, const AppContext& context,
+                              std::function<QString()> key) {
+    state_ = &state;
+    context_ = &context;
+    key_ = std::move(key);
+}
+
+void TriggerLevelsBlock::load() {
+    stored_ = TriggerLevels{};
+    loadedKey_ = key_ ? key_() : QString();
+    if (state_ != nullptr && state_->db && state_->db->isOpen() && !loadedKey_.isEmpty()) {
+        guarded(ErrorLog{state_->dataFolder, context_->clock}, " G_LoadTriggerLevels", [&] {
+            if (!hasTriggerTables(*state_->db)) {
+                createTriggerTables(*state_->db);
+            }
+            stored_ = readTriggerLevels(*state_->db, loadedKey_);
+        });
+    }
+    showStored();
+}
+
+void TriggerLevelsBlock::showStored() {
+    for (const BoxInfo& info : kBoxes) {
+        QLineEdit* edit = box(info.field);
+        edit->setText(levelText(levelValue(stored_, info.field)));
+        edit->setEnabled(!loadedKey_.isEmpty());
+    }
+}
+
+void TriggerLevelsBlock::commit() {
+    for (const BoxInfo& info : kBoxes) {
+        commitBox(info.field);
+    }
+}
+
+void TriggerLevelsBlock::commitBox(LevelField field) {
+    if (busy_ || state_ == nullptr || loadedKey_.isEmpty()) {
+        return;
+    }
+    const QScopedValueRollback<bool> busy(busy_, true);
+    QLineEdit* edit = box(field);
+    const QString text = edit->text().trimmed();
+    if (text == levelText(levelValue(stored_, field))) {
+        return;
+    }
+    const LevelChange change = changeLevel(stored_, field, text);
+    if (!change.accepted) {
+        edit->setText(levelText(levelValue(stored_, field)));
+        context_->prompter->message(kOmbrevaultTitle, change.refusal, MsgIcon::Exclamation);
+        edit->setFocus();
+        return;
+    }
+    try {
+        if (!state_->db || !state_->db->isOpen()) {
+            throw DbError(ErrorCode::NotOpen,
+                          "Operation is not allowed when the object is closed.");
+        }
+        writeTriggerLevels(*state_->db, loadedKey_, *change.accepted);
+        stored_ = *change.accepted;
+        edit->setText(levelText(levelValue(stored_, field)));
+    } catch (const DbError& e) {
+        ErrorLog{state_->dataFolder, context_->clock}.report(e, " G_SaveTriggerLevels");
+        edit->setText(levelText(levelValue(stored_, field)));
+        context_->prompter->message(kOmbrevaultTitle,
+                                    "The trigger levels could not be stored:\r\n" + e.description(),
+                                    MsgIcon::Exclamation);
+    }
+}

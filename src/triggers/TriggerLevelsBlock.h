@@ -1,0 +1,48 @@
+#pragma once
+
+#include "triggers/TriggerLevels.h"
+
+#include <QGroupBox>
+#include <QVector>
+#include <functional>
+
+struct AppState;
+struct AppContext;
+class QLineEdit;
+
+// The six level boxes of a sensor ("Trigger Levels:" on the Installation tab) or of the site
+// default (on the Utilities tab). Each box is checked when it is left: a refused text is
+// put back with the reason shown, an accepted one is stored at once in its own transaction.
+// The page that holds the block loads it when it is entered and commits it when it is left.
+class TriggerLevelsBlock : public QGroupBox {
+    Q_OBJECT
+public:
+    // namePrefix goes between "txt" and the box's name: "" gives txtAmberDisp, "Site" gives
+    // txtSiteAmberDisp. The boxes stand in one column, or in two side by side.
+    TriggerLevelsBlock(const QString& title, const QString& namePrefix, int columns = 1,
+                       QWidget* parent = nullptr);
+
+    // Where the levels live: the run's database and the TriggerLevels key, asked each time
+    // (an empty key, as with no current sensor, leaves the boxes empty and stores nothing).
+    void bind(AppState& state, const AppContext& context, std::function<QString()> key);
+
+    // The stored levels into the boxes.
+    void load();
+    // Checks and stores every box whose text differs from what is stored.
+    void commit();
+
+    QLineEdit* box(LevelField field) const { return boxes_.at(static_cast<int>(field)); }
+    const TriggerLevels& stored() const { return stored_; }
+
+private:
+    void commitBox(LevelField field);
+    void showStored();
+
+    QVector<QLineEdit*> boxes_;
+    AppState* state_ = nullptr;
+    const AppContext* context_ = nullptr;
+    std::function<QString()> key_;
+    QString loadedKey_;
+    TriggerLevels stored_;
+    bool busy_ = false;
+};

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "triggers/TriggerLevels.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// Grey: fewer than two readings, nothing to judge. The others rise in this order.
+enum class TriggerState { Grey, Green, Amber, Red };
+
+// "Grey", "Green", "Amber", "Red".
+QString stateText(TriggerState state);
+
+// One reading as the state needs it. at is the reading's FullDate as wall-clock time.
+struct StatusReading {
+    QString key;
+    QDateTime at;
+    QStringList channels; // Channel1..10, null as empty
+    QString channelT;
+    bool plotTemporal = false;
+};
+
+// What the displacement of a sensor depends on besides its readings.
+struct SensorSetup {
+    int nodeCount = 0;
+    bool headAtCollar = true;
+    QStringList anchors; // distances from the roof "##0.00", node 1 first
+};
+
+// The readings that decide a sensor's state.
+struct StatusInput {
+    // The zero reference: the earliest reading ticked for the time chart, or the earliest
+    // reading when none is ticked.
+    std::optional<StatusReading> reference;
+    // The readings of the rate window, oldest first; the newest reading is the last.
+    QList<StatusReading> recent;
+    int readingCount = 0;
+};
+
+enum class Measure { None, Displacement, Rate };
+
+struct SensorStatus {
+    TriggerState state = TriggerState::Grey;
+    int readingCount = 0;
+    QString newestKey;
+    QDateTime newestAt;
+    // The node of the newest reading that moved most against the zero reference (by size),
+    // with its signed displacement in mm; node 0 when there is none.
+    std::optional<double> maxDisp;
+    int maxNode = 0;
+    // Least-squares slope of the largest node displacement over the rate window, mm/day.
+    std::optional<double> rate;
+    // The level that set an amber or red state, and the value that reached it.
+    Measure cause = Measure::None;
+    double causeValue = 0;
+    double causeLevel = 0;
+};
+
+// Displacement of every node of a reading against the zero reference, from the chart's own
+// GetOffsets, SetZeros and SetHeadlocs: an empty channel changes by 0, and a channel that
+// cannot be compared with the reference counts as unchanged.
+QList<double> nodeDisplacements(const StatusReading& reading, const QStringList& offsets,
+                                const SensorSetup& setup);
+
+// Slope of y over x by least squares; nothing with fewer than two distinct x.
+std::optional<double> leastSquaresSlope(const QList<double>& x, const QList<double>& y);
+
+// The state a sensor's readings reach against its levels (already made effective). A level
+// is reached when the value comes to it; displacement is judged by its size, the rate as
+// signed, so a displacement that shrinks never raises one.
+SensorStatus evaluateSensor(const StatusInput& input, const SensorSetup& setup,
+                            const TriggerLevels& levels);
+
+// The input as of readings[index], as if the later readings had not yet arrived. readings
+// are in time order; windowDays is the rate window.
+StatusInput statusInputAsOf(const QList<StatusReading>& readings, int index, double windowDays);

@@ -1,0 +1,352 @@
+#include "reports/DocxReader.h"
+#include "store/Connection.h"
+#include "store/Schema.h"
+#include "support/XlsxReader.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <optional>
+
+namespace {
+
+const QString kSensor = QStringLiteral("120541001"); // three nodes
+
+struct ProgramRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// A home folder of its own with the data folder and its database in it, and the program run
+// on it as a process, without a display.
+class CommandLineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(home_.isValid());
+        data_ = home_.filePath("Documents/Ombrevault/Quorvelle");
+        ASSERT_TRUE(QDir().mkpath(data_));
+        createDatabaseFile(dbPath());
+        Connection c;
+        c.open(dbPath());
+        c.execute("INSERT INTO Sensors (InstrumentID, SensorType, DateID, TypeID, SensorNo, "
+                  "Family, Model, InstallDate, Destroyed, HeadLocation, LengthofCable, Recess, "
+                  "kval, NodeLocation1, NodeLocation2, NodeLocation3, Level, Notes) VALUES "
+                  "(?, '41', '1205', '41', '001', 'k1VARLO', 'EX', '2026/01/05', 'No', 1, 7, "
+                  "0.25, 50, 1, 3, 6, '1040 L', 'Checked')",
+                  {kSensor});
+        createReadingsTable(c, kSensor);
+        reading(c, "2026-11-02 08:00:00", {"10", "11", "12"});
+        reading(c, "2026-11-20 08:00:00", {"12.5", "14", "16.25"});
+    }
+
+    static void reading(Connection& c, const QString& fullDate, const QStringList& channels) {
+        const QString date = fullDate.left(10).replace('-', '/');
+        c.execute(QStringLiteral("INSERT INTO `%1` (DateTimeKey, FullDate, ReadingDate, "
+                                 "ReadingTime, ChannelT, Channel1, Channel2, Channel3, "
+                                 "Plottemporal, PlotSpatial) VALUES (?, ?, ?, ?, '21.5', ?, ?, ?, "
+                                 "1, 1)")
+                      .arg(kSensor),
+                  {kSensor + " " + date + " " + fullDate.mid(11), fullDate, date, fullDate.mid(11),
+                   channels[0], channels[1], channels[2]});
+    }
+
+    QString dbPath() const { return data_ + "/QuorvelleVARLO_MM.mdb"; }
+    QString file(const QString& name) const { return home_.filePath(name); }
+
+    ProgramRun run(const QStringList& arguments) const {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", home_.path());
+        env.insert("XDG_CONFIG_HOME", home_.filePath(".config"));
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        env.remove("QT_QPA_PLATFORM");
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(QUORVELLE_PROGRAM), arguments);
+        ProgramRun result;
+        if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit) {
+            process.kill();
+            return result;
+        }
+        result.exitCode = process.exitCode();
+        result.out = QString::fromUtf8(process.readAllStandardOutput());
+        result.err = QString::fromUtf8(process.readAllStandardError());
+        return result;
+    }
+
+    int readingCount() const {
+        Connection c;
+        c.open(dbPath());
+        return c.scalar(QStringLiteral("SELECT COUNT(*) FROM `%1`").arg(kSensor)).toInt();
+    }
+
+    static QByteArray digest(const QString& path) {
+        QFile f(path);
+        f.open(QIODevice::ReadOnly);
+        return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+    }
+
+    QString writeFile(const QString& name, const QByteArray& bytes) const {
+        const QString path = file(name);
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes);
+        return path;
+    }
+
+    // Output of a poppler tool on the file; skips the test when the tool is not installed.
+    static std::optional<QString> poppler(const QString& tool, const QStringList& arguments) {
+        if (QStandardPaths::findExecutable(tool).isEmpty()) {
+            return std::nullopt;
+        }
+        QProcess p;
+        p.start(tool, arguments);
+        p.waitForFinished(60000);
+        return QString::fromUtf8(p.readAllStandardOutput());
+    }
+
+    QTemporaryDir home_;
+    QString data_;
+};
+
+TEST_F(CommandLineTest, WrongCommandLinesShowTheUsageAndChangeNothing) {
+    const QByteArray before = digest(dbPath());
+    const QList<QStringList> wrong = {
+        {"--database", dbPath()},                         // no command
+        {"frobnicate"},                                   // unknown command
+        {"export", "--sensor", kSensor, "--colour", "x"}, // unknown option
+        {"-x"},
+        {"import", kSensor + ".txt"},    // no sensor
+        {"import", "--sensor", kSensor}, // no file
+        {"import", "--sensor", kSensor, "a.txt", "b.txt"},
+        {"export", "--sensor"},                           // option without its value
+        {"export", "--sensor", kSensor, file("out.csv")}, // not a workbook
+        {"report", "--sensor", kSensor, file("out.odt")},
+        {"export", "--sensor", kSensor, "--all", file("out.xlsx")}, // another command's option
+        {"import", "--sensor", kSensor, "--interval", "-3", "f.txt"},
+        {"import", "--sensor", kSensor, "--date-order", "ydm", "f.txt"},
+        {"report", "--no-time-chart=1", "--sensor", kSensor, file("out.pdf")},
+    };
+    for (const QStringList& arguments : wrong) {
+        const ProgramRun r = run(arguments);
+        EXPECT_EQ(r.exitCode, 2) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(r.err.startsWith("quorvelle: ")) << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains("Usage: quorvelle")) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+    }
+    EXPECT_EQ(digest(dbPath()), before);
+    EXPECT_FALSE(QFile::exists(file("out.csv")));
+
+    const ProgramRun help = run({"export", "--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.contains("report --sensor ID OUT.docx|OUT.pdf"));
+    EXPECT_TRUE(help.err.isEmpty());
+    const ProgramRun version = run({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, QStringLiteral("quorvelle %1.%2.%3\n")
+                               .arg(QUORVELLE_VERSION_MAJOR)
+                               .arg(QUORVELLE_VERSION_MINOR)
+                               .arg(QUORVELLE_VERSION_PATCH));
+}
+
+TEST_F(CommandLineTest, ExportWritesTheDatasheetSpreadsheet) {
+    const QString out = file("sheet.xlsx");
+    const ProgramRun r = run({"export", "--sensor", kSensor, out});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, "Exported 2 readings of sensor " + kSensor + " to " + out + "\n");
+
+    const XlsxReader book(out);
+    EXPECT_EQ(book.sheetNames(), QStringList{kSensor});
+    // Key, date, time, ChannelT, three channels and PlotTemporal; PlotSpatial is left out.
+    EXPECT_EQ(book.columnCount(0), 8);
+    EXPECT_EQ(book.rowCount(0), 3);
+    EXPECT_EQ(book.text(0, 1, 1), "DateTime Key");
+    EXPECT_EQ(book.text(0, 1, 8), "PlotTemporal");
+    EXPECT_EQ(book.text(0, 3, 1), kSensor + " 2026/11/20 08:00:00");
+    EXPECT_EQ(book.cell(0, 3, 8).kind, XlsxCell::Kind::Empty);
+    EXPECT_EQ(book.cell(0, 3, 2).numFmtCode, "yyyy/mm/dd");
+    EXPECT_EQ(book.cell(0, 3, 5).value.toDouble(), 12.5);
+}
+
+TEST_F(CommandLineTest, PdfReportHasTheDocumentsPagesAndTexts) {
+    const QString all = file("all.pdf");
+    const ProgramRun r = run({"--database", dbPath(), "report", "--sensor", kSensor, all});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, "Wrote the report of sensor " + kSensor + " to " + all + " (3 pages)\n");
+    // The charts are drawn into the data folder as the window's report draws them.
+    EXPECT_TRUE(QFile::exists(data_ + "/Temporal.jpg"));
+    EXPECT_TRUE(QFile::exists(data_ + "/Spatial.jpg"));
+
+    const auto info = poppler("pdfinfo", {all});
+    if (!info) {
+        GTEST_SKIP() << "pdfinfo and pdftotext (poppler-utils) are not installed";
+    }
+    EXPECT_TRUE(info->contains(QRegularExpression("Pages:\\s+3\\n"))) << info->toStdString();
+    const QString text = *poppler("pdftotext", {"-layout", all, "-"});
+    const QStringList pages = text.split('\f');
+    ASSERT_GE(pages.size(), 3);
+    EXPECT_TRUE(pages[0].contains("REPORT FOR SENSOR " + kSensor));
+    EXPECT_TRUE(pages[0].contains("Sensor Type: k1VARLO EX"));
+    EXPECT_TRUE(pages[0].contains("Level: 1040 L"));
+    EXPECT_TRUE(pages[0].contains("Notes: Checked"));
+    EXPECT_TRUE(pages[1].contains("Disp v Time"));
+    EXPECT_TRUE(pages[1].contains("Notes:"));
+    EXPECT_TRUE(pages[2].contains("Disp v Length"));
+
+    const QString cover = file("cover.pdf");
+    ASSERT_EQ(run({"report", "--sensor", kSensor, cover, "--no-time-chart", "--no-length-chart"})
+                  .exitCode,
+              0);
+    EXPECT_TRUE(poppler("pdfinfo", {cover})->contains(QRegularExpression("Pages:\\s+1\\n")));
+}
+
+TEST_F(CommandLineTest, DocxReportLeavesOutTheChartItIsToldTo) {
+    const QString out = file("report.docx");
+    const ProgramRun r = run({"report", "--sensor", kSensor, "--no-length-chart", out});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const DocxReader doc(out);
+    EXPECT_EQ(doc.pageCount(), 2);
+    const QStringList texts = doc.bodyTexts();
+    EXPECT_TRUE(texts.contains("REPORT FOR SENSOR " + kSensor));
+    EXPECT_TRUE(texts.contains("Disp v Time"));
+    EXPECT_FALSE(texts.contains("Disp v Length"));
+    EXPECT_EQ(doc.header.size(), 1);
+
+    // With one reading ticked for the time charts that chart is left out, as the window does.
+    Connection c;
+    c.open(dbPath());
+    c.execute(QStringLiteral("UPDATE `%1` SET Plottemporal = 0 WHERE FullDate < '2026-11-10'")
+                  .arg(kSensor));
+    const QString one = file("one.docx");
+    const ProgramRun single = run({"report", "--sensor", kSensor, "--no-length-chart", one});
+    ASSERT_EQ(single.exitCode, 0) << single.err.toStdString();
+    EXPECT_EQ(DocxReader(one).pageCount(), 1);
+    EXPECT_TRUE(single.err.contains("You must have at least 2 readings to view the plot."));
+}
+
+TEST_F(CommandLineTest, ImportAppendsThePreselectedReadingsAndSkipsThemTheSecondTime) {
+    // Hourly readings: an interval of 2 keeps the first, third and fifth.
+    QByteArray lines;
+    for (int h = 0; h < 5; ++h) {
+        lines += QStringLiteral("2026/12/01 %1:00:00,7,41,001,20.04,1.111,2.225,-3.456\r\n")
+                     .arg(h, 2, 10, QChar('0'))
+                     .toUtf8();
+    }
+    const QString logger = writeFile(kSensor + ".txt", lines);
+    const ProgramRun first = run({"import", "--sensor", kSensor, "--interval", "2", logger});
+    ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
+    EXPECT_EQ(first.out, logger + ": 5 lines, 3 chosen, 3 appended to " + kSensor +
+                             ", 0 duplicates skipped, 0 bad lines passed over\n");
+    EXPECT_EQ(readingCount(), 5);
+    {
+        Connection c;
+        c.open(dbPath());
+        EXPECT_EQ(c.scalar(QStringLiteral("SELECT Channel3 || '/' || ChannelT FROM `%1` WHERE "
+                                          "DateTimeKey = ?")
+                               .arg(kSensor),
+                           {kSensor + " 2026/12/01 02:00:00"})
+                      .toString(),
+                  "-3.46/20.0");
+    }
+    // The staged copy is in the data folder, as the window leaves it.
+    EXPECT_TRUE(QFile::exists(data_ + "/datafile.txt"));
+
+    const ProgramRun again = run({"import", "--sensor", kSensor, "--all", logger});
+    EXPECT_EQ(again.exitCode, 0) << again.err.toStdString();
+    EXPECT_TRUE(again.out.contains("5 chosen, 2 appended to " + kSensor + ", 3 duplicates skipped"))
+        << again.out.toStdString();
+    EXPECT_EQ(readingCount(), 7);
+    // The first duplicate is told; Skip All, its answer, keeps the others off standard error.
+    EXPECT_TRUE(again.err.contains(kSensor + " 2026/12/01 00:00:00 is a duplicate reading and "
+                                             "cannot be appended."));
+    EXPECT_EQ(again.err.count("is a duplicate reading"), 1);
+}
+
+TEST_F(CommandLineTest, ImportReadsDatesInTheOrderGiven) {
+    const QString logger =
+        writeFile(kSensor + ".txt", "05/04/2013 09:30:00,7,41,001,21.47,1,2,3\n"
+                                    "31/04/2013 10:30:00,7,41,001,21.47,1,2,3\n");
+    const ProgramRun r =
+        run({"import", "--sensor", kSensor, "--date-order", "dmy", "--all", logger});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.endsWith("2 chosen, 1 appended to " + kSensor +
+                               ", 0 duplicates skipped, 1 bad lines passed over\n"))
+        << r.out.toStdString();
+    Connection c;
+    c.open(dbPath());
+    EXPECT_EQ(
+        c.scalar(QStringLiteral("SELECT ReadingDate FROM `%1` WHERE DateTimeKey = ?").arg(kSensor),
+                 {kSensor + " 2013/04/05 09:30:00"})
+            .toString(),
+        "2013/04/05");
+}
+
+TEST_F(CommandLineTest, ImportRefusesWhatItCannotTakeAndStoresNothing) {
+    const QByteArray line = "2026/12/01 08:00:00,7,41,001,20,1,2,3\n";
+    const QString other = writeFile("other.txt", line);
+    const QString binary = writeFile(kSensor + ".txt", QByteArray("\x7f"
+                                                                  "ELF\0\0\x01",
+                                                                  7));
+    const QByteArray before = digest(dbPath());
+
+    const ProgramRun noSensor = run({"import", "--sensor", "120541999", other});
+    EXPECT_EQ(noSensor.exitCode, 1);
+    EXPECT_TRUE(noSensor.err.contains("There is no sensor 120541999 in the database."));
+
+    const ProgramRun missing =
+        run({"import", "--sensor", kSensor, file("gone/" + kSensor + ".txt")});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(missing.err.contains("There was no data found for this sensor."));
+
+    const ProgramRun notText = run({"import", "--sensor", kSensor, binary});
+    EXPECT_EQ(notText.exitCode, 1);
+    EXPECT_TRUE(notText.err.contains("is not a text file")) << notText.err.toStdString();
+
+    // The window would ask whether a file of another name is meant; nobody answers Yes.
+    const ProgramRun misnamed = run({"import", "--sensor", kSensor, other});
+    EXPECT_EQ(misnamed.exitCode, 1);
+    EXPECT_TRUE(
+        misnamed.err.contains("other.txt is not a match for the current sensor of " + kSensor));
+    EXPECT_TRUE(misnamed.err.contains("(answered No"));
+    EXPECT_TRUE(misnamed.out.isEmpty());
+
+    EXPECT_EQ(digest(dbPath()), before);
+    EXPECT_EQ(readingCount(), 2);
+}
+
+TEST_F(CommandLineTest, DatabasesThatCannotBeUsedFailWithoutChange) {
+    const QString notDb = writeFile("notes.mdb", "These are not the readings you want.\n");
+    const QByteArray before = digest(notDb);
+    const ProgramRun text =
+        run({"--database", notDb, "export", "--sensor", kSensor, file("x.xlsx")});
+    EXPECT_EQ(text.exitCode, 1);
+    EXPECT_TRUE(
+        text.err.contains("Database connection error: ERROR: could not connect to database"))
+        << text.err.toStdString();
+    EXPECT_EQ(digest(notDb), before);
+    EXPECT_FALSE(QFile::exists(file("x.xlsx")));
+
+    const ProgramRun missing =
+        run({"--database", file("none.mdb"), "export", "--sensor", kSensor, file("y.xlsx")});
+    EXPECT_NE(missing.exitCode, 0);
+    EXPECT_FALSE(QFile::exists(file("none.mdb")));
+
+    // Another program holds the database locked for writing: the import fails, stores nothing.
+    const QString logger = writeFile(kSensor + ".txt", "2026/12/01 08:00:00,7,41,001,20,1,2,3\n");
+    Connection holder;
+    holder.open(dbPath());
+    holder.execute("BEGIN EXCLUSIVE");
+    const ProgramRun busy = run({"import", "--sensor", kSensor, logger});
+    holder.execute("ROLLBACK");
+    EXPECT_EQ(busy.exitCode, 1);
+    EXPECT_TRUE(busy.err.contains("could not connect to database")) << busy.err.toStdString();
+    EXPECT_EQ(readingCount(), 2);
+}
+
+} // namespace

@@ -1,0 +1,223 @@
+#include "triggers/SiteStatusPage.h"
+#include "app/UtilitiesPage.h"
+#include "charts/ChartPage.h"
+#include "charts/ChartTabs.h"
+#include "charts/ChartWidget.h"
+#include "readings/ReadingsFixture.h"
+#include "sensors/IdentificationPage.h"
+#include "sensors/InstallationPage.h"
+#include "sensors/SensorFilterPanel.h"
+#include "store/Connection.h"
+#include "store/TriggerTables.h"
+#include "triggers/TriggerEvents.h"
+#include "triggers/TriggerLevelsBlock.h"
+
+#include <QComboBox>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableWidget>
+
+namespace {
+
+class SiteStatusPageTest : public ReadingsTest {
+protected:
+    // Sensors with one node, head at the toe, so that the displacement is the node's change.
+    void addToeSensors(const QStringList& ids) {
+        addSensors(ids);
+        for (const QString& id : ids) {
+            exec("UPDATE Sensors SET HeadLocation = 0, LengthofCable = 5, NodeLocation1 = 2, "
+                 "Level = '1040 Level' WHERE InstrumentID = ?",
+                 {id});
+        }
+    }
+
+    void setLevels(const QString& key, double amber, double red) {
+        Connection db;
+        db.open(dbPath());
+        createTriggerTables(db);
+        TriggerLevels levels;
+        levels.amberDisp = amber;
+        levels.redDisp = red;
+        writeTriggerLevels(db, key, levels);
+    }
+
+    SiteStatusPage& statusTab() {
+        window->SSTab1->setCurrentIndex(8);
+        return *window->siteStatus;
+    }
+
+    QStringList column(QTableWidget* table, int c) {
+        QStringList texts;
+        for (int r = 0; r < table->rowCount(); ++r) {
+            texts << table->item(r, c)->text();
+        }
+        return texts;
+    }
+};
+
+const QString kRed = QStringLiteral("120521001");
+const QString kGreen = QStringLiteral("120531002");
+const QString kGrey = QStringLiteral("120521003");
+
+} // namespace
+
+TEST_F(SiteStatusPageTest, TheTableShowsEverySensorOfTheFilteredRegister) {
+    addToeSensors({kRed, kGreen, kGrey});
+    addReadings(kRed, {QDateTime(QDate(2026, 12, 1), QTime(8, 0)),
+                       QDateTime(QDate(2026, 12, 2), QTime(8, 0))});
+    exec("UPDATE `120521001` SET Channel1 = '31.00' WHERE FullDate LIKE '2026-12-02%'");
+    addReadings(kGreen, {QDateTime(QDate(2026, 12, 1), QTime(8, 0)),
+                         QDateTime(QDate(2026, 12, 7), QTime(8, 0))});
+    addReadings(kGrey, {QDateTime(QDate(2026, 12, 1), QTime(8, 0))});
+    setLevels(kSiteDefaultKey, 10, 20);
+    open();
+
+    SiteStatusPage& page = statusTab();
+    EXPECT_EQ(window->SSTab1->tabText(8), "9. Site Status");
+    QTableWidget* table = page.tblSiteStatus;
+    ASSERT_EQ(table->rowCount(), 3);
+    table->sortItems(ColSensor);
+    EXPECT_EQ(column(table, ColSensor), (QStringList{kRed, kGrey, kGreen}));
+    EXPECT_EQ(column(table, ColState), (QStringList{"Red", "Grey", "Green"}));
+    EXPECT_EQ(column(table, 7), (QStringList{"30.00", "", "1.00"}));
+    EXPECT_EQ(column(table, 8), (QStringList{"Node 1 (3.00 m)", "", "Node 1 (3.00 m)"}));
+    EXPECT_EQ(table->item(0, ColState)->background().color(), QColor(0xE5, 0x39, 0x35));
+    EXPECT_EQ(page.lblStatusSummary->text(),
+              "3 sensors: 1 red, 0 amber, 1 green, 1 grey; 0 overdue");
+
+    // Sorting by state puts the worst last.
+    table->sortItems(ColState);
+    EXPECT_EQ(column(table, ColState), (QStringList{"Grey", "Green", "Red"}));
+
+    // The sensor filter narrows the table as it narrows the register.
+    auto* filter = window->utilities->filterFrame->findChild<SensorFilterPanel*>("filterPanel");
+    ASSERT_NE(filter, nullptr);
+    filter->txtFilterType->setEditText("21");
+    window->SSTab1->setCurrentIndex(7);
+    emit filter->imgFilter.image->clicked();
+    statusTab();
+    table->sortItems(ColSensor);
+    EXPECT_EQ(column(table, ColSensor), (QStringList{kRed, kGrey}));
+
+    // A double click shows the sensor on the first tab.
+    const int row = column(table, ColSensor).indexOf(kGrey);
+    emit table->cellDoubleClicked(row, 3);
+    EXPECT_EQ(window->SSTab1->currentIndex(), 0);
+    EXPECT_EQ(window->identification->txtSensor->text(), kGrey);
+
+    // The exported workbook goes to the desktop's handler.
+    statusTab();
+    page.cmdExportStatus->click();
+    ASSERT_EQ(desktop.opened.size(), 1);
+    EXPECT_TRUE(desktop.opened.last().endsWith(".xlsx"));
+    page.cmdPrintStatus->click();
+    ASSERT_EQ(desktop.opened.size(), 2);
+    EXPECT_TRUE(desktop.opened.last().endsWith(".pdf"));
+    EXPECT_GT(QFileInfo(desktop.opened.last()).size(), 1000);
+}
+
+TEST_F(SiteStatusPageTest, AReadingTypedOverALevelIsReportedOnceLoggedAndAcknowledged) {
+    addToeSensors({kRed});
+    addReadings(kRed, {QDateTime(QDate(2026, 12, 1), QTime(8, 0))});
+    setLevels(kRed, 10, 20);
+    clock_.set(QDateTime(QDate(2026, 12, 8), QTime(9, 30)));
+    openOnReadings();
+    prompter.clear();
+
+    click("imgAddReading");
+    page().txtChannel[0]->setText("24.50");
+    window->SSTab1->setCurrentIndex(0);
+    ASSERT_EQ(prompter.calls.size(), 1);
+    EXPECT_EQ(prompter.last().text, "Sensor 120521001 reached RED: 23.5 mm at Node 1 (3.00 m)")
+        << prompter.last().text.toStdString();
+    EXPECT_EQ(prompter.last().icon, MsgIcon::Exclamation);
+
+    // Saving the reading again tells nothing more.
+    window->SSTab1->setCurrentIndex(2);
+    window->SSTab1->setCurrentIndex(0);
+    EXPECT_EQ(prompter.calls.size(), 1);
+    EXPECT_EQ(scalar("SELECT count(*) FROM TriggerEvents").toInt(), 1);
+    EXPECT_EQ(scalar("SELECT DateTimeKey FROM TriggerEvents").toString(),
+              kRed + " 2026/12/08 09:30:00");
+    EXPECT_EQ(scalar("SELECT DetectedAt FROM TriggerEvents").toString(), "2026-12-08 09:30:00");
+    EXPECT_EQ(scalar("SELECT DetectedBy FROM TriggerEvents").toString(), loginName());
+
+    SiteStatusPage& status = statusTab();
+    ASSERT_EQ(status.tblTriggerEvents->rowCount(), 1);
+    EXPECT_EQ(status.tblTriggerEvents->item(0, 2)->text(), "RED");
+    status.cmdAcknowledge->click();
+    EXPECT_EQ(prompter.last().text, "Select the events to acknowledge.");
+    status.tblTriggerEvents->selectRow(0);
+    prompter.inputs.enqueue(QStringLiteral("Area barricaded"));
+    status.cmdAcknowledge->click();
+    EXPECT_EQ(status.tblTriggerEvents->rowCount(), 0);
+    EXPECT_EQ(scalar("SELECT AckNote FROM TriggerEvents").toString(), "Area barricaded");
+    EXPECT_EQ(scalar("SELECT AckBy FROM TriggerEvents").toString(), loginName());
+}
+
+TEST_F(SiteStatusPageTest, LevelBoxesRefuseBadTextsAndStoreGoodOnesAtOnce) {
+    addToeSensors({kRed});
+    open();
+    window->SSTab1->setCurrentIndex(1);
+    TriggerLevelsBlock& block = *window->installation->triggerLevels;
+    prompter.clear();
+
+    block.box(LevelField::RedDisp)->setText("abc");
+    emit block.box(LevelField::RedDisp)->editingFinished();
+    ASSERT_EQ(prompter.calls.size(), 1);
+    EXPECT_EQ(prompter.last().text, "Red displacement must be a number, or empty for no level.");
+    EXPECT_EQ(block.box(LevelField::RedDisp)->text(), "");
+
+    block.box(LevelField::RedDisp)->setText("20");
+    emit block.box(LevelField::RedDisp)->editingFinished();
+    EXPECT_EQ(scalar("SELECT RedDisp FROM TriggerLevels WHERE InstrumentID = ?", {kRed}).toDouble(),
+              20.0);
+    block.box(LevelField::AmberDisp)->setText("25");
+    emit block.box(LevelField::AmberDisp)->editingFinished();
+    EXPECT_EQ(prompter.last().text, "Red displacement must not be below amber displacement.");
+    EXPECT_TRUE(
+        scalar("SELECT AmberDisp FROM TriggerLevels WHERE InstrumentID = ?", {kRed}).isNull());
+
+    // A box left with a new text when the tab changes is stored too.
+    block.box(LevelField::ReadingInterval)->setText("2");
+    window->SSTab1->setCurrentIndex(0);
+    EXPECT_EQ(
+        scalar("SELECT ReadingInterval FROM TriggerLevels WHERE InstrumentID = ?", {kRed}).toInt(),
+        2);
+
+    // The site default lives on the Utilities tab.
+    window->SSTab1->setCurrentIndex(7);
+    TriggerLevelsBlock& site = *window->utilities->siteLevels;
+    EXPECT_EQ(site.box(LevelField::AmberRate)->objectName(), "txtSiteAmberRate");
+    site.box(LevelField::AmberRate)->setText("-2");
+    emit site.box(LevelField::AmberRate)->editingFinished();
+    EXPECT_EQ(prompter.last().text, "Amber rate must not be negative.");
+    site.box(LevelField::AmberRate)->setText("1.5");
+    emit site.box(LevelField::AmberRate)->editingFinished();
+    EXPECT_EQ(scalar("SELECT AmberRate FROM TriggerLevels WHERE InstrumentID = '*'").toDouble(),
+              1.5);
+}
+
+TEST_F(SiteStatusPageTest, TheTimeChartDrawsTheDisplacementLevelsAsDashedLines) {
+    addToeSensors({kRed});
+    addReadings(kRed, {QDateTime(QDate(2026, 12, 1), QTime(8, 0)),
+                       QDateTime(QDate(2026, 12, 2), QTime(8, 0))});
+    setLevels(kRed, 10, 20);
+    open();
+    window->SSTab1->setCurrentIndex(3);
+    ChartWidget& chart = *window->chartTabs->page(3)->chart();
+    const QStringList legend = chart.legendEntries();
+    ASSERT_GE(legend.size(), 2);
+    EXPECT_EQ(legend.mid(legend.size() - 2), (QStringList{"Amber", "Red"}));
+    const QList<QPointF> red = chart.levelSeries(1)->points();
+    ASSERT_EQ(red.size(), 2);
+    EXPECT_EQ(red[0].y(), 20.0);
+    EXPECT_EQ(red[1].y(), 20.0);
+    EXPECT_EQ(chart.levelSeries(1)->pen().style(), Qt::DashLine);
+    // The value axis stays as the scale table sets it from the plotted series.
+    EXPECT_EQ(chart.axisSpec(ChartWidget::Axis::Y).max, 22.0);
+}

@@ -1,0 +1,122 @@
+#include "triggers/TriggerEvents.h"
+#include "store/Connection.h"
+#include "store/DbError.h"
+#include "store/Schema.h"
+#include "store/TriggerTables.h"
+#include "support/TempDataFolder.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kId = QStringLiteral("120531001"); // three nodes
+
+class TriggerEventsTest : public TempDataFolderTest {
+protected:
+    void SetUp() override {
+        const QString file = path("events.mdb");
+        createDatabaseFile(file);
+        db.open(file);
+        createTriggerTables(db);
+        db.execute("INSERT INTO Sensors (InstrumentID, SensorType, HeadLocation, Recess, "
+                   "LengthofCable, NodeLocation1, NodeLocation2, NodeLocation3) VALUES (?, '41', "
+                   "0, 0.25, 7, 1, 3, 4.5)",
+                   {kId});
+        createReadingsTable(db, kId);
+        TriggerLevels levels;
+        levels.amberDisp = 10;
+        levels.redDisp = 20;
+        writeTriggerLevels(db, kId, levels);
+    }
+
+    // A daily reading whose node 2 has moved `node2` mm from the first one.
+    QString add(int day, double node2) {
+        const QDateTime at(QDate(2026, 11, day), QTime(8, 0));
+        const QString key = kId + at.toString(" yyyy/MM/dd HH:mm:ss");
+        db.execute("INSERT INTO `120531001` (DateTimeKey, FullDate, Channel1, Channel2, "
+                   "Channel3, ChannelT, Plottemporal) VALUES (?, ?, '5.00', ?, '7.00', '18', 1)",
+                   {key, at.toString("yyyy-MM-dd HH:mm:ss"), QString::number(20 + node2, 'f', 2)});
+        return key;
+    }
+
+    std::optional<TriggerEvent> detect(const QStringList& keys) {
+        return detectTriggerEvent(db, kId, keys, QDateTime(QDate(2026, 12, 8), QTime(9, 30)),
+                                  "surveyor");
+    }
+
+    Connection db;
+};
+
+} // namespace
+
+TEST_F(TriggerEventsTest, AnEventIsWrittenOncePerRiseInState) {
+    add(1, 0);
+    EXPECT_FALSE(detect({add(2, 4)}));
+
+    const QString amberKey = add(3, 12.5);
+    const std::optional<TriggerEvent> amber = detect({amberKey});
+    ASSERT_TRUE(amber);
+    EXPECT_EQ(amber->state, TriggerState::Amber);
+    EXPECT_EQ(amber->readingKey, amberKey);
+    EXPECT_DOUBLE_EQ(amber->value, 12.5);
+    EXPECT_DOUBLE_EQ(amber->level, 10);
+    EXPECT_EQ(amber->node, 2);
+    // Head at the toe 7.25 m from the roof, node 2 three metres from it.
+    EXPECT_EQ(amber->anchor, "4.25");
+    EXPECT_EQ(triggerEventMessage(*amber),
+              "Sensor 120531001 reached AMBER: 12.5 mm at Node 2 (4.25 m)");
+
+    // Saving the same reading again, or a reading that stays amber, logs nothing more.
+    EXPECT_FALSE(detect({amberKey}));
+    EXPECT_FALSE(detect({add(4, 15)}));
+
+    // A logger append that crosses red part way and falls back: the event is at the crossing.
+    const QString redKey = add(5, 27.3);
+    const QString lastKey = add(6, 15);
+    const std::optional<TriggerEvent> red = detect({redKey, lastKey});
+    ASSERT_TRUE(red);
+    EXPECT_EQ(red->state, TriggerState::Red);
+    EXPECT_EQ(red->readingKey, redKey);
+    EXPECT_EQ(triggerEventMessage(*red),
+              "Sensor 120531001 reached RED: 27.3 mm at Node 2 (4.25 m)");
+
+    const QList<TriggerEvent> logged = allTriggerEvents(db);
+    ASSERT_EQ(logged.size(), 2);
+    EXPECT_EQ(logged[1].detectedAt, "2026-12-08 09:30:00");
+    EXPECT_EQ(logged[1].detectedBy, "surveyor");
+    EXPECT_EQ(unacknowledgedEvents(db).first().id, logged[1].id);
+}
+
+TEST_F(TriggerEventsTest, AcknowledgementIsStoredOnceAndTheLogRefusesOtherChanges) {
+    add(1, 0);
+    const std::optional<TriggerEvent> event = detect({add(2, 25)});
+    ASSERT_TRUE(event);
+
+    const QDateTime at(QDate(2026, 12, 8), QTime(10, 0));
+    EXPECT_EQ(acknowledgeEvents(db, {event->id}, at, "shift boss", "Area barricaded"), 1);
+    // A second acknowledgement does not replace the first.
+    EXPECT_EQ(acknowledgeEvents(db, {event->id}, at.addSecs(60), "someone else", "late"), 0);
+    const TriggerEvent stored = allTriggerEvents(db).first();
+    EXPECT_EQ(stored.ackAt, "2026-12-08 10:00:00");
+    EXPECT_EQ(stored.ackBy, "shift boss");
+    EXPECT_EQ(stored.ackNote, "Area barricaded");
+    EXPECT_TRUE(unacknowledgedEvents(db).isEmpty());
+
+    EXPECT_THROW(db.execute("DELETE FROM TriggerEvents"), DbError);
+    EXPECT_THROW(db.execute("UPDATE TriggerEvents SET Value = 1"), DbError);
+    EXPECT_EQ(allTriggerEvents(db).first().value, 25);
+}
+
+TEST_F(TriggerEventsTest, AnEarlierZeroReferenceRecomputesTheStateButKeepsEarlierEvents) {
+    add(2, 0);
+    ASSERT_TRUE(detect({add(3, 21)}));
+    // A reading before them, ticked for the time chart, becomes the zero reference: the
+    // sensor is judged against it and is green again, and the red event stays as recorded.
+    const QString earlier = kId + " 2026/11/01 08:00:00";
+    db.execute("INSERT INTO `120531001` (DateTimeKey, FullDate, Channel1, Channel2, Channel3, "
+               "Plottemporal) VALUES (?, '2026-11-01 08:00:00', '5.00', '40.00', '7.00', 1)",
+               {earlier});
+    EXPECT_FALSE(detect({earlier}));
+    EXPECT_EQ(allTriggerEvents(db).size(), 1);
+    EXPECT_EQ(allTriggerEvents(db).first().state, TriggerState::Red);
+}

@@ -1,0 +1,79 @@
+#include "triggers/TriggerLevels.h"
+#include "store/Connection.h"
+#include "store/Schema.h"
+#include "store/TriggerTables.h"
+#include "support/TempDataFolder.h"
+
+#include <gtest/gtest.h>
+
+TEST(TriggerLevels, BoxTextsAreRefusedWithTheirReason) {
+    TriggerLevels levels;
+    levels.amberDisp = 10;
+    levels.redDisp = 20;
+
+    EXPECT_EQ(changeLevel(levels, LevelField::AmberDisp, "ten").refusal,
+              "Amber displacement must be a number, or empty for no level.");
+    EXPECT_EQ(changeLevel(levels, LevelField::RedRate, "-1").refusal,
+              "Red rate must not be negative.");
+    EXPECT_EQ(changeLevel(levels, LevelField::RateWindow, "0").refusal,
+              "Rate window must be more than 0 days.");
+    // Red below amber is refused from either side.
+    EXPECT_EQ(changeLevel(levels, LevelField::RedDisp, "5").refusal,
+              "Red displacement must not be below amber displacement.");
+    EXPECT_EQ(changeLevel(levels, LevelField::AmberDisp, "25").refusal,
+              "Red displacement must not be below amber displacement.");
+    EXPECT_FALSE(changeLevel(levels, LevelField::AmberDisp, "25").accepted);
+
+    // Equal levels, an empty box and the other pair are accepted.
+    EXPECT_EQ(changeLevel(levels, LevelField::RedDisp, "10").accepted->redDisp, 10);
+    EXPECT_FALSE(changeLevel(levels, LevelField::RedDisp, " ").accepted->redDisp);
+    const LevelChange rate = changeLevel(levels, LevelField::AmberRate, "0.5");
+    ASSERT_TRUE(rate.accepted);
+    EXPECT_EQ(rate.accepted->amberRate, 0.5);
+    EXPECT_EQ(rate.accepted->amberDisp, 10);
+}
+
+TEST(TriggerLevels, TheSensorsOwnLevelsComeBeforeTheSiteDefault) {
+    TriggerLevels sensor;
+    sensor.redDisp = 30;
+    TriggerLevels site;
+    site.amberDisp = 10;
+    site.redDisp = 20;
+    site.readingInterval = 1;
+    const TriggerLevels applied = effectiveLevels(sensor, site);
+    EXPECT_EQ(applied.amberDisp, 10);
+    EXPECT_EQ(applied.redDisp, 30);
+    EXPECT_EQ(applied.readingInterval, 1);
+    EXPECT_EQ(applied.rateWindow, kDefaultRateWindow);
+    EXPECT_FALSE(applied.amberRate);
+}
+
+class TriggerStoreTest : public TempDataFolderTest {};
+
+TEST_F(TriggerStoreTest, LevelsAreStoredReadBackAndRemovedWhenEmptied) {
+    const QString file = path("levels.mdb");
+    createDatabaseFile(file);
+    Connection db;
+    db.open(file);
+    createTriggerTables(db);
+    createTriggerTables(db); // a second opening leaves the tables as they are
+    EXPECT_TRUE(hasTriggerTables(db));
+
+    TriggerLevels levels;
+    levels.amberDisp = 12.5;
+    levels.redRate = 2;
+    writeTriggerLevels(db, "120531001", levels);
+    TriggerLevels site;
+    site.readingInterval = 0.5;
+    writeTriggerLevels(db, kSiteDefaultKey, site);
+    // A quote in a key is bound, not pasted.
+    writeTriggerLevels(db, "12'0531002", levels);
+
+    EXPECT_EQ(readTriggerLevels(db, "120531001"), levels);
+    EXPECT_EQ(readAllTriggerLevels(db).value(kSiteDefaultKey), site);
+    EXPECT_EQ(readTriggerLevels(db, "12'0531002"), levels);
+    EXPECT_TRUE(readTriggerLevels(db, "120531009").isEmpty());
+
+    writeTriggerLevels(db, "120531001", TriggerLevels{});
+    EXPECT_EQ(db.scalar("SELECT count(*) FROM TriggerLevels").toInt(), 2);
+}
