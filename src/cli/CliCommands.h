@@ -8,4 +8,5 @@ class CliSession;
 // returns normally when it is done; a failure is raised (DbError or CliFailure).
 void exportCommand(CliSession& session, const CommandLineArgs& args);
 void reportCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context);
+void statusCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context);
 void importCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context);

@@ -6,6 +6,8 @@
 #include "cli/LoggerImportAdapter.h"
 #include "logger/LoggerAppend.h"
 #include "store/Clock.h"
+#include "triggers/TriggerEvents.h"
+#include "triggers/TriggerLevels.h"
 #include "ui/AppContext.h"
 #include "ui/Prompter.h"
 
@@ -77,4 +79,12 @@ void importCommand(CliSession& session, const CommandLineArgs& args, const AppCo
                  .arg(id)
                  .arg(result.duplicates)
                  .arg(result.passedOver));
+
+    // As after the window's append: a rise in the sensor's trigger state is logged and told.
+    if (const std::optional<TriggerEvent> event =
+            detectTriggerEvent(session.db(), id, result.keys, context.clock->now(), loginName())) {
+        const TriggerLevels levels = appliedLevels(session.db(), id);
+        context.prompter->message(kOmbrevaultTitle, triggerEventMessage(*event, *levels.rateWindow),
+                                  MsgIcon::Exclamation);
+    }
 }

@@ -43,6 +43,8 @@ int runCommand(const CommandLineArgs& args,
             exportCommand(session, args);
         } else if (args.command == QLatin1String("report")) {
             reportCommand(session, args, context);
+        } else if (args.command == QLatin1String("status")) {
+            statusCommand(session, args, context);
         } else {
             importCommand(session, args, context);
         }

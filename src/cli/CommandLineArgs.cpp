@@ -18,12 +18,13 @@ const QHash<QString, OptionRule>& optionRules() {
         {QStringLiteral("all"), {false, {QStringLiteral("import")}}},
         {QStringLiteral("no-time-chart"), {false, {QStringLiteral("report")}}},
         {QStringLiteral("no-length-chart"), {false, {QStringLiteral("report")}}},
+        {QStringLiteral("csv"), {false, {QStringLiteral("status")}}},
     };
     return rules;
 }
 
 const QStringList kCommands{QStringLiteral("import"), QStringLiteral("export"),
-                            QStringLiteral("report")};
+                            QStringLiteral("report"), QStringLiteral("status")};
 
 int intervalOf(const QString& text) {
     bool ok = false;
@@ -63,6 +64,8 @@ void setOption(CommandLineArgs& args, const QString& name, const QString& value)
         args.noTimeChart = true;
     } else if (name == QLatin1String("no-length-chart")) {
         args.noLengthChart = true;
+    } else if (name == QLatin1String("csv")) {
+        args.csv = true;
     }
 }
 
@@ -79,6 +82,12 @@ void requireOutput(const QString& command, const QString& file, const QStringLis
 void check(const CommandLineArgs& args, const QStringList& files) {
     if (args.command.isEmpty()) {
         throw UsageError(QStringLiteral("no command given"));
+    }
+    if (args.command == QLatin1String("status")) {
+        if (!files.isEmpty()) {
+            throw UsageError(QStringLiteral("unexpected argument '%1'").arg(files.first()));
+        }
+        return;
     }
     if (args.sensor.isEmpty()) {
         throw UsageError(args.command + QStringLiteral(" needs --sensor ID"));
@@ -190,6 +199,8 @@ QString usageText() {
         "        write the sensor's datasheet as a spreadsheet\n"
         "  report --sensor ID OUT.docx|OUT.pdf [--no-time-chart] [--no-length-chart]\n"
         "        write the sensor's report\n"
+        "  status [--csv]\n"
+        "        print every sensor's state against its trigger levels, as a table or CSV\n"
         "\n"
         "Options:\n"
         "  --database PATH|URI  the database to use instead of the data folder's\n"

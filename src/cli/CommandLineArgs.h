@@ -8,7 +8,7 @@
 
 // What a command line asks for.
 struct CommandLineArgs {
-    QString command; // "import", "export" or "report"; empty with --help or --version
+    QString command; // "import", "export", "report" or "status"; empty with --help or --version
     QString database;
     QString sensor;
     QString file; // the file to import, or the file to write
@@ -17,6 +17,7 @@ struct CommandLineArgs {
     bool all = false;
     bool noTimeChart = false;
     bool noLengthChart = false;
+    bool csv = false;
     bool help = false;
     bool version = false;
 };

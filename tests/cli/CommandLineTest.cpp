@@ -1,7 +1,9 @@
 #include "reports/DocxReader.h"
 #include "store/Connection.h"
 #include "store/Schema.h"
+#include "store/TriggerTables.h"
 #include "support/XlsxReader.h"
+#include "triggers/TriggerLevels.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -350,3 +352,63 @@ TEST_F(CommandLineTest, DatabasesThatCannotBeUsedFailWithoutChange) {
 }
 
 } // namespace
+
+TEST_F(CommandLineTest, StatusPrintsEverySensorsStateAsATableOrCsv) {
+    const ProgramRun table = run({"status"});
+    ASSERT_EQ(table.exitCode, 0) << table.err.toStdString();
+    const QStringList lines = table.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines[0].startsWith("Sensor  ")) << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].startsWith(kSensor)) << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].contains("Green"));
+
+    // A red level below the displacement reached turns the sensor red; the CSV quotes the
+    // location's comma.
+    {
+        Connection c;
+        c.open(dbPath());
+        createTriggerTables(c);
+        TriggerLevels levels;
+        levels.amberDisp = 0.5;
+        levels.redDisp = 1;
+        writeTriggerLevels(c, kSensor, levels);
+        c.execute("UPDATE Sensors SET Location = 'Panel 3, cut 14' WHERE InstrumentID = ?",
+                  {kSensor});
+    }
+    const ProgramRun csv = run({"status", "--csv"});
+    ASSERT_EQ(csv.exitCode, 0) << csv.err.toStdString();
+    const QStringList rows = csv.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(rows[0], "Sensor,Level,Location,Borehole,Nodes,Last Reading,Days,Disp (mm),At Node,"
+                       "Rate (mm/d),State,Overdue");
+    EXPECT_TRUE(rows[1].startsWith(kSensor + ",1040 L,\"Panel 3, cut 14\","))
+        << rows[1].toStdString();
+    EXPECT_TRUE(rows[1].contains(",Red,")) << rows[1].toStdString();
+
+    EXPECT_EQ(run({"status", "extra"}).exitCode, 2);
+    EXPECT_EQ(run({"status", "--sensor", kSensor}).exitCode, 2);
+}
+
+TEST_F(CommandLineTest, ImportThatCrossesALevelLogsTheEventAndSaysSo) {
+    {
+        Connection c;
+        c.open(dbPath());
+        createTriggerTables(c);
+        TriggerLevels levels;
+        levels.amberDisp = 10;
+        levels.redDisp = 20;
+        writeTriggerLevels(c, kSensor, levels);
+    }
+    const QString logger =
+        writeFile(kSensor + ".txt", "2026/12/01 08:00:00,7,41,001,20.04,12.5,14,45\r\n");
+    const ProgramRun r = run({"import", "--sensor", kSensor, "--all", logger});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("Sensor " + kSensor + " reached RED")) << r.err.toStdString();
+    Connection c;
+    c.open(dbPath());
+    EXPECT_EQ(c.scalar("SELECT COUNT(*) FROM TriggerEvents WHERE InstrumentID = ? AND State = "
+                       "'RED' AND DateTimeKey = ?",
+                       {kSensor, kSensor + " 2026/12/01 08:00:00"})
+                  .toInt(),
+              1);
+}
