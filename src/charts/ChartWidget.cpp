@@ -2,6 +2,7 @@
 
 #include "charts/ChartLegend.h"
 #include "charts/ChartView.h"
+#include "charts/LineReduction.h"
 
 #include <QCheckBox>
 #include <QDateTimeAxis>
@@ -23,6 +24,10 @@ constexpr double kDayMs = 86400000.0;
 constexpr double kMostTicks = 200;
 // How close, in pixels, a click must come to a point to show it.
 constexpr double kClickReach = 10;
+// Markers closer than this, in pixels, would lie mostly under one another.
+constexpr double kMarkerSpacing = kMarkerSize / 2.0;
+// The plot width assumed before the chart has laid out its plot area.
+constexpr double kUnlaidWidth = 1600;
 
 const QList<QColor>& palette16() {
     static const QList<QColor> colors{
@@ -97,17 +102,29 @@ ChartWidget::ChartWidget(int seriesCount, XAxisKind kind, QWidget* parent)
     chart_->addAxis(yAxis_, Qt::AlignLeft);
 
     const QList<QColor> colors = palette16().mid(0, seriesCount);
-    for (const QColor& color : colors) {
-        auto* line = new QLineSeries;
-        line->setPen(QPen(color, 2));
-        line->setMarkerSize(kMarkerSize);
-        line->setLightMarker(ChartLegend::diamond(color, kMarkerSize));
+    const auto addLine = [this](QLineSeries* line) {
         chart_->addSeries(line);
         line->attachAxis(xAxis_);
         line->attachAxis(yAxis_);
         line->setVisible(false);
+    };
+    for (const QColor& color : colors) {
+        auto* line = new QLineSeries;
+        line->setPen(QPen(color, 2));
+        addLine(line);
         series_ << line;
+        points_ << QList<QPointF>();
         listed_ << false;
+        changed_ << false;
+        drawnAt_ << Resolution();
+    }
+    for (const QColor& color : colors) {
+        auto* marks = new QLineSeries;
+        marks->setPen(Qt::NoPen);
+        marks->setMarkerSize(kMarkerSize);
+        marks->setLightMarker(ChartLegend::diamond(color, kMarkerSize));
+        addLine(marks);
+        markers_ << marks;
     }
 
     view_ = new ChartView(chart_, this);
@@ -134,13 +151,127 @@ ChartWidget::ChartWidget(int seriesCount, XAxisKind kind, QWidget* parent)
     column->addWidget(annotation_);
 
     connect(legend_, &ChartLegend::toggled, this,
-            [this](int index, bool on) { at(index)->setVisible(on && listed_.at(index)); });
+            [this](int index, bool on) { setShown(index, on && listed_.at(index)); });
     connect(view_, &ChartView::clicked, this, &ChartWidget::showPointNear);
     connect(view_, &ChartView::zoomOutRequested, this, &ChartWidget::resetView);
     connect(view_, &ChartView::zoomed, this, &ChartWidget::retuneAfterZoom);
     connect(chart_, &QChart::plotAreaChanged, this, &ChartWidget::refitLabels);
+    connect(chart_, &QChart::plotAreaChanged, this, &ChartWidget::scheduleRedraw);
+    if (auto* time = qobject_cast<QDateTimeAxis*>(xAxis_)) {
+        connect(time, &QDateTimeAxis::rangeChanged, this, &ChartWidget::scheduleRedraw);
+    } else {
+        connect(static_cast<QValueAxis*>(xAxis_), &QValueAxis::rangeChanged, this,
+                &ChartWidget::scheduleRedraw);
+    }
     applyAxis(Axis::X);
     applyAxis(Axis::Y);
+}
+
+ChartWidget::Drawing::Drawing(ChartWidget& chart) : chart_(chart) {
+    ++chart_.drawing_;
+}
+
+ChartWidget::Drawing::~Drawing() {
+    if (--chart_.drawing_ == 0) {
+        chart_.endDrawing();
+    }
+}
+
+void ChartWidget::endDrawing() {
+    for (const Axis axis : {Axis::X, Axis::Y}) {
+        if (axisChanged_[static_cast<int>(axis)]) {
+            axisChanged_[static_cast<int>(axis)] = false;
+            applyAxis(axis);
+        }
+    }
+    const Resolution now = resolution();
+    for (int i = 0; i < seriesCount(); ++i) {
+        if (changed_[i]) {
+            changed_[i] = false;
+            drawSeries(i, now);
+        }
+    }
+}
+
+void ChartWidget::changed(int index) {
+    if (drawing_ == 0) {
+        drawSeries(index, resolution());
+        return;
+    }
+    if (!changed_[index]) {
+        changed_[index] = true;
+        at(index)->clear();
+        markers_[index]->clear();
+    }
+}
+
+void ChartWidget::setShown(int index, bool shown) {
+    at(index)->setVisible(shown);
+    markers_[index]->setVisible(shown);
+}
+
+ChartWidget::Resolution ChartWidget::resolution() const {
+    const QRectF plot = chart_->plotArea();
+    const double width =
+        plot.width() > 1 ? plot.width() : std::max<double>(view_->width(), kUnlaidWidth);
+    double min = 0;
+    double max = 0;
+    if (const auto* time = qobject_cast<QDateTimeAxis*>(xAxis_)) {
+        min = static_cast<double>(time->min().toMSecsSinceEpoch());
+        max = static_cast<double>(time->max().toMSecsSinceEpoch());
+    } else {
+        const auto* value = static_cast<QValueAxis*>(xAxis_);
+        min = value->min();
+        max = value->max();
+    }
+    Resolution r;
+    r.xOrigin = min;
+    r.xPixelsPerUnit = max > min ? width / (max - min) : 0;
+    return r;
+}
+
+void ChartWidget::drawSeries(int index, const Resolution& res) {
+    const QList<QPointF>& all = points_.at(index);
+    // More points than the pixel columns they span: the extremes of each column draw the same.
+    const bool thin = res.xPixelsPerUnit > 0 && all.size() > 2 &&
+                      (all.last().x() - all.first().x()) * res.xPixelsPerUnit < all.size();
+    const QList<QPointF> drawn =
+        thin ? columnExtremes(all, res.xOrigin, 1 / res.xPixelsPerUnit) : all;
+    series_[index]->replace(drawn);
+    markers_[index]->replace(visibleMarkers(all, res.xPixelsPerUnit, kMarkerSpacing));
+    drawnAt_[index] = res;
+}
+
+void ChartWidget::scheduleRedraw() {
+    if (drawing_ > 0 || redrawPending_) {
+        return;
+    }
+    redrawPending_ = true;
+    // After the chart has finished the layout that announced the change.
+    QMetaObject::invokeMethod(this, &ChartWidget::redrawIfNeeded, Qt::QueuedConnection);
+}
+
+void ChartWidget::redrawIfNeeded() {
+    redrawPending_ = false;
+    const Resolution now = resolution();
+    // Finer than drawn needs more points; much coarser can do with fewer.
+    const auto outgrown = [](double needed, double had) {
+        return needed > had * 1.01 || needed < had / 2;
+    };
+    for (int i = 0; i < seriesCount(); ++i) {
+        const Resolution& drawn = drawnAt_.at(i);
+        if (!points_.at(i).isEmpty() && outgrown(now.xPixelsPerUnit, drawn.xPixelsPerUnit)) {
+            drawSeries(i, now);
+        }
+    }
+}
+
+QList<QPointF> ChartWidget::drawnPoints(int index) const {
+    return at(index)->points();
+}
+
+QList<QPointF> ChartWidget::markedPoints(int index) const {
+    return markers_.at(index)->points();
 }
 
 QColor ChartWidget::seriesColor(int index) {
@@ -170,24 +301,27 @@ QLineSeries* ChartWidget::at(int index) const {
 }
 
 void ChartWidget::clearSeries(int index) {
-    at(index)->clear();
+    points_[index].clear();
+    changed(index);
 }
 
 void ChartWidget::addPoint(int index, double x, double y) {
-    const QList<QPointF> current = at(index)->points();
+    QList<QPointF>& current = points_[index];
     const auto after = std::upper_bound(current.begin(), current.end(), x,
                                         [](double v, const QPointF& p) { return v < p.x(); });
-    at(index)->insert(static_cast<int>(after - current.begin()), QPointF(x, y));
+    current.insert(after, QPointF(x, y));
+    changed(index);
 }
 
 void ChartWidget::setPoints(int index, QList<QPointF> points) {
     std::stable_sort(points.begin(), points.end(),
                      [](const QPointF& a, const QPointF& b) { return a.x() < b.x(); });
-    at(index)->replace(points);
+    points_[index] = std::move(points);
+    changed(index);
 }
 
 QList<QPointF> ChartWidget::points(int index) const {
-    return at(index)->points();
+    return points_.at(index);
 }
 
 void ChartWidget::setSeriesTitle(int index, const QString& title) {
@@ -202,7 +336,7 @@ QString ChartWidget::seriesTitle(int index) const {
 void ChartWidget::setSeriesVisible(int index, bool visible) {
     listed_[index] = visible;
     legend_->setListed(index, visible);
-    at(index)->setVisible(visible);
+    setShown(index, visible);
 }
 
 bool ChartWidget::isSeriesListed(int index) const {
@@ -215,11 +349,11 @@ bool ChartWidget::isSeriesShown(int index) const {
 
 std::optional<std::pair<double, double>> ChartWidget::shownYRange() const {
     std::optional<std::pair<double, double>> range;
-    for (const QLineSeries* line : series_) {
-        if (!line->isVisible()) {
+    for (int i = 0; i < seriesCount(); ++i) {
+        if (!isSeriesShown(i)) {
             continue;
         }
-        for (const QPointF& p : line->points()) {
+        for (const QPointF& p : points_.at(i)) {
             if (!range) {
                 range = std::pair{p.y(), p.y()};
             } else {
@@ -271,6 +405,10 @@ QAbstractAxis* ChartWidget::qtAxis(Axis axis) const {
 }
 
 void ChartWidget::applyAxis(Axis axis) {
+    if (drawing_ > 0) {
+        axisChanged_[static_cast<int>(axis)] = true;
+        return;
+    }
     const AxisSpec& s = spec(axis);
     double min = s.min;
     double max = s.max;
@@ -437,16 +575,24 @@ QString ChartWidget::xText(double x) const {
 void ChartWidget::showPointNear(const QPointF& chartPos) {
     double best = kClickReach;
     QString text;
-    for (QLineSeries* line : series_) {
+    const Resolution r = resolution();
+    // Only points within reach along x can be within reach at all.
+    const double reach = r.xPixelsPerUnit > 0 ? kClickReach / r.xPixelsPerUnit : 0;
+    for (int i = 0; i < seriesCount(); ++i) {
+        QLineSeries* line = at(i);
         if (!line->isVisible()) {
             continue;
         }
-        for (const QPointF& p : line->points()) {
-            const double d = QLineF(chart_->mapToPosition(p, line), chartPos).length();
+        const QList<QPointF>& all = points_.at(i);
+        const double x = chart_->mapToValue(chartPos, line).x();
+        auto it = std::lower_bound(all.begin(), all.end(), x - reach,
+                                   [](const QPointF& p, double v) { return p.x() < v; });
+        for (; it != all.end() && it->x() <= x + reach; ++it) {
+            const double d = QLineF(chart_->mapToPosition(*it, line), chartPos).length();
             if (d <= best) {
                 best = d;
                 text = QStringLiteral("%1: %2, %3")
-                           .arg(line->name(), xText(p.x()), QString::number(p.y(), 'g', 10));
+                           .arg(line->name(), xText(it->x()), QString::number(it->y(), 'g', 10));
             }
         }
     }
@@ -454,6 +600,9 @@ void ChartWidget::showPointNear(const QPointF& chartPos) {
 }
 
 QImage ChartWidget::picture() {
+    if (redrawPending_) {
+        redrawIfNeeded();
+    }
     return picturePart_->grab().toImage();
 }
 

@@ -21,11 +21,29 @@ class ChartView;
 // width 2 and diamond markers, points kept in ascending x. Beside it a legend with a check
 // box per listed series; under it the annotation that shows a clicked point. Date-time x
 // values are milliseconds since the epoch (timeX).
+//
+// Each series keeps its points as given; the plot draws a line with more points than the
+// plot has pixel columns by its extremes per column, and markers only on readings that stand
+// clear of their neighbours along x. The given points serve everything else: points(), the value
+// range, the click annotation.
 class ChartWidget : public QWidget {
     Q_OBJECT
 public:
     enum class XAxisKind { DateTime, Value };
     enum class Axis { X, Y };
+
+    // While a Drawing lives, what is set on the chart is recorded and laid out once, when
+    // the last Drawing ends: axes first, then each changed series in one replacement.
+    class Drawing {
+    public:
+        explicit Drawing(ChartWidget& chart);
+        ~Drawing();
+        Drawing(const Drawing&) = delete;
+        Drawing& operator=(const Drawing&) = delete;
+
+    private:
+        ChartWidget& chart_;
+    };
 
     // What the drawing set on an axis; zoom and scroll change only what is on screen.
     struct AxisSpec {
@@ -102,12 +120,34 @@ public:
 
     QChart* chart() const { return chart_; }
     ChartView* view() const { return view_; }
+    // The points the plot draws for a series (its markers aside).
+    QList<QPointF> drawnPoints(int index) const;
+    QList<QPointF> markedPoints(int index) const;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Pixels per unit of the horizontal axis, as laid out (or as the widget's size promises
+    // before the first layout), and where its pixel columns start.
+    struct Resolution {
+        double xPixelsPerUnit = 0;
+        double xOrigin = 0;
+    };
+
     QLineSeries* at(int index) const;
+    void endDrawing();
+    // Marks a series changed during a drawing and empties what the plot holds of it, so
+    // that the axis changes of the drawing do not lay out its old points.
+    void changed(int index);
+    void setShown(int index, bool shown);
+    Resolution resolution() const;
+    // Puts a series' points into the plot, thinned for the resolution.
+    void drawSeries(int index, const Resolution& res);
+    // After a zoom, a scroll or a resize: draws the lines again when the plot needs more
+    // detail along x than they were drawn with, or much less.
+    void scheduleRedraw();
+    void redrawIfNeeded();
     AxisSpec& spec(Axis axis) { return axis == Axis::X ? xSpec_ : ySpec_; }
     QAbstractAxis* qtAxis(Axis axis) const;
     void applyAxis(Axis axis);
@@ -129,7 +169,16 @@ private:
     QAbstractAxis* xAxis_;
     QAbstractAxis* yAxis_;
     QList<QLineSeries*> series_;
+    // A companion series per line that draws only the line's markers.
+    QList<QLineSeries*> markers_;
+    QList<QList<QPointF>> points_;
     QList<bool> listed_;
+    QList<bool> changed_;
+    int drawing_ = 0;
+    bool axisChanged_[2] = {false, false};
+    // The resolution each series was last drawn for.
+    QList<Resolution> drawnAt_;
+    bool redrawPending_ = false;
     QStringList titleLines_;
     QList<LevelLine> levelLines_;
     QList<QLineSeries*> levelSeries_;

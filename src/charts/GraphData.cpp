@@ -3,6 +3,7 @@
 #include "store/Connection.h"
 #include "store/NativeStatement.h"
 
+#include <QTimeZone>
 #include <algorithm>
 #include <iterator>
 #include <optional>
@@ -10,8 +11,10 @@
 namespace {
 
 // FullDate as stored, "yyyy-MM-dd HH:mm:ss", read by position: parsing by format costs more
-// than the rest of a row when a chart reads thousands of readings.
-QDateTime fullDateOf(const QString& text) {
+// than the rest of a row when a chart reads thousands of readings. The moment is placed in
+// the system's time zone through Qt's own zone data; a local date-time would ask the C
+// library, which looks at the zone file again for every reading.
+QDateTime fullDateOf(const QString& text, const QTimeZone& zone) {
     const QStringView view(text);
     if (text.size() == 19 && text[4] == '-' && text[7] == '-' && text[10] == ' ' &&
         text[13] == ':' && text[16] == ':') {
@@ -23,10 +26,11 @@ QDateTime fullDateOf(const QString& text) {
         const int minute = view.mid(14, 2).toInt(&ok[4]);
         const int second = view.mid(17, 2).toInt(&ok[5]);
         if (std::all_of(std::begin(ok), std::end(ok), [](bool b) { return b; })) {
-            return QDateTime(QDate(year, month, day), QTime(hour, minute, second));
+            return QDateTime(QDate(year, month, day), QTime(hour, minute, second), zone);
         }
     }
-    return QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    const QDateTime parsed = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    return parsed.isValid() ? QDateTime(parsed.date(), parsed.time(), zone) : parsed;
 }
 
 QStringList numberedColumns(const QString& stem, int count) {
@@ -73,10 +77,11 @@ QList<GraphRow> readGraphRows(Connection& db, const QString& instrumentId, Graph
                                 numberedColumns("zero", zeros) + numberedColumns("Disp", disps) +
                                 QStringList{"Reference"} + numberedColumns("Load", loads);
     NativeStatement query(db, graphSelect(instrumentId, variant, columns));
+    const QTimeZone zone = QTimeZone::systemTimeZone();
     QList<GraphRow> rows;
     while (query.step()) {
         GraphRow row;
-        row.fullDate = fullDateOf(query.textAt(0));
+        row.fullDate = fullDateOf(query.textAt(0), zone);
         row.readingDate = query.textAt(1);
         row.numTemp = query.numberAt(2).value_or(0.0);
         int column = 3;

@@ -17,6 +17,8 @@ using Points = std::function<void(const GraphRow& row, int series)>;
 
 void drawReadings(ChartWidget& chart, const GraphInput& input, const QString& valueTitle,
                   const Points& addPoints) {
+    // A failing reading ends the drawing; what was set before it is laid out all the same.
+    const ChartWidget::Drawing drawing(chart);
     chart.clearTitle();
     chart.addTitleLine(input.sensor.instrumentId);
     chart.setAxisTitle(Axis::Y, valueTitle);

@@ -71,6 +71,7 @@ void setupTimeChart(ChartWidget& chart) {
 }
 
 void DrawTgraph(ChartWidget& chart, const GraphInput& input) {
+    const ChartWidget::Drawing drawing(chart);
     begin(chart, input, QStringLiteral("Displacement (mm)"));
     ignoring([&] {
         const GraphSensor& sensor = input.sensor;
@@ -110,6 +111,7 @@ void DrawTgraph(ChartWidget& chart, const GraphInput& input) {
 }
 
 void DrawLVTgraph(ChartWidget& chart, const GraphInput& input) {
+    const ChartWidget::Drawing drawing(chart);
     begin(chart, input, QStringLiteral("Load (kN)"));
     ignoring([&] {
         const GraphSensor& sensor = input.sensor;

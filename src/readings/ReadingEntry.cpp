@@ -77,7 +77,21 @@ void ReadingEntry::showPosition() {
                                  .arg(open ? rs->recordCount() : 0));
 }
 
+ReadingEntry::PageValues ReadingEntry::pageValues() const {
+    PageValues v;
+    v.date = page_.dtpRdate->date();
+    v.time = page_.dtpRtime->time();
+    v.temperature = page_.txtChannelT->text();
+    for (const QLineEdit* box : page_.txtChannel) {
+        v.channels << box->text();
+    }
+    v.temporal = page_.chkTemporal->isChecked();
+    v.spatial = page_.chkSpatial->isChecked();
+    return v;
+}
+
 void ReadingEntry::fillreadings() {
+    shown_.reset();
     guarded(log(), " Module1_fillreadings", [&] {
         if (!hasRows()) {
             clearReading();
@@ -102,6 +116,7 @@ void ReadingEntry::fillreadings() {
         page_.chkSpatial->setChecked(ticked(rs.value("PlotSpatial")));
         showPosition();
         CheckFutureDate();
+        shown_ = pageValues();
     });
 }
 
@@ -137,11 +152,15 @@ void ReadingEntry::SaveReadings() {
         if (!hasRows() || state_.rsReadings->absolutePosition() == 0) {
             return;
         }
+        if (shown_ && *shown_ == pageValues()) {
+            return;
+        }
         RecordSet& rs = *state_.rsReadings;
         written = &rs;
         writePage(rs);
         rs.update();
         state_.readingsCommitted(state_.currentInstrumentId(), {rs.text("DateTimeKey")});
+        shown_ = pageValues();
     });
 }
 

@@ -2,7 +2,9 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 #include <QTime>
+#include <optional>
 
 struct AppState;
 struct AppContext;
@@ -18,6 +20,8 @@ public:
     ReadingEntry(AppState& state, const AppContext& context, ReadingsPage& page);
 
     void fillreadings();
+    // Stores the page into the current reading when something on it changed since the
+    // reading was shown.
     void SaveReadings();
     // True when a reading other than the one at exceptPosition (1-based; 0 for none) has
     // this key.
@@ -42,7 +46,19 @@ public:
     int CurrentReadingPos = 0;
 
 private:
+    // What the page shows of a reading.
+    struct PageValues {
+        QDate date;
+        QTime time;
+        QString temperature;
+        QStringList channels;
+        bool temporal = false;
+        bool spatial = false;
+        bool operator==(const PageValues&) const = default;
+    };
+
     enum class Move { First, Previous, Next, Last };
+    PageValues pageValues() const;
     // Drops the refused values of written and tells the user the reading was not saved.
     void lostReading(RecordSet* written, const DbError& error);
     void move(const QString& tag, Move move);
@@ -63,4 +79,6 @@ private:
     // the pickers' notifications are then not the user's doing.
     bool quiet_ = false;
     bool checking_ = false;
+    // The page as fillreadings left it; empty when that did not finish.
+    std::optional<PageValues> shown_;
 };

@@ -1,20 +1,9 @@
 #include "readings/ReadingStore.h"
 
-#include "readings/ReadingKeys.h"
 #include "store/Connection.h"
-#include "store/NativeStatement.h"
 #include "store/SqlFailure.h"
 
 #include <QSqlQuery>
-
-namespace {
-// The calendar day of a reading: its ReadingDate, or the date part of FullDate when the
-// ReadingDate text holds none.
-QDate dayOf(const QString& readingDate, const QString& fullDate) {
-    const QDate date = readingDateOf(readingDate);
-    return date.isValid() ? date : readingDateOf(fullDate);
-}
-} // namespace
 
 QVector<qint64> readingsWithKey(Connection& db, const QString& table, const QString& key) {
     QSqlQuery query =
@@ -48,27 +37,16 @@ int deleteReadingsBetween(Connection& db, const QString& table, const QDate& sta
     if (start > end) {
         return 0;
     }
-    // Statements on the SQLite handle: a range can span years of readings.
-    QVector<qint64> doomed;
-    {
-        NativeStatement rows(db, "SELECT rowid, ReadingDate, FullDate FROM " + quoteName(table));
-        while (rows.step()) {
-            const QDate day = dayOf(rows.textAt(1), rows.textAt(2));
-            if (day.isValid() && day >= start && day <= end) {
-                doomed << rows.int64At(0);
-            }
-        }
-    }
-    int deleted = 0;
-    keepingDoneRows(db, [&] {
-        NativeStatement remove(db, "DELETE FROM " + quoteName(table) + " WHERE rowid = ?");
-        for (const qint64 id : doomed) {
-            remove.bind(1, id);
-            remove.run();
-            ++deleted;
-        }
-    });
-    return deleted;
+    // The calendar day of a reading as "yyyy-MM-dd": its ReadingDate when that holds a valid
+    // date, or the date part of FullDate otherwise. An invalid date is one SQLite rolls over.
+    const QString readingDay =
+        QStringLiteral("replace(substr(trim(ReadingDate), 1, 10), '/', '-')");
+    const QString day = "CASE WHEN date(" + readingDay + ") = " + readingDay + " THEN " +
+                        readingDay + " ELSE date(substr(trim(FullDate), 1, 10)) END";
+    QSqlQuery remove =
+        runQuery(db, "DELETE FROM " + quoteName(table) + " WHERE " + day + " BETWEEN ? AND ?",
+                 {start.toString(Qt::ISODate), end.toString(Qt::ISODate)});
+    return remove.numRowsAffected();
 }
 
 void deleteAllReadings(Connection& db, const QString& table) {

@@ -13,8 +13,8 @@ class Connection;
 QVector<qint64> readingsWithKey(Connection& db, const QString& table, const QString& key);
 
 // Deletes the readings whose ReadingDate lies from start to end, both days included, in one
-// transaction, and returns how many went. A start after the end deletes nothing. Should a
-// statement fail, the readings deleted before it stay deleted and the failure is raised.
+// statement, and returns how many went. A start after the end deletes nothing; a failure
+// deletes nothing and is raised.
 int deleteReadingsBetween(Connection& db, const QString& table, const QDate& start,
                           const QDate& end);
 

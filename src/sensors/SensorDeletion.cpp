@@ -65,9 +65,7 @@ void SensorDeletion::imgDelete_Click() {
         combo->clear();
         RecordSet& rs = *state_.rsSensors;
         if (rs.recordCount() > 0) {
-            for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
-                combo->addItem(rs.text("InstrumentID"));
-            }
+            combo->addItems(rs.texts("InstrumentID"));
             rs.moveFirst();
             combo->setEditText(rs.text("InstrumentID"));
         }

@@ -9,5 +9,9 @@ void compactDatabase(const QString& path) {
     if (!db.isOpen()) {
         throw DbError(26, "file is not a database", DbErrorKind::Damaged);
     }
+    // Without free pages there is nothing to reclaim; the file stays untouched.
+    if (db.scalar(QStringLiteral("PRAGMA freelist_count")).toLongLong() == 0) {
+        return;
+    }
     db.execute(QStringLiteral("VACUUM"));
 }

@@ -12,26 +12,49 @@
 namespace {
 const QStringList allowedOps = {"=", "<>", "<", "<=", ">", ">=", "LIKE"};
 
-// True when a value to write equals the stored one, numbers compared as numbers. A null and
-// an empty text differ.
-bool sameValue(const QVariant& stored, const QVariant& written) {
-    if (stored.isNull() || written.isNull()) {
-        return stored.isNull() && written.isNull();
-    }
-    const auto numeric = [](const QVariant& v) {
-        const int type = v.typeId();
-        return type == QMetaType::Double || type == QMetaType::Int || type == QMetaType::LongLong ||
-               type == QMetaType::Bool || type == QMetaType::UInt || type == QMetaType::ULongLong;
-    };
-    if (numeric(stored) && numeric(written)) {
-        return stored.toDouble() == written.toDouble();
-    }
-    return stored.typeId() == written.typeId() && stored == written;
-}
-
 [[noreturn]] void noCurrent() {
     throw DbError(ErrorCode::NoCurrentRecord,
                   "Either BOF or EOF is True, or the current record has been deleted.");
+}
+
+// Null as the database takes it: no value, or a null text.
+bool isNullValue(const QVariant& v) {
+    if (!v.isValid() || v.isNull()) {
+        return true;
+    }
+    return v.typeId() == QMetaType::QString && v.toString().isNull();
+}
+
+bool isNumber(const QVariant& v) {
+    switch (v.typeId()) {
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Whether writing value would leave a column holding stored as it is. When in doubt (a
+// number given for a text, say) the answer is no and the value is written.
+bool storedAlready(const QVariant& stored, const QVariant& value) {
+    if (isNullValue(stored) || isNullValue(value)) {
+        return isNullValue(stored) && isNullValue(value);
+    }
+    if (isNumber(stored) && isNumber(value)) {
+        if (stored.typeId() == QMetaType::Double || value.typeId() == QMetaType::Double) {
+            return stored.toDouble() == value.toDouble();
+        }
+        return stored.toLongLong() == value.toLongLong();
+    }
+    if (stored.typeId() == QMetaType::QString && !isNumber(value)) {
+        return stored.toString() == value.toString();
+    }
+    return false;
 }
 } // namespace
 
@@ -50,10 +73,9 @@ RecordSet::RecordSet(Connection& db, const QString& table, const QString& where,
     load();
 }
 
-void RecordSet::load() {
-    QString sql = "SELECT rowid FROM " + quoteName(table_);
+QString RecordSet::rowsStatement(const QString& columns, QVariantList& params) const {
+    QString sql = "SELECT " + columns + " FROM " + quoteName(table_);
     QStringList conditions;
-    QVariantList params;
     if (!where_.isEmpty()) {
         conditions << "(" + where_ + ")";
         params << params_;
@@ -65,6 +87,12 @@ void RecordSet::load() {
     if (!conditions.isEmpty()) {
         sql += " WHERE " + conditions.join(" AND ");
     }
+    return sql;
+}
+
+void RecordSet::load() {
+    QVariantList params;
+    QString sql = rowsStatement(QStringLiteral("rowid"), params);
     sql += orderBy_.isEmpty() ? QStringLiteral(" ORDER BY rowid") : " ORDER BY " + orderBy_;
     QSqlQuery query = runQuery(*db_, sql, params);
     ids_.clear();
@@ -277,6 +305,27 @@ QString RecordSet::text(const QString& column) const {
     return v.isNull() ? QString() : v.toString();
 }
 
+QStringList RecordSet::texts(const QString& column) const {
+    if (!open_) {
+        throw DbError(ErrorCode::NotOpen, "Operation is not allowed when the object is closed.");
+    }
+    QVariantList params;
+    QSqlQuery query =
+        runQuery(*db_, rowsStatement("rowid, " + quoteName(canonical(column)), params), params);
+    QHash<qint64, QString> byId;
+    byId.reserve(ids_.size());
+    while (query.next()) {
+        const QVariant v = query.value(1);
+        byId.insert(query.value(0).toLongLong(), v.isNull() ? QString() : v.toString());
+    }
+    QStringList result;
+    result.reserve(ids_.size());
+    for (const qint64 id : ids_) {
+        result << byId.value(id);
+    }
+    return result;
+}
+
 void RecordSet::setValue(const QString& column, const QVariant& value) {
     const QString col = canonical(column);
     if (!adding_) {
@@ -316,23 +365,33 @@ void RecordSet::update() {
         return;
     }
     requireCurrent();
-    // Values the row already holds, as last read, are not written again: saving a row that
-    // was not changed writes nothing.
+    // Values the row already holds, as last read, are dropped without asking the database:
+    // saving a row that was not changed touches nothing.
     if (cachedId_ == ids_[index_]) {
         for (auto it = pending_.begin(); it != pending_.end();) {
             const auto stored = cache_.constFind(it.key());
-            it = stored != cache_.constEnd() && sameValue(*stored, it.value()) ? pending_.erase(it)
-                                                                               : std::next(it);
+            it = stored != cache_.constEnd() && storedAlready(*stored, it.value())
+                     ? pending_.erase(it)
+                     : std::next(it);
         }
     }
     if (pending_.isEmpty()) {
         return;
     }
+    // The rest is compared with the row as it is now, not as it was when last read.
+    cachedId_ = 0;
+    readCurrent();
     QStringList sets;
     QVariantList values;
     for (auto it = pending_.constBegin(); it != pending_.constEnd(); ++it) {
-        sets << quoteName(it.key()) + " = ?";
-        values << it.value();
+        if (!storedAlready(cache_.value(it.key()), it.value())) {
+            sets << quoteName(it.key()) + " = ?";
+            values << it.value();
+        }
+    }
+    if (sets.isEmpty()) {
+        pending_.clear();
+        return;
     }
     values << ids_[index_];
     runQuery(*db_, "UPDATE " + quoteName(table_) + " SET " + sets.join(", ") + " WHERE rowid = ?",

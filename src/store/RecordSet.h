@@ -66,10 +66,14 @@ public:
     bool hasColumn(const QString& column) const;
     QVariant value(const QString& column) const;
     QString text(const QString& column) const; // value as text, null giving ""
+    // text(column) of every row, in the set's order, read in one query.
+    QStringList texts(const QString& column) const;
     void setValue(const QString& column, const QVariant& value);
 
     // Starts a new row; update() inserts it and makes it current.
     void addNew();
+    // Stores the edits of the current row. Values equal to what the row holds are not
+    // written, so storing a row that nothing changed writes nothing.
     void update();
     void cancelUpdate();
     // Deletes the current row at once. The position stays where the row was: the next
@@ -80,6 +84,9 @@ public:
     void requery();
 
 private:
+    // The statement of the set's rows: its table, condition and filter; params receives
+    // the values to bind.
+    QString rowsStatement(const QString& columns, QVariantList& params) const;
     void load();
     void requireCurrent() const;
     QString canonical(const QString& column) const;

@@ -79,6 +79,12 @@ TEST_F(MainWindowTest, RestoredWindowPlacesTheTabControlAt120Twips) {
 
 TEST_F(MainWindowTest, CompactionFailureSaysSoAndLeavesTheDatabaseIntact) {
     addSensors({"120521001"});
+    // Deleted rows leave free pages, so there is something to compact.
+    for (int i = 0; i < 20; ++i) {
+        exec("INSERT INTO `120521001` (DateTimeKey, Channel1) VALUES (?, ?)",
+             {QString("k%1").arg(i), QString(4000, 'x')});
+    }
+    exec("DELETE FROM `120521001`");
     // SQLite cannot create its journal where a folder of that name stands.
     QDir().mkpath(dbPath() + "-journal");
     open();

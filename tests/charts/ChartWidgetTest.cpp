@@ -8,6 +8,7 @@
 #include <QFontMetricsF>
 #include <QImage>
 #include <QLineSeries>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QValueAxis>
@@ -178,6 +179,96 @@ TEST(ChartWidgetAxes, TitleLinesAndNumberLabels) {
     chart.setAxisStep(Axis::Y, 5);
     EXPECT_LE((y->max() - y->min()) / y->tickInterval(), 200);
     EXPECT_EQ(chart.axisSpec(Axis::Y).step, 5);
+}
+
+// A flat line of 20,000 readings over 0..2000 with three more inside one pixel column at
+// x = 1000: a peak of 10, then 5, then 0.
+class DenseChartTest : public ::testing::Test {
+protected:
+    DenseChartTest() {
+        chart.resize(800, 500);
+        chart.show();
+        QApplication::processEvents();
+        for (int i = 0; i < 20000; ++i) {
+            raw << QPointF(i * 0.1, 0);
+        }
+        raw << QPointF(1000.01, 10) << QPointF(1000.02, 5) << QPointF(1000.03, 0);
+        {
+            const ChartWidget::Drawing drawing(chart);
+            chart.setSeriesTitle(0, QStringLiteral("line"));
+            chart.setPoints(0, raw);
+            chart.setSeriesVisible(0, true);
+            chart.setAxisRange(Axis::X, 0, 2000);
+            chart.setAxisRange(Axis::Y, 0, 10);
+            chart.setAxisStep(Axis::Y, 1);
+        }
+        QApplication::processEvents();
+    }
+    QPoint at(double x, double y) const {
+        QChart* c = chart.chart();
+        return chart.view()->mapFromScene(
+            c->mapToScene(c->mapToPosition({x, y}, c->series().first())));
+    }
+
+    ChartWidget chart{11, ChartWidget::XAxisKind::Value};
+    QList<QPointF> raw;
+};
+
+TEST_F(DenseChartTest, DrawsTheColumnExtremesAndKeepsTheRawPointsForEverythingElse) {
+    // No more than two points per pixel column of the 800 pixels wide chart, and no markers
+    // where the readings crowd closer than a marker.
+    const QList<QPointF> drawn = chart.drawnPoints(0);
+    EXPECT_LE(drawn.size(), 2 * 800 + 6);
+    EXPECT_TRUE(drawn.contains(QPointF(1000.01, 10)));
+    EXPECT_FALSE(drawn.contains(QPointF(1000.02, 5)));
+    EXPECT_TRUE(chart.markedPoints(0).isEmpty());
+
+    QList<QPointF> sorted = raw;
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](QPointF a, QPointF b) { return a.x() < b.x(); });
+    EXPECT_EQ(chart.points(0), sorted);
+    EXPECT_EQ(*chart.shownYRange(), (std::pair{0.0, 10.0}));
+
+    // A click finds the raw reading the plot left out.
+    QTest::mouseClick(chart.view()->viewport(), Qt::LeftButton, {}, at(1000.02, 5));
+    EXPECT_EQ(chart.annotationText(), "line: 1000.02, 5");
+}
+
+TEST_F(DenseChartTest, ZoomingInDrawsTheDetailAndZoomingOutThinsAgain) {
+    QChart* c = chart.chart();
+    c->zoomIn(QRectF(c->mapToPosition({999, 10}, c->series().first()),
+                     c->mapToPosition({1001, 0}, c->series().first())));
+    QApplication::processEvents();
+    EXPECT_TRUE(chart.drawnPoints(0).contains(QPointF(1000.02, 5)));
+    EXPECT_TRUE(chart.markedPoints(0).contains(QPointF(1000.1, 0)));
+
+    chart.resetView();
+    QApplication::processEvents();
+    EXPECT_FALSE(chart.drawnPoints(0).contains(QPointF(1000.02, 5)));
+    EXPECT_LE(chart.drawnPoints(0).size(), 2 * 800 + 6);
+}
+
+TEST_F(DenseChartTest, ADrawingLaysOutEachSeriesAndAxisOnce) {
+    auto* line = qobject_cast<QLineSeries*>(chart.chart()->series().first());
+    QSignalSpy replaced(line, &QXYSeries::pointsReplaced);
+    QSignalSpy added(line, &QXYSeries::pointAdded);
+    QSignalSpy yRange(qobject_cast<QValueAxis*>(chart.chart()->axes(Qt::Vertical).first()),
+                      &QValueAxis::rangeChanged);
+    {
+        const ChartWidget::Drawing drawing(chart);
+        chart.clearSeries(0);
+        chart.setPoints(0, raw.mid(0, 5000));
+        chart.addPoint(0, 3000, 2);
+        chart.setAxisRange(Axis::Y, 0, 20);
+        chart.setAxisStep(Axis::Y, 2);
+        chart.setAxisLabelFormat(Axis::Y, QStringLiteral("0"));
+        EXPECT_EQ(replaced.count(), 0);
+        EXPECT_EQ(yRange.count(), 0);
+    }
+    EXPECT_EQ(replaced.count(), 1);
+    EXPECT_EQ(added.count(), 0);
+    EXPECT_EQ(yRange.count(), 1);
+    EXPECT_EQ(chart.points(0).last(), QPointF(3000, 2));
 }
 
 } // namespace

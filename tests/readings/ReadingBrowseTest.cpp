@@ -1,8 +1,8 @@
 #include "ReadingsFixture.h"
 
-#include "ui/Prompter.h"
 #include "store/Connection.h"
 #include "store/SqlFailure.h"
+#include "ui/Prompter.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
@@ -227,4 +227,46 @@ TEST_F(ReadingsTest, ReadingsWithoutACurrentOneClearTheControlsAndSaySo) {
     EXPECT_EQ(page().dtpRtime->time(), QTime(12, 0));
     // Nothing was stored over the reading.
     EXPECT_EQ(stored(kId, kId + " 2026/12/01 10:00:00", "Channel1").toString(), "1.00");
+}
+
+TEST_F(ReadingsTest, MovingOverUnchangedReadingsWritesNothingAndAnEditIsStillStored) {
+    addSensors({kId});
+    addNineReadings(kId);
+    openOnReadings();
+    click("imgFirst");
+    // Another connection sees data_version move only when the window commits a change.
+    Connection watcher;
+    watcher.open(dbPath());
+    const auto version = [&] { return watcher.scalar("PRAGMA data_version").toLongLong(); };
+    const qint64 before = version();
+    const QByteArray bytes = [&] {
+        QFile f(dbPath());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    for (int i = 0; i < 8; ++i) {
+        click("imgNextData");
+    }
+    click("imgFirst");
+    window->SSTab1->setCurrentIndex(7);
+    window->SSTab1->setCurrentIndex(2);
+    EXPECT_EQ(page().txtRcount->text(), "1 of 9");
+    EXPECT_EQ(version(), before);
+    QFile f(dbPath());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), bytes);
+
+    // A typed value, and a box ticked, on the next reading: both go with the move.
+    click("imgNextData");
+    page().txtChannel[1]->clear();
+    QTest::keyClicks(page().txtChannel[1], "7");
+    click("imgNextData");
+    page().chkSpatial->setChecked(true);
+    click("imgPrevData");
+    EXPECT_NE(version(), before);
+    const QString second = kId + " 2026/12/02 08:00:00";
+    EXPECT_EQ(stored(kId, second, "Channel2").toString(), "7.00");
+    EXPECT_EQ(stored(kId, kId + " 2026/12/03 08:00:00", "PlotSpatial").toInt(), 1);
+    EXPECT_TRUE(stored(kId, kId + " 2026/12/04 08:00:00", "Channel2").isNull());
+    EXPECT_EQ(page().txtChannel[1]->text(), "7.00");
+    EXPECT_TRUE(prompter.calls.isEmpty());
 }

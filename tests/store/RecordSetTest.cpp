@@ -132,3 +132,43 @@ TEST_F(RecordSetTest, DeletingTheLastRowThenMovingNextReachesEof) {
     EXPECT_TRUE(rs.bof() && rs.eof());
     EXPECT_EQ(rs.recordCount(), 0);
 }
+
+TEST_F(RecordSetTest, TextsOfAColumnFollowTheSetsOrderAndFilter) {
+    RecordSet rs(db, "Sensors", {}, {}, "InstrumentID DESC");
+    EXPECT_EQ(rs.texts("instrumentid"), (QStringList{"120531002", "120521003", "120521001"}));
+    EXPECT_EQ(rs.texts("Borehole"), (QStringList{"", "", ""}));
+    rs.setFilter({{"SensorType", "=", QString("21")}});
+    EXPECT_EQ(rs.texts("InstrumentID"), (QStringList{"120521003", "120521001"}));
+    EXPECT_THROW(rs.texts("NoSuchColumn"), DbError);
+    rs.close();
+    EXPECT_THROW(rs.texts("InstrumentID"), DbError);
+}
+
+TEST_F(RecordSetTest, StoringValuesTheRowHoldsWritesNothing) {
+    db.execute("UPDATE Sensors SET Recess = 0.25, Plate = 1, Borehole = 'BH-1'");
+    RecordSet rs(db, "Sensors", {}, {}, "InstrumentID");
+    const auto changes = [&] { return db.scalar("SELECT total_changes()").toLongLong(); };
+    const qint64 before = changes();
+    rs.setValue("Borehole", "BH-1");
+    rs.setValue("Plate", 1);
+    rs.setValue("Recess", 0.25);
+    rs.setValue("Notes", QVariant());
+    rs.update();
+    rs.setValue("Plate", true);
+    rs.moveNext();
+    EXPECT_EQ(changes(), before);
+
+    // An empty text is not a null; a changed value is written with the unchanged ones kept.
+    rs.setValue("Notes", "");
+    rs.setValue("Borehole", "BH-1");
+    rs.update();
+    EXPECT_EQ(changes(), before + 1);
+    EXPECT_FALSE(db.scalar("SELECT Notes FROM Sensors WHERE InstrumentID = '120521003'").isNull());
+
+    // A value changed behind the set's back is compared as it is now, and put back.
+    db.execute("UPDATE Sensors SET Borehole = 'BH-9' WHERE InstrumentID = '120521003'");
+    rs.setValue("Borehole", "BH-1");
+    rs.update();
+    EXPECT_EQ(db.scalar("SELECT Borehole FROM Sensors WHERE InstrumentID = '120521003'").toString(),
+              "BH-1");
+}
