@@ -4,6 +4,7 @@
 // visits the tabs "4. Disp v Time", "6. Load v Time" and "4. Disp v Time" again and prints
 // the memory the program holds. With "--drawing" or "--memory" it runs only that part.
 
+#include "BenchSeams.h"
 #include "app/frmQuorvelle.h"
 #include "charts/ChartWidget.h"
 #include "charts/TimeCharts.h"
@@ -12,8 +13,6 @@
 #include "store/DataFolder.h"
 #include "store/Schema.h"
 #include "ui/AppContext.h"
-#include "ui/Desktop.h"
-#include "ui/Prompter.h"
 
 #include <QApplication>
 #include <QChart>
@@ -141,24 +140,6 @@ double statusMb(const char* field) {
     }
     return 0;
 }
-
-class SilentPrompter : public Prompter {
-public:
-    MsgAnswer message(const QString& title, const QString& text, MsgIcon, MsgButtons,
-                      std::optional<MsgAnswer> defaultButton) override {
-        std::fprintf(stderr, "message %s: %s\n", qPrintable(title), qPrintable(text));
-        return defaultButton.value_or(MsgAnswer::Ok);
-    }
-    std::optional<QString> input(const QString&, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    QString openFile(const QString&, const QString&, const QString&) override { return {}; }
-};
-
-class NoDesktop : public Desktop {
-public:
-    bool open(const QString&) override { return false; }
-};
 
 void compareDrawing() {
     const GraphInput input = chartInput();

@@ -3,6 +3,7 @@
 // process of this program, timed from its launch until it reports the window shown, then
 // until it has ended; the two kinds take turns. Takes no arguments.
 
+#include "BenchSeams.h"
 #include "app/BundledFiles.h"
 #include "app/frmQuorvelle.h"
 #include "sensors/IdentificationPage.h"
@@ -11,8 +12,6 @@
 #include "store/DataFolder.h"
 #include "store/Schema.h"
 #include "ui/AppContext.h"
-#include "ui/Desktop.h"
-#include "ui/Prompter.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -30,24 +29,6 @@ constexpr int kSensors = 1000;
 constexpr int kRepeats = 7;
 const char* const kAppMode = "--quorvelle";
 const char* const kBareMode = "--bare";
-
-class SilentPrompter : public Prompter {
-public:
-    MsgAnswer message(const QString& title, const QString& text, MsgIcon, MsgButtons,
-                      std::optional<MsgAnswer> defaultButton) override {
-        std::fprintf(stderr, "message %s: %s\n", qPrintable(title), qPrintable(text));
-        return defaultButton.value_or(MsgAnswer::Ok);
-    }
-    std::optional<QString> input(const QString&, const QString&, const QString&) override {
-        return std::nullopt;
-    }
-    QString openFile(const QString&, const QString&, const QString&) override { return {}; }
-};
-
-class NoDesktop : public Desktop {
-public:
-    bool open(const QString&) override { return false; }
-};
 
 // 1,000 sensors of every type with their (empty) readings tables.
 void writeRegister(const QString& folder) {

@@ -82,6 +82,16 @@ protected:
         return result;
     }
 
+    void setLevels(double amber, double red) const {
+        Connection c;
+        c.open(dbPath());
+        createTriggerTables(c);
+        TriggerLevels levels;
+        levels.amberDisp = amber;
+        levels.redDisp = red;
+        writeTriggerLevels(c, kSensor, levels);
+    }
+
     int readingCount() const {
         Connection c;
         c.open(dbPath());
@@ -364,14 +374,10 @@ TEST_F(CommandLineTest, StatusPrintsEverySensorsStateAsATableOrCsv) {
 
     // A red level below the displacement reached turns the sensor red; the CSV quotes the
     // location's comma.
+    setLevels(0.5, 1);
     {
         Connection c;
         c.open(dbPath());
-        createTriggerTables(c);
-        TriggerLevels levels;
-        levels.amberDisp = 0.5;
-        levels.redDisp = 1;
-        writeTriggerLevels(c, kSensor, levels);
         c.execute("UPDATE Sensors SET Location = 'Panel 3, cut 14' WHERE InstrumentID = ?",
                   {kSensor});
     }
@@ -390,15 +396,7 @@ TEST_F(CommandLineTest, StatusPrintsEverySensorsStateAsATableOrCsv) {
 }
 
 TEST_F(CommandLineTest, ImportThatCrossesALevelLogsTheEventAndSaysSo) {
-    {
-        Connection c;
-        c.open(dbPath());
-        createTriggerTables(c);
-        TriggerLevels levels;
-        levels.amberDisp = 10;
-        levels.redDisp = 20;
-        writeTriggerLevels(c, kSensor, levels);
-    }
+    setLevels(10, 20);
     const QString logger =
         writeFile(kSensor + ".txt", "2026/12/01 08:00:00,7,41,001,20.04,12.5,14,45\r\n");
     const ProgramRun r = run({"import", "--sensor", kSensor, "--all", logger});
