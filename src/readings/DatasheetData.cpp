@@ -157,7 +157,7 @@ void writeDatasheetRows(Connection& db, const QString& table, int typeDigit,
                 edited.bindValue(at++, row.temporal ? 1 : 0);
                 edited.bindValue(at++, row.spatial ? 1 : 0);
                 edited.bindValue(at, row.id);
-                runQuery(edited);
+                runQuery(db, edited);
             } else {
                 unedited.bind(1, qint64{row.temporal ? 1 : 0});
                 unedited.bind(2, qint64{row.spatial ? 1 : 0});

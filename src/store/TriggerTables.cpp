@@ -44,6 +44,6 @@ void createTriggerTables(Connection& db) {
 
 bool hasTriggerTables(Connection& db) {
     const QStringList tables = db.tables();
-    return tables.contains(QStringLiteral("TriggerLevels")) &&
-           tables.contains(QStringLiteral("TriggerEvents"));
+    return tables.contains(QStringLiteral("TriggerLevels"), Qt::CaseInsensitive) &&
+           tables.contains(QStringLiteral("TriggerEvents"), Qt::CaseInsensitive);
 }
