@@ -116,7 +116,9 @@ QSqlQuery prepareQuery(Connection& db, const QString& sql) {
         throw DbError(ErrorCode::NotOpen, "Operation is not allowed when the object is closed.");
     }
     QSqlQuery query(db.db());
-    query.setForwardOnly(true);
+    // On a server a forward-only query fetches its rows while they are read, which keeps the
+    // connection busy for the native statements in between; there it takes its rows at once.
+    query.setForwardOnly(!db.isServer());
     if (!query.prepare(sql)) {
         raiseSqlError(db, query.lastError());
     }
@@ -134,7 +136,6 @@ QSqlQuery runQuery(Connection& db, const QString& sql, const QVariantList& param
         // The server prepares only queries and changes of rows, never a change of schema;
         // a statement without values runs as it is.
         QSqlQuery query(db.db());
-        query.setForwardOnly(true);
         if (!query.exec(sql)) {
             raiseSqlError(db, query.lastError());
         }
