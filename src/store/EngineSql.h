@@ -35,3 +35,8 @@ private:
     Connection& db_;
     bool open_ = true;
 };
+
+// The calendar day of a reading as "yyyy-MM-dd": its ReadingDate when that holds a date
+// ("yyyy/MM/dd" or "yyyy-MM-dd", surrounding blanks ignored; a day up to 31 in any month), or
+// else the date part of FullDate; null when neither holds one.
+QString readingDaySql(Connection& db);
