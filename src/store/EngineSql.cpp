@@ -84,3 +84,13 @@ QString readingDaySql(Connection& db) {
     return "CASE WHEN " + dated(readingDay) + " THEN " + readingDay + " WHEN " + dated(fullDay) +
            " THEN " + fullDay + " END";
 }
+
+QString secondsBeforeSql(Connection& db, const QString& stampSql) {
+    if (!db.isServer()) {
+        return "datetime(" + stampSql + ", '-' || ? || ' seconds')";
+    }
+    return "(SELECT CASE WHEN s ~ '^[0-9]{4}-(0[1-9]|1[0-2])-(0[1-9]|[12][0-9]|3[01])"
+           "( [0-9]{2}:[0-9]{2}(:[0-9]{2})?)?$' THEN to_char(CAST(s AS timestamp) - "
+           "make_interval(secs => ?), 'YYYY-MM-DD HH24:MI:SS') END FROM (SELECT " +
+           stampSql + " AS s) AS stamp)";
+}
