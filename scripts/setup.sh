@@ -7,6 +7,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev libxkbcommon-dev libqt6sql6-sqlite libqt6svg6
   libzip-dev libxlsxwriter-dev zlib1g-dev libsqlite3-dev sqlite3
+  postgresql postgresql-common libpq-dev libqt6sql6-psql
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core
   dpkg-dev file lintian desktop-file-utils appstream poppler-utils

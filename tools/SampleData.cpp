@@ -362,7 +362,7 @@ void writeReadings(Connection& db, const QString& instrumentId,
         QSqlQuery insert(db.db());
         if (!insert.prepare("INSERT INTO " + quoteName(instrumentId) + " (" + columns.join(", ") +
                             ") VALUES (" + marks + ")")) {
-            raiseSqlError(insert.lastError());
+            raiseSqlError(db, insert.lastError());
         }
         for (const SampleReading& r : readings) {
             const QString date = r.at.toString("yyyy/MM/dd");
@@ -381,7 +381,7 @@ void writeReadings(Connection& db, const QString& instrumentId,
             insert.bindValue(i++, r.plotTemporal ? 1 : 0);
             insert.bindValue(i++, r.plotSpatial ? 1 : 0);
             if (!insert.exec()) {
-                raiseSqlError(insert.lastError());
+                raiseSqlError(db, insert.lastError());
             }
         }
         db.commit();

@@ -4,6 +4,7 @@
 #include "charts/Loads.h"
 #include "store/Connection.h"
 #include "store/DbError.h"
+#include "store/EngineSql.h"
 #include "store/Formats.h"
 #include "store/Guard.h"
 #include "store/NativeStatement.h"
@@ -108,8 +109,11 @@ public:
     void write(qint64 rowid) {
         statement_.bind(++position_, rowid);
         position_ = 0;
-        statement_.run();
+        statement_.runQueued();
     }
+
+    // Waits for the writes sent so far; a failure among them raises.
+    void flush() { statement_.flushQueued(); }
 
 private:
     NativeStatement statement_;
@@ -212,13 +216,14 @@ void processRows(Connection& db, const QString& instrumentId, const BatchContext
         writer.write(row.rowid);
         ++result.rowsWritten;
     }
+    writer.flush();
 }
 
-// Runs the rows inside one savepoint, released even when a failure ends the batch early so
-// that the rows processed before it stay written.
+// Runs the rows as one batch of writes: when a failure ends it early, the rows processed
+// before it stay written on a file; on a server none is.
 void writeBatch(Connection& db, const QString& instrumentId, const BatchContext& context,
                 const std::vector<SelectedRow>& rows, BatchResult& result) {
-    db.execute(QStringLiteral("SAVEPOINT graph_batch"));
+    BatchWrites batch(db);
     std::optional<DbError> failure;
     try {
         processRows(db, instrumentId, context, rows, result);
@@ -226,12 +231,10 @@ void writeBatch(Connection& db, const QString& instrumentId, const BatchContext&
         failure = error;
     }
     try {
-        db.execute(QStringLiteral("RELEASE graph_batch"));
+        if (!batch.finish(failure.has_value())) {
+            result.rowsWritten = 0;
+        }
     } catch (const DbError&) {
-        ignoring([&] {
-            db.execute(QStringLiteral("ROLLBACK TO graph_batch"));
-            db.execute(QStringLiteral("RELEASE graph_batch"));
-        });
         result.rowsWritten = 0;
         throw;
     }

@@ -1,8 +1,8 @@
 #include "logger/LoggerAppend.h"
 
+#include "store/BulkInsert.h"
 #include "store/Connection.h"
 #include "store/DbError.h"
-#include "store/NativeStatement.h"
 #include "store/Schema.h"
 
 #include <QDir>
@@ -12,38 +12,32 @@
 namespace {
 constexpr qint64 kProgressRows = 4096;
 
-QString insertStatement(const QString& table) {
+QStringList insertColumns() {
     QStringList columns = {"DateTimeKey", "ReadingDate", "ReadingTime", "FullDate",
                            "ChannelT",    "IsDirty",     "PlotSpatial", "Plottemporal"};
     for (int k = 1; k <= kChannelColumns; ++k) {
         columns << QStringLiteral("Channel%1").arg(k);
     }
-    QStringList marks;
-    for (qsizetype i = 0; i < columns.size(); ++i) {
-        marks << "?";
-    }
-    return "INSERT INTO " + quoteName(table) + " (" + columns.join(", ") + ") VALUES (" +
-           marks.join(", ") + ")";
+    return columns;
 }
 
-// Stores the reading; the statement's parameters follow insertStatement's columns.
-void insertReading(NativeStatement& insert, const LoggerReading& reading) {
-    int at = 1;
+// Stores the reading; the values follow insertColumns' order.
+void insertReading(BulkInsert& insert, const LoggerReading& reading) {
     for (const std::string* text : {&reading.key, &reading.readingDate, &reading.readingTime,
                                     &reading.fullDate, &reading.channelT}) {
-        insert.bindText(at++, *text);
+        insert.text(*text);
     }
-    insert.bind(at++, qint64{1});
-    insert.bind(at++, qint64{0});
-    insert.bind(at++, qint64{1});
-    for (int k = 0; k < kChannelColumns; ++k, ++at) {
+    insert.integer(1);
+    insert.integer(0);
+    insert.integer(1);
+    for (int k = 0; k < kChannelColumns; ++k) {
         if (k < reading.channelCount) {
-            insert.bindText(at, reading.channels[static_cast<size_t>(k)]);
+            insert.text(reading.channels[static_cast<size_t>(k)]);
         } else {
-            insert.bindNull(at);
+            insert.null();
         }
     }
-    insert.run();
+    insert.endRow();
 }
 } // namespace
 
@@ -58,9 +52,8 @@ LoggerAppendResult appendLoggerRows(Connection& db, const QString& table, const 
     bool cancelled = false;
     db.beginTransaction();
     try {
-        NativeStatement existing(db, "SELECT 1 FROM " + quoteName(table) +
-                                         " WHERE DateTimeKey = ? LIMIT 1");
-        NativeStatement insert(db, insertStatement(table));
+        StoredKeys existing(db, table, QStringLiteral("DateTimeKey"));
+        BulkInsert insert(db, table, insertColumns());
         LoggerLine line;
         LoggerReading reading;
         walkStagedRows(stage, [&](qint64 row, QByteArrayView text) {
@@ -80,10 +73,7 @@ LoggerAppendResult appendLoggerRows(Connection& db, const QString& table, const 
                 ++result.passedOver;
                 return true;
             }
-            existing.bindText(1, reading.key);
-            const bool duplicate = existing.step();
-            existing.reset();
-            if (duplicate) {
+            if (existing.contains(reading.key)) {
                 ++result.duplicates;
                 if (duplicates == DuplicatePolicy::Ask && options.askDuplicate &&
                     options.askDuplicate(QString::fromStdString(reading.key)) ==
@@ -93,6 +83,7 @@ LoggerAppendResult appendLoggerRows(Connection& db, const QString& table, const 
                 return true;
             }
             insertReading(insert, reading);
+            existing.add(reading.key);
             keys << QString::fromStdString(reading.key);
             ++appended;
             return true;
@@ -102,9 +93,11 @@ LoggerAppendResult appendLoggerRows(Connection& db, const QString& table, const 
         }
         if (cancelled) {
             result.status = LoggerAppendResult::Status::Cancelled;
+            insert.cancel();
             db.rollback();
             return result;
         }
+        insert.finish();
         db.commit();
     } catch (const DbError& error) {
         try {

@@ -3,6 +3,7 @@
 #include "readings/ReadingKeys.h"
 #include "readings/ReadingStore.h"
 #include "store/Connection.h"
+#include "store/EngineSql.h"
 #include "store/NativeStatement.h"
 #include "store/SqlFailure.h"
 
@@ -32,15 +33,6 @@ QString quotedColumns(const QStringList& columns) {
     return quoted.join(", ");
 }
 
-// SQL for "the stored flag reads as ticked": true unless it holds a number that is 0.
-QString tickedSql(const QString& flag) {
-    return "(" + flag + " IS NULL OR CAST(" + flag + " AS INTEGER) <> 0)";
-}
-
-// SQL for "the flag holds exactly 0 or 1".
-QString plainFlagSql(const QString& flag) {
-    return "(typeof(" + flag + ") = 'integer' AND " + flag + " IN (0, 1))";
-}
 } // namespace
 
 int datasheetTypeDigit(const QString& instrumentId) {
@@ -84,8 +76,8 @@ QVector<QStringList> datasheetGridTexts(int typeDigit, const QVector<DatasheetRo
 }
 
 QVector<DatasheetRow> readDatasheetRows(Connection& db, const QString& table) {
-    NativeStatement query(db, "SELECT rowid, " + tickedSql("Plottemporal") + ", " +
-                                  tickedSql("PlotSpatial") + " FROM " + quoteName(table) +
+    NativeStatement query(db, "SELECT rowid, " + tickedFlagSql(db, "Plottemporal") + ", " +
+                                  tickedFlagSql(db, "PlotSpatial") + " FROM " + quoteName(table) +
                                   " ORDER BY FullDate, rowid");
     QVector<DatasheetRow> rows;
     while (query.step()) {
@@ -135,7 +127,7 @@ void writeDatasheetRows(Connection& db, const QString& table, int typeDigit,
         kept << quoteName(c) + " = COALESCE(" + quoteName(c) + ", '')";
         settled << quoteName(c) + " IS NOT NULL";
     }
-    settled << plainFlagSql("Plottemporal") << plainFlagSql("PlotSpatial");
+    settled << plainFlagSql(db, "Plottemporal") << plainFlagSql(db, "PlotSpatial");
     const QString marks = "Plottemporal = ?, PlotSpatial = ? WHERE rowid = ?";
     keepingDoneRows(db, [&] {
         // Rows typed into take the grid's texts; other changed rows keep their values, which
@@ -157,7 +149,7 @@ void writeDatasheetRows(Connection& db, const QString& table, int typeDigit,
                 edited.bindValue(at++, row.temporal ? 1 : 0);
                 edited.bindValue(at++, row.spatial ? 1 : 0);
                 edited.bindValue(at, row.id);
-                runQuery(edited);
+                runQuery(db, edited);
             } else {
                 unedited.bind(1, qint64{row.temporal ? 1 : 0});
                 unedited.bind(2, qint64{row.spatial ? 1 : 0});
@@ -166,9 +158,9 @@ void writeDatasheetRows(Connection& db, const QString& table, int typeDigit,
             }
         }
         // The rows left unchanged are stored as the grid showed them.
-        db.execute("UPDATE " + quoteName(table) + " SET " + kept.join(", ") + ", Plottemporal = " +
-                   tickedSql("Plottemporal") + ", PlotSpatial = " + tickedSql("PlotSpatial") +
-                   " WHERE NOT (" + settled.join(" AND ") + ")");
+        db.execute("UPDATE " + quoteName(table) + " SET " + kept.join(", ") +
+                   ", Plottemporal = " + tickedFlagSql(db, "Plottemporal") + ", PlotSpatial = " +
+                   tickedFlagSql(db, "PlotSpatial") + " WHERE NOT (" + settled.join(" AND ") + ")");
     });
 }
 

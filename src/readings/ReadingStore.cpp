@@ -9,7 +9,7 @@ QVector<qint64> readingsWithKey(Connection& db, const QString& table, const QStr
     QSqlQuery query =
         prepareQuery(db, "SELECT rowid FROM " + quoteName(table) + " WHERE DateTimeKey = ?");
     query.addBindValue(key);
-    runQuery(query);
+    runQuery(db, query);
     QVector<qint64> ids;
     while (query.next()) {
         ids << query.value(0).toLongLong();

@@ -15,7 +15,8 @@ ErrorLog logOf(const QString& dataFolder, const AppContext& context) {
 
 bool TableExists(Connection& db, const QString& tableName) {
     for (const QString& name : db.tables()) {
-        if (!name.startsWith(QLatin1String("MSys")) && name == tableName) {
+        if (!name.startsWith(QLatin1String("MSys")) &&
+            name.compare(tableName, Qt::CaseInsensitive) == 0) {
             return true;
         }
     }

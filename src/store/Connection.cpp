@@ -5,12 +5,23 @@
 
 #include <QAtomicInt>
 #include <QFileInfo>
+#include <QMutex>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QUrl>
+#include <QUrlQuery>
+#include <libpq-fe.h>
+#include <sqlite3.h>
 
 namespace {
 QAtomicInt nextConnection{0};
 QAtomicInt busyTimeout{5000};
+// Seconds a server gets to answer a connection attempt.
+constexpr int kConnectTimeout = 5;
+
+QMutex passwordMutex;
+QString serverPassword;
 
 int errorNumber(const QSqlError& error) {
     bool ok = false;
@@ -20,12 +31,84 @@ int errorNumber(const QSqlError& error) {
 
 QString errorText(const QSqlError& error) {
     const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
-    return text.isEmpty() ? QStringLiteral("database error") : text;
+    return text.isEmpty() ? QStringLiteral("database error") : text.trimmed();
+}
+
+bool isServerUri(const QString& location) {
+    return location.startsWith(QLatin1String("postgresql://")) ||
+           location.startsWith(QLatin1String("postgres://"));
+}
+
+PGconn* serverHandle(QSqlDatabase& db) {
+    if (db.driver() == nullptr) {
+        return nullptr;
+    }
+    const QVariant handle = db.driver()->handle();
+    // The driver registers the handle under the struct's own name.
+    if (!handle.isValid() || (qstrcmp(handle.typeName(), "PGconn*") != 0 &&
+                              qstrcmp(handle.typeName(), "pg_conn*") != 0)) {
+        return nullptr;
+    }
+    return *static_cast<PGconn* const*>(handle.constData());
+}
+
+// What a server login is made of, as far as the messages name it.
+struct ServerTarget {
+    QString host;
+    int port = 5432;
+    QString user;
+    QString database;
+};
+
+// The reason a server login failed, naming the part at fault, from the server library's
+// message (its wording is fixed; the SQLSTATE of a refused login is not passed on).
+QString loginFailure(const ServerTarget& t, const QString& message) {
+    const QString where = QStringLiteral("%1:%2").arg(t.host).arg(t.port);
+    if (message.contains(QLatin1String("could not translate host name"))) {
+        return QStringLiteral("The site server host \"%1\" is not known.").arg(t.host);
+    }
+    if (message.contains(QLatin1String("Connection refused"))) {
+        return QStringLiteral("Nothing answers on port %1 of host \"%2\".").arg(t.port).arg(t.host);
+    }
+    if (message.contains(QLatin1String("timeout expired"))) {
+        return QStringLiteral("The site server %1 did not answer within %2 seconds.")
+            .arg(where)
+            .arg(kConnectTimeout);
+    }
+    if (message.contains(QLatin1String("password authentication failed"))) {
+        return QStringLiteral("The site server %1 refused the password of user \"%2\".")
+            .arg(where, t.user);
+    }
+    if (message.contains(QLatin1String("no password supplied"))) {
+        return QStringLiteral("The site server %1 needs a password for user \"%2\".")
+            .arg(where, t.user);
+    }
+    if (message.contains(QLatin1String("role \"")) &&
+        message.contains(QLatin1String("does not exist"))) {
+        return QStringLiteral("The site server %1 has no user \"%2\".").arg(where, t.user);
+    }
+    if (message.contains(QLatin1String("database \"")) &&
+        message.contains(QLatin1String("does not exist"))) {
+        return QStringLiteral("The site server %1 has no database \"%2\".").arg(where, t.database);
+    }
+    return QStringLiteral("Could not connect to the site server %1 as user \"%2\", database "
+                          "\"%3\": %4")
+        .arg(where, t.user, t.database, message.simplified());
 }
 } // namespace
 
-[[noreturn]] void raiseSqlError(const QSqlError& error) {
-    throw sqliteError(errorNumber(error), errorText(error));
+[[noreturn]] void raiseSqlError(Connection& db, const QSqlError& error) {
+    if (!db.isServer()) {
+        throw sqliteError(errorNumber(error), errorText(error));
+    }
+    // A connection that has gone away carries no SQLSTATE; the handle's status tells.
+    PGconn* handle = serverHandle(db.db());
+    if (handle == nullptr || PQstatus(handle) == CONNECTION_BAD) {
+        throw DbError(ErrorCode::ServerFailure,
+                      "The connection to the site server was lost: " + errorText(error),
+                      DbErrorKind::Unreachable);
+    }
+    throw serverError(error.nativeErrorCode(), errorText(error));
 }
 
 QSqlQuery prepareQuery(Connection& db, const QString& sql) {
@@ -33,32 +116,47 @@ QSqlQuery prepareQuery(Connection& db, const QString& sql) {
         throw DbError(ErrorCode::NotOpen, "Operation is not allowed when the object is closed.");
     }
     QSqlQuery query(db.db());
-    query.setForwardOnly(true);
+    // On a server a forward-only query fetches its rows while they are read, which keeps the
+    // connection busy for the native statements in between; there it takes its rows at once.
+    query.setForwardOnly(!db.isServer());
     if (!query.prepare(sql)) {
-        raiseSqlError(query.lastError());
+        raiseSqlError(db, query.lastError());
     }
     return query;
 }
 
-void runQuery(QSqlQuery& query) {
+void runQuery(Connection& db, QSqlQuery& query) {
     if (!query.exec()) {
-        raiseSqlError(query.lastError());
+        raiseSqlError(db, query.lastError());
     }
 }
 
 QSqlQuery runQuery(Connection& db, const QString& sql, const QVariantList& params) {
+    if (params.isEmpty() && db.isServer() && db.isOpen()) {
+        // The server prepares only queries and changes of rows, never a change of schema;
+        // a statement without values runs as it is.
+        QSqlQuery query(db.db());
+        if (!query.exec(sql)) {
+            raiseSqlError(db, query.lastError());
+        }
+        return query;
+    }
     QSqlQuery query = prepareQuery(db, sql);
     for (const QVariant& p : params) {
         query.addBindValue(p);
     }
-    runQuery(query);
+    runQuery(db, query);
     return query;
 }
 
 QString quoteName(const QString& name) {
-    QString inner = name;
-    inner.replace('`', "``");
-    return '`' + inner + '`';
+    QString inner;
+    inner.reserve(name.size());
+    for (const QChar c : name) {
+        inner += c.unicode() >= 'A' && c.unicode() <= 'Z' ? QChar(c.unicode() + ('a' - 'A')) : c;
+    }
+    inner.replace('"', "\"\"");
+    return '"' + inner + '"';
 }
 
 Connection::Connection()
@@ -68,9 +166,24 @@ Connection::~Connection() {
     close();
 }
 
-void Connection::open(const QString& path) {
+void Connection::open(const QString& location) {
     close();
-    path_ = path;
+    location_ = location;
+    server_ = isServerUri(location);
+    if (server_) {
+        openServer(location);
+    } else {
+        openFile(location);
+    }
+}
+
+void Connection::discard() {
+    db_.close();
+    db_ = QSqlDatabase();
+    QSqlDatabase::removeDatabase(name_);
+}
+
+void Connection::openFile(const QString& path) {
     // SQLite would create a missing file; a missing database is a failure here instead.
     if (!QFileInfo(path).isFile()) {
         throw DbError(ErrorCode::FileNotFound, "Could not find file '" + path + "'.");
@@ -80,21 +193,96 @@ void Connection::open(const QString& path) {
     // A statement that meets another program's lock waits this long before it fails as busy.
     db_.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeout.loadRelaxed()));
     if (!db_.open()) {
-        db_ = QSqlDatabase();
-        QSqlDatabase::removeDatabase(name_);
+        discard();
         return;
+    }
+    // A double-quoted name that matches nothing is an error, as on a server, not a text.
+    const QVariant handle = db_.driver()->handle();
+    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0) {
+        sqlite3* native = *static_cast<sqlite3* const*>(handle.constData());
+        sqlite3_db_config(native, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+        sqlite3_db_config(native, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     }
     // SQLite opens anything lazily; reading the catalogue proves the file is a database.
     QSqlQuery probe(db_);
     if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
         const QSqlError error = probe.lastError();
         probe = QSqlQuery();
-        db_.close();
-        db_ = QSqlDatabase();
-        QSqlDatabase::removeDatabase(name_);
-        raiseSqlError(error);
+        discard();
+        throw sqliteError(errorNumber(error), errorText(error));
     }
     open_ = true;
+}
+
+void Connection::openServer(const QString& uri) {
+    const QUrl url(uri, QUrl::StrictMode);
+    ServerTarget target;
+    target.host = url.host().isEmpty() ? qEnvironmentVariable("PGHOST", QStringLiteral("localhost"))
+                                       : url.host();
+    target.port = url.port(
+        qEnvironmentVariableIntValue("PGPORT") > 0 ? qEnvironmentVariableIntValue("PGPORT") : 5432);
+    target.user = url.userName(QUrl::FullyDecoded);
+    if (target.user.isEmpty()) {
+        target.user = qEnvironmentVariable("PGUSER", qEnvironmentVariable("USER"));
+    }
+    target.database = url.path(QUrl::FullyDecoded).mid(1);
+    if (!url.isValid() || target.database.isEmpty()) {
+        throw DbError(ErrorCode::InvalidArgument,
+                      "Not a site server address (postgresql://user@host:5432/database): " + uri,
+                      DbErrorKind::Unreachable);
+    }
+    db_ = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name_);
+    if (!db_.isValid()) {
+        discard();
+        throw DbError(ErrorCode::ServerFailure,
+                      QStringLiteral("The PostgreSQL driver of Qt SQL is not installed."),
+                      DbErrorKind::Unreachable);
+    }
+    if (!url.host().isEmpty()) {
+        db_.setHostName(url.host());
+    }
+    if (url.port() > 0) {
+        db_.setPort(url.port());
+    }
+    db_.setDatabaseName(target.database);
+    if (!url.userName().isEmpty()) {
+        db_.setUserName(target.user);
+    }
+    QString password = url.password(QUrl::FullyDecoded);
+    if (password.isEmpty()) {
+        const QMutexLocker lock(&passwordMutex);
+        password = serverPassword;
+    }
+    if (!password.isEmpty()) {
+        db_.setPassword(password);
+    }
+    QStringList options = {QStringLiteral("connect_timeout=%1").arg(kConnectTimeout),
+                           QStringLiteral("application_name=quorvelle")};
+    for (const auto& [key, value] : QUrlQuery(url).queryItems(QUrl::FullyDecoded)) {
+        options << key + '=' + value;
+    }
+    db_.setConnectOptions(options.join(';'));
+    if (!db_.open()) {
+        const QString message = errorText(db_.lastError());
+        discard();
+        throw DbError(ErrorCode::ServerFailure, loginFailure(target, message),
+                      DbErrorKind::Unreachable);
+    }
+    open_ = true;
+    try {
+        // A statement that meets another user's lock waits as long as on a file.
+        execute(QStringLiteral("SET lock_timeout = %1").arg(busyTimeout.loadRelaxed()));
+        execute(QStringLiteral("SET client_min_messages = warning"));
+    } catch (...) {
+        open_ = false;
+        discard();
+        throw;
+    }
+}
+
+void Connection::setServerPassword(const QString& password) {
+    const QMutexLocker lock(&passwordMutex);
+    serverPassword = password;
 }
 
 void Connection::setBusyTimeout(int milliseconds) {
@@ -110,14 +298,10 @@ bool Connection::isOpen() const {
 }
 
 void Connection::close() {
-    if (!db_.isValid()) {
-        open_ = false;
-        return;
-    }
-    db_.close();
-    db_ = QSqlDatabase();
-    QSqlDatabase::removeDatabase(name_);
     open_ = false;
+    if (db_.isValid()) {
+        discard();
+    }
 }
 
 void Connection::execute(const QString& sql, const QVariantList& params) {
@@ -130,15 +314,22 @@ QVariant Connection::scalar(const QString& sql, const QVariantList& params) {
 }
 
 QStringList Connection::tables() {
-    QSqlQuery query = runQuery(*this,
-                               QStringLiteral("SELECT name FROM sqlite_master WHERE type = "
-                                              "'table' AND name NOT LIKE 'sqlite_%' ORDER BY name"),
-                               {});
+    const QString sql =
+        server_ ? QStringLiteral("SELECT table_name FROM information_schema.tables WHERE "
+                                 "table_schema = current_schema() AND table_type = 'BASE TABLE' "
+                                 "ORDER BY table_name COLLATE \"C\"")
+                : QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name "
+                                 "NOT LIKE 'sqlite_%' ORDER BY name");
+    QSqlQuery query = runQuery(*this, sql, {});
     QStringList names;
     while (query.next()) {
         names << query.value(0).toString();
     }
     return names;
+}
+
+bool Connection::hasTable(const QString& name) {
+    return tables().contains(name, Qt::CaseInsensitive);
 }
 
 void Connection::beginTransaction() {

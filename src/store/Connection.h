@@ -5,8 +5,8 @@
 #include <QStringList>
 #include <QVariantList>
 
-// The one database connection of a run: an SQLite file reached through Qt SQL.
-// Every failure is raised as a DbError.
+// The one database connection of a run: an SQLite file, or a register on a PostgreSQL site
+// server, reached through Qt SQL. Every failure is raised as a DbError.
 class Connection {
 public:
     Connection();
@@ -14,25 +14,35 @@ public:
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    // Opens an existing database file. A missing file raises FileNotFound and is never
+    // Opens an existing database file, or a site server given by a connection URI
+    // (postgresql://user@host:5432/database). A missing file raises FileNotFound and is never
     // created; a file that is not an SQLite database raises a Damaged DbError, one that
-    // another program keeps locked past the busy timeout a Busy one.
-    void open(const QString& path);
+    // another program keeps locked past the busy timeout a Busy one. A server that cannot be
+    // reached, or that refuses the login, raises Unreachable naming the host, port, user,
+    // password or database at fault, after at most a short connect timeout.
+    void open(const QString& location);
 
     // How long a statement of a connection opened afterwards waits for another program's
     // lock before it fails as busy (5 s unless changed).
     static void setBusyTimeout(int milliseconds);
     static int busyTimeoutMs();
+    // The password for site servers opened afterwards, kept in memory for the run only.
+    // Empty leaves it to the server library's own PGPASSWORD and password file.
+    static void setServerPassword(const QString& password);
     bool isOpen() const;
     void close();
-    QString path() const { return path_; }
+    // What open() was given: a file path or a server URI.
+    QString location() const { return location_; }
+    bool isServer() const { return server_; }
 
     // Runs a statement that returns no rows, with bound values.
     void execute(const QString& sql, const QVariantList& params = {});
     // Runs a query and returns the first column of its first row (null when no row).
     QVariant scalar(const QString& sql, const QVariantList& params = {});
-    // User tables by name, in the catalogue's order.
+    // User tables by name, in the catalogue's order. On a server the names are lower case.
     QStringList tables();
+    // Whether the table exists, its name compared without regard to case.
+    bool hasTable(const QString& name);
 
     void beginTransaction();
     void commit();
@@ -42,11 +52,18 @@ public:
     QString connectionName() const { return name_; }
 
 private:
+    void openFile(const QString& path);
+    void openServer(const QString& uri);
+    void discard();
+
     QString name_;
-    QString path_;
+    QString location_;
     QSqlDatabase db_;
     bool open_ = false;
+    bool server_ = false;
 };
 
-// Quotes a table name with back-quotes, doubling any back-quote inside it.
+// Quotes a table or column name with double quotes, doubling any double quote inside it and
+// lowering its ASCII letters: the schema's unquoted names fold to lower case on a server and
+// SQLite ignores their case, so quoted and unquoted names agree on both engines.
 QString quoteName(const QString& name);

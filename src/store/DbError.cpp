@@ -31,6 +31,34 @@ DbError sqliteError(int code, const QString& message) {
     return DbError(code, message, sqliteErrorKind(code, message));
 }
 
+DbErrorKind serverErrorKind(const QString& sqlState) {
+    if (sqlState == QLatin1String("55P03") || sqlState == QLatin1String("40001") ||
+        sqlState == QLatin1String("40P01")) {
+        return DbErrorKind::Busy;
+    }
+    if (sqlState == QLatin1String("42P01") || sqlState == QLatin1String("42703")) {
+        return DbErrorKind::MissingObject;
+    }
+    if (sqlState == QLatin1String("53100") || sqlState == QLatin1String("25006")) {
+        return DbErrorKind::FullOrReadOnly;
+    }
+    if (sqlState == QLatin1String("57P01") || sqlState == QLatin1String("57P02") ||
+        sqlState == QLatin1String("57P03")) {
+        return DbErrorKind::Unreachable;
+    }
+    if (sqlState.startsWith(QLatin1String("23"))) {
+        return DbErrorKind::Constraint;
+    }
+    if (sqlState.startsWith(QLatin1String("08"))) {
+        return DbErrorKind::Unreachable;
+    }
+    return DbErrorKind::Other;
+}
+
+DbError serverError(const QString& sqlState, const QString& message) {
+    return DbError(ErrorCode::ServerFailure, message, serverErrorKind(sqlState));
+}
+
 QString failureReason(const DbError& error) {
     switch (error.kind()) {
     case DbErrorKind::Busy:
@@ -43,6 +71,8 @@ QString failureReason(const DbError& error) {
         return QStringLiteral("the disk is full or the database file cannot be written");
     case DbErrorKind::Constraint:
         return "the database refused a value (" + error.description() + ")";
+    case DbErrorKind::Unreachable:
+        return "the site server cannot be reached (" + error.description() + ")";
     case DbErrorKind::Other:
         break;
     }

@@ -11,6 +11,7 @@ enum class DbErrorKind {
     MissingObject,  // a table or column the statement names does not exist
     FullOrReadOnly, // the disk is full or the database cannot be written
     Constraint,     // the database refused a value
+    Unreachable,    // the site server cannot be reached, or it refused the login
     Other,
 };
 
@@ -40,6 +41,12 @@ DbErrorKind sqliteErrorKind(int code, const QString& message);
 // A DbError for an SQLite result code and message.
 DbError sqliteError(int code, const QString& message);
 
+// The kind of a site server failure from its five-character SQLSTATE.
+DbErrorKind serverErrorKind(const QString& sqlState);
+
+// A DbError for a site server failure: its SQLSTATE and message.
+DbError serverError(const QString& sqlState, const QString& message);
+
 // Why an operation failed, in words for the user (one sentence without its full stop).
 QString failureReason(const DbError& error);
 
@@ -57,4 +64,5 @@ constexpr int ItemNotFound = -3265;    // a column name the record set does not 
 constexpr int DivisionByZero = -11;    // a computation that divides by zero
 constexpr int InvalidArgument = -5;    // a call with an argument out of its range
 constexpr int NotOpen = -3704;         // an operation on a closed connection or record set
+constexpr int ServerFailure = -3146;   // a failure reported by the site server
 } // namespace ErrorCode

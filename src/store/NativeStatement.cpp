@@ -3,25 +3,72 @@
 #include "store/Connection.h"
 #include "store/DbError.h"
 
+#include <QAtomicInt>
 #include <QSqlDriver>
+#include <charconv>
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 namespace {
+QAtomicInt nextStatement{0};
 
-sqlite3* handleOf(Connection& db) {
+const void* handleOf(Connection& db) {
     if (!db.isOpen() || db.db().driver() == nullptr) {
         throw DbError(ErrorCode::NotOpen, "Operation is not allowed when the object is closed.");
     }
     const QVariant handle = db.db().driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0) {
-        throw DbError(ErrorCode::NotOpen, QStringLiteral("The connection has no SQLite handle."));
+    const char* type = handle.typeName();
+    const bool expected = db.isServer()
+                              ? qstrcmp(type, "PGconn*") == 0 || qstrcmp(type, "pg_conn*") == 0
+                              : qstrcmp(type, "sqlite3*") == 0;
+    if (!handle.isValid() || !expected) {
+        throw DbError(ErrorCode::NotOpen, QStringLiteral("The connection has no native handle."));
     }
-    return *static_cast<sqlite3* const*>(handle.constData());
+    return *static_cast<void* const*>(handle.constData());
 }
 
 } // namespace
 
-NativeStatement::NativeStatement(Connection& db, const QString& sql) : handle_(handleOf(db)) {
+QString numberedPlaceholders(const QString& sql, int* count) {
+    QString out;
+    out.reserve(sql.size() + 16);
+    int number = 0;
+    QChar quote;
+    for (const QChar c : sql) {
+        if (!quote.isNull()) {
+            quote = c == quote ? QChar() : quote;
+            out += c;
+        } else if (c == '\'' || c == '"') {
+            quote = c;
+            out += c;
+        } else if (c == '?') {
+            out += '$' + QString::number(++number);
+        } else {
+            out += c;
+        }
+    }
+    if (count != nullptr) {
+        *count = number;
+    }
+    return out;
+}
+
+NativeStatement::NativeStatement(Connection& db, const QString& sql) {
+    const void* handle = handleOf(db);
+    if (db.isServer()) {
+        server_ = static_cast<PGconn*>(const_cast<void*>(handle));
+        int count = 0;
+        const QByteArray text = numberedPlaceholders(sql, &count).toUtf8();
+        parameters_.resize(static_cast<size_t>(count));
+        name_ = "quorvelle_native_" + QByteArray::number(nextStatement.fetchAndAddRelaxed(1));
+        PGresult* prepared = PQprepare(server_, name_.constData(), text.constData(), 0, nullptr);
+        if (PQresultStatus(prepared) != PGRES_COMMAND_OK) {
+            failOnServer(prepared);
+        }
+        PQclear(prepared);
+        return;
+    }
+    handle_ = static_cast<sqlite3*>(const_cast<void*>(handle));
     const QByteArray text = sql.toUtf8();
     const int code = sqlite3_prepare_v2(handle_, text.constData(), static_cast<int>(text.size()),
                                         &statement_, nullptr);
@@ -31,6 +78,22 @@ NativeStatement::NativeStatement(Connection& db, const QString& sql) : handle_(h
 }
 
 NativeStatement::~NativeStatement() {
+    if (server_ != nullptr) {
+        PQclear(rows_);
+        if (streaming_) {
+            try {
+                drainQueued();
+            } catch (const DbError&) {
+                // The owner's transaction fails on its own; a destructor cannot report it.
+            }
+        }
+        // The server keeps a prepared statement until the session ends unless told otherwise;
+        // in a failed transaction it refuses this too, and the name is never used again.
+        if (PQstatus(server_) == CONNECTION_OK && !name_.isEmpty()) {
+            PQclear(PQexec(server_, ("DEALLOCATE " + name_).constData()));
+        }
+        return;
+    }
     sqlite3_finalize(statement_);
 }
 
@@ -38,13 +101,67 @@ void NativeStatement::fail(int code) const {
     throw sqliteError(code, QString::fromUtf8(sqlite3_errmsg(handle_)));
 }
 
+void NativeStatement::failOnServer(const pg_result* result) const {
+    const char* state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
+    QString message = QString::fromUtf8(PQresultErrorMessage(result)).trimmed();
+    if (message.isEmpty()) {
+        message = QString::fromUtf8(PQerrorMessage(server_)).trimmed();
+    }
+    const QString sqlState = state != nullptr ? QString::fromLatin1(state) : QString();
+    PQclear(const_cast<pg_result*>(result));
+    if (PQstatus(server_) == CONNECTION_BAD) {
+        throw DbError(ErrorCode::ServerFailure,
+                      "The connection to the site server was lost: " + message,
+                      DbErrorKind::Unreachable);
+    }
+    throw serverError(sqlState, message);
+}
+
+void NativeStatement::setParameter(int position, std::optional<QByteArray> text) {
+    if (position < 1 || position > static_cast<int>(parameters_.size())) {
+        throw DbError(ErrorCode::InvalidArgument,
+                      QStringLiteral("No parameter %1 in the statement.").arg(position));
+    }
+    parameters_[static_cast<size_t>(position - 1)] = std::move(text);
+}
+
+bool NativeStatement::stepOnServer() {
+    if (rows_ == nullptr) {
+        std::vector<const char*> values(parameters_.size());
+        for (size_t i = 0; i < parameters_.size(); ++i) {
+            values[i] = parameters_[i] ? parameters_[i]->constData() : nullptr;
+        }
+        PGresult* result =
+            PQexecPrepared(server_, name_.constData(), static_cast<int>(values.size()),
+                           values.data(), nullptr, nullptr, 0);
+        const ExecStatusType status = PQresultStatus(result);
+        if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
+            failOnServer(result);
+        }
+        rows_ = result;
+        row_ = -1;
+    }
+    return ++row_ < PQntuples(rows_);
+}
+
 void NativeStatement::bind(int position, double value) {
+    if (server_ != nullptr) {
+        // Shortest text that reads back as the same double.
+        char text[32];
+        const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+        setParameter(position, QByteArray(text, static_cast<int>(end - text)));
+        return;
+    }
     if (const int code = sqlite3_bind_double(statement_, position, value); code != SQLITE_OK) {
         fail(code);
     }
 }
 
 void NativeStatement::bind(int position, qint64 value) {
+    if (server_ != nullptr) {
+        setParameter(position, QByteArray::number(value));
+        return;
+    }
     if (const int code = sqlite3_bind_int64(statement_, position, value); code != SQLITE_OK) {
         fail(code);
     }
@@ -59,12 +176,20 @@ void NativeStatement::bind(int position, const std::optional<double>& value) {
 }
 
 void NativeStatement::bindNull(int position) {
+    if (server_ != nullptr) {
+        setParameter(position, std::nullopt);
+        return;
+    }
     if (const int code = sqlite3_bind_null(statement_, position); code != SQLITE_OK) {
         fail(code);
     }
 }
 
 void NativeStatement::bindText(int position, std::string_view utf8) {
+    if (server_ != nullptr) {
+        setParameter(position, QByteArray(utf8.data(), static_cast<qsizetype>(utf8.size())));
+        return;
+    }
     const int code = sqlite3_bind_text(statement_, position, utf8.data(),
                                        static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
     if (code != SQLITE_OK) {
@@ -73,6 +198,9 @@ void NativeStatement::bindText(int position, std::string_view utf8) {
 }
 
 bool NativeStatement::step() {
+    if (server_ != nullptr) {
+        return stepOnServer();
+    }
     const int code = sqlite3_step(statement_);
     if (code == SQLITE_ROW) {
         return true;
@@ -84,20 +212,119 @@ bool NativeStatement::step() {
     fail(code);
 }
 
+void NativeStatement::runQueued() {
+    if (server_ == nullptr) {
+        run();
+        return;
+    }
+    // Answers are read every so many statements, so that neither side's buffer fills up.
+    constexpr int kQueueLength = 512;
+    if (!streaming_) {
+        if (PQenterPipelineMode(server_) != 1) {
+            throw DbError(ErrorCode::ServerFailure,
+                          QString::fromUtf8(PQerrorMessage(server_)).trimmed(),
+                          PQstatus(server_) == CONNECTION_BAD ? DbErrorKind::Unreachable
+                                                              : DbErrorKind::Other);
+        }
+        streaming_ = true;
+    }
+    std::vector<const char*> values(parameters_.size());
+    for (size_t i = 0; i < parameters_.size(); ++i) {
+        values[i] = parameters_[i] ? parameters_[i]->constData() : nullptr;
+    }
+    if (PQsendQueryPrepared(server_, name_.constData(), static_cast<int>(values.size()),
+                            values.data(), nullptr, nullptr, 0) != 1) {
+        drainQueued();
+        throw DbError(ErrorCode::ServerFailure,
+                      QString::fromUtf8(PQerrorMessage(server_)).trimmed(),
+                      DbErrorKind::Unreachable);
+    }
+    if (++queued_ >= kQueueLength) {
+        drainQueued();
+    }
+}
+
+void NativeStatement::flushQueued() {
+    if (server_ != nullptr && streaming_) {
+        drainQueued();
+    }
+}
+
+void NativeStatement::drainQueued() {
+    PGresult* failure = nullptr;
+    bool lost = PQpipelineSync(server_) != 1;
+    while (!lost) {
+        PGresult* result = PQgetResult(server_);
+        if (result == nullptr) {
+            // The end of one statement's answers; the synchronisation point ends them all.
+            if (PQstatus(server_) == CONNECTION_BAD) {
+                lost = true;
+            }
+            continue;
+        }
+        const ExecStatusType status = PQresultStatus(result);
+        if (status == PGRES_PIPELINE_SYNC) {
+            PQclear(result);
+            break;
+        }
+        if (status == PGRES_FATAL_ERROR && failure == nullptr) {
+            failure = result;
+        } else {
+            PQclear(result);
+        }
+    }
+    queued_ = 0;
+    if (PQexitPipelineMode(server_) == 1) {
+        streaming_ = false;
+    }
+    if (failure != nullptr) {
+        failOnServer(failure);
+    }
+    if (lost) {
+        throw DbError(ErrorCode::ServerFailure,
+                      "The connection to the site server was lost: " +
+                          QString::fromUtf8(PQerrorMessage(server_)).trimmed(),
+                      DbErrorKind::Unreachable);
+    }
+}
+
 void NativeStatement::run() {
     step();
     reset();
 }
 
 void NativeStatement::reset() {
+    if (server_ != nullptr) {
+        PQclear(rows_);
+        rows_ = nullptr;
+        row_ = -1;
+        return;
+    }
     sqlite3_reset(statement_);
 }
 
 qint64 NativeStatement::int64At(int column) const {
+    if (server_ != nullptr) {
+        const char* text = PQgetvalue(rows_, row_, column);
+        if (qstrcmp(text, "t") == 0) {
+            return 1;
+        }
+        // A number stored with a fraction reads as its whole part, as SQLite gives it.
+        const QByteArray value(text);
+        bool ok = false;
+        const qint64 whole = value.toLongLong(&ok);
+        return ok ? whole : static_cast<qint64>(value.toDouble());
+    }
     return sqlite3_column_int64(statement_, column);
 }
 
 QString NativeStatement::textAt(int column) const {
+    if (server_ != nullptr) {
+        if (PQgetisnull(rows_, row_, column) != 0) {
+            return {};
+        }
+        return QString::fromUtf8(PQgetvalue(rows_, row_, column), PQgetlength(rows_, row_, column));
+    }
     const auto* text = static_cast<const char16_t*>(sqlite3_column_text16(statement_, column));
     if (text == nullptr) {
         return {};
@@ -107,6 +334,14 @@ QString NativeStatement::textAt(int column) const {
 }
 
 std::optional<double> NativeStatement::numberAt(int column) const {
+    if (server_ != nullptr) {
+        if (PQgetisnull(rows_, row_, column) != 0) {
+            return std::nullopt;
+        }
+        bool ok = false;
+        const double value = textAt(column).toDouble(&ok);
+        return ok ? std::optional<double>(value) : std::nullopt;
+    }
     switch (sqlite3_column_type(statement_, column)) {
     case SQLITE_NULL:
         return std::nullopt;

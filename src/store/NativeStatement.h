@@ -1,18 +1,23 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 class Connection;
 struct sqlite3;
 struct sqlite3_stmt;
+struct pg_conn;
+struct pg_result;
 
-// A prepared statement run directly on the connection's own SQLite handle, for statements run
-// many thousands of times in a row: Qt SQL formats and looks up a placeholder name and wraps
-// a QVariant for every bound value, which costs more than SQLite's own work. Values are bound
-// by position (1-based); columns are read by index (0-based). Every failure raises DbError
-// with SQLite's result code and message.
+// A prepared statement run directly on the connection's own handle (SQLite's, or the site
+// server's libpq connection), for statements run many thousands of times in a row: Qt SQL
+// formats and looks up a placeholder name and wraps a QVariant for every bound value, which
+// costs more than the database's own work. Values are bound by position (1-based, `?` in the
+// statement); columns are read by index (0-based). Every failure raises DbError with the
+// database's code and message.
 class NativeStatement {
 public:
     NativeStatement(Connection& db, const QString& sql);
@@ -32,6 +37,11 @@ public:
     // Runs a statement that returns no rows, then resets it.
     void run();
     void reset();
+    // Runs a statement that returns no rows with the values bound now, possibly later: on a
+    // server the statements are sent in a stream without waiting for each answer. A failure
+    // may surface only at a later call or at flushQueued(), which waits for every answer.
+    void runQueued();
+    void flushQueued();
 
     qint64 int64At(int column) const;
     // The column as text; null gives the null (empty) text.
@@ -41,7 +51,26 @@ public:
 
 private:
     [[noreturn]] void fail(int code) const;
+    // The server's side: the statement's values as text, and the rows of its last run.
+    void setParameter(int position, std::optional<QByteArray> text);
+    [[noreturn]] void failOnServer(const pg_result* result) const;
+    bool stepOnServer();
+    // Reads the answers of the statements sent since the last synchronisation; the first
+    // failure among them raises once all are read.
+    void drainQueued();
 
     sqlite3* handle_ = nullptr;
     sqlite3_stmt* statement_ = nullptr;
+
+    pg_conn* server_ = nullptr;
+    QByteArray name_;
+    std::vector<std::optional<QByteArray>> parameters_;
+    pg_result* rows_ = nullptr;
+    int row_ = -1;
+    int queued_ = 0;
+    bool streaming_ = false;
 };
+
+// The statement with its `?` placeholders numbered $1, $2, ... as the server takes them;
+// a question mark inside a quoted text or name stays as it is.
+QString numberedPlaceholders(const QString& sql, int* count = nullptr);

@@ -67,6 +67,10 @@ RecordSet::RecordSet(Connection& db, const QString& table, const QString& where,
     QSqlQuery info = runQuery(db, "SELECT * FROM " + quoteName(table_) + " LIMIT 0", {});
     const QSqlRecord rec = info.record();
     for (int i = 0; i < rec.count(); ++i) {
+        // A server table holds its row id as a column; SQLite's is hidden from SELECT *.
+        if (db.isServer() && rec.fieldName(i) == QLatin1String("rowid")) {
+            continue;
+        }
         columns_ << rec.fieldName(i);
         columnByLower_.insert(rec.fieldName(i).toLower(), rec.fieldName(i));
     }
@@ -81,7 +85,12 @@ QString RecordSet::rowsStatement(const QString& columns, QVariantList& params) c
         params << params_;
     }
     for (const Criterion& c : filter_) {
-        conditions << quoteName(canonical(c.column)) + " " + c.op + " ?";
+        // SQLite's LIKE ignores the case of ASCII letters; the server's ILIKE does the same.
+        const QString op =
+            db_->isServer() && c.op.compare(QLatin1String("LIKE"), Qt::CaseInsensitive) == 0
+                ? QStringLiteral("ILIKE")
+                : c.op;
+        conditions << quoteName(canonical(c.column)) + " " + op + " ?";
         params << c.value;
     }
     if (!conditions.isEmpty()) {
@@ -350,12 +359,15 @@ void RecordSet::update() {
             marks << "?";
             values << it.value();
         }
-        const QString sql = cols.isEmpty()
-                                ? "INSERT INTO " + quoteName(table_) + " DEFAULT VALUES"
-                                : "INSERT INTO " + quoteName(table_) + " (" + cols.join(", ") +
-                                      ") VALUES (" + marks.join(", ") + ")";
+        QString sql = cols.isEmpty() ? "INSERT INTO " + quoteName(table_) + " DEFAULT VALUES"
+                                     : "INSERT INTO " + quoteName(table_) + " (" + cols.join(", ") +
+                                           ") VALUES (" + marks.join(", ") + ")";
+        if (db_->isServer()) {
+            sql += QLatin1String(" RETURNING rowid");
+        }
         QSqlQuery query = runQuery(*db_, sql, values);
-        const qint64 id = query.lastInsertId().toLongLong();
+        const qint64 id = db_->isServer() && query.next() ? query.value(0).toLongLong()
+                                                          : query.lastInsertId().toLongLong();
         pending_.clear();
         adding_ = false;
         ids_.push_back(id);

@@ -2,9 +2,11 @@
 
 #include "store/Connection.h"
 #include "store/DbError.h"
+#include "store/SqlFailure.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlQuery>
 #include <QStringList>
 
 namespace {
@@ -59,19 +61,40 @@ QStringList readingsColumns() {
          << "PlotSpatial INTEGER DEFAULT 0";
     return cols;
 }
+// The column definitions of a new table on the connection's engine. A server table gets the
+// row id SQLite gives every table as a column of its own, and the natural type of each column.
+QString tableColumns(Connection& db, QStringList columns) {
+    if (!db.isServer()) {
+        return columns.join(", ");
+    }
+    for (QString& column : columns) {
+        column.replace(QLatin1String(" REAL"), QLatin1String(" double precision"));
+        column.replace(QLatin1String(" TEXT"), QLatin1String(" text"));
+        column.replace(QLatin1String(" INTEGER"), QLatin1String(" integer"));
+    }
+    columns.prepend(kServerRowId);
+    return columns.join(", ");
+}
 } // namespace
+
+QString createTableStatement(Connection& db, const QString& table, const QStringList& columns) {
+    return "CREATE TABLE " + table + " (" + tableColumns(db, columns) + ")";
+}
 
 void createSchema(Connection& db) {
     db.beginTransaction();
     try {
-        db.execute("CREATE TABLE Sensors (" + sensorsColumns().join(", ") + ")");
-        db.execute("CREATE TABLE Configuration (SensorType TEXT, Description TEXT)");
+        db.execute(createTableStatement(db, "Sensors", sensorsColumns()));
+        db.execute(
+            createTableStatement(db, "Configuration", {"SensorType TEXT", "Description TEXT"}));
         db.execute("INSERT INTO Configuration (SensorType, Description) VALUES ('21', "
                    "'k1VARLO')");
-        db.execute("CREATE TABLE NetworkConfig (SensorID TEXT, Network TEXT, Address TEXT)");
-        db.execute("CREATE TABLE Prefs (MaxY TEXT, MinY TEXT, MinX TEXT, MaxX TEXT)");
+        db.execute(createTableStatement(db, "NetworkConfig",
+                                        {"SensorID TEXT", "Network TEXT", "Address TEXT"}));
+        db.execute(createTableStatement(db, "Prefs",
+                                        {"MaxY TEXT", "MinY TEXT", "MinX TEXT", "MaxX TEXT"}));
         db.execute("INSERT INTO Prefs (MaxY, MinY, MinX, MaxX) VALUES ('', '', '', '')");
-        db.execute("CREATE TABLE sensordata (" + readingsColumns().join(", ") + ")");
+        db.execute(createTableStatement(db, "sensordata", readingsColumns()));
         db.commit();
     } catch (...) {
         db.rollback();
@@ -102,6 +125,20 @@ void createDatabaseFile(const QString& path) {
 }
 
 void createReadingsTable(Connection& db, const QString& instrumentId) {
+    const QString table = quoteName(instrumentId);
+    if (db.isServer()) {
+        // Two users cannot store the same reading: the server keeps DateTimeKey unique.
+        if (!db.hasTable(QStringLiteral("sensordata"))) {
+            throw DbError(ErrorCode::ServerFailure, "relation \"sensordata\" does not exist",
+                          DbErrorKind::MissingObject);
+        }
+        QStringList columns = readingsColumns();
+        columns.first() += QLatin1String(" UNIQUE");
+        db.execute(createTableStatement(db, table, columns));
+        db.execute("CREATE INDEX " + quoteName("ix_" + instrumentId + "_FullDate") + " ON " +
+                   table + " (FullDate)");
+        return;
+    }
     // The template's own definition gives the readings table the same columns and types.
     const QString templateSql =
         db.scalar("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = 'sensordata'")
@@ -110,10 +147,34 @@ void createReadingsTable(Connection& db, const QString& instrumentId) {
         throw DbError(1, "no such table: sensordata", DbErrorKind::MissingObject);
     }
     const int open = templateSql.indexOf('(');
-    const QString table = quoteName(instrumentId);
     db.execute("CREATE TABLE " + table + " " + templateSql.mid(open));
     db.execute("CREATE INDEX " + quoteName("ix_" + instrumentId + "_FullDate") + " ON " + table +
                " (FullDate)");
     db.execute("CREATE INDEX " + quoteName("ix_" + instrumentId + "_DateTimeKey") + " ON " + table +
                " (DateTimeKey)");
+}
+
+bool hasRegister(Connection& db) {
+    return db.hasTable(QStringLiteral("Sensors"));
+}
+
+QStringList registerTables(Connection& db) {
+    const QStringList present = db.tables();
+    QStringList names = {"Sensors", "Configuration", "NetworkConfig", "Prefs", "sensordata"};
+    for (const QString& optional :
+         {QStringLiteral("TriggerLevels"), QStringLiteral("TriggerEvents")}) {
+        if (present.contains(optional, Qt::CaseInsensitive)) {
+            names << optional;
+        }
+    }
+    QSqlQuery sensors =
+        runQuery(db, QStringLiteral("SELECT InstrumentID FROM Sensors ORDER BY rowid"), {});
+    while (sensors.next()) {
+        const QString id = sensors.value(0).toString();
+        if (!id.isEmpty() && present.contains(id, Qt::CaseInsensitive) &&
+            !names.contains(id, Qt::CaseInsensitive)) {
+            names << id;
+        }
+    }
+    return names;
 }

@@ -6,12 +6,13 @@
 
 class Connection;
 
-// Raises a Qt SQL failure as a DbError carrying SQLite's result code.
-[[noreturn]] void raiseSqlError(const QSqlError& error);
+// Raises a Qt SQL failure on the connection as a DbError: SQLite's result code on a file,
+// the SQLSTATE's kind on a server (Unreachable when the server has gone away).
+[[noreturn]] void raiseSqlError(Connection& db, const QSqlError& error);
 
-// A forward-only statement prepared on the connection; a statement SQLite refuses raises.
+// A forward-only statement prepared on the connection; a statement the database refuses raises.
 QSqlQuery prepareQuery(Connection& db, const QString& sql);
 // Runs a prepared statement; a failure raises.
-void runQuery(QSqlQuery& query);
+void runQuery(Connection& db, QSqlQuery& query);
 // Prepares, binds the values in order and runs a statement; a failure raises.
 QSqlQuery runQuery(Connection& db, const QString& sql, const QVariantList& params);

@@ -145,7 +145,7 @@ QList<SensorInfo> readSensorInfos(Connection& db, const std::optional<QStringLis
 QList<StatusReading> readStatusReadings(Connection& db, const QString& instrumentId,
                                         const QDateTime& detailFrom) {
     QList<StatusReading> readings;
-    if (!db.tables().contains(instrumentId)) {
+    if (!db.hasTable(instrumentId)) {
         return readings;
     }
     NativeStatement query(db, "SELECT " + readingColumns() + " FROM " + quoteName(instrumentId) +
@@ -171,9 +171,13 @@ QList<SiteStatusRow> computeSiteStatus(Connection& db, const QDateTime& now,
     const QList<SensorInfo> sensors = readSensorInfos(db, only);
     const QHash<QString, TriggerLevels> stored = readAllTriggerLevels(db);
     const TriggerLevels site = stored.value(kSiteDefaultKey);
+    // Table names compared without regard to case, as the database resolves them.
     const QSet<QString> tables = [&] {
-        const QStringList names = db.tables();
-        return QSet<QString>(names.begin(), names.end());
+        QSet<QString> names;
+        for (const QString& name : db.tables()) {
+            names.insert(name.toLower());
+        }
+        return names;
     }();
     const QDateTime wallNow(now.date(), now.time(), Qt::UTC);
 
@@ -184,7 +188,7 @@ QList<SiteStatusRow> computeSiteStatus(Connection& db, const QDateTime& now,
         row.sensor = sensor;
         row.levels = effectiveLevels(stored.value(sensor.instrumentId), site);
         StatusInput input;
-        if (tables.contains(sensor.instrumentId)) {
+        if (tables.contains(sensor.instrumentId.toLower())) {
             input = readStatusInput(db, sensor.instrumentId, *row.levels.rateWindow);
         }
         row.status = evaluateSensor(input, sensor.setup, row.levels);

@@ -1,6 +1,7 @@
 #include "triggers/TriggerEvents.h"
 
 #include "store/Connection.h"
+#include "store/EngineSql.h"
 #include "store/SqlFailure.h"
 #include "store/TriggerTables.h"
 #include "triggers/SiteStatus.h"
@@ -160,14 +161,15 @@ std::optional<TriggerEvent> detectTriggerEvent(Connection& db, const QString& in
             db.commit();
             return std::nullopt;
         }
-        db.execute(QStringLiteral("INSERT INTO TriggerEvents (InstrumentID, DateTimeKey, State, "
-                                  "Measure, Value, Level, Node, Anchor, DetectedAt, DetectedBy) "
-                                  "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-                   {instrumentId, event.readingKey, stateWord(event.state),
-                    measureWord(event.measure), event.value, event.level,
-                    event.node > 0 ? QVariant(event.node) : QVariant(QMetaType::fromType<int>()),
-                    event.anchor, event.detectedAt, event.detectedBy});
-        event.id = db.scalar(QStringLiteral("SELECT last_insert_rowid()")).toLongLong();
+        event.id = insertReturningRowId(
+            db,
+            QStringLiteral("INSERT INTO TriggerEvents (InstrumentID, DateTimeKey, State, Measure, "
+                           "Value, Level, Node, Anchor, DetectedAt, DetectedBy) VALUES (?, ?, ?, "
+                           "?, ?, ?, ?, ?, ?, ?)"),
+            {instrumentId, event.readingKey, stateWord(event.state), measureWord(event.measure),
+             event.value, event.level,
+             event.node > 0 ? QVariant(event.node) : QVariant(QMetaType::fromType<int>()),
+             event.anchor, event.detectedAt, event.detectedBy});
         db.commit();
     } catch (...) {
         db.rollback();

@@ -2,8 +2,9 @@
 #include "charts/GraphData.h"
 #include "store/Connection.h"
 #include "store/DbError.h"
+#include "store/EngineSql.h"
 #include "store/Schema.h"
-#include "support/TempDataFolder.h"
+#include "support/ServerDatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -24,11 +25,14 @@ QVariant text(const char* value) {
     return value == nullptr ? QVariant() : QVariant(QString::fromUtf8(value));
 }
 
-class GraphBatchTest : public TempDataFolderTest {
+class GraphBatchTest : public EngineTest {
 protected:
     void SetUp() override {
-        createDatabaseFile(path("readings.mdb"));
-        db.open(path("readings.mdb"));
+        EngineTest::SetUp();
+        if (IsSkipped()) {
+            return;
+        }
+        db.open(location());
         createReadingsTable(db, kId);
     }
 
@@ -42,10 +46,11 @@ protected:
             columns << QStringLiteral("Channel%1").arg(n + 1);
             values << text(reading.channels[n]);
         }
-        db.execute("INSERT INTO " + quoteName(kId) + " (" + columns.join(", ") + ") VALUES (" +
-                       QStringList(columns.size(), "?").join(", ") + ")",
-                   values);
-        return db.scalar("SELECT last_insert_rowid()").toLongLong();
+        return insertReturningRowId(db,
+                                    "INSERT INTO " + quoteName(kId) + " (" + columns.join(", ") +
+                                        ") VALUES (" + QStringList(columns.size(), "?").join(", ") +
+                                        ")",
+                                    values);
     }
 
     QVariant value(qint64 rowid, const QString& column) {
@@ -66,7 +71,7 @@ protected:
     Connection db;
 };
 
-TEST_F(GraphBatchTest, WorkedExampleHeadAtCollarAndAtToe) {
+TEST_P(GraphBatchTest, WorkedExampleHeadAtCollarAndAtToe) {
     const qint64 first = insert({"2024-03-01 08:00:00", {"10.00", "20.00", "30.00"}, "21.5"});
     const qint64 later = insert({"2024-03-02 08:00:00", {"12.00", "21.50", "30.50"}, "19"});
 
@@ -100,7 +105,7 @@ TEST_F(GraphBatchTest, WorkedExampleHeadAtCollarAndAtToe) {
     EXPECT_EQ(logEntries(), 0);
 }
 
-TEST_F(GraphBatchTest, LoadWorkedExampleAndLocations) {
+TEST_P(GraphBatchTest, LoadWorkedExampleAndLocations) {
     // Head at the toe, so the displacements are the changes: 1.0 and 0.2 mm.
     insert({"2024-03-01 08:00:00", {"10.00", "10.00"}});
     const qint64 later = insert({"2024-03-05 08:00:00", {"11.00", "10.20"}});
@@ -116,7 +121,7 @@ TEST_F(GraphBatchTest, LoadWorkedExampleAndLocations) {
     EXPECT_EQ(result.loadLocations[0], "2.25");
 }
 
-TEST_F(GraphBatchTest, EarliestTickedReadingIsTheReferenceOfEachSelection) {
+TEST_P(GraphBatchTest, EarliestTickedReadingIsTheReferenceOfEachSelection) {
     const qint64 a = insert({"2024-01-01 08:00:00", {"5.00"}, "20", false, true});
     const qint64 b = insert({"2024-01-02 08:00:00", {"6.00"}, "20", true, false});
     const qint64 c = insert({"2024-01-03 08:00:00", {"9.00"}});
@@ -138,7 +143,7 @@ TEST_F(GraphBatchTest, EarliestTickedReadingIsTheReferenceOfEachSelection) {
     EXPECT_EQ(logEntries(), 0);
 }
 
-TEST_F(GraphBatchTest, AbsentChannelsAndTemperatureTexts) {
+TEST_P(GraphBatchTest, AbsentChannelsAndTemperatureTexts) {
     insert({"2024-01-01 08:00:00", {"1.00", "2.00", "3.00"}, "18.5"});
     const qint64 empty = insert({"2024-01-02 08:00:00", {"", "2.50", nullptr}, "21.5C"});
     const qint64 noTemp = insert({"2024-01-03 08:00:00", {"1.50", "2.00", "3.00"}, nullptr});
@@ -154,7 +159,7 @@ TEST_F(GraphBatchTest, AbsentChannelsAndTemperatureTexts) {
     EXPECT_EQ(logEntries(), 0);
 }
 
-TEST_F(GraphBatchTest, ReferenceWithoutAChannelLogsAndTheRowGoesOn) {
+TEST_P(GraphBatchTest, ReferenceWithoutAChannelLogsAndTheRowGoesOn) {
     insert({"2024-01-01 08:00:00", {"10.00", nullptr, "30.00"}, "20"});
     const qint64 kept = insert({"2024-01-02 08:00:00", {"12.00", "21.00", "30.00"}, "22"});
     const qint64 noStored = insert({"2024-01-03 08:00:00", {"13.00", "22.00", "31.00"}, "23"});
@@ -191,7 +196,7 @@ TEST_F(GraphBatchTest, ReferenceWithoutAChannelLogsAndTheRowGoesOn) {
     EXPECT_EQ(value(fine, "Disp1").toDouble(), -2.0);
 }
 
-TEST_F(GraphBatchTest, AnchorsAtTheSameDistanceEndTheBatchWithoutWriting) {
+TEST_P(GraphBatchTest, AnchorsAtTheSameDistanceEndTheBatchWithoutWriting) {
     insert({"2024-01-01 08:00:00", {"10.00", "10.00", "10.00"}});
     const qint64 later = insert({"2024-01-02 08:00:00", {"11.00", "10.50", "10.00"}});
     store(later, "zero1", 99.0);
@@ -212,28 +217,41 @@ TEST_F(GraphBatchTest, AnchorsAtTheSameDistanceEndTheBatchWithoutWriting) {
     EXPECT_TRUE(logText().contains("Err #-13: Type mismatch G_GetTemporalData"));
 }
 
-TEST_F(GraphBatchTest, FailedWriteKeepsTheRowsBeforeIt) {
+TEST_P(GraphBatchTest, FailedWriteKeepsTheRowsBeforeIt) {
     const qint64 first = insert({"2024-01-01 08:00:00", {"10.00"}});
     const qint64 second = insert({"2024-01-02 08:00:00", {"11.00"}});
     const qint64 third = insert({"2024-01-03 08:00:00", {"12.00"}});
-    db.execute("CREATE TRIGGER refuse BEFORE UPDATE ON " + quoteName(kId) + " WHEN old.rowid = " +
-               QString::number(second) + " BEGIN SELECT RAISE(ABORT, 'row refused'); END");
+    if (onServer()) {
+        db.execute("CREATE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN IF "
+                   "OLD.rowid = " +
+                   QString::number(second) +
+                   " THEN RAISE EXCEPTION 'row refused'; END IF; RETURN NEW; END $$");
+        db.execute("CREATE TRIGGER refuse BEFORE UPDATE ON " + quoteName(kId) +
+                   " FOR EACH ROW EXECUTE FUNCTION refuse()");
+    } else {
+        db.execute("CREATE TRIGGER refuse BEFORE UPDATE ON " + quoteName(kId) +
+                   " WHEN old.rowid = " + QString::number(second) +
+                   " BEGIN SELECT RAISE(ABORT, 'row refused'); END");
+    }
 
+    // The rows before the failure stay written on a file; on a server the batch is all or
+    // nothing.
     const BatchResult result = GetTemporalData(db, kId, geometry(false, 1), errorLog());
     EXPECT_FALSE(result.completed);
-    EXPECT_EQ(result.rowsWritten, 1);
+    EXPECT_EQ(result.rowsWritten, onServer() ? 0 : 1);
     EXPECT_EQ(logEntries(), 1);
-    EXPECT_TRUE(logText().contains("row refused G_GetTemporalData"));
-    EXPECT_EQ(value(first, "Disp1").toDouble(), 0.0);
+    EXPECT_TRUE(logText().contains("row refused")) << logText().toStdString();
+    EXPECT_EQ(value(first, "Disp1").isNull(), onServer());
     EXPECT_TRUE(value(second, "Disp1").isNull());
     EXPECT_TRUE(value(third, "Disp1").isNull());
     // The transaction was closed: the connection takes new statements.
-    EXPECT_NO_THROW(db.execute("DROP TRIGGER refuse"));
+    EXPECT_NO_THROW(
+        db.execute("DROP TRIGGER refuse" + (onServer() ? " ON " + quoteName(kId) : QString())));
     EXPECT_TRUE(GetTemporalData(db, kId, geometry(false, 1), errorLog()).completed);
     EXPECT_EQ(value(third, "Disp1").toDouble(), 2.0);
 }
 
-TEST_F(GraphBatchTest, SevenAndEightNodesWriteEveryDisplacementAndFiveLoads) {
+TEST_P(GraphBatchTest, SevenAndEightNodesWriteEveryDisplacementAndFiveLoads) {
     insert({"2024-01-01 08:00:00", {"0", "0", "0", "0", "0", "0", "0", "0"}});
     const qint64 later = insert({"2024-01-02 08:00:00", {"8", "7", "6", "5", "4", "4", "2", "1"}});
     const QStringList anchors = {"1.00", "2.00", "3.00", "4.00", "5.00", "6.00", "7.00", "8.00"};
@@ -258,7 +276,7 @@ TEST_F(GraphBatchTest, SevenAndEightNodesWriteEveryDisplacementAndFiveLoads) {
     EXPECT_EQ(logEntries(), 0);
 }
 
-TEST_F(GraphBatchTest, MissingTableRaisesAndEmptySelectionIsLogged) {
+TEST_P(GraphBatchTest, MissingTableRaisesAndEmptySelectionIsLogged) {
     EXPECT_THROW(GetTemporalData(db, "120541999", geometry(true, 3), errorLog()), DbError);
     EXPECT_THROW(readGraphRows(db, "120541999", GraphVariant::Time), DbError);
     EXPECT_EQ(logEntries(), 0);
@@ -270,7 +288,7 @@ TEST_F(GraphBatchTest, MissingTableRaisesAndEmptySelectionIsLogged) {
     EXPECT_TRUE(logText().contains(" Module1_GetOffsets"));
 }
 
-TEST_F(GraphBatchTest, ReadGraphRowsGivesTheSelectionInDateOrder) {
+TEST_P(GraphBatchTest, ReadGraphRowsGivesTheSelectionInDateOrder) {
     const qint64 later = insert({"2024-01-05 14:30:15", {"3.00", "4.00"}, "20", true, false});
     insert({"2024-01-01 08:00:00", {"1.00", "2.00"}, "18", true, false});
     insert({"2024-01-03 08:00:00", {"2.00", "2.00"}, "18", false, true});
@@ -293,3 +311,5 @@ TEST_F(GraphBatchTest, ReadGraphRowsGivesTheSelectionInDateOrder) {
 }
 
 } // namespace
+
+INSTANTIATE_ON_BOTH_ENGINES(GraphBatchTest);

@@ -3,6 +3,7 @@
 #include "logger/LoggerReadings.h"
 #include "store/Connection.h"
 #include "store/Schema.h"
+#include "support/ServerDatabase.h"
 #include "support/TempDataFolder.h"
 
 #include <QDir>
@@ -225,11 +226,20 @@ TEST(LoggerDates, FormatsValuesAsTheFormatterDoes) {
     EXPECT_FALSE(appendFixed(out, "1e999", 2));
 }
 
-class LoggerAppendTest : public LoggerStageTest {
+class LoggerAppendTest : public LoggerStageTest, public ::testing::WithParamInterface<Engine> {
 protected:
     void SetUp() override {
-        createDatabaseFile(path("readings.mdb"));
-        db.open(path("readings.mdb"));
+        if (GetParam() == Engine::Server) {
+            server_ = std::make_unique<ServerDatabase>();
+            if (!server_->available()) {
+                GTEST_SKIP() << server_->reason().toStdString();
+            }
+            db.open(server_->uri());
+            createSchema(db);
+        } else {
+            createDatabaseFile(path("readings.mdb"));
+            db.open(path("readings.mdb"));
+        }
         createReadingsTable(db, kId);
     }
     LoggerAppendResult append(const LoggerStage& staged, LoggerAppendOptions options = {},
@@ -238,15 +248,18 @@ protected:
         options.channelCount = 4;
         return appendLoggerRows(db, kId, staged, marks.value_or(staged.marks), options);
     }
-    int count() { return db.scalar("SELECT COUNT(*) FROM `" + kId + "`").toInt(); }
+    int count() { return db.scalar("SELECT COUNT(*) FROM " + quoteName(kId)).toInt(); }
     QVariant value(const QString& key, const QString& column) {
-        return db.scalar("SELECT " + column + " FROM `" + kId + "` WHERE DateTimeKey = ?",
+        return db.scalar("SELECT " + column + " FROM " + quoteName(kId) + " WHERE DateTimeKey = ?",
                          {kId + " " + key});
     }
+    std::unique_ptr<ServerDatabase> server_;
     Connection db;
 };
 
-TEST_F(LoggerAppendTest, StoresEachMarkedRowOnceAndCountsWhatItPassedOver) {
+INSTANTIATE_ON_BOTH_ENGINES(LoggerAppendTest);
+
+TEST_P(LoggerAppendTest, StoresEachMarkedRowOnceAndCountsWhatItPassedOver) {
     const LoggerStage staged = stage("05/04/2013 09:30:00,T7,41,001,21.47,-3.456,,7.125,x\n"
                                      "05/04/2013 10:30:00,\"bad\n"
                                      "05/04/2013 11:30:00,T7,41,001,1e999\n"
@@ -299,7 +312,7 @@ TEST_F(LoggerAppendTest, StoresEachMarkedRowOnceAndCountsWhatItPassedOver) {
     EXPECT_EQ(asked.size(), 1);
 }
 
-TEST_F(LoggerAppendTest, CancelAndAFailedCommitStoreNothing) {
+TEST_P(LoggerAppendTest, CancelAndAFailedCommitStoreNothing) {
     const LoggerStage staged = stage(hourly(10000), 1).stage;
     LoggerAppendOptions options;
     options.progress = [](qint64 done, qint64) { return done < 8000; };
@@ -310,23 +323,31 @@ TEST_F(LoggerAppendTest, CancelAndAFailedCommitStoreNothing) {
 
     // A failure injected at the commit: each stored reading owes a row of a deferred
     // foreign key that no row satisfies, so COMMIT itself is refused.
-    db.execute("PRAGMA foreign_keys = ON");
-    db.execute("CREATE TABLE parent (id INTEGER PRIMARY KEY)");
-    db.execute("CREATE TABLE owed (parent INTEGER REFERENCES parent(id) "
-               "DEFERRABLE INITIALLY DEFERRED)");
-    db.execute("CREATE TRIGGER owe AFTER INSERT ON `" + kId +
-               "` BEGIN INSERT INTO owed VALUES (1); END");
+    if (GetParam() == Engine::Server) {
+        db.execute("CREATE FUNCTION owe() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN RAISE "
+                   "EXCEPTION 'owed row missing' USING ERRCODE = 'foreign_key_violation'; END $$");
+        db.execute("CREATE CONSTRAINT TRIGGER owe AFTER INSERT ON " + quoteName(kId) +
+                   " DEFERRABLE INITIALLY DEFERRED FOR EACH ROW EXECUTE FUNCTION owe()");
+    } else {
+        db.execute("PRAGMA foreign_keys = ON");
+        db.execute("CREATE TABLE parent (id INTEGER PRIMARY KEY)");
+        db.execute("CREATE TABLE owed (parent INTEGER REFERENCES parent(id) "
+                   "DEFERRABLE INITIALLY DEFERRED)");
+        db.execute("CREATE TRIGGER owe AFTER INSERT ON " + quoteName(kId) +
+                   " BEGIN INSERT INTO owed VALUES (1); END");
+    }
     const LoggerAppendResult failed = append(staged);
     EXPECT_EQ(failed.status, LoggerAppendResult::Status::Failed);
     EXPECT_EQ(failed.appended, 0);
     EXPECT_FALSE(failed.error.isEmpty());
     EXPECT_EQ(count(), 0);
     // The connection is usable afterwards.
-    db.execute("DROP TRIGGER owe");
+    db.execute("DROP TRIGGER owe" +
+               (GetParam() == Engine::Server ? " ON " + quoteName(kId) : QString()));
     EXPECT_EQ(append(staged).appended, 10000);
 }
 
-TEST_F(LoggerAppendTest, AMomentInADaylightSavingGapIsStoredAsRead) {
+TEST_P(LoggerAppendTest, AMomentInADaylightSavingGapIsStoredAsRead) {
     const QByteArray zone = qgetenv("TZ");
     qputenv("TZ", "America/New_York");
     tzset();

@@ -1,0 +1,244 @@
+// Times the site server paths beside their floors on the same server in the same run: the
+// logger import of 100,000 lines (staging and the append) against psql's \copy of the same file
+// into a table of 16 text columns, and the chart batch with loads against one SQL UPDATE doing
+// the same arithmetic. Run it where libpq's PGHOST, PGPORT, PGUSER and PGPASSWORD name a server
+// that lets the user create a database (pg_virtualenv quorvelle_server_bench); takes no
+// arguments. Needs psql on the PATH for the import floor.
+
+#include "charts/GraphBatch.h"
+#include "logger/LoggerAppend.h"
+#include "logger/LoggerFile.h"
+#include "store/Clock.h"
+#include "store/Connection.h"
+#include "store/Guard.h"
+#include "store/Schema.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimeZone>
+#include <QUrl>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <libpq-fe.h>
+#include <vector>
+
+namespace {
+
+const QString kLoggerSensor = QStringLiteral("120591001"); // type 91: eight nodes
+const QString kBatchSensor = QStringLiteral("120581001");  // type 81: eight nodes
+constexpr int kLines = 100000;
+constexpr int kBatchRows = 100000;
+constexpr int kNodes = 8;
+constexpr int kRepeats = 3;
+const QStringList kAnchors = {"1.25", "2.25", "3.25", "4.25", "5.25", "6.25", "7.25", "8.25"};
+const QString kKval = QStringLiteral("50");
+
+bool maintenance(const QString& sql) {
+    PGconn* conn = PQconnectdb("dbname=postgres connect_timeout=5");
+    bool ok = PQstatus(conn) == CONNECTION_OK;
+    if (ok) {
+        PGresult* result = PQexec(conn, sql.toUtf8().constData());
+        ok = PQresultStatus(result) == PGRES_COMMAND_OK;
+        if (!ok) {
+            std::fprintf(stderr, "%s", PQresultErrorMessage(result));
+        }
+        PQclear(result);
+    } else {
+        std::fprintf(stderr, "%s", PQerrorMessage(conn));
+    }
+    PQfinish(conn);
+    return ok;
+}
+
+// Hourly readings from 2015 on, 16 fields each, as a logger writes them.
+void writeLoggerFile(const QString& path, int lines) {
+    QFile out(path);
+    out.open(QIODevice::WriteOnly);
+    const QDateTime start(QDate(2015, 1, 1), QTime(8, 0), QTimeZone::utc());
+    QByteArray block;
+    for (int i = 0; i < lines; ++i) {
+        block += start.addSecs(3600LL * i).toString("yyyy/MM/dd HH:mm:ss").toLatin1();
+        block += ",T7,91,001," + QByteArray::number(15 + (i % 100) / 10.0, 'f', 2);
+        for (int n = 1; n <= 10; ++n) {
+            block += ',' + QByteArray::number(10 * n + i * 0.0001 * n, 'f', 3);
+        }
+        block += ",0\r\n";
+    }
+    out.write(block);
+}
+
+double median(std::vector<double> seconds) {
+    std::sort(seconds.begin(), seconds.end());
+    return seconds[seconds.size() / 2];
+}
+
+double timed(const std::function<void()>& body) {
+    QElapsedTimer timer;
+    timer.start();
+    body();
+    return static_cast<double>(timer.nsecsElapsed()) / 1e9;
+}
+
+// Staging and appending the whole file into an empty readings table.
+double importPath(Connection& db, const QString& folder, const QString& file, int& appended) {
+    db.execute("DROP TABLE IF EXISTS " + quoteName(kLoggerSensor));
+    createReadingsTable(db, kLoggerSensor);
+    return timed([&] {
+        const StageResult staged = stageLoggerFile(folder, file, 1, DateOrder::DayMonthYear);
+        LoggerAppendOptions options;
+        options.instrumentId = kLoggerSensor;
+        options.channelCount = 9;
+        appended =
+            appendLoggerRows(db, kLoggerSensor, staged.stage, staged.stage.marks, options).appended;
+    });
+}
+
+// psql's \copy of the same file into a new table of 16 text columns; negative when psql fails.
+double floorImport(Connection& db, const QString& database, const QString& file) {
+    QStringList columns;
+    for (int c = 0; c < 16; ++c) {
+        columns << QStringLiteral("c%1 text").arg(c);
+    }
+    db.execute(QStringLiteral("DROP TABLE IF EXISTS floor_import"));
+    db.execute("CREATE TABLE floor_import (" + columns.join(", ") + ")");
+    QProcess psql;
+    const double seconds = timed([&] {
+        psql.start("psql", {"-X", "-q", "-v", "ON_ERROR_STOP=1", "-d", database, "-c",
+                            "\\copy floor_import FROM '" + file + "' WITH (FORMAT csv)"});
+        psql.waitForFinished(-1);
+    });
+    return psql.exitStatus() == QProcess::NormalExit && psql.exitCode() == 0 ? seconds : -1;
+}
+
+void fillReadings(Connection& db, int count) {
+    QStringList columns;
+    QStringList values;
+    for (int n = 1; n <= kNodes; ++n) {
+        columns << QStringLiteral("Channel%1").arg(n);
+        values
+            << QStringLiteral("to_char(%1 + i * 0.0001 * %2, 'FM9999990.00')").arg(10 * n).arg(n);
+    }
+    const QString at = QStringLiteral("(timestamp '2015-01-01 08:00:00' + i * interval '1 hour')");
+    db.execute("INSERT INTO " + quoteName(kBatchSensor) +
+               " (DateTimeKey, FullDate, ReadingDate, ReadingTime, " + columns.join(", ") +
+               ", ChannelT, Plottemporal, PlotSpatial) SELECT '" + kBatchSensor + " ' || to_char(" +
+               at + ", 'YYYY/MM/DD HH24:MI:SS'), to_char(" + at +
+               ", 'YYYY-MM-DD HH24:MI:SS'), to_char(" + at + ", 'YYYY/MM/DD'), to_char(" + at +
+               ", 'HH24:MI:SS'), " + values.join(", ") +
+               ", to_char(15 + (i % 100) / 10.0, 'FM990.0'), 1, 1 FROM generate_series(0, " +
+               QString::number(count - 1) + ") AS i");
+}
+
+// The floor: one UPDATE computing what the load batch computes, with the head at the collar.
+QString floorSql() {
+    const auto change = [](int n) {
+        return QStringLiteral("(CAST(Channel%1 AS double precision) - CAST(r.c%1 AS double "
+                              "precision))")
+            .arg(n);
+    };
+    QStringList sets;
+    QStringList reference;
+    for (int n = 1; n <= 10; ++n) {
+        sets << QStringLiteral("zero%1 = CASE WHEN Channel%1 IS NULL OR Channel%1 = '' THEN 0 "
+                               "ELSE %2 END")
+                    .arg(n)
+                    .arg(change(n));
+        reference << QStringLiteral("Channel%1 AS c%1").arg(n);
+    }
+    sets << QStringLiteral("NumTemp = CAST(ChannelT AS double precision)");
+    const auto disp = [&](int n) {
+        return QStringLiteral("(%1 - %2)").arg(change(kNodes), change(n));
+    };
+    for (int n = 1; n <= kNodes; ++n) {
+        sets << QStringLiteral("Disp%1 = %2").arg(n).arg(disp(n));
+    }
+    for (int i = 1; i <= 5; ++i) {
+        const double spacing = kAnchors[i].toDouble() - kAnchors[i - 1].toDouble();
+        sets << QStringLiteral("Load%1 = (%2 - %3) / %4 * %5")
+                    .arg(i)
+                    .arg(disp(i), disp(i + 1))
+                    .arg(spacing)
+                    .arg(kKval);
+    }
+    return "UPDATE " + quoteName(kBatchSensor) + " SET " + sets.join(", ") + " FROM (SELECT " +
+           reference.join(", ") + " FROM " + quoteName(kBatchSensor) +
+           " WHERE Plottemporal = 1 ORDER BY FullDate, rowid LIMIT 1) AS r WHERE Plottemporal = 1";
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QString database = QStringLiteral("quorvelle_bench_%1").arg(app.applicationPid());
+    if (!maintenance("CREATE DATABASE " + database)) {
+        std::fprintf(stderr, "No PostgreSQL server to measure on (run under pg_virtualenv).\n");
+        return 1;
+    }
+    QUrl uri;
+    uri.setScheme(QStringLiteral("postgresql"));
+    uri.setUserName(qEnvironmentVariable("PGUSER"));
+    uri.setHost(qEnvironmentVariable("PGHOST", QStringLiteral("localhost")));
+    uri.setPort(qEnvironmentVariableIntValue("PGPORT") > 0 ? qEnvironmentVariableIntValue("PGPORT")
+                                                           : 5432);
+    uri.setPath('/' + database);
+    int status = 0;
+    {
+        QTemporaryDir dir;
+        SystemClock clock;
+        const ErrorLog log{dir.path(), &clock};
+        Connection db;
+        db.open(uri.toString());
+        createSchema(db);
+
+        const QString file = dir.filePath(QStringLiteral("QV%1.txt").arg(kLoggerSensor));
+        writeLoggerFile(file, kLines);
+        std::vector<double> imports;
+        std::vector<double> floors;
+        int appended = 0;
+        for (int r = 0; r < kRepeats; ++r) {
+            floors.push_back(floorImport(db, database, file));
+            imports.push_back(importPath(db, dir.path(), file, appended));
+        }
+        const double importS = median(imports);
+        const double floorS = median(floors);
+        std::printf("Logger import of %d lines (%d appended), median of %d runs:\n", kLines,
+                    appended, kRepeats);
+        std::printf(
+            "  import %8.3f s   floor (psql \\copy) %8.3f s   ratio %5.2fx   target <= 2x\n",
+            importS, floorS, floorS > 0 ? importS / floorS : 0.0);
+
+        createReadingsTable(db, kBatchSensor);
+        fillReadings(db, kBatchRows);
+        const BatchGeometry geometry{true, kNodes, kAnchors, kKval};
+        std::vector<double> batches;
+        std::vector<double> updates;
+        int written = 0;
+        const QString sql = floorSql();
+        for (int r = 0; r < kRepeats; ++r) {
+            batches.push_back(timed([&] {
+                written = GetTemporalLoadData(db, kBatchSensor, geometry, log).rowsWritten;
+            }));
+            updates.push_back(timed([&] {
+                db.beginTransaction();
+                db.execute(sql);
+                db.commit();
+            }));
+        }
+        const double batchS = median(batches);
+        const double updateS = median(updates);
+        std::printf("Chart batch with loads over %d readings (%d written), median of %d runs:\n",
+                    kBatchRows, written, kRepeats);
+        std::printf(
+            "  batch  %8.3f s   floor (one UPDATE)  %8.3f s   ratio %5.2fx   target <= 3x\n",
+            batchS, updateS, updateS > 0 ? batchS / updateS : 0.0);
+        if (appended != kLines || written != kBatchRows) {
+            status = 1;
+        }
+    }
+    maintenance("DROP DATABASE IF EXISTS " + database + " WITH (FORCE)");
+    return status;
+}

@@ -1,0 +1,190 @@
+#include "store/Connection.h"
+#include "store/DbError.h"
+#include "store/RecordSet.h"
+#include "store/Schema.h"
+#include "support/ServerDatabase.h"
+
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <functional>
+#include <optional>
+
+namespace {
+std::optional<DbError> failureOf(const std::function<void()>& body) {
+    try {
+        body();
+    } catch (const DbError& e) {
+        return e;
+    }
+    return std::nullopt;
+}
+
+class StoreEngineTest : public EngineTest {
+protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        if (!IsSkipped()) {
+            db.open(location());
+        }
+    }
+    Connection db;
+};
+
+// Tests of the server alone: its login and its connection.
+class ServerConnectionTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!server.available()) {
+            GTEST_SKIP() << server.reason().toStdString();
+        }
+    }
+    void TearDown() override { Connection::setServerPassword({}); }
+    // The description of the failure to open the location, which must be Unreachable.
+    QString refusal(const QString& location) {
+        Connection db;
+        const auto failure = failureOf([&] { db.open(location); });
+        EXPECT_FALSE(db.isOpen());
+        if (!failure) {
+            ADD_FAILURE() << "opened " << location.toStdString();
+            return {};
+        }
+        EXPECT_EQ(failure->kind(), DbErrorKind::Unreachable);
+        return failure->description();
+    }
+    ServerDatabase server;
+};
+} // namespace
+
+INSTANTIATE_ON_BOTH_ENGINES(StoreEngineTest);
+
+TEST_P(StoreEngineTest, TheRegisterHasTheSameTablesColumnsAndRowsOnBothEngines) {
+    EXPECT_TRUE(hasRegister(db));
+    EXPECT_EQ(db.location(), location());
+    EXPECT_EQ(db.isServer(), onServer());
+    EXPECT_EQ(registerTables(db),
+              (QStringList{"Sensors", "Configuration", "NetworkConfig", "Prefs", "sensordata"}));
+    createReadingsTable(db, "120521001");
+    createReadingsTable(db, "Select");
+    createReadingsTable(db, "9a\"b");
+    db.execute("INSERT INTO Sensors (InstrumentID) VALUES ('120521001'), ('Select'), ('9a\"b'), "
+               "('120521009')");
+    EXPECT_EQ(registerTables(db), (QStringList{"Sensors", "Configuration", "NetworkConfig", "Prefs",
+                                               "sensordata", "120521001", "Select", "9a\"b"}));
+    EXPECT_TRUE(db.hasTable("SENSORS"));
+    EXPECT_TRUE(db.hasTable("select"));
+    EXPECT_FALSE(db.hasTable("120521009"));
+
+    // The readings table has the template's columns; the row id is no column of a record set.
+    RecordSet readings(db, "Select");
+    RecordSet model(db, "sensordata");
+    EXPECT_EQ(readings.columns(), model.columns());
+    EXPECT_EQ(readings.columns().size(), 43);
+    EXPECT_FALSE(readings.hasColumn("rowid"));
+    EXPECT_TRUE(readings.hasColumn("Disp8"));
+
+    // Numbers come back as numbers, texts as texts.
+    db.execute("INSERT INTO \"select\" (DateTimeKey, Channel1, zero1, IsDirty) VALUES (?, ?, ?, ?)",
+               {"k1", "12.50", 0.25, 1});
+    RecordSet row(db, "Select");
+    EXPECT_EQ(row.value("Channel1").toString(), "12.50");
+    EXPECT_DOUBLE_EQ(row.value("zero1").toDouble(), 0.25);
+    EXPECT_EQ(row.value("IsDirty").toInt(), 1);
+    EXPECT_EQ(db.scalar("SELECT count(*) FROM Configuration").toInt(), 1);
+    EXPECT_EQ(db.scalar("SELECT count(*) FROM Prefs").toInt(), 1);
+    EXPECT_THROW(createReadingsTable(db, "Select"), DbError);
+}
+
+TEST_P(StoreEngineTest, FailuresCarryTheKindOfTheirCause) {
+    const auto kindOf = [](const std::function<void()>& body) -> std::optional<DbErrorKind> {
+        const auto failure = failureOf(body);
+        return failure ? std::optional(failure->kind()) : std::nullopt;
+    };
+    EXPECT_EQ(kindOf([&] { db.scalar("SELECT count(*) FROM " + quoteName("120521001")); }),
+              DbErrorKind::MissingObject);
+    EXPECT_EQ(kindOf([&] { db.scalar("SELECT NoSuchColumn FROM Sensors"); }),
+              DbErrorKind::MissingObject);
+    EXPECT_EQ(kindOf([&] { db.scalar("SELECT \"nosuchcolumn\" FROM Sensors"); }),
+              DbErrorKind::MissingObject);
+    EXPECT_EQ(kindOf([&] { db.execute("SELEC 1"); }), DbErrorKind::Other);
+    db.execute("INSERT INTO Sensors (InstrumentID) VALUES ('120521001')");
+    EXPECT_EQ(
+        kindOf([&] { db.execute("INSERT INTO Sensors (InstrumentID) VALUES ('120521001')"); }),
+        DbErrorKind::Constraint);
+    // The failed statement left the connection usable.
+    EXPECT_EQ(db.scalar("SELECT count(*) FROM Sensors").toInt(), 1);
+}
+
+TEST_P(StoreEngineTest, AReadingIsStoredOnceOnTheServer) {
+    createReadingsTable(db, "120521001");
+    const QString insert =
+        "INSERT INTO " + quoteName("120521001") + " (DateTimeKey) VALUES ('120521001 k')";
+    db.execute(insert);
+    const auto second = failureOf([&] { db.execute(insert); });
+    if (onServer()) {
+        ASSERT_TRUE(second);
+        EXPECT_EQ(second->kind(), DbErrorKind::Constraint);
+    } else {
+        EXPECT_FALSE(second);
+    }
+}
+
+TEST_P(StoreEngineTest, AnEmptyDatabaseHoldsNoRegister) {
+    Connection empty;
+    empty.open(emptyLocation());
+    EXPECT_FALSE(hasRegister(empty));
+    EXPECT_TRUE(empty.tables().isEmpty());
+    // Other tables are no register.
+    empty.execute("CREATE TABLE notes (body TEXT)");
+    EXPECT_FALSE(hasRegister(empty));
+    createSchema(empty);
+    EXPECT_TRUE(hasRegister(empty));
+    EXPECT_EQ(empty.tables().size(), 6);
+}
+
+TEST_F(ServerConnectionTest, AWrongPartOfTheLoginIsNamedWithoutAHang) {
+    Connection db;
+    db.open(server.uri());
+    EXPECT_TRUE(db.isOpen());
+    db.close();
+
+    EXPECT_TRUE(refusal(server.uriWith(server.user(), server.host(), server.port(), "nosuchdb"))
+                    .contains("no database \"nosuchdb\""));
+    EXPECT_TRUE(
+        refusal(server.uriWith(server.user(), "nosuchhost.invalid", server.port(), server.name()))
+            .contains("host \"nosuchhost.invalid\" is not known"));
+    EXPECT_TRUE(refusal(server.uriWith(server.user(), "127.0.0.1", 1, server.name()))
+                    .contains("Nothing answers on port 1 of host \"127.0.0.1\""));
+    const QString user =
+        refusal(server.uriWith("nosuchuser", server.host(), server.port(), server.name()));
+    EXPECT_TRUE(user.contains("user \"nosuchuser\"")) << user.toStdString();
+
+    Connection::setServerPassword("wrong password");
+    const QString password = refusal(server.uri());
+    EXPECT_TRUE(password.contains("password")) << password.toStdString();
+    EXPECT_TRUE(password.contains(server.user())) << password.toStdString();
+    EXPECT_FALSE(password.contains("wrong password"));
+
+    EXPECT_TRUE(refusal("postgresql://host:5432").contains("Not a site server address"));
+}
+
+TEST_F(ServerConnectionTest, AServerThatWentAwayFailsTheNextStatementWithoutAHalfWrite) {
+    Connection db;
+    db.open(server.uri());
+    createSchema(db);
+    db.beginTransaction();
+    db.execute("INSERT INTO Sensors (InstrumentID) VALUES ('120521001')");
+    ASSERT_TRUE(ServerDatabase::maintenance(
+        "SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = '" + server.name() +
+        "'"));
+    const auto lost = failureOf([&] { db.execute("INSERT INTO Sensors VALUES (DEFAULT)"); });
+    ASSERT_TRUE(lost);
+    EXPECT_EQ(lost->kind(), DbErrorKind::Unreachable);
+    EXPECT_TRUE(failureReason(*lost).startsWith("the site server cannot be reached"));
+    const auto again = failureOf([&] { db.commit(); });
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->kind(), DbErrorKind::Unreachable);
+
+    Connection fresh;
+    fresh.open(server.uri());
+    EXPECT_EQ(fresh.scalar("SELECT count(*) FROM Sensors").toInt(), 0);
+}
