@@ -1,5 +1,6 @@
 #include "store/RegisterCopy.h"
 
+#include "store/BulkInsert.h"
 #include "store/Connection.h"
 #include "store/DbError.h"
 #include "store/Schema.h"
@@ -8,6 +9,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QMap>
 #include <QSqlRecord>
 #include <filesystem>
@@ -97,6 +99,30 @@ QStringList targetColumns(Connection& to, const QString& table, const QStringLis
     return targets;
 }
 
+// One value into a COPY stream, in the text form the server reads back exactly: integers as
+// they are, numbers in the shortest text that gives the same double.
+void streamValue(BulkInsert& bulk, const QVariant& value) {
+    if (value.isNull()) {
+        bulk.null();
+        return;
+    }
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::Bool:
+        bulk.integer(value.toLongLong());
+        return;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        bulk.text(QByteArray::number(value.toDouble(), 'g', QLocale::FloatingPointShortest)
+                      .toStdString());
+        return;
+    default:
+        bulk.text(value.toString().toStdString());
+    }
+}
+
 // The rows copied so far, told to the caller's progress.
 struct Tally {
     CopyProgress progress;
@@ -122,23 +148,37 @@ qint64 copyRows(Connection& from, Connection& to, const QString& table, Tally& t
     for (int i = 0; i < columns.size(); ++i) {
         read << quoteName(columns[i]);
         if (!targets[i].isEmpty()) {
-            written << quoteName(targets[i]);
+            written << targets[i];
             fields << i;
         }
     }
     QSqlQuery source = runQuery(
         from, "SELECT " + read.join(", ") + " FROM " + quoteName(table) + " ORDER BY rowid", {});
-    QSqlQuery insert =
-        prepareQuery(to, "INSERT INTO " + quoteName(table) + " (" + written.join(", ") +
-                             ") VALUES (" + QStringList(written.size(), "?").join(", ") + ")");
     qint64 rows = 0;
-    while (source.next()) {
-        for (int i = 0; i < fields.size(); ++i) {
-            insert.bindValue(i, source.value(fields[i]));
+    if (to.isServer()) {
+        // A server takes the rows as one COPY stream.
+        BulkInsert bulk(to, table, written);
+        while (source.next()) {
+            for (const int field : fields) {
+                streamValue(bulk, source.value(field));
+            }
+            bulk.endRow();
+            ++rows;
+            tally.step();
         }
-        runQuery(to, insert);
-        ++rows;
-        tally.step();
+        bulk.finish();
+    } else {
+        QSqlQuery insert =
+            prepareQuery(to, "INSERT INTO " + quoteName(table) + " (" + written.join(", ") +
+                                 ") VALUES (" + QStringList(written.size(), "?").join(", ") + ")");
+        while (source.next()) {
+            for (int i = 0; i < fields.size(); ++i) {
+                insert.bindValue(i, source.value(fields[i]));
+            }
+            runQuery(to, insert);
+            ++rows;
+            tally.step();
+        }
     }
     if (source.lastError().isValid()) {
         raiseSqlError(from, source.lastError());

@@ -4,6 +4,7 @@
 #include "store/Schema.h"
 #include "store/TriggerTables.h"
 #include "support/ServerDatabase.h"
+#include "tools/SampleData.h"
 
 #include <QFile>
 #include <QMap>
@@ -165,6 +166,25 @@ TEST_P(RegisterCopyTest, OtherTablesStayAndAFailedCopyTakesItsTablesAway) {
     EXPECT_EQ(lastTotal, 11);
     EXPECT_TRUE(target.hasTable("site_notes"));
     EXPECT_EQ(dump(target), dump(source));
+}
+
+// A whole site as the program writes it (every sensor type, months of readings, trigger levels
+// and events) goes to each engine and back through a backup file unchanged.
+TEST_P(RegisterCopyTest, TheSampleSiteGoesThereAndBackUnchanged) {
+    SampleOptions options;
+    options.end = QDateTime(QDate(2026, 12, 8), QTime(9, 30), Qt::UTC);
+    options.days = 60;
+    options.readingsPerDay = 2;
+    Connection site;
+    site.open(writeSampleDatabase(path("site"), options));
+    Connection target;
+    target.open(emptyLocation());
+    const RegisterCounts counts = copyRegister(site, target);
+    EXPECT_GT(counts.readings, 300);
+    copyRegisterToFile(target, path("back.mdb"));
+    Connection back;
+    back.open(path("back.mdb"));
+    EXPECT_EQ(dump(back), dump(site));
 }
 
 // A register on either engine backs up to a file that holds the same rows; an earlier file of
