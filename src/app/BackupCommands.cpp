@@ -1,21 +1,24 @@
 #include "app/BackupCommands.h"
 
-#include "ui/AppContext.h"
-#include "ui/AppState.h"
-#include "ui/Prompter.h"
+#include "app/ServerCommands.h"
 #include "app/UtilitiesPage.h"
 #include "store/Backup.h"
 #include "store/Clock.h"
+#include "store/DataFolder.h"
 #include "store/Guard.h"
+#include "store/ServerLocation.h"
+#include "ui/AppContext.h"
+#include "ui/AppState.h"
+#include "ui/Prompter.h"
 
 #include <QListWidget>
 
 namespace {
 const QString kDatabaseName = QStringLiteral("QuorvelleVARLO_MM.mdb");
-}
+} // namespace
 
 BackupCommands::BackupCommands(AppState& state, const AppContext& context, UtilitiesPage& utilities,
-                               std::function<bool()> reconnect, QObject* parent)
+                               std::function<bool(const QString&)> reconnect, QObject* parent)
     : QObject(parent), state_(state), context_(context), utilities_(utilities),
       reconnect_(std::move(reconnect)) {
     connect(utilities_.backup.image, &ClickableLabel::clicked, this,
@@ -27,20 +30,32 @@ BackupCommands::BackupCommands(AppState& state, const AppContext& context, Utili
 void BackupCommands::imgBackup_Click() {
     const ErrorLog log{state_.dataFolder, context_.clock};
     guarded(log, " imgBackup_Click", [&] {
+        const QString server = isServerLocation(state_.dbPath) ? state_.dbPath : QString();
         state_.rsReadings.reset();
         if (state_.db) {
             state_.db->close();
         }
         try {
-            BackupDB(state_.dataFolder, kDatabaseName, context_.clock->today());
+            if (server.isEmpty()) {
+                BackupDB(state_.dataFolder, kDatabaseName, context_.clock->today());
+            } else {
+                Connection source;
+                source.open(server);
+                CopyProgressDialog progress(utilities_.window(), "Backup Database");
+                BackupServerRegister(source, state_.dataFolder, context_.clock->today(),
+                                     progress.progress());
+            }
             context_.prompter->message(kOmbrevaultTitle, "Backup was successful",
                                        MsgIcon::Information);
+        } catch (const CopyCancelled&) {
+            // The earlier backup of the day, if any, stays as it was.
         } catch (const DbError& e) {
-            context_.prompter->message(kAppTitle, "Error encountered during backup process of " +
-                                                      kDatabaseName);
+            const QString name = server.isEmpty() ? kDatabaseName : locationDisplayName(server);
+            context_.prompter->message(kAppTitle,
+                                       "Error encountered during backup process of " + name);
             log.report(e, " G_BackupDB");
         }
-        if (!reconnect_()) {
+        if (!reconnect_(server.isEmpty() ? defaultDatabasePath(state_.dataFolder) : server)) {
             return;
         }
         ListBackups();
@@ -65,19 +80,39 @@ void BackupCommands::imgRestore_Click() {
         if (answer != MsgAnswer::Yes) {
             return;
         }
+        const QString server = isServerLocation(state_.dbPath) ? state_.dbPath : QString();
+        // The server's register is every engineer's: replacing it is confirmed once more.
+        if (!server.isEmpty() &&
+            context_.prompter->message(
+                "Ombrevault's QUORVELLE",
+                "The register on the site server " + locationDisplayName(server) +
+                    " is shared by everyone who connects to it.\r\nReplace it with the backup " +
+                    backupName + "?",
+                MsgIcon::Exclamation, MsgButtons::YesNo, MsgAnswer::No) != MsgAnswer::Yes) {
+            return;
+        }
         state_.rsReadings.reset();
         if (state_.db) {
             state_.db->close();
         }
         try {
-            RestoreDB(state_.dataFolder, kDatabaseName, backupName);
+            if (server.isEmpty()) {
+                RestoreDB(state_.dataFolder, kDatabaseName, backupName);
+            } else {
+                Connection target;
+                target.open(server);
+                CopyProgressDialog progress(utilities_.window(), "Restore from Backup");
+                RestoreServerRegister(target, state_.dataFolder, backupName, progress.progress());
+            }
             context_.prompter->message(kOmbrevaultTitle, "Restore was successful",
                                        MsgIcon::Information);
+        } catch (const CopyCancelled&) {
+            // The server's register stays as it was.
         } catch (const DbError& e) {
             context_.prompter->message(kAppTitle, "Error encountered during restore process");
             log.report(e, " G_RestoreDB");
         }
-        reconnect_();
+        reconnect_(server.isEmpty() ? defaultDatabasePath(state_.dataFolder) : server);
     });
 }
 

@@ -8,14 +8,15 @@ struct AppContext;
 class UtilitiesPage;
 
 // "Backup Database" and "Restore from Backup" of the Utilities tab, and the list of backups.
-// Both work on the default database file and end by reconnecting to it.
+// On a database file both work on the default database file and end by reconnecting to it;
+// on a site server they work on the server's register and reconnect to the server.
 class BackupCommands : public QObject {
     Q_OBJECT
 public:
-    // reconnect closes what is open and opens the default database again, filling the
-    // sensor list in ascending order; it returns false when the program must end.
+    // reconnect closes what is open and opens the location given, filling the sensor list in
+    // ascending order; it returns false when the program must end.
     BackupCommands(AppState& state, const AppContext& context, UtilitiesPage& utilities,
-                   std::function<bool()> reconnect, QObject* parent = nullptr);
+                   std::function<bool(const QString&)> reconnect, QObject* parent = nullptr);
 
     void imgBackup_Click();
     void imgRestore_Click();
@@ -26,5 +27,5 @@ private:
     AppState& state_;
     const AppContext& context_;
     UtilitiesPage& utilities_;
-    std::function<bool()> reconnect_;
+    std::function<bool(const QString&)> reconnect_;
 };

@@ -26,22 +26,24 @@ UtilitiesPage::UtilitiesPage(QWidget* parent) : TabPage(parent) {
 
     databaseFrame = new QGroupBox("Database:", this);
     databaseFrame->setObjectName("fraDatabase");
-    databaseFrame->setGeometry(16, 16, 420, 330);
+    databaseFrame->setGeometry(16, 16, 420, 376);
     changeLocation = commandRow(databaseFrame, 0, "Image4", "Label58", "Change Database Location",
                                 ":/icons/database.svg");
     backup = commandRow(databaseFrame, 1, "imgBackup", "Label42", "Backup Database",
                         ":/icons/backup.svg");
     restore = commandRow(databaseFrame, 2, "imgRestore", "Label27", "Restore from Backup",
                          ":/icons/restore.svg");
+    copyToServer = commandRow(databaseFrame, 3, "cmdCopyToServer", "lblCopyToServer",
+                              "Copy Register to Server", ":/icons/server.svg");
     auto* listCaption = new QLabel("Choose an mdb file to restore from:", databaseFrame);
-    listCaption->setGeometry(16, 168, 380, 22);
+    listCaption->setGeometry(16, 214, 380, 22);
     lstFiles = new QListWidget(databaseFrame);
     lstFiles->setObjectName("lstFiles");
-    lstFiles->setGeometry(16, 192, 388, 122);
+    lstFiles->setGeometry(16, 238, 388, 122);
 
     linksFrame = new QGroupBox("Help:", this);
     linksFrame->setObjectName("fraHelp");
-    linksFrame->setGeometry(16, 362, 420, 130);
+    linksFrame->setGeometry(16, 408, 420, 130);
     manual = commandRow(linksFrame, 0, "imgHelp", "Label66", "View Quorvelle Manual",
                         ":/icons/help.svg");
     website = commandRow(linksFrame, 1, "imgInternet", "Label40", "Visit the Ombrevault website",

@@ -9,8 +9,8 @@ class QListWidget;
 class SensorFilterPanel;
 class TriggerLevelsBlock;
 
-// Tab "8. Utilities": database location, the sensor filter, the links and the site default
-// trigger levels.
+// Tab "8. Utilities": database location, backups, copying the register to a site server, the
+// sensor filter, the links and the site default trigger levels.
 class UtilitiesPage : public TabPage {
     Q_OBJECT
 public:
@@ -19,6 +19,7 @@ public:
     ImageCommand changeLocation; // Image4
     ImageCommand backup;         // imgBackup
     ImageCommand restore;        // imgRestore
+    ImageCommand copyToServer;   // cmdCopyToServer
     QListWidget* lstFiles;
     ImageCommand manual;  // imgHelp
     ImageCommand website; // imgInternet

@@ -1,6 +1,7 @@
 #include "app/frmQuorvelle.h"
 
 #include "app/BackupCommands.h"
+#include "app/ServerCommands.h"
 #include "app/UtilitiesPage.h"
 #include "app/frmSplash.h"
 #include "charts/ChartTabs.h"
@@ -19,6 +20,7 @@
 #include "store/Compaction.h"
 #include "store/DataFolder.h"
 #include "store/Guard.h"
+#include "store/ServerLocation.h"
 #include "store/TriggerTables.h"
 #include "triggers/SiteStatusPage.h"
 #include "triggers/TriggerCheck.h"
@@ -124,9 +126,9 @@ void frmQuorvelle::buildTabs() {
     connect(identification->Image1, &ClickableLabel::clicked, splash, &QDialog::open);
     connect(utilities->changeLocation.image, &ClickableLabel::clicked, this,
             &frmQuorvelle::Image4_Click);
-    backups = new BackupCommands(
-        state_, context_, *utilities,
-        [this] { return reconnect(defaultDatabasePath(state_.dataFolder)); }, this);
+    const auto reconnectTo = [this](const QString& location) { return reconnect(location); };
+    backups = new BackupCommands(state_, context_, *utilities, reconnectTo, this);
+    servers = new ServerCommands(state_, context_, *utilities, reconnectTo, this);
     connect(utilities->manual.image, &ClickableLabel::clicked, this,
             [this] { imgHelp_Click(*context_.desktop, state_.dataFolder); });
     connect(utilities->website.image, &ClickableLabel::clicked, this,
@@ -158,7 +160,11 @@ void frmQuorvelle::Form_Load() {
         state_.dbPath = choice.path;
         // A missing file fails here, through the error path, and is never created.
         state_.db = std::make_unique<Connection>();
-        state_.db->open(state_.dbPath);
+        if (isServerLocation(state_.dbPath)) {
+            servers->openAtStartUp(*state_.db, state_.dbPath);
+        } else {
+            state_.db->open(state_.dbPath);
+        }
         if (!connectSequence()) {
             return;
         }
@@ -222,6 +228,16 @@ void frmQuorvelle::fillSensorList() {
 void frmQuorvelle::Image4_Click() {
     const auto inUse = [&](const DbError& e) { tellIfInUse(*context_.prompter, e); };
     guarded(errorLog(), " Image4_Click", inUse, [&] {
+        const int kind = context_.prompter->choose(
+            "Change Database Location", "Use a database file, or the register on a site server?",
+            {"Database File", "Site Server"});
+        if (kind == 1) {
+            servers->chooseServer();
+            return;
+        }
+        if (kind != 0) {
+            return;
+        }
         const QString chosen = context_.prompter->openFile(
             "Change Database Location", "VARLO Database (*.mdb) | *.mdb", state_.dataFolder);
         if (chosen.isEmpty()) {
@@ -246,14 +262,14 @@ void frmQuorvelle::clearRegister() {
     utilities->txtSCount->setText("0");
 }
 
-bool frmQuorvelle::reconnect(const QString& path) {
+bool frmQuorvelle::reconnect(const QString& location) {
     // Nothing of the previous database stays on screen: an edit typed into it after a failed
     // change would have no row to go to.
     clearRegister();
     if (state_.db) {
         state_.db->close();
     }
-    state_.dbPath = path;
+    state_.dbPath = location;
     state_.db = std::make_unique<Connection>();
     try {
         state_.db->open(state_.dbPath);

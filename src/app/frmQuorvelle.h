@@ -21,6 +21,7 @@ class ReportCommand;
 class LoggerImport;
 class SensorFilter;
 class BackupCommands;
+class ServerCommands;
 class frmSplash;
 struct ErrorLog;
 
@@ -43,7 +44,7 @@ public:
     // True once a failed connection has ended the program.
     bool endRequested() const { return endRequested_; }
 
-    // The change-location command of the Utilities tab.
+    // The change-location command of the Utilities tab: a database file or a site server.
     void Image4_Click();
     // Releases the record sets and the connection, then compacts the default database.
     void shutdown();
@@ -61,6 +62,7 @@ public:
     SiteStatusPage* siteStatus;
     frmSplash* splash;
     BackupCommands* backups;
+    ServerCommands* servers;
     std::unique_ptr<SensorForm> sensorForm;
     std::unique_ptr<ChartTabs> chartTabs;
     ReportCommand* reportCommand;
@@ -76,9 +78,10 @@ protected:
 private:
     void buildTabs();
     bool connectSequence();
-    // Opens path in place of the database in use and shows its sensors in ascending order;
-    // false when the connection failed and the program must end.
-    bool reconnect(const QString& path);
+    // Opens a location (a file path or a server URI) in place of the database in use and
+    // shows its sensors in ascending order; false when the connection failed and the program
+    // must end.
+    bool reconnect(const QString& location);
     void connectionFailed();
     // Empties the record form, the sensor list and the readings shown.
     void clearRegister();

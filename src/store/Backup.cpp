@@ -1,6 +1,8 @@
 #include "store/Backup.h"
 
+#include "store/Connection.h"
 #include "store/DbError.h"
+#include "store/RegisterCopy.h"
 
 #include <QDir>
 #include <QFile>
@@ -52,6 +54,25 @@ void RestoreDB(const QString& dataFolder, const QString& databaseName, const QSt
         throw DbError(ErrorCode::FileNotFound, "No backup file was chosen");
     }
     copyReplacing(backupFolder(dataFolder) + "/" + backupName, dataFolder + "/" + databaseName);
+}
+
+void BackupServerRegister(Connection& server, const QString& dataFolder, const QDate& today,
+                          const CopyProgress& progress) {
+    const QString folder = backupFolder(dataFolder);
+    if (!QDir().mkpath(folder)) {
+        throw DbError(ErrorCode::FileNotFound, "Could not create the folder " + folder);
+    }
+    copyRegisterToFile(server, folder + "/" + backupFileName(today), progress);
+}
+
+void RestoreServerRegister(Connection& server, const QString& dataFolder, const QString& backupName,
+                           const CopyProgress& progress) {
+    if (backupName.isEmpty() || backupName.contains('/')) {
+        throw DbError(ErrorCode::FileNotFound, "No backup file was chosen");
+    }
+    Connection backup;
+    backup.open(backupFolder(dataFolder) + "/" + backupName);
+    replaceRegister(backup, server, progress);
 }
 
 QStringList ListBackups(const QString& dataFolder) {

@@ -4,6 +4,10 @@
 #include <QString>
 #include <QStringList>
 
+#include "store/RegisterCopy.h"
+
+class Connection;
+
 // The folder of dated database copies in the data folder.
 QString backupFolder(const QString& dataFolder);
 
@@ -18,6 +22,16 @@ void BackupDB(const QString& dataFolder, const QString& databaseName, const QDat
 // Copies a backup over the database file. The file is replaced in one rename, so a failed
 // copy leaves the database as it was. A failure raises DbError.
 void RestoreDB(const QString& dataFolder, const QString& databaseName, const QString& backupName);
+
+// Writes a complete database file copy of a site server's register into the backup folder
+// (created when missing) under the day's name, replacing an earlier copy of that day only once
+// the new one is whole. The copy opens with "Change Database Location" as any database file.
+void BackupServerRegister(Connection& server, const QString& dataFolder, const QDate& today,
+                          const CopyProgress& progress = {});
+
+// Replaces the register on a site server with the one of a backup file, in one transaction.
+void RestoreServerRegister(Connection& server, const QString& dataFolder, const QString& backupName,
+                           const CopyProgress& progress = {});
 
 // Names of the files in the backup folder; a missing folder raises DbError.
 QStringList ListBackups(const QString& dataFolder);

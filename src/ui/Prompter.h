@@ -1,6 +1,9 @@
 #pragma once
 
+#include "store/ServerLocation.h"
+
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 // Icons and buttons of a message box, as the messages name them.
@@ -8,6 +11,13 @@ enum class MsgIcon { None, Information, Exclamation, Critical, Question };
 // OkSkipAll: OK, and "Skip All" to give the same answer to every further box of its kind.
 enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, OkSkipAll };
 enum class MsgAnswer { Ok, Cancel, Yes, No, SkipAll };
+
+// What the site server dialog gives back: the server, and a password typed for this run
+// (empty when libpq is to find it in PGPASSWORD or ~/.pgpass).
+struct ServerLoginAnswer {
+    ServerLogin login;
+    QString password;
+};
 
 // The only way the program shows a dialog. The real one uses Qt's standard dialogs; tests
 // use a scripted one that records every call and answers from a queue.
@@ -25,6 +35,14 @@ public:
     // File to open; empty when cancelled. filter uses Qt's "Name (*.ext)" form.
     virtual QString openFile(const QString& title, const QString& filter,
                              const QString& folder = {}) = 0;
+    // A question answered by one of several buttons, captioned by options in order; the
+    // index of the one chosen, or -1 when the box was closed. A prompter without windows
+    // answers -1.
+    virtual int choose(const QString& title, const QString& text, const QStringList& options);
+    // The site server dialog, filled with initial; nullopt when cancelled. A prompter without
+    // windows answers nullopt.
+    virtual std::optional<ServerLoginAnswer> askServerLogin(const QString& title,
+                                                            const ServerLogin& initial);
 };
 
 // The title of boxes that name none.

@@ -1,5 +1,7 @@
 #include "ui/QtPrompter.h"
 
+#include "ui/frmServerLogin.h"
+
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -104,4 +106,27 @@ std::optional<QString> QtPrompter::input(const QString& title, const QString& pr
 
 QString QtPrompter::openFile(const QString& title, const QString& filter, const QString& folder) {
     return QFileDialog::getOpenFileName(parent_, title, folder, qtFilter(filter));
+}
+
+int QtPrompter::choose(const QString& title, const QString& text, const QStringList& options) {
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent_);
+    QList<QAbstractButton*> buttons;
+    for (const QString& option : options) {
+        buttons << box.addButton(option, QMessageBox::AcceptRole);
+    }
+    // Closing the box is a cancel, whichever buttons it offers.
+    box.setEscapeButton(box.addButton(QMessageBox::Cancel));
+    box.setDefaultButton(buttons.isEmpty() ? nullptr : qobject_cast<QPushButton*>(buttons[0]));
+    box.exec();
+    return static_cast<int>(buttons.indexOf(box.clickedButton()));
+}
+
+std::optional<ServerLoginAnswer> QtPrompter::askServerLogin(const QString& title,
+                                                            const ServerLogin& initial) {
+    frmServerLogin dialog(initial, parent_);
+    dialog.setWindowTitle(title);
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.answer();
 }

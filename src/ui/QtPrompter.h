@@ -15,6 +15,9 @@ public:
     std::optional<QString> input(const QString& title, const QString& prompt,
                                  const QString& initial) override;
     QString openFile(const QString& title, const QString& filter, const QString& folder) override;
+    int choose(const QString& title, const QString& text, const QStringList& options) override;
+    std::optional<ServerLoginAnswer> askServerLogin(const QString& title,
+                                                    const ServerLogin& initial) override;
 
 private:
     QWidget* parent_;

@@ -27,6 +27,28 @@ QString ScriptedPrompter::openFile(const QString& title, const QString& filter,
     return files.isEmpty() ? QString() : files.dequeue();
 }
 
+int ScriptedPrompter::choose(const QString& title, const QString& text,
+                             const QStringList& options) {
+    calls.push_back({"choose", title, text, MsgIcon::Question, MsgButtons::Ok, options.join('|'),
+                     std::nullopt});
+    return choices.isEmpty() ? 0 : choices.dequeue();
+}
+
+std::optional<ServerLoginAnswer> ScriptedPrompter::askServerLogin(const QString& title,
+                                                                  const ServerLogin& initial) {
+    calls.push_back({"serverLogin",
+                     title,
+                     {},
+                     MsgIcon::None,
+                     MsgButtons::OkCancel,
+                     serverUri(initial),
+                     std::nullopt});
+    if (!serverLogins.isEmpty()) {
+        return serverLogins.dequeue();
+    }
+    return std::nullopt;
+}
+
 QStringList ScriptedPrompter::messageTexts() const {
     QStringList texts;
     for (const Call& c : calls) {

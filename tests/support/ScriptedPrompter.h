@@ -13,12 +13,13 @@
 class ScriptedPrompter : public Prompter {
 public:
     struct Call {
-        QString kind; // "message", "input" or "openFile"
+        QString kind; // "message", "input", "openFile", "choose" or "serverLogin"
         QString title;
         QString text;
         MsgIcon icon = MsgIcon::None;
         MsgButtons buttons = MsgButtons::Ok;
-        QString extra; // input's initial text, or the file filter
+        QString extra; // input's initial text, the file filter, the options joined by "|" or
+                       // the server login's URI
         std::optional<MsgAnswer> defaultButton;
     };
 
@@ -27,8 +28,14 @@ public:
     std::optional<QString> input(const QString& title, const QString& prompt,
                                  const QString& initial) override;
     QString openFile(const QString& title, const QString& filter, const QString& folder) override;
+    // With nothing queued, a choice takes the first option and the server dialog is cancelled.
+    int choose(const QString& title, const QString& text, const QStringList& options) override;
+    std::optional<ServerLoginAnswer> askServerLogin(const QString& title,
+                                                    const ServerLogin& initial) override;
 
     QQueue<MsgAnswer> answers;
+    QQueue<int> choices;
+    QQueue<std::optional<ServerLoginAnswer>> serverLogins;
     QQueue<std::optional<QString>> inputs;
     QQueue<QString> files;
     QVector<Call> calls;

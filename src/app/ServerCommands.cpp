@@ -1,0 +1,195 @@
+#include "app/ServerCommands.h"
+
+#include "app/UtilitiesPage.h"
+#include "store/Connection.h"
+#include "store/DataFolder.h"
+#include "store/Guard.h"
+#include "store/RegisterCopy.h"
+#include "store/Schema.h"
+#include "ui/AppContext.h"
+#include "ui/AppState.h"
+#include "ui/Prompter.h"
+
+#include <QProgressDialog>
+
+namespace {
+const QString kServerTitle = QStringLiteral("Site Server");
+const QString kCopyTitle = QStringLiteral("Copy Register to Server");
+const QString kNoRegister =
+    QStringLiteral("The site server holds no Quorvelle register. Create it?");
+
+QString countText(qint64 count, const QString& one, const QString& many) {
+    return QString::number(count) + " " + (count == 1 ? one : many);
+}
+} // namespace
+
+CopyProgressDialog::CopyProgressDialog(QWidget* parent, const QString& title)
+    : dialog_(parent, [](qint64 done, qint64 total) {
+          return QStringLiteral("%1 of %2 rows copied").arg(done).arg(total);
+      }) {
+    dialog_.dialog()->setObjectName("prgRegisterCopy");
+    dialog_.dialog()->setWindowTitle(title);
+}
+
+CopyProgress CopyProgressDialog::progress() {
+    return dialog_.progress();
+}
+
+ServerCommands::ServerCommands(AppState& state, const AppContext& context, UtilitiesPage& utilities,
+                               std::function<bool(const QString&)> reconnect, QObject* parent)
+    : QObject(parent), state_(state), context_(context), utilities_(utilities),
+      reconnect_(std::move(reconnect)) {
+    connect(utilities.copyToServer.image, &ClickableLabel::clicked, this,
+            &ServerCommands::cmdCopyToServer_Click);
+}
+
+ServerLogin ServerCommands::initialLogin() const {
+    if (const std::optional<ServerLogin> current = parseServerUri(state_.dbPath)) {
+        return *current;
+    }
+    ServerLogin login;
+    login.database = "quorvelle";
+    login.user = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME"));
+    return login;
+}
+
+std::unique_ptr<Connection> ServerCommands::askForServer(const QString& title, ServerLogin initial,
+                                                         QString& uri) {
+    while (true) {
+        const std::optional<ServerLoginAnswer> answer =
+            context_.prompter->askServerLogin(title, initial);
+        if (!answer) {
+            return nullptr;
+        }
+        initial = answer->login;
+        if (!answer->password.isEmpty()) {
+            Connection::setServerPassword(answer->password);
+        }
+        auto server = std::make_unique<Connection>();
+        try {
+            server->open(serverUri(answer->login));
+            uri = serverUri(answer->login);
+            if (!answer->password.isEmpty()) {
+                workingPassword_ = answer->password;
+            }
+            return server;
+        } catch (const DbError& e) {
+            // A password that failed must not replace the one the connection in use needs.
+            Connection::setServerPassword(workingPassword_);
+            context_.prompter->message(kAppTitle,
+                                       "Could not connect to the site server " +
+                                           serverDisplayName(answer->login) + ":\r\n" +
+                                           e.description(),
+                                       MsgIcon::Exclamation);
+        }
+    }
+}
+
+bool ServerCommands::offerRegister(Connection& server) {
+    if (hasRegister(server)) {
+        return true;
+    }
+    if (context_.prompter->message(kOmbrevaultTitle, kNoRegister, MsgIcon::Question,
+                                   MsgButtons::YesNo) != MsgAnswer::Yes) {
+        return false;
+    }
+    createServerRegister(server, defaultDatabasePath(state_.dataFolder));
+    return true;
+}
+
+void ServerCommands::chooseServer() {
+    QString uri;
+    std::unique_ptr<Connection> server = askForServer(kServerTitle, initialLogin(), uri);
+    if (!server) {
+        return;
+    }
+    try {
+        if (!offerRegister(*server)) {
+            return;
+        }
+    } catch (const DbError& e) {
+        context_.prompter->message(
+            kAppTitle,
+            "The register could not be created on the site server: " + failureReason(e) + ".",
+            MsgIcon::Exclamation);
+        ErrorLog{state_.dataFolder, context_.clock}.report(e, " G_CreateRegister");
+        return;
+    }
+    server.reset();
+    writeLocationFile(state_.dataFolder, uri);
+    reconnect_(uri);
+}
+
+void ServerCommands::openAtStartUp(Connection& db, QString& location) {
+    try {
+        db.open(location);
+    } catch (const DbError& e) {
+        if (e.kind() != DbErrorKind::Unreachable) {
+            throw;
+        }
+        context_.prompter->message(kAppTitle,
+                                   "Could not connect to the site server " +
+                                       locationDisplayName(location) + ":\r\n" + e.description(),
+                                   MsgIcon::Exclamation);
+        const std::optional<ServerLogin> named = parseServerUri(location);
+        QString uri;
+        std::unique_ptr<Connection> server =
+            askForServer(kServerTitle, named ? *named : initialLogin(), uri);
+        if (!server) {
+            throw;
+        }
+        server.reset();
+        if (uri != location) {
+            writeLocationFile(state_.dataFolder, uri);
+            location = uri;
+        }
+        db.open(location);
+    }
+    offerRegister(db);
+}
+
+void ServerCommands::cmdCopyToServer_Click() {
+    const ErrorLog log{state_.dataFolder, context_.clock};
+    guarded(log, " cmdCopyToServer_Click", [&] {
+        if (!state_.db || !state_.db->isOpen()) {
+            context_.prompter->message(kAppTitle, "There is no register open to copy.",
+                                       MsgIcon::Exclamation);
+            return;
+        }
+        QString uri;
+        std::unique_ptr<Connection> server = askForServer(kCopyTitle, initialLogin(), uri);
+        if (!server) {
+            return;
+        }
+        const QString name = locationDisplayName(uri);
+        RegisterCounts counts;
+        try {
+            CopyProgressDialog progress(utilities_.window(), kCopyTitle);
+            counts = copyRegister(*state_.db, *server, progress.progress());
+        } catch (const CopyCancelled&) {
+            return;
+        } catch (const DbError& e) {
+            context_.prompter->message(kAppTitle,
+                                       "The register was not copied to the site server " + name +
+                                           ":\r\n" + e.description(),
+                                       MsgIcon::Exclamation);
+            log.report(e, " G_CopyRegister");
+            return;
+        }
+        server.reset();
+        const MsgAnswer answer = context_.prompter->message(
+            kCopyTitle,
+            "The register was copied to the site server " + name + ": " +
+                countText(counts.sensors, "sensor", "sensors") + ", " +
+                countText(counts.readings, "reading", "readings") + ", " +
+                countText(counts.rows, "row", "rows") + " in " +
+                countText(counts.tables.size(), "table", "tables") +
+                ".\r\nUse the site server as this computer's database from now on?",
+            MsgIcon::Question, MsgButtons::YesNo);
+        if (answer != MsgAnswer::Yes) {
+            return;
+        }
+        writeLocationFile(state_.dataFolder, uri);
+        reconnect_(uri);
+    });
+}

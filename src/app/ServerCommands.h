@@ -1,0 +1,69 @@
+#pragma once
+
+#include "logger/LoggerProgressDialog.h"
+#include "store/RegisterCopy.h"
+#include "store/ServerLocation.h"
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+
+struct AppState;
+struct AppContext;
+class Connection;
+class UtilitiesPage;
+class QWidget;
+
+// The progress of copying a register (to a server, into a backup, back from one): a dialog
+// with Cancel under the command's title, shown when the copy runs past half a second.
+class CopyProgressDialog {
+public:
+    CopyProgressDialog(QWidget* parent, const QString& title);
+    CopyProgress progress();
+
+private:
+    LoggerProgressDialog dialog_;
+};
+
+// The site server side of the Utilities tab: choosing a server as the database location,
+// opening a server location at start-up, and "Copy Register to Server".
+class ServerCommands : public QObject {
+    Q_OBJECT
+public:
+    // reconnect opens the location in place of the database in use and shows its sensors;
+    // it returns false when the program must end.
+    ServerCommands(AppState& state, const AppContext& context, UtilitiesPage& utilities,
+                   std::function<bool(const QString&)> reconnect, QObject* parent = nullptr);
+
+    // The server choice of "Change Database Location": the server dialog until a connection
+    // opens, the offer of a register when the server has none, then the location file is
+    // written and the program reconnects. Cancelling at any step changes nothing.
+    void chooseServer();
+
+    // Opens a server location at start-up. A server that cannot be reached gets the server
+    // dialog, so that a password can be typed or the login put right; a changed login is
+    // written to the location file once it connects. Cancelling raises the first failure.
+    // A server without a register is offered one.
+    void openAtStartUp(Connection& db, QString& location);
+
+    // "Copy Register to Server": copies the register in use into an empty server database,
+    // tells the counts, and offers to use the server from then on.
+    void cmdCopyToServer_Click();
+
+private:
+    // Shows the server dialog until a connection opens (nullptr when cancelled); a failure
+    // is told with its reason and the dialog shown again with what was typed.
+    std::unique_ptr<Connection> askForServer(const QString& title, ServerLogin initial,
+                                             QString& uri);
+    // True when the server holds a register, or the user had one created there.
+    bool offerRegister(Connection& server);
+    ServerLogin initialLogin() const;
+
+    AppState& state_;
+    const AppContext& context_;
+    UtilitiesPage& utilities_;
+    std::function<bool(const QString&)> reconnect_;
+    // The last password typed that opened a connection; kept for the run only.
+    QString workingPassword_;
+};

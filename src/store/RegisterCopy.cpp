@@ -1,0 +1,422 @@
+#include "store/RegisterCopy.h"
+
+#include "store/BulkInsert.h"
+#include "store/Connection.h"
+#include "store/DbError.h"
+#include "store/Schema.h"
+#include "store/SqlFailure.h"
+#include "store/TriggerTables.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QMap>
+#include <QSqlRecord>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+// The tables every register has, made by createSchema; the trigger tables come beside them.
+const QStringList kSchemaTables = {"Sensors", "Configuration", "NetworkConfig", "Prefs",
+                                   "sensordata"};
+const QStringList kTriggerTables = {"TriggerLevels", "TriggerEvents"};
+
+bool isReadingsTable(const QString& table) {
+    return !kSchemaTables.contains(table, Qt::CaseInsensitive) &&
+           !kTriggerTables.contains(table, Qt::CaseInsensitive);
+}
+
+// Column names of a table, without the row id a server table carries as a column.
+QStringList columnsOf(Connection& db, const QString& table) {
+    QSqlQuery query = runQuery(db, "SELECT * FROM " + quoteName(table) + " WHERE 1 = 0", {});
+    const QSqlRecord record = query.record();
+    QStringList names;
+    for (int i = 0; i < record.count(); ++i) {
+        if (record.fieldName(i).compare("rowid", Qt::CaseInsensitive) != 0) {
+            names << record.fieldName(i);
+        }
+    }
+    return names;
+}
+
+qint64 rowCount(Connection& db, const QString& table) {
+    return db.scalar("SELECT count(*) FROM " + quoteName(table)).toLongLong();
+}
+
+// On a server, numbered columns (the row id) follow the values copied into them, so the next
+// row the program adds gets a number of its own.
+void advanceSequences(Connection& to, const QString& table) {
+    QSqlQuery numbered =
+        runQuery(to,
+                 "SELECT column_name FROM information_schema.columns WHERE table_schema = "
+                 "current_schema() AND lower(table_name) = lower(?) AND (is_identity = 'YES' OR "
+                 "column_default LIKE 'nextval(%')",
+                 {table});
+    QStringList columns;
+    while (numbered.next()) {
+        columns << numbered.value(0).toString();
+    }
+    for (const QString& column : columns) {
+        to.execute("SELECT setval(pg_get_serial_sequence(?, ?), max(" + quoteName(column) +
+                       ")) FROM " + quoteName(table) + " HAVING max(" + quoteName(column) +
+                       ") IS NOT NULL",
+                   {quoteName(table), column});
+    }
+}
+
+// Where each column of the source goes on the target: its own name, or on a server, for a
+// column the server computes from the row id (the event log's EventID), the row id itself so
+// that the numbers stay; empty for one the server computes otherwise.
+QStringList targetColumns(Connection& to, const QString& table, const QStringList& columns) {
+    const QStringList present = columnsOf(to, table);
+    QMap<QString, QString> computed;
+    if (to.isServer()) {
+        QSqlQuery generated =
+            runQuery(to,
+                     "SELECT lower(column_name), generation_expression FROM "
+                     "information_schema.columns WHERE table_schema = current_schema() AND "
+                     "lower(table_name) = lower(?) AND is_generated = 'ALWAYS'",
+                     {table});
+        while (generated.next()) {
+            const QString expression = generated.value(1).toString().trimmed();
+            computed.insert(generated.value(0).toString(),
+                            expression.compare("rowid", Qt::CaseInsensitive) == 0 ? "rowid" : "");
+        }
+    }
+    QStringList targets;
+    for (const QString& column : columns) {
+        if (computed.contains(column.toLower())) {
+            targets << computed.value(column.toLower());
+        } else if (present.contains(column, Qt::CaseInsensitive)) {
+            targets << column;
+        } else {
+            throw DbError(ErrorCode::InvalidArgument,
+                          "The table " + table + " has a column " + column +
+                              " that the copy has no place for.",
+                          DbErrorKind::MissingObject);
+        }
+    }
+    return targets;
+}
+
+// One value into a COPY stream, in the text form the server reads back exactly: integers as
+// they are, numbers in the shortest text that gives the same double.
+void streamValue(BulkInsert& bulk, const QVariant& value) {
+    if (value.isNull()) {
+        bulk.null();
+        return;
+    }
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::Bool:
+        bulk.integer(value.toLongLong());
+        return;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        bulk.text(QByteArray::number(value.toDouble(), 'g', QLocale::FloatingPointShortest)
+                      .toStdString());
+        return;
+    default:
+        bulk.text(value.toString().toStdString());
+    }
+}
+
+// The rows copied so far, told to the caller's progress.
+struct Tally {
+    CopyProgress progress;
+    qint64 total = 0;
+    qint64 done = 0;
+
+    void step() {
+        ++done;
+        if (progress && !progress(done, total)) {
+            throw CopyCancelled();
+        }
+    }
+};
+
+// Copies every row of a table of `from` into the table of the same name on `to`, in row id
+// order, and checks that `to` holds as many rows as were read. Returns the count.
+qint64 copyRows(Connection& from, Connection& to, const QString& table, Tally& tally) {
+    const QStringList columns = columnsOf(from, table);
+    const QStringList targets = targetColumns(to, table, columns);
+    QStringList read;
+    QStringList written;
+    QList<int> fields;
+    for (int i = 0; i < columns.size(); ++i) {
+        read << quoteName(columns[i]);
+        if (!targets[i].isEmpty()) {
+            written << targets[i];
+            fields << i;
+        }
+    }
+    QSqlQuery source = runQuery(
+        from, "SELECT " + read.join(", ") + " FROM " + quoteName(table) + " ORDER BY rowid", {});
+    qint64 rows = 0;
+    if (to.isServer()) {
+        // A server takes the rows as one COPY stream.
+        BulkInsert bulk(to, table, written);
+        while (source.next()) {
+            for (const int field : fields) {
+                streamValue(bulk, source.value(field));
+            }
+            bulk.endRow();
+            ++rows;
+            tally.step();
+        }
+        bulk.finish();
+    } else {
+        QSqlQuery insert =
+            prepareQuery(to, "INSERT INTO " + quoteName(table) + " (" + written.join(", ") +
+                                 ") VALUES (" + QStringList(written.size(), "?").join(", ") + ")");
+        while (source.next()) {
+            for (int i = 0; i < fields.size(); ++i) {
+                insert.bindValue(i, source.value(fields[i]));
+            }
+            runQuery(to, insert);
+            ++rows;
+            tally.step();
+        }
+    }
+    if (source.lastError().isValid()) {
+        raiseSqlError(from, source.lastError());
+    }
+    const qint64 stored = rowCount(to, table);
+    const qint64 held = rowCount(from, table);
+    if (stored != rows || held != rows) {
+        throw DbError(ErrorCode::InvalidArgument,
+                      QStringLiteral("The table %1 holds %2 rows, the copy %3 of the %4 read.")
+                          .arg(table)
+                          .arg(held)
+                          .arg(stored)
+                          .arg(rows));
+    }
+    if (to.isServer()) {
+        advanceSequences(to, table);
+    }
+    return rows;
+}
+
+// Reads `from` as it stands at the start, whatever others write to it meanwhile.
+void beginSnapshot(Connection& from) {
+    from.beginTransaction();
+    if (from.isServer()) {
+        from.execute("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY");
+    }
+}
+
+// The register tables of `to` named in tables, compared without regard to case.
+QStringList presentOn(Connection& to, const QStringList& tables) {
+    const QStringList present = to.tables();
+    QStringList found;
+    for (const QString& table : tables) {
+        if (present.contains(table, Qt::CaseInsensitive)) {
+            found << table;
+        }
+    }
+    return found;
+}
+
+// Copies the rows of every table into `to`, whose tables all exist, and counts them.
+RegisterCounts copyAllRows(Connection& from, Connection& to, const QStringList& tables,
+                           const CopyProgress& progress) {
+    Tally tally{progress};
+    for (const QString& table : tables) {
+        tally.total += rowCount(from, table);
+    }
+    RegisterCounts counts;
+    for (const QString& table : tables) {
+        const qint64 rows = copyRows(from, to, table, tally);
+        counts.tables.append({table, rows});
+        counts.rows += rows;
+        if (table.compare("Sensors", Qt::CaseInsensitive) == 0) {
+            counts.sensors = rows;
+        } else if (isReadingsTable(table)) {
+            counts.readings += rows;
+        }
+    }
+    return counts;
+}
+
+void dropTables(Connection& db, const QStringList& tables) {
+    for (const QString& table : tables) {
+        db.execute("DROP TABLE IF EXISTS " + quoteName(table));
+    }
+}
+
+void rollbackQuietly(Connection& db) {
+    try {
+        db.rollback();
+    } catch (const DbError&) {
+        // The failure that led here is the one to report.
+    }
+}
+} // namespace
+
+RegisterCounts copyRegister(Connection& from, Connection& to, const CopyProgress& progress) {
+    beginSnapshot(from);
+    try {
+        const QStringList tables = registerTables(from);
+        const QStringList inTheWay = presentOn(to, tables);
+        if (!inTheWay.isEmpty()) {
+            throw DbError(ErrorCode::InvalidArgument,
+                          "The database already holds the table " + inTheWay.first() +
+                              ": a register is copied only into an empty database. Nothing "
+                              "was copied.");
+        }
+        const bool triggers = presentOn(from, kTriggerTables).size() == kTriggerTables.size();
+        // Creating the schema commits on its own; a copy that fails afterwards takes the
+        // tables away again, so `to` is left as it was found.
+        QStringList created = kSchemaTables;
+        RegisterCounts counts;
+        try {
+            createSchema(to);
+            if (triggers) {
+                created << kTriggerTables;
+                createTriggerTables(to);
+            }
+            to.beginTransaction();
+            try {
+                for (const QString& table : tables) {
+                    if (isReadingsTable(table)) {
+                        createReadingsTable(to, table);
+                    }
+                }
+                // The new schema's own rows give way to the copied ones.
+                to.execute("DELETE FROM Configuration");
+                to.execute("DELETE FROM Prefs");
+                counts = copyAllRows(from, to, tables, progress);
+                to.commit();
+            } catch (...) {
+                rollbackQuietly(to);
+                throw;
+            }
+        } catch (...) {
+            try {
+                dropTables(to, created);
+            } catch (const DbError&) {
+                // The failure that led here is the one to report.
+            }
+            throw;
+        }
+        from.commit();
+        return counts;
+    } catch (...) {
+        rollbackQuietly(from);
+        throw;
+    }
+}
+
+RegisterCounts replaceRegister(Connection& from, Connection& to, const CopyProgress& progress) {
+    if (!to.isServer()) {
+        throw DbError(ErrorCode::InvalidArgument,
+                      "A register is replaced in place only on a site server.");
+    }
+    beginSnapshot(from);
+    try {
+        const QStringList tables = registerTables(from);
+        const QStringList old = hasRegister(to) ? registerTables(to) : QStringList();
+        const bool triggers = presentOn(from, kTriggerTables).size() == kTriggerTables.size();
+        if (!hasRegister(to)) {
+            createSchema(to);
+        }
+        if (triggers) {
+            createTriggerTables(to);
+        }
+        to.beginTransaction();
+        RegisterCounts counts;
+        try {
+            QStringList gone;
+            for (const QString& table : old) {
+                if (!tables.contains(table, Qt::CaseInsensitive)) {
+                    gone << table;
+                }
+            }
+            dropTables(to, gone);
+            const QStringList present = to.tables();
+            QStringList suspended;
+            for (const QString& table : tables) {
+                if (!present.contains(table, Qt::CaseInsensitive)) {
+                    createReadingsTable(to, table);
+                } else {
+                    // The event log refuses to be emptied; inside this transaction, and only
+                    // for the replacement, its rule is set aside.
+                    to.execute("ALTER TABLE " + quoteName(table) + " DISABLE TRIGGER USER");
+                    to.execute("TRUNCATE TABLE " + quoteName(table));
+                    suspended << table;
+                }
+            }
+            counts = copyAllRows(from, to, tables, progress);
+            for (const QString& table : suspended) {
+                to.execute("ALTER TABLE " + quoteName(table) + " ENABLE TRIGGER USER");
+            }
+            to.commit();
+        } catch (...) {
+            rollbackQuietly(to);
+            throw;
+        }
+        from.commit();
+        return counts;
+    } catch (...) {
+        rollbackQuietly(from);
+        throw;
+    }
+}
+
+RegisterCounts copyRegisterToFile(Connection& from, const QString& path,
+                                  const CopyProgress& progress) {
+    const QString partial = path + ".partial";
+    QFile::remove(partial);
+    {
+        // An empty file is an empty SQLite database for the connection to open.
+        QFile file(partial);
+        if (!file.open(QIODevice::WriteOnly)) {
+            throw DbError(ErrorCode::FileNotFound, "Could not create file '" + partial + "'.");
+        }
+    }
+    RegisterCounts counts;
+    try {
+        Connection to;
+        to.open(partial);
+        counts = copyRegister(from, to, progress);
+    } catch (...) {
+        QFile::remove(partial);
+        throw;
+    }
+    std::error_code error;
+    std::filesystem::rename(partial.toStdString(), path.toStdString(), error);
+    if (error) {
+        QFile::remove(partial);
+        throw DbError(ErrorCode::FileNotFound,
+                      "Could not replace " + path + ": " + QString::fromStdString(error.message()));
+    }
+    return counts;
+}
+
+void createServerRegister(Connection& server, const QString& bundledFile) {
+    createSchema(server);
+    if (!QFileInfo(bundledFile).isFile()) {
+        return;
+    }
+    Connection bundled;
+    bundled.open(bundledFile);
+    server.beginTransaction();
+    try {
+        for (const QString& table : {QStringLiteral("Configuration"), QStringLiteral("Prefs")}) {
+            server.execute("DELETE FROM " + quoteName(table));
+            Tally tally;
+            copyRows(bundled, server, table, tally);
+        }
+        server.commit();
+    } catch (...) {
+        rollbackQuietly(server);
+        try {
+            dropTables(server, kSchemaTables);
+        } catch (const DbError&) {
+            // The failure that led here is the one to report.
+        }
+        throw;
+    }
+}

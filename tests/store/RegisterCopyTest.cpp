@@ -1,0 +1,252 @@
+#include "store/RegisterCopy.h"
+#include "store/Connection.h"
+#include "store/DbError.h"
+#include "store/Schema.h"
+#include "store/TriggerTables.h"
+#include "support/ServerDatabase.h"
+#include "tools/SampleData.h"
+
+#include <QFile>
+#include <QMap>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace {
+// Every row of every register table, as text, in row id order; tables keyed by lower-case
+// name, columns in the order the table has them (without a server's row id column).
+using Dump = QMap<QString, QList<QStringList>>;
+
+QString asText(const QVariant& value) {
+    if (value.isNull()) {
+        return "<null>";
+    }
+    if (value.typeId() == QMetaType::Double) {
+        return QString::number(value.toDouble(), 'g', 17);
+    }
+    return value.toString();
+}
+
+Dump dump(Connection& db) {
+    Dump rows;
+    for (const QString& table : registerTables(db)) {
+        QSqlQuery q(db.db());
+        EXPECT_TRUE(q.exec("SELECT * FROM " + quoteName(table) + " ORDER BY rowid"));
+        QList<QStringList>& list = rows[table.toLower()];
+        while (q.next()) {
+            QStringList row;
+            for (int i = 0; i < q.record().count(); ++i) {
+                if (q.record().fieldName(i).compare("rowid", Qt::CaseInsensitive) != 0) {
+                    row << q.record().fieldName(i).toLower() + "=" + asText(q.value(i));
+                }
+            }
+            list << row;
+        }
+    }
+    return rows;
+}
+
+QStringList lowered(QStringList names) {
+    for (QString& name : names) {
+        name = name.toLower();
+    }
+    names.sort();
+    return names;
+}
+
+// A register with two sensors (one named by a reserved word), readings with awkward values,
+// changed preferences and the trigger tables with an event.
+void fillRegister(Connection& db) {
+    for (const QString& id : {QStringLiteral("120521001"), QStringLiteral("select")}) {
+        db.execute("INSERT INTO Sensors (InstrumentID, SensorType, Notes, LengthofCable, "
+                   "NodeLocation1, HeadLocation) VALUES (?, '21', ?, ?, ?, 1)",
+                   {id, QString::fromUtf8("Ménage \u2013 \u03a9 'quoted'"), 12.5, 0.1 + 0.2});
+        createReadingsTable(db, id);
+    }
+    db.execute("INSERT INTO Configuration (SensorType, Description) VALUES ('31', 'k3VARLO')");
+    db.execute("UPDATE Prefs SET MaxY = '40', MinY = '-40'");
+    db.execute("INSERT INTO NetworkConfig (SensorID, Network, Address) VALUES ('1', 'N', 'A')");
+    for (int i = 0; i < 3; ++i) {
+        db.execute("INSERT INTO \"120521001\" (DateTimeKey, FullDate, Channel1, zero1, Disp1, "
+                   "Plottemporal) VALUES (?, ?, ?, ?, ?, ?)",
+                   {QStringLiteral("2026/01/0%1 10:00").arg(i + 1),
+                    QStringLiteral("2026-01-0%1 10:00:00").arg(i + 1), QString::number(i * 1.25),
+                    1.0 / 3.0 + i, i == 1 ? QVariant() : QVariant(-0.000123 * i), i % 2});
+    }
+    createTriggerTables(db);
+    db.execute("INSERT INTO TriggerLevels (InstrumentID, AmberDisp, RedDisp) VALUES ('Site', "
+               "10, 20)");
+    db.execute("INSERT INTO TriggerEvents (InstrumentID, DateTimeKey, State, Measure, Value, "
+               "Level, DetectedAt, DetectedBy) VALUES ('120521001', '2026/01/02 10:00', "
+               "'Amber', 'Disp', 11.5, 10, '2026-01-02 10:05', 'ann')");
+}
+} // namespace
+
+// The register is copied from a database file to an empty database of each engine.
+class RegisterCopyTest : public EngineTest {
+protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        if (IsSkipped()) {
+            return;
+        }
+        createDatabaseFile(path("source.mdb"));
+        source.open(path("source.mdb"));
+        fillRegister(source);
+    }
+    Connection source;
+};
+INSTANTIATE_ON_BOTH_ENGINES(RegisterCopyTest);
+
+TEST_P(RegisterCopyTest, ACopyAndABackupOfItHoldTheSameRowsAsTheOriginal) {
+    Connection target;
+    target.open(emptyLocation());
+    const RegisterCounts counts = copyRegister(source, target);
+    EXPECT_EQ(counts.sensors, 2);
+    EXPECT_EQ(counts.readings, 3);
+    EXPECT_EQ(counts.tables.size(), 9);
+    EXPECT_EQ(counts.rows, 2 + 2 + 1 + 1 + 0 + 1 + 1 + 3 + 0);
+    EXPECT_EQ(dump(target), dump(source));
+
+    // Back through a backup file: the same rows again.
+    copyRegisterToFile(target, path("backup.mdb"));
+    Connection backup;
+    backup.open(path("backup.mdb"));
+    EXPECT_EQ(dump(backup), dump(source));
+    EXPECT_FALSE(QFile::exists(path("backup.mdb.partial")));
+
+    // The copy works as a register: readings keep their uniqueness rule and events their
+    // numbering, and the event log still refuses a deletion.
+    target.execute("INSERT INTO TriggerEvents (InstrumentID, DateTimeKey, State, Measure, "
+                   "Value, Level, DetectedAt, DetectedBy) VALUES ('select', 'k', 'Red', 'Disp', "
+                   "1, 1, 'd', 'bob')");
+    EXPECT_EQ(target.scalar("SELECT count(DISTINCT EventID) FROM TriggerEvents").toInt(), 2);
+    EXPECT_THROW(target.execute("DELETE FROM TriggerEvents"), DbError);
+}
+
+TEST_P(RegisterCopyTest, ADatabaseHoldingARegisterTableIsRefusedAndLeftAlone) {
+    Connection target;
+    target.open(emptyLocation());
+    target.execute("CREATE TABLE \"select\" (x text)");
+    target.execute("INSERT INTO \"select\" (x) VALUES ('theirs')");
+    try {
+        copyRegister(source, target);
+        FAIL() << "the copy went ahead";
+    } catch (const DbError& e) {
+        EXPECT_TRUE(e.description().contains("already holds the table select")) << e.what();
+    }
+    EXPECT_EQ(lowered(target.tables()), QStringList({"select"}));
+    EXPECT_EQ(target.scalar("SELECT x FROM \"select\"").toString(), "theirs");
+}
+
+TEST_P(RegisterCopyTest, OtherTablesStayAndAFailedCopyTakesItsTablesAway) {
+    Connection target;
+    target.open(emptyLocation());
+    target.execute("CREATE TABLE site_notes (note text)");
+    // A column the new readings table has no place for stops the copy half way.
+    source.execute("ALTER TABLE \"select\" ADD COLUMN Extra TEXT");
+    source.execute("INSERT INTO \"select\" (DateTimeKey, Extra) VALUES ('k', 'x')");
+    EXPECT_THROW(copyRegister(source, target), DbError);
+    EXPECT_EQ(lowered(target.tables()), QStringList({"site_notes"}));
+
+    source.execute("DROP TABLE \"select\"");
+    createReadingsTable(source, "select");
+    // A copy cancelled half way is undone as a failed one is.
+    EXPECT_THROW(copyRegister(source, target, [](qint64 done, qint64) { return done < 5; }),
+                 CopyCancelled);
+    EXPECT_EQ(lowered(target.tables()), QStringList({"site_notes"}));
+
+    qint64 lastDone = 0;
+    qint64 lastTotal = 0;
+    copyRegister(source, target, [&](qint64 done, qint64 total) {
+        lastDone = done;
+        lastTotal = total;
+        return true;
+    });
+    EXPECT_EQ(lastDone, 11);
+    EXPECT_EQ(lastTotal, 11);
+    EXPECT_TRUE(target.hasTable("site_notes"));
+    EXPECT_EQ(dump(target), dump(source));
+}
+
+// A whole site as the program writes it (every sensor type, months of readings, trigger levels
+// and events) goes to each engine and back through a backup file unchanged.
+TEST_P(RegisterCopyTest, TheSampleSiteGoesThereAndBackUnchanged) {
+    SampleOptions options;
+    options.end = QDateTime(QDate(2026, 12, 8), QTime(9, 30), Qt::UTC);
+    options.days = 60;
+    options.readingsPerDay = 2;
+    Connection site;
+    site.open(writeSampleDatabase(path("site"), options));
+    Connection target;
+    target.open(emptyLocation());
+    const RegisterCounts counts = copyRegister(site, target);
+    EXPECT_GT(counts.readings, 300);
+    copyRegisterToFile(target, path("back.mdb"));
+    Connection back;
+    back.open(path("back.mdb"));
+    EXPECT_EQ(dump(back), dump(site));
+}
+
+// A register on either engine backs up to a file that holds the same rows; an earlier file of
+// that name is replaced only by the whole copy.
+TEST_P(RegisterCopyTest, ARegisterOnEitherEngineBacksUpToAFile) {
+    Connection from;
+    from.open(location());
+    fillRegister(from);
+    QFile earlier(path("copy.mdb"));
+    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+    earlier.write("yesterday");
+    earlier.close();
+    const RegisterCounts counts = copyRegisterToFile(from, path("copy.mdb"));
+    EXPECT_EQ(counts.readings, 3);
+    Connection copy;
+    copy.open(path("copy.mdb"));
+    EXPECT_EQ(dump(copy), dump(from));
+}
+
+// A backup restored onto a site server replaces its register in one transaction.
+class ServerRestoreTest : public TempDataFolderTest {
+protected:
+    void SetUp() override {
+        createDatabaseFile(path("source.mdb"));
+        source.open(path("source.mdb"));
+        fillRegister(source);
+    }
+    Connection source;
+};
+
+TEST_F(ServerRestoreTest, ReplacingARegisterDropsWhatTheBackupLacksAndKeepsOtherTables) {
+    ServerDatabase server;
+    if (!server.available()) {
+        GTEST_SKIP() << server.reason().toStdString();
+    }
+    Connection target;
+    target.open(server.uri());
+    copyRegister(source, target);
+    const Dump original = dump(source);
+
+    // Since the backup: a new sensor, changed readings, one more event, and a table of
+    // someone else's.
+    target.execute("INSERT INTO Sensors (InstrumentID) VALUES ('120521009')");
+    createReadingsTable(target, "120521009");
+    target.execute("DELETE FROM \"120521001\" WHERE Plottemporal = 1");
+    target.execute("INSERT INTO TriggerEvents (InstrumentID, DateTimeKey, State, Measure, "
+                   "Value, Level, DetectedAt, DetectedBy) VALUES ('x', 'k', 'Red', 'Disp', 1, "
+                   "1, 'd', 'bob')");
+    target.execute("CREATE TABLE site_notes (note text)");
+
+    // A backup that cannot be copied leaves the register as it was.
+    createDatabaseFile(path("broken.mdb"));
+    Connection broken;
+    broken.open(path("broken.mdb"));
+    broken.execute("ALTER TABLE Prefs ADD COLUMN Extra TEXT");
+    const Dump before = dump(target);
+    EXPECT_THROW(replaceRegister(broken, target), DbError);
+    EXPECT_EQ(dump(target), before);
+
+    const RegisterCounts counts = replaceRegister(source, target);
+    EXPECT_EQ(counts.sensors, 2);
+    EXPECT_EQ(dump(target), original);
+    EXPECT_FALSE(target.hasTable("120521009"));
+    EXPECT_TRUE(target.hasTable("site_notes"));
+}
