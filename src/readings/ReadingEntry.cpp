@@ -270,11 +270,25 @@ void ReadingEntry::dtpRtime_Change() {
 
 void ReadingEntry::imgAddReading_Click() {
     RecordSet* adding = nullptr;
+    QString key;
     const auto lost = [&](const DbError& e) {
-        if (adding != nullptr) {
-            adding->cancelUpdate();
-            tellNotSaved(*context_.prompter, "The new reading", e);
+        if (adding == nullptr) {
+            return;
         }
+        adding->cancelUpdate();
+        // Another user stored a reading at the same moment since the check above: a site
+        // server keeps its keys unique and refuses this one.
+        bool stored = false;
+        if (e.kind() == DbErrorKind::Constraint) {
+            ignoring(
+                [&] { stored = !readingsWithKey(*state_.db, adding->table(), key).isEmpty(); });
+        }
+        if (stored) {
+            context_.prompter->message(kDuplicateTitle,
+                                       "There is already a reading with that date and time");
+            return;
+        }
+        tellNotSaved(*context_.prompter, "The new reading", e);
     };
     guarded(log(), " imgAddReading_Click", lost, [&] {
         RecordSet& rs = readings();
@@ -284,7 +298,7 @@ void ReadingEntry::imgAddReading_Click() {
         const QDateTime clock = context_.clock->now();
         const QDate date = clock.date();
         const QTime time(clock.time().hour(), clock.time().minute(), clock.time().second());
-        const QString key = readingKey(state_.currentInstrumentId(), date, time);
+        key = readingKey(state_.currentInstrumentId(), date, time);
         // The new reading is compared with every stored one: none of them is being edited.
         if (DupID(key, 0)) {
             context_.prompter->message(kDuplicateTitle,

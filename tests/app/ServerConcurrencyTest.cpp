@@ -1,4 +1,6 @@
 #include "app/frmQuorvelle.h"
+#include "readings/ReadingKeys.h"
+#include "readings/ReadingsPage.h"
 #include "sensors/IdentificationPage.h"
 #include "sensors/InstallationPage.h"
 #include "sensors/SensorForm.h"
@@ -10,6 +12,7 @@
 #include "support/ServerDatabase.h"
 
 #include <QLineEdit>
+#include <QTabWidget>
 #include <QTest>
 
 namespace {
@@ -83,4 +86,28 @@ TEST_F(ServerConcurrencyTest, ASensorDeletedByAnotherUserIsToldWithoutACrash) {
         << window->identification->txtSensor->text().toStdString() << " / "
         << prompter.messageTexts().join('|').toStdString();
     EXPECT_EQ(storedBorehole("120521001"), "BH-1");
+}
+
+TEST_F(ServerConcurrencyTest, ReadingsOfTheOtherUserAreSeenOnReturnAndTheSameOneIsADuplicate) {
+    const QString shown = window->identification->txtSensor->text();
+    window->SSTab1->setCurrentIndex(2);
+    EXPECT_EQ(window->readings->txtRcount->text(), "0 of 0");
+
+    // The other user stores a reading at the very second this one is about to add.
+    const QDateTime now = clock_.now();
+    const QString key = readingKey(shown, now.date(), now.time());
+    other.execute("INSERT INTO " + quoteName(shown) +
+                      " (DateTimeKey, FullDate, Plottemporal) VALUES (?, ?, 1)",
+                  {key, now.toString("yyyy-MM-dd HH:mm:ss")});
+    QTest::mouseClick(window->readings->addNew.image, Qt::LeftButton);
+    ASSERT_EQ(prompter.calls.size(), 1);
+    EXPECT_EQ(prompter.last().title, "Duplicate Reading");
+    EXPECT_EQ(prompter.last().text, "There is already a reading with that date and time");
+    EXPECT_EQ(other.scalar("SELECT count(*) FROM " + quoteName(shown)).toInt(), 1);
+
+    // Entering the tab again reads the readings as stored now.
+    window->SSTab1->setCurrentIndex(0);
+    window->SSTab1->setCurrentIndex(2);
+    EXPECT_EQ(window->readings->txtRcount->text(), "1 of 1");
+    EXPECT_EQ(logEntries(), 1); // the refused insert, as every refused statement is logged
 }
