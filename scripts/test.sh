@@ -8,13 +8,13 @@ bash scripts/setup.sh
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORVELLE_WERROR=ON
 cmake --build build-test -j"$(nproc)"
 # The server tests run against a throw-away PostgreSQL cluster that pg_virtualenv starts for
-# the run (exporting PGHOST, PGPORT, PGUSER, PGPASSWORD) and removes afterwards; without it they
-# report themselves skipped.
+# the run (exporting PGHOST, PGPORT, PGUSER, PGPASSWORD) and removes afterwards; where no
+# cluster can be started they report themselves skipped.
 run_ctest='cd build-test && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)" --timeout 300'
-if command -v pg_virtualenv >/dev/null; then
+if command -v pg_virtualenv >/dev/null && pg_virtualenv -t true >/dev/null 2>&1; then
   pg_virtualenv -t bash -c "$run_ctest"
 else
-  echo "pg_virtualenv is missing: the site server tests will be skipped" >&2
+  echo "No PostgreSQL cluster could be started: the site server tests will be skipped" >&2
   bash -c "$run_ctest"
 fi
 
