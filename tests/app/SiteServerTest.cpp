@@ -280,3 +280,17 @@ TEST_F(SiteServerTest, AtStartUpAServerRefusingThePasswordGetsTheDialogOnce) {
     EXPECT_EQ(locationLine(folder()), server->uri() + "\r\n");
     EXPECT_EQ(logEntries(), 0);
 }
+
+TEST_F(SiteServerTest, AtStartUpAnEmptyServerIsOfferedTheRegisterBeforeAnythingElse) {
+    writeLocationFile(folder(), server->uri());
+    open();
+    ASSERT_GE(prompter.calls.size(), 2);
+    EXPECT_EQ(prompter.calls[0].text, kNoRegister);
+    EXPECT_EQ(prompter.last().title, "Ombrevault's Quorvelle");
+    EXPECT_TRUE(prompter.last().text.startsWith("There are no sensors in the database"));
+    EXPECT_EQ(window->state().dbPath, server->uri());
+    EXPECT_EQ(logEntries(), 0);
+    Connection db;
+    db.open(server->uri());
+    EXPECT_TRUE(hasRegister(db));
+}
