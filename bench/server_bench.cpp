@@ -1,9 +1,10 @@
 // Times the site server paths beside their floors on the same server in the same run: the
-// logger import of 100,000 lines (staging and the append) against psql's \copy of the same file
-// into a table of 16 text columns, and the chart batch with loads against one SQL UPDATE doing
-// the same arithmetic. Run it where libpq's PGHOST, PGPORT, PGUSER and PGPASSWORD name a server
+// logger import of 100,000 lines (staging and the append) against psql's \copy of the rows it
+// stored into a readings table like its own (and, for reference, of the raw file into 16 text
+// columns without an index), and the chart batch with loads against one SQL UPDATE doing the
+// same arithmetic. Run it where libpq's PGHOST, PGPORT, PGUSER and PGPASSWORD name a server
 // that lets the user create a database (pg_virtualenv quorvelle_server_bench); takes no
-// arguments. Needs psql on the PATH for the import floor.
+// arguments. Needs psql on the PATH for the floors.
 
 #include "charts/GraphBatch.h"
 #include "logger/LoggerAppend.h"
@@ -97,21 +98,44 @@ double importPath(Connection& db, const QString& folder, const QString& file, in
     });
 }
 
-// psql's \copy of the same file into a new table of 16 text columns; negative when psql fails.
-double floorImport(Connection& db, const QString& database, const QString& file) {
+// Runs one psql command on the database; the seconds it took, negative when it failed.
+double psqlSeconds(const QString& database, const QString& command) {
+    QProcess psql;
+    const double seconds = timed([&] {
+        psql.start("psql", {"-X", "-q", "-v", "ON_ERROR_STOP=1", "-d", database, "-c", command});
+        psql.waitForFinished(-1);
+    });
+    return psql.exitStatus() == QProcess::NormalExit && psql.exitCode() == 0 ? seconds : -1;
+}
+
+// The columns the import fills.
+QString importedColumns() {
+    QStringList columns = {"DateTimeKey", "ReadingDate", "ReadingTime", "FullDate",
+                           "ChannelT",    "IsDirty",     "PlotSpatial", "Plottemporal"};
+    for (int k = 1; k <= kChannelColumns; ++k) {
+        columns << QStringLiteral("Channel%1").arg(k);
+    }
+    return columns.join(", ");
+}
+
+// psql's \copy of the rows the import stored, from a CSV file of them, into an empty readings
+// table like the import's (same columns, same indexes).
+double floorSameRows(Connection& db, const QString& database, const QString& rowsFile) {
+    db.execute(QStringLiteral("DROP TABLE IF EXISTS floor_rows"));
+    createReadingsTable(db, QStringLiteral("floor_rows"));
+    return psqlSeconds(database, "\\copy floor_rows (" + importedColumns() + ") FROM '" + rowsFile +
+                                     "' WITH (FORMAT csv)");
+}
+
+// psql's \copy of the logger file itself into a table of 16 text columns without an index.
+double floorRawFile(Connection& db, const QString& database, const QString& file) {
     QStringList columns;
     for (int c = 0; c < 16; ++c) {
         columns << QStringLiteral("c%1 text").arg(c);
     }
     db.execute(QStringLiteral("DROP TABLE IF EXISTS floor_import"));
     db.execute("CREATE TABLE floor_import (" + columns.join(", ") + ")");
-    QProcess psql;
-    const double seconds = timed([&] {
-        psql.start("psql", {"-X", "-q", "-v", "ON_ERROR_STOP=1", "-d", database, "-c",
-                            "\\copy floor_import FROM '" + file + "' WITH (FORMAT csv)"});
-        psql.waitForFinished(-1);
-    });
-    return psql.exitStatus() == QProcess::NormalExit && psql.exitCode() == 0 ? seconds : -1;
+    return psqlSeconds(database, "\\copy floor_import FROM '" + file + "' WITH (FORMAT csv)");
 }
 
 void fillReadings(Connection& db, int count) {
@@ -197,19 +221,31 @@ int main(int argc, char** argv) {
         const QString file = dir.filePath(QStringLiteral("QV%1.txt").arg(kLoggerSensor));
         writeLoggerFile(file, kLines);
         std::vector<double> imports;
-        std::vector<double> floors;
+        std::vector<double> sameRows;
+        std::vector<double> rawFile;
         int appended = 0;
+        const QString rowsFile = dir.filePath(QStringLiteral("rows.csv"));
         for (int r = 0; r < kRepeats; ++r) {
-            floors.push_back(floorImport(db, database, file));
+            rawFile.push_back(floorRawFile(db, database, file));
             imports.push_back(importPath(db, dir.path(), file, appended));
+            if (r == 0 && psqlSeconds(database, "\\copy (SELECT " + importedColumns() + " FROM " +
+                                                    quoteName(kLoggerSensor) + ") TO '" + rowsFile +
+                                                    "' WITH (FORMAT csv)") < 0) {
+                status = 1;
+            }
+            sameRows.push_back(floorSameRows(db, database, rowsFile));
         }
         const double importS = median(imports);
-        const double floorS = median(floors);
+        const double sameS = median(sameRows);
+        const double rawS = median(rawFile);
         std::printf("Logger import of %d lines (%d appended), median of %d runs:\n", kLines,
                     appended, kRepeats);
-        std::printf(
-            "  import %8.3f s   floor (psql \\copy) %8.3f s   ratio %5.2fx   target <= 2x\n",
-            importS, floorS, floorS > 0 ? importS / floorS : 0.0);
+        std::printf("  import %8.3f s   floor (psql \\copy of the same rows into a readings "
+                    "table) %8.3f s   ratio %5.2fx   target <= 2x\n",
+                    importS, sameS, sameS > 0 ? importS / sameS : 0.0);
+        std::printf("  import %8.3f s   psql \\copy of the raw file into 16 text columns, no "
+                    "index %8.3f s   ratio %5.2fx\n",
+                    importS, rawS, rawS > 0 ? importS / rawS : 0.0);
 
         createReadingsTable(db, kBatchSensor);
         fillReadings(db, kBatchRows);

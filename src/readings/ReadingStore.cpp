@@ -1,6 +1,7 @@
 #include "readings/ReadingStore.h"
 
 #include "store/Connection.h"
+#include "store/EngineSql.h"
 #include "store/SqlFailure.h"
 
 #include <QSqlQuery>
@@ -37,12 +38,7 @@ int deleteReadingsBetween(Connection& db, const QString& table, const QDate& sta
     if (start > end) {
         return 0;
     }
-    // The calendar day of a reading as "yyyy-MM-dd": its ReadingDate when that holds a valid
-    // date, or the date part of FullDate otherwise. An invalid date is one SQLite rolls over.
-    const QString readingDay =
-        QStringLiteral("replace(substr(trim(ReadingDate), 1, 10), '/', '-')");
-    const QString day = "CASE WHEN date(" + readingDay + ") = " + readingDay + " THEN " +
-                        readingDay + " ELSE date(substr(trim(FullDate), 1, 10)) END";
+    const QString day = readingDaySql(db);
     QSqlQuery remove =
         runQuery(db, "DELETE FROM " + quoteName(table) + " WHERE " + day + " BETWEEN ? AND ?",
                  {start.toString(Qt::ISODate), end.toString(Qt::ISODate)});

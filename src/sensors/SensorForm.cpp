@@ -167,7 +167,23 @@ void SensorForm::savefields() {
         }
         // The refused edit must not stay pending and be retried by every later move.
         written->cancelUpdate();
-        tellNotSaved(*context_.prompter, "Sensor " + number, e);
+        if (e.kind() != DbErrorKind::Conflict) {
+            tellNotSaved(*context_.prompter, "Sensor " + number, e);
+            return;
+        }
+        // Another user stored the sensor since the form showed it: their values stand.
+        if (e.number() == ErrorCode::RowDeleted) {
+            context_.prompter->message(kAppTitle,
+                                       "Sensor " + number + " was deleted by someone else.",
+                                       MsgIcon::Exclamation);
+            return;
+        }
+        context_.prompter->message(kAppTitle,
+                                   "Sensor " + number +
+                                       " was changed by someone else; the form shows the stored "
+                                       "values now.",
+                                   MsgIcon::Exclamation);
+        fillfields();
     };
     guarded(ErrorLog{state_.dataFolder, context_.clock}, " G_savefields", lost, [&] {
         RecordSet* rs = state_.rsSensors.get();

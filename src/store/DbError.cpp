@@ -71,6 +71,8 @@ QString failureReason(const DbError& error) {
         return QStringLiteral("the disk is full or the database file cannot be written");
     case DbErrorKind::Constraint:
         return "the database refused a value (" + error.description() + ")";
+    case DbErrorKind::Conflict:
+        return error.description();
     case DbErrorKind::Unreachable:
         return "the site server cannot be reached (" + error.description() + ")";
     case DbErrorKind::Other:

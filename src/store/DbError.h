@@ -12,6 +12,7 @@ enum class DbErrorKind {
     FullOrReadOnly, // the disk is full or the database cannot be written
     Constraint,     // the database refused a value
     Unreachable,    // the site server cannot be reached, or it refused the login
+    Conflict,       // another user changed or deleted the row since it was read
     Other,
 };
 
@@ -65,4 +66,6 @@ constexpr int DivisionByZero = -11;    // a computation that divides by zero
 constexpr int InvalidArgument = -5;    // a call with an argument out of its range
 constexpr int NotOpen = -3704;         // an operation on a closed connection or record set
 constexpr int ServerFailure = -3146;   // a failure reported by the site server
+constexpr int RowChanged = -3197;      // another user changed the row since it was read
+constexpr int RowDeleted = -3167;      // another user deleted the row since it was read
 } // namespace ErrorCode

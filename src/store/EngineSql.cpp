@@ -67,3 +67,30 @@ bool BatchWrites::finish(bool failed) {
     }
     return true;
 }
+
+QString readingDaySql(Connection& db) {
+    const QString readingDay =
+        QStringLiteral("replace(substr(trim(ReadingDate), 1, 10), '/', '-')");
+    const QString fullDay = QStringLiteral("substr(trim(FullDate), 1, 10)");
+    if (!db.isServer()) {
+        return "CASE WHEN date(" + readingDay + ") = " + readingDay + " THEN " + readingDay +
+               " ELSE date(" + fullDay + ") END";
+    }
+    // What SQLite's date() takes as a date: four digits of year, a month of 1 to 12 and a day
+    // of 1 to 31, whatever the month.
+    const auto dated = [](const QString& text) {
+        return "(" + text + " ~ '^[0-9]{4}-(0[1-9]|1[0-2])-(0[1-9]|[12][0-9]|3[01])$')";
+    };
+    return "CASE WHEN " + dated(readingDay) + " THEN " + readingDay + " WHEN " + dated(fullDay) +
+           " THEN " + fullDay + " END";
+}
+
+QString secondsBeforeSql(Connection& db, const QString& stampSql) {
+    if (!db.isServer()) {
+        return "datetime(" + stampSql + ", '-' || ? || ' seconds')";
+    }
+    return "(SELECT CASE WHEN s ~ '^[0-9]{4}-(0[1-9]|1[0-2])-(0[1-9]|[12][0-9]|3[01])"
+           "( [0-9]{2}:[0-9]{2}(:[0-9]{2})?)?$' THEN to_char(CAST(s AS timestamp) - "
+           "make_interval(secs => ?), 'YYYY-MM-DD HH24:MI:SS') END FROM (SELECT " +
+           stampSql + " AS s) AS stamp)";
+}

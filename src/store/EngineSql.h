@@ -35,3 +35,12 @@ private:
     Connection& db_;
     bool open_ = true;
 };
+
+// The calendar day of a reading as "yyyy-MM-dd": its ReadingDate when that holds a date
+// ("yyyy/MM/dd" or "yyyy-MM-dd", surrounding blanks ignored; a day up to 31 in any month), or
+// else the date part of FullDate; null when neither holds one.
+QString readingDaySql(Connection& db);
+
+// A date-time text ("yyyy-MM-dd HH:mm:ss") less a number of seconds bound to the one `?` it
+// holds, as the same kind of text; null when the text holds no date-time.
+QString secondsBeforeSql(Connection& db, const QString& stampSql);

@@ -390,9 +390,16 @@ void RecordSet::update() {
     if (pending_.isEmpty()) {
         return;
     }
-    // The rest is compared with the row as it is now, not as it was when last read.
+    // The rest is compared with the row as it is now, not as it was when last read. On a
+    // server other users write too: a row changed since it was read is not overwritten.
+    const bool shown = cachedId_ == ids_[index_];
+    const QHash<QString, QVariant> read =
+        shown && db_->isServer() ? cache_ : QHash<QString, QVariant>();
     cachedId_ = 0;
     readCurrent();
+    if (!read.isEmpty()) {
+        refuseChangedRow(read);
+    }
     QStringList sets;
     QVariantList values;
     for (auto it = pending_.constBegin(); it != pending_.constEnd(); ++it) {
@@ -410,6 +417,25 @@ void RecordSet::update() {
              values);
     pending_.clear();
     cachedId_ = 0;
+}
+
+void RecordSet::refuseChangedRow(const QHash<QString, QVariant>& read) const {
+    if (cache_.isEmpty()) {
+        throw DbError(ErrorCode::RowDeleted,
+                      QStringLiteral("Row %1 of %2 was deleted by someone else.")
+                          .arg(ids_[index_])
+                          .arg(table_),
+                      DbErrorKind::Conflict);
+    }
+    for (auto it = read.constBegin(); it != read.constEnd(); ++it) {
+        if (!storedAlready(cache_.value(it.key()), it.value())) {
+            throw DbError(ErrorCode::RowChanged,
+                          QStringLiteral("Row %1 of %2 was changed by someone else (%3).")
+                              .arg(ids_[index_])
+                              .arg(table_, it.key()),
+                          DbErrorKind::Conflict);
+        }
+    }
 }
 
 void RecordSet::cancelUpdate() {

@@ -73,7 +73,9 @@ public:
     // Starts a new row; update() inserts it and makes it current.
     void addNew();
     // Stores the edits of the current row. Values equal to what the row holds are not
-    // written, so storing a row that nothing changed writes nothing.
+    // written, so storing a row that nothing changed writes nothing. On a site server a row
+    // that another user changed or deleted since its values were read is not written: that
+    // raises a Conflict DbError (RowChanged or RowDeleted) and the row reads as now stored.
     void update();
     void cancelUpdate();
     // Deletes the current row at once. The position stays where the row was: the next
@@ -92,6 +94,8 @@ private:
     QString canonical(const QString& column) const;
     void readCurrent() const;
     void flushPending();
+    // Raises Conflict when the row as now stored (cache_) differs from the values read.
+    void refuseChangedRow(const QHash<QString, QVariant>& read) const;
     QSet<qint64> matchingIds(const QString& column, const QVariant& value) const;
 
     Connection* db_;

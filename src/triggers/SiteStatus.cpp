@@ -4,6 +4,7 @@
 #include "charts/Geometry.h"
 #include "charts/GraphData.h"
 #include "store/Connection.h"
+#include "store/EngineSql.h"
 #include "store/NativeStatement.h"
 #include "store/SensorTypes.h"
 #include "store/SqlFailure.h"
@@ -79,10 +80,9 @@ StatusInput readStatusInput(Connection& db, const QString& instrumentId, double 
     if (!input.reference) {
         input.reference = firstReading(db, select + " ORDER BY FullDate, rowid LIMIT 1");
     }
-    NativeStatement window(db, select +
-                                   " WHERE FullDate >= (SELECT datetime(max(FullDate), '-' "
-                                   "|| ? || ' seconds') FROM " +
-                                   table + ") ORDER BY FullDate, rowid");
+    NativeStatement window(db, select + " WHERE FullDate >= (SELECT " +
+                                   secondsBeforeSql(db, "max(FullDate)") + " FROM " + table +
+                                   ") ORDER BY FullDate, rowid");
     window.bind(1, static_cast<qint64>(std::llround(windowDays * 86400.0)));
     while (window.step()) {
         input.recent << readingOf(window);

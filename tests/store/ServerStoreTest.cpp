@@ -188,3 +188,52 @@ TEST_F(ServerConnectionTest, AServerThatWentAwayFailsTheNextStatementWithoutAHal
     fresh.open(server.uri());
     EXPECT_EQ(fresh.scalar("SELECT count(*) FROM Sensors").toInt(), 0);
 }
+
+TEST_P(StoreEngineTest, ARowAnotherUserChangedSinceItWasReadIsNotOverwrittenOnTheServer) {
+    db.execute("INSERT INTO Sensors (InstrumentID, Borehole, Recess) VALUES ('120521001', 'BH-1', "
+               "0.25), ('120521002', 'BH-2', 0.5)");
+    Connection other;
+    other.open(location());
+    RecordSet shown(db, "Sensors", {}, {}, "InstrumentID");
+    EXPECT_EQ(shown.text("Borehole"), "BH-1");
+    other.execute("UPDATE Sensors SET Recess = 0.75 WHERE InstrumentID = '120521001'");
+
+    shown.setValue("Borehole", "BH-7");
+    const auto changed = failureOf([&] { shown.update(); });
+    if (onServer()) {
+        ASSERT_TRUE(changed);
+        EXPECT_EQ(changed->kind(), DbErrorKind::Conflict);
+        EXPECT_EQ(changed->number(), ErrorCode::RowChanged);
+        shown.cancelUpdate();
+        // The set reads the row as the other user stored it; saved again, it is written.
+        EXPECT_DOUBLE_EQ(shown.value("Recess").toDouble(), 0.75);
+        EXPECT_EQ(shown.text("Borehole"), "BH-1");
+        shown.setValue("Borehole", "BH-7");
+        shown.update();
+    } else {
+        EXPECT_FALSE(changed);
+    }
+    EXPECT_EQ(
+        other.scalar("SELECT Borehole FROM Sensors WHERE InstrumentID = '120521001'").toString(),
+        "BH-7");
+
+    // Values that are stored already write nothing and refuse nothing.
+    shown.moveNext();
+    EXPECT_EQ(shown.text("Borehole"), "BH-2");
+    other.execute("UPDATE Sensors SET Notes = 'x' WHERE InstrumentID = '120521002'");
+    shown.setValue("Borehole", "BH-2");
+    EXPECT_NO_THROW(shown.update());
+
+    // A row the other user deleted: a clear refusal, and the set stays usable.
+    EXPECT_EQ(shown.text("Borehole"), "BH-2");
+    other.execute("DELETE FROM Sensors WHERE InstrumentID = '120521002'");
+    shown.setValue("Borehole", "BH-9");
+    const auto deleted = failureOf([&] { shown.update(); });
+    if (onServer()) {
+        ASSERT_TRUE(deleted);
+        EXPECT_EQ(deleted->number(), ErrorCode::RowDeleted);
+        shown.cancelUpdate();
+    }
+    shown.moveFirst();
+    EXPECT_EQ(shown.text("InstrumentID"), "120521001");
+}

@@ -2,18 +2,20 @@
 #include "store/Connection.h"
 #include "store/Schema.h"
 #include "store/TriggerTables.h"
-#include "support/TempDataFolder.h"
+#include "support/ServerDatabase.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-class SiteStatusTest : public TempDataFolderTest {
+class SiteStatusTest : public EngineTest {
 protected:
     void SetUp() override {
-        const QString file = path("site.mdb");
-        createDatabaseFile(file);
-        db.open(file);
+        EngineTest::SetUp();
+        if (IsSkipped()) {
+            return;
+        }
+        db.open(location());
         createTriggerTables(db);
     }
 
@@ -39,7 +41,9 @@ protected:
 
 } // namespace
 
-TEST_F(SiteStatusTest, EveryListedSensorGetsItsRowWithItsStateAndDaysSinceItsLastReading) {
+INSTANTIATE_ON_BOTH_ENGINES(SiteStatusTest);
+
+TEST_P(SiteStatusTest, EveryListedSensorGetsItsRowWithItsStateAndDaysSinceItsLastReading) {
     sensor("120521001", "21");
     reading("120521001", "2026-12-01 12:00:00", "10.00");
     reading("120521001", "2026-12-05 12:00:00", "16.00");
@@ -50,7 +54,7 @@ TEST_F(SiteStatusTest, EveryListedSensorGetsItsRowWithItsStateAndDaysSinceItsLas
     sensor("120531003", "31");
     reading("120531003", "2026-12-08 06:00:00", "1.00", "1.00");
     sensor("120531004", "31");
-    db.execute("DROP TABLE `120531004`");
+    db.execute("DROP TABLE " + quoteName("120531004"));
     sensor("120531005", "31", "Yes");
     reading("120531005", "2026-11-01 00:00:00", "1.00", "1.00");
     reading("120531005", "2026-11-02 00:00:00", "1.00", "1.00");

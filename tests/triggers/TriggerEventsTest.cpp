@@ -3,7 +3,7 @@
 #include "store/DbError.h"
 #include "store/Schema.h"
 #include "store/TriggerTables.h"
-#include "support/TempDataFolder.h"
+#include "support/ServerDatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -11,12 +11,14 @@ namespace {
 
 const QString kId = QStringLiteral("120531001"); // three nodes
 
-class TriggerEventsTest : public TempDataFolderTest {
+class TriggerEventsTest : public EngineTest {
 protected:
     void SetUp() override {
-        const QString file = path("events.mdb");
-        createDatabaseFile(file);
-        db.open(file);
+        EngineTest::SetUp();
+        if (IsSkipped()) {
+            return;
+        }
+        db.open(location());
         createTriggerTables(db);
         db.execute("INSERT INTO Sensors (InstrumentID, SensorType, HeadLocation, Recess, "
                    "LengthofCable, NodeLocation1, NodeLocation2, NodeLocation3) VALUES (?, '41', "
@@ -33,7 +35,7 @@ protected:
     QString add(int day, double node2) {
         const QDateTime at(QDate(2026, 11, day), QTime(8, 0));
         const QString key = kId + at.toString(" yyyy/MM/dd HH:mm:ss");
-        db.execute("INSERT INTO `120531001` (DateTimeKey, FullDate, Channel1, Channel2, "
+        db.execute("INSERT INTO \"120531001\" (DateTimeKey, FullDate, Channel1, Channel2, "
                    "Channel3, ChannelT, Plottemporal) VALUES (?, ?, '5.00', ?, '7.00', '18', 1)",
                    {key, at.toString("yyyy-MM-dd HH:mm:ss"), QString::number(20 + node2, 'f', 2)});
         return key;
@@ -49,7 +51,9 @@ protected:
 
 } // namespace
 
-TEST_F(TriggerEventsTest, AnEventIsWrittenOncePerRiseInState) {
+INSTANTIATE_ON_BOTH_ENGINES(TriggerEventsTest);
+
+TEST_P(TriggerEventsTest, AnEventIsWrittenOncePerRiseInState) {
     add(1, 0);
     EXPECT_FALSE(detect({add(2, 4)}));
 
@@ -87,7 +91,7 @@ TEST_F(TriggerEventsTest, AnEventIsWrittenOncePerRiseInState) {
     EXPECT_EQ(unacknowledgedEvents(db).first().id, logged[1].id);
 }
 
-TEST_F(TriggerEventsTest, AcknowledgementIsStoredOnceAndTheLogRefusesOtherChanges) {
+TEST_P(TriggerEventsTest, AcknowledgementIsStoredOnceAndTheLogRefusesOtherChanges) {
     add(1, 0);
     const std::optional<TriggerEvent> event = detect({add(2, 25)});
     ASSERT_TRUE(event);
@@ -104,16 +108,20 @@ TEST_F(TriggerEventsTest, AcknowledgementIsStoredOnceAndTheLogRefusesOtherChange
 
     EXPECT_THROW(db.execute("DELETE FROM TriggerEvents"), DbError);
     EXPECT_THROW(db.execute("UPDATE TriggerEvents SET Value = 1"), DbError);
+    EXPECT_THROW(db.execute("UPDATE TriggerEvents SET AckBy = 'someone else'"), DbError);
+    if (onServer()) {
+        EXPECT_THROW(db.execute("TRUNCATE TriggerEvents"), DbError);
+    }
     EXPECT_EQ(allTriggerEvents(db).first().value, 25);
 }
 
-TEST_F(TriggerEventsTest, AnEarlierZeroReferenceRecomputesTheStateButKeepsEarlierEvents) {
+TEST_P(TriggerEventsTest, AnEarlierZeroReferenceRecomputesTheStateButKeepsEarlierEvents) {
     add(2, 0);
     ASSERT_TRUE(detect({add(3, 21)}));
     // A reading before them, ticked for the time chart, becomes the zero reference: the
     // sensor is judged against it and is green again, and the red event stays as recorded.
     const QString earlier = kId + " 2026/11/01 08:00:00";
-    db.execute("INSERT INTO `120531001` (DateTimeKey, FullDate, Channel1, Channel2, Channel3, "
+    db.execute("INSERT INTO \"120531001\" (DateTimeKey, FullDate, Channel1, Channel2, Channel3, "
                "Plottemporal) VALUES (?, '2026-11-01 08:00:00', '5.00', '40.00', '7.00', 1)",
                {earlier});
     EXPECT_FALSE(detect({earlier}));

@@ -2,7 +2,7 @@
 #include "store/Connection.h"
 #include "store/Schema.h"
 #include "store/TriggerTables.h"
-#include "support/TempDataFolder.h"
+#include "support/ServerDatabase.h"
 
 #include <gtest/gtest.h>
 
@@ -48,13 +48,12 @@ TEST(TriggerLevels, TheSensorsOwnLevelsComeBeforeTheSiteDefault) {
     EXPECT_FALSE(applied.amberRate);
 }
 
-class TriggerStoreTest : public TempDataFolderTest {};
+class TriggerStoreTest : public EngineTest {};
+INSTANTIATE_ON_BOTH_ENGINES(TriggerStoreTest);
 
-TEST_F(TriggerStoreTest, LevelsAreStoredReadBackAndRemovedWhenEmptied) {
-    const QString file = path("levels.mdb");
-    createDatabaseFile(file);
+TEST_P(TriggerStoreTest, LevelsAreStoredReadBackAndRemovedWhenEmptied) {
     Connection db;
-    db.open(file);
+    db.open(location());
     createTriggerTables(db);
     createTriggerTables(db); // a second opening leaves the tables as they are
     EXPECT_TRUE(hasTriggerTables(db));
