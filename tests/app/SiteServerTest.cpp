@@ -266,6 +266,14 @@ TEST_F(SiteServerTest, AtStartUpAServerRefusingThePasswordGetsTheDialogOnce) {
     writeLocationFile(folder(), server->uri());
     const QByteArray password = qgetenv("PGPASSWORD");
     qputenv("PGPASSWORD", "not the password");
+    try {
+        Connection unchecked;
+        unchecked.open(server->uri());
+        qputenv("PGPASSWORD", password);
+        GTEST_SKIP() << "the test server does not ask for a password";
+    } catch (const DbError&) {
+        // The server checks passwords, as a site server does.
+    }
     prompter.serverLogins.enqueue(answerFor(*server, QString::fromLocal8Bit(password)));
     open();
     qputenv("PGPASSWORD", password);
