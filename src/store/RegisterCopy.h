@@ -28,9 +28,11 @@ struct CopyCancelled : std::exception {
 
 // Copies the register of `from` (every table of registerTables and every row) into `to`,
 // which must hold none of those tables: otherwise nothing is written and a DbError says which
-// table is in the way. The tables are created on `to` and the rows copied in one transaction;
-// the row counts are compared table by table and any difference undoes the copy. `from` is
-// read in one transaction, so a register others write to meanwhile is copied as it stood.
+// table is in the way. The schema's tables are made first (they commit on their own), then the
+// readings tables and all rows go in one transaction, with the row counts compared table by
+// table; any failure or difference undoes the copy and takes the tables made away again, so
+// `to` is left as it was found. `from` is read in one transaction, so a register others write
+// to meanwhile is copied as it stood.
 RegisterCounts copyRegister(Connection& from, Connection& to, const CopyProgress& progress = {});
 
 // Replaces the register on the site server `to` with the one of `from`, in one transaction:

@@ -266,6 +266,14 @@ TEST_F(SiteServerTest, AtStartUpAServerRefusingThePasswordGetsTheDialogOnce) {
     writeLocationFile(folder(), server->uri());
     const QByteArray password = qgetenv("PGPASSWORD");
     qputenv("PGPASSWORD", "not the password");
+    try {
+        Connection unchecked;
+        unchecked.open(server->uri());
+        qputenv("PGPASSWORD", password);
+        GTEST_SKIP() << "the test server does not ask for a password";
+    } catch (const DbError&) {
+        // The server checks passwords, as a site server does.
+    }
     prompter.serverLogins.enqueue(answerFor(*server, QString::fromLocal8Bit(password)));
     open();
     qputenv("PGPASSWORD", password);
@@ -279,4 +287,18 @@ TEST_F(SiteServerTest, AtStartUpAServerRefusingThePasswordGetsTheDialogOnce) {
     EXPECT_EQ(combo(), QStringList({"120521001"}));
     EXPECT_EQ(locationLine(folder()), server->uri() + "\r\n");
     EXPECT_EQ(logEntries(), 0);
+}
+
+TEST_F(SiteServerTest, AtStartUpAnEmptyServerIsOfferedTheRegisterBeforeAnythingElse) {
+    writeLocationFile(folder(), server->uri());
+    open();
+    ASSERT_GE(prompter.calls.size(), 2);
+    EXPECT_EQ(prompter.calls[0].text, kNoRegister);
+    EXPECT_EQ(prompter.last().title, "Ombrevault's Quorvelle");
+    EXPECT_TRUE(prompter.last().text.startsWith("There are no sensors in the database"));
+    EXPECT_EQ(window->state().dbPath, server->uri());
+    EXPECT_EQ(logEntries(), 0);
+    Connection db;
+    db.open(server->uri());
+    EXPECT_TRUE(hasRegister(db));
 }

@@ -187,8 +187,8 @@ TEST_P(RegisterCopyTest, TheSampleSiteGoesThereAndBackUnchanged) {
     EXPECT_EQ(dump(back), dump(site));
 }
 
-// A register on either engine backs up to a file that holds the same rows; an earlier file of
-// that name is replaced only by the whole copy.
+// A register on either engine backs up to a file that holds the same rows, in place of an
+// earlier file of that name.
 TEST_P(RegisterCopyTest, ARegisterOnEitherEngineBacksUpToAFile) {
     Connection from;
     from.open(location());

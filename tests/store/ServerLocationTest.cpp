@@ -47,12 +47,6 @@ TEST(ServerLocationTest, UrisWithoutHostOrDatabaseAreRefused) {
     EXPECT_FALSE(parseServerUri("/data/QuorvelleVARLO_MM.mdb"));
 }
 
-TEST(ServerLocationTest, DisplayNamesNameTheServerAndLeaveFilesAlone) {
-    EXPECT_EQ(locationDisplayName("postgresql://ann@db.site:5432/quorvelle"),
-              "quorvelle on db.site:5432");
-    EXPECT_EQ(locationDisplayName("/data/alt.mdb"), "/data/alt.mdb");
-}
-
 class LocationFileTest : public TempDataFolderTest {};
 
 TEST_F(LocationFileTest, AServerUriIsWrittenAndReadBackAsTheLocation) {
