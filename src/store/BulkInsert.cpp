@@ -3,18 +3,13 @@
 #include "store/Connection.h"
 #include "store/DbError.h"
 #include "store/NativeStatement.h"
+#include "store/SqlFailure.h"
 
-#include <QSqlDriver>
 #include <libpq-fe.h>
 
 namespace {
 // Bytes collected before they go to the server.
 constexpr qsizetype kCopyChunk = 1 << 16;
-
-PGconn* serverHandle(Connection& db) {
-    const QVariant handle = db.db().driver()->handle();
-    return *static_cast<PGconn* const*>(handle.constData());
-}
 
 [[noreturn]] void copyFailed(PGconn* conn, PGresult* result) {
     const char* state = result != nullptr ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
@@ -38,8 +33,8 @@ BulkInsert::BulkInsert(Connection& db, const QString& table, const QStringList& 
     for (const QString& c : columns) {
         quoted << quoteName(c);
     }
-    if (db.isServer() && db.isOpen()) {
-        server_ = serverHandle(db);
+    server_ = serverConnection(db);
+    if (server_ != nullptr) {
         copy_ = ("COPY " + quoteName(table) + " (" + quoted.join(", ") + ") FROM STDIN").toUtf8();
         buffer_.reserve(kCopyChunk + 4096);
         return;

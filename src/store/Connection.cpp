@@ -39,19 +39,6 @@ bool isServerUri(const QString& location) {
            location.startsWith(QLatin1String("postgres://"));
 }
 
-PGconn* serverHandle(QSqlDatabase& db) {
-    if (db.driver() == nullptr) {
-        return nullptr;
-    }
-    const QVariant handle = db.driver()->handle();
-    // The driver registers the handle under the struct's own name.
-    if (!handle.isValid() || (qstrcmp(handle.typeName(), "PGconn*") != 0 &&
-                              qstrcmp(handle.typeName(), "pg_conn*") != 0)) {
-        return nullptr;
-    }
-    return *static_cast<PGconn* const*>(handle.constData());
-}
-
 // What a server login is made of, as far as the messages name it.
 struct ServerTarget {
     QString host;
@@ -75,8 +62,9 @@ QString loginFailure(const ServerTarget& t, const QString& message) {
             .arg(where)
             .arg(kConnectTimeout);
     }
+    // The server does not tell a wrong password from an unknown user.
     if (message.contains(QLatin1String("password authentication failed"))) {
-        return QStringLiteral("The site server %1 refused the password of user \"%2\".")
+        return QStringLiteral("The site server %1 refused user \"%2\" with this password.")
             .arg(where, t.user);
     }
     if (message.contains(QLatin1String("no password supplied"))) {
@@ -97,12 +85,25 @@ QString loginFailure(const ServerTarget& t, const QString& message) {
 }
 } // namespace
 
+pg_conn* serverConnection(Connection& db) {
+    if (!db.isServer() || db.db().driver() == nullptr) {
+        return nullptr;
+    }
+    const QVariant handle = db.db().driver()->handle();
+    // The driver registers the handle under the struct's own name.
+    if (!handle.isValid() || (qstrcmp(handle.typeName(), "PGconn*") != 0 &&
+                              qstrcmp(handle.typeName(), "pg_conn*") != 0)) {
+        return nullptr;
+    }
+    return *static_cast<PGconn* const*>(handle.constData());
+}
+
 [[noreturn]] void raiseSqlError(Connection& db, const QSqlError& error) {
     if (!db.isServer()) {
         throw sqliteError(errorNumber(error), errorText(error));
     }
     // A connection that has gone away carries no SQLSTATE; the handle's status tells.
-    PGconn* handle = serverHandle(db.db());
+    PGconn* handle = serverConnection(db);
     if (handle == nullptr || PQstatus(handle) == CONNECTION_BAD) {
         throw DbError(ErrorCode::ServerFailure,
                       "The connection to the site server was lost: " + errorText(error),

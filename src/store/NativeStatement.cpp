@@ -2,6 +2,7 @@
 
 #include "store/Connection.h"
 #include "store/DbError.h"
+#include "store/SqlFailure.h"
 
 #include <QAtomicInt>
 #include <QSqlDriver>
@@ -12,19 +13,12 @@
 namespace {
 QAtomicInt nextStatement{0};
 
-const void* handleOf(Connection& db) {
-    if (!db.isOpen() || db.db().driver() == nullptr) {
-        throw DbError(ErrorCode::NotOpen, "Operation is not allowed when the object is closed.");
-    }
+sqlite3* fileHandle(Connection& db) {
     const QVariant handle = db.db().driver()->handle();
-    const char* type = handle.typeName();
-    const bool expected = db.isServer()
-                              ? qstrcmp(type, "PGconn*") == 0 || qstrcmp(type, "pg_conn*") == 0
-                              : qstrcmp(type, "sqlite3*") == 0;
-    if (!handle.isValid() || !expected) {
-        throw DbError(ErrorCode::NotOpen, QStringLiteral("The connection has no native handle."));
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0) {
+        return nullptr;
     }
-    return *static_cast<void* const*>(handle.constData());
+    return *static_cast<sqlite3* const*>(handle.constData());
 }
 
 } // namespace
@@ -54,9 +48,15 @@ QString numberedPlaceholders(const QString& sql, int* count) {
 }
 
 NativeStatement::NativeStatement(Connection& db, const QString& sql) {
-    const void* handle = handleOf(db);
-    if (db.isServer()) {
-        server_ = static_cast<PGconn*>(const_cast<void*>(handle));
+    if (!db.isOpen() || db.db().driver() == nullptr) {
+        throw DbError(ErrorCode::NotOpen, "Operation is not allowed when the object is closed.");
+    }
+    server_ = serverConnection(db);
+    handle_ = server_ == nullptr ? fileHandle(db) : nullptr;
+    if (server_ == nullptr && handle_ == nullptr) {
+        throw DbError(ErrorCode::NotOpen, QStringLiteral("The connection has no native handle."));
+    }
+    if (server_ != nullptr) {
         int count = 0;
         const QByteArray text = numberedPlaceholders(sql, &count).toUtf8();
         parameters_.resize(static_cast<size_t>(count));
@@ -68,7 +68,6 @@ NativeStatement::NativeStatement(Connection& db, const QString& sql) {
         PQclear(prepared);
         return;
     }
-    handle_ = static_cast<sqlite3*>(const_cast<void*>(handle));
     const QByteArray text = sql.toUtf8();
     const int code = sqlite3_prepare_v2(handle_, text.constData(), static_cast<int>(text.size()),
                                         &statement_, nullptr);

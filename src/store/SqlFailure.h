@@ -5,6 +5,7 @@
 #include <QVariantList>
 
 class Connection;
+struct pg_conn;
 
 // Raises a Qt SQL failure on the connection as a DbError: SQLite's result code on a file,
 // the SQLSTATE's kind on a server (Unreachable when the server has gone away).
@@ -16,3 +17,6 @@ QSqlQuery prepareQuery(Connection& db, const QString& sql);
 void runQuery(Connection& db, QSqlQuery& query);
 // Prepares, binds the values in order and runs a statement; a failure raises.
 QSqlQuery runQuery(Connection& db, const QString& sql, const QVariantList& params);
+
+// The server library's own connection under a server Connection; null on a file or when closed.
+pg_conn* serverConnection(Connection& db);
