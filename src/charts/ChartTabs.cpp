@@ -62,6 +62,8 @@ ChartPage* ChartTabs::page(int tab) {
         auto* layout = new QVBoxLayout(holder);
         layout->setContentsMargins(4, 4, 4, 4);
         layout->addWidget(page);
+        // Built while its tab is on screen, the page is shown at once.
+        page->show();
     }
     return page;
 }
