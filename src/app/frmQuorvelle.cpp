@@ -17,6 +17,7 @@
 #include "sensors/SensorList.h"
 #include "sensors/SensorRegister.h"
 #include "store/Compaction.h"
+#include "store/ConnectionOpener.h"
 #include "store/DataFolder.h"
 #include "store/Guard.h"
 #include "store/TriggerTables.h"
@@ -54,6 +55,7 @@ frmQuorvelle::frmQuorvelle(const AppContext& context, QWidget* parent)
     setObjectName("frmQuorvelle");
     setWindowTitle(kCaption);
     state_.dataFolder = context_.dataFolder;
+    startOpening();
     buildTabs();
     chartTabs = std::make_unique<ChartTabs>(state_, context_, chartPages,
                                             [this] { return formGeometryOf(this); });
@@ -90,6 +92,13 @@ frmQuorvelle::~frmQuorvelle() {
 
 ErrorLog frmQuorvelle::errorLog() const {
     return ErrorLog{state_.dataFolder, context_.clock};
+}
+
+void frmQuorvelle::startOpening() {
+    // A location file that cannot be read is reported by Form_Load, which reads it again.
+    ignoring([&] {
+        opening_ = std::make_unique<ConnectionOpener>(chooseDatabase(state_.dataFolder).path);
+    });
 }
 
 void frmQuorvelle::buildTabs() {
@@ -158,7 +167,12 @@ void frmQuorvelle::Form_Load() {
         state_.dbPath = choice.path;
         // A missing file fails here, through the error path, and is never created.
         state_.db = std::make_unique<Connection>();
-        state_.db->open(state_.dbPath);
+        const std::unique_ptr<ConnectionOpener> opening = std::move(opening_);
+        if (opening && opening->path() == state_.dbPath) {
+            state_.db = opening->take();
+        } else {
+            state_.db->open(state_.dbPath);
+        }
         if (!connectSequence()) {
             return;
         }
@@ -445,6 +459,7 @@ void frmQuorvelle::shutdown() {
         return;
     }
     shutDown_ = true;
+    opening_.reset();
     ignoring([&] { state_.rsSensors.reset(); });
     ignoring([&] { state_.rsReadings.reset(); });
     ignoring([&] { state_.rsConfig.reset(); });

@@ -22,6 +22,7 @@ class LoggerImport;
 class SensorFilter;
 class BackupCommands;
 class frmSplash;
+class ConnectionOpener;
 struct ErrorLog;
 
 // The main window: nine tabs over one database connection. It owns the state of the run,
@@ -75,6 +76,8 @@ protected:
 
 private:
     void buildTabs();
+    // Starts opening the database the location file names, while the window is built.
+    void startOpening();
     bool connectSequence();
     // Opens path in place of the database in use and shows its sensors in ascending order;
     // false when the connection failed and the program must end.
@@ -96,6 +99,7 @@ private:
     QVector<ChartTabSteps> chartSteps_;
     SensorFilter* sensorFilter_ = nullptr;
     std::unique_ptr<LoggerImport> loggerImport_;
+    std::unique_ptr<ConnectionOpener> opening_;
     int currentTab_ = 0;
     bool endRequested_ = false;
     bool shutDown_ = false;
