@@ -43,7 +43,8 @@ void createTriggerTables(Connection& db) {
 }
 
 bool hasTriggerTables(Connection& db) {
-    const QStringList tables = db.tables();
-    return tables.contains(QStringLiteral("TriggerLevels")) &&
-           tables.contains(QStringLiteral("TriggerEvents"));
+    // Looked up by name: a register of many sensors holds thousands of tables.
+    return db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
+                                    "name IN ('TriggerLevels', 'TriggerEvents')"))
+               .toInt() == 2;
 }
