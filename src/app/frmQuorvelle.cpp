@@ -36,6 +36,7 @@
 #include <QScreen>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QVBoxLayout>
 #include <optional>
 
 namespace {
@@ -121,8 +122,9 @@ void frmQuorvelle::buildTabs() {
         chartPages << page;
         pages_ << page;
     }
-    siteStatus = new SiteStatusPage(state_, context_);
-    pages_ << utilities << siteStatus;
+    // The site status page is built when its tab is first entered; this holds its place.
+    auto* siteStatusHolder = new TabPage;
+    pages_ << utilities << siteStatusHolder;
     for (int i = 0; i < pages_.size(); ++i) {
         SSTab1->addTab(pages_[i], kTabCaptions[i]);
     }
@@ -144,7 +146,6 @@ void frmQuorvelle::buildTabs() {
     installation->triggerLevels->bind(state_, context_,
                                       [this] { return state_.currentInstrumentId(); });
     utilities->siteLevels->bind(state_, context_, [] { return kSiteDefaultKey; });
-    siteStatus->showSensor = [this](const QString& id) { showSensor(id); };
 
     resize(SSTab1->width() + 16, SSTab1->height() + 16);
     placeTabControl();
@@ -351,6 +352,9 @@ QString frmQuorvelle::enterTab(int tab) {
         ignoring([&] { backups->ListBackups(); });
         utilities->siteLevels->load();
         return {};
+    case 8:
+        buildSiteStatus();
+        break;
     default:
         break;
     }
@@ -423,6 +427,20 @@ void frmQuorvelle::changeEvent(QEvent* event) {
         placeTabControl();
     }
     QMainWindow::changeEvent(event);
+}
+
+void frmQuorvelle::buildSiteStatus() {
+    if (siteStatus != nullptr) {
+        return;
+    }
+    TabPage* holder = pages_[8];
+    siteStatus = new SiteStatusPage(state_, context_, holder);
+    siteStatus->showSensor = [this](const QString& id) { showSensor(id); };
+    auto* layout = new QVBoxLayout(holder);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(siteStatus);
+    siteStatus->show();
+    pages_[8] = siteStatus;
 }
 
 void frmQuorvelle::placeTabControl() {

@@ -59,7 +59,8 @@ public:
     ReadingsPage* readings;
     QVector<TabPage*> chartPages;
     UtilitiesPage* utilities;
-    SiteStatusPage* siteStatus;
+    // Built when "9. Site Status" is first entered; null until then.
+    SiteStatusPage* siteStatus = nullptr;
     frmSplash* splash;
     BackupCommands* backups;
     std::unique_ptr<SensorForm> sensorForm;
@@ -91,6 +92,7 @@ private:
     void leaveTab(int tab);
     QString enterTab(int tab);
     QString enterChartTab(int tab);
+    void buildSiteStatus();
     void placeTabControl();
 
     AppContext context_;
