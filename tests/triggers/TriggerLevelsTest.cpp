@@ -50,6 +50,22 @@ TEST(TriggerLevels, TheSensorsOwnLevelsComeBeforeTheSiteDefault) {
 
 class TriggerStoreTest : public TempDataFolderTest {};
 
+TEST_F(TriggerStoreTest, TheTriggerTablesCountOnlyWhenBothAreTables) {
+    const QString file = path("partial.mdb");
+    createDatabaseFile(file);
+    Connection db;
+    db.open(file);
+    EXPECT_FALSE(hasTriggerTables(db));
+    db.execute("CREATE TABLE TriggerLevels (InstrumentID TEXT PRIMARY KEY, AmberDisp REAL, "
+               "RedDisp REAL, AmberRate REAL, RedRate REAL, RateWindow REAL, "
+               "ReadingInterval REAL)");
+    db.execute("CREATE VIEW TriggerEvents AS SELECT * FROM TriggerLevels");
+    EXPECT_FALSE(hasTriggerTables(db));
+    db.execute("DROP VIEW TriggerEvents");
+    createTriggerTables(db);
+    EXPECT_TRUE(hasTriggerTables(db));
+}
+
 TEST_F(TriggerStoreTest, LevelsAreStoredReadBackAndRemovedWhenEmptied) {
     const QString file = path("levels.mdb");
     createDatabaseFile(file);
