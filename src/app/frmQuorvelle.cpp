@@ -166,7 +166,8 @@ void frmQuorvelle::Form_Load() {
                            "You can edit the location on the 'Utilities' tab");
         }
         state_.dbPath = choice.path;
-        // A missing file fails here, through the error path, and is never created.
+        // A missing file fails here, through the error path, and is never created. The file was
+        // opened while the window was built, unless the location file has changed since.
         state_.db = std::make_unique<Connection>();
         const std::unique_ptr<ConnectionOpener> opening = std::move(opening_);
         if (opening && opening->path() == state_.dbPath) {
