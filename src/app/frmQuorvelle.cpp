@@ -18,6 +18,7 @@
 #include "sensors/SensorList.h"
 #include "sensors/SensorRegister.h"
 #include "store/Compaction.h"
+#include "store/ConnectionOpener.h"
 #include "store/DataFolder.h"
 #include "store/Guard.h"
 #include "store/ServerLocation.h"
@@ -37,6 +38,7 @@
 #include <QScreen>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QVBoxLayout>
 #include <optional>
 
 namespace {
@@ -56,6 +58,7 @@ frmQuorvelle::frmQuorvelle(const AppContext& context, QWidget* parent)
     setObjectName("frmQuorvelle");
     setWindowTitle(kCaption);
     state_.dataFolder = context_.dataFolder;
+    startOpening();
     buildTabs();
     chartTabs = std::make_unique<ChartTabs>(state_, context_, chartPages,
                                             [this] { return formGeometryOf(this); });
@@ -94,6 +97,17 @@ ErrorLog frmQuorvelle::errorLog() const {
     return ErrorLog{state_.dataFolder, context_.clock};
 }
 
+void frmQuorvelle::startOpening() {
+    // A location file that cannot be read is reported by Form_Load, which reads it again.
+    // A site server is reached at Form_Load, where a refused password can be asked for.
+    ignoring([&] {
+        const QString path = chooseDatabase(state_.dataFolder).path;
+        if (!isServerLocation(path)) {
+            opening_ = std::make_unique<ConnectionOpener>(path);
+        }
+    });
+}
+
 void frmQuorvelle::buildTabs() {
     auto* central = new QWidget(this);
     central->setObjectName("centralWidget");
@@ -114,8 +128,9 @@ void frmQuorvelle::buildTabs() {
         chartPages << page;
         pages_ << page;
     }
-    siteStatus = new SiteStatusPage(state_, context_);
-    pages_ << utilities << siteStatus;
+    // The site status page is built when its tab is first entered; this holds its place.
+    auto* siteStatusHolder = new TabPage;
+    pages_ << utilities << siteStatusHolder;
     for (int i = 0; i < pages_.size(); ++i) {
         SSTab1->addTab(pages_[i], kTabCaptions[i]);
     }
@@ -137,7 +152,6 @@ void frmQuorvelle::buildTabs() {
     installation->triggerLevels->bind(state_, context_,
                                       [this] { return state_.currentInstrumentId(); });
     utilities->siteLevels->bind(state_, context_, [] { return kSiteDefaultKey; });
-    siteStatus->showSensor = [this](const QString& id) { showSensor(id); };
 
     resize(SSTab1->width() + 16, SSTab1->height() + 16);
     placeTabControl();
@@ -158,10 +172,14 @@ void frmQuorvelle::Form_Load() {
                            "You can edit the location on the 'Utilities' tab");
         }
         state_.dbPath = choice.path;
-        // A missing file fails here, through the error path, and is never created.
+        // A missing file fails here, through the error path, and is never created. The file was
+        // opened while the window was built, unless the location file has changed since.
         state_.db = std::make_unique<Connection>();
+        const std::unique_ptr<ConnectionOpener> opening = std::move(opening_);
         if (isServerLocation(state_.dbPath)) {
             servers->openAtStartUp(*state_.db, state_.dbPath);
+        } else if (opening && opening->path() == state_.dbPath) {
+            state_.db = opening->take();
         } else {
             state_.db->open(state_.dbPath);
         }
@@ -353,6 +371,9 @@ QString frmQuorvelle::enterTab(int tab) {
         ignoring([&] { backups->ListBackups(); });
         utilities->siteLevels->load();
         return {};
+    case 8:
+        buildSiteStatus();
+        break;
     default:
         break;
     }
@@ -427,6 +448,20 @@ void frmQuorvelle::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
 }
 
+void frmQuorvelle::buildSiteStatus() {
+    if (siteStatus != nullptr) {
+        return;
+    }
+    TabPage* holder = pages_[8];
+    siteStatus = new SiteStatusPage(state_, context_, holder);
+    siteStatus->showSensor = [this](const QString& id) { showSensor(id); };
+    auto* layout = new QVBoxLayout(holder);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(siteStatus);
+    siteStatus->show();
+    pages_[8] = siteStatus;
+}
+
 void frmQuorvelle::placeTabControl() {
     if (isMinimized()) {
         return;
@@ -461,6 +496,7 @@ void frmQuorvelle::shutdown() {
         return;
     }
     shutDown_ = true;
+    opening_.reset();
     ignoring([&] { state_.rsSensors.reset(); });
     ignoring([&] { state_.rsReadings.reset(); });
     ignoring([&] { state_.rsConfig.reset(); });

@@ -23,6 +23,7 @@ class SensorFilter;
 class BackupCommands;
 class ServerCommands;
 class frmSplash;
+class ConnectionOpener;
 struct ErrorLog;
 
 // The main window: nine tabs over one database connection. It owns the state of the run,
@@ -59,7 +60,8 @@ public:
     ReadingsPage* readings;
     QVector<TabPage*> chartPages;
     UtilitiesPage* utilities;
-    SiteStatusPage* siteStatus;
+    // Built when "9. Site Status" is first entered; null until then.
+    SiteStatusPage* siteStatus = nullptr;
     frmSplash* splash;
     BackupCommands* backups;
     ServerCommands* servers;
@@ -77,6 +79,8 @@ protected:
 
 private:
     void buildTabs();
+    // Starts opening the database the location file names, while the window is built.
+    void startOpening();
     bool connectSequence();
     // Opens a location (a file path or a server URI) in place of the database in use and
     // shows its sensors in ascending order; false when the connection failed and the program
@@ -91,6 +95,7 @@ private:
     void leaveTab(int tab);
     QString enterTab(int tab);
     QString enterChartTab(int tab);
+    void buildSiteStatus();
     void placeTabControl();
 
     AppContext context_;
@@ -99,6 +104,7 @@ private:
     QVector<ChartTabSteps> chartSteps_;
     SensorFilter* sensorFilter_ = nullptr;
     std::unique_ptr<LoggerImport> loggerImport_;
+    std::unique_ptr<ConnectionOpener> opening_;
     int currentTab_ = 0;
     bool endRequested_ = false;
     bool shutDown_ = false;

@@ -46,17 +46,26 @@ FormGeometry formGeometryOf(const QWidget* root) {
 
 ChartTabs::ChartTabs(AppState& state, const AppContext& context, const QVector<TabPage*>& tabs,
                      std::function<FormGeometry()> form)
-    : state_(state), context_(context), form_(std::move(form)), selector_(new ScaleSelector) {
-    const ChartPage::Kind kinds[] = {ChartPage::Kind::DispTime, ChartPage::Kind::DispLength,
-                                     ChartPage::Kind::LoadTime, ChartPage::Kind::LoadLength};
-    for (int i = 0; i < 4; ++i) {
-        auto* page = new ChartPage(kinds[i], context_, tabs[i]);
-        auto* layout = new QVBoxLayout(tabs[i]);
+    : state_(state), context_(context), form_(std::move(form)), tabs_(tabs), pages_(tabs.size()),
+      selector_(new ScaleSelector(tabs[0])) {
+    // Until a chart page takes it in, the selector waits hidden on the first chart tab.
+    selector_->hide();
+}
+
+ChartPage* ChartTabs::page(int tab) {
+    ChartPage*& page = pages_[tab - 3];
+    if (page == nullptr) {
+        const ChartPage::Kind kinds[] = {ChartPage::Kind::DispTime, ChartPage::Kind::DispLength,
+                                         ChartPage::Kind::LoadTime, ChartPage::Kind::LoadLength};
+        TabPage* holder = tabs_[tab - 3];
+        page = new ChartPage(kinds[tab - 3], context_, holder);
+        auto* layout = new QVBoxLayout(holder);
         layout->setContentsMargins(4, 4, 4, 4);
         layout->addWidget(page);
-        pages_ << page;
+        // Built while its tab is on screen, the page is shown at once.
+        page->show();
     }
-    pages_[0]->adoptScaleSelector(selector_);
+    return page;
 }
 
 ChartTabSteps ChartTabs::steps(int tab) {

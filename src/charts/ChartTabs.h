@@ -32,7 +32,8 @@ struct ChartTabSteps {
 };
 
 // The four chart tabs: each gets its chart page, and on entry its batch, its drawing and the
-// shared scale selector.
+// shared scale selector. A tab's chart page is built the first time it is asked for, so the
+// charts cost nothing at start-up.
 class ChartTabs {
 public:
     ChartTabs(AppState& state, const AppContext& context, const QVector<TabPage*>& tabs,
@@ -41,7 +42,8 @@ public:
     // The steps of chart tab 3 to 6, for the main window to run on entering the tab.
     ChartTabSteps steps(int tab);
 
-    ChartPage* page(int tab) const { return pages_[tab - 3]; }
+    // The chart page of tab 3 to 6, built on first use.
+    ChartPage* page(int tab);
     // Runs the tab's batch and reads its selection as entering the tab does, without drawing.
     GraphInput chartInput(int tab);
     ScaleSelector* scaleSelector() const { return selector_; }
@@ -59,6 +61,7 @@ private:
     AppState& state_;
     AppContext context_;
     std::function<FormGeometry()> form_;
+    QVector<TabPage*> tabs_;
     QVector<ChartPage*> pages_;
     ScaleSelector* selector_;
 };

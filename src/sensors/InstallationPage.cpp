@@ -86,11 +86,9 @@ void InstallationPage::buildGeometry() {
 
     imgCollar = new QLabel(this);
     imgCollar->setObjectName("imgCollar");
-    imgCollar->setPixmap(QPixmap(":/pictures/head_collar.svg"));
     imgCollar->hide();
     imgToe = new QLabel(this);
     imgToe->setObjectName("imgToe");
-    imgToe->setPixmap(QPixmap(":/pictures/head_toe.svg"));
     imgToe->hide();
     imgHead = new QLabel(this);
     imgHead->setObjectName("imgHead");
@@ -130,6 +128,11 @@ void InstallationPage::buildGeometry() {
 }
 
 QString InstallationPage::enter() {
+    // The two borehole pictures are drawn the first time the page is shown, not at start-up.
+    if (imgCollar->pixmap().isNull()) {
+        imgCollar->setPixmap(QPixmap(":/pictures/head_collar.svg"));
+        imgToe->setPixmap(QPixmap(":/pictures/head_toe.svg"));
+    }
     arrangeForHead(headAtCollar ? headAtCollar() : true);
     triggerLevels->load();
     txtLevel->setFocus();

@@ -330,7 +330,14 @@ QStringList Connection::tables() {
 }
 
 bool Connection::hasTable(const QString& name) {
-    return tables().contains(name, Qt::CaseInsensitive);
+    // Looked up by name rather than listed: a register of many sensors holds thousands.
+    const QString sql =
+        server_ ? QStringLiteral("SELECT count(*) FROM information_schema.tables WHERE "
+                                 "table_schema = current_schema() AND table_type = 'BASE TABLE' "
+                                 "AND lower(table_name) = lower(?)")
+                : QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
+                                 "name = ? COLLATE NOCASE");
+    return scalar(sql, {name}).toInt() > 0;
 }
 
 void Connection::beginTransaction() {

@@ -41,7 +41,8 @@ public:
     QVariant scalar(const QString& sql, const QVariantList& params = {});
     // User tables by name, in the catalogue's order. On a server the names are lower case.
     QStringList tables();
-    // Whether the table exists, its name compared without regard to case.
+    // Whether the table exists (a view does not count), its name compared without regard to
+    // case.
     bool hasTable(const QString& name);
 
     void beginTransaction();

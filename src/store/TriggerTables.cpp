@@ -92,7 +92,7 @@ void createTriggerTables(Connection& db) {
 }
 
 bool hasTriggerTables(Connection& db) {
-    const QStringList tables = db.tables();
-    return tables.contains(QStringLiteral("TriggerLevels"), Qt::CaseInsensitive) &&
-           tables.contains(QStringLiteral("TriggerEvents"), Qt::CaseInsensitive);
+    // Looked up by name: a register of many sensors holds thousands of tables.
+    return db.hasTable(QStringLiteral("TriggerLevels")) &&
+           db.hasTable(QStringLiteral("TriggerEvents"));
 }

@@ -81,6 +81,26 @@ TEST_F(MainWindowTest, StartUpListsSensorsDescendingAndChangeLocationAscending) 
     EXPECT_EQ(readAll(locationFilePath(folder())), (dbPath() + "\r\n").toLocal8Bit());
 }
 
+TEST_F(MainWindowTest, StartUpShowsTheFileTheLocationNamesWhenItRuns) {
+    addSensors({"120521001"});
+    const QString other = path("other.mdb");
+    createDatabaseFile(other);
+    {
+        Connection db;
+        db.open(other);
+        db.execute("INSERT INTO Sensors (InstrumentID, SensorType) VALUES ('120531007', '31')");
+        createReadingsTable(db, "120531007");
+    }
+    // The window starts opening the default file as it is built; the location changes before
+    // start-up runs, and start-up follows it.
+    window = std::make_unique<frmQuorvelle>(context());
+    writeFile(locationFilePath(folder()), (other + "\r\n").toLocal8Bit());
+    window->Form_Load();
+    EXPECT_EQ(comboItems(window->identification->cboSensors), QStringList{"120531007"});
+    EXPECT_EQ(window->state().dbPath, other);
+    EXPECT_EQ(logEntries(), 0);
+}
+
 TEST_F(MainWindowTest, EmptyLocationLineUsesTheDefaultAndSaysSoOnce) {
     addSensors({"120521001"});
     writeFile(locationFilePath(folder()), "\r\n");

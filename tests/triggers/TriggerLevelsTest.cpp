@@ -51,6 +51,20 @@ TEST(TriggerLevels, TheSensorsOwnLevelsComeBeforeTheSiteDefault) {
 class TriggerStoreTest : public EngineTest {};
 INSTANTIATE_ON_BOTH_ENGINES(TriggerStoreTest);
 
+TEST_P(TriggerStoreTest, TheTriggerTablesCountOnlyWhenBothAreTables) {
+    Connection db;
+    db.open(location());
+    EXPECT_FALSE(hasTriggerTables(db));
+    db.execute("CREATE TABLE TriggerLevels (InstrumentID TEXT PRIMARY KEY, AmberDisp REAL, "
+               "RedDisp REAL, AmberRate REAL, RedRate REAL, RateWindow REAL, "
+               "ReadingInterval REAL)");
+    db.execute("CREATE VIEW TriggerEvents AS SELECT * FROM TriggerLevels");
+    EXPECT_FALSE(hasTriggerTables(db));
+    db.execute("DROP VIEW TriggerEvents");
+    createTriggerTables(db);
+    EXPECT_TRUE(hasTriggerTables(db));
+}
+
 TEST_P(TriggerStoreTest, LevelsAreStoredReadBackAndRemovedWhenEmptied) {
     Connection db;
     db.open(location());
