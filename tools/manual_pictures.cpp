@@ -9,11 +9,13 @@
 #include "sensors/IdentificationPage.h"
 #include "store/Clock.h"
 #include "store/DbError.h"
+#include "store/ServerLocation.h"
 #include "tools/SampleData.h"
 #include "ui/AppContext.h"
 #include "ui/ClickableLabel.h"
 #include "ui/Desktop.h"
 #include "ui/Prompter.h"
+#include "ui/frmServerLogin.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -270,6 +272,19 @@ int main(int argc, char* argv[]) {
         ok = save(review, output, "logger-review.png") && ok;
         review->reject();
     }
+    settle();
+
+    // The site server dialog as an engineer fills it in; the password is left to ~/.pgpass.
+    ServerLogin login;
+    login.host = "mine-server";
+    login.port = 5432;
+    login.database = "quorvelle";
+    login.user = "engineer";
+    frmServerLogin serverLogin(login, &window);
+    serverLogin.setWindowTitle("Site Server");
+    serverLogin.show();
+    ok = save(&serverLogin, output, "server-login.png") && ok;
+    serverLogin.reject();
     settle();
     if (!ok) {
         err << "some pictures could not be written into " << output << "\n";
