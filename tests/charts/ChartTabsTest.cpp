@@ -23,13 +23,13 @@ const QString kOne = QStringLiteral("120521002");   // one node
 
 // The chart tabs driven through the main window: the geometry comes from the record form,
 // the readings from the sensor's table, and each tab runs its real batch and drawing.
-class ChartTabsTest : public MainWindowTest {
+class ChartTabsTest : public OnBothEngines<MainWindowTest> {
 protected:
     // Installation of a sensor: recess 0.25 m, nodes at 1, 3 and 6 m, a 7 m strand, k = 50.
     void install(const QString& id, bool headAtCollar, bool plate = false,
                  const QStringList& nodes = {"1", "3", "6"}) {
         Connection c;
-        c.open(dbPath());
+        c.open(location());
         c.execute("UPDATE Sensors SET HeadLocation = ?, Recess = 0.25, LengthofCable = 7, "
                   "kval = 50, Plate = ? WHERE InstrumentID = ?",
                   {headAtCollar ? 1 : 0, plate ? 1 : 0, id});
@@ -43,7 +43,7 @@ protected:
     void reading(const QString& id, const QString& fullDate, const QStringList& channels,
                  const QString& temperature = "21.5", bool temporal = true, bool spatial = true) {
         Connection c;
-        c.open(dbPath());
+        c.open(location());
         QStringList columns = {"DateTimeKey", "FullDate",     "ReadingDate", "ReadingTime",
                                "ChannelT",    "Plottemporal", "PlotSpatial"};
         const QString date = fullDate.left(10).replace('-', '/');
@@ -71,7 +71,7 @@ protected:
 
     QVariant stored(const QString& id, const QString& fullDate, const QString& column) {
         Connection c;
-        c.open(dbPath());
+        c.open(location());
         return c.scalar("SELECT " + column + " FROM " + quoteName(id) + " WHERE FullDate = ?",
                         {fullDate});
     }
@@ -103,7 +103,7 @@ protected:
     }
 };
 
-TEST_F(ChartTabsTest, DispVTimeStoresTheWorkedExampleAndPlotsItByHeadArrangement) {
+TEST_P(ChartTabsTest, DispVTimeStoresTheWorkedExampleAndPlotsItByHeadArrangement) {
     addSensors({kThree});
     install(kThree, true);
     workedExample(kThree);
@@ -150,7 +150,7 @@ TEST_F(ChartTabsTest, DispVTimeStoresTheWorkedExampleAndPlotsItByHeadArrangement
     EXPECT_EQ(logEntries(), 0);
 }
 
-TEST_F(ChartTabsTest, TimeAxisFollowsTheSpanOfTheTickedReadings) {
+TEST_P(ChartTabsTest, TimeAxisFollowsTheSpanOfTheTickedReadings) {
     addSensors({kThree});
     install(kThree, true);
     reading(kThree, "2024-03-01 08:15:00", {"10", "20", "30"});
@@ -168,7 +168,7 @@ TEST_F(ChartTabsTest, TimeAxisFollowsTheSpanOfTheTickedReadings) {
 
     {
         Connection c;
-        c.open(dbPath());
+        c.open(location());
         c.execute("UPDATE " + quoteName(kThree) + " SET Plottemporal = 1");
     }
     w.SSTab1->setCurrentIndex(0);
@@ -179,7 +179,7 @@ TEST_F(ChartTabsTest, TimeAxisFollowsTheSpanOfTheTickedReadings) {
     EXPECT_EQ(x.step, 6 * 3600 * 1000.0);
 }
 
-TEST_F(ChartTabsTest, LoadsUseTheStiffnessAndAnchorsOnTheForm) {
+TEST_P(ChartTabsTest, LoadsUseTheStiffnessAndAnchorsOnTheForm) {
     addSensors({kThree});
     install(kThree, true);
     workedExample(kThree);
@@ -213,7 +213,7 @@ TEST_F(ChartTabsTest, LoadsUseTheStiffnessAndAnchorsOnTheForm) {
     EXPECT_EQ(logEntries(), 0);
 }
 
-TEST_F(ChartTabsTest, LengthChartUsesTheRecessOnTheInstallationTab) {
+TEST_P(ChartTabsTest, LengthChartUsesTheRecessOnTheInstallationTab) {
     addSensors({kThree});
     install(kThree, true);
     workedExample(kThree);
@@ -238,7 +238,7 @@ TEST_F(ChartTabsTest, LengthChartUsesTheRecessOnTheInstallationTab) {
     EXPECT_FALSE(widget<QLabel>("lblW15")->isVisibleTo(w.SSTab1->widget(4)));
 }
 
-TEST_F(ChartTabsTest, ChartsFollowTheNodeCountOfTheSensorShown) {
+TEST_P(ChartTabsTest, ChartsFollowTheNodeCountOfTheSensorShown) {
     addSensors({kOne, kThree});
     install(kThree, true);
     install(kOne, true, false, {"2"});
@@ -269,7 +269,7 @@ TEST_F(ChartTabsTest, ChartsFollowTheNodeCountOfTheSensorShown) {
     EXPECT_EQ(xs(chart("ChartLVL")->points(1)), QList<double>({0, 6.75}));
 }
 
-TEST_F(ChartTabsTest, SixteenSpatialReadingsPlotTheLastFifteenWithTheNotice) {
+TEST_P(ChartTabsTest, SixteenSpatialReadingsPlotTheLastFifteenWithTheNotice) {
     addSensors({kThree});
     install(kThree, false);
     for (int day = 1; day <= 16; ++day) {
@@ -291,7 +291,7 @@ TEST_F(ChartTabsTest, SixteenSpatialReadingsPlotTheLastFifteenWithTheNotice) {
 
     {
         Connection c;
-        c.open(dbPath());
+        c.open(location());
         c.execute("UPDATE " + quoteName(kThree) +
                   " SET PlotSpatial = 0 WHERE FullDate = '2024-03-01 08:00:00'");
     }
@@ -302,7 +302,7 @@ TEST_F(ChartTabsTest, SixteenSpatialReadingsPlotTheLastFifteenWithTheNotice) {
     EXPECT_TRUE(widget<QLabel>("lblW15")->isHidden());
 }
 
-TEST_F(ChartTabsTest, RefusedChartStaysHiddenAndUndrawn) {
+TEST_P(ChartTabsTest, RefusedChartStaysHiddenAndUndrawn) {
     addSensors({kThree});
     install(kThree, true);
     reading(kThree, "2024-03-01 08:00:00", {"10", "20", "30"}, "20", true, false);
@@ -319,7 +319,7 @@ TEST_F(ChartTabsTest, RefusedChartStaysHiddenAndUndrawn) {
     EXPECT_TRUE(chart("ChartLVL")->legendEntries().isEmpty());
 }
 
-TEST_F(ChartTabsTest, AnchorsAtTheSameDistanceEndTheBatchButTheChartIsDrawn) {
+TEST_P(ChartTabsTest, AnchorsAtTheSameDistanceEndTheBatchButTheChartIsDrawn) {
     addSensors({kThree});
     install(kThree, true, false, {"1", "1", "6"});
     workedExample(kThree);
@@ -335,7 +335,7 @@ TEST_F(ChartTabsTest, AnchorsAtTheSameDistanceEndTheBatchButTheChartIsDrawn) {
     EXPECT_TRUE(lvt->points(1).isEmpty());
 }
 
-TEST_F(ChartTabsTest, PlateOnAToeSensorWithoutFivePairsStopsTheLoadProfile) {
+TEST_P(ChartTabsTest, PlateOnAToeSensorWithoutFivePairsStopsTheLoadProfile) {
     addSensors({kThree});
     install(kThree, false, true);
     workedExample(kThree);
@@ -349,7 +349,7 @@ TEST_F(ChartTabsTest, PlateOnAToeSensorWithoutFivePairsStopsTheLoadProfile) {
     EXPECT_TRUE(lvl->points(1).isEmpty());
 }
 
-TEST_F(ChartTabsTest, ExportButtonsWriteTheirFilesAndOpenThem) {
+TEST_P(ChartTabsTest, ExportButtonsWriteTheirFilesAndOpenThem) {
     addSensors({kThree});
     install(kThree, true);
     workedExample(kThree);
@@ -380,7 +380,7 @@ TEST_F(ChartTabsTest, ExportButtonsWriteTheirFilesAndOpenThem) {
     EXPECT_EQ(prompter.last().text.split("\r\n").size(), 4);
 }
 
-TEST_F(ChartTabsTest, ScaleChoiceTakesEffectWhenAChartTabIsNextEntered) {
+TEST_P(ChartTabsTest, ScaleChoiceTakesEffectWhenAChartTabIsNextEntered) {
     addSensors({kThree});
     install(kThree, true);
     workedExample(kThree);
@@ -412,11 +412,11 @@ TEST_F(ChartTabsTest, ScaleChoiceTakesEffectWhenAChartTabIsNextEntered) {
     EXPECT_EQ(chart("ChartLVL")->axisSpec(Axis::Y).step, 5);
 }
 
-TEST_F(ChartTabsTest, MissingReadingsTableIsCreatedAnewAndTheTabRefuses) {
+TEST_P(ChartTabsTest, MissingReadingsTableIsCreatedAnewAndTheTabRefuses) {
     addSensors({kThree});
     {
         Connection c;
-        c.open(dbPath());
+        c.open(location());
         c.execute("DROP TABLE " + quoteName(kThree));
     }
     frmQuorvelle& w = open();
@@ -431,8 +431,10 @@ TEST_F(ChartTabsTest, MissingReadingsTableIsCreatedAnewAndTheTabRefuses) {
                                                 "checked in each case."));
     EXPECT_TRUE(logText().trimmed().endsWith(" Module1_OpenGraphData"));
     Connection c;
-    c.open(dbPath());
+    c.open(location());
     EXPECT_EQ(c.scalar("SELECT count(*) FROM " + quoteName(kThree)).toInt(), 0);
 }
 
 } // namespace
+
+INSTANTIATE_ON_BOTH_ENGINES(ChartTabsTest);

@@ -27,7 +27,8 @@ const QByteArray kThreeDays = "2013/04/05 09:30:00,T7,21,001,21.47,-3.456,,9,9\r
                               "2013/04/07 10:00:00,T7,21,001,18,1,\r\n";
 } // namespace
 
-class LoggerImportTest : public ReadingsTest {
+// The logger import through the Readings tab, with helpers to drive its review window.
+class LoggerImportSteps : public ReadingsTest {
 protected:
     // Writes a logger file into a folder of its own and returns its path.
     QString loggerFile(const QString& name, const QByteArray& text) {
@@ -75,7 +76,11 @@ protected:
     }
 };
 
-TEST_F(LoggerImportTest, TheFileNameMustBeTheSensorsOrTheUserConfirms) {
+class LoggerImportTest : public OnBothEngines<LoggerImportSteps> {};
+// A failure injected through the file engine's own triggers and foreign keys.
+class LoggerImportFileTest : public LoggerImportSteps {};
+
+TEST_P(LoggerImportTest, TheFileNameMustBeTheSensorsOrTheUserConfirms) {
     addSensors({kId});
     openOnReadings();
     ASSERT_TRUE(page().imgAddTrovData->isEnabled());
@@ -120,7 +125,7 @@ TEST_F(LoggerImportTest, TheFileNameMustBeTheSensorsOrTheUserConfirms) {
     EXPECT_FALSE(QFile::exists(path("Schema.ini")));
 }
 
-TEST_F(LoggerImportTest, MissingBinaryAndBadLinesAreShownOnScreen) {
+TEST_P(LoggerImportTest, MissingBinaryAndBadLinesAreShownOnScreen) {
     addSensors({kId});
     openOnReadings();
     EXPECT_EQ(import(path("downloads/" + kId + ".txt")), nullptr);
@@ -150,7 +155,7 @@ TEST_F(LoggerImportTest, MissingBinaryAndBadLinesAreShownOnScreen) {
     EXPECT_EQ(readingCount(kId), 2);
 }
 
-TEST_F(LoggerImportTest, TheGridShowsEveryLineAndKeepsRowsTheIntervalApart) {
+TEST_P(LoggerImportTest, TheGridShowsEveryLineAndKeepsRowsTheIntervalApart) {
     addSensors({kId});
     openOnReadings();
     page().cboTrovInt->setCurrentText("1");
@@ -198,7 +203,7 @@ TEST_F(LoggerImportTest, TheGridShowsEveryLineAndKeepsRowsTheIntervalApart) {
     EXPECT_EQ(marks(form), QVector<bool>({true, true, false, false, true}));
 }
 
-TEST_F(LoggerImportTest, AppendStoresTheCheckedRowsAndRefusesDuplicates) {
+TEST_P(LoggerImportTest, AppendStoresTheCheckedRowsAndRefusesDuplicates) {
     addSensors({kId});
     addReadings(kId, {QDateTime(QDate(2013, 4, 1), QTime(8, 0)),
                       QDateTime(QDate(2013, 4, 6), QTime(9, 30))});
@@ -262,7 +267,7 @@ TEST_F(LoggerImportTest, AppendStoresTheCheckedRowsAndRefusesDuplicates) {
     EXPECT_EQ(readingCount(kId), 4);
 }
 
-TEST_F(LoggerImportTest, TheDateOrderAndTheAnswerNoDecideWhatIsStored) {
+TEST_P(LoggerImportTest, TheDateOrderAndTheAnswerNoDecideWhatIsStored) {
     addSensors({kId});
     openOnReadings();
     const QString file = loggerFile(kId + ".txt", "05/04/2013 09:30:00,T7,21,001,20,1,2\n"
@@ -294,7 +299,7 @@ TEST_F(LoggerImportTest, TheDateOrderAndTheAnswerNoDecideWhatIsStored) {
     EXPECT_EQ(readingCount(kId), 2);
 }
 
-TEST_F(LoggerImportTest, AnEmptyFileShowsNoReadings) {
+TEST_P(LoggerImportTest, AnEmptyFileShowsNoReadings) {
     addSensors({kId});
     openOnReadings();
     frmTrovData* form = import(loggerFile(kId + ".txt", ""));
@@ -306,7 +311,7 @@ TEST_F(LoggerImportTest, AnEmptyFileShowsNoReadings) {
     EXPECT_FALSE(QDir(path("downloads/backup")).exists());
 }
 
-TEST_F(LoggerImportTest, WithoutASensorTheCommandIsLoggedAndAsksNothing) {
+TEST_P(LoggerImportTest, WithoutASensorTheCommandIsLoggedAndAsksNothing) {
     openOnReadings();
     prompter.clear();
     const int entries = logEntries();
@@ -316,7 +321,7 @@ TEST_F(LoggerImportTest, WithoutASensorTheCommandIsLoggedAndAsksNothing) {
     EXPECT_TRUE(logText().contains(" imgAddTrovData_Click"));
 }
 
-TEST_F(LoggerImportTest, AnAppendThatCrossesALevelIsToldOnceAtTheEndAndLogged) {
+TEST_P(LoggerImportTest, AnAppendThatCrossesALevelIsToldOnceAtTheEndAndLogged) {
     addSensors({kId});
     // One node, head at the toe: the displacement is the channel's change.
     exec("UPDATE Sensors SET HeadLocation = 0, LengthofCable = 5, NodeLocation1 = 2");
@@ -337,7 +342,7 @@ TEST_F(LoggerImportTest, AnAppendThatCrossesALevelIsToldOnceAtTheEndAndLogged) {
               kId + " 2013/04/05 09:30:00");
 }
 
-TEST_F(LoggerImportTest, ATypedPeriodCountsByItsValueRounded) {
+TEST_P(LoggerImportTest, ATypedPeriodCountsByItsValueRounded) {
     addSensors({kId});
     openOnReadings();
     // 24.6 hours are 25: the second day's line is 24 hours after the first, the third's 49.
@@ -350,7 +355,7 @@ TEST_F(LoggerImportTest, ATypedPeriodCountsByItsValueRounded) {
     form->reject();
 }
 
-TEST_F(LoggerImportTest, AFailedCommitAppendsNothingAndKeepsTheLoggerFile) {
+TEST_F(LoggerImportFileTest, AFailedCommitAppendsNothingAndKeepsTheLoggerFile) {
     addSensors({kId});
     openOnReadings();
     const QString file = loggerFile(kId + ".txt", kThreeDays);
@@ -391,3 +396,5 @@ TEST(LoggerProgressDialogTest, ShowsModalAfterHalfASecondAndCancelStopsTheWork) 
     progress.dialog()->cancel();
     EXPECT_FALSE(step(41, 100));
 }
+
+INSTANTIATE_ON_BOTH_ENGINES(LoggerImportTest);

@@ -32,7 +32,7 @@ QStringList headings(const QTableView* view) {
 }
 } // namespace
 
-class DatasheetTest : public ReadingsTest {
+class DatasheetTest : public OnBothEngines<ReadingsTest> {
 protected:
     frmDatasheet* openSheet() {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -59,21 +59,26 @@ protected:
     // Readings 0 .. count - 1 of the one-node sensor, an hour apart from 1 January 2026, with
     // Channel1 "<i>.00", temperature "20" and the time-plot flag given.
     void addHourlyReadings(int count, const QString& temporal) {
-        const QString at = QStringLiteral("datetime('2026-01-01 00:00:00', '+' || i || ' hours')");
-        exec("WITH RECURSIVE seq(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM seq WHERE i < " +
-                 QString::number(count - 1) + ") INSERT INTO " + quoteName(kOneNode) +
-                 " (DateTimeKey, FullDate, ReadingDate, ReadingTime, Channel1, ChannelT, "
-                 "Plottemporal, PlotSpatial) SELECT ? || ' ' || strftime('%Y/%m/%d %H:%M:%S', " +
-                 at + "), " + at + ", strftime('%Y/%m/%d', " + at + "), strftime('%H:%M:%S', " +
-                 at + "), i || '.00', '20', " + temporal + ", 0 FROM seq",
-             {kOneNode});
+        QStringList rows;
+        for (int i = 0; i < count; ++i) {
+            const QDateTime at = QDateTime(QDate(2026, 1, 1), QTime(0, 0)).addSecs(3600 * i);
+            rows << QStringLiteral("('%1', '%2', '%3', '%4', '%5.00', '20', %6, 0)")
+                        .arg(hourlyKey(i), at.toString("yyyy-MM-dd HH:mm:ss"),
+                             at.toString("yyyy/MM/dd"), at.toString("HH:mm:ss"))
+                        .arg(i)
+                        .arg(temporal);
+        }
+        exec("INSERT INTO " + quoteName(kOneNode) +
+             " (DateTimeKey, FullDate, ReadingDate, ReadingTime, Channel1, ChannelT, "
+             "Plottemporal, PlotSpatial) VALUES " +
+             rows.join(", "));
     }
     QString hourlyKey(int i) const {
         return key(kOneNode, QDateTime(QDate(2026, 1, 1), QTime(0, 0)).addSecs(3600 * i));
     }
 };
 
-TEST_F(DatasheetTest, ColumnsFollowTheTypeDigit) {
+TEST_P(DatasheetTest, ColumnsFollowTheTypeDigit) {
     addSensors({kOneNode});
     addReadings(kOneNode, {kFirst, kSecond});
     openOnReadings();
@@ -99,7 +104,7 @@ TEST_F(DatasheetTest, ColumnsFollowTheTypeDigit) {
     sheet->reject();
 }
 
-TEST_F(DatasheetTest, AnEightNodeSensorHasFourteenColumnsAndAnEmptyOneSaysSo) {
+TEST_P(DatasheetTest, AnEightNodeSensorHasFourteenColumnsAndAnEmptyOneSaysSo) {
     addSensors({kEightNodes});
     openOnReadings();
     frmDatasheet* sheet = openSheet();
@@ -119,7 +124,7 @@ TEST_F(DatasheetTest, AnEightNodeSensorHasFourteenColumnsAndAnEmptyOneSaysSo) {
     EXPECT_EQ(page().txtRcount->text(), "1 of 1");
 }
 
-TEST_F(DatasheetTest, MarksToggleAndCheckAllIsStoredOnClosing) {
+TEST_P(DatasheetTest, MarksToggleAndCheckAllIsStoredOnClosing) {
     addSensors({kOneNode});
     addReadings(kOneNode, {kFirst, kSecond, kThird});
     exec("UPDATE " + quoteName(kOneNode) + " SET Plottemporal = NULL WHERE FullDate = ?",
@@ -149,7 +154,7 @@ TEST_F(DatasheetTest, MarksToggleAndCheckAllIsStoredOnClosing) {
         3);
 }
 
-TEST_F(DatasheetTest, TogglingTwiceStillWritesTheGridBack) {
+TEST_P(DatasheetTest, TogglingTwiceStillWritesTheGridBack) {
     addSensors({kOneNode});
     addReadings(kOneNode, {kFirst, kSecond});
     exec("UPDATE " + quoteName(kOneNode) +
@@ -162,13 +167,12 @@ TEST_F(DatasheetTest, TogglingTwiceStillWritesTheGridBack) {
     sheet->reject();
     // The write-back settles the empty flag and the null value the grid showed.
     EXPECT_EQ(stored(kOneNode, key(kOneNode, kFirst), "Plottemporal").toInt(), 1);
-    EXPECT_EQ(scalar("SELECT typeof(ChannelT) FROM " + quoteName(kOneNode) +
-                     " WHERE FullDate = '2026-12-01 10:00:00'")
-                  .toString(),
+    EXPECT_EQ(valueType("ChannelT",
+                        "FROM " + quoteName(kOneNode) + " WHERE FullDate = '2026-12-01 10:00:00'"),
               "text");
 }
 
-TEST_F(DatasheetTest, ClosingWithoutAChangeWritesNothing) {
+TEST_P(DatasheetTest, ClosingWithoutAChangeWritesNothing) {
     addSensors({kOneNode});
     addReadings(kOneNode, {kFirst, kSecond});
     // Not the reading on screen, which the Readings tab stores on its own.
@@ -181,7 +185,7 @@ TEST_F(DatasheetTest, ClosingWithoutAChangeWritesNothing) {
     EXPECT_TRUE(stored(kOneNode, key(kOneNode, kFirst), "ChannelT").isNull());
 }
 
-TEST_F(DatasheetTest, ChannelCellsAreEditedKeyByKey) {
+TEST_P(DatasheetTest, ChannelCellsAreEditedKeyByKey) {
     addSensors({kOneNode});
     addReadings(kOneNode, {kFirst, kSecond});
     openOnReadings();
@@ -208,14 +212,13 @@ TEST_F(DatasheetTest, ChannelCellsAreEditedKeyByKey) {
 
     sheet->reject();
     EXPECT_EQ(stored(kOneNode, key(kOneNode, kFirst), "Channel1").toString(), "");
-    EXPECT_EQ(scalar("SELECT typeof(Channel1) FROM " + quoteName(kOneNode) +
-                     " WHERE FullDate = '2026-12-01 10:00:00'")
-                  .toString(),
+    EXPECT_EQ(valueType("Channel1",
+                        "FROM " + quoteName(kOneNode) + " WHERE FullDate = '2026-12-01 10:00:00'"),
               "text");
     EXPECT_EQ(stored(kOneNode, key(kOneNode, kSecond), "ChannelT").toString(), "201.5.");
 }
 
-TEST_F(DatasheetTest, DatesAndKeysAreNotEditableAndTabWalksTheGrid) {
+TEST_P(DatasheetTest, DatesAndKeysAreNotEditableAndTabWalksTheGrid) {
     addSensors({kOneNode});
     addReadings(kOneNode, {kFirst, kSecond});
     openOnReadings();
@@ -255,7 +258,7 @@ TEST_F(DatasheetTest, DatesAndKeysAreNotEditableAndTabWalksTheGrid) {
     sheet->reject();
 }
 
-TEST_F(DatasheetTest, EnterIsRefusedLikeAnyOtherKeyAndLeavesTheWindowOpen) {
+TEST_P(DatasheetTest, EnterIsRefusedLikeAnyOtherKeyAndLeavesTheWindowOpen) {
     addSensors({kOneNode});
     addReadings(kOneNode, {kFirst});
     openOnReadings();
@@ -275,7 +278,7 @@ TEST_F(DatasheetTest, EnterIsRefusedLikeAnyOtherKeyAndLeavesTheWindowOpen) {
     sheet->reject();
 }
 
-TEST_F(DatasheetTest, ClosingReturnsToTheReadingThatWasOnScreen) {
+TEST_P(DatasheetTest, ClosingReturnsToTheReadingThatWasOnScreen) {
     addSensors({kOneNode});
     addReadings(kOneNode, {kFirst, kSecond, kThird});
     openOnReadings();
@@ -290,7 +293,7 @@ TEST_F(DatasheetTest, ClosingReturnsToTheReadingThatWasOnScreen) {
     EXPECT_EQ(page().txtReadingID->text(), key(kOneNode, kSecond));
 }
 
-TEST_F(DatasheetTest, ExportWritesTheGridAndOpensIt) {
+TEST_P(DatasheetTest, ExportWritesTheGridAndOpensIt) {
     addSensors({kOneNode});
     addReadings(kOneNode, {kFirst, kSecond});
     openOnReadings();
@@ -315,7 +318,7 @@ TEST_F(DatasheetTest, ExportWritesTheGridAndOpensIt) {
     sheet->reject();
 }
 
-TEST_F(DatasheetTest, AnExportThatCannotBeOpenedSaysWhereTheFileIs) {
+TEST_P(DatasheetTest, AnExportThatCannotBeOpenedSaysWhereTheFileIs) {
     addSensors({kOneNode});
     addReadings(kOneNode, {kFirst});
     desktop.succeed = false;
@@ -334,7 +337,7 @@ TEST_F(DatasheetTest, AnExportThatCannotBeOpenedSaysWhereTheFileIs) {
     sheet->reject();
 }
 
-TEST_F(DatasheetTest, ALongSheetReadsItsRowsAsNeededAndStoresThemAll) {
+TEST_P(DatasheetTest, ALongSheetReadsItsRowsAsNeededAndStoresThemAll) {
     addSensors({kOneNode});
     // None ticked for time plots; reading 400 has no temperature.
     addHourlyReadings(600, "0");
@@ -357,13 +360,11 @@ TEST_F(DatasheetTest, ALongSheetReadsItsRowsAsNeededAndStoresThemAll) {
     EXPECT_EQ(stored(kOneNode, hourlyKey(100), "Channel1").toString(), "100.005");
     EXPECT_EQ(stored(kOneNode, hourlyKey(300), "Channel1").toString(), "300.00");
     EXPECT_EQ(stored(kOneNode, hourlyKey(300), "ChannelT").toString(), "20");
-    EXPECT_EQ(
-        scalar("SELECT typeof(ChannelT) FROM " + table + " WHERE DateTimeKey = ?", {hourlyKey(400)})
-            .toString(),
-        "text");
+    EXPECT_EQ(valueType("ChannelT", "FROM " + table + " WHERE DateTimeKey = ?", {hourlyKey(400)}),
+              "text");
 }
 
-TEST_F(DatasheetTest, TheExportCopiesRowsNeverShown) {
+TEST_P(DatasheetTest, TheExportCopiesRowsNeverShown) {
     addSensors({kOneNode});
     addHourlyReadings(300, "1");
     openOnReadings();
@@ -377,7 +378,7 @@ TEST_F(DatasheetTest, TheExportCopiesRowsNeverShown) {
     sheet->reject();
 }
 
-TEST_F(DatasheetTest, AnExportThatCannotBeWrittenIsLoggedAndTold) {
+TEST_P(DatasheetTest, AnExportThatCannotBeWrittenIsLoggedAndTold) {
     addSensors({kOneNode});
     addReadings(kOneNode, {kFirst});
     openOnReadings();
@@ -394,3 +395,5 @@ TEST_F(DatasheetTest, AnExportThatCannotBeWrittenIsLoggedAndTold) {
     EXPECT_TRUE(logText().trimmed().endsWith(" Module1_FlexGridToExcel"));
     sheet->reject();
 }
+
+INSTANTIATE_ON_BOTH_ENGINES(DatasheetTest);

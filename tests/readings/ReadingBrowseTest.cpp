@@ -14,12 +14,14 @@
 #include <QTest>
 #include <QTimeEdit>
 
+class ReadingBrowseTest : public OnBothEngines<ReadingsTest> {};
+
 namespace {
 const QString kId = QStringLiteral("120541001");
 const QString kNoReadings = QStringLiteral("0 Readings - Click the Add button to add a reading");
 } // namespace
 
-TEST_F(ReadingsTest, OneReadingRefusesEveryMoveWithItsMessage) {
+TEST_P(ReadingBrowseTest, OneReadingRefusesEveryMoveWithItsMessage) {
     addSensors({kId});
     addReadings(kId, {QDateTime(QDate(2026, 12, 1), QTime(10, 0))});
     openOnReadings();
@@ -35,7 +37,7 @@ TEST_F(ReadingsTest, OneReadingRefusesEveryMoveWithItsMessage) {
     EXPECT_EQ(page().txtRcount->text(), "1 of 1");
 }
 
-TEST_F(ReadingsTest, MovesStepThroughTheReadingsInTimeOrder) {
+TEST_P(ReadingBrowseTest, MovesStepThroughTheReadingsInTimeOrder) {
     addSensors({kId});
     // Stored out of time order: the tab follows FullDate.
     addReadings(kId, {QDateTime(QDate(2026, 12, 3), QTime(8, 0)),
@@ -57,7 +59,7 @@ TEST_F(ReadingsTest, MovesStepThroughTheReadingsInTimeOrder) {
     EXPECT_TRUE(prompter.calls.isEmpty());
 }
 
-TEST_F(ReadingsTest, ReturningToTheTabShowsTheReadingLeftUnlessIdentificationWasVisited) {
+TEST_P(ReadingBrowseTest, ReturningToTheTabShowsTheReadingLeftUnlessIdentificationWasVisited) {
     addSensors({kId});
     addNineReadings(kId);
     frmQuorvelle& w = openOnReadings();
@@ -78,7 +80,7 @@ TEST_F(ReadingsTest, ReturningToTheTabShowsTheReadingLeftUnlessIdentificationWas
     EXPECT_EQ(page().dtpRdate->date(), QDate(2026, 12, 9));
 }
 
-TEST_F(ReadingsTest, ASensorWithoutReadingsShowsTheEmptyState) {
+TEST_P(ReadingBrowseTest, ASensorWithoutReadingsShowsTheEmptyState) {
     addSensors({kId});
     QFile staging(path("datafile.txt"));
     ASSERT_TRUE(staging.open(QIODevice::WriteOnly));
@@ -103,7 +105,7 @@ TEST_F(ReadingsTest, ASensorWithoutReadingsShowsTheEmptyState) {
     EXPECT_EQ(window->state().savedReadingMark, 0);
 }
 
-TEST_F(ReadingsTest, NullFlagsTickTheBoxesAndNullValuesShowEmpty) {
+TEST_P(ReadingBrowseTest, NullFlagsTickTheBoxesAndNullValuesShowEmpty) {
     addSensors({kId});
     exec("INSERT INTO " + quoteName(kId) +
              " (DateTimeKey, FullDate, ReadingDate, ReadingTime, Plottemporal, PlotSpatial) "
@@ -117,7 +119,7 @@ TEST_F(ReadingsTest, NullFlagsTickTheBoxesAndNullValuesShowEmpty) {
     EXPECT_TRUE(page().lblError->isHidden());
 }
 
-TEST_F(ReadingsTest, ClosingTheWindowOnTheTabStoresTheReading) {
+TEST_P(ReadingBrowseTest, ClosingTheWindowOnTheTabStoresTheReading) {
     addSensors({kId});
     addReadings(kId, {QDateTime(QDate(2026, 12, 1), QTime(10, 0))});
     openOnReadings();
@@ -157,7 +159,7 @@ TEST_F(ReadingsTest, AReadingsTableIsIndexedByTimeAndKeyWithoutUniqueness) {
     }
 }
 
-TEST_F(ReadingsTest, TheTabsControlsAndCaptionLabelsRunTheirCommands) {
+TEST_P(ReadingBrowseTest, TheTabsControlsAndCaptionLabelsRunTheirCommands) {
     addSensors({kId});
     addReadings(kId, {QDateTime(QDate(2026, 12, 1), QTime(10, 0))});
     openOnReadings();
@@ -207,7 +209,7 @@ TEST_F(ReadingsTest, TheTabsControlsAndCaptionLabelsRunTheirCommands) {
     sheet->reject();
 }
 
-TEST_F(ReadingsTest, ReadingsWithoutACurrentOneClearTheControlsAndSaySo) {
+TEST_P(ReadingBrowseTest, ReadingsWithoutACurrentOneClearTheControlsAndSaySo) {
     addSensors({kId});
     addReadings(kId, {QDateTime(QDate(2026, 12, 1), QTime(10, 0))});
     openOnReadings();
@@ -270,3 +272,5 @@ TEST_F(ReadingsTest, MovingOverUnchangedReadingsWritesNothingAndAnEditIsStillSto
     EXPECT_EQ(page().txtChannel[1]->text(), "7.00");
     EXPECT_TRUE(prompter.calls.isEmpty());
 }
+
+INSTANTIATE_ON_BOTH_ENGINES(ReadingBrowseTest);

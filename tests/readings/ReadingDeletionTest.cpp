@@ -1,7 +1,7 @@
 #include "ReadingsFixture.h"
 
-#include "ui/Prompter.h"
 #include "readings/frmBatchDel.h"
+#include "ui/Prompter.h"
 
 #include <QCalendarWidget>
 #include <QCoreApplication>
@@ -19,7 +19,7 @@ QString shortDate(const QDate& date) {
 }
 } // namespace
 
-class ReadingDeletionTest : public ReadingsTest {
+class ReadingDeletionTest : public OnBothEngines<ReadingsTest> {
 protected:
     // Clicks "Delete/Batch" and returns the window it opened.
     frmBatchDel* openDeletion() {
@@ -38,7 +38,7 @@ protected:
     }
 };
 
-TEST_F(ReadingDeletionTest, TheWindowOffersTheThreeDeletionsFromToday) {
+TEST_P(ReadingDeletionTest, TheWindowOffersTheThreeDeletionsFromToday) {
     addSensors({kId});
     addNineReadings(kId);
     openOnReadings();
@@ -66,7 +66,7 @@ TEST_F(ReadingDeletionTest, TheWindowOffersTheThreeDeletionsFromToday) {
     EXPECT_TRUE(prompter.calls.isEmpty());
 }
 
-TEST_F(ReadingDeletionTest, DeletingTheCurrentReadingShowsAndRemembersTheNewest) {
+TEST_P(ReadingDeletionTest, DeletingTheCurrentReadingShowsAndRemembersTheNewest) {
     addSensors({kId});
     addReadings(kId, {QDateTime(QDate(2026, 12, 1), QTime(10, 0)),
                       QDateTime(QDate(2026, 12, 2), QTime(10, 0))});
@@ -87,7 +87,7 @@ TEST_F(ReadingDeletionTest, DeletingTheCurrentReadingShowsAndRemembersTheNewest)
     EXPECT_TRUE(prompter.calls.isEmpty());
 }
 
-TEST_F(ReadingDeletionTest, ARangeOfOneDayTakesEveryReadingOfThatDayOnly) {
+TEST_P(ReadingDeletionTest, ARangeOfOneDayTakesEveryReadingOfThatDayOnly) {
     addSensors({kId});
     addReadings(kId, {QDateTime(QDate(2026, 12, 3), QTime(23, 59, 59)),
                       QDateTime(QDate(2026, 12, 4), QTime(0, 0, 0)),
@@ -110,7 +110,7 @@ TEST_F(ReadingDeletionTest, ARangeOfOneDayTakesEveryReadingOfThatDayOnly) {
     EXPECT_EQ(page().dtpRdate->date(), QDate(2026, 12, 5));
 }
 
-TEST_F(ReadingDeletionTest, AnInclusiveRangeAndAReversedOne) {
+TEST_P(ReadingDeletionTest, AnInclusiveRangeAndAReversedOne) {
     addSensors({kId});
     addNineReadings(kId);
     openOnReadings();
@@ -127,7 +127,7 @@ TEST_F(ReadingDeletionTest, AnInclusiveRangeAndAReversedOne) {
     EXPECT_EQ(window->state().savedReadingMark, window->state().rsReadings->bookmark());
 }
 
-TEST_F(ReadingDeletionTest, DeleteAllEmptiesTheTableButKeepsItAndTheSensor) {
+TEST_P(ReadingDeletionTest, DeleteAllEmptiesTheTableButKeepsItAndTheSensor) {
     addSensors({kId});
     addNineReadings(kId);
     frmQuorvelle& w = openOnReadings();
@@ -143,3 +143,5 @@ TEST_F(ReadingDeletionTest, DeleteAllEmptiesTheTableButKeepsItAndTheSensor) {
     EXPECT_EQ(readingCount(kId), 1);
     EXPECT_EQ(w.state().rsReadings->recordCount(), 1);
 }
+
+INSTANTIATE_ON_BOTH_ENGINES(ReadingDeletionTest);

@@ -9,6 +9,8 @@
 #include <QTest>
 #include <QTimeEdit>
 
+class ReadingEntryTest : public OnBothEngines<ReadingsTest> {};
+
 namespace {
 const QString kId = QStringLiteral("120541001");
 const QDateTime kFirst(QDate(2026, 12, 1), QTime(10, 0));
@@ -16,7 +18,7 @@ const QDateTime kSecond(QDate(2026, 12, 2), QTime(10, 0));
 const QDateTime kThird(QDate(2026, 12, 3), QTime(10, 0));
 } // namespace
 
-TEST_F(ReadingsTest, AddNewStampsTheClockAndRefusesASecondReadingInTheSameSecond) {
+TEST_P(ReadingEntryTest, AddNewStampsTheClockAndRefusesASecondReadingInTheSameSecond) {
     addSensors({kId});
     clock_.set(QDateTime(QDate(2026, 12, 8), QTime(9, 30, 15, 700)));
     openOnReadings();
@@ -54,7 +56,7 @@ TEST_F(ReadingsTest, AddNewStampsTheClockAndRefusesASecondReadingInTheSameSecond
     EXPECT_EQ(page().txtRcount->text(), "2 of 2");
 }
 
-TEST_F(ReadingsTest, DupIdIgnoresOnlyTheRowAtTheGivenPosition) {
+TEST_P(ReadingEntryTest, DupIdIgnoresOnlyTheRowAtTheGivenPosition) {
     addSensors({kId});
     addReadings(kId, {kFirst, kSecond, kThird});
     openOnReadings();
@@ -68,7 +70,7 @@ TEST_F(ReadingsTest, DupIdIgnoresOnlyTheRowAtTheGivenPosition) {
     EXPECT_EQ(window->state().rsReadings->absolutePosition(), 3);
 }
 
-TEST_F(ReadingsTest, ADateOntoAnotherReadingIsRefusedAndThePickersRestored) {
+TEST_P(ReadingEntryTest, ADateOntoAnotherReadingIsRefusedAndThePickersRestored) {
     addSensors({kId});
     addReadings(kId, {kFirst, kSecond});
     openOnReadings();
@@ -88,7 +90,7 @@ TEST_F(ReadingsTest, ADateOntoAnotherReadingIsRefusedAndThePickersRestored) {
     EXPECT_EQ(prompter.calls.size(), 1);
 }
 
-TEST_F(ReadingsTest, ChangingTheTimeRekeysAtOnceKeepingWhatWasTyped) {
+TEST_P(ReadingEntryTest, ChangingTheTimeRekeysAtOnceKeepingWhatWasTyped) {
     addSensors({kId});
     addReadings(kId, {kFirst});
     openOnReadings();
@@ -106,7 +108,7 @@ TEST_F(ReadingsTest, ChangingTheTimeRekeysAtOnceKeepingWhatWasTyped) {
     EXPECT_EQ(page().txtRcount->text(), "1 of 1");
 }
 
-TEST_F(ReadingsTest, ARekeyThatReordersTheReadingsFollowsTheReading) {
+TEST_P(ReadingEntryTest, ARekeyThatReordersTheReadingsFollowsTheReading) {
     addSensors({kId});
     addReadings(kId, {kFirst, kSecond, kThird});
     openOnReadings();
@@ -122,7 +124,7 @@ TEST_F(ReadingsTest, ARekeyThatReordersTheReadingsFollowsTheReading) {
     EXPECT_TRUE(page().lblError->isHidden());
 }
 
-TEST_F(ReadingsTest, LeavingTheTabStoresTheValuesInTheirForms) {
+TEST_P(ReadingEntryTest, LeavingTheTabStoresTheValuesInTheirForms) {
     addSensors({kId});
     addReadings(kId, {kFirst});
     openOnReadings();
@@ -146,15 +148,12 @@ TEST_F(ReadingsTest, LeavingTheTabStoresTheValuesInTheirForms) {
     EXPECT_EQ(stored(kId, k, "PlotSpatial").toInt(), 1);
     // Empty boxes stay empty texts, all eight written whatever the node count.
     for (const char* column : {"Channel3", "Channel8"}) {
-        EXPECT_EQ(
-            scalar("SELECT typeof(" + QString(column) + ") FROM " + quoteName(kId)).toString(),
-            "text")
-            << column;
+        EXPECT_EQ(valueType(column, "FROM " + quoteName(kId)), "text") << column;
         EXPECT_EQ(stored(kId, k, column).toString(), "");
     }
 }
 
-TEST_F(ReadingsTest, ValueBoxesRefuseLettersTypedOrPasted) {
+TEST_P(ReadingEntryTest, ValueBoxesRefuseLettersTypedOrPasted) {
     addSensors({kId});
     addReadings(kId, {kFirst});
     openOnReadings();
@@ -177,7 +176,7 @@ TEST_F(ReadingsTest, ValueBoxesRefuseLettersTypedOrPasted) {
     EXPECT_EQ(page().txtChannelT->text(), "n/5");
 }
 
-TEST_F(ReadingsTest, ADateStillBeingTypedIsTakenBeforeMovingOn) {
+TEST_P(ReadingEntryTest, ADateStillBeingTypedIsTakenBeforeMovingOn) {
     addSensors({kId});
     addReadings(kId, {kFirst, kSecond});
     openOnReadings();
@@ -191,3 +190,5 @@ TEST_F(ReadingsTest, ADateStillBeingTypedIsTakenBeforeMovingOn) {
     EXPECT_TRUE(stored(kId, key(kId, kFirst), "Channel1").isNull());
     EXPECT_EQ(prompter.messageTexts(), QStringList{"End of readings"});
 }
+
+INSTANTIATE_ON_BOTH_ENGINES(ReadingEntryTest);

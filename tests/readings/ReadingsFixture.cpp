@@ -1,15 +1,15 @@
 #include "ReadingsFixture.h"
 
-#include "ui/ClickableLabel.h"
 #include "readings/ReadingKeys.h"
 #include "store/Connection.h"
+#include "ui/ClickableLabel.h"
 
 #include <QTabWidget>
 #include <gtest/gtest.h>
 
 void ReadingsTest::addReadings(const QString& id, const QList<QDateTime>& moments) {
     Connection db;
-    db.open(dbPath());
+    db.open(location());
     int n = 0;
     for (const QDateTime& at : moments) {
         ++n;

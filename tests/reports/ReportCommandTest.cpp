@@ -23,13 +23,16 @@ const QString kSensor = QStringLiteral("120541001"); // three nodes
 
 // The report command through the main window: the chooser, the charts drawn off screen from
 // the sensor's readings and the document opened with the desktop's handler.
-class ReportCommandTest : public MainWindowTest {
+class ReportCommandTest : public OnBothEngines<MainWindowTest> {
 protected:
     void SetUp() override {
         MainWindowTest::SetUp();
+        if (IsSkipped()) {
+            return;
+        }
         addSensors({kSensor});
         Connection c;
-        c.open(dbPath());
+        c.open(location());
         c.execute("UPDATE Sensors SET Recess = 0.25, LengthofCable = 7, kval = 50, "
                   "NodeLocation1 = 1, NodeLocation2 = 3, NodeLocation3 = 6, Level = '1040 L', "
                   "Notes = 'Checked' WHERE InstrumentID = ?",
@@ -43,7 +46,7 @@ protected:
 
     static void reading(Connection& c, const QString& fullDate, const QStringList& channels) {
         const QString date = fullDate.left(10).replace('-', '/');
-        c.execute(QStringLiteral("INSERT INTO `%1` (DateTimeKey, FullDate, ReadingDate, "
+        c.execute(QStringLiteral("INSERT INTO \"%1\" (DateTimeKey, FullDate, ReadingDate, "
                                  "ReadingTime, ChannelT, Channel1, Channel2, Channel3, "
                                  "Plottemporal, PlotSpatial) VALUES (?, ?, ?, ?, '21.5', ?, ?, ?, "
                                  "1, 1)")
@@ -74,7 +77,7 @@ protected:
     QString file(const QString& name) const { return QDir(folder()).filePath(name); }
 };
 
-TEST_F(ReportCommandTest, ChooserOffersTheContentsAllTicked) {
+TEST_P(ReportCommandTest, ChooserOffersTheContentsAllTicked) {
     frmQuorvelle& w = onReadings();
     EXPECT_TRUE(w.readings->report.image->isEnabled());
     emit w.readings->report.image->clicked();
@@ -95,7 +98,7 @@ TEST_F(ReportCommandTest, ChooserOffersTheContentsAllTicked) {
     chooser->cmdCancel->click();
 }
 
-TEST_F(ReportCommandTest, CancelMakesNothing) {
+TEST_P(ReportCommandTest, CancelMakesNothing) {
     frmQuorvelle& w = onReadings();
     const frmReport* chooser = runReport(w, "cmdCancel");
 
@@ -106,7 +109,7 @@ TEST_F(ReportCommandTest, CancelMakesNothing) {
     EXPECT_FALSE(QFileInfo::exists(file("Temporal.jpg")));
 }
 
-TEST_F(ReportCommandTest, OkWritesTheReportWithBothChartsAndOpensIt) {
+TEST_P(ReportCommandTest, OkWritesTheReportWithBothChartsAndOpensIt) {
     frmQuorvelle& w = onReadings();
     runReport(w, "cmdOK");
 
@@ -136,7 +139,7 @@ TEST_F(ReportCommandTest, OkWritesTheReportWithBothChartsAndOpensIt) {
     EXPECT_TRUE(logText().isEmpty());
 }
 
-TEST_F(ReportCommandTest, TicksKeepTheirStateBetweenUses) {
+TEST_P(ReportCommandTest, TicksKeepTheirStateBetweenUses) {
     frmQuorvelle& w = onReadings();
     emit w.readings->report.image->clicked();
     auto* chooser = w.findChild<frmReport*>("frmReport");
@@ -159,8 +162,8 @@ TEST_F(ReportCommandTest, TicksKeepTheirStateBetweenUses) {
     EXPECT_NE(desktop.opened[1], desktop.opened[0]);
 }
 
-TEST_F(ReportCommandTest, AChartWithoutTwoTickedReadingsIsLeftOutWithTheTabsMessage) {
-    exec("UPDATE `120541001` SET PlotSpatial = 0 WHERE FullDate LIKE '2026-11-02%'");
+TEST_P(ReportCommandTest, AChartWithoutTwoTickedReadingsIsLeftOutWithTheTabsMessage) {
+    exec("UPDATE \"120541001\" SET PlotSpatial = 0 WHERE FullDate LIKE '2026-11-02%'");
     frmQuorvelle& w = onReadings();
     runReport(w, "cmdOK");
 
@@ -177,7 +180,7 @@ TEST_F(ReportCommandTest, AChartWithoutTwoTickedReadingsIsLeftOutWithTheTabsMess
     EXPECT_FALSE(QFileInfo::exists(file("Spatial.jpg")));
 
     // One ticked reading: both charts are left out, each with its message; the cover stays.
-    exec("UPDATE `120541001` SET Plottemporal = 0 WHERE FullDate LIKE '2026-11-02%'");
+    exec("UPDATE \"120541001\" SET Plottemporal = 0 WHERE FullDate LIKE '2026-11-02%'");
     prompter.clear();
     runReport(w, "cmdOK");
     ASSERT_EQ(prompter.calls.size(), 2);
@@ -192,7 +195,7 @@ TEST_F(ReportCommandTest, AChartWithoutTwoTickedReadingsIsLeftOutWithTheTabsMess
     EXPECT_TRUE(logText().isEmpty());
 }
 
-TEST_F(ReportCommandTest, WithNothingToOpenItTheUserIsToldWhereTheReportIs) {
+TEST_P(ReportCommandTest, WithNothingToOpenItTheUserIsToldWhereTheReportIs) {
     desktop.succeed = false;
     frmQuorvelle& w = onReadings();
     runReport(w, "cmdOK");
@@ -205,7 +208,7 @@ TEST_F(ReportCommandTest, WithNothingToOpenItTheUserIsToldWhereTheReportIs) {
     EXPECT_TRUE(QFileInfo::exists(desktop.opened.value(0)));
 }
 
-TEST_F(ReportCommandTest, AMissingLogoIsReportedAndLogged) {
+TEST_P(ReportCommandTest, AMissingLogoIsReportedAndLogged) {
     QFile::remove(file("ovlogo.jpg"));
     frmQuorvelle& w = onReadings();
     runReport(w, "cmdOK");
@@ -217,3 +220,5 @@ TEST_F(ReportCommandTest, AMissingLogoIsReportedAndLogged) {
 }
 
 } // namespace
+
+INSTANTIATE_ON_BOTH_ENGINES(ReportCommandTest);

@@ -26,7 +26,7 @@ QStringList comboItems(const QComboBox* box) {
 }
 } // namespace
 
-class SensorAdderTest : public SensorRegisterTest {
+class SensorAdderTest : public OnBothEngines<SensorRegisterTest> {
 protected:
     // Types the number into the "Add New" input box; the startup greeting is forgotten.
     void addTyped(const QString& number) {
@@ -35,7 +35,7 @@ protected:
     }
 };
 
-TEST_F(SensorAdderTest, InvalidNumbersAreRefusedWithTheirMessageInOrder) {
+TEST_P(SensorAdderTest, InvalidNumbersAreRefusedWithTheirMessageInOrder) {
     addSensors({"120521002"});
     open();
     const QList<QPair<QString, QString>> cases = {
@@ -61,7 +61,7 @@ TEST_F(SensorAdderTest, InvalidNumbersAreRefusedWithTheirMessageInOrder) {
     EXPECT_EQ(prompter.messageTexts(), QStringList({"No sensor entered"}));
 }
 
-TEST_F(SensorAdderTest, NumbersThatPassAreAskedAboutAndNoLeavesTheRegister) {
+TEST_P(SensorAdderTest, NumbersThatPassAreAskedAboutAndNoLeavesTheRegister) {
     addSensors({"120521002"});
     open();
     for (const QString number : {"120521001", "120521999"}) {
@@ -88,7 +88,7 @@ TEST_F(SensorAdderTest, NumbersThatPassAreAskedAboutAndNoLeavesTheRegister) {
     EXPECT_FALSE(tableExists("120599001"));
 }
 
-TEST_F(SensorAdderTest, AddingIntoAnEmptyRegisterWritesTheDefaultsAndTheTable) {
+TEST_P(SensorAdderTest, AddingIntoAnEmptyRegisterWritesTheDefaultsAndTheTable) {
     frmQuorvelle& w = open();
     prompter.clear();
     addTyped("120531007");
@@ -107,7 +107,7 @@ TEST_F(SensorAdderTest, AddingIntoAnEmptyRegisterWritesTheDefaultsAndTheTable) {
     EXPECT_EQ(stored(id, "LengthofCable").toDouble(), 0.0);
     EXPECT_EQ(stored(id, "Recess").toDouble(), 0.0);
     EXPECT_TRUE(tableExists(id));
-    EXPECT_EQ(scalar("SELECT COUNT(*) FROM `" + id + "`").toInt(), 0);
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM " + quoteName(id)).toInt(), 0);
 
     EXPECT_EQ(w.identification->txtSensor->text(), id);
     EXPECT_EQ(w.identification->txtFamily->text(), "k2VARLO");
@@ -121,11 +121,11 @@ TEST_F(SensorAdderTest, AddingIntoAnEmptyRegisterWritesTheDefaultsAndTheTable) {
     EXPECT_EQ(logEntries(), 0);
 }
 
-TEST_F(SensorAdderTest, AnExistingNumberIsRefusedAndATableWithoutARowSilently) {
+TEST_P(SensorAdderTest, AnExistingNumberIsRefusedAndATableWithoutARowSilently) {
     addSensors({"120521001", "120521002"});
     {
         Connection db;
-        db.open(dbPath());
+        db.open(location());
         createReadingsTable(db, "120521003");
     }
     frmQuorvelle& w = open();
@@ -144,7 +144,7 @@ TEST_F(SensorAdderTest, AnExistingNumberIsRefusedAndATableWithoutARowSilently) {
     EXPECT_EQ(scalar("SELECT COUNT(*) FROM Sensors").toInt(), 2);
 }
 
-TEST_F(SensorAdderTest, TypingCompletesFromTheListAndSelectsThatSensor) {
+TEST_P(SensorAdderTest, TypingCompletesFromTheListAndSelectsThatSensor) {
     addSensors({"120521001", "120531002", "130521003"});
     frmQuorvelle& w = open();
     QComboBox* combo = w.identification->cboSensors;
@@ -171,7 +171,7 @@ TEST_F(SensorAdderTest, TypingCompletesFromTheListAndSelectsThatSensor) {
     EXPECT_EQ(logEntries(), 0);
 }
 
-TEST_F(SensorAdderTest, EnterSelectsAListedNumberAndOffersToAddAnother) {
+TEST_P(SensorAdderTest, EnterSelectsAListedNumberAndOffersToAddAnother) {
     addSensors({"120521001", "120521002"});
     frmQuorvelle& w = open();
     QComboBox* combo = w.identification->cboSensors;
@@ -189,7 +189,7 @@ TEST_F(SensorAdderTest, EnterSelectsAListedNumberAndOffersToAddAnother) {
     EXPECT_EQ(comboItems(combo).size(), 3);
 }
 
-TEST_F(SensorAdderTest, ReadingsOfASensorWithoutATableAreOpenedOnANewOne) {
+TEST_P(SensorAdderTest, ReadingsOfASensorWithoutATableAreOpenedOnANewOne) {
     frmQuorvelle& w = open();
     prompter.clear();
     w.SSTab1->setCurrentIndex(2);
@@ -201,7 +201,7 @@ TEST_F(SensorAdderTest, ReadingsOfASensorWithoutATableAreOpenedOnANewOne) {
     w.SSTab1->setCurrentIndex(0);
 
     addTyped("120521004");
-    exec("DROP TABLE `120521004`");
+    exec("DROP TABLE \"120521004\"");
     prompter.clear();
     w.SSTab1->setCurrentIndex(2);
     EXPECT_EQ(prompter.messageTexts(),
@@ -213,9 +213,9 @@ TEST_F(SensorAdderTest, ReadingsOfASensorWithoutATableAreOpenedOnANewOne) {
     EXPECT_EQ(logEntries(), 0);
 }
 
-TEST_F(SensorAdderTest, AnExistingReadingsTableIsReplacedOnlyOnYes) {
+TEST_P(SensorAdderTest, AnExistingReadingsTableIsReplacedOnlyOnYes) {
     addSensors({"120521001"});
-    exec("INSERT INTO `120521001` (DateTimeKey) VALUES ('120521001 2026/01/05 08:00:00')");
+    exec("INSERT INTO \"120521001\" (DateTimeKey) VALUES ('120521001 2026/01/05 08:00:00')");
     frmQuorvelle& w = open();
     prompter.answers.enqueue(MsgAnswer::Ok);
     prompter.answers.enqueue(MsgAnswer::No);
@@ -227,16 +227,16 @@ TEST_F(SensorAdderTest, AnExistingReadingsTableIsReplacedOnlyOnYes) {
               "Table 120521001 already exists\r\nDo you want to overwrite this table?");
     EXPECT_EQ(prompter.last().title, "Ombrevault's QUORVELLE");
     EXPECT_EQ(prompter.last().buttons, MsgButtons::YesNo);
-    EXPECT_EQ(scalar("SELECT COUNT(*) FROM `120521001`").toInt(), 1);
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM \"120521001\"").toInt(), 1);
 
     prompter.answers.enqueue(MsgAnswer::Ok);
     prompter.answers.enqueue(MsgAnswer::Yes);
     AddDataTable(w.state(), context());
-    EXPECT_EQ(scalar("SELECT COUNT(*) FROM `120521001`").toInt(), 0);
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM \"120521001\"").toInt(), 0);
     EXPECT_EQ(logEntries(), 0);
 }
 
-TEST_F(SensorAdderTest, TabLeavesTheComboWithoutCompletingEvenAtTheLimit) {
+TEST_P(SensorAdderTest, TabLeavesTheComboWithoutCompletingEvenAtTheLimit) {
     addSensors({"120521001", "120531002"});
     frmQuorvelle& w = open();
     w.show();
@@ -254,7 +254,7 @@ TEST_F(SensorAdderTest, TabLeavesTheComboWithoutCompletingEvenAtTheLimit) {
     EXPECT_NE(QApplication::focusWidget(), combo);
 }
 
-TEST_F(SensorAdderTest, TypingOverTheSelectedNumberReplacesIt) {
+TEST_P(SensorAdderTest, TypingOverTheSelectedNumberReplacesIt) {
     addSensors({"120521001", "120531002", "130521003"});
     frmQuorvelle& w = open();
     QComboBox* combo = w.identification->cboSensors;
@@ -263,3 +263,5 @@ TEST_F(SensorAdderTest, TypingOverTheSelectedNumberReplacesIt) {
     EXPECT_EQ(combo->currentText(), "14");
     EXPECT_EQ(logEntries(), 0);
 }
+
+INSTANTIATE_ON_BOTH_ENGINES(SensorAdderTest);

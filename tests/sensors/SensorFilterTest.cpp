@@ -24,10 +24,13 @@ QStringList comboItems(const QComboBox* box) {
 }
 } // namespace
 
-class SensorFilterTest : public SensorRegisterTest {
+class SensorFilterTest : public OnBothEngines<SensorRegisterTest> {
 protected:
     void SetUp() override {
         SensorRegisterTest::SetUp();
+        if (IsSkipped()) {
+            return;
+        }
         addSensors({"120521001", "120531002", "120581003", "120521004"});
         exec("UPDATE Sensors SET InstallDate = '1999/01/01', Level = 'O''Brien''s drift' "
              "WHERE InstrumentID = '120521001'");
@@ -47,7 +50,7 @@ protected:
     QStringList listed() { return comboItems(window->identification->cboSensors); }
 };
 
-TEST_F(SensorFilterTest, DestroyedOnlyHidesTheDestroyedSensorAndTheCommandRemovesIt) {
+TEST_P(SensorFilterTest, DestroyedOnlyHidesTheDestroyedSensorAndTheCommandRemovesIt) {
     panel().chkDontShowDestroyed->setChecked(true);
     apply();
     EXPECT_EQ(listed(), QStringList({"120581003", "120521004", "120521001"}));
@@ -73,7 +76,7 @@ TEST_F(SensorFilterTest, DestroyedOnlyHidesTheDestroyedSensorAndTheCommandRemove
     EXPECT_TRUE(prompter.calls.isEmpty());
 }
 
-TEST_F(SensorFilterTest, DateRangesIncludeBothDaysAndCompleteMissingEnds) {
+TEST_P(SensorFilterTest, DateRangesIncludeBothDaysAndCompleteMissingEnds) {
     panel().txtEndDate->setText("2005/12/31");
     apply();
     EXPECT_EQ(listed(), QStringList({"120531002", "120521001"}));
@@ -86,7 +89,7 @@ TEST_F(SensorFilterTest, DateRangesIncludeBothDaysAndCompleteMissingEnds) {
     EXPECT_TRUE(prompter.calls.isEmpty());
 }
 
-TEST_F(SensorFilterTest, AStartAfterTheEndMatchesNothingAndKeepsTheCriteria) {
+TEST_P(SensorFilterTest, AStartAfterTheEndMatchesNothingAndKeepsTheCriteria) {
     panel().txtStartDate->setText("2010/01/01");
     panel().txtEndDate->setText("2005/01/01");
     apply();
@@ -100,7 +103,7 @@ TEST_F(SensorFilterTest, AStartAfterTheEndMatchesNothingAndKeepsTheCriteria) {
     EXPECT_EQ(window->utilities->txtSCount->text(), "4");
 }
 
-TEST_F(SensorFilterTest, TypeCodesFromTheListOrTypedAndUnknownOnesRefused) {
+TEST_P(SensorFilterTest, TypeCodesFromTheListOrTypedAndUnknownOnesRefused) {
     panel().txtFilterType->setEditText("81");
     apply();
     EXPECT_EQ(listed(), QStringList({"120581003"}));
@@ -122,14 +125,14 @@ TEST_F(SensorFilterTest, TypeCodesFromTheListOrTypedAndUnknownOnesRefused) {
     }
 }
 
-TEST_F(SensorFilterTest, AQuoteInTheLevelFiltersLikeAnyOtherText) {
+TEST_P(SensorFilterTest, AQuoteInTheLevelFiltersLikeAnyOtherText) {
     panel().txtFilterLevel->setText(" O'Brien's drift ");
     apply();
     EXPECT_EQ(listed(), QStringList({"120521001"}));
     EXPECT_EQ(logEntries(), 0);
 }
 
-TEST_F(SensorFilterTest, MissingCriteriaAndBadDatesAreSaid) {
+TEST_P(SensorFilterTest, MissingCriteriaAndBadDatesAreSaid) {
     apply();
     EXPECT_EQ(prompter.last().text, "You must enter criteria to filter sensors on");
     EXPECT_EQ(prompter.last().icon, MsgIcon::Information);
@@ -146,7 +149,7 @@ TEST_F(SensorFilterTest, MissingCriteriaAndBadDatesAreSaid) {
     EXPECT_EQ(listed().size(), 4);
 }
 
-TEST_F(SensorFilterTest, LeavingADateBoxWithABadDateSaysSoAndTakesTheFocusBack) {
+TEST_P(SensorFilterTest, LeavingADateBoxWithABadDateSaysSoAndTakesTheFocusBack) {
     frmQuorvelle& w = *window;
     w.show();
     w.SSTab1->setCurrentIndex(7);
@@ -172,7 +175,7 @@ TEST_F(SensorFilterTest, LeavingADateBoxWithABadDateSaysSoAndTakesTheFocusBack) 
     EXPECT_EQ(QApplication::focusWidget(), panel().txtEndDate);
 }
 
-TEST_F(SensorFilterTest, ASensorAddedWhileFilteredIsShownAndKeptUntilTheFilterGoes) {
+TEST_P(SensorFilterTest, ASensorAddedWhileFilteredIsShownAndKeptUntilTheFilterGoes) {
     panel().txtFilterType->setEditText("31");
     apply();
     ASSERT_EQ(listed(), QStringList({"120531002"}));
@@ -192,7 +195,7 @@ TEST_F(SensorFilterTest, ASensorAddedWhileFilteredIsShownAndKeptUntilTheFilterGo
     EXPECT_EQ(logEntries(), 0);
 }
 
-TEST_F(SensorFilterTest, ATypedPartialCodeIsNotCompletedFromTheList) {
+TEST_P(SensorFilterTest, ATypedPartialCodeIsNotCompletedFromTheList) {
     window->show();
     window->SSTab1->setCurrentIndex(7);
     QApplication::setActiveWindow(window.get());
@@ -206,11 +209,11 @@ TEST_F(SensorFilterTest, ATypedPartialCodeIsNotCompletedFromTheList) {
     EXPECT_EQ(listed().size(), 4);
 }
 
-TEST_F(SensorFilterTest, ReconnectingShowsTheNewListUnfiltered) {
+TEST_P(SensorFilterTest, ReconnectingShowsTheNewListUnfiltered) {
     panel().chkDontShowDestroyed->setChecked(true);
     apply();
     ASSERT_EQ(listed().size(), 3);
-    prompter.files.enqueue(dbPath());
+    queueChoosingTheRegister();
     window->Image4_Click();
     EXPECT_EQ(listed(), QStringList({"120521001", "120521004", "120531002", "120581003"}));
     EXPECT_EQ(panel().imgFilter.caption->text(), "Apply Filter");
@@ -219,3 +222,5 @@ TEST_F(SensorFilterTest, ReconnectingShowsTheNewListUnfiltered) {
     apply();
     EXPECT_EQ(listed().size(), 3);
 }
+
+INSTANTIATE_ON_BOTH_ENGINES(SensorFilterTest);

@@ -27,7 +27,7 @@ QStringList texts(const QVector<QLineEdit*>& boxes) {
 }
 } // namespace
 
-class SensorFormTest : public SensorRegisterTest {
+class SensorFormTest : public OnBothEngines<SensorRegisterTest> {
 protected:
     void addWorkedExample() {
         addSensors({kThreeNodes});
@@ -37,7 +37,7 @@ protected:
     }
 };
 
-TEST_F(SensorFormTest, WorkedExampleWithTheHeadAtTheCollarAndThenAtTheToe) {
+TEST_P(SensorFormTest, WorkedExampleWithTheHeadAtTheCollarAndThenAtTheToe) {
     addWorkedExample();
     frmQuorvelle& w = open();
     InstallationPage& inst = *w.installation;
@@ -71,7 +71,7 @@ TEST_F(SensorFormTest, WorkedExampleWithTheHeadAtTheCollarAndThenAtTheToe) {
     EXPECT_EQ(logEntries(), 0);
 }
 
-TEST_F(SensorFormTest, SavedNumbersTakeTheirFormatsAndShowThemAgain) {
+TEST_P(SensorFormTest, SavedNumbersTakeTheirFormatsAndShowThemAgain) {
     addSensors({kThreeNodes});
     frmQuorvelle& w = open();
     IdentificationPage& id = *w.identification;
@@ -104,7 +104,7 @@ TEST_F(SensorFormTest, SavedNumbersTakeTheirFormatsAndShowThemAgain) {
     EXPECT_EQ(logEntries(), 0);
 }
 
-TEST_F(SensorFormTest, AFailingRecessEndsTheSaveAndTheNextUpdateStoresWhatCameBefore) {
+TEST_P(SensorFormTest, AFailingRecessEndsTheSaveAndTheNextUpdateStoresWhatCameBefore) {
     addSensors({kThreeNodes});
     exec("UPDATE Sensors SET kval = 5 WHERE InstrumentID = ?", {kThreeNodes});
     frmQuorvelle& w = open();
@@ -127,7 +127,7 @@ TEST_F(SensorFormTest, AFailingRecessEndsTheSaveAndTheNextUpdateStoresWhatCameBe
     EXPECT_EQ(logEntries(), 1);
 }
 
-TEST_F(SensorFormTest, RecessKeysSaveBeforeTheyTakeEffectAndNodeBoxesRefuseLetters) {
+TEST_P(SensorFormTest, RecessKeysSaveBeforeTheyTakeEffectAndNodeBoxesRefuseLetters) {
     addSensors({kThreeNodes});
     frmQuorvelle& w = open();
     QLineEdit* recess = w.installation->txtRecess;
@@ -152,7 +152,7 @@ TEST_F(SensorFormTest, RecessKeysSaveBeforeTheyTakeEffectAndNodeBoxesRefuseLette
     EXPECT_EQ(node->text(), "12,5-");
 }
 
-TEST_F(SensorFormTest, StatusPictureAndDestructionDateFollowTheSensor) {
+TEST_P(SensorFormTest, StatusPictureAndDestructionDateFollowTheSensor) {
     addSensors({"120521001", "120521002"});
     exec("UPDATE Sensors SET Destroyed = 'Yes', DestructionDate = '2025/03/01' "
          "WHERE InstrumentID = '120521002'");
@@ -169,7 +169,7 @@ TEST_F(SensorFormTest, StatusPictureAndDestructionDateFollowTheSensor) {
     EXPECT_EQ(id.imgheart->pixmap().cacheKey(), id.imgalive->pixmap().cacheKey());
 }
 
-TEST_F(SensorFormTest, NodeAndChannelBoxesOpenUpToTheNodeCount) {
+TEST_P(SensorFormTest, NodeAndChannelBoxesOpenUpToTheNodeCount) {
     addSensors({"120521001", "120591001"});
     frmQuorvelle& w = open();
     IdentificationPage& id = *w.identification;
@@ -196,7 +196,7 @@ TEST_F(SensorFormTest, NodeAndChannelBoxesOpenUpToTheNodeCount) {
     EXPECT_EQ(logEntries(), 0);
 }
 
-TEST_F(SensorFormTest, UnknownTypeIsReportedOnceAndKeepsThePreviousNodeCount) {
+TEST_P(SensorFormTest, UnknownTypeIsReportedOnceAndKeepsThePreviousNodeCount) {
     addSensors({"120531001", "110599001"});
     frmQuorvelle& w = open();
     EXPECT_TRUE(prompter.calls.isEmpty());
@@ -209,7 +209,7 @@ TEST_F(SensorFormTest, UnknownTypeIsReportedOnceAndKeepsThePreviousNodeCount) {
     EXPECT_FALSE(w.identification->txtNode[2]->isEnabled());
 }
 
-TEST_F(SensorFormTest, AnEightNodeSensorSavesAndPlacesItsSeventhAndEighthAnchors) {
+TEST_P(SensorFormTest, AnEightNodeSensorSavesAndPlacesItsSeventhAndEighthAnchors) {
     addSensors({"120591001"});
     frmQuorvelle& w = open();
     IdentificationPage& id = *w.identification;
@@ -227,3 +227,5 @@ TEST_F(SensorFormTest, AnEightNodeSensorSavesAndPlacesItsSeventhAndEighthAnchors
     EXPECT_TRUE(w.readings->lbln[7]->isEnabled());
     EXPECT_EQ(logEntries(), 0);
 }
+
+INSTANTIATE_ON_BOTH_ENGINES(SensorFormTest);

@@ -13,7 +13,9 @@
 #include <QLineEdit>
 #include <QTest>
 
-TEST_F(SensorRegisterTest, NextAndPreviousSaveAndStopAtTheEnds) {
+class SensorNavigationTest : public OnBothEngines<SensorRegisterTest> {};
+
+TEST_P(SensorNavigationTest, NextAndPreviousSaveAndStopAtTheEnds) {
     addSensors({"120521001", "120521002", "120521003"});
     frmQuorvelle& w = open();
     IdentificationPage& id = *w.identification;
@@ -39,7 +41,7 @@ TEST_F(SensorRegisterTest, NextAndPreviousSaveAndStopAtTheEnds) {
     EXPECT_EQ(logEntries(), 0);
 }
 
-TEST_F(SensorRegisterTest, ChoosingInTheComboSavesTheSensorLeftAndShowsTheChoice) {
+TEST_P(SensorNavigationTest, ChoosingInTheComboSavesTheSensorLeftAndShowsTheChoice) {
     addSensors({"120521001", "120521002", "120521003"});
     frmQuorvelle& w = open();
     IdentificationPage& id = *w.identification;
@@ -53,7 +55,7 @@ TEST_F(SensorRegisterTest, ChoosingInTheComboSavesTheSensorLeftAndShowsTheChoice
     EXPECT_TRUE(prompter.calls.isEmpty());
 }
 
-TEST_F(SensorRegisterTest, AnEmptyRegisterShowsNoRecordsAndRefusesBothSteps) {
+TEST_P(SensorNavigationTest, AnEmptyRegisterShowsNoRecordsAndRefusesBothSteps) {
     frmQuorvelle& w = open();
     prompter.clear();
     click(w.identification->imgNext);
@@ -65,7 +67,7 @@ TEST_F(SensorRegisterTest, AnEmptyRegisterShowsNoRecordsAndRefusesBothSteps) {
     EXPECT_EQ(logEntries(), 0);
 }
 
-TEST_F(SensorRegisterTest, AnUnmatchedChoiceSaysSoAndLeavesNoRowToSave) {
+TEST_P(SensorNavigationTest, AnUnmatchedChoiceSaysSoAndLeavesNoRowToSave) {
     addSensors({"120521001", "120521002"});
     frmQuorvelle& w = open();
     IdentificationPage& id = *w.identification;
@@ -94,7 +96,7 @@ TEST_F(SensorRegisterTest, AnUnmatchedChoiceSaysSoAndLeavesNoRowToSave) {
     EXPECT_EQ(id.txtSnav->text(), "2 of 2");
 }
 
-TEST_F(SensorRegisterTest, WithoutADatabaseTheRegisterCommandsLogInsteadOfFailing) {
+TEST_P(SensorNavigationTest, WithoutADatabaseTheRegisterCommandsLogInsteadOfFailing) {
     addSensors({"120521001"});
     {
         // The location file names a database that is not there: start-up cannot connect.
@@ -125,3 +127,5 @@ TEST_F(SensorRegisterTest, WithoutADatabaseTheRegisterCommandsLogInsteadOfFailin
             << tag;
     }
 }
+
+INSTANTIATE_ON_BOTH_ENGINES(SensorNavigationTest);

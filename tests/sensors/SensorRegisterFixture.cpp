@@ -10,8 +10,8 @@ QVariant SensorRegisterTest::stored(const QString& id, const QString& column) {
 
 bool SensorRegisterTest::tableExists(const QString& name) {
     Connection db;
-    db.open(dbPath());
-    return db.tables().contains(name);
+    db.open(location());
+    return db.hasTable(name);
 }
 
 void SensorRegisterTest::click(const ImageCommand& command) {

@@ -6,6 +6,16 @@
 
 void MainWindowTest::SetUp() {
     createDatabaseFile(dbPath());
+    if (onServer()) {
+        server_ = std::make_unique<ServerDatabase>();
+        if (!server_->available()) {
+            GTEST_SKIP() << server_->reason().toStdString();
+        }
+        Connection db;
+        db.open(server_->uri());
+        createSchema(db);
+        writeLocationFile(folder(), server_->uri());
+    }
 }
 
 void MainWindowTest::TearDown() {
@@ -16,9 +26,13 @@ QString MainWindowTest::dbPath() const {
     return defaultDatabasePath(folder());
 }
 
+QString MainWindowTest::location() const {
+    return onServer() ? server_->uri() : dbPath();
+}
+
 void MainWindowTest::addSensors(const QStringList& ids) {
     Connection db;
-    db.open(dbPath());
+    db.open(location());
     for (const QString& id : ids) {
         db.execute("INSERT INTO Sensors (InstrumentID, SensorType, DateID, TypeID, SensorNo, "
                    "Family, Model, InstallDate, Destroyed, HeadLocation, LengthofCable, Recess) "
@@ -43,14 +57,34 @@ void MainWindowTest::closeWindow() {
     window.reset();
 }
 
+void MainWindowTest::queueChoosingTheRegister() {
+    if (onServer()) {
+        prompter.choices.enqueue(1);
+        prompter.serverLogins.enqueue(ServerLoginAnswer{
+            {server_->host(), server_->port(), server_->name(), server_->user()}, {}});
+    } else {
+        prompter.choices.enqueue(0);
+        prompter.files.enqueue(dbPath());
+    }
+}
+
 void MainWindowTest::exec(const QString& sql, const QVariantList& params) {
     Connection db;
-    db.open(dbPath());
+    db.open(location());
     db.execute(sql, params);
 }
 
 QVariant MainWindowTest::scalar(const QString& sql, const QVariantList& params) {
     Connection db;
-    db.open(dbPath());
+    db.open(location());
     return db.scalar(sql, params);
+}
+
+QString MainWindowTest::valueType(const QString& column, const QString& rest,
+                                  const QVariantList& params) {
+    const QString name = quoteName(column);
+    const QString type = onServer() ? "CASE WHEN " + name + " IS NULL THEN 'null' ELSE " +
+                                          "pg_typeof(" + name + ")::text END"
+                                    : "typeof(" + name + ")";
+    return scalar("SELECT " + type + " " + rest, params).toString();
 }

@@ -23,7 +23,7 @@
 
 namespace {
 
-class SiteStatusPageTest : public ReadingsTest {
+class SiteStatusPageTest : public OnBothEngines<ReadingsTest> {
 protected:
     // Sensors with one node, head at the toe, so that the displacement is the node's change.
     void addToeSensors(const QStringList& ids) {
@@ -37,7 +37,7 @@ protected:
 
     void setLevels(const QString& key, double amber, double red) {
         Connection db;
-        db.open(dbPath());
+        db.open(location());
         createTriggerTables(db);
         TriggerLevels levels;
         levels.amberDisp = amber;
@@ -65,11 +65,11 @@ const QString kGrey = QStringLiteral("120521003");
 
 } // namespace
 
-TEST_F(SiteStatusPageTest, TheTableShowsEverySensorOfTheFilteredRegister) {
+TEST_P(SiteStatusPageTest, TheTableShowsEverySensorOfTheFilteredRegister) {
     addToeSensors({kRed, kGreen, kGrey});
     addReadings(kRed, {QDateTime(QDate(2026, 12, 1), QTime(8, 0)),
                        QDateTime(QDate(2026, 12, 2), QTime(8, 0))});
-    exec("UPDATE `120521001` SET Channel1 = '31.00' WHERE FullDate LIKE '2026-12-02%'");
+    exec("UPDATE \"120521001\" SET Channel1 = '31.00' WHERE FullDate LIKE '2026-12-02%'");
     addReadings(kGreen, {QDateTime(QDate(2026, 12, 1), QTime(8, 0)),
                          QDateTime(QDate(2026, 12, 7), QTime(8, 0))});
     addReadings(kGrey, {QDateTime(QDate(2026, 12, 1), QTime(8, 0))});
@@ -120,7 +120,7 @@ TEST_F(SiteStatusPageTest, TheTableShowsEverySensorOfTheFilteredRegister) {
     EXPECT_GT(QFileInfo(desktop.opened.last()).size(), 1000);
 }
 
-TEST_F(SiteStatusPageTest, AReadingTypedOverALevelIsReportedOnceLoggedAndAcknowledged) {
+TEST_P(SiteStatusPageTest, AReadingTypedOverALevelIsReportedOnceLoggedAndAcknowledged) {
     addToeSensors({kRed});
     addReadings(kRed, {QDateTime(QDate(2026, 12, 1), QTime(8, 0))});
     setLevels(kRed, 10, 20);
@@ -159,7 +159,7 @@ TEST_F(SiteStatusPageTest, AReadingTypedOverALevelIsReportedOnceLoggedAndAcknowl
     EXPECT_EQ(scalar("SELECT AckBy FROM TriggerEvents").toString(), loginName());
 }
 
-TEST_F(SiteStatusPageTest, LevelBoxesRefuseBadTextsAndStoreGoodOnesAtOnce) {
+TEST_P(SiteStatusPageTest, LevelBoxesRefuseBadTextsAndStoreGoodOnesAtOnce) {
     addToeSensors({kRed});
     open();
     window->SSTab1->setCurrentIndex(1);
@@ -202,7 +202,7 @@ TEST_F(SiteStatusPageTest, LevelBoxesRefuseBadTextsAndStoreGoodOnesAtOnce) {
               1.5);
 }
 
-TEST_F(SiteStatusPageTest, TheTimeChartDrawsTheDisplacementLevelsAsDashedLines) {
+TEST_P(SiteStatusPageTest, TheTimeChartDrawsTheDisplacementLevelsAsDashedLines) {
     addToeSensors({kRed});
     addReadings(kRed, {QDateTime(QDate(2026, 12, 1), QTime(8, 0)),
                        QDateTime(QDate(2026, 12, 2), QTime(8, 0))});
@@ -221,3 +221,5 @@ TEST_F(SiteStatusPageTest, TheTimeChartDrawsTheDisplacementLevelsAsDashedLines) 
     // The value axis stays as the scale table sets it from the plotted series.
     EXPECT_EQ(chart.axisSpec(ChartWidget::Axis::Y).max, 22.0);
 }
+
+INSTANTIATE_ON_BOTH_ENGINES(SiteStatusPageTest);
