@@ -42,7 +42,7 @@ appstreamcli validate --no-net "$root/usr/share/metainfo/$app_id.metainfo.xml" >
   fail "the AppStream metadata is not valid"
 
 depends="$(dpkg-deb -f "$deb" Depends)"
-for package in libc6 libqt6widgets6 libqt6sql6-sqlite; do
+for package in libc6 libqt6widgets6 libqt6sql6-sqlite libqt6sql6-psql; do
   grep -q "\b$package\b" <<<"$depends" || fail "Depends lacks $package: $depends"
 done
 
