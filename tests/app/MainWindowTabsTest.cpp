@@ -7,6 +7,8 @@
 #include <QTabWidget>
 #include <QTest>
 
+class MainWindowTabsTest : public OnBothEngines<MainWindowTest> {};
+
 namespace {
 void addReading(const QString& db, const QString& id, const QString& when, bool temporal,
                 bool spatial) {
@@ -20,10 +22,10 @@ void addReading(const QString& db, const QString& id, const QString& when, bool 
 const QString kTwo = "You must have at least 2 readings to view the plot.\r\n\r\n";
 } // namespace
 
-TEST_F(MainWindowTest, ChartTabWithOneTickedReadingReturnsToThePreviousTab) {
+TEST_P(MainWindowTabsTest, ChartTabWithOneTickedReadingReturnsToThePreviousTab) {
     addSensors({"120531001"});
-    addReading(dbPath(), "120531001", "2026-01-01 10:00:00", true, false);
-    addReading(dbPath(), "120531001", "2026-01-02 10:00:00", false, true);
+    addReading(location(), "120531001", "2026-01-01 10:00:00", true, false);
+    addReading(location(), "120531001", "2026-01-02 10:00:00", false, true);
     frmQuorvelle& w = open();
     w.SSTab1->setCurrentIndex(1);
     int drawn = 0;
@@ -44,10 +46,10 @@ TEST_F(MainWindowTest, ChartTabWithOneTickedReadingReturnsToThePreviousTab) {
                                               "is checked in each case."));
 }
 
-TEST_F(MainWindowTest, ChartTabWithTwoTickedReadingsRunsItsStepsInOrder) {
+TEST_P(MainWindowTabsTest, ChartTabWithTwoTickedReadingsRunsItsStepsInOrder) {
     addSensors({"120531001"});
-    addReading(dbPath(), "120531001", "2026-01-01 10:00:00", true, true);
-    addReading(dbPath(), "120531001", "2026-01-02 10:00:00", true, true);
+    addReading(location(), "120531001", "2026-01-01 10:00:00", true, true);
+    addReading(location(), "120531001", "2026-01-02 10:00:00", true, true);
     frmQuorvelle& w = open();
     QStringList steps;
     w.setChartSteps(5, {[&] { steps << "prepare"; }, [&] { steps << "batch"; },
@@ -58,20 +60,16 @@ TEST_F(MainWindowTest, ChartTabWithTwoTickedReadingsRunsItsStepsInOrder) {
     EXPECT_TRUE(prompter.calls.isEmpty());
 }
 
-TEST_F(MainWindowTest, ChartTabOnASensorWithoutItsTableRefusesAndLogs) {
+TEST_P(MainWindowTabsTest, ChartTabOnASensorWithoutItsTableRefusesAndLogs) {
     addSensors({"120531001"});
-    {
-        Connection c;
-        c.open(dbPath());
-        c.execute("DROP TABLE `120531001`");
-    }
+    exec("DROP TABLE \"120531001\"");
     frmQuorvelle& w = open();
     w.SSTab1->setCurrentIndex(3);
     EXPECT_EQ(w.SSTab1->currentIndex(), 0);
     EXPECT_TRUE(prompter.messageTexts().last().startsWith(kTwo));
 }
 
-TEST_F(MainWindowTest, RestoredWindowPlacesTheTabControlAt120Twips) {
+TEST_P(MainWindowTabsTest, RestoredWindowPlacesTheTabControlAt120Twips) {
     frmQuorvelle& w = open();
     w.show();
     EXPECT_EQ(w.SSTab1->pos(), QPoint(8, 8));
@@ -102,10 +100,10 @@ TEST_F(MainWindowTest, CompactionFailureSaysSoAndLeavesTheDatabaseIntact) {
     EXPECT_EQ(c.scalar("SELECT count(*) FROM Sensors").toInt(), 1);
 }
 
-TEST_F(MainWindowTest, PressOnTheTabStripOverADisplacementChartReleasesTheReadings) {
+TEST_P(MainWindowTabsTest, PressOnTheTabStripOverADisplacementChartReleasesTheReadings) {
     addSensors({"120531001"});
-    addReading(dbPath(), "120531001", "2026-01-01 10:00:00", true, true);
-    addReading(dbPath(), "120531001", "2026-01-02 10:00:00", true, true);
+    addReading(location(), "120531001", "2026-01-01 10:00:00", true, true);
+    addReading(location(), "120531001", "2026-01-02 10:00:00", true, true);
     frmQuorvelle& w = open();
     w.show();
     w.SSTab1->setCurrentIndex(2);
@@ -119,7 +117,7 @@ TEST_F(MainWindowTest, PressOnTheTabStripOverADisplacementChartReleasesTheReadin
     EXPECT_FALSE(w.state().rsReadings->isOpen());
 }
 
-TEST_F(MainWindowTest, MaximizingCentresTheTabControlAndRestoringPutsItBack) {
+TEST_P(MainWindowTabsTest, MaximizingCentresTheTabControlAndRestoringPutsItBack) {
     frmQuorvelle& w = open();
     w.showMaximized();
     QTest::qWait(50);
@@ -133,3 +131,5 @@ TEST_F(MainWindowTest, MaximizingCentresTheTabControlAndRestoringPutsItBack) {
     QTest::qWait(50);
     EXPECT_EQ(w.SSTab1->pos(), QPoint(8, 8));
 }
+
+INSTANTIATE_ON_BOTH_ENGINES(MainWindowTabsTest);
