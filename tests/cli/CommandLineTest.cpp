@@ -2,6 +2,7 @@
 #include "store/Connection.h"
 #include "store/Schema.h"
 #include "store/TriggerTables.h"
+#include "support/ServerDatabase.h"
 #include "support/XlsxReader.h"
 #include "triggers/TriggerLevels.h"
 
@@ -36,12 +37,17 @@ protected:
         createDatabaseFile(dbPath());
         Connection c;
         c.open(dbPath());
+        addRegister(c, "Checked");
+    }
+
+    // The three-node sensor with two readings.
+    static void addRegister(Connection& c, const QString& notes) {
         c.execute("INSERT INTO Sensors (InstrumentID, SensorType, DateID, TypeID, SensorNo, "
                   "Family, Model, InstallDate, Destroyed, HeadLocation, LengthofCable, Recess, "
                   "kval, NodeLocation1, NodeLocation2, NodeLocation3, Level, Notes) VALUES "
                   "(?, '41', '1205', '41', '001', 'k1VARLO', 'EX', '2026/01/05', 'No', 1, 7, "
-                  "0.25, 50, 1, 3, 6, '1040 L', 'Checked')",
-                  {kSensor});
+                  "0.25, 50, 1, 3, 6, '1040 L', ?)",
+                  {kSensor, notes});
         createReadingsTable(c, kSensor);
         reading(c, "2026-11-02 08:00:00", {"10", "11", "12"});
         reading(c, "2026-11-20 08:00:00", {"12.5", "14", "16.25"});
@@ -49,11 +55,11 @@ protected:
 
     static void reading(Connection& c, const QString& fullDate, const QStringList& channels) {
         const QString date = fullDate.left(10).replace('-', '/');
-        c.execute(QStringLiteral("INSERT INTO `%1` (DateTimeKey, FullDate, ReadingDate, "
+        c.execute(QStringLiteral("INSERT INTO %1 (DateTimeKey, FullDate, ReadingDate, "
                                  "ReadingTime, ChannelT, Channel1, Channel2, Channel3, "
                                  "Plottemporal, PlotSpatial) VALUES (?, ?, ?, ?, '21.5', ?, ?, ?, "
                                  "1, 1)")
-                      .arg(kSensor),
+                      .arg(quoteName(kSensor)),
                   {kSensor + " " + date + " " + fullDate.mid(11), fullDate, date, fullDate.mid(11),
                    channels[0], channels[1], channels[2]});
     }
@@ -82,9 +88,10 @@ protected:
         return result;
     }
 
-    void setLevels(double amber, double red) const {
+    void setLevels(double amber, double red) const { setLevels(dbPath(), amber, red); }
+    static void setLevels(const QString& location, double amber, double red) {
         Connection c;
-        c.open(dbPath());
+        c.open(location);
         createTriggerTables(c);
         TriggerLevels levels;
         levels.amberDisp = amber;
@@ -92,10 +99,11 @@ protected:
         writeTriggerLevels(c, kSensor, levels);
     }
 
-    int readingCount() const {
+    int readingCount() const { return readingCount(dbPath()); }
+    static int readingCount(const QString& location) {
         Connection c;
-        c.open(dbPath());
-        return c.scalar(QStringLiteral("SELECT COUNT(*) FROM `%1`").arg(kSensor)).toInt();
+        c.open(location);
+        return c.scalar("SELECT COUNT(*) FROM " + quoteName(kSensor)).toInt();
     }
 
     static QByteArray digest(const QString& path) {
@@ -410,3 +418,88 @@ TEST_F(CommandLineTest, ImportThatCrossesALevelLogsTheEventAndSaysSo) {
                   .toInt(),
               1);
 }
+
+namespace {
+
+// The same register on a server database of its own, named by --database; the data folder's
+// file keeps its own copy, which the commands must leave alone.
+class CommandLineServerTest : public CommandLineTest {
+protected:
+    void SetUp() override {
+        CommandLineTest::SetUp();
+        if (!server_.available()) {
+            GTEST_SKIP() << server_.reason().toStdString();
+        }
+        Connection c;
+        c.open(server_.uri());
+        createSchema(c);
+        addRegister(c, "On the server");
+        c.execute("UPDATE Sensors SET Location = 'Shaft 2, level 9' WHERE InstrumentID = ?",
+                  {kSensor});
+    }
+
+    ServerDatabase server_;
+};
+
+TEST_F(CommandLineServerTest, StatusReadsTheServerRegister) {
+    const QByteArray before = digest(dbPath());
+    const ProgramRun green = run({"--database", server_.uri(), "status", "--csv"});
+    ASSERT_EQ(green.exitCode, 0) << green.err.toStdString();
+    QStringList rows = green.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(rows.size(), 2) << green.out.toStdString();
+    EXPECT_TRUE(rows[1].startsWith(kSensor + ",1040 L,\"Shaft 2, level 9\","))
+        << rows[1].toStdString();
+    EXPECT_TRUE(rows[1].contains(",Green,")) << rows[1].toStdString();
+
+    setLevels(server_.uri(), 0.5, 1);
+    const ProgramRun red = run({"--database", server_.uri(), "status", "--csv"});
+    ASSERT_EQ(red.exitCode, 0) << red.err.toStdString();
+    rows = red.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(rows.size(), 2) << red.out.toStdString();
+    EXPECT_TRUE(rows[1].contains(",Red,")) << rows[1].toStdString();
+    EXPECT_EQ(digest(dbPath()), before);
+
+    const ProgramRun refused = run(
+        {"--database", server_.uriWith(server_.user(), server_.host(), server_.port(), "nosuchdb"),
+         "status"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.out.isEmpty());
+    EXPECT_TRUE(refused.err.contains("Database connection error")) << refused.err.toStdString();
+}
+
+TEST_F(CommandLineServerTest, ImportAppendsToTheServerRegisterOnly) {
+    QByteArray lines;
+    for (int h = 0; h < 5; ++h) {
+        lines += QStringLiteral("2026/12/01 %1:00:00,7,41,001,20.04,1.111,2.225,-3.456\r\n")
+                     .arg(h, 2, 10, QChar('0'))
+                     .toUtf8();
+    }
+    const QString logger = writeFile(kSensor + ".txt", lines);
+    const QByteArray before = digest(dbPath());
+    const ProgramRun first = run(
+        {"--database", server_.uri(), "import", "--sensor", kSensor, "--interval", "2", logger});
+    ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
+    EXPECT_EQ(first.out, logger + ": 5 lines, 3 chosen, 3 appended to " + kSensor +
+                             ", 0 duplicates skipped, 0 bad lines passed over\n");
+    EXPECT_EQ(readingCount(server_.uri()), 5);
+    {
+        Connection c;
+        c.open(server_.uri());
+        EXPECT_EQ(c.scalar("SELECT Channel3 || '/' || ChannelT FROM " + quoteName(kSensor) +
+                               " WHERE DateTimeKey = ?",
+                           {kSensor + " 2026/12/01 02:00:00"})
+                      .toString(),
+                  "-3.46/20.0");
+    }
+
+    const ProgramRun again =
+        run({"--database", server_.uri(), "import", "--sensor", kSensor, "--all", logger});
+    EXPECT_EQ(again.exitCode, 0) << again.err.toStdString();
+    EXPECT_TRUE(again.out.contains("5 chosen, 2 appended to " + kSensor + ", 3 duplicates skipped"))
+        << again.out.toStdString();
+    EXPECT_EQ(readingCount(server_.uri()), 7);
+    EXPECT_EQ(digest(dbPath()), before);
+    EXPECT_EQ(readingCount(), 2);
+}
+
+} // namespace
