@@ -117,6 +117,7 @@ void RecordSet::load() {
 
 void RecordSet::close() {
     open_ = false;
+    rowQuery_.reset();
     ids_.clear();
     index_ = -1;
     pending_.clear();
@@ -287,8 +288,15 @@ void RecordSet::readCurrent() const {
     if (cachedId_ == id) {
         return;
     }
-    QSqlQuery query =
-        runQuery(*db_, "SELECT * FROM " + quoteName(table_) + " WHERE rowid = ?", {id});
+    // Prepared once for the set: browsing then costs one round trip a row on a server, where
+    // a statement prepared afresh each time would be prepared, run and released every move.
+    if (!rowQuery_) {
+        rowQuery_ = std::make_unique<QSqlQuery>(
+            prepareQuery(*db_, "SELECT * FROM " + quoteName(table_) + " WHERE rowid = ?"));
+    }
+    QSqlQuery& query = *rowQuery_;
+    query.bindValue(0, id);
+    runQuery(*db_, query);
     cache_.clear();
     if (query.next()) {
         const QSqlRecord rec = query.record();
@@ -296,6 +304,8 @@ void RecordSet::readCurrent() const {
             cache_.insert(rec.fieldName(i), query.value(i));
         }
     }
+    // Done with the row: an SQLite statement left unfinished would hold its read lock.
+    query.finish();
     cachedId_ = id;
 }
 

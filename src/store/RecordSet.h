@@ -2,10 +2,12 @@
 
 #include <QHash>
 #include <QSet>
+#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
+#include <memory>
 
 class Connection;
 
@@ -114,6 +116,7 @@ private:
 
     mutable qint64 cachedId_ = 0;
     mutable QHash<QString, QVariant> cache_;
+    mutable std::unique_ptr<QSqlQuery> rowQuery_;
     QHash<QString, QVariant> pending_;
     bool adding_ = false;
 };
