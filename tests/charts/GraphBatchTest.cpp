@@ -25,16 +25,9 @@ QVariant text(const char* value) {
     return value == nullptr ? QVariant() : QVariant(QString::fromUtf8(value));
 }
 
-class GraphBatchTest : public EngineTest {
+class GraphBatchTest : public EngineDbTest {
 protected:
-    void SetUp() override {
-        EngineTest::SetUp();
-        if (IsSkipped()) {
-            return;
-        }
-        db.open(location());
-        createReadingsTable(db, kId);
-    }
+    void prepare() override { createReadingsTable(db, kId); }
 
     qint64 insert(const Reading& reading) {
         QStringList columns = {"FullDate", "ReadingDate", "ChannelT", "Plottemporal",
@@ -67,8 +60,6 @@ protected:
                                   QString kval = "50") {
         return BatchGeometry{headAtCollar, nodeCount, anchors, kval};
     }
-
-    Connection db;
 };
 
 TEST_P(GraphBatchTest, WorkedExampleHeadAtCollarAndAtToe) {

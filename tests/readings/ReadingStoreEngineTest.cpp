@@ -10,16 +10,9 @@
 namespace {
 const QString kId = QStringLiteral("120541001"); // four nodes: three channels on the sheet
 
-class ReadingStoreEngineTest : public EngineTest {
+class ReadingStoreEngineTest : public EngineDbTest {
 protected:
-    void SetUp() override {
-        EngineTest::SetUp();
-        if (IsSkipped()) {
-            return;
-        }
-        db.open(location());
-        createReadingsTable(db, kId);
-    }
+    void prepare() override { createReadingsTable(db, kId); }
     void add(const QString& key, const QVariant& readingDate, const QVariant& fullDate,
              const QVariant& temporal = 1, const QVariant& spatial = 1) {
         db.execute("INSERT INTO " + quoteName(kId) +
@@ -31,7 +24,6 @@ protected:
         RecordSet rows(db, kId, {}, {}, "DateTimeKey");
         return rows.texts("DateTimeKey");
     }
-    Connection db;
 };
 } // namespace
 

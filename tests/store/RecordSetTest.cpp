@@ -7,20 +7,14 @@
 #include <gtest/gtest.h>
 
 namespace {
-class RecordSetTest : public EngineTest {
+class RecordSetTest : public EngineDbTest {
 protected:
-    void SetUp() override {
-        EngineTest::SetUp();
-        if (IsSkipped()) {
-            return;
-        }
-        db.open(location());
+    void prepare() override {
         for (const char* id : {"120521003", "120521001", "120531002"}) {
             db.execute("INSERT INTO Sensors (InstrumentID, SensorType, Level) VALUES (?, ?, ?)",
                        {QString(id), QString(id).mid(4, 2), QString("L1")});
         }
     }
-    Connection db;
 };
 } // namespace
 

@@ -19,16 +19,7 @@ std::optional<DbError> failureOf(const std::function<void()>& body) {
     return std::nullopt;
 }
 
-class StoreEngineTest : public EngineTest {
-protected:
-    void SetUp() override {
-        EngineTest::SetUp();
-        if (!IsSkipped()) {
-            db.open(location());
-        }
-    }
-    Connection db;
-};
+class StoreEngineTest : public EngineDbTest {};
 
 // Tests of the server alone: its login and its connection.
 class ServerConnectionTest : public ::testing::Test {

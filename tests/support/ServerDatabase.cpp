@@ -90,6 +90,15 @@ void EngineTest::SetUp() {
     }
 }
 
+void EngineDbTest::SetUp() {
+    EngineTest::SetUp();
+    if (IsSkipped()) {
+        return;
+    }
+    db.open(location());
+    prepare();
+}
+
 QString EngineTest::emptyLocation() {
     if (onServer()) {
         spare_ = std::make_unique<ServerDatabase>();

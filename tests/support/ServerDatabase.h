@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/Connection.h"
 #include "support/TempDataFolder.h"
 
 #include <QString>
@@ -57,6 +58,16 @@ protected:
     std::unique_ptr<ServerDatabase> server_;
     std::unique_ptr<ServerDatabase> spare_;
     QString location_;
+};
+
+// An EngineTest with a connection to its register open in db. A fixture prepares the register
+// further in prepare(), which runs only when the test is not skipped.
+class EngineDbTest : public EngineTest {
+protected:
+    void SetUp() override;
+    virtual void prepare() {}
+
+    Connection db;
 };
 
 // The parameter's name in test names: File or Server.

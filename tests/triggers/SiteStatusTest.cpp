@@ -8,16 +8,9 @@
 
 namespace {
 
-class SiteStatusTest : public EngineTest {
+class SiteStatusTest : public EngineDbTest {
 protected:
-    void SetUp() override {
-        EngineTest::SetUp();
-        if (IsSkipped()) {
-            return;
-        }
-        db.open(location());
-        createTriggerTables(db);
-    }
+    void prepare() override { createTriggerTables(db); }
 
     void sensor(const QString& id, const QString& type, const QString& destroyed = "No") {
         db.execute("INSERT INTO Sensors (InstrumentID, SensorType, Level, Location, Borehole, "
@@ -35,7 +28,6 @@ protected:
                    {id + " " + fullDate, fullDate, c1, c2});
     }
 
-    Connection db;
     const QDateTime now{QDate(2026, 12, 8), QTime(12, 0)};
 };
 

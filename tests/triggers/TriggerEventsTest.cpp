@@ -11,14 +11,9 @@ namespace {
 
 const QString kId = QStringLiteral("120531001"); // three nodes
 
-class TriggerEventsTest : public EngineTest {
+class TriggerEventsTest : public EngineDbTest {
 protected:
-    void SetUp() override {
-        EngineTest::SetUp();
-        if (IsSkipped()) {
-            return;
-        }
-        db.open(location());
+    void prepare() override {
         createTriggerTables(db);
         db.execute("INSERT INTO Sensors (InstrumentID, SensorType, HeadLocation, Recess, "
                    "LengthofCable, NodeLocation1, NodeLocation2, NodeLocation3) VALUES (?, '41', "
@@ -45,8 +40,6 @@ protected:
         return detectTriggerEvent(db, kId, keys, QDateTime(QDate(2026, 12, 8), QTime(9, 30)),
                                   "surveyor");
     }
-
-    Connection db;
 };
 
 } // namespace
