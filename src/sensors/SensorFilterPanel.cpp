@@ -18,8 +18,7 @@ QLabel* caption(const QString& text, QWidget* parent, int x, int y, int width) {
 QLabel* hiddenPicture(const QString& name, const QString& resource, QWidget* parent) {
     auto* label = new QLabel(parent);
     label->setObjectName(name);
-    label->setPixmap(
-        QPixmap(resource).scaled(32, 32, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    label->setPixmap(scaledPicture(resource, 32));
     label->hide();
     return label;
 }

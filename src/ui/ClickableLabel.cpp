@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QPixmapCache>
 
 ClickableLabel::ClickableLabel(const QString& objectName, QWidget* parent) : QLabel(parent) {
     setObjectName(objectName);
@@ -15,11 +16,44 @@ void ClickableLabel::mouseReleaseEvent(QMouseEvent* event) {
     QLabel::mouseReleaseEvent(event);
 }
 
+void ClickableLabel::setPicture(const QString& resource, int size) {
+    picture_ = resource;
+    pictureSize_ = size;
+    if (isVisible()) {
+        drawPicture();
+    }
+}
+
+void ClickableLabel::showEvent(QShowEvent* event) {
+    drawPicture();
+    QLabel::showEvent(event);
+}
+
+void ClickableLabel::drawPicture() {
+    if (picture_.isEmpty()) {
+        return;
+    }
+    if (pixmap().isNull()) {
+        setPixmap(scaledPicture(picture_, pictureSize_));
+    }
+    picture_.clear();
+}
+
+QPixmap scaledPicture(const QString& resource, int size) {
+    const QString key = QStringLiteral("%1@%2").arg(resource).arg(size);
+    QPixmap picture;
+    if (!QPixmapCache::find(key, &picture)) {
+        picture =
+            QPixmap(resource).scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        QPixmapCache::insert(key, picture);
+    }
+    return picture;
+}
+
 ImageCommand makeImageCommand(QWidget* parent, const QString& imageName, const QString& captionName,
                               const QString& caption, const QString& picture, int size) {
     auto* image = new ClickableLabel(imageName, parent);
-    image->setPixmap(
-        QPixmap(picture).scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    image->setPicture(picture, size);
     image->setFixedSize(size + 4, size + 4);
     image->setAlignment(Qt::AlignCenter);
     image->setToolTip(caption);

@@ -8,12 +8,27 @@ class ClickableLabel : public QLabel {
 public:
     explicit ClickableLabel(const QString& objectName, QWidget* parent = nullptr);
 
+    // Shows the picture resource scaled to size. It is drawn when the label is first shown, so
+    // the commands of tabs not yet entered cost nothing at start-up; a pixmap set before then
+    // stays.
+    void setPicture(const QString& resource, int size);
+
 signals:
     void clicked();
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void drawPicture();
+
+    QString picture_;
+    int pictureSize_ = 0;
 };
+
+// A picture resource scaled to fit size × size; each is drawn once a run.
+QPixmap scaledPicture(const QString& resource, int size);
 
 // An image command with its caption label; both run the same command.
 struct ImageCommand {
