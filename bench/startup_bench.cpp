@@ -70,8 +70,7 @@ int runChild(const QString& mode, const QString& folder) {
     SystemClock clock;
     prepareBundledFiles(folder);
     frmQuorvelle window(AppContext{folder, &prompter, &desktop, &clock});
-    window.show();
-    window.Form_Load();
+    window.start();
     QApplication::processEvents();
     if (window.identification->txtSensor->text().isEmpty()) {
         std::fprintf(stderr, "no sensor shown\n");

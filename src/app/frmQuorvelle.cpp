@@ -33,6 +33,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QScreen>
@@ -51,6 +52,11 @@ const QStringList kTabCaptions = {"1. Identification", "2. Installation",  "3. R
                                   "7. Load v Length",  "8. Utilities",     "9. Site Status"};
 const QStringList kChartPageNames = {"pageDispTime", "pageDispLength", "pageLoadTime",
                                      "pageLoadLength"};
+
+bool sameFile(const QString& a, const QString& b) {
+    const QString canonical = QFileInfo(a).canonicalFilePath();
+    return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
+}
 } // namespace
 
 frmQuorvelle::frmQuorvelle(const AppContext& context, QWidget* parent)
@@ -137,8 +143,12 @@ void frmQuorvelle::buildTabs() {
     SSTab1->tabBar()->installEventFilter(this);
     connect(SSTab1, &QTabWidget::currentChanged, this, &frmQuorvelle::onTabChanged);
 
-    splash = new frmSplash(this);
-    connect(identification->Image1, &ClickableLabel::clicked, splash, &QDialog::open);
+    connect(identification->Image1, &ClickableLabel::clicked, this, [this] {
+        if (!splash) {
+            splash = new frmSplash(this);
+        }
+        splash->open();
+    });
     connect(utilities->changeLocation.image, &ClickableLabel::clicked, this,
             &frmQuorvelle::Image4_Click);
     const auto reconnectTo = [this](const QString& location) { return reconnect(location); };
@@ -155,6 +165,14 @@ void frmQuorvelle::buildTabs() {
 
     resize(SSTab1->width() + 16, SSTab1->height() + 16);
     placeTabControl();
+}
+
+void frmQuorvelle::start() {
+    show();
+    QCoreApplication::processEvents();
+    if (!shutDown_) {
+        Form_Load();
+    }
 }
 
 void frmQuorvelle::Form_Load() {
@@ -501,16 +519,25 @@ void frmQuorvelle::shutdown() {
     ignoring([&] { state_.rsReadings.reset(); });
     ignoring([&] { state_.rsConfig.reset(); });
     ignoring([&] { state_.rsPrefs.reset(); });
+    // The default file is compacted even when the run used another one; that one never is.
+    const QString name = QStringLiteral("QuorvelleVARLO_MM.mdb");
+    const QString path = defaultDatabasePath(state_.dataFolder);
+    // When the run used the default file, its open connection tells whether there is anything
+    // to reclaim, which spares opening the file a second time only to find nothing.
+    std::optional<bool> reclaimable;
+    ignoring([&] {
+        if (state_.db && state_.db->isOpen() && !isServerLocation(state_.dbPath) &&
+            sameFile(state_.dbPath, path)) {
+            reclaimable = hasFreePages(*state_.db);
+        }
+    });
     ignoring([&] {
         if (state_.db && state_.db->isOpen()) {
             state_.db->close();
         }
         state_.db.reset();
     });
-    // The default file is compacted even when the run used another one; that one never is.
-    const QString name = QStringLiteral("QuorvelleVARLO_MM.mdb");
-    const QString path = defaultDatabasePath(state_.dataFolder);
-    if (!FileExists(path)) {
+    if (!FileExists(path) || reclaimable == false) {
         return;
     }
     try {

@@ -37,6 +37,9 @@ public:
 
     // Start-up: chooses and opens the database and shows the first sensor.
     void Form_Load();
+    // The program's start: the window is shown and painted, then Form_Load runs. Painting first
+    // puts the window on screen while the database is still being opened in the background.
+    void start();
 
     AppState& state() { return state_; }
     const AppContext& context() const { return context_; }
@@ -62,7 +65,8 @@ public:
     UtilitiesPage* utilities;
     // Built when "9. Site Status" is first entered; null until then.
     SiteStatusPage* siteStatus = nullptr;
-    frmSplash* splash;
+    // Built when the logo is first clicked.
+    frmSplash* splash = nullptr;
     BackupCommands* backups;
     ServerCommands* servers;
     std::unique_ptr<SensorForm> sensorForm;

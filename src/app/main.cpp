@@ -1,12 +1,12 @@
-#include "ui/AppContext.h"
 #include "app/BundledFiles.h"
 #include "app/InstanceLock.h"
-#include "ui/QtDesktop.h"
-#include "ui/QtPrompter.h"
 #include "app/frmQuorvelle.h"
 #include "cli/CommandLine.h"
 #include "store/Clock.h"
 #include "store/DataFolder.h"
+#include "ui/AppContext.h"
+#include "ui/QtDesktop.h"
+#include "ui/QtPrompter.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -37,8 +37,7 @@ int main(int argc, char** argv) {
     frmQuorvelle window(AppContext{dataFolder, &prompter, &desktop, &clock});
     prompter.setParent(&window);
     // The window is on screen before start-up runs, so its messages have a window behind them.
-    window.show();
-    window.Form_Load();
+    window.start();
     if (window.endRequested()) {
         return 1;
     }

@@ -10,8 +10,12 @@ void compactDatabase(const QString& path) {
         throw DbError(26, "file is not a database", DbErrorKind::Damaged);
     }
     // Without free pages there is nothing to reclaim; the file stays untouched.
-    if (db.scalar(QStringLiteral("PRAGMA freelist_count")).toLongLong() == 0) {
+    if (!hasFreePages(db)) {
         return;
     }
     db.execute(QStringLiteral("VACUUM"));
+}
+
+bool hasFreePages(Connection& db) {
+    return db.scalar(QStringLiteral("PRAGMA freelist_count")).toLongLong() > 0;
 }

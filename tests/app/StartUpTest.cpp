@@ -1,5 +1,6 @@
 #include "app/InstanceLock.h"
 #include "app/UtilitiesPage.h"
+#include "readings/ReadingsPage.h"
 #include "sensors/IdentificationPage.h"
 #include "store/Connection.h"
 #include "store/DataFolder.h"
@@ -189,6 +190,50 @@ TEST_F(MainWindowTest, ClosingCompactsTheDefaultFileAndKeepsEveryRow) {
     db.open(dbPath());
     EXPECT_EQ(db.scalar("SELECT count(*) FROM Sensors").toInt(), 2);
     EXPECT_EQ(db.scalar("SELECT DateTimeKey FROM `120521001`").toString(), "kept");
+}
+
+TEST_F(MainWindowTest, ClosingLeavesADefaultFileWithNothingToReclaimByteForByte) {
+    addSensors({"120521001"});
+    // A first run adds what start-up adds; the second must then leave the file as it is.
+    open();
+    closeWindow();
+    const QByteArray before = readAll(dbPath());
+    const QDateTime modified = QFileInfo(dbPath()).lastModified();
+    open();
+    closeWindow();
+    EXPECT_EQ(readAll(dbPath()), before);
+    EXPECT_EQ(QFileInfo(dbPath()).lastModified(), modified);
+}
+
+TEST_F(MainWindowTest, ARunOnAnotherFileStillCompactsTheDefaultFile) {
+    addSensors({"120521001"});
+    exec("INSERT INTO `120521001` (DateTimeKey, Channel1) VALUES ('gone', ?)",
+         {QString(40000, 'x')});
+    exec("DELETE FROM `120521001`");
+    ASSERT_GT(scalar("PRAGMA freelist_count").toLongLong(), 0);
+    const QString alternate = path("alt.mdb");
+    QFile::copy(dbPath(), alternate);
+    writeFile(locationFilePath(folder()), (alternate + "\r\n").toLocal8Bit());
+    open();
+    closeWindow();
+    EXPECT_EQ(scalar("PRAGMA freelist_count").toLongLong(), 0);
+    EXPECT_EQ(scalar("SELECT count(*) FROM Sensors").toInt(), 1);
+}
+
+TEST_F(MainWindowTest, StartShowsTheFirstSensorAndDrawsATabsPicturesWhenItIsEntered) {
+    addSensors({"120521001", "120521002"});
+    window = std::make_unique<frmQuorvelle>(context());
+    window->start();
+    frmQuorvelle& w = *window;
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.identification->txtSensor->text(), "120521002");
+    EXPECT_FALSE(w.identification->imgNext.image->pixmap().isNull());
+    EXPECT_TRUE(w.readings->next.image->pixmap().isNull());
+    w.SSTab1->setCurrentIndex(2);
+    ASSERT_FALSE(w.readings->next.image->pixmap().isNull());
+    // The same picture at the same size is drawn once for both tabs.
+    EXPECT_EQ(w.readings->next.image->pixmap().cacheKey(),
+              w.identification->imgNext.image->pixmap().cacheKey());
 }
 
 TEST_F(MainWindowTest, AlternateFileIsNeverCompacted) {
