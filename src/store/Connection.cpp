@@ -12,6 +12,7 @@
 #include <QUrl>
 #include <QUrlQuery>
 #include <libpq-fe.h>
+#include <mutex>
 #include <sqlite3.h>
 
 namespace {
@@ -82,6 +83,15 @@ QString loginFailure(const ServerTarget& t, const QString& message) {
     return QStringLiteral("Could not connect to the site server %1 as user \"%2\", database "
                           "\"%3\": %4")
         .arg(where, t.user, t.database, message.simplified());
+}
+
+// SQLite keeps allocation statistics under a global lock on every allocation by default.
+// Nothing reads them, and opening a register of many sensors allocates for every column of
+// every readings table. The setting only takes before the library's first use, which is the
+// first file opened here.
+void configureSqlite() {
+    static std::once_flag once;
+    std::call_once(once, [] { sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0); });
 }
 } // namespace
 
@@ -189,6 +199,7 @@ void Connection::openFile(const QString& path) {
     if (!QFileInfo(path).isFile()) {
         throw DbError(ErrorCode::FileNotFound, "Could not find file '" + path + "'.");
     }
+    configureSqlite();
     db_ = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
     db_.setDatabaseName(path);
     // A statement that meets another program's lock waits this long before it fails as busy.
