@@ -26,7 +26,7 @@
 namespace {
 
 constexpr int kSensors = 1000;
-constexpr int kRepeats = 7;
+constexpr int kRepeats = 15;
 const char* const kAppMode = "--quorvelle";
 const char* const kBareMode = "--bare";
 
