@@ -362,3 +362,18 @@ void Connection::commit() {
 void Connection::rollback() {
     execute(QStringLiteral("ROLLBACK"));
 }
+
+void Connection::inTransaction(const std::function<void()>& body) {
+    beginTransaction();
+    try {
+        body();
+        commit();
+    } catch (...) {
+        try {
+            rollback();
+        } catch (const DbError&) {
+            // The failure that led here is the one to report.
+        }
+        throw;
+    }
+}

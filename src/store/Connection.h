@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
+#include <functional>
 
 // The one database connection of a run: an SQLite file, or a register on a PostgreSQL site
 // server, reached through Qt SQL. Every failure is raised as a DbError.
@@ -48,6 +49,9 @@ public:
     void beginTransaction();
     void commit();
     void rollback();
+    // Runs body in one transaction: committed when it returns, rolled back when it throws.
+    // The failure that ended the body is the one passed on, even when the rollback fails too.
+    void inTransaction(const std::function<void()>& body);
 
     QSqlDatabase& db() { return db_; }
     QString connectionName() const { return name_; }

@@ -199,9 +199,9 @@ qint64 copyRows(Connection& from, Connection& to, const QString& table, Tally& t
     return rows;
 }
 
-// Reads `from` as it stands at the start, whatever others write to it meanwhile.
-void beginSnapshot(Connection& from) {
-    from.beginTransaction();
+// The first statement of a transaction on `from`: it reads `from` as it stands at the start,
+// whatever others write to it meanwhile.
+void readAsASnapshot(Connection& from) {
     if (from.isServer()) {
         from.execute("SET TRANSACTION ISOLATION LEVEL REPEATABLE READ, READ ONLY");
     }
@@ -246,9 +246,10 @@ void dropTables(Connection& db, const QStringList& tables) {
     }
 }
 
-void rollbackQuietly(Connection& db) {
+// Takes away what a failed copy created.
+void dropTablesQuietly(Connection& db, const QStringList& tables) {
     try {
-        db.rollback();
+        dropTables(db, tables);
     } catch (const DbError&) {
         // The failure that led here is the one to report.
     }
@@ -256,8 +257,9 @@ void rollbackQuietly(Connection& db) {
 } // namespace
 
 RegisterCounts copyRegister(Connection& from, Connection& to, const CopyProgress& progress) {
-    beginSnapshot(from);
-    try {
+    RegisterCounts counts;
+    from.inTransaction([&] {
+        readAsASnapshot(from);
         const QStringList tables = registerTables(from);
         const QStringList inTheWay = presentOn(to, tables);
         if (!inTheWay.isEmpty()) {
@@ -270,15 +272,13 @@ RegisterCounts copyRegister(Connection& from, Connection& to, const CopyProgress
         // Creating the schema commits on its own; a copy that fails afterwards takes the
         // tables away again, so `to` is left as it was found.
         QStringList created = kSchemaTables;
-        RegisterCounts counts;
         try {
             createSchema(to);
             if (triggers) {
                 created << kTriggerTables;
                 createTriggerTables(to);
             }
-            to.beginTransaction();
-            try {
+            to.inTransaction([&] {
                 for (const QString& table : tables) {
                     if (isReadingsTable(table)) {
                         createReadingsTable(to, table);
@@ -288,25 +288,13 @@ RegisterCounts copyRegister(Connection& from, Connection& to, const CopyProgress
                 to.execute("DELETE FROM Configuration");
                 to.execute("DELETE FROM Prefs");
                 counts = copyAllRows(from, to, tables, progress);
-                to.commit();
-            } catch (...) {
-                rollbackQuietly(to);
-                throw;
-            }
+            });
         } catch (...) {
-            try {
-                dropTables(to, created);
-            } catch (const DbError&) {
-                // The failure that led here is the one to report.
-            }
+            dropTablesQuietly(to, created);
             throw;
         }
-        from.commit();
-        return counts;
-    } catch (...) {
-        rollbackQuietly(from);
-        throw;
-    }
+    });
+    return counts;
 }
 
 RegisterCounts replaceRegister(Connection& from, Connection& to, const CopyProgress& progress) {
@@ -314,20 +302,20 @@ RegisterCounts replaceRegister(Connection& from, Connection& to, const CopyProgr
         throw DbError(ErrorCode::InvalidArgument,
                       "A register is replaced in place only on a site server.");
     }
-    beginSnapshot(from);
-    try {
+    RegisterCounts counts;
+    from.inTransaction([&] {
+        readAsASnapshot(from);
         const QStringList tables = registerTables(from);
-        const QStringList old = hasRegister(to) ? registerTables(to) : QStringList();
+        const bool existing = hasRegister(to);
+        const QStringList old = existing ? registerTables(to) : QStringList();
         const bool triggers = presentOn(from, kTriggerTables).size() == kTriggerTables.size();
-        if (!hasRegister(to)) {
+        if (!existing) {
             createSchema(to);
         }
         if (triggers) {
             createTriggerTables(to);
         }
-        to.beginTransaction();
-        RegisterCounts counts;
-        try {
+        to.inTransaction([&] {
             QStringList gone;
             for (const QString& table : old) {
                 if (!tables.contains(table, Qt::CaseInsensitive)) {
@@ -352,17 +340,9 @@ RegisterCounts replaceRegister(Connection& from, Connection& to, const CopyProgr
             for (const QString& table : suspended) {
                 to.execute("ALTER TABLE " + quoteName(table) + " ENABLE TRIGGER USER");
             }
-            to.commit();
-        } catch (...) {
-            rollbackQuietly(to);
-            throw;
-        }
-        from.commit();
-        return counts;
-    } catch (...) {
-        rollbackQuietly(from);
-        throw;
-    }
+        });
+    });
+    return counts;
 }
 
 RegisterCounts copyRegisterToFile(Connection& from, const QString& path,
@@ -402,21 +382,17 @@ void createServerRegister(Connection& server, const QString& bundledFile) {
     }
     Connection bundled;
     bundled.open(bundledFile);
-    server.beginTransaction();
     try {
-        for (const QString& table : {QStringLiteral("Configuration"), QStringLiteral("Prefs")}) {
-            server.execute("DELETE FROM " + quoteName(table));
-            Tally tally;
-            copyRows(bundled, server, table, tally);
-        }
-        server.commit();
+        server.inTransaction([&] {
+            for (const QString& table :
+                 {QStringLiteral("Configuration"), QStringLiteral("Prefs")}) {
+                server.execute("DELETE FROM " + quoteName(table));
+                Tally tally;
+                copyRows(bundled, server, table, tally);
+            }
+        });
     } catch (...) {
-        rollbackQuietly(server);
-        try {
-            dropTables(server, kSchemaTables);
-        } catch (const DbError&) {
-            // The failure that led here is the one to report.
-        }
+        dropTablesQuietly(server, kSchemaTables);
         throw;
     }
 }

@@ -82,8 +82,7 @@ QString createTableStatement(Connection& db, const QString& table, const QString
 }
 
 void createSchema(Connection& db) {
-    db.beginTransaction();
-    try {
+    db.inTransaction([&] {
         db.execute(createTableStatement(db, "Sensors", sensorsColumns()));
         db.execute(
             createTableStatement(db, "Configuration", {"SensorType TEXT", "Description TEXT"}));
@@ -95,11 +94,7 @@ void createSchema(Connection& db) {
                                         {"MaxY TEXT", "MinY TEXT", "MinX TEXT", "MaxX TEXT"}));
         db.execute("INSERT INTO Prefs (MaxY, MinY, MinX, MaxX) VALUES ('', '', '', '')");
         db.execute(createTableStatement(db, "sensordata", readingsColumns()));
-        db.commit();
-    } catch (...) {
-        db.rollback();
-        throw;
-    }
+    });
 }
 
 void createDatabaseFile(const QString& path) {

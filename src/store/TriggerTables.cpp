@@ -79,16 +79,11 @@ void createTriggerTables(Connection& db) {
                       "NEW.DetectedBy IS NOT OLD.DetectedBy BEGIN SELECT RAISE(ABORT, 'a trigger "
                       "event "
                       "takes only its acknowledgement'); END")};
-    db.beginTransaction();
-    try {
+    db.inTransaction([&] {
         for (const QString& sql : statements) {
             db.execute(sql);
         }
-        db.commit();
-    } catch (...) {
-        db.rollback();
-        throw;
-    }
+    });
 }
 
 bool hasTriggerTables(Connection& db) {

@@ -151,15 +151,15 @@ std::optional<TriggerEvent> detectTriggerEvent(Connection& db, const QString& in
     event.detectedAt = detectedAt.toString(kStamp);
     event.detectedBy = login;
 
-    db.beginTransaction();
-    try {
+    bool alreadyLogged = false;
+    db.inTransaction([&] {
         const QVariant logged = db.scalar(
             QStringLiteral("SELECT count(*) FROM TriggerEvents WHERE InstrumentID = ? AND "
                            "DateTimeKey = ? AND State = ?"),
             {instrumentId, event.readingKey, stateWord(event.state)});
-        if (logged.toInt() > 0) {
-            db.commit();
-            return std::nullopt;
+        alreadyLogged = logged.toInt() > 0;
+        if (alreadyLogged) {
+            return;
         }
         event.id = insertReturningRowId(
             db,
@@ -170,10 +170,9 @@ std::optional<TriggerEvent> detectTriggerEvent(Connection& db, const QString& in
              event.value, event.level,
              event.node > 0 ? QVariant(event.node) : QVariant(QMetaType::fromType<int>()),
              event.anchor, event.detectedAt, event.detectedBy});
-        db.commit();
-    } catch (...) {
-        db.rollback();
-        throw;
+    });
+    if (alreadyLogged) {
+        return std::nullopt;
     }
     return event;
 }
@@ -218,8 +217,7 @@ QList<TriggerEvent> allTriggerEvents(Connection& db) {
 int acknowledgeEvents(Connection& db, const QList<qint64>& ids, const QDateTime& at,
                       const QString& by, const QString& note) {
     int acknowledged = 0;
-    db.beginTransaction();
-    try {
+    db.inTransaction([&] {
         for (const qint64 id : ids) {
             QSqlQuery query = runQuery(db,
                                        QStringLiteral("UPDATE TriggerEvents SET AckAt = ?, AckBy = "
@@ -228,11 +226,7 @@ int acknowledgeEvents(Connection& db, const QList<qint64>& ids, const QDateTime&
                                        {at.toString(kStamp), by, note, id});
             acknowledged += query.numRowsAffected() > 0 ? 1 : 0;
         }
-        db.commit();
-    } catch (...) {
-        db.rollback();
-        throw;
-    }
+    });
     return acknowledged;
 }
 

@@ -165,8 +165,7 @@ TriggerLevels appliedLevels(Connection& db, const QString& instrumentId) {
 }
 
 void writeTriggerLevels(Connection& db, const QString& key, const TriggerLevels& levels) {
-    db.beginTransaction();
-    try {
+    db.inTransaction([&] {
         db.execute(QStringLiteral("DELETE FROM TriggerLevels WHERE InstrumentID = ?"), {key});
         if (!levels.isEmpty()) {
             QVariantList values{key};
@@ -177,9 +176,5 @@ void writeTriggerLevels(Connection& db, const QString& key, const TriggerLevels&
                            ") VALUES (?, ?, ?, ?, ?, ?, ?)",
                        values);
         }
-        db.commit();
-    } catch (...) {
-        db.rollback();
-        throw;
-    }
+    });
 }
