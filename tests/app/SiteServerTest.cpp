@@ -4,6 +4,7 @@
 #include "store/Connection.h"
 #include "store/DataFolder.h"
 #include "store/Schema.h"
+#include "support/ComboItems.h"
 #include "support/MainWindowFixture.h"
 #include "support/ServerDatabase.h"
 
@@ -14,14 +15,6 @@
 #include <QTabWidget>
 
 namespace {
-QStringList comboItems(QComboBox* box) {
-    QStringList items;
-    for (int i = 0; i < box->count(); ++i) {
-        items << box->itemText(i);
-    }
-    return items;
-}
-
 QString locationLine(const QString& folder) {
     QFile f(locationFilePath(folder));
     return f.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(f.readAll()) : QString();

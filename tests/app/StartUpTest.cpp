@@ -6,6 +6,7 @@
 #include "store/DataFolder.h"
 #include "store/Schema.h"
 #include "store/TriggerTables.h"
+#include "support/ComboItems.h"
 #include "support/MainWindowFixture.h"
 
 #include <QComboBox>
@@ -16,14 +17,6 @@
 #include <QLineEdit>
 
 namespace {
-QStringList comboItems(QComboBox* box) {
-    QStringList items;
-    for (int i = 0; i < box->count(); ++i) {
-        items << box->itemText(i);
-    }
-    return items;
-}
-
 QByteArray readAll(const QString& path) {
     QFile f(path);
     f.open(QIODevice::ReadOnly);

@@ -20,6 +20,17 @@ namespace {
 
 const QString kSensor = QStringLiteral("120541001"); // three nodes
 
+// Logger lines of the sensor, one an hour from midnight of 2026/12/01.
+QByteArray hourlyLoggerLines(int hours) {
+    QByteArray lines;
+    for (int h = 0; h < hours; ++h) {
+        lines += QStringLiteral("2026/12/01 %1:00:00,7,41,001,20.04,1.111,2.225,-3.456\r\n")
+                     .arg(h, 2, 10, QChar('0'))
+                     .toUtf8();
+    }
+    return lines;
+}
+
 struct ProgramRun {
     int exitCode = -1;
     QString out;
@@ -252,13 +263,7 @@ TEST_F(CommandLineTest, DocxReportLeavesOutTheChartItIsToldTo) {
 
 TEST_F(CommandLineTest, ImportAppendsThePreselectedReadingsAndSkipsThemTheSecondTime) {
     // Hourly readings: an interval of 2 keeps the first, third and fifth.
-    QByteArray lines;
-    for (int h = 0; h < 5; ++h) {
-        lines += QStringLiteral("2026/12/01 %1:00:00,7,41,001,20.04,1.111,2.225,-3.456\r\n")
-                     .arg(h, 2, 10, QChar('0'))
-                     .toUtf8();
-    }
-    const QString logger = writeFile(kSensor + ".txt", lines);
+    const QString logger = writeFile(kSensor + ".txt", hourlyLoggerLines(5));
     const ProgramRun first = run({"import", "--sensor", kSensor, "--interval", "2", logger});
     ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
     EXPECT_EQ(first.out, logger + ": 5 lines, 3 chosen, 3 appended to " + kSensor +
@@ -468,13 +473,7 @@ TEST_F(CommandLineServerTest, StatusReadsTheServerRegister) {
 }
 
 TEST_F(CommandLineServerTest, ImportAppendsToTheServerRegisterOnly) {
-    QByteArray lines;
-    for (int h = 0; h < 5; ++h) {
-        lines += QStringLiteral("2026/12/01 %1:00:00,7,41,001,20.04,1.111,2.225,-3.456\r\n")
-                     .arg(h, 2, 10, QChar('0'))
-                     .toUtf8();
-    }
-    const QString logger = writeFile(kSensor + ".txt", lines);
+    const QString logger = writeFile(kSensor + ".txt", hourlyLoggerLines(5));
     const QByteArray before = digest(dbPath());
     const ProgramRun first = run(
         {"--database", server_.uri(), "import", "--sensor", kSensor, "--interval", "2", logger});

@@ -6,6 +6,7 @@
 #include "sensors/InstallationPage.h"
 #include "store/Connection.h"
 #include "store/Schema.h"
+#include "support/ComboItems.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -16,14 +17,6 @@ namespace {
 const QString kAlreadyExists =
     "Sensor 120521001 already exists\r\n\r\nType a new sensor number in the 'Add or Select "
     "Sensor' combo box\r\nThen click 'Add New' or hit the Enter key";
-
-QStringList comboItems(const QComboBox* box) {
-    QStringList items;
-    for (int i = 0; i < box->count(); ++i) {
-        items << box->itemText(i);
-    }
-    return items;
-}
 } // namespace
 
 class SensorAdderTest : public OnBothEngines<SensorRegisterTest> {

@@ -3,6 +3,7 @@
 #include "app/UtilitiesPage.h"
 #include "sensors/IdentificationPage.h"
 #include "sensors/SensorFilterPanel.h"
+#include "support/ComboItems.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -14,14 +15,6 @@
 
 namespace {
 const QString kNoMatch = "There are no sensors that meet the criteria";
-
-QStringList comboItems(const QComboBox* box) {
-    QStringList items;
-    for (int i = 0; i < box->count(); ++i) {
-        items << box->itemText(i);
-    }
-    return items;
-}
 } // namespace
 
 class SensorFilterTest : public OnBothEngines<SensorRegisterTest> {
