@@ -17,6 +17,7 @@
 #include "sensors/SensorForm.h"
 #include "sensors/SensorList.h"
 #include "sensors/SensorRegister.h"
+#include "store/Clock.h"
 #include "store/Compaction.h"
 #include "store/ConnectionOpener.h"
 #include "store/DataFolder.h"
@@ -24,7 +25,7 @@
 #include "store/ServerLocation.h"
 #include "store/TriggerTables.h"
 #include "triggers/SiteStatusPage.h"
-#include "triggers/TriggerCheck.h"
+#include "triggers/TriggerEvents.h"
 #include "triggers/TriggerLevels.h"
 #include "triggers/TriggerLevelsBlock.h"
 #include "ui/FailureMessages.h"
@@ -80,8 +81,8 @@ frmQuorvelle::frmQuorvelle(const AppContext& context, QWidget* parent)
             }
         });
     };
-    state_.onReadingsCommitted = [this](const QString& instrumentId, const QStringList& keys) {
-        CheckTriggerLevels(state_, context_, instrumentId, keys);
+    state_.onReadingsWritten = [this](const QString& instrumentId, const QStringList& keys) {
+        return logTriggerEvent(*state_.db, instrumentId, keys, context_.clock->now(), loginName());
     };
     reportCommand = new ReportCommand(state_, context_, *chartTabs, *readings, this);
     connect(readings->report.image, &ClickableLabel::clicked, reportCommand,

@@ -7,7 +7,6 @@
 #include "logger/LoggerAppend.h"
 #include "store/Clock.h"
 #include "triggers/TriggerEvents.h"
-#include "triggers/TriggerLevels.h"
 #include "ui/AppContext.h"
 #include "ui/Prompter.h"
 
@@ -40,6 +39,9 @@ void importCommand(CliSession& session, const CommandLineArgs& args, const AppCo
     request.intervalHours = args.intervalHours;
     request.order = args.dateOrder;
     request.all = args.all;
+    request.beforeCommit = [&](const QStringList& keys) {
+        return logTriggerEvent(session.db(), id, keys, context.clock->now(), loginName());
+    };
     const LoggerImportOutcome outcome =
         importLoggerFile(session.db(), session.dataFolder(), request, [&](const QString& key) {
             const MsgAnswer answer = context.prompter->message(
@@ -80,11 +82,9 @@ void importCommand(CliSession& session, const CommandLineArgs& args, const AppCo
                  .arg(result.duplicates)
                  .arg(result.passedOver));
 
-    // As after the window's append: a rise in the sensor's trigger state is logged and told.
-    if (const std::optional<TriggerEvent> event =
-            detectTriggerEvent(session.db(), id, result.keys, context.clock->now(), loginName())) {
-        const TriggerLevels levels = appliedLevels(session.db(), id);
-        context.prompter->message(kOmbrevaultTitle, triggerEventMessage(*event, *levels.rateWindow),
-                                  MsgIcon::Exclamation);
+    // As after the window's append: the rise in the sensor's trigger state that was logged
+    // with the readings is told once they are stored.
+    if (result.levelReached) {
+        context.prompter->message(kOmbrevaultTitle, *result.levelReached, MsgIcon::Exclamation);
     }
 }

@@ -29,6 +29,7 @@ importLoggerFile(Connection& db, const QString& dataFolder, const LoggerImportRe
     options.order = request.order;
     options.desktopOrder = desktopOrder;
     options.askDuplicate = askDuplicate;
+    options.beforeCommit = request.beforeCommit;
     outcome.append = appendLoggerRows(db, request.instrumentId, stage, marks, options);
     return outcome;
 }

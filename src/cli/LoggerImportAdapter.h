@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <functional>
+#include <optional>
 
 class Connection;
 
@@ -17,6 +18,9 @@ struct LoggerImportRequest {
     int intervalHours = 24;
     DateOrder order = DateOrder::YearMonthDay;
     bool all = false; // every line instead of the review window's pre-selection
+    // As LoggerAppendOptions::beforeCommit: the trigger event's logging, in the append's
+    // transaction.
+    std::function<std::optional<QString>(const QStringList& keys)> beforeCommit;
 };
 
 struct LoggerImportOutcome {

@@ -98,6 +98,9 @@ LoggerAppendResult appendLoggerRows(Connection& db, const QString& table, const 
             return result;
         }
         insert.finish();
+        if (options.beforeCommit && !keys.isEmpty()) {
+            result.levelReached = options.beforeCommit(keys);
+        }
         db.commit();
     } catch (const DbError& error) {
         try {
@@ -106,12 +109,20 @@ LoggerAppendResult appendLoggerRows(Connection& db, const QString& table, const 
             // A failed commit may already have ended the transaction.
         }
         result.status = LoggerAppendResult::Status::Failed;
+        result.levelReached.reset();
         result.errorNumber = error.number();
         result.error = error.description();
         return result;
+    } catch (...) {
+        // Whatever else beforeCommit raises must not leave the transaction open.
+        try {
+            db.rollback();
+        } catch (const DbError&) {
+            // The failure that led here is the one passed on.
+        }
+        throw;
     }
     result.appended = appended;
-    result.keys = std::move(keys);
     return result;
 }
 

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 class Connection;
 
@@ -25,24 +26,29 @@ struct LoggerAppendOptions {
     DuplicatePolicy duplicates = DuplicatePolicy::Ask;
     std::function<DuplicateAnswer(const QString& key)> askDuplicate; // for DuplicatePolicy::Ask
     LoggerProgress progress; // counts rows; false cancels the append
+    // Run with the keys of the readings written, when there are any, in the transaction
+    // before it commits (the trigger event they raise is logged there): a failure rolls the
+    // append back. Gives what to tell once the append committed.
+    std::function<std::optional<QString>(const QStringList& keys)> beforeCommit;
 };
 
 struct LoggerAppendResult {
     enum class Status { Appended, Cancelled, Failed };
     Status status = Status::Appended;
     int appended = 0;    // readings the committed transaction stored; 0 unless Appended
-    QStringList keys;    // their DateTimeKeys, for the trigger-level check; empty unless Appended
     int duplicates = 0;  // marked rows whose reading the table already held
     int passedOver = 0;  // rows that could not be read or stored (bad line, no date, overflow)
     int errorNumber = 0; // the failure, when Failed
     QString error;
+    std::optional<QString> levelReached; // what beforeCommit gave; empty unless Appended
 };
 
 // Appends the marked rows of the stage as readings, in one transaction: each row's date read
 // once by appendMoment, its key checked against the table (earlier readings of this same walk
 // included), then written, plotted on the time charts only and marked dirty. Unreadable rows
-// of the stage count as passed over whether marked or not. On cancel or on any failure (the
-// commit included) the whole append is rolled back and nothing is counted as appended.
+// of the stage count as passed over whether marked or not. On cancel or on any failure (of
+// beforeCommit and of the commit included) the whole append is rolled back and nothing is
+// counted as appended.
 LoggerAppendResult appendLoggerRows(Connection& db, const QString& table, const LoggerStage& stage,
                                     const QBitArray& marks, const LoggerAppendOptions& options);
 

@@ -125,6 +125,9 @@ void frmTrovData::appendChecked() {
             MsgButtons::OkSkipAll);
         return answer == MsgAnswer::SkipAll ? DuplicateAnswer::SkipAll : DuplicateAnswer::Skip;
     };
+    options.beforeCommit = [this](const QStringList& keys) {
+        return state_.readingsWritten(instrumentId_, keys);
+    };
     LoggerAppendResult result;
     {
         LoggerProgressDialog progress(this, [](qint64 done, qint64 total) {
@@ -171,7 +174,9 @@ void frmTrovData::appendChecked() {
                             .arg(result.passedOver));
     }
     context_.prompter->message(kAppTitle, lines.join("\r\n"));
-    state_.readingsCommitted(instrumentId_, result.keys);
+    if (result.levelReached) {
+        context_.prompter->message(kOmbrevaultTitle, *result.levelReached, MsgIcon::Exclamation);
+    }
     if (result.appended >= 1) {
         ignoring(
             [&] { moveLoggerFileToBackup(loggerFolder_, instrumentId_, context_.clock->today()); });

@@ -158,10 +158,25 @@ void ReadingEntry::SaveReadings() {
         RecordSet& rs = *state_.rsReadings;
         written = &rs;
         writePage(rs);
-        rs.update();
-        state_.readingsCommitted(state_.currentInstrumentId(), {rs.text("DateTimeKey")});
+        const std::optional<QString> reached = storeWithEvent(rs);
         shown_ = pageValues();
+        tellLevelReached(reached);
     });
+}
+
+std::optional<QString> ReadingEntry::storeWithEvent(RecordSet& rs) {
+    std::optional<QString> reached;
+    state_.db->inTransaction([&] {
+        rs.update();
+        reached = state_.readingsWritten(state_.currentInstrumentId(), {rs.text("DateTimeKey")});
+    });
+    return reached;
+}
+
+void ReadingEntry::tellLevelReached(const std::optional<QString>& reached) {
+    if (reached) {
+        context_.prompter->message(kOmbrevaultTitle, *reached, MsgIcon::Exclamation);
+    }
 }
 
 void ReadingEntry::lostReading(RecordSet* written, const DbError& error) {
@@ -227,13 +242,15 @@ void ReadingEntry::CheckDateTime() {
         const qint64 mark = rs.bookmark();
         // The values typed so far go with the new key; showing the reading again below
         // would otherwise replace them with the stored ones.
+        std::optional<QString> reached;
         try {
             writePage(rs);
-            rs.update();
+            reached = storeWithEvent(rs);
         } catch (const DbError& e) {
             lostReading(&rs, e);
             return;
         }
+        tellLevelReached(reached);
         rs.requery();
         try {
             rs.setBookmark(mark);

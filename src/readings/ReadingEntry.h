@@ -59,6 +59,11 @@ private:
 
     enum class Move { First, Previous, Next, Last };
     PageValues pageValues() const;
+    // Stores the edits of the current row and logs the trigger event they raise, in one
+    // transaction; gives the message that tells the event.
+    std::optional<QString> storeWithEvent(RecordSet& rs);
+    // Tells the event logged, once its transaction committed.
+    void tellLevelReached(const std::optional<QString>& reached);
     // Drops the refused values of written and tells the user the reading was not saved.
     void lostReading(RecordSet* written, const DbError& error);
     void move(const QString& tag, Move move);

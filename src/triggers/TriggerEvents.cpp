@@ -151,30 +151,34 @@ std::optional<TriggerEvent> detectTriggerEvent(Connection& db, const QString& in
     event.detectedAt = detectedAt.toString(kStamp);
     event.detectedBy = login;
 
-    bool alreadyLogged = false;
-    db.inTransaction([&] {
-        const QVariant logged = db.scalar(
-            QStringLiteral("SELECT count(*) FROM TriggerEvents WHERE InstrumentID = ? AND "
-                           "DateTimeKey = ? AND State = ?"),
-            {instrumentId, event.readingKey, stateWord(event.state)});
-        alreadyLogged = logged.toInt() > 0;
-        if (alreadyLogged) {
-            return;
-        }
-        event.id = insertReturningRowId(
-            db,
-            QStringLiteral("INSERT INTO TriggerEvents (InstrumentID, DateTimeKey, State, Measure, "
-                           "Value, Level, Node, Anchor, DetectedAt, DetectedBy) VALUES (?, ?, ?, "
-                           "?, ?, ?, ?, ?, ?, ?)"),
-            {instrumentId, event.readingKey, stateWord(event.state), measureWord(event.measure),
-             event.value, event.level,
-             event.node > 0 ? QVariant(event.node) : QVariant(QMetaType::fromType<int>()),
-             event.anchor, event.detectedAt, event.detectedBy});
-    });
-    if (alreadyLogged) {
+    const QVariant logged =
+        db.scalar(QStringLiteral("SELECT count(*) FROM TriggerEvents WHERE InstrumentID = ? AND "
+                                 "DateTimeKey = ? AND State = ?"),
+                  {instrumentId, event.readingKey, stateWord(event.state)});
+    if (logged.toInt() > 0) {
         return std::nullopt;
     }
+    event.id = insertReturningRowId(
+        db,
+        QStringLiteral("INSERT INTO TriggerEvents (InstrumentID, DateTimeKey, State, Measure, "
+                       "Value, Level, Node, Anchor, DetectedAt, DetectedBy) VALUES (?, ?, ?, "
+                       "?, ?, ?, ?, ?, ?, ?)"),
+        {instrumentId, event.readingKey, stateWord(event.state), measureWord(event.measure),
+         event.value, event.level,
+         event.node > 0 ? QVariant(event.node) : QVariant(QMetaType::fromType<int>()), event.anchor,
+         event.detectedAt, event.detectedBy});
     return event;
+}
+
+std::optional<QString> logTriggerEvent(Connection& db, const QString& instrumentId,
+                                       const QStringList& newKeys, const QDateTime& detectedAt,
+                                       const QString& login) {
+    const std::optional<TriggerEvent> event =
+        detectTriggerEvent(db, instrumentId, newKeys, detectedAt, login);
+    if (!event) {
+        return std::nullopt;
+    }
+    return triggerEventMessage(*event, *appliedLevels(db, instrumentId).rateWindow);
 }
 
 QString triggerEventMessage(const TriggerEvent& event, double rateWindowDays) {

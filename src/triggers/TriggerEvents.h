@@ -27,15 +27,24 @@ struct TriggerEvent {
     QString ackNote;
 };
 
-// After readings of a sensor were stored (newKeys: their keys): the state the sensor had
+// Once readings of a sensor are written (newKeys: their keys): the state the sensor had
 // without them, against the highest state it reaches with them — as of the newest reading,
 // and as of each new reading that came after every earlier one. A rise to amber or red is
 // logged once, at the first reading that reached it, unless the log already holds that
 // state for that reading; the event written is returned. Nothing is read when no level
-// applies to the sensor (or the trigger tables do not exist).
+// applies to the sensor (or the trigger tables do not exist). It opens no transaction of its
+// own: run in the one that writes the readings, so that the event is stored with them or
+// not at all.
 std::optional<TriggerEvent> detectTriggerEvent(Connection& db, const QString& instrumentId,
                                                const QStringList& newKeys,
                                                const QDateTime& detectedAt, const QString& login);
+
+// detectTriggerEvent, giving the message that tells the event it logged. A failure is raised,
+// to roll the readings back with it; the caller shows the message once the transaction
+// committed.
+std::optional<QString> logTriggerEvent(Connection& db, const QString& instrumentId,
+                                       const QStringList& newKeys, const QDateTime& detectedAt,
+                                       const QString& login);
 
 // "Sensor 120541002 reached RED: 27.3 mm at Node 2 (2.75 m)", or for a rate
 // "Sensor 120541002 reached AMBER: 1.25 mm/day over 7 days".

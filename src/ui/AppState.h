@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 
 // The state the main window owns for the whole run: the connection, the record sets kept
 // open on it and the values of the current sensor. Pages reach it by reference.
@@ -28,13 +29,16 @@ struct AppState {
     // Bookmark of the reading current when the Readings tab was last left; 0 for none.
     qint64 savedReadingMark = 0;
 
-    // Run once readings of a sensor are stored (typed by hand or appended from a logger
-    // file), with their keys; the main window checks the trigger levels there.
-    std::function<void(const QString& instrumentId, const QStringList& keys)> onReadingsCommitted;
-    void readingsCommitted(const QString& instrumentId, const QStringList& keys) const {
-        if (onReadingsCommitted) {
-            onReadingsCommitted(instrumentId, keys);
-        }
+    // Run inside the transaction that writes readings of a sensor (typed by hand or appended
+    // from a logger file), with their keys, before it commits: the main window logs the
+    // trigger event they raise there, so that readings and event are stored together or not
+    // at all. A failure is raised and rolls the readings back. Gives the message that tells
+    // the event, which the caller shows once the transaction committed.
+    std::function<std::optional<QString>(const QString& instrumentId, const QStringList& keys)>
+        onReadingsWritten;
+    std::optional<QString> readingsWritten(const QString& instrumentId,
+                                           const QStringList& keys) const {
+        return onReadingsWritten ? onReadingsWritten(instrumentId, keys) : std::nullopt;
     }
 
     int nodeCount() const { return sensorType.nodeCount; }

@@ -2,6 +2,7 @@
 #include "store/Connection.h"
 #include "store/Schema.h"
 #include "store/TriggerTables.h"
+#include "support/FaultConditions.h"
 #include "support/ServerDatabase.h"
 #include "support/XlsxReader.h"
 #include "triggers/TriggerLevels.h"
@@ -115,6 +116,41 @@ protected:
         Connection c;
         c.open(location);
         return c.scalar("SELECT COUNT(*) FROM " + quoteName(kSensor)).toInt();
+    }
+
+    static int eventCount(const QString& location) {
+        Connection c;
+        c.open(location);
+        return c.scalar("SELECT COUNT(*) FROM TriggerEvents").toInt();
+    }
+
+    // An import over the red level while another user holds the event log stores nothing and
+    // says why; once the log is free, the rerun stores the reading and its event.
+    void importWhileTheEventLogIsHeld(const QString& location, const QStringList& database) {
+        setLevels(location, 10, 20);
+        const QString logger =
+            writeFile(kSensor + ".txt", "2026/12/01 08:00:00,7,41,001,20.04,12.5,14,45\r\n");
+        const QStringList import = database + QStringList{"import", "--sensor", kSensor, logger};
+        auto holder = std::make_unique<EventLogHolder>(location);
+        const ProgramRun held = run(import);
+        holder.reset();
+        EXPECT_EQ(held.exitCode, 1);
+        EXPECT_TRUE(held.out.isEmpty()) << held.out.toStdString();
+        EXPECT_TRUE(held.err.contains("The readings could not be stored ("))
+            << held.err.toStdString();
+        EXPECT_TRUE(held.err.contains("Nothing was appended to " + kSensor + "."));
+        EXPECT_FALSE(held.err.contains("reached RED"));
+        EXPECT_EQ(readingCount(location), 2);
+        EXPECT_EQ(eventCount(location), 0);
+
+        const ProgramRun rerun = run(import);
+        EXPECT_EQ(rerun.exitCode, 0) << rerun.err.toStdString();
+        EXPECT_TRUE(rerun.out.contains("1 chosen, 1 appended to " + kSensor))
+            << rerun.out.toStdString();
+        EXPECT_TRUE(rerun.err.contains("Sensor " + kSensor + " reached RED"))
+            << rerun.err.toStdString();
+        EXPECT_EQ(readingCount(location), 3);
+        EXPECT_EQ(eventCount(location), 1);
     }
 
     static QByteArray digest(const QString& path) {
@@ -424,6 +460,10 @@ TEST_F(CommandLineTest, ImportThatCrossesALevelLogsTheEventAndSaysSo) {
               1);
 }
 
+TEST_F(CommandLineTest, ImportWhileTheEventLogIsHeldStoresNeitherReadingsNorEvent) {
+    importWhileTheEventLogIsHeld(dbPath(), {});
+}
+
 namespace {
 
 // The same register on a server database of its own, named by --database; the data folder's
@@ -498,6 +538,12 @@ TEST_F(CommandLineServerTest, ImportAppendsToTheServerRegisterOnly) {
         << again.out.toStdString();
     EXPECT_EQ(readingCount(server_.uri()), 7);
     EXPECT_EQ(digest(dbPath()), before);
+    EXPECT_EQ(readingCount(), 2);
+}
+
+TEST_F(CommandLineServerTest, ImportWhileTheEventLogIsHeldStoresNeitherReadingsNorEvent) {
+    importWhileTheEventLogIsHeld(server_.uri(), {"--database", server_.uri()});
+    // The data folder's file is another register, left alone.
     EXPECT_EQ(readingCount(), 2);
 }
 

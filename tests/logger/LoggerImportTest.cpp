@@ -4,6 +4,7 @@
 #include "readings/ReadingsFixture.h"
 #include "readings/ReadingsPage.h"
 #include "store/Connection.h"
+#include "support/FaultConditions.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -342,6 +343,52 @@ TEST_P(LoggerImportTest, AnAppendThatCrossesALevelIsToldOnceAtTheEndAndLogged) {
               kId + " 2013/04/05 09:30:00");
 }
 
+TEST_P(LoggerImportTest, AnEventLogHeldByAnotherUserStoresNeitherTheReadingsNorTheEvent) {
+    addSensors({kId});
+    exec("UPDATE Sensors SET HeadLocation = 0, LengthofCable = 5, NodeLocation1 = 2");
+    addReadings(kId, {QDateTime(QDate(2013, 4, 1), QTime(8, 0))});
+    const ShortBusyTimeout shortWait;
+    openOnReadings();
+    exec("INSERT INTO TriggerLevels (InstrumentID, AmberDisp, RedDisp) VALUES (?, 2, 4)", {kId});
+    const QString file = loggerFile(kId + ".txt", kThreeDays);
+    loggerFile("QV" + kId + ".txt", kThreeDays);
+
+    auto holder = std::make_unique<EventLogHolder>(location());
+    frmTrovData* form = import(file);
+    ASSERT_NE(form, nullptr);
+    prompter.clear();
+    form->cmdAppend->click();
+    // The question, then the failure: nothing told as appended, no level told.
+    ASSERT_EQ(prompter.calls.size(), 2);
+    EXPECT_TRUE(prompter.last().text.startsWith("The readings could not be stored ("))
+        << prompter.last().text.toStdString();
+    EXPECT_TRUE(prompter.last().text.endsWith("Nothing was appended to 120521001."));
+    holder.reset();
+    EXPECT_EQ(readingCount(kId), 1);
+    EXPECT_EQ(scalar("SELECT count(*) FROM TriggerEvents").toInt(), 0);
+    EXPECT_TRUE(QFile::exists(path("downloads/QV" + kId + ".txt")));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    // Once the log is free the same import stores both; the level is told after the commit.
+    int eventsWhenTold = -1;
+    prompter.onMessage = [&](const ScriptedPrompter::Call& call) {
+        if (call.text.startsWith("Sensor ")) {
+            eventsWhenTold = scalar("SELECT count(*) FROM TriggerEvents").toInt();
+        }
+    };
+    form = import(file);
+    ASSERT_NE(form, nullptr);
+    prompter.clear();
+    form->cmdAppend->click();
+    ASSERT_EQ(prompter.calls.size(), 3);
+    EXPECT_EQ(prompter.calls[1].text, " 3 records appended to 120521001");
+    EXPECT_EQ(prompter.last().text, "Sensor 120521001 reached RED: -4.5 mm at Node 1 (3.00 m)");
+    EXPECT_EQ(eventsWhenTold, 1);
+    EXPECT_EQ(readingCount(kId), 4);
+    EXPECT_EQ(scalar("SELECT DateTimeKey FROM TriggerEvents").toString(),
+              kId + " 2013/04/05 09:30:00");
+}
+
 TEST_P(LoggerImportTest, ATypedPeriodCountsByItsValueRounded) {
     addSensors({kId});
     openOnReadings();
@@ -376,6 +423,24 @@ TEST_F(LoggerImportFileTest, AFailedCommitAppendsNothingAndKeepsTheLoggerFile) {
     EXPECT_EQ(readingCount(kId), 0);
     EXPECT_TRUE(QFile::exists(path("downloads/QV" + kId + ".txt")));
     EXPECT_TRUE(logText().contains(" cmdAppend_Click"));
+}
+
+TEST_F(LoggerImportFileTest, AnEventTheLogRefusesTakesTheAppendBackWithIt) {
+    addSensors({kId});
+    exec("UPDATE Sensors SET HeadLocation = 0, LengthofCable = 5, NodeLocation1 = 2");
+    addReadings(kId, {QDateTime(QDate(2013, 4, 1), QTime(8, 0))});
+    openOnReadings();
+    exec("INSERT INTO TriggerLevels (InstrumentID, AmberDisp, RedDisp) VALUES (?, 2, 4)", {kId});
+    exec("CREATE TRIGGER refuse BEFORE INSERT ON TriggerEvents BEGIN SELECT RAISE(ABORT, 'the "
+         "event log is full'); END");
+    frmTrovData* form = import(loggerFile(kId + ".txt", kThreeDays));
+    ASSERT_NE(form, nullptr);
+    form->cmdAppend->click();
+    EXPECT_TRUE(prompter.last().text.startsWith("The readings could not be stored ("));
+    EXPECT_TRUE(prompter.last().text.contains("the event log is full"))
+        << prompter.last().text.toStdString();
+    EXPECT_EQ(readingCount(kId), 1);
+    EXPECT_EQ(scalar("SELECT count(*) FROM TriggerEvents").toInt(), 0);
 }
 
 TEST(LoggerProgressDialogTest, ShowsModalAfterHalfASecondAndCancelStopsTheWork) {

@@ -20,6 +20,28 @@ void ExclusiveHolder::release() {
     }
 }
 
+EventLogHolder::EventLogHolder(const QString& location) {
+    db_.open(location);
+    if (db_.isServer()) {
+        db_.execute("BEGIN");
+        db_.execute("LOCK TABLE triggerevents IN ACCESS EXCLUSIVE MODE");
+    } else {
+        db_.execute("BEGIN IMMEDIATE");
+    }
+    held_ = true;
+}
+
+EventLogHolder::~EventLogHolder() {
+    release();
+}
+
+void EventLogHolder::release() {
+    if (held_) {
+        db_.execute("ROLLBACK");
+        held_ = false;
+    }
+}
+
 void damageTablePage(const QString& path, const QString& table) {
     qint64 pageSize = 0;
     qint64 rootPage = 0;

@@ -31,6 +31,20 @@ private:
     bool held_ = false;
 };
 
+// Another user holding the trigger event log until release() or destruction: on a server a
+// lock on its table alone, the readings tables staying free; on a file a write transaction, as
+// a file is locked whole.
+class EventLogHolder {
+public:
+    explicit EventLogHolder(const QString& location);
+    ~EventLogHolder();
+    void release();
+
+private:
+    Connection db_;
+    bool held_ = false;
+};
+
 // Overwrites the root page of a table of the database file with bytes that are no page at
 // all, as a damaged disk would; the schema and the other pages stay readable.
 void damageTablePage(const QString& path, const QString& table);

@@ -3,6 +3,9 @@
 MsgAnswer ScriptedPrompter::message(const QString& title, const QString& text, MsgIcon icon,
                                     MsgButtons buttons, std::optional<MsgAnswer> defaultButton) {
     calls.push_back({"message", title, text, icon, buttons, {}, defaultButton});
+    if (onMessage) {
+        onMessage(calls.last());
+    }
     if (!answers.isEmpty()) {
         return answers.dequeue();
     }

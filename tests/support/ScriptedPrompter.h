@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <functional>
 
 // A prompter that records every call and answers from queues. With nothing queued, a
 // message gets Ok (or Yes for a question), an input gets cancelled and a file choice empty.
@@ -39,6 +40,9 @@ public:
     QQueue<std::optional<QString>> inputs;
     QQueue<QString> files;
     QVector<Call> calls;
+    // Runs as each message is shown, before it is answered: for what the program has stored
+    // by then.
+    std::function<void(const Call&)> onMessage;
 
     QStringList messageTexts() const;
     const Call& last() const { return calls.last(); }

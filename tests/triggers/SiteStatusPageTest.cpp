@@ -9,6 +9,7 @@
 #include "sensors/SensorFilterPanel.h"
 #include "store/Connection.h"
 #include "store/TriggerTables.h"
+#include "support/FaultConditions.h"
 #include "triggers/TriggerEvents.h"
 #include "triggers/TriggerLevelsBlock.h"
 
@@ -157,6 +158,44 @@ TEST_P(SiteStatusPageTest, AReadingTypedOverALevelIsReportedOnceLoggedAndAcknowl
     EXPECT_EQ(status.tblTriggerEvents->rowCount(), 0);
     EXPECT_EQ(scalar("SELECT AckNote FROM TriggerEvents").toString(), "Area barricaded");
     EXPECT_EQ(scalar("SELECT AckBy FROM TriggerEvents").toString(), loginName());
+}
+
+TEST_P(SiteStatusPageTest, AReadingTypedWhileTheEventLogIsHeldIsNotSavedUntilBothCanBe) {
+    addToeSensors({kRed});
+    addReadings(kRed, {QDateTime(QDate(2026, 12, 1), QTime(8, 0))});
+    setLevels(kRed, 10, 20);
+    clock_.set(QDateTime(QDate(2026, 12, 8), QTime(9, 30)));
+    const ShortBusyTimeout shortWait;
+    openOnReadings();
+    click("imgAddReading");
+    const QString typed = kRed + " 2026/12/08 09:30:00";
+    prompter.clear();
+
+    auto holder = std::make_unique<EventLogHolder>(location());
+    page().txtChannel[0]->setText("24.50");
+    window->SSTab1->setCurrentIndex(0);
+    ASSERT_EQ(prompter.calls.size(), 1);
+    EXPECT_TRUE(prompter.last().text.startsWith("The reading " + typed + " was not saved: "))
+        << prompter.last().text.toStdString();
+    holder.reset();
+    EXPECT_EQ(stored(kRed, typed, "Channel1").toString(), "");
+    EXPECT_EQ(scalar("SELECT count(*) FROM TriggerEvents").toInt(), 0);
+
+    // Typed again once the log is free: the reading and its event, told after the commit.
+    int eventsWhenTold = -1;
+    prompter.onMessage = [&](const ScriptedPrompter::Call& call) {
+        if (call.text.startsWith("Sensor ")) {
+            eventsWhenTold = scalar("SELECT count(*) FROM TriggerEvents").toInt();
+        }
+    };
+    window->SSTab1->setCurrentIndex(2);
+    page().txtChannel[0]->setText("24.50");
+    window->SSTab1->setCurrentIndex(0);
+    ASSERT_EQ(prompter.calls.size(), 2);
+    EXPECT_EQ(prompter.last().text, "Sensor 120521001 reached RED: 23.5 mm at Node 1 (3.00 m)");
+    EXPECT_EQ(eventsWhenTold, 1);
+    EXPECT_EQ(stored(kRed, typed, "Channel1").toString(), "24.50");
+    EXPECT_EQ(scalar("SELECT DateTimeKey FROM TriggerEvents").toString(), typed);
 }
 
 TEST_P(SiteStatusPageTest, LevelBoxesRefuseBadTextsAndStoreGoodOnesAtOnce) {

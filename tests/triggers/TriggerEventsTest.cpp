@@ -121,3 +121,24 @@ TEST_P(TriggerEventsTest, AnEarlierZeroReferenceRecomputesTheStateButKeepsEarlie
     EXPECT_EQ(allTriggerEvents(db).size(), 1);
     EXPECT_EQ(allTriggerEvents(db).first().state, TriggerState::Red);
 }
+
+TEST_P(TriggerEventsTest, TheEventIsStoredOrRolledBackWithTheReadingsThatRaiseIt) {
+    add(1, 0);
+    const QDateTime at(QDate(2026, 12, 8), QTime(9, 30));
+    const QString red = QStringLiteral("Sensor 120531001 reached RED: 25.0 mm at Node 2 (4.25 m)");
+    // A failure after the event was logged takes the reading and the event back together.
+    EXPECT_THROW(db.inTransaction([&] {
+        EXPECT_EQ(logTriggerEvent(db, kId, {add(2, 25)}, at, "surveyor"), red);
+        throw DbError(ErrorCode::ServerFailure, "the connection went away");
+    }),
+                 DbError);
+    EXPECT_EQ(db.scalar("SELECT count(*) FROM \"120531001\"").toInt(), 1);
+    EXPECT_TRUE(allTriggerEvents(db).isEmpty());
+
+    // Stored again, both stay.
+    db.inTransaction(
+        [&] { EXPECT_EQ(logTriggerEvent(db, kId, {add(2, 25)}, at, "surveyor"), red); });
+    EXPECT_EQ(db.scalar("SELECT count(*) FROM \"120531001\"").toInt(), 2);
+    ASSERT_EQ(allTriggerEvents(db).size(), 1);
+    EXPECT_EQ(allTriggerEvents(db).first().readingKey, kId + " 2026/11/02 08:00:00");
+}
