@@ -1,5 +1,8 @@
 #include "links/Manual.h"
 
+#include "store/DbError.h"
+#include "ui/PdfFile.h"
+
 #include <QColor>
 #include <QFile>
 #include <QFont>
@@ -97,10 +100,16 @@ bool writeManual(const QString& path) {
     if (!buildManual(document)) {
         return false;
     }
-    QPdfWriter pdf(path);
-    pdf.setPageSize(QPageSize(QPageSize::A4));
-    pdf.setTitle("Quorvelle User Manual");
-    pdf.setCreator("Quorvelle");
-    document.print(&pdf);
-    return QFile::exists(path);
+    // Written whole or not at all: a cut-off manual would be kept, as only a missing one is
+    // written again.
+    try {
+        writePdfFile(path, QStringLiteral("The manual"), [&](QPdfWriter& pdf) {
+            pdf.setPageSize(QPageSize(QPageSize::A4));
+            pdf.setTitle("Quorvelle User Manual");
+            document.print(&pdf);
+        });
+    } catch (const DbError&) {
+        return false;
+    }
+    return true;
 }

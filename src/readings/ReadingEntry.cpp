@@ -2,6 +2,7 @@
 
 #include "readings/ReadingKeys.h"
 #include "readings/ReadingStore.h"
+#include "readings/ReadingValue.h"
 #include "readings/ReadingsPage.h"
 #include "store/Clock.h"
 #include "store/Guard.h"
@@ -136,6 +137,30 @@ void ReadingEntry::writePage(RecordSet& rs) {
     rs.setValue("PlotSpatial", page_.chkSpatial->isChecked() ? 1 : 0);
 }
 
+void ReadingEntry::keepDrawableValues() {
+    QStringList refusals;
+    const auto judge = [&](QLineEdit* box, int channel, const QString& shownText) {
+        const QString text = box->text();
+        if (text == shownText) {
+            return;
+        }
+        const QString problem = readingValueProblem(text);
+        if (problem.isEmpty()) {
+            return;
+        }
+        refusals << refusedValueText(valueBoxName(channel), text, valueBoxUnit(channel), problem) +
+                        "; it was not stored.";
+        box->setText(shownText);
+    };
+    judge(page_.txtChannelT, 0, shown_ ? shown_->temperature : QString());
+    for (int n = 1; n <= page_.txtChannel.size(); ++n) {
+        judge(page_.txtChannel[n - 1], n, shown_ ? shown_->channels.value(n - 1) : QString());
+    }
+    if (!refusals.isEmpty()) {
+        context_.prompter->message(kAppTitle, refusals.join("\r\n"), MsgIcon::Exclamation);
+    }
+}
+
 void ReadingEntry::commitPickers() {
     if (quiet_ || checking_) {
         return;
@@ -152,6 +177,7 @@ void ReadingEntry::SaveReadings() {
         if (!hasRows() || state_.rsReadings->absolutePosition() == 0) {
             return;
         }
+        keepDrawableValues();
         if (shown_ && *shown_ == pageValues()) {
             return;
         }
@@ -242,6 +268,7 @@ void ReadingEntry::CheckDateTime() {
         const qint64 mark = rs.bookmark();
         // The values typed so far go with the new key; showing the reading again below
         // would otherwise replace them with the stored ones.
+        keepDrawableValues();
         std::optional<QString> reached;
         try {
             writePage(rs);

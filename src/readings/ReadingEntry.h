@@ -73,6 +73,10 @@ private:
     void setPickers(const QDate& date, const QTime& time);
     // Writes the page's date, time, values and marks into the current row (not yet stored).
     void writePage(RecordSet& rs);
+    // Puts back, and tells the user of, each value box whose text changed since the reading
+    // was shown and is no reading a chart could draw (readingValueProblem), so that it is not
+    // stored. A value as it was shown is never judged: it is the reading's own.
+    void keepDrawableValues();
     // Hands a date or time still being typed to the pickers' change handling.
     void commitPickers();
     ErrorLog log() const;

@@ -2,6 +2,7 @@
 
 #include "readings/ReadingDeletion.h"
 #include "readings/ReadingEntry.h"
+#include "readings/ReadingValue.h"
 #include "readings/SensorData.h"
 #include "readings/ValueFilter.h"
 #include "readings/frmDatasheet.h"
@@ -9,6 +10,7 @@
 #include "ui/AppContext.h"
 #include "ui/AppState.h"
 #include "ui/FormWidgets.h"
+#include "ui/Prompter.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -132,7 +134,7 @@ void ReadingsPage::buildNodeFrame() {
         box->setObjectName(QStringLiteral("txtChannel%1").arg(i));
         box->setGeometry(kFieldLeft, firstRow + (i - 1) * rowStep, 100, 26);
         box->setAlignment(Qt::AlignRight);
-        new ValueFilter(box);
+        tellRefusedPastes(new ValueFilter(box), i);
         txtChannel << box;
         auto* unit = new QLabel("mm", frame);
         unit->setObjectName(QStringLiteral("lblmm%1").arg(i));
@@ -151,10 +153,25 @@ void ReadingsPage::buildNodeFrame() {
     txtChannelT->setObjectName("txtChannelT");
     txtChannelT->setGeometry(kFieldLeft, 350, 100, 26);
     txtChannelT->setAlignment(Qt::AlignRight);
-    new ValueFilter(txtChannelT);
+    tellRefusedPastes(new ValueFilter(txtChannelT), 0);
     lblTemp = new QLabel("deg C", frame);
     lblTemp->setObjectName("lblTemp");
     lblTemp->setGeometry(250, 350, 44, 26);
+}
+
+void ReadingsPage::tellRefusedPastes(ValueFilter* filter, int channel) {
+    connect(
+        filter, &ValueFilter::refused, this,
+        [this, channel](const QString& inserted) {
+            context_.prompter->message(
+                kAppTitle,
+                refusedValueText(valueBoxName(channel), inserted, valueBoxUnit(channel),
+                                 QStringLiteral("only digits, \",\", \"-\" and \".\" can be "
+                                                "typed in the box")) +
+                    ".",
+                MsgIcon::Exclamation);
+        },
+        Qt::QueuedConnection);
 }
 
 void ReadingsPage::buildCommandFrames() {

@@ -16,6 +16,7 @@ struct AppState;
 struct AppContext;
 class ReadingEntry;
 class ReadingDeletion;
+class ValueFilter;
 
 // Tab "3. Readings": the current reading of the current sensor, the moves between readings,
 // adding and deleting readings and the way into the datasheet.
@@ -77,6 +78,8 @@ private:
     void buildNodeFrame();
     void buildCommandFrames();
     void connectCommands();
+    // A paste refused by a value box is told to the user; channel 0 is the temperature.
+    void tellRefusedPastes(ValueFilter* filter, int channel);
 
     AppState& state_;
     const AppContext& context_;

@@ -24,5 +24,11 @@ QValidator::State ValueFilter::validate(QString& input, int& /*pos*/) const {
         ++tail;
     }
     const QString inserted = input.mid(head, input.size() - head - tail);
-    return isValueText(inserted) ? Acceptable : Invalid;
+    if (isValueText(inserted)) {
+        return Acceptable;
+    }
+    if (inserted.size() > 1) {
+        emit refused(inserted);
+    }
+    return Invalid;
 }

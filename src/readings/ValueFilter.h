@@ -15,6 +15,13 @@ public:
 
     State validate(QString& input, int& pos) const override;
 
+signals:
+    // A paste or drop of several characters was refused. A single key is dropped silently,
+    // as a key filter does; a refused paste would otherwise leave the box as it was
+    // without a word. Emitted while the box is still being changed: a receiver that shows a
+    // message should be connected queued.
+    void refused(const QString& inserted) const;
+
 private:
     QString accepted_;
 };

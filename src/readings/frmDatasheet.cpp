@@ -4,6 +4,7 @@
 #include "readings/DatasheetModel.h"
 #include "readings/GridExport.h"
 #include "readings/MarkGrid.h"
+#include "readings/ReadingValue.h"
 #include "readings/SensorData.h"
 #include "store/Guard.h"
 #include "ui/AppContext.h"
@@ -32,6 +33,8 @@ const QString kNumbersOnly =
                    "Use the backspace key to delete, field accepts numeric values only");
 const QString kNoSpreadsheet =
     QStringLiteral("You need to have Microsoft Excel installed to use this function");
+// The column of ChannelT; the node channels follow it.
+constexpr int kChannelTColumn = 3;
 constexpr int kBackspace = 8;
 constexpr int kTab = 9;
 constexpr int kEnter = 13;
@@ -190,8 +193,21 @@ void frmDatasheet::MSFlexGrid1_KeyPress(int key) {
         case SheetKey::Append:
             // The headings are no data: typing there changes nothing.
             if (row > 0) {
+                const QString typed = model_->text(cell) + QChar(key);
+                // A point at the end is a number still being typed.
+                const QString problem =
+                    readingValueProblem(typed.endsWith('.') ? typed + '0' : typed);
+                if (!problem.isEmpty()) {
+                    const int channel = column - kChannelTColumn;
+                    context_.prompter->message(kOmbrevaultTitle,
+                                               refusedValueText(valueBoxName(channel), typed,
+                                                                valueBoxUnit(channel), problem) +
+                                                   "; the key was not taken.",
+                                               MsgIcon::Information);
+                    break;
+                }
                 SheetDirty = true;
-                model_->setText(cell, model_->text(cell) + QChar(key));
+                model_->setText(cell, typed);
             }
             break;
         case SheetKey::DropLast:

@@ -1,6 +1,7 @@
 #include "reports/PdfWriter.h"
 
 #include "store/DbError.h"
+#include "ui/PdfFile.h"
 
 #include <QFont>
 #include <QFontMetricsF>
@@ -135,37 +136,39 @@ int PdfWriter::save(const QString& path) const {
         }
     }
 
-    QPdfWriter writer(path);
-    writer.setCreator(QStringLiteral("Quorvelle"));
-    writer.setPageSize(QPageSize(QPageSize::A4));
-    writer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Point);
-    // One device unit per point.
-    writer.setResolution(72);
-    QPainter painter;
-    if (!painter.begin(&writer)) {
-        throw DbError(ErrorCode::FileNotFound,
-                      QStringLiteral("The document could not be written: ") + path);
-    }
-    Pages pages(writer, painter, header, headerSize());
-    int picture = 0;
-    for (const Block& block : blocks()) {
-        switch (block.kind) {
-        case Block::Kind::Paragraph:
-            drawParagraph(painter, pages, block);
-            break;
-        case Block::Kind::PageBreak:
-            pages.newPage();
-            break;
-        case Block::Kind::Picture: {
-            const double top = pages.place(block.size.height());
-            painter.drawImage(QRectF(QPointF(kMargin, top), block.size), pictures[picture++]);
-            break;
+    int pageCount = 0;
+    writePdfFile(path, QStringLiteral("The report"), [&](QPdfWriter& writer) {
+        writer.setPageSize(QPageSize(QPageSize::A4));
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Point);
+        // One device unit per point.
+        writer.setResolution(72);
+        QPainter painter;
+        if (!painter.begin(&writer)) {
+            throw DbError(ErrorCode::FileNotFound,
+                          QStringLiteral("The document could not be written: ") + path);
         }
+        Pages pages(writer, painter, header, headerSize());
+        int picture = 0;
+        for (const Block& block : blocks()) {
+            switch (block.kind) {
+            case Block::Kind::Paragraph:
+                drawParagraph(painter, pages, block);
+                break;
+            case Block::Kind::PageBreak:
+                pages.newPage();
+                break;
+            case Block::Kind::Picture: {
+                const double top = pages.place(block.size.height());
+                painter.drawImage(QRectF(QPointF(kMargin, top), block.size), pictures[picture++]);
+                break;
+            }
+            }
         }
-    }
-    if (!painter.end()) {
-        throw DbError(ErrorCode::FileNotFound,
-                      QStringLiteral("The document could not be written: ") + path);
-    }
-    return pages.count();
+        if (!painter.end()) {
+            throw DbError(ErrorCode::FileNotFound,
+                          QStringLiteral("The document could not be written: ") + path);
+        }
+        pageCount = pages.count();
+    });
+    return pageCount;
 }

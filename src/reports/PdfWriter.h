@@ -10,7 +10,8 @@
 // each page break and wherever the next line or picture does not fit.
 class PdfWriter : public ReportDocument {
 public:
-    // Writes the document to path, replacing a file there, and returns the number of pages.
-    // A picture that cannot be read or a file that cannot be written raises DbError.
+    // Writes the document to path, replacing a file there only once it is written whole, and
+    // returns the number of pages. A picture that cannot be read or a file that cannot be
+    // written (a full disk) raises DbError and leaves a file already at path as it was.
     int save(const QString& path) const;
 };

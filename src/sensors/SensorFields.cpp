@@ -2,6 +2,7 @@
 
 #include "store/DbError.h"
 #include "store/Formats.h"
+#include "store/NumberProblem.h"
 
 #include <QLocale>
 #include <QStringList>
@@ -42,9 +43,19 @@ std::optional<QDate> readDateText(const QString& text) {
     return std::nullopt;
 }
 
-QVariant formattedNumberValue(const QString& text, const QString& pattern) {
+QVariant formattedNumberValue(const QString& text, const QString& pattern, const QString& box) {
     if (text.trimmed().isEmpty()) {
         return QVariant(QMetaType::fromType<double>());
+    }
+    // Longer than any distance written out to the pattern's two decimals.
+    constexpr int kMaxLength = 24;
+    const QString problem = numberProblem(text, kMaxDistance, kMaxLength);
+    if (!problem.isEmpty()) {
+        const QString trimmed = text.trimmed();
+        const QString shown =
+            trimmed.size() > kMaxLength ? trimmed.left(kMaxLength) + QStringLiteral("…") : trimmed;
+        throw DbError(ErrorCode::TypeMismatch,
+                      box + ' ' + shown + " is not a distance in metres: " + problem);
     }
     const QString formatted = formatNumber(text, pattern);
     const std::optional<double> value = strictNumber(formatted);

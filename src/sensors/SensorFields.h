@@ -11,10 +11,15 @@
 // the user's locale; nullopt for anything else.
 std::optional<QDate> readDateText(const QString& text);
 
-// The value a numeric column receives from a box: the text formatted with the pattern and
-// read back as a number; empty text gives null. Text that is not a number fails with a
-// type mismatch, as the column would refuse it.
-QVariant formattedNumberValue(const QString& text, const QString& pattern);
+// The largest distance a box in metres stores (a node location, the length of the cable).
+constexpr double kMaxDistance = 1000.0;
+
+// The value a numeric column in metres receives from its box: the text formatted with the
+// pattern and read back as a number; empty text gives null. Text that is not a finite number
+// within kMaxDistance fails with a type mismatch that names the box and says what is wrong:
+// "Node 3's location 1e308 is not a distance in metres: it lies outside -1000 to 1000".
+QVariant formattedNumberValue(const QString& text, const QString& pattern,
+                              const QString& box = QStringLiteral("The value"));
 
 // The value InstallDate receives: the trimmed text as a date written "yyyy/MM/dd"; empty
 // text gives null; text that is not a date fails with a type mismatch.

@@ -214,7 +214,8 @@ void SensorForm::writeFields() {
     trimmed("TypeID", id.txtTypeID);
     trimmed("SensorNo", id.txtSensorNo);
     trimmed("Family", id.txtFamily);
-    rs.setValue("LengthofCable", formattedNumberValue(id.txtLengthofCable->text(), kTwoDecimals));
+    rs.setValue("LengthofCable", formattedNumberValue(id.txtLengthofCable->text(), kTwoDecimals,
+                                                      QStringLiteral("The length of cable")));
     trimmed("Level", inst.txtLevel);
     trimmed("Location", inst.txtLocation);
     trimmed("Borehole", inst.txtBorehole);
@@ -226,7 +227,9 @@ void SensorForm::writeFields() {
     rs.setValue("HeadLocation", id.Option1->isChecked() ? 1 : 0);
     rs.setValue("Plate", id.chkPlate->isChecked() ? 1 : 0);
     for (int i = 1; i <= id.txtNode.size(); ++i) {
-        rs.setValue(nodeColumn(i), formattedNumberValue(id.txtNode[i - 1]->text(), kNodeDecimals));
+        rs.setValue(nodeColumn(i),
+                    formattedNumberValue(id.txtNode[i - 1]->text(), kNodeDecimals,
+                                         QStringLiteral("Node %1's location").arg(i)));
     }
     rs.setValue("kval", leadingNumber(id.txtkval->text()));
     CalcReltoRoof();

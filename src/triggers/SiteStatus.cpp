@@ -83,7 +83,7 @@ StatusInput readStatusInput(Connection& db, const QString& instrumentId, double 
     NativeStatement window(db, select + " WHERE FullDate >= (SELECT " +
                                    secondsBeforeSql(db, "max(FullDate)") + " FROM " + table +
                                    ") ORDER BY FullDate, rowid");
-    window.bind(1, static_cast<qint64>(std::llround(windowDays * 86400.0)));
+    window.bind(1, rateWindowSeconds(windowDays));
     while (window.step()) {
         input.recent << readingOf(window);
     }

@@ -8,6 +8,7 @@
 #include "ui/AppContext.h"
 #include "ui/AppState.h"
 #include "ui/Desktop.h"
+#include "ui/PdfFile.h"
 #include "ui/Prompter.h"
 
 #include <QDir>
@@ -353,22 +354,21 @@ void SiteStatusPage::cmdPrintStatus_Click() {
     html += "</table>";
 
     const QString path = exportPath(QStringLiteral(".pdf"));
-    QPdfWriter writer(path);
-    writer.setPageSize(QPageSize(QPageSize::A4));
-    writer.setPageOrientation(QPageLayout::Landscape);
-    writer.setPageMargins(QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter);
-    writer.setTitle(kTitle);
-    QTextDocument document;
-    QFont font = document.defaultFont();
-    font.setPointSizeF(8);
-    document.setDefaultFont(font);
-    document.setHtml(html);
-    document.print(&writer);
-    if (!QFileInfo(path).isFile() || QFileInfo(path).size() == 0) {
-        context_.prompter->message(kOmbrevaultTitle,
-                                   "The site status could not be printed to " +
-                                       QDir::toNativeSeparators(path),
-                                   MsgIcon::Exclamation);
+    try {
+        writePdfFile(path, QStringLiteral("The site status"), [&](QPdfWriter& writer) {
+            writer.setPageSize(QPageSize(QPageSize::A4));
+            writer.setPageOrientation(QPageLayout::Landscape);
+            writer.setPageMargins(QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter);
+            writer.setTitle(kTitle);
+            QTextDocument document;
+            QFont font = document.defaultFont();
+            font.setPointSizeF(8);
+            document.setDefaultFont(font);
+            document.setHtml(html);
+            document.print(&writer);
+        });
+    } catch (const DbError& e) {
+        context_.prompter->message(kOmbrevaultTitle, e.description(), MsgIcon::Exclamation);
         return;
     }
     context_.desktop->open(path);

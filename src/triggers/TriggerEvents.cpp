@@ -97,8 +97,7 @@ std::optional<TriggerEvent> detectTriggerEvent(Connection& db, const QString& in
     }
     const QList<StatusReading> readings = readStatusReadings(
         db, instrumentId,
-        judgedFrom.isValid() ? judgedFrom.addSecs(-static_cast<qint64>(window * 86400.0) - 1)
-                             : QDateTime());
+        judgedFrom.isValid() ? judgedFrom.addSecs(-rateWindowSeconds(window) - 1) : QDateTime());
 
     QList<StatusReading> earlier;
     for (const StatusReading& r : readings) {

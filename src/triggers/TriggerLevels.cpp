@@ -6,7 +6,9 @@
 
 #include <QSqlQuery>
 #include <QVariant>
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <utility>
 
 namespace {
@@ -51,6 +53,32 @@ std::optional<std::pair<LevelField, LevelField>> amberRedPair(LevelField field) 
     default:
         return std::nullopt;
     }
+}
+
+// The largest value a box of the field accepts, with its unit.
+std::pair<double, const char*> upperBound(LevelField field) {
+    switch (field) {
+    case LevelField::AmberDisp:
+    case LevelField::RedDisp:
+        return {kMaxLevel, "mm"};
+    case LevelField::AmberRate:
+    case LevelField::RedRate:
+        return {kMaxLevel, "mm/day"};
+    case LevelField::RateWindow:
+        return {kMaxRateWindow, "days"};
+    case LevelField::ReadingInterval:
+        break;
+    }
+    return {kMaxReadingInterval, "days"};
+}
+
+// A stored value as the judging takes it: one that is not finite is no value.
+std::optional<double> usable(const std::optional<double>& value) {
+    return value && std::isfinite(*value) ? value : std::nullopt;
+}
+
+std::optional<double> usableWindow(const std::optional<double>& days) {
+    return usable(days) && *days > 0 ? days : std::nullopt;
 }
 
 } // namespace
@@ -108,15 +136,25 @@ LevelChange changeLevel(const TriggerLevels& current, LevelField field, const QS
     std::optional<double> value;
     if (!text.trimmed().isEmpty()) {
         value = strictNumber(text);
-        if (!value) {
+        if (!value || !std::isfinite(*value)) {
             return {std::nullopt, name + " must be a number, or empty for no level."};
         }
         if (*value < 0) {
             return {std::nullopt, name + " must not be negative."};
         }
-        const bool span = field == LevelField::RateWindow || field == LevelField::ReadingInterval;
-        if (span && *value == 0) {
+        if (field == LevelField::RateWindow &&
+            (*value < kMinRateWindow || *value > kMaxRateWindow)) {
+            return {std::nullopt,
+                    QStringLiteral("%1 must be from %2 to %3 days.")
+                        .arg(name, levelText(kMinRateWindow), levelText(kMaxRateWindow))};
+        }
+        if (field == LevelField::ReadingInterval && *value == 0) {
             return {std::nullopt, name + " must be more than 0 days."};
+        }
+        const auto [bound, unit] = upperBound(field);
+        if (*value > bound) {
+            return {std::nullopt, QStringLiteral("%1 must not be more than %2 %3.")
+                                      .arg(name, levelText(bound), QLatin1String(unit))};
         }
     }
     TriggerLevels changed = current;
@@ -135,13 +173,20 @@ LevelChange changeLevel(const TriggerLevels& current, LevelField field, const QS
 TriggerLevels effectiveLevels(const TriggerLevels& sensor, const TriggerLevels& site) {
     TriggerLevels levels;
     for (const LevelField field : kFields) {
-        const std::optional<double> own = levelValue(sensor, field);
-        levelValue(levels, field) = own ? own : levelValue(site, field);
+        const std::optional<double> own = usable(levelValue(sensor, field));
+        levelValue(levels, field) = own ? own : usable(levelValue(site, field));
     }
-    if (!levels.rateWindow) {
-        levels.rateWindow = kDefaultRateWindow;
-    }
+    const std::optional<double> window = usableWindow(sensor.rateWindow);
+    levels.rateWindow =
+        std::clamp(window ? *window : usableWindow(site.rateWindow).value_or(kDefaultRateWindow),
+                   kMinRateWindow, kMaxRateWindow);
     return levels;
+}
+
+qint64 rateWindowSeconds(double days) {
+    const double bounded =
+        std::isnan(days) ? kDefaultRateWindow : std::clamp(days, 0.0, kMaxRateWindow);
+    return std::llround(bounded * 86400.0);
 }
 
 QHash<QString, TriggerLevels> readAllTriggerLevels(Connection& db) {

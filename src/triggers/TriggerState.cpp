@@ -152,8 +152,7 @@ StatusInput statusInputAsOf(const QList<StatusReading>& readings, int index, dou
     if (!input.reference) {
         input.reference = readings.first();
     }
-    const QDateTime start =
-        readings[index].at.addMSecs(-static_cast<qint64>(std::llround(windowDays * kMsPerDay)));
+    const QDateTime start = readings[index].at.addSecs(-rateWindowSeconds(windowDays));
     int first = index;
     while (first > 0 && readings[first - 1].at >= start) {
         --first;

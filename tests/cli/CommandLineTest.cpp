@@ -273,6 +273,29 @@ TEST_F(CommandLineTest, PdfReportHasTheDocumentsPagesAndTexts) {
     EXPECT_TRUE(poppler("pdfinfo", {cover})->contains(QRegularExpression("Pages:\\s+1\\n")));
 }
 
+TEST_F(CommandLineTest, APdfReportOnAFullDiskFailsAndLeavesTheOldReport) {
+    FullDisk disk;
+    if (!disk.mounted()) {
+        GTEST_SKIP() << "no small file system can be mounted here (it needs root)";
+    }
+    const QString report = QDir(disk.folder()).filePath("report.pdf");
+    {
+        QFile old(report);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("%PDF-1.4 the report as it was\n");
+    }
+    const QByteArray before = digest(report);
+    disk.fill();
+
+    const ProgramRun r = run({"report", "--sensor", kSensor, report});
+    EXPECT_EQ(r.exitCode, 1) << r.out.toStdString();
+    EXPECT_FALSE(r.out.contains("Wrote the report")) << r.out.toStdString();
+    EXPECT_TRUE(r.err.contains("The report " + report + " was not written: "))
+        << r.err.toStdString();
+    EXPECT_EQ(digest(report), before);
+    EXPECT_EQ(QDir(disk.folder()).entryList(QDir::Files), (QStringList{"filler", "report.pdf"}));
+}
+
 TEST_F(CommandLineTest, DocxReportLeavesOutTheChartItIsToldTo) {
     const QString out = file("report.docx");
     const ProgramRun r = run({"report", "--sensor", kSensor, "--no-length-chart", out});

@@ -197,9 +197,16 @@ TEST_P(DatasheetTest, ChannelCellsAreEditedKeyByKey) {
         QTest::keyClick(sheet->MSFlexGrid1, Qt::Key_Backspace);
     }
     EXPECT_EQ(text(sheet, 0, 4), "");
-    typeInto(sheet, 1, 3, "1.5.");
-    EXPECT_EQ(text(sheet, 1, 3), "201.5.");
+    typeInto(sheet, 1, 3, "1.5");
+    EXPECT_EQ(text(sheet, 1, 3), "201.5");
     EXPECT_TRUE(prompter.calls.isEmpty());
+    // A second point would make the cell no number: the key is refused and said so.
+    typeInto(sheet, 1, 3, ".");
+    ASSERT_EQ(prompter.calls.size(), 1);
+    EXPECT_EQ(prompter.last().text, "The temperature's value 201.5. is not a reading in degrees "
+                                    "C: it is not a number; the key was not taken.");
+    EXPECT_EQ(text(sheet, 1, 3), "201.5");
+    prompter.clear();
 
     typeInto(sheet, 1, 4, "-");
     ASSERT_EQ(prompter.calls.size(), 1);
@@ -215,7 +222,44 @@ TEST_P(DatasheetTest, ChannelCellsAreEditedKeyByKey) {
     EXPECT_EQ(valueType("Channel1",
                         "FROM " + quoteName(kOneNode) + " WHERE FullDate = '2026-12-01 10:00:00'"),
               "text");
-    EXPECT_EQ(stored(kOneNode, key(kOneNode, kSecond), "ChannelT").toString(), "201.5.");
+    EXPECT_EQ(stored(kOneNode, key(kOneNode, kSecond), "ChannelT").toString(), "201.5");
+}
+
+TEST_P(DatasheetTest, CellsRefuseKeysThatWouldMakeAValueNoChartCanDraw) {
+    addSensors({kOneNode});
+    addReadings(kOneNode, {kFirst});
+    openOnReadings();
+    frmDatasheet* sheet = openSheet();
+    prompter.clear();
+    const auto clearCell = [&] {
+        sheet->MSFlexGrid1->setCurrentIndex(cell(sheet, 0, 4));
+        while (!text(sheet, 0, 4).isEmpty()) {
+            QTest::keyClick(sheet->MSFlexGrid1, Qt::Key_Backspace);
+        }
+    };
+
+    clearCell();
+    typeInto(sheet, 0, 4, "100000");
+    EXPECT_TRUE(prompter.calls.isEmpty());
+    typeInto(sheet, 0, 4, "0");
+    ASSERT_EQ(prompter.calls.size(), 1);
+    EXPECT_EQ(prompter.last().icon, MsgIcon::Information);
+    EXPECT_EQ(prompter.last().text, "Node 1's value 1000000 is not a reading in millimetres: it "
+                                    "lies outside -100000 to 100000; the key was not taken.");
+    EXPECT_EQ(text(sheet, 0, 4), "100000");
+
+    // Twenty-four characters are a value, the twenty-fifth is refused.
+    clearCell();
+    const QString longest = "0." + QString(22, '0');
+    typeInto(sheet, 0, 4, longest + "1");
+    ASSERT_EQ(prompter.calls.size(), 2);
+    EXPECT_EQ(prompter.last().text,
+              "Node 1's value 0.0000000000000000000000… is not a reading in millimetres: it is 25 "
+              "characters long, and a value has at most 24; the key was not taken.");
+    EXPECT_EQ(text(sheet, 0, 4), longest);
+
+    sheet->reject();
+    EXPECT_EQ(stored(kOneNode, key(kOneNode, kFirst), "Channel1").toString(), longest);
 }
 
 TEST_P(DatasheetTest, DatesAndKeysAreNotEditableAndTabWalksTheGrid) {

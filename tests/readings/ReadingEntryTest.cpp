@@ -3,6 +3,7 @@
 #include "readings/ReadingEntry.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
@@ -174,6 +175,70 @@ TEST_P(ReadingEntryTest, ValueBoxesRefuseLettersTypedOrPasted) {
     QTest::keyClick(page().txtChannelT, Qt::Key_Backspace);
     QTest::keyClicks(page().txtChannelT, "q5");
     EXPECT_EQ(page().txtChannelT->text(), "n/5");
+}
+
+TEST_P(ReadingEntryTest, ValuesNoChartCouldDrawAreToldAndNotStored) {
+    addSensors({kId});
+    addReadings(kId, {kFirst});
+    openOnReadings();
+    prompter.clear();
+    page().txtChannel[0]->setText("1e308");
+    page().txtChannel[1]->setText("NaN");
+    page().txtChannel[2]->setText(QString(10000, '7'));
+    page().txtChannelT->setText("inf");
+
+    window->SSTab1->setCurrentIndex(7);
+    ASSERT_EQ(prompter.calls.size(), 1);
+    EXPECT_EQ(prompter.last().title, "Quorvelle");
+    EXPECT_EQ(prompter.last().icon, MsgIcon::Exclamation);
+    EXPECT_EQ(prompter.last().text,
+              QStringList({"The temperature's value inf is not a reading in degrees C: it is not a "
+                           "finite number; it was not stored.",
+                           "Node 1's value 1e308 is not a reading in millimetres: it lies outside "
+                           "-100000 to 100000; it was not stored.",
+                           "Node 2's value NaN is not a reading in millimetres: it is not a finite "
+                           "number; it was not stored.",
+                           "Node 3's value 777777777777777777777777… is not a reading in "
+                           "millimetres: it is 10000 characters long, and a value has at most 24; "
+                           "it was not stored."})
+                  .join("\r\n"));
+    const QString k = key(kId, kFirst);
+    EXPECT_EQ(stored(kId, k, "Channel1").toString(), "1.00");
+    EXPECT_EQ(stored(kId, k, "Channel2").toString(), "");
+    EXPECT_EQ(stored(kId, k, "Channel3").toString(), "");
+    EXPECT_EQ(stored(kId, k, "ChannelT").toString(), "20");
+    // The boxes show what is stored again.
+    EXPECT_EQ(page().txtChannel[0]->text(), "1.00");
+    EXPECT_EQ(page().txtChannelT->text(), "20");
+
+    // A good value beside a refused one is stored; the edge of the range is a reading.
+    window->SSTab1->setCurrentIndex(2);
+    prompter.clear();
+    page().txtChannel[0]->setText("-100000");
+    page().txtChannel[1]->setText("100000.01");
+    window->SSTab1->setCurrentIndex(7);
+    ASSERT_EQ(prompter.calls.size(), 1);
+    EXPECT_EQ(prompter.last().text, "Node 2's value 100000.01 is not a reading in millimetres: it "
+                                    "lies outside -100000 to 100000; it was not stored.");
+    EXPECT_EQ(stored(kId, k, "Channel1").toString(), "-100000.00");
+    EXPECT_EQ(stored(kId, k, "Channel2").toString(), "");
+}
+
+TEST_P(ReadingEntryTest, APasteTheBoxRefusesIsToldWithTheBoxAndTheText) {
+    addSensors({kId});
+    addReadings(kId, {kFirst});
+    openOnReadings();
+    prompter.clear();
+    page().txtChannel[2]->insert("1e308");
+    // A single key is dropped silently, as the key filter always did.
+    QTest::keyClicks(page().txtChannelT, "x");
+    QCoreApplication::sendPostedEvents();
+    ASSERT_EQ(prompter.calls.size(), 1);
+    EXPECT_EQ(prompter.last().text,
+              "Node 3's value 1e308 is not a reading in millimetres: only digits, \",\", \"-\" "
+              "and \".\" can be typed in the box.");
+    EXPECT_EQ(page().txtChannel[2]->text(), "");
+    EXPECT_EQ(page().txtChannelT->text(), "20");
 }
 
 TEST_P(ReadingEntryTest, ADateStillBeingTypedIsTakenBeforeMovingOn) {

@@ -1,7 +1,9 @@
 #include "reports/PdfWriter.h"
 #include "store/DbError.h"
+#include "support/FaultConditions.h"
 #include "support/TempDataFolder.h"
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
@@ -67,6 +69,48 @@ TEST_F(PdfWriterTest, MissingPictureLeavesNoFile) {
     doc.addPicture(path("missing.jpg"), QSizeF(100, 100));
     EXPECT_THROW(doc.save(path("out.pdf")), DbError);
     EXPECT_FALSE(QFile::exists(path("out.pdf")));
+}
+
+TEST_F(PdfWriterTest, AReportIsReplacedOnlyByOneWrittenWhole) {
+    PdfWriter doc;
+    doc.addParagraph("Title");
+    doc.addPicture(jpeg("chart.jpg", {400, 300}), QSizeF(400, 300));
+    const QByteArray old = "%PDF-1.4 the report as it was\n";
+    const auto writeOld = [&](const QString& file) {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(old);
+    };
+    const auto bytes = [](const QString& file) {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+
+    // With room on the disk the new report takes the old one's place, and nothing else is left.
+    writeOld(path("report.pdf"));
+    ASSERT_EQ(doc.save(path("report.pdf")), 1);
+    EXPECT_TRUE(bytes(path("report.pdf")).startsWith("%PDF-"));
+    EXPECT_NE(bytes(path("report.pdf")), old);
+    EXPECT_EQ(QDir(folder()).entryList({"report.pdf*"}, QDir::Files), QStringList{"report.pdf"});
+
+    FullDisk disk;
+    if (!disk.mounted()) {
+        GTEST_SKIP() << "no small file system can be mounted here (it needs root)";
+    }
+    const QString report = QDir(disk.folder()).filePath("report.pdf");
+    writeOld(report);
+    disk.fill();
+    try {
+        doc.save(report);
+        ADD_FAILURE() << "a report was written to a full disk";
+    } catch (const DbError& e) {
+        EXPECT_TRUE(e.description().startsWith("The report " + report + " was not written: "))
+            << e.description().toStdString();
+        EXPECT_TRUE(e.description().contains("No space left on device"))
+            << e.description().toStdString();
+    }
+    EXPECT_EQ(bytes(report), old);
+    EXPECT_EQ(QDir(disk.folder()).entryList(QDir::Files), (QStringList{"filler", "report.pdf"}));
 }
 
 } // namespace

@@ -127,6 +127,34 @@ TEST_P(SensorFormTest, AFailingRecessEndsTheSaveAndTheNextUpdateStoresWhatCameBe
     EXPECT_EQ(logEntries(), 1);
 }
 
+TEST_P(SensorFormTest, ANodeLocationThatIsNoDistanceIsToldByNameAndNotStored) {
+    addWorkedExample();
+    frmQuorvelle& w = open();
+    prompter.clear();
+    const auto refusal = [&](const QString& node3) {
+        prompter.clear();
+        w.identification->txtNode[2]->setText(node3);
+        w.installation->cmdSave->click();
+        EXPECT_EQ(stored(kThreeNodes, "NodeLocation3").toDouble(), 6.0);
+        return prompter.calls.size() == 1 ? prompter.last().text : QString();
+    };
+    EXPECT_EQ(refusal("1e308"), "Sensor 120541001 was not saved: Node 3's location 1e308 is not a "
+                                "distance in metres: it lies outside -1000 to 1000.");
+    EXPECT_EQ(refusal("nan"), "Sensor 120541001 was not saved: Node 3's location nan is not a "
+                              "distance in metres: it is not a finite number.");
+    EXPECT_EQ(refusal("6-1"), "Sensor 120541001 was not saved: Node 3's location 6-1 is not a "
+                              "distance in metres: it is not a number.");
+    EXPECT_EQ(refusal(QString(10000, '9')),
+              "Sensor 120541001 was not saved: Node 3's location 999999999999999999999999… is not "
+              "a distance in metres: it is 10000 characters long, and a value has at most 24.");
+
+    prompter.clear();
+    w.identification->txtNode[2]->setText("6.5");
+    w.installation->cmdSave->click();
+    EXPECT_TRUE(prompter.calls.isEmpty());
+    EXPECT_EQ(stored(kThreeNodes, "NodeLocation3").toDouble(), 6.5);
+}
+
 TEST_P(SensorFormTest, RecessKeysSaveBeforeTheyTakeEffectAndNodeBoxesRefuseLetters) {
     addSensors({kThreeNodes});
     frmQuorvelle& w = open();

@@ -1,5 +1,6 @@
 #include "store/Formats.h"
 #include "store/DbError.h"
+#include "store/NumberProblem.h"
 
 #include <QLocale>
 #include <gtest/gtest.h>
@@ -82,6 +83,21 @@ TEST(FormatsTest, ToNumberFailsWithTypeMismatch) {
         EXPECT_EQ(error.number(), ErrorCode::TypeMismatch);
         EXPECT_EQ(error.description(), "Type mismatch");
     }
+}
+
+TEST(FormatsTest, NumberProblemSaysWhyATextIsNoNumberToStore) {
+    EXPECT_EQ(numberProblem(" -12.5 ", 100, 24), "");
+    EXPECT_EQ(numberProblem("100", 100, 24), "");
+    EXPECT_EQ(numberProblem("100.5", 100, 24), "it lies outside -100 to 100");
+    EXPECT_EQ(numberProblem("-1e400", 100, 24), "it lies outside -100 to 100");
+    for (const QString& text : QStringList{"nan", "NaN", "inf", "-Infinity"}) {
+        EXPECT_EQ(numberProblem(text, 100, 24), "it is not a finite number") << text.toStdString();
+    }
+    for (const QString& text : QStringList{"", "1-2", "1.2.3", "12abc"}) {
+        EXPECT_EQ(numberProblem(text, 100, 24), "it is not a number") << text.toStdString();
+    }
+    EXPECT_EQ(numberProblem("0.00001", 100, 6),
+              "it is 7 characters long, and a value has at most 6");
 }
 
 TEST(FormatsTest, RoundHalfEvenDecidesHalvesOnTheDecimalFigure) {

@@ -48,3 +48,25 @@ private:
 // Overwrites the root page of a table of the database file with bytes that are no page at
 // all, as a damaged disk would; the schema and the other pages stay readable.
 void damageTablePage(const QString& path, const QString& table);
+
+// A full disk: a file system of 64 KiB (tmpfs) mounted on the folder (created when missing; a
+// temporary folder of its own when none is given), to be filled to its last byte with fill().
+// Mounting needs root's rights; mounted() tells whether it worked so that a test without them
+// can skip itself. Unmounted and removed on destruction.
+class FullDisk {
+public:
+    explicit FullDisk(const QString& folder = {});
+    ~FullDisk();
+    FullDisk(const FullDisk&) = delete;
+    FullDisk& operator=(const FullDisk&) = delete;
+
+    bool mounted() const { return mounted_; }
+    // The folder on the small file system.
+    QString folder() const { return folder_; }
+    // Takes up every byte that is still free with a file of its own.
+    void fill();
+
+private:
+    QString folder_;
+    bool mounted_ = false;
+};

@@ -3,6 +3,7 @@
 #include "charts/ChartPage.h"
 #include "charts/ChartTabs.h"
 #include "charts/ChartWidget.h"
+#include "readings/GridExport.h"
 #include "readings/ReadingsFixture.h"
 #include "sensors/IdentificationPage.h"
 #include "sensors/InstallationPage.h"
@@ -14,6 +15,7 @@
 #include "triggers/TriggerLevelsBlock.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -119,6 +121,27 @@ TEST_P(SiteStatusPageTest, TheTableShowsEverySensorOfTheFilteredRegister) {
     ASSERT_EQ(desktop.opened.size(), 2);
     EXPECT_TRUE(desktop.opened.last().endsWith(".pdf"));
     EXPECT_GT(QFileInfo(desktop.opened.last()).size(), 1000);
+}
+
+TEST_P(SiteStatusPageTest, PrintingToAFullDiskSaysSoAndLeavesNoFile) {
+    addToeSensors({kRed});
+    open();
+    SiteStatusPage& page = statusTab();
+    FullDisk disk(exportFolder(folder()));
+    if (!disk.mounted()) {
+        GTEST_SKIP() << "no small file system can be mounted here (it needs root)";
+    }
+    disk.fill();
+    prompter.clear();
+
+    page.cmdPrintStatus->click();
+    ASSERT_EQ(prompter.calls.size(), 1);
+    const QString path = QDir(disk.folder()).filePath("Site Status 2026-12-08 09.30.00.pdf");
+    EXPECT_TRUE(prompter.last().text.startsWith("The site status " + path + " was not written: "))
+        << prompter.last().text.toStdString();
+    EXPECT_EQ(prompter.last().icon, MsgIcon::Exclamation);
+    EXPECT_TRUE(desktop.opened.isEmpty());
+    EXPECT_EQ(QDir(disk.folder()).entryList(QDir::Files), QStringList{"filler"});
 }
 
 TEST_P(SiteStatusPageTest, AReadingTypedOverALevelIsReportedOnceLoggedAndAcknowledged) {

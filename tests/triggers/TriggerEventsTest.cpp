@@ -4,6 +4,7 @@
 #include "store/Schema.h"
 #include "store/TriggerTables.h"
 #include "support/ServerDatabase.h"
+#include "triggers/SiteStatus.h"
 
 #include <gtest/gtest.h>
 
@@ -82,6 +83,31 @@ TEST_P(TriggerEventsTest, AnEventIsWrittenOncePerRiseInState) {
     EXPECT_EQ(logged[1].detectedAt, "2026-12-08 09:30:00");
     EXPECT_EQ(logged[1].detectedBy, "surveyor");
     EXPECT_EQ(unacknowledgedEvents(db).first().id, logged[1].id);
+}
+
+TEST_P(TriggerEventsTest, AHugeStoredRateWindowStillLetsTheDisplacementBeJudged) {
+    // Written by hand or by an older version: no box accepts these windows.
+    int day = 1;
+    for (const double window : {3650000.0, 1e308}) {
+        SCOPED_TRACE(window);
+        db.execute("DELETE FROM TriggerLevels");
+        db.execute("DELETE FROM " + quoteName(kId));
+        db.execute("INSERT INTO TriggerLevels (InstrumentID, RedDisp, RateWindow) VALUES (?, 1, ?)",
+                   {kId, window});
+        add(day++, 0);
+        const QString key = add(day++, 87);
+        const std::optional<TriggerEvent> event = detect({key});
+        ASSERT_TRUE(event);
+        EXPECT_EQ(event->state, TriggerState::Red);
+        EXPECT_DOUBLE_EQ(event->value, 87);
+
+        const QList<SiteStatusRow> rows =
+            computeSiteStatus(db, QDateTime(QDate(2026, 12, 8), QTime(9, 30)));
+        ASSERT_EQ(rows.size(), 1);
+        EXPECT_EQ(rows.first().status.state, TriggerState::Red);
+        EXPECT_EQ(rows.first().status.newestKey, key);
+        EXPECT_EQ(rows.first().levels.rateWindow, kMaxRateWindow);
+    }
 }
 
 TEST_P(TriggerEventsTest, AcknowledgementIsStoredOnceAndTheLogRefusesOtherChanges) {
