@@ -62,6 +62,15 @@ std::unique_ptr<Connection> ServerCommands::askForServer(const QString& title, S
             return nullptr;
         }
         initial = answer->login;
+        // A login the address cannot carry is refused before anything is tried; the host is
+        // not repeated, as it may hold what was meant as a password.
+        const QString problem = serverLoginProblem(answer->login);
+        if (!problem.isEmpty()) {
+            context_.prompter->message(kAppTitle,
+                                       "Could not connect to the site server:\r\n" + problem,
+                                       MsgIcon::Exclamation);
+            continue;
+        }
         if (!answer->password.isEmpty()) {
             Connection::setServerPassword(answer->password);
         }

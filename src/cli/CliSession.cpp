@@ -6,6 +6,7 @@
 #include "charts/ScaleSelector.h"
 #include "store/DataFolder.h"
 #include "store/SensorTypes.h"
+#include "store/ServerLocation.h"
 #include "ui/Prompter.h"
 
 CliSession::CliSession(const QString& dataFolder, const QString& database, Prompter& prompter,
@@ -28,7 +29,7 @@ CliSession::CliSession(const QString& dataFolder, const QString& database, Promp
             throw DbError(ErrorCode::NotOpen,
                           QStringLiteral("%1 could not be opened as a database (another program "
                                          "may hold it locked, or it is not a database).")
-                              .arg(path));
+                              .arg(maskedLocation(path)));
         }
         // As at start-up: the Configuration table must give its first row.
         RecordSet config(db_, QStringLiteral("Configuration"), QString(), QVariantList(),

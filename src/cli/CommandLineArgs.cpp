@@ -1,5 +1,7 @@
 #include "cli/CommandLineArgs.h"
 
+#include "sensors/SensorNumber.h"
+
 #include <QHash>
 
 namespace {
@@ -53,6 +55,11 @@ void setOption(CommandLineArgs& args, const QString& name, const QString& value)
     if (name == QLatin1String("database")) {
         args.database = value;
     } else if (name == QLatin1String("sensor")) {
+        if (!isSensorNumber(value)) {
+            throw UsageError(
+                QStringLiteral("--sensor wants a sensor number of nine digits, not '%1'")
+                    .arg(value));
+        }
         args.sensor = value;
     } else if (name == QLatin1String("interval")) {
         args.intervalHours = intervalOf(value);
@@ -204,8 +211,15 @@ QString usageText() {
         "  status [--csv]\n"
         "        print every sensor's state against its trigger levels, as a table or CSV\n"
         "\n"
+        "ID is a sensor number: nine digits (0-9), no sign or spaces.\n"
+        "\n"
         "Options:\n"
-        "  --database PATH|URI  the database to use instead of the data folder's\n"
+        "  --database PATH|URI  the database to use instead of the data folder's: a file,\n"
+        "                       or a site server as postgresql://user@host:5432/database,\n"
+        "                       which may carry ?sslmode=, sslrootcert=, sslcert=, sslkey=,\n"
+        "                       sslcrl=, connect_timeout= and application_name= and no\n"
+        "                       other setting; its password belongs in ~/.pgpass or\n"
+        "                       PGPASSWORD\n"
         "  -h, --help           show this text\n"
         "  --version            show the version\n"
         "\n"

@@ -2,15 +2,23 @@
 
 #include "store/Formats.h"
 
+#include <algorithm>
+
+bool isSensorNumber(const QString& text) {
+    return text.size() == 9 && std::all_of(text.begin(), text.end(), [](QChar c) {
+               return c.unicode() >= '0' && c.unicode() <= '9';
+           });
+}
+
 QString sensorNumberProblem(const QString& number) {
     if (!isNumericText(number)) {
         return QStringLiteral("Sensor # must be a numeric value");
     }
-    if (number.size() != 9) {
+    if (!isSensorNumber(number)) {
         return QStringLiteral("Sensor # must be 9 digits");
     }
-    const double serial = leadingNumber(splitSensorNumber(number).serial);
-    if (serial < 1 || serial > 999) {
+    const int serial = splitSensorNumber(number).serial.toInt();
+    if (serial < 1) {
         return QStringLiteral("Last 3 digits must be between 001 and 999");
     }
     return {};

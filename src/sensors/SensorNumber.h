@@ -10,9 +10,13 @@ struct SensorNumberParts {
     QString serial; // characters 7-9
 };
 
+// True when the text is a sensor number: nine ASCII digits, no sign, space, point or digit of
+// another script. It names a table, so nothing else may pass.
+bool isSensorNumber(const QString& text);
+
 // Why a typed sensor number cannot be added, in the order the checks run; an empty text when
-// it passes. The number test accepts what a number parser of the user's locale accepts, so a
-// nine-character text such as "1234.5678" passes and is judged by its last three characters.
+// it passes. A text no number parser reads is "not numeric"; one that is a number but not nine
+// ASCII digits ("+12052100", "1234.5678") is "not 9 digits".
 QString sensorNumberProblem(const QString& number);
 
 SensorNumberParts splitSensorNumber(const QString& number);

@@ -1,6 +1,7 @@
 #include "store/Connection.h"
 
 #include "store/DbError.h"
+#include "store/ServerLocation.h"
 #include "store/SqlFailure.h"
 
 #include <QAtomicInt>
@@ -10,7 +11,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
-#include <QUrlQuery>
 #include <libpq-fe.h>
 #include <mutex>
 #include <sqlite3.h>
@@ -18,8 +18,6 @@
 namespace {
 QAtomicInt nextConnection{0};
 QAtomicInt busyTimeout{5000};
-// Seconds a server gets to answer a connection attempt.
-constexpr int kConnectTimeout = 5;
 
 QMutex passwordMutex;
 QString serverPassword;
@@ -46,6 +44,7 @@ struct ServerTarget {
     int port = 5432;
     QString user;
     QString database;
+    int connectTimeout = kDefaultConnectTimeout;
 };
 
 // The reason a server login failed, naming the part at fault, from the server library's
@@ -61,7 +60,7 @@ QString loginFailure(const ServerTarget& t, const QString& message) {
     if (message.contains(QLatin1String("timeout expired"))) {
         return QStringLiteral("The site server %1 did not answer within %2 seconds.")
             .arg(where)
-            .arg(kConnectTimeout);
+            .arg(t.connectTimeout);
     }
     // The server does not tell a wrong password from an unknown user.
     if (message.contains(QLatin1String("password authentication failed"))) {
@@ -240,9 +239,15 @@ void Connection::openServer(const QString& uri) {
     target.database = url.path(QUrl::FullyDecoded).mid(1);
     if (!url.isValid() || target.database.isEmpty()) {
         throw DbError(ErrorCode::InvalidArgument,
-                      "Not a site server address (postgresql://user@host:5432/database): " + uri,
+                      "Not a site server address (postgresql://user@host:5432/database): " +
+                          maskedLocation(uri),
                       DbErrorKind::Unreachable);
     }
+    const ServerOptions options = serverConnectionOptions(url);
+    if (!options.problem.isEmpty()) {
+        throw DbError(ErrorCode::InvalidArgument, options.problem, DbErrorKind::Unreachable);
+    }
+    target.connectTimeout = options.connectTimeout;
     db_ = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name_);
     if (!db_.isValid()) {
         discard();
@@ -268,12 +273,7 @@ void Connection::openServer(const QString& uri) {
     if (!password.isEmpty()) {
         db_.setPassword(password);
     }
-    QStringList options = {QStringLiteral("connect_timeout=%1").arg(kConnectTimeout),
-                           QStringLiteral("application_name=quorvelle")};
-    for (const auto& [key, value] : QUrlQuery(url).queryItems(QUrl::FullyDecoded)) {
-        options << key + '=' + value;
-    }
-    db_.setConnectOptions(options.join(';'));
+    db_.setConnectOptions(connectOptionsText(options.keywords));
     if (!db_.open()) {
         const QString message = errorText(db_.lastError());
         discard();

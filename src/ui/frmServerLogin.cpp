@@ -17,7 +17,8 @@ QLineEdit* makeField(const QString& name, const QString& text, QWidget* parent) 
 }
 } // namespace
 
-frmServerLogin::frmServerLogin(const ServerLogin& initial, QWidget* parent) : QDialog(parent) {
+frmServerLogin::frmServerLogin(const ServerLogin& initial, QWidget* parent)
+    : QDialog(parent), initial_(initial) {
     setObjectName("frmServerLogin");
     setModal(true);
 
@@ -54,6 +55,22 @@ frmServerLogin::frmServerLogin(const ServerLogin& initial, QWidget* parent) : QD
     note->setWordWrap(true);
     layout->addWidget(note);
 
+    // The address's own settings (TLS, timeout) have no box here; they stay as they are.
+    QStringList settings;
+    for (const auto& [keyword, value] : initial.settings) {
+        settings << keyword + '=' + value;
+    }
+    auto* kept = new QLabel("Kept from the server's address: " + settings.join(", "), this);
+    kept->setObjectName("lblServerSettings");
+    kept->setWordWrap(true);
+    kept->setVisible(!settings.isEmpty());
+    layout->addWidget(kept);
+
+    lblServerProblem = new QLabel(this);
+    lblServerProblem->setObjectName("lblServerProblem");
+    lblServerProblem->setWordWrap(true);
+    layout->addWidget(lblServerProblem);
+
     auto* buttons = new QDialogButtonBox(this);
     cmdConnect = buttons->addButton("Connect", QDialogButtonBox::AcceptRole);
     cmdConnect->setObjectName("cmdConnect");
@@ -72,6 +89,7 @@ frmServerLogin::frmServerLogin(const ServerLogin& initial, QWidget* parent) : QD
 
 ServerLoginAnswer frmServerLogin::answer() const {
     ServerLoginAnswer result;
+    result.login = initial_;
     result.login.host = txtServerHost->text().trimmed();
     result.login.port = txtServerPort->value();
     result.login.database = txtServerDatabase->text().trimmed();
@@ -82,6 +100,10 @@ ServerLoginAnswer frmServerLogin::answer() const {
 
 void frmServerLogin::updateConnect() {
     const ServerLoginAnswer filled = answer();
-    cmdConnect->setEnabled(!filled.login.host.isEmpty() && !filled.login.database.isEmpty() &&
-                           !filled.login.user.isEmpty());
+    const bool complete = !filled.login.host.isEmpty() && !filled.login.database.isEmpty() &&
+                          !filled.login.user.isEmpty();
+    const QString problem = complete ? serverLoginProblem(filled.login) : QString();
+    lblServerProblem->setText(problem);
+    lblServerProblem->setVisible(!problem.isEmpty());
+    cmdConnect->setEnabled(complete && problem.isEmpty());
 }

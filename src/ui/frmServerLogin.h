@@ -4,12 +4,15 @@
 
 #include <QDialog>
 
+class QLabel;
 class QLineEdit;
 class QSpinBox;
 class QPushButton;
 
 // The site server dialog: host, port, database and user of a server register, and a
-// password for this run only. Connect is offered once host, database and user are filled.
+// password for this run only. Connect is offered once host, database and user are filled and
+// serverLoginProblem finds nothing wrong with them; otherwise lblServerProblem says why. The
+// settings of the initial login (sslmode and the like) are shown and given back unchanged.
 class frmServerLogin : public QDialog {
     Q_OBJECT
 public:
@@ -24,7 +27,10 @@ public:
     QLineEdit* txtServerPassword;
     QPushButton* cmdConnect;
     QPushButton* cmdCancel;
+    QLabel* lblServerProblem;
 
 private:
     void updateConnect();
+
+    ServerLogin initial_;
 };

@@ -1,5 +1,6 @@
 #include "ui/frmServerLogin.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -22,4 +23,42 @@ TEST(ServerLoginDialogTest, OffersConnectOnlyWhenFilledAndGivesBackWhatWasTyped)
     const ServerLoginAnswer answer = dialog.answer();
     EXPECT_EQ(answer.login, (ServerLogin{"db2.site", 5433, "quorvelle", "bob"}));
     EXPECT_EQ(answer.password, " s3cret ");
+}
+
+TEST(ServerLoginDialogTest, KeepsTheSettingsOfTheAddressWhenConfirmed) {
+    const std::optional<ServerLogin> initial =
+        parseServerUri("postgresql://ann@db.site:5432/quorvelle?sslmode=verify-full");
+    ASSERT_TRUE(initial);
+    frmServerLogin dialog(*initial);
+    EXPECT_TRUE(
+        dialog.findChild<QLabel*>("lblServerSettings")->text().contains("sslmode=verify-full"));
+    dialog.txtServerUser->setText("bob");
+    dialog.cmdConnect->click();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    const ServerLoginAnswer answer = dialog.answer();
+    EXPECT_EQ(answer.login.user, "bob");
+    EXPECT_EQ(answer.login.settings, (ServerSettings{{"sslmode", "verify-full"}}));
+    EXPECT_EQ(serverUri(answer.login),
+              "postgresql://bob@db.site:5432/quorvelle?sslmode=verify-full");
+}
+
+TEST(ServerLoginDialogTest, RefusesAHostWithAPortOrPathInItAndSaysWhy) {
+    frmServerLogin dialog({"db.site", 5432, "quorvelle", "ann"});
+    EXPECT_TRUE(dialog.lblServerProblem->text().isEmpty());
+    for (const QString host : {"127.0.0.1:55432/postgres?x=", "db.site/quorvelle", "db site"}) {
+        dialog.txtServerHost->setText(host);
+        EXPECT_FALSE(dialog.cmdConnect->isEnabled()) << host.toStdString();
+        EXPECT_TRUE(dialog.lblServerProblem->text().startsWith("The site server host must be"))
+            << dialog.lblServerProblem->text().toStdString();
+    }
+    dialog.txtServerHost->setText("ann:hunter2@db.site");
+    EXPECT_FALSE(dialog.lblServerProblem->text().contains("hunter2"));
+
+    dialog.txtServerHost->setText("db.site");
+    dialog.txtServerDatabase->setText("quor\tvelle");
+    EXPECT_FALSE(dialog.cmdConnect->isEnabled());
+    EXPECT_TRUE(dialog.lblServerProblem->text().contains("database name"));
+    dialog.txtServerDatabase->setText("quorvelle");
+    EXPECT_TRUE(dialog.cmdConnect->isEnabled());
+    EXPECT_TRUE(dialog.lblServerProblem->text().isEmpty());
 }

@@ -35,7 +35,12 @@ TEST_P(SensorAdderTest, InvalidNumbersAreRefusedWithTheirMessageInOrder) {
         {"12345678", "Sensor # must be 9 digits"},
         {"ABC123456", "Sensor # must be a numeric value"},
         {"120521000", "Last 3 digits must be between 001 and 999"},
-        {"1205210.5", "Last 3 digits must be between 001 and 999"},
+        {"1205210.5", "Sensor # must be 9 digits"},
+        {"+12052100", "Sensor # must be 9 digits"},
+        {" 12052100", "Sensor # must be 9 digits"},
+        {"12052100a", "Sensor # must be a numeric value"},
+        {"\uFF11\uFF12\uFF10\uFF15\uFF12\uFF11\uFF10\uFF10\uFF11",
+         "Sensor # must be a numeric value"},
     };
     for (const auto& [number, message] : cases) {
         prompter.clear();
@@ -66,9 +71,8 @@ TEST_P(SensorAdderTest, NumbersThatPassAreAskedAboutAndNoLeavesTheRegister) {
         EXPECT_EQ(prompter.last().title, "Ombrevault's Quorvelle");
         EXPECT_EQ(prompter.last().buttons, MsgButtons::YesNo);
     }
-    // Unknown types ("99", and "4." of a nine-character decimal) are said, and the question
-    // still comes.
-    for (const QString number : {"120599001", "1234.5678"}) {
+    // An unknown type is said, and the question still comes.
+    for (const QString number : {"120599001"}) {
         prompter.clear();
         prompter.answers.enqueue(MsgAnswer::Ok);
         prompter.answers.enqueue(MsgAnswer::No);
@@ -173,6 +177,12 @@ TEST_P(SensorAdderTest, EnterSelectsAListedNumberAndOffersToAddAnother) {
     QTest::keyClick(combo, Qt::Key_Return);
     EXPECT_EQ(w.identification->txtSensor->text(), "120521001");
     EXPECT_TRUE(prompter.calls.isEmpty());
+
+    // A typed number gets the same checks as one given to "Add New".
+    combo->setEditText("+12052100");
+    QTest::keyClick(combo, Qt::Key_Return);
+    EXPECT_EQ(prompter.messageTexts(), QStringList({"Sensor # must be 9 digits"}));
+    prompter.clear();
 
     combo->setEditText("140521005");
     QTest::keyClick(combo, Qt::Key_Return);

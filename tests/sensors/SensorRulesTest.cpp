@@ -5,15 +5,26 @@
 
 #include <gtest/gtest.h>
 
-TEST(SensorRulesTest, NumberChecksRunInOrderAndJudgeTheLastThreeCharacters) {
+TEST(SensorRulesTest, NumberChecksRunInOrderAndWantNineAsciiDigits) {
     EXPECT_EQ(sensorNumberProblem("ABC123456"), "Sensor # must be a numeric value");
     EXPECT_EQ(sensorNumberProblem("12345678"), "Sensor # must be 9 digits");
     EXPECT_EQ(sensorNumberProblem("1234567890"), "Sensor # must be 9 digits");
     EXPECT_EQ(sensorNumberProblem("120521000"), "Last 3 digits must be between 001 and 999");
     EXPECT_EQ(sensorNumberProblem("120521001"), "");
     EXPECT_EQ(sensorNumberProblem("120521999"), "");
-    EXPECT_EQ(sensorNumberProblem("1234.5678"), "");
-    EXPECT_EQ(sensorNumberProblem("12345.000"), "Last 3 digits must be between 001 and 999");
+    // Numbers to a parser, but not nine digits: a sign, a space, a point.
+    for (const QString number : {"+12052100", " 12052100", "12052100 ", "-12052100", "1234.5678",
+                                 "12345.000", "1.2052e10"}) {
+        EXPECT_EQ(sensorNumberProblem(number), "Sensor # must be 9 digits") << number.toStdString();
+    }
+    for (const QString number :
+         {"12052100a", "\uFF11\uFF12\uFF10\uFF15\uFF12\uFF11\uFF10\uFF10\uFF11",
+          "\u0661\u0662\u0660\u0665\u0662\u0661\u0660\u0660\u0661"}) {
+        EXPECT_FALSE(sensorNumberProblem(number).isEmpty()) << number.toStdString();
+        EXPECT_FALSE(isSensorNumber(number));
+    }
+    EXPECT_TRUE(isSensorNumber("120521000"));
+    EXPECT_FALSE(isSensorNumber("+12052100"));
 
     const SensorNumberParts parts = splitSensorNumber("120531042");
     EXPECT_EQ(parts.dateId, "1205");
