@@ -32,8 +32,8 @@ constexpr ServerRule kServerRules[] = {
     {"TriggerEvents_NoTruncate", "BEFORE TRUNCATE ON TriggerEvents", 34},
     {"TriggerEvents_AckOnly", "BEFORE UPDATE ON TriggerEvents FOR EACH ROW", 19}};
 
-// The function and triggers of the server's log, each replacing one there, and switched on:
-// a trigger disabled with ALTER TABLE stays disabled when it is only replaced.
+// The function (first) and the triggers of the server's log, each replacing one there, and
+// switched on: a trigger disabled with ALTER TABLE stays disabled when it is only replaced.
 QStringList serverRuleStatements() {
     QStringList statements = {
         "CREATE OR REPLACE FUNCTION triggerevents_appendonly() RETURNS trigger LANGUAGE plpgsql "
@@ -105,7 +105,15 @@ QStringList fileStatements() {
 void restoreRules(Connection& db) {
     db.inTransaction([&] {
         if (db.isServer()) {
-            for (const QString& sql : serverRuleStatements()) {
+            QStringList statements = serverRuleStatements();
+            // An unchanged function is left as it is: replacing it needs its owner, and the
+            // triggers need only the table's.
+            if (db.scalar("SELECT prosrc FROM pg_proc WHERE oid = "
+                          "to_regprocedure('triggerevents_appendonly()')")
+                    .toString() == kServerRuleBody) {
+                statements.removeFirst();
+            }
+            for (const QString& sql : statements) {
                 db.execute(sql);
             }
             return;
@@ -186,7 +194,10 @@ EventLogProtection protectEventLog(Connection& db) {
     try {
         restoreRules(db);
     } catch (const DbError& e) {
-        protection.failure = e;
+        // Another user opening the register at the same moment may have put them back first.
+        if (!eventLogRulesIntact(db)) {
+            protection.failure = e;
+        }
         return protection;
     }
     protection.restored = true;
