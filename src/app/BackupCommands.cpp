@@ -12,9 +12,30 @@
 #include "ui/Prompter.h"
 
 #include <QListWidget>
+#include <optional>
 
 namespace {
 const QString kDatabaseName = QStringLiteral("QuorvelleVARLO_MM.mdb");
+
+// What a restore does to the events logged on the server since the backup: the count when it
+// can be read.
+QString eventsSentence(const std::optional<qint64>& events) {
+    if (!events) {
+        return QStringLiteral("Trigger events logged since the backup stay in the event log.");
+    }
+    if (*events == 0) {
+        return QStringLiteral(
+            "Every trigger event logged on the server is in the backup; the event log keeps "
+            "them all.");
+    }
+    if (*events == 1) {
+        return QStringLiteral(
+            "1 trigger event logged since the backup is not in it; it stays in the event log.");
+    }
+    return QStringLiteral("%1 trigger events logged since the backup are not in it; they stay "
+                          "in the event log.")
+        .arg(*events);
+}
 } // namespace
 
 BackupCommands::BackupCommands(AppState& state, const AppContext& context, UtilitiesPage& utilities,
@@ -82,14 +103,21 @@ void BackupCommands::imgRestore_Click() {
         }
         const QString server = isServerLocation(state_.dbPath) ? state_.dbPath : QString();
         // The server's register is every engineer's: replacing it is confirmed once more.
-        if (!server.isEmpty() &&
-            context_.prompter->message(
-                "Ombrevault's QUORVELLE",
-                "The register on the site server " + locationDisplayName(server) +
-                    " is shared by everyone who connects to it.\r\nReplace it with the backup " +
-                    backupName + "?",
-                MsgIcon::Exclamation, MsgButtons::YesNo, MsgAnswer::No) != MsgAnswer::Yes) {
-            return;
+        if (!server.isEmpty()) {
+            std::optional<qint64> events;
+            if (state_.db && state_.db->isOpen()) {
+                guarded(log, " G_CountEvents", [&] {
+                    events = eventsSinceBackup(*state_.db, state_.dataFolder, backupName);
+                });
+            }
+            if (context_.prompter->message(
+                    "Ombrevault's QUORVELLE",
+                    "The register on the site server " + locationDisplayName(server) +
+                        " is shared by everyone who connects to it.\r\n" + eventsSentence(events) +
+                        "\r\nReplace it with the backup " + backupName + "?",
+                    MsgIcon::Exclamation, MsgButtons::YesNo, MsgAnswer::No) != MsgAnswer::Yes) {
+                return;
+            }
         }
         state_.rsReadings.reset();
         if (state_.db) {

@@ -18,6 +18,13 @@ const QString kCopyTitle = QStringLiteral("Copy Register to Server");
 const QString kNoRegister =
     QStringLiteral("The site server holds no Quorvelle register. Create it?");
 
+QString unfinishedQuestion(const QString& name) {
+    return "The site server " + name +
+           " holds the tables of a Quorvelle register with nothing in them: no sensors, "
+           "readings, trigger levels or events, and only the default settings. A copy to the "
+           "server that was cut short leaves them so.\r\nClear them?";
+}
+
 QString countText(qint64 count, const QString& one, const QString& many) {
     return QString::number(count) + " " + (count == 1 ? one : many);
 }
@@ -94,7 +101,26 @@ std::unique_ptr<Connection> ServerCommands::askForServer(const QString& title, S
     }
 }
 
+void ServerCommands::clearIfUnfinished(Connection& server, const QString& title) {
+    const QString name = locationDisplayName(server.location());
+    try {
+        if (!isUnfinishedRegister(server) ||
+            context_.prompter->message(title, unfinishedQuestion(name), MsgIcon::Question,
+                                       MsgButtons::YesNo, MsgAnswer::No) != MsgAnswer::Yes) {
+            return;
+        }
+        clearUnfinishedRegister(server);
+    } catch (const DbError& e) {
+        context_.prompter->message(kAppTitle,
+                                   "The tables on the site server " + name +
+                                       " were not cleared: " + failureReason(e) + ".",
+                                   MsgIcon::Exclamation);
+        ErrorLog{state_.dataFolder, context_.clock}.report(e, " G_ClearUnfinishedRegister");
+    }
+}
+
 bool ServerCommands::offerRegister(Connection& server) {
+    clearIfUnfinished(server, kOmbrevaultTitle);
     if (hasRegister(server)) {
         return true;
     }
@@ -171,6 +197,7 @@ void ServerCommands::cmdCopyToServer_Click() {
             return;
         }
         const QString name = locationDisplayName(uri);
+        clearIfUnfinished(*server, kCopyTitle);
         RegisterCounts counts;
         try {
             CopyProgressDialog progress(utilities_.window(), kCopyTitle);

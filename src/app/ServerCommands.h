@@ -56,8 +56,12 @@ private:
     // is told with its reason and the dialog shown again with what was typed.
     std::unique_ptr<Connection> askForServer(const QString& title, ServerLogin initial,
                                              QString& uri);
-    // True when the server holds a register, or the user had one created there.
+    // True when the server holds a register, or the user had one created there. Tables an
+    // interrupted copy left are offered to be cleared first.
     bool offerRegister(Connection& server);
+    // When the server holds only the empty tables an interrupted copy left, asks whether to
+    // clear them (No by default) and does so on Yes; a failure to clear is told and logged.
+    void clearIfUnfinished(Connection& server, const QString& title);
     ServerLogin initialLogin() const;
 
     AppState& state_;

@@ -61,6 +61,17 @@ UtilitiesPage::UtilitiesPage(QWidget* parent) : TabPage(parent) {
     txtSCount->setGeometry(596, 450, 80, 26);
     siteLevels = new TriggerLevelsBlock("Site Default Trigger Levels:", "Site", 2, this);
     siteLevels->setGeometry(460, 490, 640, 132);
+    lblEventLogRules = new QLabel(this);
+    lblEventLogRules->setObjectName("lblEventLogRules");
+    lblEventLogRules->setGeometry(16, 548, 420, 96);
+    lblEventLogRules->setWordWrap(true);
+    lblEventLogRules->setStyleSheet("color: #b00000; font-weight: bold;");
+    lblEventLogRules->hide();
     // Made last, the filter's boxes end the page's tab order.
     filterPanel = new SensorFilterPanel(filterFrame);
+}
+
+void UtilitiesPage::showEventLogWarning(const QString& text) {
+    lblEventLogRules->setText(text);
+    lblEventLogRules->setVisible(!text.isEmpty());
 }

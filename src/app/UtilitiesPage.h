@@ -3,6 +3,7 @@
 #include "ui/ClickableLabel.h"
 #include "ui/TabPage.h"
 
+class QLabel;
 class QLineEdit;
 class QGroupBox;
 class QListWidget;
@@ -29,4 +30,9 @@ public:
     SensorFilterPanel* filterPanel;
     QLineEdit* txtSCount;
     TriggerLevelsBlock* siteLevels;
+    // Says that the trigger event log is unprotected; hidden while it is protected.
+    QLabel* lblEventLogRules;
+
+    // Shows the text in lblEventLogRules, or hides it when the text is empty.
+    void showEventLogWarning(const QString& text);
 };

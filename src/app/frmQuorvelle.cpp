@@ -22,6 +22,7 @@
 #include "store/ConnectionOpener.h"
 #include "store/DataFolder.h"
 #include "store/Guard.h"
+#include "store/LogFile.h"
 #include "store/ServerLocation.h"
 #include "store/TriggerTables.h"
 #include "triggers/SiteStatusPage.h"
@@ -226,7 +227,33 @@ bool frmQuorvelle::connectSequence() {
             createTriggerTables(*state_.db);
         }
     });
+    checkEventLog();
     return true;
+}
+
+void frmQuorvelle::checkEventLog() {
+    const auto unchecked = [&](const DbError& e) {
+        utilities->showEventLogWarning(
+            "The trigger event log's rules could not be checked: " + failureReason(e) + ".");
+    };
+    guarded(errorLog(), " G_EventLogRules", unchecked, [&] {
+        const EventLogProtection protection = protectEventLog(*state_.db);
+        if (protection.restored) {
+            WriteLog(state_.dataFolder, *context_.clock,
+                     "The trigger event log's rules were missing, switched off or changed, and "
+                     "were put back.");
+        }
+        if (protection.isProtected()) {
+            utilities->showEventLogWarning({});
+            return;
+        }
+        errorLog().report(*protection.failure, " G_EventLogRules");
+        utilities->showEventLogWarning(
+            "The trigger event log is not protected: its rules against deleting or changing "
+            "events are missing or switched off, and could not be put back (" +
+            failureReason(*protection.failure) +
+            "). Opening the register with a login that may change its tables puts them back.");
+    });
 }
 
 void frmQuorvelle::connectionFailed() {
@@ -297,6 +324,7 @@ void frmQuorvelle::clearRegister() {
         readings->showPosition();
     });
     utilities->txtSCount->setText("0");
+    utilities->showEventLogWarning({});
 }
 
 bool frmQuorvelle::reconnect(const QString& location) {

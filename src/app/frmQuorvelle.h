@@ -91,6 +91,9 @@ private:
     // must end.
     bool reconnect(const QString& location);
     void connectionFailed();
+    // Checks the event log's rules, puts back what is missing where the login may, and says
+    // on the Utilities tab when the log is left unprotected.
+    void checkEventLog();
     // Empties the record form, the sensor list and the readings shown.
     void clearRegister();
     void openSensorList(bool descending);

@@ -56,6 +56,14 @@ void statusCommand(CliSession& session, const CommandLineArgs& args, const AppCo
     if (!hasTriggerTables(session.db())) {
         createTriggerTables(session.db());
     }
+    // The event log's rules are put back where the login may; the status still prints when
+    // they cannot be, with a warning beside it.
+    const EventLogProtection protection = protectEventLog(session.db());
+    if (!protection.isProtected()) {
+        printError("Warning: the trigger event log is not protected: its rules are missing or "
+                   "switched off and could not be put back (" +
+                   failureReason(*protection.failure) + ").");
+    }
     const QList<SiteStatusRow> rows = computeSiteStatus(session.db(), context.clock->now());
     QList<QStringList> table{siteStatusHeadings()};
     for (const SiteStatusRow& row : rows) {

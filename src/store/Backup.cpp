@@ -2,6 +2,7 @@
 
 #include "store/Connection.h"
 #include "store/DbError.h"
+#include "store/EventLogMerge.h"
 #include "store/RegisterCopy.h"
 
 #include <QDir>
@@ -65,13 +66,25 @@ void BackupServerRegister(Connection& server, const QString& dataFolder, const Q
     copyRegisterToFile(server, folder + "/" + backupFileName(today), progress);
 }
 
-void RestoreServerRegister(Connection& server, const QString& dataFolder, const QString& backupName,
-                           const CopyProgress& progress) {
+namespace {
+void openBackup(Connection& backup, const QString& dataFolder, const QString& backupName) {
     if (backupName.isEmpty() || backupName.contains('/')) {
         throw DbError(ErrorCode::FileNotFound, "No backup file was chosen");
     }
-    Connection backup;
     backup.open(backupFolder(dataFolder) + "/" + backupName);
+}
+} // namespace
+
+qint64 eventsSinceBackup(Connection& server, const QString& dataFolder, const QString& backupName) {
+    Connection backup;
+    openBackup(backup, dataFolder, backupName);
+    return eventsMissingFrom(server, backup);
+}
+
+void RestoreServerRegister(Connection& server, const QString& dataFolder, const QString& backupName,
+                           const CopyProgress& progress) {
+    Connection backup;
+    openBackup(backup, dataFolder, backupName);
     replaceRegister(backup, server, progress);
 }
 

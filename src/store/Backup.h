@@ -29,7 +29,12 @@ void RestoreDB(const QString& dataFolder, const QString& databaseName, const QSt
 void BackupServerRegister(Connection& server, const QString& dataFolder, const QDate& today,
                           const CopyProgress& progress = {});
 
-// Replaces the register on a site server with the one of a backup file, in one transaction.
+// How many events of a site server's event log the backup file lacks: those logged since the
+// backup was written, which a restore keeps.
+qint64 eventsSinceBackup(Connection& server, const QString& dataFolder, const QString& backupName);
+
+// Replaces the register on a site server with the one of a backup file, in one transaction;
+// the server's event log keeps its events and takes the backup's (replaceRegister).
 void RestoreServerRegister(Connection& server, const QString& dataFolder, const QString& backupName,
                            const CopyProgress& progress = {});
 

@@ -3,6 +3,7 @@
 #include "store/BulkInsert.h"
 #include "store/Connection.h"
 #include "store/DbError.h"
+#include "store/EventLogMerge.h"
 #include "store/Schema.h"
 #include "store/SqlFailure.h"
 #include "store/TriggerTables.h"
@@ -13,6 +14,7 @@
 #include <QMap>
 #include <QSqlRecord>
 #include <filesystem>
+#include <memory>
 #include <system_error>
 
 namespace {
@@ -246,13 +248,29 @@ void dropTables(Connection& db, const QStringList& tables) {
     }
 }
 
-// Takes away what a failed copy created.
-void dropTablesQuietly(Connection& db, const QStringList& tables) {
-    try {
-        dropTables(db, tables);
-    } catch (const DbError&) {
-        // The failure that led here is the one to report.
+// What tells a register the program made whole on a server from the tables an interrupted
+// copy of an earlier version left: a comment on its Sensors table, written in the transaction
+// that made the tables.
+const QString kCompleteMark = QStringLiteral("Quorvelle register");
+
+void markComplete(Connection& to) {
+    if (to.isServer()) {
+        to.execute("COMMENT ON TABLE Sensors IS '" + kCompleteMark + "'");
     }
+}
+
+// Whether the table is missing or holds no rows.
+bool emptyOrMissing(Connection& db, const QString& table) {
+    return !db.hasTable(table) ||
+           db.scalar("SELECT count(*) FROM (SELECT 1 FROM " + quoteName(table) + " LIMIT 1) s")
+                   .toLongLong() == 0;
+}
+
+// Whether a settings table holds at most one row and nothing but a new schema's defaults.
+bool onlyDefaults(Connection& db, const QString& table, const QString& differs) {
+    return !db.hasTable(table) || db.scalar("SELECT count(*) <= 1 AND count(*) FILTER (WHERE " +
+                                            differs + ") = 0 FROM " + quoteName(table))
+                                      .toBool();
 }
 } // namespace
 
@@ -269,30 +287,24 @@ RegisterCounts copyRegister(Connection& from, Connection& to, const CopyProgress
                               "was copied.");
         }
         const bool triggers = presentOn(from, kTriggerTables).size() == kTriggerTables.size();
-        // Creating the schema commits on its own; a copy that fails afterwards takes the
-        // tables away again, so `to` is left as it was found.
-        QStringList created = kSchemaTables;
-        try {
-            createSchema(to);
+        // The tables and their rows stand or fall together: a copy cut short by a failure, a
+        // cancel, a lost connection or an ended program leaves `to` as it was found.
+        to.inTransaction([&] {
+            createSchemaWithin(to);
             if (triggers) {
-                created << kTriggerTables;
-                createTriggerTables(to);
+                createTriggerTablesWithin(to);
             }
-            to.inTransaction([&] {
-                for (const QString& table : tables) {
-                    if (isReadingsTable(table)) {
-                        createReadingsTable(to, table);
-                    }
+            for (const QString& table : tables) {
+                if (isReadingsTable(table)) {
+                    createReadingsTable(to, table);
                 }
-                // The new schema's own rows give way to the copied ones.
-                to.execute("DELETE FROM Configuration");
-                to.execute("DELETE FROM Prefs");
-                counts = copyAllRows(from, to, tables, progress);
-            });
-        } catch (...) {
-            dropTablesQuietly(to, created);
-            throw;
-        }
+            }
+            // The new schema's own rows give way to the copied ones.
+            to.execute("DELETE FROM Configuration");
+            to.execute("DELETE FROM Prefs");
+            counts = copyAllRows(from, to, tables, progress);
+            markComplete(to);
+        });
     });
     return counts;
 }
@@ -305,40 +317,44 @@ RegisterCounts replaceRegister(Connection& from, Connection& to, const CopyProgr
     RegisterCounts counts;
     from.inTransaction([&] {
         readAsASnapshot(from);
-        const QStringList tables = registerTables(from);
-        const bool existing = hasRegister(to);
-        const QStringList old = existing ? registerTables(to) : QStringList();
+        QStringList tables = registerTables(from);
         const bool triggers = presentOn(from, kTriggerTables).size() == kTriggerTables.size();
-        if (!existing) {
-            createSchema(to);
-        }
-        if (triggers) {
-            createTriggerTables(to);
-        }
         to.inTransaction([&] {
+            const bool existing = hasRegister(to);
+            const QStringList old = existing ? registerTables(to) : QStringList();
+            if (!existing) {
+                createSchemaWithin(to);
+            }
+            if (triggers && !hasTriggerTables(to)) {
+                createTriggerTablesWithin(to);
+            }
+            // The event log is the site's record: it is neither dropped nor emptied, and the
+            // backup's events are merged into it below.
+            tables.removeIf([](const QString& table) {
+                return table.compare("TriggerEvents", Qt::CaseInsensitive) == 0;
+            });
             QStringList gone;
             for (const QString& table : old) {
-                if (!tables.contains(table, Qt::CaseInsensitive)) {
+                if (!tables.contains(table, Qt::CaseInsensitive) &&
+                    table.compare("TriggerEvents", Qt::CaseInsensitive) != 0) {
                     gone << table;
                 }
             }
             dropTables(to, gone);
             const QStringList present = to.tables();
-            QStringList suspended;
             for (const QString& table : tables) {
                 if (!present.contains(table, Qt::CaseInsensitive)) {
                     createReadingsTable(to, table);
                 } else {
-                    // The event log refuses to be emptied; inside this transaction, and only
-                    // for the replacement, its rule is set aside.
-                    to.execute("ALTER TABLE " + quoteName(table) + " DISABLE TRIGGER USER");
                     to.execute("TRUNCATE TABLE " + quoteName(table));
-                    suspended << table;
                 }
             }
             counts = copyAllRows(from, to, tables, progress);
-            for (const QString& table : suspended) {
-                to.execute("ALTER TABLE " + quoteName(table) + " ENABLE TRIGGER USER");
+            if (to.hasTable("TriggerEvents")) {
+                mergeEventLog(to, from);
+                const qint64 events = rowCount(to, "TriggerEvents");
+                counts.tables.append({"TriggerEvents", events});
+                counts.rows += events;
             }
         });
     });
@@ -376,23 +392,53 @@ RegisterCounts copyRegisterToFile(Connection& from, const QString& path,
 }
 
 void createServerRegister(Connection& server, const QString& bundledFile) {
-    createSchema(server);
-    if (!QFileInfo(bundledFile).isFile()) {
-        return;
+    std::unique_ptr<Connection> bundled;
+    if (QFileInfo(bundledFile).isFile()) {
+        bundled = std::make_unique<Connection>();
+        bundled->open(bundledFile);
     }
-    Connection bundled;
-    bundled.open(bundledFile);
-    try {
-        server.inTransaction([&] {
+    server.inTransaction([&] {
+        createSchemaWithin(server);
+        if (bundled) {
             for (const QString& table :
                  {QStringLiteral("Configuration"), QStringLiteral("Prefs")}) {
                 server.execute("DELETE FROM " + quoteName(table));
                 Tally tally;
-                copyRows(bundled, server, table, tally);
+                copyRows(*bundled, server, table, tally);
             }
-        });
-    } catch (...) {
-        dropTablesQuietly(server, kSchemaTables);
-        throw;
+        }
+        markComplete(server);
+    });
+}
+
+bool isUnfinishedRegister(Connection& db) {
+    if (!db.isServer() || !hasRegister(db) ||
+        !db.scalar("SELECT obj_description(to_regclass('sensors'), 'pg_class')").isNull()) {
+        return false;
     }
+    for (const QString& table :
+         {QStringLiteral("Sensors"), QStringLiteral("NetworkConfig"), QStringLiteral("sensordata"),
+          QStringLiteral("TriggerLevels"), QStringLiteral("TriggerEvents")}) {
+        if (!emptyOrMissing(db, table)) {
+            return false;
+        }
+    }
+    return onlyDefaults(db, "Configuration",
+                        "SensorType IS DISTINCT FROM '21' OR Description IS DISTINCT FROM "
+                        "'k1VARLO'") &&
+           onlyDefaults(db, "Prefs",
+                        "MaxY IS DISTINCT FROM '' OR MinY IS DISTINCT FROM '' OR MinX IS "
+                        "DISTINCT FROM '' OR MaxX IS DISTINCT FROM ''");
+}
+
+void clearUnfinishedRegister(Connection& db) {
+    db.inTransaction([&] {
+        // Nobody adds a sensor between the look and the drop.
+        db.execute("LOCK TABLE Sensors IN ACCESS EXCLUSIVE MODE");
+        if (!isUnfinishedRegister(db)) {
+            throw DbError(ErrorCode::InvalidArgument,
+                          "The register on the site server holds data: nothing was cleared.");
+        }
+        dropTables(db, kSchemaTables + kTriggerTables);
+    });
 }

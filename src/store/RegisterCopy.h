@@ -28,17 +28,19 @@ struct CopyCancelled : std::exception {
 
 // Copies the register of `from` (every table of registerTables and every row) into `to`,
 // which must hold none of those tables: otherwise nothing is written and a DbError says which
-// table is in the way. The schema's tables are made first (they commit on their own), then the
-// readings tables and all rows go in one transaction, with the row counts compared table by
-// table; any failure or difference undoes the copy and takes the tables made away again, so
-// `to` is left as it was found. `from` is read in one transaction, so a register others write
-// to meanwhile is copied as it stood.
+// table is in the way. The tables and all rows go in one transaction, with the row counts
+// compared table by table; any failure or difference, and a connection lost or a program ended
+// half way, leaves `to` as it was found. `from` is read in one transaction, so a register
+// others write to meanwhile is copied as it stood. On a server the register is marked whole.
 RegisterCounts copyRegister(Connection& from, Connection& to, const CopyProgress& progress = {});
 
 // Replaces the register on the site server `to` with the one of `from`, in one transaction:
 // `to`'s register tables that `from` lacks are dropped, the others emptied, and `from`'s rows
-// copied as copyRegister does. A failure leaves `to` as it was; tables of `to` that are not
-// the register's stay as they are. A database file is replaced whole instead (RestoreDB).
+// copied as copyRegister does. The event log is the exception: it keeps every event it holds,
+// those logged since `from` was written among them, and takes `from`'s events it lacks
+// (mergeEventLog), so its rules stay on throughout. A failure leaves `to` as it was; tables of
+// `to` that are not the register's stay as they are. A database file is replaced whole instead
+// (RestoreDB).
 RegisterCounts replaceRegister(Connection& from, Connection& to, const CopyProgress& progress = {});
 
 // Writes a complete copy of the register of `from` as a new database file at path, replacing
@@ -48,5 +50,17 @@ RegisterCounts copyRegisterToFile(Connection& from, const QString& path,
 
 // Creates an empty register on a server database: the tables of a new database, with the
 // Configuration and Prefs rows of the bundled database file (the defaults when that file is
-// missing). Tables of the server that are not the register's stay as they are.
+// missing), in one transaction, marked whole. Tables of the server that are not the register's
+// stay as they are.
 void createServerRegister(Connection& server, const QString& bundledFile);
+
+// Whether a server holds what an interrupted copy of an earlier version left: the register's
+// tables without the mark of a whole register, and nothing in them but a new schema's own
+// rows (no sensors, readings, network settings, trigger levels or events, and the default
+// Configuration and Prefs rows or none). A database file never does: a file copy is written
+// aside and renamed.
+bool isUnfinishedRegister(Connection& db);
+
+// Drops those tables, in one transaction, after looking once more under a lock that keeps
+// others from adding to them; a register that holds data by then raises and stays.
+void clearUnfinishedRegister(Connection& db);

@@ -82,19 +82,20 @@ QString createTableStatement(Connection& db, const QString& table, const QString
 }
 
 void createSchema(Connection& db) {
-    db.inTransaction([&] {
-        db.execute(createTableStatement(db, "Sensors", sensorsColumns()));
-        db.execute(
-            createTableStatement(db, "Configuration", {"SensorType TEXT", "Description TEXT"}));
-        db.execute("INSERT INTO Configuration (SensorType, Description) VALUES ('21', "
-                   "'k1VARLO')");
-        db.execute(createTableStatement(db, "NetworkConfig",
-                                        {"SensorID TEXT", "Network TEXT", "Address TEXT"}));
-        db.execute(createTableStatement(db, "Prefs",
-                                        {"MaxY TEXT", "MinY TEXT", "MinX TEXT", "MaxX TEXT"}));
-        db.execute("INSERT INTO Prefs (MaxY, MinY, MinX, MaxX) VALUES ('', '', '', '')");
-        db.execute(createTableStatement(db, "sensordata", readingsColumns()));
-    });
+    db.inTransaction([&] { createSchemaWithin(db); });
+}
+
+void createSchemaWithin(Connection& db) {
+    db.execute(createTableStatement(db, "Sensors", sensorsColumns()));
+    db.execute(createTableStatement(db, "Configuration", {"SensorType TEXT", "Description TEXT"}));
+    db.execute("INSERT INTO Configuration (SensorType, Description) VALUES ('21', "
+               "'k1VARLO')");
+    db.execute(createTableStatement(db, "NetworkConfig",
+                                    {"SensorID TEXT", "Network TEXT", "Address TEXT"}));
+    db.execute(
+        createTableStatement(db, "Prefs", {"MaxY TEXT", "MinY TEXT", "MinX TEXT", "MaxX TEXT"}));
+    db.execute("INSERT INTO Prefs (MaxY, MinY, MinX, MaxX) VALUES ('', '', '', '')");
+    db.execute(createTableStatement(db, "sensordata", readingsColumns()));
 }
 
 void createDatabaseFile(const QString& path) {

@@ -6,8 +6,10 @@
 class Connection;
 
 // Creates the tables of a new default database: Sensors, Configuration (one row),
-// NetworkConfig, Prefs (one row) and the readings template sensordata.
+// NetworkConfig, Prefs (one row) and the readings template sensordata, in one transaction.
 void createSchema(Connection& db);
+// The same inside the caller's transaction, for work that must stand or fall with the tables.
+void createSchemaWithin(Connection& db);
 
 // The CREATE TABLE statement of a table (its name as the statement takes it: a plain name or
 // quoteName's) with these column definitions (SQLite's types: TEXT,

@@ -2,14 +2,72 @@
 
 #include "store/Connection.h"
 #include "store/Schema.h"
+#include "store/SqlFailure.h"
 
 #include <QStringList>
+#include <iterator>
 
 namespace {
-// The same tables on a site server: natural types, the row id as a column (EventID is the row
-// id, as on a file), and the log's rule kept by a trigger function.
+// The body of the server's rule function, as the catalogue keeps it (pg_proc.prosrc), so that
+// a replaced function is told from ours.
+const QString kServerRuleBody = QStringLiteral(
+    " BEGIN IF TG_OP <> 'UPDATE' THEN RAISE EXCEPTION 'trigger events are never deleted' USING "
+    "ERRCODE = 'integrity_constraint_violation'; END IF; IF OLD.AckAt IS NOT NULL OR NEW.AckAt "
+    "IS NULL OR (NEW.rowid, NEW.InstrumentID, NEW.DateTimeKey, NEW.State, NEW.Measure, "
+    "NEW.Value, NEW.Level, NEW.Node, NEW.Anchor, NEW.DetectedAt, NEW.DetectedBy) IS DISTINCT "
+    "FROM (OLD.rowid, OLD.InstrumentID, OLD.DateTimeKey, OLD.State, OLD.Measure, OLD.Value, "
+    "OLD.Level, OLD.Node, OLD.Anchor, OLD.DetectedAt, OLD.DetectedBy) THEN RAISE EXCEPTION 'a "
+    "trigger event takes only its acknowledgement' USING ERRCODE = "
+    "'integrity_constraint_violation'; END IF; RETURN NEW; END ");
+
+// A server trigger of the log: its name, when it fires, and the catalogue's pg_trigger.tgtype
+// for that (row 1, before 2, delete 8, update 16, truncate 32).
+struct ServerRule {
+    const char* name;
+    const char* timing;
+    int type;
+};
+constexpr ServerRule kServerRules[] = {
+    {"TriggerEvents_NoDelete", "BEFORE DELETE ON TriggerEvents FOR EACH ROW", 11},
+    {"TriggerEvents_NoTruncate", "BEFORE TRUNCATE ON TriggerEvents", 34},
+    {"TriggerEvents_AckOnly", "BEFORE UPDATE ON TriggerEvents FOR EACH ROW", 19}};
+
+// The function (first) and the triggers of the server's log, each replacing one there, and
+// switched on: a trigger disabled with ALTER TABLE stays disabled when it is only replaced.
+QStringList serverRuleStatements() {
+    QStringList statements = {
+        "CREATE OR REPLACE FUNCTION triggerevents_appendonly() RETURNS trigger LANGUAGE plpgsql "
+        "AS $$" +
+        kServerRuleBody + "$$"};
+    for (const ServerRule& rule : kServerRules) {
+        statements << QStringLiteral("CREATE OR REPLACE TRIGGER %1 %2 EXECUTE FUNCTION "
+                                     "triggerevents_appendonly()")
+                          .arg(rule.name, rule.timing)
+                   << QStringLiteral("ALTER TABLE TriggerEvents ENABLE TRIGGER %1").arg(rule.name);
+    }
+    return statements;
+}
+
+// The file's triggers, as sqlite_master keeps their text: no deletion, and no change but a
+// first acknowledgement.
+const QStringList kFileRules = {
+    QStringLiteral("CREATE TRIGGER TriggerEvents_NoDelete BEFORE DELETE ON TriggerEvents BEGIN "
+                   "SELECT RAISE(ABORT, 'trigger events are never deleted'); END"),
+    QStringLiteral(
+        "CREATE TRIGGER TriggerEvents_AckOnly BEFORE UPDATE ON TriggerEvents WHEN OLD.AckAt IS "
+        "NOT NULL OR NEW.AckAt IS NULL OR NEW.EventID IS NOT OLD.EventID OR NEW.InstrumentID IS "
+        "NOT OLD.InstrumentID OR NEW.DateTimeKey IS NOT OLD.DateTimeKey OR NEW.State IS NOT "
+        "OLD.State OR NEW.Measure IS NOT OLD.Measure OR NEW.Value IS NOT OLD.Value OR NEW.Level "
+        "IS NOT OLD.Level OR NEW.Node IS NOT OLD.Node OR NEW.Anchor IS NOT OLD.Anchor OR "
+        "NEW.DetectedAt IS NOT OLD.DetectedAt OR NEW.DetectedBy IS NOT OLD.DetectedBy BEGIN "
+        "SELECT RAISE(ABORT, 'a trigger event takes only its acknowledgement'); END")};
+
+QString fileRuleName(const QString& statement) {
+    return statement.section(' ', 2, 2);
+}
+
 QStringList serverStatements() {
-    return {
+    QStringList statements = {
         "CREATE TABLE IF NOT EXISTS TriggerLevels (" + kServerRowId +
             ", InstrumentID text UNIQUE NOT NULL, AmberDisp double precision, RedDisp double "
             "precision, AmberRate double precision, RedRate double precision, RateWindow double "
@@ -21,73 +79,127 @@ QStringList serverStatements() {
             "DetectedAt text NOT NULL, DetectedBy text NOT NULL, AckAt text, AckBy text, AckNote "
             "text)",
         QStringLiteral("CREATE INDEX IF NOT EXISTS ix_TriggerEvents_InstrumentID ON "
-                       "TriggerEvents (InstrumentID, DateTimeKey)"),
-        QStringLiteral(
-            "CREATE OR REPLACE FUNCTION triggerevents_appendonly() RETURNS trigger LANGUAGE "
-            "plpgsql AS $$ BEGIN IF TG_OP <> 'UPDATE' THEN RAISE EXCEPTION 'trigger events are "
-            "never deleted' USING ERRCODE = 'integrity_constraint_violation'; END IF; IF "
-            "OLD.AckAt IS NOT NULL OR NEW.AckAt IS NULL OR (NEW.rowid, NEW.InstrumentID, "
-            "NEW.DateTimeKey, NEW.State, NEW.Measure, NEW.Value, NEW.Level, NEW.Node, NEW.Anchor, "
-            "NEW.DetectedAt, NEW.DetectedBy) IS DISTINCT FROM (OLD.rowid, OLD.InstrumentID, "
-            "OLD.DateTimeKey, OLD.State, OLD.Measure, OLD.Value, OLD.Level, OLD.Node, OLD.Anchor, "
-            "OLD.DetectedAt, OLD.DetectedBy) THEN RAISE EXCEPTION 'a trigger event takes only "
-            "its acknowledgement' USING ERRCODE = 'integrity_constraint_violation'; END IF; "
-            "RETURN NEW; END $$"),
-        QStringLiteral("CREATE OR REPLACE TRIGGER TriggerEvents_NoDelete BEFORE DELETE ON "
-                       "TriggerEvents FOR EACH ROW EXECUTE FUNCTION triggerevents_appendonly()"),
-        QStringLiteral("CREATE OR REPLACE TRIGGER TriggerEvents_NoTruncate BEFORE TRUNCATE ON "
-                       "TriggerEvents EXECUTE FUNCTION triggerevents_appendonly()"),
-        QStringLiteral("CREATE OR REPLACE TRIGGER TriggerEvents_AckOnly BEFORE UPDATE ON "
-                       "TriggerEvents FOR EACH ROW EXECUTE FUNCTION triggerevents_appendonly()")};
+                       "TriggerEvents (InstrumentID, DateTimeKey)")};
+    return statements << serverRuleStatements();
+}
+
+QStringList fileStatements() {
+    QStringList statements = {
+        QStringLiteral("CREATE TABLE IF NOT EXISTS TriggerLevels (InstrumentID TEXT PRIMARY KEY, "
+                       "AmberDisp REAL, RedDisp REAL, AmberRate REAL, RedRate REAL, "
+                       "RateWindow REAL, ReadingInterval REAL)"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS TriggerEvents (EventID INTEGER PRIMARY KEY "
+                       "AUTOINCREMENT, InstrumentID TEXT NOT NULL, DateTimeKey TEXT NOT NULL, "
+                       "State TEXT NOT NULL, Measure TEXT NOT NULL, Value REAL NOT NULL, "
+                       "Level REAL NOT NULL, Node INTEGER, Anchor TEXT, DetectedAt TEXT NOT NULL, "
+                       "DetectedBy TEXT NOT NULL, AckAt TEXT, AckBy TEXT, AckNote TEXT)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS ix_TriggerEvents_InstrumentID ON "
+                       "TriggerEvents (InstrumentID, DateTimeKey)")};
+    for (QString rule : kFileRules) {
+        statements << rule.replace(0, 14, QStringLiteral("CREATE TRIGGER IF NOT EXISTS"));
+    }
+    return statements;
+}
+
+// The rules as the program writes them, replacing any other of the same name.
+void restoreRules(Connection& db) {
+    db.inTransaction([&] {
+        if (db.isServer()) {
+            QStringList statements = serverRuleStatements();
+            // An unchanged function is left as it is: replacing it needs its owner, and the
+            // triggers need only the table's.
+            if (db.scalar("SELECT prosrc FROM pg_proc WHERE oid = "
+                          "to_regprocedure('triggerevents_appendonly()')")
+                    .toString() == kServerRuleBody) {
+                statements.removeFirst();
+            }
+            for (const QString& sql : statements) {
+                db.execute(sql);
+            }
+            return;
+        }
+        for (const QString& rule : kFileRules) {
+            db.execute("DROP TRIGGER IF EXISTS " + fileRuleName(rule));
+            db.execute(rule);
+        }
+    });
 }
 } // namespace
 
 void createTriggerTables(Connection& db) {
-    const QStringList statements =
-        db.isServer()
-            ? serverStatements()
-            : QStringList{
-                  QStringLiteral(
-                      "CREATE TABLE IF NOT EXISTS TriggerLevels (InstrumentID TEXT PRIMARY KEY, "
-                      "AmberDisp REAL, RedDisp REAL, AmberRate REAL, RedRate REAL, "
-                      "RateWindow REAL, ReadingInterval REAL)"),
-                  QStringLiteral(
-                      "CREATE TABLE IF NOT EXISTS TriggerEvents (EventID INTEGER PRIMARY KEY "
-                      "AUTOINCREMENT, InstrumentID TEXT NOT NULL, DateTimeKey TEXT NOT NULL, "
-                      "State TEXT NOT NULL, Measure TEXT NOT NULL, Value REAL NOT NULL, "
-                      "Level REAL NOT NULL, Node INTEGER, Anchor TEXT, DetectedAt TEXT NOT NULL, "
-                      "DetectedBy TEXT NOT NULL, AckAt TEXT, AckBy TEXT, AckNote TEXT)"),
-                  QStringLiteral("CREATE INDEX IF NOT EXISTS ix_TriggerEvents_InstrumentID ON "
-                                 "TriggerEvents (InstrumentID, DateTimeKey)"),
-                  // The log keeps what it recorded: no deletion, and no change but a first
-                  // acknowledgement.
-                  QStringLiteral(
-                      "CREATE TRIGGER IF NOT EXISTS TriggerEvents_NoDelete BEFORE DELETE ON "
-                      "TriggerEvents BEGIN SELECT RAISE(ABORT, 'trigger events are never "
-                      "deleted'); END"),
-                  QStringLiteral(
-                      "CREATE TRIGGER IF NOT EXISTS TriggerEvents_AckOnly BEFORE UPDATE ON "
-                      "TriggerEvents "
-                      "WHEN OLD.AckAt IS NOT NULL OR NEW.AckAt IS NULL OR NEW.EventID IS NOT "
-                      "OLD.EventID "
-                      "OR NEW.InstrumentID IS NOT OLD.InstrumentID OR NEW.DateTimeKey IS NOT "
-                      "OLD.DateTimeKey OR NEW.State IS NOT OLD.State OR NEW.Measure IS NOT "
-                      "OLD.Measure OR "
-                      "NEW.Value IS NOT OLD.Value OR NEW.Level IS NOT OLD.Level OR NEW.Node IS NOT "
-                      "OLD.Node "
-                      "OR NEW.Anchor IS NOT OLD.Anchor OR NEW.DetectedAt IS NOT OLD.DetectedAt OR "
-                      "NEW.DetectedBy IS NOT OLD.DetectedBy BEGIN SELECT RAISE(ABORT, 'a trigger "
-                      "event "
-                      "takes only its acknowledgement'); END")};
-    db.inTransaction([&] {
-        for (const QString& sql : statements) {
-            db.execute(sql);
-        }
-    });
+    db.inTransaction([&] { createTriggerTablesWithin(db); });
+}
+
+void createTriggerTablesWithin(Connection& db) {
+    for (const QString& sql : db.isServer() ? serverStatements() : fileStatements()) {
+        db.execute(sql);
+    }
 }
 
 bool hasTriggerTables(Connection& db) {
     // Looked up by name: a register of many sensors holds thousands of tables.
     return db.hasTable(QStringLiteral("TriggerLevels")) &&
            db.hasTable(QStringLiteral("TriggerEvents"));
+}
+
+bool eventLogRulesIntact(Connection& db) {
+    if (db.isServer()) {
+        QStringList wanted;
+        for (const ServerRule& rule : kServerRules) {
+            wanted << QStringLiteral("('%1', %2)").arg(QString(rule.name).toLower()).arg(rule.type);
+        }
+        QSqlQuery query = runQuery(
+            db,
+            "SELECT to_regclass('triggerevents') IS NULL OR (SELECT count(*) FROM pg_trigger t "
+            "JOIN pg_proc p ON p.oid = t.tgfoid WHERE t.tgrelid = to_regclass('triggerevents') "
+            "AND t.tgenabled IN ('O', 'A') AND p.oid = "
+            "to_regprocedure('triggerevents_appendonly()') AND p.prosrc = ? AND (t.tgname::text, "
+            "t.tgtype::integer) IN (" +
+                wanted.join(", ") + ")) = " + QString::number(std::size(kServerRules)),
+            {kServerRuleBody});
+        return query.next() && query.value(0).toBool();
+    }
+    QSqlQuery query = runQuery(db,
+                               "SELECT type, sql FROM sqlite_master WHERE tbl_name = "
+                               "'TriggerEvents' COLLATE NOCASE AND type IN ('table', 'trigger')",
+                               {});
+    bool log = false;
+    QStringList rules;
+    while (query.next()) {
+        if (query.value(0).toString() == QLatin1String("table")) {
+            log = true;
+        } else {
+            rules << query.value(1).toString();
+        }
+    }
+    if (query.lastError().isValid()) {
+        raiseSqlError(db, query.lastError());
+    }
+    if (!log) {
+        return true;
+    }
+    for (const QString& rule : kFileRules) {
+        if (!rules.contains(rule)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+EventLogProtection protectEventLog(Connection& db) {
+    EventLogProtection protection;
+    if (eventLogRulesIntact(db)) {
+        return protection;
+    }
+    try {
+        restoreRules(db);
+    } catch (const DbError& e) {
+        // Another user opening the register at the same moment may have put them back first.
+        if (!eventLogRulesIntact(db)) {
+            protection.failure = e;
+        }
+        return protection;
+    }
+    protection.restored = true;
+    return protection;
 }

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "store/DbError.h"
+
+#include <optional>
+
 class Connection;
 
 // The tables of the trigger levels and of the events they raise, beside the register's own:
@@ -10,6 +14,28 @@ class Connection;
 //     acknowledgement (AckAt, AckBy, AckNote) is the only change it ever takes, once.
 // Creates whichever is missing, in one transaction; existing tables are left as they are.
 void createTriggerTables(Connection& db);
+// The same inside the caller's transaction.
+void createTriggerTablesWithin(Connection& db);
 
 // True when both tables are in the catalogue.
 bool hasTriggerTables(Connection& db);
+
+// What became of the event log's rules (the triggers that keep it append-only, and on a server
+// their function) when a register was opened.
+struct EventLogProtection {
+    // The rules were missing, switched off or changed, and were put back.
+    bool restored = false;
+    // They are missing, off or changed and could not be put back: why.
+    std::optional<DbError> failure;
+
+    bool isProtected() const { return !failure.has_value(); }
+};
+
+// Whether every rule of the event log is in place, enabled and unchanged, read with one
+// catalogue query. A database without the event log has nothing to protect: true.
+bool eventLogRulesIntact(Connection& db);
+
+// Checks the rules and, where one is missing, off or changed, puts all of them back in one
+// transaction (which needs a login that owns the table). Only a failure to read the catalogue
+// raises; a failure to put the rules back is returned.
+EventLogProtection protectEventLog(Connection& db);

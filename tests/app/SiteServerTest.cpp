@@ -3,7 +3,9 @@
 #include "sensors/IdentificationPage.h"
 #include "store/Connection.h"
 #include "store/DataFolder.h"
+#include "store/RegisterCopy.h"
 #include "store/Schema.h"
+#include "store/TriggerTables.h"
 #include "support/ComboItems.h"
 #include "support/MainWindowFixture.h"
 #include "support/ServerDatabase.h"
@@ -249,6 +251,14 @@ TEST_F(SiteServerTest, BackupWritesAFileOfTheServerAndRestoreAsksTwiceBeforeRepl
     EXPECT_EQ(window->state().dbPath, server->uri());
     EXPECT_EQ(window->utilities->lstFiles->count(), 2);
 
+    const auto logEvent = [&](const QString& by) {
+        Connection db;
+        db.open(server->uri());
+        db.execute("INSERT INTO TriggerEvents (InstrumentID, DateTimeKey, State, Measure, Value, "
+                   "Level, DetectedAt, DetectedBy) VALUES ('120521005', 'k', 'Red', 'Disp', 9, "
+                   "5, '2026-12-08 11:00:00', ?)",
+                   {by});
+    };
     {
         Connection db;
         db.open(server->uri());
@@ -256,23 +266,37 @@ TEST_F(SiteServerTest, BackupWritesAFileOfTheServerAndRestoreAsksTwiceBeforeRepl
         createReadingsTable(db, "120521005");
     }
     window->utilities->lstFiles->setCurrentRow(1);
-    prompter.clear();
-    prompter.answers.enqueue(MsgAnswer::Yes);
-    prompter.answers.enqueue(MsgAnswer::No);
-    emit window->utilities->restore.image->clicked();
-    ASSERT_EQ(prompter.calls.size(), 2);
     const QString second = "The register on the site server " + server->name() + " on " +
                            server->host() + ":" + QString::number(server->port()) +
-                           " is shared by everyone who connects to it.\r\nReplace it with the "
-                           "backup VARLO_MMbackup_2026-12-08.mdb?";
-    EXPECT_EQ(prompter.last().text, second);
-    EXPECT_EQ(prompter.last().defaultButton, MsgAnswer::No);
+                           " is shared by everyone who connects to it.\r\n%1\r\nReplace it "
+                           "with the backup VARLO_MMbackup_2026-12-08.mdb?";
+    const auto askedSecond = [&] {
+        prompter.clear();
+        prompter.answers.enqueue(MsgAnswer::Yes);
+        prompter.answers.enqueue(MsgAnswer::No);
+        emit window->utilities->restore.image->clicked();
+        EXPECT_EQ(prompter.calls.size(), 2);
+        EXPECT_EQ(prompter.last().defaultButton, MsgAnswer::No);
+        return prompter.last().text;
+    };
+    EXPECT_EQ(askedSecond(), second.arg("Every trigger event logged on the server is in the "
+                                        "backup; the event log keeps them all."));
+    logEvent("ann");
+    EXPECT_EQ(askedSecond(), second.arg("1 trigger event logged since the backup is not in it; "
+                                        "it stays in the event log."));
+    logEvent("bob");
+    EXPECT_EQ(askedSecond(), second.arg("2 trigger events logged since the backup are not in "
+                                        "it; they stay in the event log."));
     EXPECT_EQ(serverScalar(server->uri(), "SELECT count(*) FROM Sensors").toInt(), 2);
 
     prompter.clear();
     emit window->utilities->restore.image->clicked();
     EXPECT_TRUE(prompter.messageTexts().contains("Restore was successful"));
     EXPECT_EQ(serverScalar(server->uri(), "SELECT count(*) FROM Sensors").toInt(), 1);
+    EXPECT_EQ(serverScalar(server->uri(), "SELECT string_agg(DetectedBy, ',' ORDER BY EventID) "
+                                          "FROM TriggerEvents")
+                  .toString(),
+              "ann,bob");
     EXPECT_EQ(combo(), QStringList({"120521001"}));
     EXPECT_EQ(window->state().dbPath, server->uri());
     EXPECT_EQ(logEntries(), 0);
@@ -335,7 +359,7 @@ TEST_F(SiteServerTest, TheSettingsOfTheLocationAreUsedAndKeptWhenTheServerIsConf
     {
         Connection db;
         db.open(server->uri());
-        createSchema(db);
+        createServerRegister(db, dbPath());
     }
     const QString location = server->uri() + "?sslmode=disable&application_name=site%20pc";
     writeLocationFile(folder(), location);
@@ -357,4 +381,77 @@ TEST_F(SiteServerTest, TheSettingsOfTheLocationAreUsedAndKeptWhenTheServerIsConf
     EXPECT_TRUE(locationLine(folder()).contains("?sslmode=disable&application_name=site%20pc"))
         << locationLine(folder()).toStdString();
     EXPECT_FALSE(window->endRequested());
+}
+
+// Tables an earlier version's interrupted copy left on the server: empty, without the mark of
+// a whole register.
+class UnfinishedRegisterTest : public SiteServerTest {
+protected:
+    void SetUp() override {
+        SiteServerTest::SetUp();
+        if (IsSkipped()) {
+            return;
+        }
+        Connection db;
+        db.open(server->uri());
+        createSchema(db);
+        createTriggerTables(db);
+    }
+    QString question() const {
+        return "The site server " + server->name() + " on " + server->host() + ":" +
+               QString::number(server->port()) +
+               " holds the tables of a Quorvelle register with nothing in them: no sensors, "
+               "readings, trigger levels or events, and only the default settings. A copy to the "
+               "server that was cut short leaves them so.\r\nClear them?";
+    }
+};
+
+TEST_F(UnfinishedRegisterTest, ACopyOffersToClearThemFirstAndCopiesOnYes) {
+    addSensors({"120521001"});
+    open();
+    prompter.clear();
+    prompter.serverLogins.enqueue(answerFor(*server));
+    prompter.answers.enqueue(MsgAnswer::No);
+    emit window->utilities->copyToServer.image->clicked();
+    ASSERT_GE(prompter.calls.size(), 3);
+    EXPECT_EQ(prompter.calls[1].title, "Copy Register to Server");
+    EXPECT_EQ(prompter.calls[1].text, question());
+    EXPECT_EQ(prompter.calls[1].buttons, MsgButtons::YesNo);
+    EXPECT_EQ(prompter.calls[1].defaultButton, MsgAnswer::No);
+    // No leaves the tables, and the copy refuses them as before.
+    EXPECT_TRUE(prompter.last().text.contains("The database already holds the table Sensors"));
+    EXPECT_EQ(serverScalar(server->uri(), "SELECT count(*) FROM Sensors").toInt(), 0);
+
+    prompter.clear();
+    prompter.serverLogins.enqueue(answerFor(*server));
+    prompter.answers.enqueue(MsgAnswer::Yes);
+    prompter.answers.enqueue(MsgAnswer::No);
+    emit window->utilities->copyToServer.image->clicked();
+    EXPECT_TRUE(prompter.last().text.startsWith("The register was copied to the site server"))
+        << prompter.last().text.toStdString();
+    EXPECT_EQ(serverScalar(server->uri(), "SELECT InstrumentID FROM Sensors").toString(),
+              "120521001");
+    EXPECT_EQ(window->state().dbPath, dbPath());
+    EXPECT_EQ(logEntries(), 1); // the refused copy
+}
+
+TEST_F(UnfinishedRegisterTest, AtStartUpClearingThemLeadsToTheOfferOfANewRegister) {
+    writeLocationFile(folder(), server->uri());
+    open();
+    ASSERT_GE(prompter.calls.size(), 3);
+    EXPECT_EQ(prompter.calls[0].title, "Ombrevault's Quorvelle");
+    EXPECT_EQ(prompter.calls[0].text, question());
+    EXPECT_EQ(prompter.calls[1].text, kNoRegister);
+    EXPECT_TRUE(prompter.last().text.startsWith("There are no sensors in the database"));
+    Connection db;
+    db.open(server->uri());
+    EXPECT_TRUE(hasRegister(db));
+    EXPECT_FALSE(isUnfinishedRegister(db));
+    EXPECT_EQ(logEntries(), 0);
+
+    // A register made whole is not offered again on the next start.
+    closeWindow();
+    prompter.clear();
+    open();
+    EXPECT_FALSE(prompter.messageTexts().contains(question()));
 }

@@ -570,6 +570,28 @@ TEST_F(CommandLineServerTest, StatusReadsTheServerRegister) {
     EXPECT_TRUE(refused.err.contains("Database connection error")) << refused.err.toStdString();
 }
 
+TEST_F(CommandLineServerTest, StatusPutsTheEventLogsRulesBackOrWarnsWhenItCannot) {
+    const QString warning = "Warning: the trigger event log is not protected";
+    ASSERT_EQ(run({"--database", server_.uri(), "status"}).exitCode, 0);
+    {
+        Connection owner;
+        owner.open(server_.uri());
+        owner.execute("ALTER TABLE triggerevents DISABLE TRIGGER USER");
+    }
+    const QString clerk = server_.limitedLoginUri();
+    if (clerk.isEmpty()) {
+        GTEST_SKIP() << server_.reason().toStdString();
+    }
+    const ProgramRun warned = run({"--database", clerk, "status", "--csv"});
+    EXPECT_EQ(warned.exitCode, 0) << warned.err.toStdString();
+    EXPECT_TRUE(warned.err.contains(warning)) << warned.err.toStdString();
+    EXPECT_EQ(warned.out.split('\n', Qt::SkipEmptyParts).size(), 2);
+
+    const ProgramRun restored = run({"--database", server_.uri(), "status"});
+    EXPECT_FALSE(restored.err.contains(warning)) << restored.err.toStdString();
+    EXPECT_FALSE(run({"--database", clerk, "status"}).err.contains(warning));
+}
+
 TEST_F(CommandLineServerTest, ImportAppendsToTheServerRegisterOnly) {
     const QString logger = writeFile(kSensor + ".txt", hourlyLoggerLines(5));
     const QByteArray before = digest(dbPath());

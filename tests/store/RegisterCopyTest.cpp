@@ -1,6 +1,7 @@
 #include "store/RegisterCopy.h"
 #include "store/Connection.h"
 #include "store/DbError.h"
+#include "store/EventLogMerge.h"
 #include "store/Schema.h"
 #include "store/TriggerTables.h"
 #include "support/ServerDatabase.h"
@@ -246,7 +247,134 @@ TEST_F(ServerRestoreTest, ReplacingARegisterDropsWhatTheBackupLacksAndKeepsOther
 
     const RegisterCounts counts = replaceRegister(source, target);
     EXPECT_EQ(counts.sensors, 2);
-    EXPECT_EQ(dump(target), original);
+    // The event logged since the backup stays; everything else is the backup's.
+    Dump restored = dump(target);
+    ASSERT_EQ(restored["triggerevents"].size(), 2);
+    EXPECT_TRUE(restored["triggerevents"][1].contains("instrumentid=x"));
+    restored["triggerevents"].removeLast();
+    EXPECT_EQ(restored, original);
     EXPECT_FALSE(target.hasTable("120521009"));
     EXPECT_TRUE(target.hasTable("site_notes"));
+}
+
+TEST_F(ServerRestoreTest, EventsLoggedSinceTheBackupAndTheirAcknowledgementsSurviveARestore) {
+    ServerDatabase server;
+    if (!server.available()) {
+        GTEST_SKIP() << server.reason().toStdString();
+    }
+    Connection target;
+    target.open(server.uri());
+    copyRegister(source, target);
+    const auto logOn = [](Connection& db, const QString& id) {
+        db.execute("INSERT INTO TriggerEvents (InstrumentID, DateTimeKey, State, Measure, Value, "
+                   "Level, DetectedAt, DetectedBy) VALUES (?, 'k', 'Red', 'Disp', 1, 1, 'd', "
+                   "'bob')",
+                   {id});
+    };
+    // Since the backup: two events on the server and the backup's own event acknowledged
+    // there; the backup file took an event of its own that the server never saw.
+    logOn(target, "since1");
+    logOn(target, "since2");
+    target.execute("UPDATE TriggerEvents SET AckAt = 'a', AckBy = 'ann' WHERE EventID = 1");
+    logOn(source, "only-in-backup");
+    EXPECT_EQ(eventsMissingFrom(target, source), 2);
+    EXPECT_EQ(eventsMissingFrom(source, source), 0);
+
+    replaceRegister(source, target);
+    QSqlQuery events(target.db());
+    ASSERT_TRUE(events.exec("SELECT EventID, InstrumentID, AckBy FROM TriggerEvents ORDER BY "
+                            "EventID"));
+    QStringList log;
+    while (events.next()) {
+        log << events.value(0).toString() + " " + events.value(1).toString() + " " +
+                   events.value(2).toString();
+    }
+    // Numbers stay; the backup's event whose number the server had used gets the next one.
+    EXPECT_EQ(log, QStringList({"1 120521001 ann", "2 since1 ", "3 since2 ", "4 only-in-backup "}));
+    EXPECT_EQ(eventsMissingFrom(source, target), 0);
+    // The log kept its rules through the restore, and numbers events on from the last.
+    EXPECT_THROW(target.execute("DELETE FROM TriggerEvents"), DbError);
+    EXPECT_TRUE(eventLogRulesIntact(target));
+    logOn(target, "next");
+    EXPECT_EQ(target.scalar("SELECT max(EventID) FROM TriggerEvents").toInt(), 5);
+
+    // A second restore of the same backup adds nothing.
+    replaceRegister(source, target);
+    EXPECT_EQ(target.scalar("SELECT count(*) FROM TriggerEvents").toInt(), 5);
+}
+
+// Copies to a site server that end half way, and what an earlier version's did leave.
+class ServerCopyTest : public ServerRestoreTest {
+protected:
+    void SetUp() override {
+        server = std::make_unique<ServerDatabase>();
+        if (!server->available()) {
+            GTEST_SKIP() << server->reason().toStdString();
+        }
+        ServerRestoreTest::SetUp();
+    }
+    std::unique_ptr<ServerDatabase> server;
+};
+
+TEST_F(ServerCopyTest, ACopyWhoseConnectionIsEndedHalfWayLeavesNothingAndARetryCopies) {
+    {
+        Connection target;
+        target.open(server->uri());
+        const qint64 backend = target.scalar("SELECT pg_backend_pid()").toLongLong();
+        Connection other;
+        other.open(server->uri());
+        // The server ends the copying connection while rows are on their way.
+        const auto endIt = [&](qint64 done, qint64) {
+            if (done == 4) {
+                other.execute("SELECT pg_terminate_backend(?, 30000)", {backend});
+            }
+            return true;
+        };
+        EXPECT_THROW(copyRegister(source, target, endIt), DbError);
+    }
+    Connection retry;
+    retry.open(server->uri());
+    EXPECT_EQ(retry.tables(), QStringList());
+    EXPECT_FALSE(isUnfinishedRegister(retry));
+    copyRegister(source, retry);
+    EXPECT_EQ(dump(retry), dump(source));
+    // A register copied whole is never taken for an unfinished one, even before it holds data.
+    EXPECT_FALSE(isUnfinishedRegister(retry));
+}
+
+TEST_F(ServerCopyTest, TablesAnEarlierCopyLeftAreRecognisedAndClearedButARegisterIsNot) {
+    Connection target;
+    target.open(server->uri());
+    target.execute("CREATE TABLE site_notes (note text)");
+    // What an earlier version's copy left when it was ended after making the tables.
+    createSchema(target);
+    createTriggerTables(target);
+    EXPECT_TRUE(isUnfinishedRegister(target));
+
+    // Any data makes it a register to keep.
+    target.execute("INSERT INTO TriggerLevels (InstrumentID, AmberDisp) VALUES ('Site', 5)");
+    EXPECT_FALSE(isUnfinishedRegister(target));
+    EXPECT_THROW(clearUnfinishedRegister(target), DbError);
+    EXPECT_TRUE(hasRegister(target));
+    target.execute("DELETE FROM TriggerLevels");
+    target.execute("UPDATE Prefs SET MaxY = '40'");
+    EXPECT_FALSE(isUnfinishedRegister(target));
+    target.execute("UPDATE Prefs SET MaxY = ''");
+    // The rows an interrupted copy had already emptied count as defaults too.
+    target.execute("DELETE FROM Configuration");
+    EXPECT_TRUE(isUnfinishedRegister(target));
+
+    clearUnfinishedRegister(target);
+    EXPECT_EQ(lowered(target.tables()), QStringList({"site_notes"}));
+    copyRegister(source, target);
+    EXPECT_EQ(dump(target), dump(source));
+
+    // An empty register made on purpose carries the mark of a whole one.
+    ServerDatabase fresh;
+    Connection created;
+    created.open(fresh.uri());
+    createServerRegister(created, path("no-bundled-file.mdb"));
+    EXPECT_FALSE(isUnfinishedRegister(created));
+    // A database file never holds one.
+    EXPECT_FALSE(isUnfinishedRegister(source));
 }

@@ -2,6 +2,7 @@
 
 #include "store/Connection.h"
 #include "store/DataFolder.h"
+#include "store/RegisterCopy.h"
 #include "store/Schema.h"
 
 void MainWindowTest::SetUp() {
@@ -11,9 +12,10 @@ void MainWindowTest::SetUp() {
         if (!server_->available()) {
             GTEST_SKIP() << server_->reason().toStdString();
         }
+        // Made as the program makes one, so that it is a whole register though still empty.
         Connection db;
         db.open(server_->uri());
-        createSchema(db);
+        createServerRegister(db, dbPath());
         writeLocationFile(folder(), server_->uri());
     }
 }

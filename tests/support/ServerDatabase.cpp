@@ -1,6 +1,7 @@
 #include "support/ServerDatabase.h"
 
 #include "store/Connection.h"
+#include "store/DbError.h"
 #include "store/Schema.h"
 
 #include <QAtomicInt>
@@ -61,6 +62,31 @@ ServerDatabase::~ServerDatabase() {
     if (available()) {
         maintenance("DROP DATABASE IF EXISTS " + name_ + " WITH (FORCE)");
     }
+    if (!limitedUser_.isEmpty()) {
+        maintenance("DROP ROLE IF EXISTS " + limitedUser_);
+    }
+}
+
+QString ServerDatabase::limitedLoginUri() {
+    const QString user = name_ + "_clerk";
+    const QString password = qEnvironmentVariable("PGPASSWORD").replace('\'', "''");
+    QString error;
+    if (!maintenance("CREATE ROLE " + user + " LOGIN PASSWORD '" + password + "'", &error)) {
+        reason_ = "the test server made no second login: " + error;
+        return {};
+    }
+    limitedUser_ = user;
+    try {
+        Connection db;
+        db.open(uri_);
+        db.execute("GRANT SELECT, INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA public TO " +
+                   user);
+        db.execute("GRANT USAGE, SELECT ON ALL SEQUENCES IN SCHEMA public TO " + user);
+    } catch (const DbError& e) {
+        reason_ = "the second login got no rights: " + e.description();
+        return {};
+    }
+    return uriWith(user, host_, port_, name_);
 }
 
 QString ServerDatabase::uriWith(const QString& user, const QString& host, int port,

@@ -28,12 +28,19 @@ public:
     QString host() const { return host_; }
     int port() const { return port_; }
 
+    // A login that may read and write the rows of the database's tables as they are now, but
+    // owns none of them, so it cannot change a table or its triggers; dropped with the database.
+    // Its password is the test run's (PGPASSWORD). Returns its URI; empty when it could not be
+    // made, with reason() saying why.
+    QString limitedLoginUri();
+
     // Runs a statement through the maintenance connection (the server's postgres database).
     static bool maintenance(const QString& sql, QString* error = nullptr);
 
 private:
     QString name_;
     QString uri_;
+    QString limitedUser_;
     QString reason_;
     QString user_;
     QString host_;
