@@ -9,6 +9,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <optional>
 
 SensorNavigation::SensorNavigation(AppState& state, const AppContext& context, SensorForm& form,
                                    IdentificationPage& identification, QLineEdit& txtSCount,
@@ -63,8 +64,20 @@ void SensorNavigation::cboSensors_Click() {
     guarded(ErrorLog{state_.dataFolder, context_.clock}, " cboSensors_Click", [&] {
         form_.savefields();
         RecordSet& rs = sensorList(state_);
-        rs.moveFirst();
-        if (!rs.find("InstrumentID", identification_.cboSensors->currentText())) {
+        const std::optional<qint64> shown =
+            state_.hasCurrentSensor() ? std::optional<qint64>(rs.bookmark()) : std::nullopt;
+        bool found = false;
+        try {
+            rs.moveFirst();
+            found = rs.find("InstrumentID", identification_.cboSensors->currentText());
+        } catch (const DbError&) {
+            // The sensor on the form stays the current one: the form's boxes belong to it.
+            if (shown) {
+                ignoring([&] { rs.setBookmark(*shown); });
+            }
+            throw;
+        }
+        if (!found) {
             context_.prompter->message(kAppTitle,
                                        "Error: Could not find data on the chosen sensor");
         }
