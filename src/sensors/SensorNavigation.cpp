@@ -11,6 +11,16 @@
 #include <QLineEdit>
 #include <optional>
 
+namespace {
+// The bookmark of the sensor on the form; none before the first, after the last or after a
+// deletion.
+std::optional<qint64> shownSensor(const RecordSet& rs) {
+    std::optional<qint64> shown;
+    ignoring([&] { shown = rs.bookmark(); });
+    return shown;
+}
+} // namespace
+
 SensorNavigation::SensorNavigation(AppState& state, const AppContext& context, SensorForm& form,
                                    IdentificationPage& identification, QLineEdit& txtSCount,
                                    QObject* parent)
@@ -30,6 +40,20 @@ void SensorNavigation::showCurrent() {
     identification_.cboSensors->setEditText(sensorList(state_).text("InstrumentID"));
 }
 
+void SensorNavigation::moveShowing(void (RecordSet::*move)()) {
+    RecordSet& rs = sensorList(state_);
+    const std::optional<qint64> shown = shownSensor(rs);
+    (rs.*move)();
+    try {
+        showCurrent();
+    } catch (const DbError&) {
+        if (shown) {
+            ignoring([&] { rs.setBookmark(*shown); });
+        }
+        throw;
+    }
+}
+
 void SensorNavigation::imgNext_Click() {
     guarded(ErrorLog{state_.dataFolder, context_.clock}, " imgNext_Click", [&] {
         RecordSet& rs = sensorList(state_);
@@ -38,8 +62,7 @@ void SensorNavigation::imgNext_Click() {
             return;
         }
         form_.savefields();
-        rs.moveNext();
-        showCurrent();
+        moveShowing(&RecordSet::moveNext);
     });
 }
 
@@ -52,8 +75,7 @@ void SensorNavigation::imgPrevious_Click() {
             return;
         }
         form_.savefields();
-        rs.movePrevious();
-        showCurrent();
+        moveShowing(&RecordSet::movePrevious);
     });
 }
 
@@ -64,8 +86,7 @@ void SensorNavigation::cboSensors_Click() {
     guarded(ErrorLog{state_.dataFolder, context_.clock}, " cboSensors_Click", [&] {
         form_.savefields();
         RecordSet& rs = sensorList(state_);
-        const std::optional<qint64> shown =
-            state_.hasCurrentSensor() ? std::optional<qint64>(rs.bookmark()) : std::nullopt;
+        const std::optional<qint64> shown = shownSensor(rs);
         bool found = false;
         try {
             rs.moveFirst();

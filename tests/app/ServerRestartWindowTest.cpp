@@ -9,6 +9,7 @@
 #include "store/Schema.h"
 #include "support/MainWindowFixture.h"
 #include "support/PrivateServer.h"
+#include "ui/ClickableLabel.h"
 #include "ui/ServerReachability.h"
 
 #include <QCoreApplication>
@@ -139,4 +140,25 @@ TEST_F(ServerRestartWindowTest, AChartWhoseBatchLosesTheServerTellsAndDrawsNothi
               QStringList{"The chart could not be drawn: " + downReason() + "."});
     EXPECT_TRUE(w.chartTabs->page(3)->chart()->isHidden());
     EXPECT_EQ(status(), kServerUnreachableStatus);
+}
+
+TEST_F(ServerRestartWindowTest, AMoveThatCannotShowItsSensorKeepsTheShownOneCurrent) {
+    frmQuorvelle& w = *window;
+    ASSERT_TRUE(server.stop());
+    emit w.identification->imgNext.image->clicked();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(prompter.messageTexts(),
+              QStringList{"This cannot be done now: " + downReason() + "."});
+    EXPECT_EQ(w.identification->txtSensor->text(), "120521002");
+
+    // What is typed on the form goes to the sensor the form shows, not to the one moved to.
+    ASSERT_TRUE(server.start());
+    QCoreApplication::processEvents();
+    prompter.clear();
+    w.installation->txtLevel->setText("Level 9");
+    w.sensorForm->savefields();
+    EXPECT_EQ(storedLevel("120521002"), "Level 9");
+    EXPECT_EQ(storedLevel("120521001"), "L1");
+    EXPECT_TRUE(prompter.messageTexts().isEmpty())
+        << prompter.messageTexts().join('|').toStdString();
 }
