@@ -477,12 +477,14 @@ bool Connection::connectionLost() {
 }
 
 void Connection::refuse(const DbError& error) {
+    // The failure may be the last refusal itself, which is replaced here.
+    const DbError failure = error;
     unreachable_ = true;
-    lastRefusal_ = std::make_unique<DbError>(error);
+    lastRefusal_ = std::make_unique<DbError>(failure);
     if (listener_) {
-        listener_(&error);
+        listener_(&failure);
     }
-    throw error;
+    throw failure;
 }
 
 void Connection::reachedAgain() {
