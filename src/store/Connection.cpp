@@ -358,8 +358,8 @@ void Connection::close() {
         QSqlDatabase::removeDatabase(name);
     }
     retiredNames_.clear();
+    // The count goes on: a statement prepared before the close is prepared again after an open.
     name_ = baseName_;
-    generation_ = 0;
     transactionOpen_ = false;
     transactionLost_ = false;
     unreachable_ = false;

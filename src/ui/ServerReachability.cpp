@@ -48,6 +48,8 @@ Prompter* ServerReachability::prompter() {
 }
 
 void ServerReachability::watch(Connection& db) {
+    // A connection just opened has reached its database.
+    statusBar_.clearMessage();
     db.setReachabilityListener([this](const DbError* failure) { changed(failure); });
 }
 
