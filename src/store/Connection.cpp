@@ -217,7 +217,14 @@ void Connection::open(const QString& location) {
     location_ = location;
     server_ = isServerUri(location);
     if (server_) {
-        openServer(location);
+        opening_ = true;
+        try {
+            openServer(location);
+        } catch (...) {
+            opening_ = false;
+            throw;
+        }
+        opening_ = false;
     } else {
         openFile(location);
     }
@@ -512,11 +519,11 @@ void Connection::reopen() {
     name_ = QStringLiteral("%1_%2").arg(baseName_).arg(generation_ + 1);
     transactionOpen_ = false;
     transactionLost_ = false;
-    reopening_ = true;
+    opening_ = true;
     try {
         openServer(location_);
     } catch (const DbError& e) {
-        reopening_ = false;
+        opening_ = false;
         // The register stays chosen; the next statement tries the server again.
         open_ = true;
         *holdOff_ = true;
@@ -532,7 +539,7 @@ void Connection::reopen() {
         }
         refuse(e);
     }
-    reopening_ = false;
+    opening_ = false;
     ++generation_;
     reachedAgain();
 }
@@ -573,7 +580,7 @@ bool Connection::prepareFor(Statement kind) {
 }
 
 void Connection::runStatement(Statement kind, const std::function<void()>& attempt) {
-    if (!server_ || reopening_) {
+    if (!server_ || opening_) {
         attempt();
         return;
     }

@@ -102,7 +102,8 @@ private:
     bool server_ = false;
 
     int generation_ = 0;
-    bool reopening_ = false;
+    // While the connection is being opened, its own statements run as they are.
+    bool opening_ = false;
     bool transactionOpen_ = false;
     bool transactionLost_ = false;
     bool unreachable_ = false;
