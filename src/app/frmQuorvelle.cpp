@@ -31,6 +31,7 @@
 #include "triggers/TriggerLevelsBlock.h"
 #include "ui/FailureMessages.h"
 #include "ui/Prompter.h"
+#include "ui/ServerReachability.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -39,6 +40,7 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -66,6 +68,8 @@ frmQuorvelle::frmQuorvelle(const AppContext& context, QWidget* parent)
     setObjectName("frmQuorvelle");
     setWindowTitle(kCaption);
     state_.dataFolder = context_.dataFolder;
+    reachability_ = new ServerReachability(*context_.prompter, *statusBar(), this);
+    context_.prompter = reachability_->prompter();
     startOpening();
     buildTabs();
     chartTabs = std::make_unique<ChartTabs>(state_, context_, chartPages,
@@ -165,7 +169,8 @@ void frmQuorvelle::buildTabs() {
                                       [this] { return state_.currentInstrumentId(); });
     utilities->siteLevels->bind(state_, context_, [] { return kSiteDefaultKey; });
 
-    resize(SSTab1->width() + 16, SSTab1->height() + 16);
+    // The status bar sits below the tabs; it tells when the site server cannot be reached.
+    resize(SSTab1->width() + 16, SSTab1->height() + 16 + statusBar()->sizeHint().height());
     placeTabControl();
 }
 
@@ -216,6 +221,7 @@ bool frmQuorvelle::connectSequence() {
         connectionFailed();
         return false;
     }
+    reachability_->watch(*state_.db);
     state_.rsConfig = std::make_unique<RecordSet>(*state_.db, "Configuration", QString(),
                                                   QVariantList(), "SensorType");
     state_.rsConfig->moveFirst();
@@ -466,10 +472,18 @@ QString frmQuorvelle::enterChartTab(int tab) {
         AddDataTable(state_, context_);
     }
     if (rows > 1) {
-        // Each step guards its own work; a failure it lets through ends only that step.
+        // Each step guards its own work; a failure it lets through ends only that step, unless
+        // it is a database failure that leaves nothing to draw.
         for (const auto& step : {steps.batch, steps.show, steps.draw}) {
-            if (step) {
-                ignoring(step);
+            if (!step) {
+                continue;
+            }
+            try {
+                step();
+            } catch (const DbError& e) {
+                return "The chart could not be drawn: " + failureReason(e) + ".";
+            } catch (const std::exception&) {
+                // Skipped: the next step goes on.
             }
         }
         return {};

@@ -24,6 +24,7 @@ class BackupCommands;
 class ServerCommands;
 class frmSplash;
 class ConnectionOpener;
+class ServerReachability;
 struct ErrorLog;
 
 // The main window: nine tabs over one database connection. It owns the state of the run,
@@ -107,6 +108,7 @@ private:
 
     AppContext context_;
     AppState state_;
+    ServerReachability* reachability_ = nullptr;
     QVector<TabPage*> pages_;
     QVector<ChartTabSteps> chartSteps_;
     SensorFilter* sensorFilter_ = nullptr;

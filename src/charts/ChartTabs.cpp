@@ -13,6 +13,7 @@
 #include <QAbstractButton>
 #include <QLineEdit>
 #include <QVBoxLayout>
+#include <optional>
 
 namespace {
 GraphVariant variantOf(int tab) {
@@ -90,11 +91,20 @@ void ChartTabs::batch(int tab) {
     }
     geometry.kvalText = g.kvalText;
     const ErrorLog log{state_.dataFolder, context_.clock};
-    guarded(log, " G_GetTemporalData", [&] {
+    std::optional<DbError> lost;
+    const auto unreachable = [&](const DbError& e) {
+        if (e.kind() == DbErrorKind::Unreachable) {
+            lost = e;
+        }
+    };
+    guarded(log, " G_GetTemporalData", unreachable, [&] {
         const QString id = state_.currentInstrumentId();
         const bool loads = tab == 5 || tab == 6;
         runGraphBatch(*state_.db, id, variantOf(tab), loads, geometry, log);
     });
+    if (lost) {
+        throw *lost;
+    }
 }
 
 GraphSensor ChartTabs::sensor() const {
@@ -131,7 +141,17 @@ GraphInput ChartTabs::readInput(int tab) const {
 }
 
 void ChartTabs::draw(int tab) {
-    page(tab)->draw(readInput(tab));
+    GraphInput input;
+    input.sensor = sensor();
+    try {
+        input.rows = readGraphRows(*state_.db, input.sensor.instrumentId, variantOf(tab));
+    } catch (const DbError& e) {
+        // A chart of no rows would show an empty time axis from 1970.
+        ErrorLog{state_.dataFolder, context_.clock}.report(e, " Module1_OpenGraphData");
+        page(tab)->chart()->hide();
+        throw;
+    }
+    page(tab)->draw(input);
 }
 
 GraphInput ChartTabs::chartInput(int tab) {

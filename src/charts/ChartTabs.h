@@ -23,7 +23,9 @@ struct FormGeometry {
     bool plate = false;
 };
 
-// What a chart tab runs once it has at least two readings to show.
+// What a chart tab runs once it has at least two readings to show. A step raises DbError
+// only when nothing can be drawn (the site server cannot be reached, the rows cannot be read):
+// the steps after it do not run.
 struct ChartTabSteps {
     std::function<void()> prepare;
     std::function<void()> batch;

@@ -267,8 +267,21 @@ BatchResult runGraphBatch(Connection& db, const QString& instrumentId, GraphVari
                    kOffsetsTag);
         return result;
     }
-    result.completed =
-        guarded(log, kBatchTag, [&] { writeBatch(db, instrumentId, context, rows, result); });
+    std::optional<DbError> lost;
+    result.completed = guarded(log, kBatchTag, [&] {
+        try {
+            writeBatch(db, instrumentId, context, rows, result);
+        } catch (const DbError& e) {
+            // Without the server there is nothing to draw: that is the caller's to tell.
+            if (e.kind() != DbErrorKind::Unreachable) {
+                throw;
+            }
+            lost = e;
+        }
+    });
+    if (lost) {
+        throw *lost;
+    }
     return result;
 }
 

@@ -31,7 +31,7 @@ struct BatchResult {
 // A reading whose zeros fail is logged under " G_SetZeros" and goes on with the zeros it got;
 // a displacement or load failure ends the batch with one entry under " G_GetTemporalData",
 // keeping the readings already written. A selection that cannot be read (the sensor's table
-// is missing) raises DbError and nothing is logged.
+// is missing), or a site server that cannot be reached, raises DbError and nothing is logged.
 BatchResult GetTemporalData(Connection& db, const QString& instrumentId,
                             const BatchGeometry& geometry, const ErrorLog& log);
 BatchResult GetSpatialData(Connection& db, const QString& instrumentId,

@@ -196,8 +196,25 @@ void SensorForm::savefields() {
             rs->update();
             return;
         }
-        number = rs->text("InstrumentID");
+        // The form shows the sensor's number: a refusal is told even when the row cannot be
+        // read (the site server has gone).
+        const QString shown = identification_.txtSensor->text();
+        number = shown;
         written = rs;
+        number = rs->text("InstrumentID");
+        if (!shown.isEmpty() && shown != number) {
+            // The form could not show the row when it became current: its boxes hold another
+            // sensor's values, which must not be written over this one.
+            written = nullptr;
+            context_.prompter->message(kAppTitle,
+                                       "Sensor " + shown +
+                                           " was not saved: the register had moved on to "
+                                           "sensor " +
+                                           number + ", which the form could not show.",
+                                       MsgIcon::Exclamation);
+            fillfields();
+            return;
+        }
         writeFields();
         rs->update();
     });

@@ -9,6 +9,17 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <optional>
+
+namespace {
+// The bookmark of the sensor on the form; none before the first, after the last or after a
+// deletion.
+std::optional<qint64> shownSensor(const RecordSet& rs) {
+    std::optional<qint64> shown;
+    ignoring([&] { shown = rs.bookmark(); });
+    return shown;
+}
+} // namespace
 
 SensorNavigation::SensorNavigation(AppState& state, const AppContext& context, SensorForm& form,
                                    IdentificationPage& identification, QLineEdit& txtSCount,
@@ -29,6 +40,20 @@ void SensorNavigation::showCurrent() {
     identification_.cboSensors->setEditText(sensorList(state_).text("InstrumentID"));
 }
 
+void SensorNavigation::moveShowing(void (RecordSet::*move)()) {
+    RecordSet& rs = sensorList(state_);
+    const std::optional<qint64> shown = shownSensor(rs);
+    (rs.*move)();
+    try {
+        showCurrent();
+    } catch (const DbError&) {
+        if (shown) {
+            ignoring([&] { rs.setBookmark(*shown); });
+        }
+        throw;
+    }
+}
+
 void SensorNavigation::imgNext_Click() {
     guarded(ErrorLog{state_.dataFolder, context_.clock}, " imgNext_Click", [&] {
         RecordSet& rs = sensorList(state_);
@@ -37,8 +62,7 @@ void SensorNavigation::imgNext_Click() {
             return;
         }
         form_.savefields();
-        rs.moveNext();
-        showCurrent();
+        moveShowing(&RecordSet::moveNext);
     });
 }
 
@@ -51,8 +75,7 @@ void SensorNavigation::imgPrevious_Click() {
             return;
         }
         form_.savefields();
-        rs.movePrevious();
-        showCurrent();
+        moveShowing(&RecordSet::movePrevious);
     });
 }
 
@@ -63,8 +86,19 @@ void SensorNavigation::cboSensors_Click() {
     guarded(ErrorLog{state_.dataFolder, context_.clock}, " cboSensors_Click", [&] {
         form_.savefields();
         RecordSet& rs = sensorList(state_);
-        rs.moveFirst();
-        if (!rs.find("InstrumentID", identification_.cboSensors->currentText())) {
+        const std::optional<qint64> shown = shownSensor(rs);
+        bool found = false;
+        try {
+            rs.moveFirst();
+            found = rs.find("InstrumentID", identification_.cboSensors->currentText());
+        } catch (const DbError&) {
+            // The sensor on the form stays the current one: the form's boxes belong to it.
+            if (shown) {
+                ignoring([&] { rs.setBookmark(*shown); });
+            }
+            throw;
+        }
+        if (!found) {
             context_.prompter->message(kAppTitle,
                                        "Error: Could not find data on the chosen sensor");
         }

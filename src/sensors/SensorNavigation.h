@@ -7,6 +7,7 @@ struct AppContext;
 class IdentificationPage;
 class SensorForm;
 class QLineEdit;
+class RecordSet;
 
 // Moves between sensors: "Next", "Previous" and a choice in cboSensors. Each move saves the
 // sensor being left, then shows the new one.
@@ -24,6 +25,9 @@ public:
 
 private:
     void showCurrent();
+    // Moves by one sensor and shows it; when it cannot be shown (the site server has gone)
+    // the sensor on the form stays the current one, since the form's boxes belong to it.
+    void moveShowing(void (RecordSet::*move)());
 
     AppState& state_;
     const AppContext& context_;

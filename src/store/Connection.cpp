@@ -5,6 +5,7 @@
 #include "store/SqlFailure.h"
 
 #include <QAtomicInt>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QMutex>
 #include <QSqlDriver>
@@ -13,7 +14,9 @@
 #include <QUrl>
 #include <libpq-fe.h>
 #include <mutex>
+#include <poll.h>
 #include <sqlite3.h>
+#include <utility>
 
 namespace {
 QAtomicInt nextConnection{0};
@@ -121,10 +124,8 @@ pg_conn* serverConnection(Connection& db) {
     throw serverError(error.nativeErrorCode(), errorText(error));
 }
 
-QSqlQuery prepareQuery(Connection& db, const QString& sql) {
-    if (!db.isOpen()) {
-        throw DbError(ErrorCode::NotOpen, "Operation is not allowed when the object is closed.");
-    }
+namespace {
+QSqlQuery preparedOn(Connection& db, const QString& sql) {
     QSqlQuery query(db.db());
     // On a server a forward-only query fetches its rows while they are read, which keeps the
     // connection busy for the native statements in between; there it takes its rows at once.
@@ -135,28 +136,61 @@ QSqlQuery prepareQuery(Connection& db, const QString& sql) {
     return query;
 }
 
-void runQuery(Connection& db, QSqlQuery& query) {
-    if (!query.exec()) {
-        raiseSqlError(db, query.lastError());
+void requireOpen(const Connection& db) {
+    if (!db.isOpen()) {
+        throw DbError(ErrorCode::NotOpen, "Operation is not allowed when the object is closed.");
     }
+}
+} // namespace
+
+QSqlQuery prepareQuery(Connection& db, const QString& sql) {
+    requireOpen(db);
+    QSqlQuery query;
+    // Preparing changes nothing, so it may be tried again on a new connection.
+    db.runStatement(Connection::Statement::Read, [&] { query = preparedOn(db, sql); });
+    return query;
+}
+
+void runQuery(Connection& db, QSqlQuery& query) {
+    db.runStatement(Connection::statementOf(query.lastQuery()), [&] {
+        if (db.isServer() && query.driver() != db.db().driver()) {
+            // Prepared on a connection lost since: prepared again here, with its values.
+            const QVariantList values = query.boundValues();
+            query = preparedOn(db, query.lastQuery());
+            for (int i = 0; i < values.size(); ++i) {
+                query.bindValue(i, values[i]);
+            }
+        }
+        if (!query.exec()) {
+            raiseSqlError(db, query.lastError());
+        }
+    });
 }
 
 QSqlQuery runQuery(Connection& db, const QString& sql, const QVariantList& params) {
-    if (params.isEmpty() && db.isServer() && db.isOpen()) {
-        // The server prepares only queries and changes of rows, never a change of schema;
-        // a statement without values runs as it is.
-        QSqlQuery query(db.db());
-        if (!query.exec(sql)) {
+    requireOpen(db);
+    QSqlQuery result;
+    db.runStatement(Connection::statementOf(sql), [&] {
+        if (params.isEmpty() && db.isServer()) {
+            // The server prepares only queries and changes of rows, never a change of schema;
+            // a statement without values runs as it is.
+            QSqlQuery query(db.db());
+            if (!query.exec(sql)) {
+                raiseSqlError(db, query.lastError());
+            }
+            result = std::move(query);
+            return;
+        }
+        QSqlQuery query = preparedOn(db, sql);
+        for (const QVariant& p : params) {
+            query.addBindValue(p);
+        }
+        if (!query.exec()) {
             raiseSqlError(db, query.lastError());
         }
-        return query;
-    }
-    QSqlQuery query = prepareQuery(db, sql);
-    for (const QVariant& p : params) {
-        query.addBindValue(p);
-    }
-    runQuery(db, query);
-    return query;
+        result = std::move(query);
+    });
+    return result;
 }
 
 QString quoteName(const QString& name) {
@@ -170,7 +204,8 @@ QString quoteName(const QString& name) {
 }
 
 Connection::Connection()
-    : name_(QStringLiteral("quorvelle_%1").arg(nextConnection.fetchAndAddRelaxed(1))) {}
+    : name_(QStringLiteral("quorvelle_%1").arg(nextConnection.fetchAndAddRelaxed(1))),
+      baseName_(name_) {}
 
 Connection::~Connection() {
     close();
@@ -181,7 +216,14 @@ void Connection::open(const QString& location) {
     location_ = location;
     server_ = isServerUri(location);
     if (server_) {
-        openServer(location);
+        opening_ = true;
+        try {
+            openServer(location);
+        } catch (...) {
+            opening_ = false;
+            throw;
+        }
+        opening_ = false;
     } else {
         openFile(location);
     }
@@ -314,6 +356,22 @@ void Connection::close() {
     if (db_.isValid()) {
         discard();
     }
+    for (QSqlDatabase& retired : retired_) {
+        retired.close();
+        retired = QSqlDatabase();
+    }
+    retired_.clear();
+    for (const QString& name : std::as_const(retiredNames_)) {
+        QSqlDatabase::removeDatabase(name);
+    }
+    retiredNames_.clear();
+    // The count goes on: a statement prepared before the close is prepared again after an open.
+    name_ = baseName_;
+    transactionOpen_ = false;
+    transactionLost_ = false;
+    unreachable_ = false;
+    *holdOff_ = false;
+    lastRefusal_.reset();
 }
 
 void Connection::execute(const QString& sql, const QVariantList& params) {
@@ -376,4 +434,206 @@ void Connection::inTransaction(const std::function<void()>& body) {
         }
         throw;
     }
+}
+
+Connection::Statement Connection::statementOf(const QString& sql) {
+    qsizetype start = 0;
+    while (start < sql.size() && sql[start].isSpace()) {
+        ++start;
+    }
+    qsizetype end = start;
+    while (end < sql.size() && sql[end].isLetter()) {
+        ++end;
+    }
+    const QString word = sql.mid(start, end - start).toUpper();
+    if (word == QLatin1String("BEGIN") || word == QLatin1String("START")) {
+        return Statement::Begin;
+    }
+    if (word == QLatin1String("COMMIT") || word == QLatin1String("END")) {
+        return Statement::Commit;
+    }
+    if (word == QLatin1String("ROLLBACK") || word == QLatin1String("ABORT")) {
+        return Statement::Rollback;
+    }
+    // Session settings and queries store nothing; running them twice does no harm.
+    if (word == QLatin1String("SELECT") || word == QLatin1String("SHOW") ||
+        word == QLatin1String("SET")) {
+        return Statement::Read;
+    }
+    return Statement::Write;
+}
+
+void Connection::setReachabilityListener(std::function<void(const DbError*)> listener) {
+    listener_ = std::move(listener);
+}
+
+bool Connection::connectionLost() {
+    PGconn* handle = serverConnection(*this);
+    if (handle == nullptr) {
+        return true;
+    }
+    // libpq learns that the server has gone only when it reads: a server that stops sends
+    // its farewell and closes the stream, which takes a read for each.
+    for (int reads = 0; reads < 4 && PQstatus(handle) == CONNECTION_OK; ++reads) {
+        pollfd socket{PQsocket(handle), POLLIN, 0};
+        if (socket.fd < 0 || poll(&socket, 1, 0) <= 0 || PQconsumeInput(handle) == 0) {
+            break;
+        }
+    }
+    return PQstatus(handle) == CONNECTION_BAD;
+}
+
+void Connection::refuse(const DbError& error) {
+    // The failure may be the last refusal itself, which is replaced here.
+    const DbError failure = error;
+    unreachable_ = true;
+    lastRefusal_ = std::make_unique<DbError>(failure);
+    if (listener_) {
+        listener_(&failure);
+    }
+    throw failure;
+}
+
+void Connection::reachedAgain() {
+    if (!unreachable_) {
+        return;
+    }
+    unreachable_ = false;
+    lastRefusal_.reset();
+    if (listener_) {
+        listener_(nullptr);
+    }
+}
+
+void Connection::reopen() {
+    if (*holdOff_ && lastRefusal_) {
+        refuse(*lastRefusal_);
+    }
+    if (db_.isValid()) {
+        // Queries prepared on the lost connection keep its driver: they fail instead of
+        // crashing, and the rows they fetched can still be read.
+        retired_ << db_;
+        retiredNames_ << name_;
+        db_ = QSqlDatabase();
+    }
+    name_ = QStringLiteral("%1_%2").arg(baseName_).arg(generation_ + 1);
+    transactionOpen_ = false;
+    transactionLost_ = false;
+    opening_ = true;
+    try {
+        openServer(location_);
+    } catch (const DbError& e) {
+        opening_ = false;
+        // The register stays chosen; the next statement tries the server again.
+        open_ = true;
+        *holdOff_ = true;
+        if (QCoreApplication::instance() != nullptr) {
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [flag = std::weak_ptr<bool>(holdOff_)] {
+                    if (const std::shared_ptr<bool> holdOff = flag.lock()) {
+                        *holdOff = false;
+                    }
+                },
+                Qt::QueuedConnection);
+        }
+        refuse(e);
+    }
+    opening_ = false;
+    ++generation_;
+    reachedAgain();
+}
+
+bool Connection::prepareFor(Statement kind) {
+    if (transactionLost_) {
+        transactionLost_ = kind == Statement::Read || kind == Statement::Write;
+        switch (kind) {
+        case Statement::Rollback:
+            transactionOpen_ = false;
+            return false;
+        case Statement::Commit:
+            transactionOpen_ = false;
+            refuse(DbError(ErrorCode::ServerFailure,
+                           "The connection to the site server was lost before the commit; none "
+                           "of the changes of the transaction were stored.",
+                           DbErrorKind::Unreachable));
+        case Statement::Begin:
+            transactionOpen_ = false;
+            break;
+        default:
+            refuse(DbError(ErrorCode::ServerFailure,
+                           "The connection to the site server was lost in the middle of a "
+                           "transaction; none of its changes were stored.",
+                           DbErrorKind::Unreachable));
+        }
+    }
+    if (!connectionLost()) {
+        return true;
+    }
+    if (transactionOpen_ && kind != Statement::Begin) {
+        // The server has ended the transaction; what it wrote is gone with it.
+        transactionLost_ = true;
+        return prepareFor(kind);
+    }
+    reopen();
+    return true;
+}
+
+void Connection::runStatement(Statement kind, const std::function<void()>& attempt) {
+    if (!server_ || opening_) {
+        attempt();
+        return;
+    }
+    if (!prepareFor(kind)) {
+        return;
+    }
+    const bool inTransaction = transactionOpen_;
+    try {
+        attempt();
+    } catch (const DbError& e) {
+        if (e.kind() != DbErrorKind::Unreachable || !connectionLost()) {
+            // A commit or rollback that fails still ends the transaction on the server.
+            if (kind == Statement::Commit || kind == Statement::Rollback) {
+                transactionOpen_ = false;
+            }
+            throw;
+        }
+        if (inTransaction || kind == Statement::Commit) {
+            transactionOpen_ = false;
+            if (kind == Statement::Rollback) {
+                return;
+            }
+            if (kind == Statement::Commit) {
+                refuse(DbError(e.number(),
+                               "The connection to the site server was lost at the commit; the "
+                               "changes may not have been stored: " +
+                                   e.description(),
+                               DbErrorKind::Unreachable));
+            }
+            transactionLost_ = true;
+            refuse(DbError(e.number(),
+                           "The connection to the site server was lost in the middle of a "
+                           "transaction; none of its changes were stored: " +
+                               e.description(),
+                           DbErrorKind::Unreachable));
+        }
+        if (kind == Statement::Write) {
+            refuse(DbError(e.number(),
+                           "The connection to the site server was lost while a change was sent; "
+                           "it may not have been stored: " +
+                               e.description(),
+                           DbErrorKind::Unreachable));
+        }
+        reopen();
+        if (kind == Statement::Rollback) {
+            return;
+        }
+        attempt();
+    }
+    if (kind == Statement::Begin) {
+        transactionOpen_ = true;
+    } else if (kind == Statement::Commit || kind == Statement::Rollback) {
+        transactionOpen_ = false;
+    }
+    reachedAgain();
 }

@@ -5,6 +5,9 @@
 #include <QStringList>
 #include <QVariantList>
 #include <functional>
+#include <memory>
+
+class DbError;
 
 // The one database connection of a run: an SQLite file, or a register on a PostgreSQL site
 // server, reached through Qt SQL. Every failure is raised as a DbError.
@@ -56,16 +59,61 @@ public:
     QSqlDatabase& db() { return db_; }
     QString connectionName() const { return name_; }
 
+    // What a statement does, as far as running it again on a new connection goes.
+    enum class Statement { Read, Write, Begin, Commit, Rollback };
+    static Statement statementOf(const QString& sql);
+
+    // Runs one statement through attempt, which raises DbError when it fails. On a site server
+    // a connection found lost before the statement is sent is opened again first, with the
+    // same login and the run's password, and one lost under the statement is opened again and
+    // the statement run once more when that cannot store anything twice: a read, the start of
+    // a transaction, a rollback. A change whose outcome is unknown is never sent again; it
+    // raises Unreachable saying so. Inside a transaction nothing is opened again: the
+    // transaction's statements raise Unreachable until its rollback, which then succeeds.
+    // When the server cannot be reached the statement raises Unreachable, and so does every
+    // statement after it until the event loop turns, without waiting for the server again.
+    void runStatement(Statement kind, const std::function<void()>& attempt);
+    // Counts the times the connection to the server was opened again; a statement prepared
+    // under an earlier count is prepared again before it runs.
+    int generation() const { return generation_; }
+    // Told, with the failure, every time a statement is refused because the site server cannot
+    // be reached, and with null once a statement reaches it again.
+    void setReachabilityListener(std::function<void(const DbError*)> listener);
+
 private:
     void openFile(const QString& path);
     void openServer(const QString& uri);
     void discard();
+    // Whether the server connection is gone: closed, or ended by the server (what it sent
+    // before closing is read without waiting).
+    bool connectionLost();
+    // Runs the statement's checks before it is sent; false when it needs no running (the
+    // rollback of a transaction that the lost connection has ended already).
+    bool prepareFor(Statement kind);
+    void reopen();
+    [[noreturn]] void refuse(const DbError& error);
+    void reachedAgain();
 
     QString name_;
+    QString baseName_;
     QString location_;
     QSqlDatabase db_;
     bool open_ = false;
     bool server_ = false;
+
+    int generation_ = 0;
+    // While the connection is being opened, its own statements run as they are.
+    bool opening_ = false;
+    bool transactionOpen_ = false;
+    bool transactionLost_ = false;
+    bool unreachable_ = false;
+    // Set when opening again failed, cleared when the event loop turns.
+    std::shared_ptr<bool> holdOff_ = std::make_shared<bool>(false);
+    std::unique_ptr<DbError> lastRefusal_;
+    // Connections lost under the run: queries prepared on them still point at their drivers.
+    QList<QSqlDatabase> retired_;
+    QStringList retiredNames_;
+    std::function<void(const DbError*)> listener_;
 };
 
 // Quotes a table or column name with double quotes, doubling any double quote inside it and

@@ -47,26 +47,23 @@ QString numberedPlaceholders(const QString& sql, int* count) {
     return out;
 }
 
-NativeStatement::NativeStatement(Connection& db, const QString& sql) {
+NativeStatement::NativeStatement(Connection& db, const QString& sql) : db_(&db) {
     if (!db.isOpen() || db.db().driver() == nullptr) {
         throw DbError(ErrorCode::NotOpen, "Operation is not allowed when the object is closed.");
     }
-    server_ = serverConnection(db);
-    handle_ = server_ == nullptr ? fileHandle(db) : nullptr;
-    if (server_ == nullptr && handle_ == nullptr) {
-        throw DbError(ErrorCode::NotOpen, QStringLiteral("The connection has no native handle."));
-    }
-    if (server_ != nullptr) {
+    if (db.isServer()) {
         int count = 0;
-        const QByteArray text = numberedPlaceholders(sql, &count).toUtf8();
+        text_ = numberedPlaceholders(sql, &count).toUtf8();
         parameters_.resize(static_cast<size_t>(count));
+        kind_ = static_cast<int>(Connection::statementOf(sql));
         name_ = "quorvelle_native_" + QByteArray::number(nextStatement.fetchAndAddRelaxed(1));
-        PGresult* prepared = PQprepare(server_, name_.constData(), text.constData(), 0, nullptr);
-        if (PQresultStatus(prepared) != PGRES_COMMAND_OK) {
-            failOnServer(prepared);
-        }
-        PQclear(prepared);
+        // Preparing changes nothing, so it may be tried again on a new connection.
+        db.runStatement(Connection::Statement::Read, [this] { prepareOnServer(); });
         return;
+    }
+    handle_ = fileHandle(db);
+    if (handle_ == nullptr) {
+        throw DbError(ErrorCode::NotOpen, QStringLiteral("The connection has no native handle."));
     }
     const QByteArray text = sql.toUtf8();
     const int code = sqlite3_prepare_v2(handle_, text.constData(), static_cast<int>(text.size()),
@@ -74,6 +71,24 @@ NativeStatement::NativeStatement(Connection& db, const QString& sql) {
     if (code != SQLITE_OK) {
         fail(code);
     }
+}
+
+void NativeStatement::prepareOnServer() {
+    if (server_ != nullptr && generation_ == db_->generation()) {
+        return;
+    }
+    server_ = serverConnection(*db_);
+    if (server_ == nullptr) {
+        throw DbError(ErrorCode::ServerFailure,
+                      QStringLiteral("The connection to the site server was lost."),
+                      DbErrorKind::Unreachable);
+    }
+    PGresult* prepared = PQprepare(server_, name_.constData(), text_.constData(), 0, nullptr);
+    if (PQresultStatus(prepared) != PGRES_COMMAND_OK) {
+        failOnServer(prepared);
+    }
+    PQclear(prepared);
+    generation_ = db_->generation();
 }
 
 NativeStatement::~NativeStatement() {
@@ -87,8 +102,9 @@ NativeStatement::~NativeStatement() {
             }
         }
         // The server keeps a prepared statement until the session ends unless told otherwise;
-        // in a failed transaction it refuses this too, and the name is never used again.
-        if (PQstatus(server_) == CONNECTION_OK && !name_.isEmpty()) {
+        // in a failed transaction it refuses this too, and the name is never used again. A
+        // connection opened again since never had it.
+        if (generation_ == db_->generation() && PQstatus(server_) == CONNECTION_OK) {
             PQclear(PQexec(server_, ("DEALLOCATE " + name_).constData()));
         }
         return;
@@ -126,18 +142,21 @@ void NativeStatement::setParameter(int position, std::optional<QByteArray> text)
 
 bool NativeStatement::stepOnServer() {
     if (rows_ == nullptr) {
-        std::vector<const char*> values(parameters_.size());
-        for (size_t i = 0; i < parameters_.size(); ++i) {
-            values[i] = parameters_[i] ? parameters_[i]->constData() : nullptr;
-        }
-        PGresult* result =
-            PQexecPrepared(server_, name_.constData(), static_cast<int>(values.size()),
-                           values.data(), nullptr, nullptr, 0);
-        const ExecStatusType status = PQresultStatus(result);
-        if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
-            failOnServer(result);
-        }
-        rows_ = result;
+        db_->runStatement(static_cast<Connection::Statement>(kind_), [this] {
+            prepareOnServer();
+            std::vector<const char*> values(parameters_.size());
+            for (size_t i = 0; i < parameters_.size(); ++i) {
+                values[i] = parameters_[i] ? parameters_[i]->constData() : nullptr;
+            }
+            PGresult* result =
+                PQexecPrepared(server_, name_.constData(), static_cast<int>(values.size()),
+                               values.data(), nullptr, nullptr, 0);
+            const ExecStatusType status = PQresultStatus(result);
+            if (status != PGRES_TUPLES_OK && status != PGRES_COMMAND_OK) {
+                failOnServer(result);
+            }
+            rows_ = result;
+        });
         row_ = -1;
     }
     return ++row_ < PQntuples(rows_);
@@ -219,12 +238,16 @@ void NativeStatement::runQueued() {
     // Answers are read every so many statements, so that neither side's buffer fills up.
     constexpr int kQueueLength = 512;
     if (!streaming_) {
-        if (PQenterPipelineMode(server_) != 1) {
-            throw DbError(ErrorCode::ServerFailure,
-                          QString::fromUtf8(PQerrorMessage(server_)).trimmed(),
-                          PQstatus(server_) == CONNECTION_BAD ? DbErrorKind::Unreachable
-                                                              : DbErrorKind::Other);
-        }
+        // Once streaming, the statements' answers come later: only the start can be checked.
+        db_->runStatement(Connection::Statement::Write, [this] {
+            prepareOnServer();
+            if (PQenterPipelineMode(server_) != 1) {
+                throw DbError(ErrorCode::ServerFailure,
+                              QString::fromUtf8(PQerrorMessage(server_)).trimmed(),
+                              PQstatus(server_) == CONNECTION_BAD ? DbErrorKind::Unreachable
+                                                                  : DbErrorKind::Other);
+            }
+        });
         streaming_ = true;
     }
     std::vector<const char*> values(parameters_.size());

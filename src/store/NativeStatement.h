@@ -51,6 +51,8 @@ public:
 
 private:
     [[noreturn]] void fail(int code) const;
+    // Prepares the statement on the server connection in use, unless it is prepared there.
+    void prepareOnServer();
     // The server's side: the statement's values as text, and the rows of its last run.
     void setParameter(int position, std::optional<QByteArray> text);
     [[noreturn]] void failOnServer(const pg_result* result) const;
@@ -62,7 +64,13 @@ private:
     sqlite3* handle_ = nullptr;
     sqlite3_stmt* statement_ = nullptr;
 
+    Connection* db_ = nullptr;
     pg_conn* server_ = nullptr;
+    // The statement's text as the server takes it, the connection it was prepared on (by the
+    // connection's count of reopenings) and whether running it again can store anything twice.
+    QByteArray text_;
+    int generation_ = -1;
+    int kind_ = 0;
     QByteArray name_;
     std::vector<std::optional<QByteArray>> parameters_;
     pg_result* rows_ = nullptr;
