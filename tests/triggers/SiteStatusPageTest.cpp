@@ -14,6 +14,7 @@
 #include "triggers/TriggerLevelsBlock.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -239,6 +240,31 @@ TEST_P(SiteStatusPageTest, LevelBoxesRefuseBadTextsAndStoreGoodOnesAtOnce) {
     emit site.box(LevelField::AmberRate)->editingFinished();
     EXPECT_EQ(scalar("SELECT AmberRate FROM TriggerLevels WHERE InstrumentID = '*'").toDouble(),
               1.5);
+}
+
+TEST_P(SiteStatusPageTest, FilesNoProgramCanOpenAreSaidWithWhereTheyWereSaved) {
+    addToeSensors({kRed});
+    open();
+    desktop.succeed = false;
+    prompter.clear();
+    SiteStatusPage& page = statusTab();
+    const QString tail = QStringLiteral(". It was saved as:\r\n");
+
+    page.cmdExportStatus->click();
+    ASSERT_EQ(desktop.opened.size(), 1);
+    EXPECT_TRUE(QFileInfo(desktop.opened.last()).isFile());
+    EXPECT_EQ(prompter.messageTexts(),
+              QStringList({"No spreadsheet program could be found to open the workbook" + tail +
+                           QDir::toNativeSeparators(desktop.opened.last())}));
+    EXPECT_EQ(prompter.last().icon, MsgIcon::Exclamation);
+
+    prompter.clear();
+    page.cmdPrintStatus->click();
+    ASSERT_EQ(desktop.opened.size(), 2);
+    EXPECT_TRUE(QFileInfo(desktop.opened.last()).isFile());
+    EXPECT_EQ(prompter.messageTexts(),
+              QStringList({"No PDF viewer could be found to open the document" + tail +
+                           QDir::toNativeSeparators(desktop.opened.last())}));
 }
 
 TEST_P(SiteStatusPageTest, TheTimeChartDrawsTheDisplacementLevelsAsDashedLines) {
