@@ -48,6 +48,7 @@ SensorForm::SensorForm(AppState& state, const AppContext& context,
     : state_(state), context_(context), identification_(identification),
       installation_(installation), readings_(readings), txtSCount_(txtSCount), tabs_(tabs) {
     installation_.headAtCollar = [this] { return identification_.Option1->isChecked(); };
+    installation_.nodeCount = [this] { return state_.nodeCount(); };
     connect(installation_.cmdSave, &QPushButton::clicked, this, [this] { savefields(); });
     for (QLineEdit* node : identification_.txtNode) {
         node->installEventFilter(this);
