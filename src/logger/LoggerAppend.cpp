@@ -129,12 +129,12 @@ LoggerAppendResult appendLoggerRows(Connection& db, const QString& table, const 
 bool moveLoggerFileToBackup(const QString& baseFolder, const QString& instrumentId,
                             const QDate& today) {
     const QDir base(baseFolder);
-    if (!base.exists("backup") && !base.mkdir("backup")) {
-        throw DbError(ErrorCode::FileNotFound, "Cannot create " + base.filePath("backup"));
-    }
     const QString source = base.filePath("QV" + instrumentId + ".txt");
     if (!QFile::exists(source)) {
         return false;
+    }
+    if (!base.exists("backup") && !base.mkdir("backup")) {
+        throw DbError(ErrorCode::FileNotFound, "Cannot create " + base.filePath("backup"));
     }
     const QString target =
         base.filePath("backup/QV" + instrumentId + "_" + today.toString("yyyy-MM-dd") + ".txt");

@@ -54,6 +54,7 @@ LoggerAppendResult appendLoggerRows(Connection& db, const QString& table, const 
 
 // Moves the sensor's logger file "QV<id>.txt" in baseFolder to
 // "backup/QV<id>_yyyy-MM-dd.txt" (today's date), making the backup folder when missing and
-// replacing a copy of the same day. Without such a file nothing moves. True when it moved.
+// replacing a copy of the same day. Without such a file nothing moves and no folder is made.
+// True when it moved.
 bool moveLoggerFileToBackup(const QString& baseFolder, const QString& instrumentId,
                             const QDate& today);
