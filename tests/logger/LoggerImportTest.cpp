@@ -204,6 +204,60 @@ TEST_P(LoggerImportTest, TheGridShowsEveryLineAndKeepsRowsTheIntervalApart) {
     EXPECT_EQ(marks(form), QVector<bool>({true, true, false, false, true}));
 }
 
+TEST_P(LoggerImportTest, TheReviewShowsTheNodeChannelsAndCountsTheTickedLines) {
+    addSensors({kId, "120591001"});
+    openOnReadings();
+    page().cboTrovInt->setCurrentText("1");
+    const auto shownChannels = [](frmTrovData* form) {
+        QStringList shown;
+        for (int c = LoggerGridModel::kFirstChannelColumn; c < LoggerGridModel::kAppendColumn;
+             ++c) {
+            if (!form->MSFlexGrid1->isColumnHidden(c)) {
+                shown << form->grid().headerData(c, Qt::Horizontal).toString();
+            }
+        }
+        return shown;
+    };
+
+    // Descending order: the eight-node sensor is current first.
+    frmTrovData* form = import(loggerFile("120591001.txt", kThreeDays));
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(shownChannels(form).size(), 8);
+    EXPECT_EQ(shownChannels(form).last(), "Channel8");
+    EXPECT_FALSE(form->MSFlexGrid1->isColumnHidden(LoggerGridModel::kAppendColumn));
+    form->reject();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    window->SSTab1->setCurrentIndex(0);
+    click("imgNext");
+    window->SSTab1->setCurrentIndex(2);
+    ASSERT_EQ(window->state().currentInstrumentId(), kId);
+    form = import(loggerFile(kId + ".txt", kThreeDays));
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(shownChannels(form), QStringList({"Channel1"}));
+    EXPECT_FALSE(form->MSFlexGrid1->isColumnHidden(4));
+    EXPECT_EQ(form->lblMarked->text(), "4 of 5 lines ticked to append");
+    form->MSFlexGrid1_Click(form->grid().index(0, LoggerGridModel::kAppendColumn));
+    EXPECT_EQ(form->lblMarked->text(), "3 of 5 lines ticked to append");
+    form->MSFlexGrid1_Click(form->grid().index(2, LoggerGridModel::kAppendColumn));
+    form->MSFlexGrid1_Click(form->grid().index(0, LoggerGridModel::kAppendColumn));
+    EXPECT_EQ(form->lblMarked->text(), "5 of 5 lines ticked to append");
+    // A click beside the mark column changes nothing.
+    form->MSFlexGrid1_Click(form->grid().index(1, 3));
+    EXPECT_EQ(form->lblMarked->text(), "5 of 5 lines ticked to append");
+}
+
+TEST_P(LoggerImportTest, AnAppendWithoutTheSensorsLoggerFileMakesNoBackupFolder) {
+    addSensors({kId});
+    openOnReadings();
+    frmTrovData* form = import(loggerFile(kId + ".txt", kThreeDays));
+    ASSERT_NE(form, nullptr);
+    form->cmdAppend->click();
+    ASSERT_EQ(readingCount(kId), 3);
+    EXPECT_TRUE(QFile::exists(path("downloads/" + kId + ".txt")));
+    EXPECT_FALSE(QDir(path("downloads/backup")).exists());
+}
+
 TEST_P(LoggerImportTest, AppendStoresTheCheckedRowsAndRefusesDuplicates) {
     addSensors({kId});
     addReadings(kId, {QDateTime(QDate(2013, 4, 1), QTime(8, 0)),
