@@ -149,6 +149,7 @@ void frmTrovData::appendChecked() {
     options.beforeCommit = [this](const QStringList& keys) {
         return state_.readingsWritten(instrumentId_, keys);
     };
+    options.now = loggerMoment(context_.clock->now());
     LoggerAppendResult result;
     {
         LoggerProgressDialog progress(this, [](qint64 done, qint64 total) {
@@ -193,6 +194,9 @@ void frmTrovData::appendChecked() {
                       ? QStringLiteral("1 line could not be read and was passed over.")
                       : QStringLiteral("%1 lines could not be read and were passed over.")
                             .arg(result.passedOver));
+    }
+    if (result.futureDated > 0) {
+        lines << futureDatedText(result.futureDated);
     }
     context_.prompter->message(kAppTitle, lines.join("\r\n"));
     if (result.levelReached) {

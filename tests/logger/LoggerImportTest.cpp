@@ -247,6 +247,32 @@ TEST_P(LoggerImportTest, TheReviewShowsTheNodeChannelsAndCountsTheTickedLines) {
     EXPECT_EQ(form->lblMarked->text(), "5 of 5 lines ticked to append");
 }
 
+TEST_P(LoggerImportTest, TheSummaryCountsReadingsDatedAfterTheClocksNow) {
+    addSensors({kId});
+    openOnReadings();
+    // The clock stands at 2026/12/08 09:30:00: that second is not in the future, the next is.
+    frmTrovData* form = import(loggerFile(kId + ".txt", "2026/12/08 09:30:00,T7,21,001,20,1\n"
+                                                        "2026/12/08 09:30:01,T7,21,001,20,1\n"
+                                                        "2027/01/01 00:00:00,T7,21,001,20,1\n"));
+    ASSERT_NE(form, nullptr);
+    setMarks(form, {true, true, true});
+    form->cmdAppend->click();
+    EXPECT_EQ(prompter.last().text, " 3 records appended to 120521001\r\n"
+                                    "2 readings are dated in the future.");
+    EXPECT_EQ(readingCount(kId), 3);
+
+    // Only the readings stored are counted: the future one already there is a duplicate.
+    form = import(loggerFile(kId + ".txt", "2026/12/07 09:30:00,T7,21,001,20,1\n"
+                                           "2027/01/01 00:00:00,T7,21,001,20,1\n"));
+    ASSERT_NE(form, nullptr);
+    setMarks(form, {true, true});
+    prompter.answers.enqueue(MsgAnswer::Yes);
+    prompter.answers.enqueue(MsgAnswer::Ok);
+    form->cmdAppend->click();
+    EXPECT_EQ(prompter.last().text,
+              " 1 records appended to 120521001\r\n1 duplicate reading was skipped.");
+}
+
 TEST_P(LoggerImportTest, AnAppendWithoutTheSensorsLoggerFileMakesNoBackupFolder) {
     addSensors({kId});
     openOnReadings();
