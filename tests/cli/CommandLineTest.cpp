@@ -238,6 +238,9 @@ TEST_F(CommandLineTest, ExportWritesTheDatasheetSpreadsheet) {
     EXPECT_EQ(book.text(0, 3, 1), kSensor + " 2026/11/20 08:00:00");
     EXPECT_EQ(book.cell(0, 3, 8).kind, XlsxCell::Kind::Empty);
     EXPECT_EQ(book.cell(0, 3, 2).numFmtCode, "yyyy/mm/dd");
+    EXPECT_EQ(book.cell(0, 3, 3).kind, XlsxCell::Kind::Number);
+    EXPECT_NEAR(book.cell(0, 3, 3).value.toDouble(), 8 / 24.0, 1e-12);
+    EXPECT_EQ(book.cell(0, 3, 3).numFmtCode, "hh:mm:ss");
     EXPECT_EQ(book.cell(0, 3, 5).value.toDouble(), 12.5);
 }
 
