@@ -179,24 +179,39 @@ TEST_P(SensorFormTest, AFailingRecessEndsTheSaveAndTheNextUpdateStoresWhatCameBe
     EXPECT_EQ(logEntries(), 1);
 }
 
-TEST_P(SensorFormTest, RecessKeysSaveBeforeTheyTakeEffectAndNodeBoxesRefuseLetters) {
-    addSensors({kThreeNodes});
+TEST_P(SensorFormTest, RecessEditsSaveAndRecomputeAsTypedAndNodeBoxesRefuseLetters) {
+    addWorkedExample();
     frmQuorvelle& w = open();
-    QLineEdit* recess = w.installation->txtRecess;
-    recess->clear();
+    InstallationPage& inst = *w.installation;
+    QLineEdit* recess = inst.txtRecess;
+    w.SSTab1->setCurrentIndex(1);
+    prompter.clear();
+    recess->setFocus();
+    recess->selectAll();
     QTest::keyClick(recess, '1');
-    // The save saw the empty box and failed; only then did the key arrive.
+    // Each edit is stored and shown with the key it came from, not one key behind.
     EXPECT_EQ(recess->text(), "1");
-    EXPECT_EQ(logEntries(), 1);
-    QTest::keyClick(recess, '5');
-    EXPECT_EQ(recess->text(), "15");
     EXPECT_EQ(stored(kThreeNodes, "Recess").toDouble(), 1.0);
+    EXPECT_EQ(inst.txtHead->text(), "1.00");
+    QTest::keyClick(recess, '5');
+    EXPECT_EQ(stored(kThreeNodes, "Recess").toDouble(), 15.0);
+    EXPECT_EQ(inst.txtRelSGanchor[0]->text(), "16.00");
     QTest::keyClick(recess, 'x');
     EXPECT_EQ(recess->text(), "15");
     QTest::keyClick(recess, Qt::Key_Backspace);
     EXPECT_EQ(recess->text(), "1");
     EXPECT_EQ(stored(kThreeNodes, "Recess").toDouble(), 1.0);
-    EXPECT_EQ(logEntries(), 1);
+
+    // Erased, the box is not yet a recess: nothing is stored and nothing is said.
+    QTest::keyClick(recess, Qt::Key_Backspace);
+    EXPECT_EQ(recess->text(), "");
+    EXPECT_EQ(stored(kThreeNodes, "Recess").toDouble(), 1.0);
+    QTest::keyClicks(recess, "0.45");
+    EXPECT_EQ(stored(kThreeNodes, "Recess").toDouble(), 0.45);
+    EXPECT_EQ(inst.txtHead->text(), "0.45");
+    EXPECT_EQ(inst.txtRelSGanchor[2]->text(), "6.45");
+    EXPECT_TRUE(prompter.calls.isEmpty());
+    EXPECT_EQ(logEntries(), 0);
 
     QLineEdit* node = w.identification->txtNode[0];
     node->clear();
