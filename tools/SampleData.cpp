@@ -96,7 +96,8 @@ SampleSensor makeSensor(int index, const QString& typeCode, const SampleOptions&
     s.notes = kNotes[index % kNotes.size()];
 
     s.recess = roundTo(uniform(random, 0.1, 0.5), 20.0);
-    s.kval = roundTo(uniform(random, 20.0, 80.0), 2.0);
+    // Load per mm/m of strain of one strand, 12.7 to 15.2 mm (about 19 and 29 kN).
+    s.kval = roundTo(uniform(random, 19.0, 29.0), 2.0);
     // A plate carries the load of the pair nearest the collar: pair 1 with the head at the
     // collar, pair 5 with the head at the toe, so toe sensors get one only from six nodes.
     s.plate = index % 3 == 0 && s.nodeCount >= 2 && (s.headAtCollar || s.nodeCount >= 6);
@@ -106,8 +107,10 @@ SampleSensor makeSensor(int index, const QString& typeCode, const SampleOptions&
     }
     s.lengthofCable = roundTo(s.nodeLocations.last() + uniform(random, 0.5, 1.5), 10.0);
 
-    s.creep = uniform(random, 1.5, 4.0);
-    s.creepRate = uniform(random, 0.004, 0.014);
+    // Movement that keeps the strain between anchors, and so the loads, below a strand's
+    // breaking load of about 250 kN over a few years of record.
+    s.creep = uniform(random, 1.0, 3.0);
+    s.creepRate = uniform(random, 0.002, 0.007);
     s.decayDepth = uniform(random, 1.5, 3.0);
     // One blast per level, between a third and three quarters of the way through the period.
     const int blastDay = options.days / 3 + (levelIndex * options.days) / 10;

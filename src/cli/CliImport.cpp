@@ -19,6 +19,13 @@ void importCommand(CliSession& session, const CommandLineArgs& args, const AppCo
     const QString id = sensor->text(QStringLiteral("InstrumentID"));
     const QFileInfo file(args.file);
     const QString title = file.fileName();
+    const QString shownFile = QDir::toNativeSeparators(args.file);
+    // A file that is not there is said to be missing, whatever its name.
+    if (!file.exists()) {
+        context.prompter->message(kAppTitle, "There was no data found for this sensor.",
+                                  MsgIcon::Information);
+        throw CliFailure(shownFile + " does not exist.");
+    }
     if (title != id + QStringLiteral(".txt")) {
         const MsgAnswer answer = context.prompter->message(
             QStringLiteral("Ombrevault's QUORVELLE"),
@@ -27,8 +34,8 @@ void importCommand(CliSession& session, const CommandLineArgs& args, const AppCo
                 "This may cause undesirable results including corruption and loss of database",
             MsgIcon::Exclamation, MsgButtons::YesNo, MsgAnswer::No);
         if (answer != MsgAnswer::Yes) {
-            throw CliFailure(QStringLiteral("%1 was not imported: its name is not %2.txt.")
-                                 .arg(QDir::toNativeSeparators(args.file), id));
+            throw CliFailure(
+                QStringLiteral("%1 was not imported: its name is not %2.txt.").arg(shownFile, id));
         }
     }
 
@@ -42,6 +49,7 @@ void importCommand(CliSession& session, const CommandLineArgs& args, const AppCo
     request.beforeCommit = [&](const QStringList& keys) {
         return logTriggerEvent(session.db(), id, keys, context.clock->now(), loginName());
     };
+    request.now = loggerMoment(context.clock->now());
     const LoggerImportOutcome outcome =
         importLoggerFile(session.db(), session.dataFolder(), request, [&](const QString& key) {
             const MsgAnswer answer = context.prompter->message(
@@ -49,7 +57,6 @@ void importCommand(CliSession& session, const CommandLineArgs& args, const AppCo
                 MsgButtons::OkSkipAll);
             return answer == MsgAnswer::SkipAll ? DuplicateAnswer::SkipAll : DuplicateAnswer::Skip;
         });
-    const QString shownFile = QDir::toNativeSeparators(args.file);
     switch (outcome.staged) {
     case StageResult::Status::NoFile:
         context.prompter->message(kAppTitle, "There was no data found for this sensor.",
@@ -81,6 +88,9 @@ void importCommand(CliSession& session, const CommandLineArgs& args, const AppCo
                  .arg(id)
                  .arg(result.duplicates)
                  .arg(result.passedOver));
+    if (result.futureDated > 0) {
+        printError("quorvelle: warning: " + futureDatedText(result.futureDated));
+    }
 
     // As after the window's append: the rise in the sensor's trigger state that was logged
     // with the readings is told once they are stored.

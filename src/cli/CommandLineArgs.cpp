@@ -203,6 +203,7 @@ QString usageText() {
         "        apart (24 unless given), or every line with --all; readings already\n"
         "        stored are skipped. The file is expected to be named ID.txt. A trigger\n"
         "        event the readings raise is stored with them, or nothing is stored.\n"
+        "        Readings dated later than now are stored and counted in a warning.\n"
         "  export --sensor ID OUT.xlsx\n"
         "        write the sensor's datasheet as a spreadsheet\n"
         "  report --sensor ID OUT.docx|OUT.pdf [--no-time-chart] [--no-length-chart]\n"

@@ -30,6 +30,7 @@ importLoggerFile(Connection& db, const QString& dataFolder, const LoggerImportRe
     options.desktopOrder = desktopOrder;
     options.askDuplicate = askDuplicate;
     options.beforeCommit = request.beforeCommit;
+    options.now = request.now;
     outcome.append = appendLoggerRows(db, request.instrumentId, stage, marks, options);
     return outcome;
 }

@@ -21,6 +21,7 @@ struct LoggerImportRequest {
     // As LoggerAppendOptions::beforeCommit: the trigger event's logging, in the append's
     // transaction.
     std::function<std::optional<QString>(const QStringList& keys)> beforeCommit;
+    std::optional<LoggerMoment> now; // as LoggerAppendOptions::now
 };
 
 struct LoggerImportOutcome {

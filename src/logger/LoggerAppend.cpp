@@ -48,6 +48,7 @@ LoggerAppendResult appendLoggerRows(Connection& db, const QString& table, const 
     const QByteArray instrumentId = options.instrumentId.toUtf8();
     DuplicatePolicy duplicates = options.duplicates;
     int appended = 0;
+    int futureDated = 0;
     QStringList keys;
     bool cancelled = false;
     db.beginTransaction();
@@ -86,6 +87,9 @@ LoggerAppendResult appendLoggerRows(Connection& db, const QString& table, const 
             existing.add(reading.key);
             keys << QString::fromStdString(reading.key);
             ++appended;
+            if (options.now && *at > *options.now) {
+                ++futureDated;
+            }
             return true;
         });
         if (!cancelled && options.progress) {
@@ -123,18 +127,24 @@ LoggerAppendResult appendLoggerRows(Connection& db, const QString& table, const 
         throw;
     }
     result.appended = appended;
+    result.futureDated = futureDated;
     return result;
+}
+
+QString futureDatedText(int count) {
+    return count == 1 ? QStringLiteral("1 reading is dated in the future.")
+                      : QStringLiteral("%1 readings are dated in the future.").arg(count);
 }
 
 bool moveLoggerFileToBackup(const QString& baseFolder, const QString& instrumentId,
                             const QDate& today) {
     const QDir base(baseFolder);
-    if (!base.exists("backup") && !base.mkdir("backup")) {
-        throw DbError(ErrorCode::FileNotFound, "Cannot create " + base.filePath("backup"));
-    }
     const QString source = base.filePath("QV" + instrumentId + ".txt");
     if (!QFile::exists(source)) {
         return false;
+    }
+    if (!base.exists("backup") && !base.mkdir("backup")) {
+        throw DbError(ErrorCode::FileNotFound, "Cannot create " + base.filePath("backup"));
     }
     const QString target =
         base.filePath("backup/QV" + instrumentId + "_" + today.toString("yyyy-MM-dd") + ".txt");

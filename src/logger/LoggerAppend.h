@@ -1,6 +1,7 @@
 #pragma once
 
 #include "logger/LoggerFile.h"
+#include "logger/LoggerReadings.h"
 
 #include <QBitArray>
 #include <QDate>
@@ -30,6 +31,8 @@ struct LoggerAppendOptions {
     // before it commits (the trigger event they raise is logged there): a failure rolls the
     // append back. Gives what to tell once the append committed.
     std::function<std::optional<QString>(const QStringList& keys)> beforeCommit;
+    // The clock's now: readings dated after it are counted as dated in the future.
+    std::optional<LoggerMoment> now;
 };
 
 struct LoggerAppendResult {
@@ -38,6 +41,7 @@ struct LoggerAppendResult {
     int appended = 0;    // readings the committed transaction stored; 0 unless Appended
     int duplicates = 0;  // marked rows whose reading the table already held
     int passedOver = 0;  // rows that could not be read or stored (bad line, no date, overflow)
+    int futureDated = 0; // of the appended readings, those dated after options.now
     int errorNumber = 0; // the failure, when Failed
     QString error;
     std::optional<QString> levelReached; // what beforeCommit gave; empty unless Appended
@@ -52,8 +56,13 @@ struct LoggerAppendResult {
 LoggerAppendResult appendLoggerRows(Connection& db, const QString& table, const LoggerStage& stage,
                                     const QBitArray& marks, const LoggerAppendOptions& options);
 
+// The warning on appended readings dated in the future: "1 reading is dated in the future." or
+// "<count> readings are dated in the future."
+QString futureDatedText(int count);
+
 // Moves the sensor's logger file "QV<id>.txt" in baseFolder to
 // "backup/QV<id>_yyyy-MM-dd.txt" (today's date), making the backup folder when missing and
-// replacing a copy of the same day. Without such a file nothing moves. True when it moved.
+// replacing a copy of the same day. Without such a file nothing moves and no folder is made.
+// True when it moved.
 bool moveLoggerFileToBackup(const QString& baseFolder, const QString& instrumentId,
                             const QDate& today);

@@ -15,6 +15,7 @@
 class LoggerGridModel : public QAbstractTableModel {
     Q_OBJECT
 public:
+    static constexpr int kFirstChannelColumn = 5;
     static constexpr int kAppendColumn = 15;
 
     explicit LoggerGridModel(QObject* parent = nullptr);
@@ -27,6 +28,7 @@ public:
 
     const LoggerStage& stage() const { return stage_; }
     const QBitArray& marks() const { return marks_; }
+    qsizetype markedCount() const { return marks_.count(true); }
     bool unreadable(int row) const;
     static QStringList headings();
 

@@ -3,7 +3,7 @@
 #include "store/DbError.h"
 #include "store/Formats.h"
 
-#include <QDate>
+#include <QDateTime>
 #include <algorithm>
 
 namespace {
@@ -309,4 +309,10 @@ bool fillLoggerReading(LoggerReading& reading, const QByteArray& instrumentId,
 
 int loggerChannelCount(const QString& sensorType) {
     return static_cast<int>(leadingNumber(sensorType.left(1)));
+}
+
+LoggerMoment loggerMoment(const QDateTime& at) {
+    const QDate date = at.date();
+    const QTime time = at.time();
+    return {date.year(), date.month(), date.day(), time.hour(), time.minute(), time.second()};
 }

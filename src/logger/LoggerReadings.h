@@ -3,8 +3,10 @@
 #include "logger/LoggerLines.h"
 
 #include <QByteArrayView>
+#include <QDateTime>
 #include <QLocale>
 #include <QString>
+#include <compare>
 #include <optional>
 #include <string>
 
@@ -29,8 +31,12 @@ struct LoggerMoment {
 
     // Hours since a fixed origin, counting hour boundaries as the calendar does.
     qint64 hourNumber() const;
-    bool operator==(const LoggerMoment&) const = default;
+    // In time order: field by field from the year down.
+    auto operator<=>(const LoggerMoment&) const = default;
 };
+
+// A clock's reading as a moment, its fields as they are (no time-zone rule applied).
+LoggerMoment loggerMoment(const QDateTime& at);
 
 // The order in which the locale's date format writes day and month: DayMonthYear or
 // MonthDayYear.

@@ -35,7 +35,7 @@ frmTrovData::frmTrovData(AppState& state, const AppContext& context, LoggerStage
     : QDialog(parent), state_(state), context_(context), loggerFolder_(loggerFolder),
       instrumentId_(state.currentInstrumentId()),
       channelCount_(loggerChannelCount(state.rsSensors->text("SensorType"))),
-      model_(new LoggerGridModel(this)) {
+      nodeCount_(state.nodeCount()), model_(new LoggerGridModel(this)) {
     setObjectName("frmTrovData");
     setWindowTitle("Import DataFiles");
     setFixedSize(1140, 640);
@@ -58,6 +58,10 @@ frmTrovData::frmTrovData(AppState& state, const AppContext& context, LoggerStage
     cmdAppend->setGeometry(476, 68, 120, 32);
     cmdAppend->setAutoDefault(false);
 
+    lblMarked = new QLabel(this);
+    lblMarked->setObjectName("lblMarked");
+    lblMarked->setGeometry(616, 72, 508, 24);
+
     const MarkPictures marks = makeMarkPictures(this);
     img_x_on = marks.on;
     img_x_off = marks.off;
@@ -66,6 +70,8 @@ frmTrovData::frmTrovData(AppState& state, const AppContext& context, LoggerStage
 
     connect(cmdAppend, &QPushButton::clicked, this, &frmTrovData::cmdAppend_Click);
     connect(MSFlexGrid1, &QTableView::clicked, this, &frmTrovData::MSFlexGrid1_Click);
+    connect(model_, &QAbstractItemModel::dataChanged, this, &frmTrovData::showMarkedCount);
+    connect(model_, &QAbstractItemModel::modelReset, this, &frmTrovData::showMarkedCount);
 
     Form_Load(std::move(stage));
 }
@@ -85,6 +91,21 @@ void frmTrovData::Form_Load(LoggerStage stage) {
         MSFlexGrid1->setColumnWidth(c,
                                     kPixelsPerHeadingCharacter * static_cast<int>(heading.size()));
     }
+    // The node channels are the sensor's readings, as on the datasheet; the rest are hidden.
+    if (model_->columnCount() > LoggerGridModel::kAppendColumn) {
+        for (int c = LoggerGridModel::kFirstChannelColumn; c < LoggerGridModel::kAppendColumn;
+             ++c) {
+            MSFlexGrid1->setColumnHidden(c, c - LoggerGridModel::kFirstChannelColumn >= nodeCount_);
+        }
+    }
+}
+
+void frmTrovData::showMarkedCount() {
+    const qsizetype lines = model_->rowCount();
+    lblMarked->setText(lines == 0 ? QString()
+                                  : QStringLiteral("%L1 of %L2 lines ticked to append")
+                                        .arg(model_->markedCount())
+                                        .arg(lines));
 }
 
 DateOrder frmTrovData::dateOrder() const {
@@ -128,6 +149,7 @@ void frmTrovData::appendChecked() {
     options.beforeCommit = [this](const QStringList& keys) {
         return state_.readingsWritten(instrumentId_, keys);
     };
+    options.now = loggerMoment(context_.clock->now());
     LoggerAppendResult result;
     {
         LoggerProgressDialog progress(this, [](qint64 done, qint64 total) {
@@ -172,6 +194,9 @@ void frmTrovData::appendChecked() {
                       ? QStringLiteral("1 line could not be read and was passed over.")
                       : QStringLiteral("%1 lines could not be read and were passed over.")
                             .arg(result.passedOver));
+    }
+    if (result.futureDated > 0) {
+        lines << futureDatedText(result.futureDated);
     }
     context_.prompter->message(kAppTitle, lines.join("\r\n"));
     if (result.levelReached) {

@@ -36,6 +36,8 @@ public:
     QRadioButton* optDateFormat1;
     QRadioButton* optDateFormat2;
     QPushButton* cmdAppend;
+    // How many lines are ticked for the append, of how many.
+    QLabel* lblMarked;
     QTableView* MSFlexGrid1;
     QLabel* img_x_on;
     QLabel* img_x_off;
@@ -43,11 +45,13 @@ public:
 private:
     void Form_Load(LoggerStage stage);
     void appendChecked();
+    void showMarkedCount();
 
     AppState& state_;
     const AppContext& context_;
     QString loggerFolder_;
     QString instrumentId_;
     int channelCount_;
+    int nodeCount_;
     LoggerGridModel* model_;
 };

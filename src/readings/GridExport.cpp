@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QLocale>
 #include <QRegularExpression>
+#include <QTime>
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -22,6 +23,17 @@ constexpr int kDateColumn = 1;
 constexpr char kDateFormat[] = "yyyy/mm/dd";
 // Text shown in place of a date cell, for the column widths.
 constexpr int kDateTextLength = 10;
+// Grid column holding the reading times (sheet column 3).
+constexpr int kTimeColumn = 2;
+constexpr char kTimeFormat[] = "hh:mm:ss";
+constexpr int kTimeTextLength = 8;
+constexpr double kSecondsPerDay = 86400.0;
+
+// A reading time as the readings table stores it, "HH:mm:ss".
+std::optional<QTime> parseTime(const QString& text) {
+    const QTime time = QTime::fromString(text.trimmed(), QStringLiteral("HH:mm:ss"));
+    return time.isValid() ? std::optional<QTime>(time) : std::nullopt;
+}
 
 std::optional<QDate> parseDate(const QString& text) {
     const QString trimmed = text.trimmed();
@@ -108,11 +120,20 @@ public:
 
     // Writes one cell and returns the length of the text it shows. A cell that fails is
     // passed over: the rest of the sheet is still worth having.
-    int write(lxw_row_t row, lxw_col_t col, const QString& text, bool dateColumn) {
+    int write(lxw_row_t row, lxw_col_t col, const QString& text) {
         if (text.isEmpty()) {
             return 0;
         }
-        if (dateColumn) {
+        if (col == kTimeColumn) {
+            // A spreadsheet time is the fraction of the day.
+            if (const auto time = parseTime(text)) {
+                worksheet_write_number(sheet_, row, col,
+                                       time->msecsSinceStartOfDay() / 1000 / kSecondsPerDay,
+                                       numberFormat(kTimeFormat));
+                return kTimeTextLength;
+            }
+        }
+        if (col == kDateColumn) {
             if (const auto date = parseDate(text)) {
                 lxw_datetime when{date->year(), date->month(), date->day(), 0, 0, 0.0};
                 worksheet_write_datetime(sheet_, row, col, &when, numberFormat(kDateFormat));
@@ -186,8 +207,8 @@ void writeGridWorkbook(const QVector<QStringList>& grid, int rowCount, int colum
     for (int i = 0; i < rows; ++i) {
         const QStringList& row = grid[i];
         for (int j = 0; j < columns && j < row.size(); ++j) {
-            const int shown = cells.write(static_cast<lxw_row_t>(i), static_cast<lxw_col_t>(j),
-                                          row[j], j == kDateColumn);
+            const int shown =
+                cells.write(static_cast<lxw_row_t>(i), static_cast<lxw_col_t>(j), row[j]);
             longest[j] = std::max(longest[j], shown);
         }
     }

@@ -11,7 +11,8 @@ class Clock;
 // first. The first rowCount rows are copied, and of each row the columns 0 to
 // columnCount - 2 (the grid's last column is left out). The sheet is named title when that
 // is a valid sheet name, else it keeps the default name. Grid column 1 holds reading dates:
-// a date text there becomes a date cell shown "yyyy/mm/dd". Texts that read as numbers become
+// a date text there becomes a date cell shown "yyyy/mm/dd". Grid column 2 holds reading times:
+// an "HH:mm:ss" text there becomes a time cell shown "hh:mm:ss". Texts that read as numbers become
 // number cells showing the same decimals; all other texts stay text. Columns are fitted to
 // their longest text.
 // The file is "<dataFolder>/Exports/<title> yyyy-MM-dd HH.mm.ss.xlsx", with " (2)", " (3)"...

@@ -31,8 +31,6 @@ const QString kOnlyChannels = QStringLiteral("Only Channel Data is editable in t
 const QString kNumbersOnly =
     QStringLiteral("Channel Data must be a numeric value\r\n"
                    "Use the backspace key to delete, field accepts numeric values only");
-const QString kNoSpreadsheet =
-    QStringLiteral("You need to have Microsoft Excel installed to use this function");
 // The column of ChannelT; the node channels follow it.
 constexpr int kChannelTColumn = 3;
 constexpr int kBackspace = 8;
@@ -276,10 +274,7 @@ void frmDatasheet::Image1_Click() {
             FlexGridToExcel(grid, static_cast<int>(grid.size()), model_->columnCount(),
                             instrumentId_, state_.dataFolder, *context_.clock);
         if (!context_.desktop->open(path)) {
-            // The workbook is written all the same; say where it is.
-            context_.prompter->message(kOmbrevaultTitle,
-                                       kNoSpreadsheet + "\r\n" + QDir::toNativeSeparators(path),
-                                       MsgIcon::Exclamation);
+            tellNotOpened(*context_.prompter, "spreadsheet program", "workbook", path);
         }
     });
 }

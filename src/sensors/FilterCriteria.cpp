@@ -15,10 +15,10 @@ std::optional<QString> filterTypeCode(const QString& text) {
     if (lookupSensorType(trimmed)) {
         return trimmed;
     }
-    // The list offers the first six types as "code: model name".
+    // The list offers every type as "code: model name".
     const QString code = trimmed.left(2);
     const auto type = lookupSensorType(code);
-    if (type && type->nodeCount <= 6 && trimmed == code + QStringLiteral(": ") + type->modelName) {
+    if (type && trimmed == code + QStringLiteral(": ") + type->modelName) {
         return code;
     }
     return std::nullopt;

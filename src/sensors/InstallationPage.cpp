@@ -5,8 +5,11 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPixmap>
+#include <QPolygon>
 #include <QPushButton>
+#include <algorithm>
 
 namespace {
 constexpr int kTwipsPerPixel = 15;
@@ -26,6 +29,42 @@ const QRect kPictureArea(330, 190, 250, 490);
 
 int px(int twips) {
     return twips / kTwipsPerPixel;
+}
+
+// The borehole picture with the cable from the head to the farthest node and an anchor at each
+// node, each drawn level with the box that gives its distance (heights in page pixels).
+QPixmap boreholePicture(const QPixmap& background, int headY, const QVector<int>& anchorYs) {
+    QPixmap picture = background;
+    if (picture.isNull()) {
+        return picture;
+    }
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const int axis = 104;
+    const auto inPicture = [](int y) { return y - kPictureArea.top() + kBoxHeight / 2; };
+    const int head = inPicture(headY);
+    const int farthest = anchorYs.isEmpty() ? head : inPicture(anchorYs.last());
+    // The cable leaves the head's box (20 px, drawn in the background) on the anchors' side.
+    const int headEdge = head + (farthest < head ? -10 : 10);
+    if (!anchorYs.isEmpty()) {
+        painter.setPen(QPen(QColor(0x22, 0x22, 0x22), 2, Qt::SolidLine, Qt::FlatCap));
+        painter.drawLine(axis, headEdge, axis, farthest);
+    }
+    QFont font = painter.font();
+    font.setPixelSize(11);
+    painter.setFont(font);
+    for (int i = 0; i < anchorYs.size(); ++i) {
+        const int y = inPicture(anchorYs[i]);
+        painter.setPen(QPen(QColor(0x1c, 0x4a, 0x73), 1));
+        painter.setBrush(QColor(0x2e, 0x6d, 0xa4));
+        painter.drawPolygon(
+            QPolygon({{axis - 9, y + 5}, {axis + 9, y + 5}, {axis + 5, y - 5}, {axis - 5, y - 5}}));
+        painter.drawText(QRect(40, y - 8, 40, 16), Qt::AlignRight | Qt::AlignVCenter,
+                         QString::number(i + 1));
+        painter.setPen(QPen(QColor(0x2e, 0x6d, 0xa4), 1, Qt::DashLine));
+        painter.drawLine(axis + 12, y, kPictureArea.width() - 2, y);
+    }
+    return picture;
 }
 
 QLineEdit* row(const QString& label, const QString& name, QWidget* parent, int top) {
@@ -143,7 +182,7 @@ void InstallationPage::arrangeForHead(bool atCollar) {
     lblRecess->setText("m recess");
     lbloption->setText(atCollar ? "Option 1 and 2 - Head at Borehole Collar"
                                 : "Option 3 - Head at Toe");
-    imgHead->setPixmap(atCollar ? imgCollar->pixmap() : imgToe->pixmap());
+    const int nodes = std::clamp(nodeCount ? nodeCount() : 8, 0, 8);
     const int anchorLeft = px(atCollar ? kCollarAnchorLeft : kToeAnchorLeft);
     txtHead->setGeometry(anchorLeft, px(atCollar ? kCollarHeadTop : kToeHeadTop), kAnchorWidth,
                          kBoxHeight);
@@ -152,5 +191,13 @@ void InstallationPage::arrangeForHead(bool atCollar) {
         const int top = px(atCollar ? kCollarAnchorTops[i] : kToeAnchorTops[i]);
         txtRelSGanchor[i]->setGeometry(anchorLeft, top, kAnchorWidth, kBoxHeight);
         anchorCaptions[i]->setGeometry(anchorLeft + kAnchorWidth + 8, top, 80, kBoxHeight);
+        txtRelSGanchor[i]->setVisible(i < nodes);
+        anchorCaptions[i]->setVisible(i < nodes);
     }
+    QVector<int> anchorYs;
+    for (int i = 0; i < nodes; ++i) {
+        anchorYs << txtRelSGanchor[i]->y();
+    }
+    imgHead->setPixmap(
+        boreholePicture(atCollar ? imgCollar->pixmap() : imgToe->pixmap(), txtHead->y(), anchorYs));
 }

@@ -20,11 +20,14 @@ public:
     // Lays the page out for the head arrangement, reads the sensor's trigger levels, then puts
     // the focus on txtLevel.
     QString enter() override;
-    // Picture, captions and the positions of txtHead and the anchor boxes for the arrangement.
+    // Picture, captions and the positions of txtHead and the anchor boxes for the arrangement;
+    // the picture and the boxes show as many anchors as the sensor has nodes.
     void arrangeForHead(bool atCollar);
 
     // Whether the head is at the collar (Option1 of the record form); set by the form.
     std::function<bool()> headAtCollar;
+    // The current sensor's node count; set by the form.
+    std::function<int()> nodeCount;
 
     QLineEdit* txtSensor2;
     QLineEdit* txtLevel;
@@ -38,6 +41,7 @@ public:
 
     QLabel* lbloption;
     QLabel* imgHead;
+    // The two borehole backgrounds, without the cable and anchors that imgHead draws on them.
     QLabel* imgCollar;
     QLabel* imgToe;
     QLineEdit* txtHead;

@@ -35,8 +35,8 @@ SensorFilterPanel::SensorFilterPanel(QWidget* parent) : QWidget(parent) {
     txtFilterType->setInsertPolicy(QComboBox::NoInsert);
     // A typed code stays as typed: "2" must not quietly become the list's "21: k1VARLO".
     txtFilterType->setCompleter(nullptr);
-    txtFilterType->addItems(
-        {"21: k1VARLO", "31: k2VARLO", "41: k3VARLO", "51: k4VARLO", "61: k5VARLO", "71: k6VARLO"});
+    txtFilterType->addItems({"21: k1VARLO", "31: k2VARLO", "41: k3VARLO", "51: k4VARLO",
+                             "61: k5VARLO", "71: k6VARLO", "81: k7VARLO", "91: k8VARLO"});
     txtFilterType->setCurrentIndex(-1);
     txtFilterType->setEditText(QString());
     txtFilterType->setGeometry(178, 8, 200, kBoxHeight);

@@ -48,11 +48,13 @@ SensorForm::SensorForm(AppState& state, const AppContext& context,
     : state_(state), context_(context), identification_(identification),
       installation_(installation), readings_(readings), txtSCount_(txtSCount), tabs_(tabs) {
     installation_.headAtCollar = [this] { return identification_.Option1->isChecked(); };
+    installation_.nodeCount = [this] { return state_.nodeCount(); };
     connect(installation_.cmdSave, &QPushButton::clicked, this, [this] { savefields(); });
     for (QLineEdit* node : identification_.txtNode) {
         node->installEventFilter(this);
     }
     installation_.txtRecess->installEventFilter(this);
+    connect(installation_.txtRecess, &QLineEdit::textEdited, this, &SensorForm::txtRecess_Change);
 }
 
 bool SensorForm::applySensorType(const QString& code) {
@@ -332,11 +334,18 @@ bool SensorForm::txtNode_KeyPress(int key) const {
            (key >= '0' && key <= '9') || key == 127;
 }
 
-// A key that can change the recess first saves the record as it stands.
-bool SensorForm::txtRecess_KeyPress(int key) {
-    if (key == 9 || key == 13 || key == 45 || key == 46 || (key >= '0' && key <= '9')) {
+// The recess takes digits, sign, separators and editing keys only.
+bool SensorForm::txtRecess_KeyPress(int key) const {
+    return key == 8 || key == 9 || key == 13 || key == 44 || key == 45 || key == 46 ||
+           (key >= '0' && key <= '9') || key == 217;
+}
+
+// After each edit the distances follow the recess as it now reads, and a number is stored at
+// once; an empty text, or one not yet a number (a lone "-"), is not a recess yet: not saved.
+void SensorForm::txtRecess_Change(const QString& text) {
+    guarded(ErrorLog{state_.dataFolder, context_.clock}, " txtRecess_Change",
+            [&] { CalcReltoRoof(); });
+    if (isNumericText(text)) {
         savefields();
-        return true;
     }
-    return key == 8 || key == 44 || key == 217;
 }

@@ -41,7 +41,8 @@ private:
     void writeFields();
     void showStatus(bool destroyed);
     bool txtNode_KeyPress(int key) const;
-    bool txtRecess_KeyPress(int key);
+    bool txtRecess_KeyPress(int key) const;
+    void txtRecess_Change(const QString& text);
 
     AppState& state_;
     const AppContext& context_;

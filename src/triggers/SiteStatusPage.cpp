@@ -8,6 +8,7 @@
 #include "ui/AppContext.h"
 #include "ui/AppState.h"
 #include "ui/Desktop.h"
+#include "ui/FailureMessages.h"
 #include "ui/PdfFile.h"
 #include "ui/Prompter.h"
 
@@ -312,7 +313,9 @@ void SiteStatusPage::cmdExportStatus_Click() {
         const QString path = FlexGridToExcel(cells, static_cast<int>(cells.size()),
                                              static_cast<int>(siteStatusHeadings().size()) + 1,
                                              kTitle, state_.dataFolder, *context_.clock);
-        context_.desktop->open(path);
+        if (!context_.desktop->open(path)) {
+            tellNotOpened(*context_.prompter, "spreadsheet program", "workbook", path);
+        }
     } catch (const DbError& e) {
         report(e, " G_ExportSiteStatus", "The site status could not be exported:");
     }
@@ -371,5 +374,7 @@ void SiteStatusPage::cmdPrintStatus_Click() {
         context_.prompter->message(kOmbrevaultTitle, e.description(), MsgIcon::Exclamation);
         return;
     }
-    context_.desktop->open(path);
+    if (!context_.desktop->open(path)) {
+        tellNotOpened(*context_.prompter, "PDF viewer", "document", path);
+    }
 }

@@ -238,6 +238,9 @@ TEST_F(CommandLineTest, ExportWritesTheDatasheetSpreadsheet) {
     EXPECT_EQ(book.text(0, 3, 1), kSensor + " 2026/11/20 08:00:00");
     EXPECT_EQ(book.cell(0, 3, 8).kind, XlsxCell::Kind::Empty);
     EXPECT_EQ(book.cell(0, 3, 2).numFmtCode, "yyyy/mm/dd");
+    EXPECT_EQ(book.cell(0, 3, 3).kind, XlsxCell::Kind::Number);
+    EXPECT_NEAR(book.cell(0, 3, 3).value.toDouble(), 8 / 24.0, 1e-12);
+    EXPECT_EQ(book.cell(0, 3, 3).numFmtCode, "hh:mm:ss");
     EXPECT_EQ(book.cell(0, 3, 5).value.toDouble(), 12.5);
 }
 
@@ -327,6 +330,7 @@ TEST_F(CommandLineTest, ImportAppendsThePreselectedReadingsAndSkipsThemTheSecond
     ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
     EXPECT_EQ(first.out, logger + ": 5 lines, 3 chosen, 3 appended to " + kSensor +
                              ", 0 duplicates skipped, 0 bad lines passed over\n");
+    EXPECT_FALSE(first.err.contains("in the future"));
     EXPECT_EQ(readingCount(), 5);
     {
         Connection c;
@@ -350,6 +354,19 @@ TEST_F(CommandLineTest, ImportAppendsThePreselectedReadingsAndSkipsThemTheSecond
     EXPECT_TRUE(again.err.contains(kSensor + " 2026/12/01 00:00:00 is a duplicate reading and "
                                              "cannot be appended."));
     EXPECT_EQ(again.err.count("is a duplicate reading"), 1);
+}
+
+TEST_F(CommandLineTest, ImportWarnsOfReadingsDatedInTheFuture) {
+    // The program runs on the real clock: the year 2999 is later than any now of this test.
+    const QString logger = writeFile(kSensor + ".txt", "2026/12/01 08:00:00,7,41,001,20,1,2,3\n"
+                                                       "2999/01/01 08:00:00,7,41,001,20,1,2,3\n"
+                                                       "2999/01/02 08:00:00,7,41,001,20,1,2,3\n");
+    const ProgramRun r = run({"import", "--sensor", kSensor, "--all", logger});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains("3 appended to " + kSensor)) << r.out.toStdString();
+    EXPECT_TRUE(r.err.contains("quorvelle: warning: 2 readings are dated in the future.\n"))
+        << r.err.toStdString();
+    EXPECT_EQ(readingCount(), 5);
 }
 
 TEST_F(CommandLineTest, ImportReadsDatesInTheOrderGiven) {
@@ -387,6 +404,14 @@ TEST_F(CommandLineTest, ImportRefusesWhatItCannotTakeAndStoresNothing) {
         run({"import", "--sensor", kSensor, file("gone/" + kSensor + ".txt")});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_TRUE(missing.err.contains("There was no data found for this sensor."));
+    // Missing under another name too: said to be missing, not to be misnamed.
+    const QString gone = file("gone/other.txt");
+    const ProgramRun missingOther = run({"import", "--sensor", kSensor, gone});
+    EXPECT_EQ(missingOther.exitCode, 1);
+    EXPECT_TRUE(missingOther.err.contains(gone + " does not exist."))
+        << missingOther.err.toStdString();
+    EXPECT_FALSE(missingOther.err.contains("its name is not"));
+    EXPECT_FALSE(missingOther.err.contains("is not a match"));
 
     const ProgramRun notText = run({"import", "--sensor", kSensor, binary});
     EXPECT_EQ(notText.exitCode, 1);
@@ -600,6 +625,7 @@ TEST_F(CommandLineServerTest, ImportAppendsToTheServerRegisterOnly) {
     ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
     EXPECT_EQ(first.out, logger + ": 5 lines, 3 chosen, 3 appended to " + kSensor +
                              ", 0 duplicates skipped, 0 bad lines passed over\n");
+    EXPECT_FALSE(first.err.contains("in the future"));
     EXPECT_EQ(readingCount(server_.uri()), 5);
     {
         Connection c;

@@ -362,7 +362,7 @@ TEST_P(LoggerAppendTest, AMomentInADaylightSavingGapIsStoredAsRead) {
 TEST_F(LoggerStageTest, TheSensorsLoggerFileMovesIntoTheDatedBackup) {
     const QDate today(2026, 12, 8);
     EXPECT_FALSE(moveLoggerFileToBackup(folder(), "120521001", today));
-    EXPECT_TRUE(QDir(path("backup")).exists());
+    EXPECT_FALSE(QDir(path("backup")).exists());
 
     write("QV120521001.txt", "2013/04/05 09:30:00,1\n");
     EXPECT_TRUE(moveLoggerFileToBackup(folder(), "120521001", today));

@@ -204,6 +204,86 @@ TEST_P(LoggerImportTest, TheGridShowsEveryLineAndKeepsRowsTheIntervalApart) {
     EXPECT_EQ(marks(form), QVector<bool>({true, true, false, false, true}));
 }
 
+TEST_P(LoggerImportTest, TheReviewShowsTheNodeChannelsAndCountsTheTickedLines) {
+    addSensors({kId, "120591001"});
+    openOnReadings();
+    page().cboTrovInt->setCurrentText("1");
+    const auto shownChannels = [](frmTrovData* form) {
+        QStringList shown;
+        for (int c = LoggerGridModel::kFirstChannelColumn; c < LoggerGridModel::kAppendColumn;
+             ++c) {
+            if (!form->MSFlexGrid1->isColumnHidden(c)) {
+                shown << form->grid().headerData(c, Qt::Horizontal).toString();
+            }
+        }
+        return shown;
+    };
+
+    // Descending order: the eight-node sensor is current first.
+    frmTrovData* form = import(loggerFile("120591001.txt", kThreeDays));
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(shownChannels(form).size(), 8);
+    EXPECT_EQ(shownChannels(form).last(), "Channel8");
+    EXPECT_FALSE(form->MSFlexGrid1->isColumnHidden(LoggerGridModel::kAppendColumn));
+    form->reject();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    window->SSTab1->setCurrentIndex(0);
+    click("imgNext");
+    window->SSTab1->setCurrentIndex(2);
+    ASSERT_EQ(window->state().currentInstrumentId(), kId);
+    form = import(loggerFile(kId + ".txt", kThreeDays));
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(shownChannels(form), QStringList({"Channel1"}));
+    EXPECT_FALSE(form->MSFlexGrid1->isColumnHidden(4));
+    EXPECT_EQ(form->lblMarked->text(), "4 of 5 lines ticked to append");
+    form->MSFlexGrid1_Click(form->grid().index(0, LoggerGridModel::kAppendColumn));
+    EXPECT_EQ(form->lblMarked->text(), "3 of 5 lines ticked to append");
+    form->MSFlexGrid1_Click(form->grid().index(2, LoggerGridModel::kAppendColumn));
+    form->MSFlexGrid1_Click(form->grid().index(0, LoggerGridModel::kAppendColumn));
+    EXPECT_EQ(form->lblMarked->text(), "5 of 5 lines ticked to append");
+    // A click beside the mark column changes nothing.
+    form->MSFlexGrid1_Click(form->grid().index(1, 3));
+    EXPECT_EQ(form->lblMarked->text(), "5 of 5 lines ticked to append");
+}
+
+TEST_P(LoggerImportTest, TheSummaryCountsReadingsDatedAfterTheClocksNow) {
+    addSensors({kId});
+    openOnReadings();
+    // The clock stands at 2026/12/08 09:30:00: that second is not in the future, the next is.
+    frmTrovData* form = import(loggerFile(kId + ".txt", "2026/12/08 09:30:00,T7,21,001,20,1\n"
+                                                        "2026/12/08 09:30:01,T7,21,001,20,1\n"
+                                                        "2027/01/01 00:00:00,T7,21,001,20,1\n"));
+    ASSERT_NE(form, nullptr);
+    setMarks(form, {true, true, true});
+    form->cmdAppend->click();
+    EXPECT_EQ(prompter.last().text, " 3 records appended to 120521001\r\n"
+                                    "2 readings are dated in the future.");
+    EXPECT_EQ(readingCount(kId), 3);
+
+    // Only the readings stored are counted: the future one already there is a duplicate.
+    form = import(loggerFile(kId + ".txt", "2026/12/07 09:30:00,T7,21,001,20,1\n"
+                                           "2027/01/01 00:00:00,T7,21,001,20,1\n"));
+    ASSERT_NE(form, nullptr);
+    setMarks(form, {true, true});
+    prompter.answers.enqueue(MsgAnswer::Yes);
+    prompter.answers.enqueue(MsgAnswer::Ok);
+    form->cmdAppend->click();
+    EXPECT_EQ(prompter.last().text,
+              " 1 records appended to 120521001\r\n1 duplicate reading was skipped.");
+}
+
+TEST_P(LoggerImportTest, AnAppendWithoutTheSensorsLoggerFileMakesNoBackupFolder) {
+    addSensors({kId});
+    openOnReadings();
+    frmTrovData* form = import(loggerFile(kId + ".txt", kThreeDays));
+    ASSERT_NE(form, nullptr);
+    form->cmdAppend->click();
+    ASSERT_EQ(readingCount(kId), 3);
+    EXPECT_TRUE(QFile::exists(path("downloads/" + kId + ".txt")));
+    EXPECT_FALSE(QDir(path("downloads/backup")).exists());
+}
+
 TEST_P(LoggerImportTest, AppendStoresTheCheckedRowsAndRefusesDuplicates) {
     addSensors({kId});
     addReadings(kId, {QDateTime(QDate(2013, 4, 1), QTime(8, 0)),

@@ -376,7 +376,7 @@ TEST_P(DatasheetTest, AnExportThatCannotBeOpenedSaysWhereTheFileIs) {
     EXPECT_EQ(prompter.last().title, "Ombrevault's Quorvelle");
     EXPECT_EQ(prompter.last().icon, MsgIcon::Exclamation);
     EXPECT_EQ(prompter.last().text,
-              "You need to have Microsoft Excel installed to use this function\r\n" +
+              "No spreadsheet program could be found to open the workbook. It was saved as:\r\n" +
                   QDir::toNativeSeparators(file));
     sheet->reject();
 }

@@ -50,8 +50,6 @@ TEST_F(GridExportTest, CopiesEveryCellButTheLastColumn) {
     const XlsxCell key = book.cell(0, 2, 1);
     EXPECT_EQ(key.kind, Kind::Text);
     EXPECT_EQ(key.value, "120521001 2012/05/03 14:20:00");
-    EXPECT_EQ(book.cell(0, 2, 3).kind, Kind::Text);
-    EXPECT_EQ(book.text(0, 2, 3), "14:20:00");
     EXPECT_EQ(book.text(0, 4, 5), "abc");
     EXPECT_EQ(book.cell(0, 3, 4).kind, Kind::Empty);
 }
@@ -90,6 +88,27 @@ TEST_F(GridExportTest, ReadingDatesBecomeDateCellsAndOtherTextStaysText) {
     EXPECT_EQ(book.cell(0, 4, 2).kind, Kind::Text);
     EXPECT_EQ(book.text(0, 4, 2), "not read");
     // Dates are only read in the reading-date column: the key keeps its text.
+    EXPECT_EQ(book.cell(0, 2, 1).kind, Kind::Text);
+}
+
+TEST_F(GridExportTest, ReadingTimesBecomeTimeCellsAndOtherTextStaysText) {
+    QVector<QStringList> grid = oneNodeDatasheet();
+    grid[3][2] = "8:00";
+    const XlsxReader book(exportGrid(grid, "120521001"));
+
+    const XlsxCell time = book.cell(0, 2, 3);
+    EXPECT_EQ(time.kind, Kind::Number);
+    EXPECT_NEAR(time.value.toDouble(), (14 * 3600 + 20 * 60) / 86400.0, 1e-12);
+    EXPECT_EQ(time.numFmtCode, "hh:mm:ss");
+    EXPECT_NEAR(book.cell(0, 3, 3).value.toDouble(), 8 / 24.0, 1e-12);
+    EXPECT_EQ(book.cell(0, 3, 3).numFmtCode, "hh:mm:ss");
+
+    EXPECT_EQ(book.cell(0, 1, 3).kind, Kind::Text);
+    EXPECT_EQ(book.text(0, 1, 3), "R. Time");
+    // Not the stored form of a reading time: kept as typed.
+    EXPECT_EQ(book.cell(0, 4, 3).kind, Kind::Text);
+    EXPECT_EQ(book.text(0, 4, 3), "8:00");
+    // Times are only read in the reading-time column: the key keeps its text.
     EXPECT_EQ(book.cell(0, 2, 1).kind, Kind::Text);
 }
 

@@ -118,6 +118,15 @@ TEST_P(SensorFilterTest, TypeCodesFromTheListOrTypedAndUnknownOnesRefused) {
     }
 }
 
+TEST_P(SensorFilterTest, TheListOffersTheSevenAndEightNodeTypes) {
+    EXPECT_EQ(comboItems(panel().txtFilterType).mid(6),
+              QStringList({"81: k7VARLO", "91: k8VARLO"}));
+    panel().txtFilterType->setCurrentIndex(6);
+    apply();
+    EXPECT_EQ(listed(), QStringList({"120581003"}));
+    EXPECT_TRUE(prompter.calls.isEmpty());
+}
+
 TEST_P(SensorFilterTest, AQuoteInTheLevelFiltersLikeAnyOtherText) {
     panel().txtFilterLevel->setText(" O'Brien's drift ");
     apply();

@@ -18,6 +18,25 @@ namespace {
 // Recess 0.25 m, nodes at 1, 3 and 6 m, a 7 m strand: the worked example.
 const QString kThreeNodes = "120541001";
 
+// Colours of the borehole picture: an anchor, the head, the cable.
+const QColor kAnchorBlue(0x2e, 0x6d, 0xa4);
+const QColor kHeadRed(0xc0, 0x39, 0x2b);
+const QColor kCable(0x22, 0x22, 0x22);
+
+QColor pictureAt(const InstallationPage& page, int x, int y) {
+    return page.imgHead->pixmap().toImage().pixelColor(x, y);
+}
+
+QStringList shownAnchors(const InstallationPage& page) {
+    QStringList out;
+    for (int i = 0; i < page.txtRelSGanchor.size(); ++i) {
+        if (!page.txtRelSGanchor[i]->isHidden() && !page.anchorCaptions[i]->isHidden()) {
+            out << page.txtRelSGanchor[i]->objectName();
+        }
+    }
+    return out;
+}
+
 QStringList texts(const QVector<QLineEdit*>& boxes) {
     QStringList out;
     for (const QLineEdit* box : boxes) {
@@ -51,7 +70,7 @@ TEST_P(SensorFormTest, WorkedExampleWithTheHeadAtTheCollarAndThenAtTheToe) {
     w.SSTab1->setCurrentIndex(1);
     EXPECT_EQ(inst.lbloption->text(), "Option 1 and 2 - Head at Borehole Collar");
     EXPECT_EQ(inst.lblRecess->text(), "m recess");
-    EXPECT_EQ(inst.imgHead->pixmap().cacheKey(), inst.imgCollar->pixmap().cacheKey());
+    EXPECT_EQ(pictureAt(inst, 104, 409), kHeadRed);
     EXPECT_EQ(inst.txtHead->geometry().top(), 8800 / 15);
     EXPECT_EQ(inst.txtRelSGanchor[0]->geometry().topLeft(), QPoint(9000 / 15, 7900 / 15));
     EXPECT_EQ(inst.txtRelSGanchor[7]->geometry().top(), 3455 / 15);
@@ -64,10 +83,43 @@ TEST_P(SensorFormTest, WorkedExampleWithTheHeadAtTheCollarAndThenAtTheToe) {
     EXPECT_EQ(texts(inst.txtRelSGanchor),
               QStringList({"6.25", "4.25", "1.25", "", "", "", "", ""}));
     EXPECT_EQ(inst.lbloption->text(), "Option 3 - Head at Toe");
-    EXPECT_EQ(inst.imgHead->pixmap().cacheKey(), inst.imgToe->pixmap().cacheKey());
+    EXPECT_EQ(pictureAt(inst, 104, 35), kHeadRed);
     EXPECT_EQ(inst.txtHead->geometry().top(), 3190 / 15);
     EXPECT_EQ(inst.txtRelSGanchor[0]->geometry().topLeft(), QPoint(8800 / 15, 4170 / 15));
     EXPECT_EQ(inst.txtRelSGanchor[7]->geometry().top(), 8615 / 15);
+    EXPECT_EQ(logEntries(), 0);
+}
+
+TEST_P(SensorFormTest, TheInstallationPictureDrawsTheSensorsOwnAnchors) {
+    addWorkedExample();
+    addSensors({"120591001"});
+    frmQuorvelle& w = open();
+    InstallationPage& inst = *w.installation;
+    // Descending order: the eight-node sensor first.
+    w.SSTab1->setCurrentIndex(1);
+    EXPECT_EQ(shownAnchors(inst).size(), 8);
+    EXPECT_EQ(pictureAt(inst, 100, 53), kAnchorBlue);
+
+    w.SSTab1->setCurrentIndex(0);
+    click(w.identification->imgNext);
+    ASSERT_EQ(w.identification->txtSensor->text(), kThreeNodes);
+    w.SSTab1->setCurrentIndex(1);
+    EXPECT_EQ(shownAnchors(inst),
+              QStringList({"txtRelSGanchor1", "txtRelSGanchor2", "txtRelSGanchor3"}));
+    // Anchors 1 to 3 level with their boxes, none at 4 or 8; the cable ends at anchor 3.
+    EXPECT_EQ(pictureAt(inst, 100, 349), kAnchorBlue);
+    EXPECT_EQ(pictureAt(inst, 100, 265), kAnchorBlue);
+    EXPECT_NE(pictureAt(inst, 100, 222), kAnchorBlue);
+    EXPECT_NE(pictureAt(inst, 100, 53), kAnchorBlue);
+    EXPECT_EQ(pictureAt(inst, 104, 300), kCable);
+    EXPECT_NE(pictureAt(inst, 104, 240), kCable);
+
+    w.SSTab1->setCurrentIndex(0);
+    w.identification->Option2->setChecked(true);
+    w.SSTab1->setCurrentIndex(1);
+    EXPECT_EQ(shownAnchors(inst).size(), 3);
+    EXPECT_EQ(pictureAt(inst, 100, 185), kAnchorBlue);
+    EXPECT_NE(pictureAt(inst, 100, 228), kAnchorBlue);
     EXPECT_EQ(logEntries(), 0);
 }
 
@@ -155,24 +207,39 @@ TEST_P(SensorFormTest, ANodeLocationThatIsNoDistanceIsToldByNameAndNotStored) {
     EXPECT_EQ(stored(kThreeNodes, "NodeLocation3").toDouble(), 6.5);
 }
 
-TEST_P(SensorFormTest, RecessKeysSaveBeforeTheyTakeEffectAndNodeBoxesRefuseLetters) {
-    addSensors({kThreeNodes});
+TEST_P(SensorFormTest, RecessEditsSaveAndRecomputeAsTypedAndNodeBoxesRefuseLetters) {
+    addWorkedExample();
     frmQuorvelle& w = open();
-    QLineEdit* recess = w.installation->txtRecess;
-    recess->clear();
+    InstallationPage& inst = *w.installation;
+    QLineEdit* recess = inst.txtRecess;
+    w.SSTab1->setCurrentIndex(1);
+    prompter.clear();
+    recess->setFocus();
+    recess->selectAll();
     QTest::keyClick(recess, '1');
-    // The save saw the empty box and failed; only then did the key arrive.
+    // Each edit is stored and shown with the key it came from, not one key behind.
     EXPECT_EQ(recess->text(), "1");
-    EXPECT_EQ(logEntries(), 1);
-    QTest::keyClick(recess, '5');
-    EXPECT_EQ(recess->text(), "15");
     EXPECT_EQ(stored(kThreeNodes, "Recess").toDouble(), 1.0);
+    EXPECT_EQ(inst.txtHead->text(), "1.00");
+    QTest::keyClick(recess, '5');
+    EXPECT_EQ(stored(kThreeNodes, "Recess").toDouble(), 15.0);
+    EXPECT_EQ(inst.txtRelSGanchor[0]->text(), "16.00");
     QTest::keyClick(recess, 'x');
     EXPECT_EQ(recess->text(), "15");
     QTest::keyClick(recess, Qt::Key_Backspace);
     EXPECT_EQ(recess->text(), "1");
     EXPECT_EQ(stored(kThreeNodes, "Recess").toDouble(), 1.0);
-    EXPECT_EQ(logEntries(), 1);
+
+    // Erased, the box is not yet a recess: nothing is stored and nothing is said.
+    QTest::keyClick(recess, Qt::Key_Backspace);
+    EXPECT_EQ(recess->text(), "");
+    EXPECT_EQ(stored(kThreeNodes, "Recess").toDouble(), 1.0);
+    QTest::keyClicks(recess, "0.45");
+    EXPECT_EQ(stored(kThreeNodes, "Recess").toDouble(), 0.45);
+    EXPECT_EQ(inst.txtHead->text(), "0.45");
+    EXPECT_EQ(inst.txtRelSGanchor[2]->text(), "6.45");
+    EXPECT_TRUE(prompter.calls.isEmpty());
+    EXPECT_EQ(logEntries(), 0);
 
     QLineEdit* node = w.identification->txtNode[0];
     node->clear();

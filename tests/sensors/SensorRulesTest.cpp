@@ -50,7 +50,9 @@ TEST(SensorRulesTest, FilterTypeTakesListEntriesAndBareCodes) {
     EXPECT_EQ(filterTypeCode(""), "");
     EXPECT_FALSE(filterTypeCode("2"));
     EXPECT_FALSE(filterTypeCode("EX"));
-    EXPECT_FALSE(filterTypeCode("81: k7VARLO"));
+    EXPECT_EQ(filterTypeCode("81: k7VARLO"), "81");
+    EXPECT_EQ(filterTypeCode("91: k8VARLO"), "91");
+    EXPECT_FALSE(filterTypeCode("91: k7VARLO"));
     EXPECT_FALSE(filterTypeCode("31: k3VARLO"));
 }
 

@@ -264,6 +264,31 @@ TEST_P(SiteStatusPageTest, LevelBoxesRefuseBadTextsAndStoreGoodOnesAtOnce) {
               1.5);
 }
 
+TEST_P(SiteStatusPageTest, FilesNoProgramCanOpenAreSaidWithWhereTheyWereSaved) {
+    addToeSensors({kRed});
+    open();
+    desktop.succeed = false;
+    prompter.clear();
+    SiteStatusPage& page = statusTab();
+    const QString tail = QStringLiteral(". It was saved as:\r\n");
+
+    page.cmdExportStatus->click();
+    ASSERT_EQ(desktop.opened.size(), 1);
+    EXPECT_TRUE(QFileInfo(desktop.opened.last()).isFile());
+    EXPECT_EQ(prompter.messageTexts(),
+              QStringList({"No spreadsheet program could be found to open the workbook" + tail +
+                           QDir::toNativeSeparators(desktop.opened.last())}));
+    EXPECT_EQ(prompter.last().icon, MsgIcon::Exclamation);
+
+    prompter.clear();
+    page.cmdPrintStatus->click();
+    ASSERT_EQ(desktop.opened.size(), 2);
+    EXPECT_TRUE(QFileInfo(desktop.opened.last()).isFile());
+    EXPECT_EQ(prompter.messageTexts(),
+              QStringList({"No PDF viewer could be found to open the document" + tail +
+                           QDir::toNativeSeparators(desktop.opened.last())}));
+}
+
 TEST_P(SiteStatusPageTest, TheTimeChartDrawsTheDisplacementLevelsAsDashedLines) {
     addToeSensors({kRed});
     addReadings(kRed, {QDateTime(QDate(2026, 12, 1), QTime(8, 0)),
