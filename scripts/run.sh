@@ -19,7 +19,9 @@ for arg in "$@"; do
 done
 
 bash "$root/scripts/setup.sh"
-cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=Release
+# Only the program and the sample tool: the tests and benchmarks need packages running does not.
+cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DQUORVELLE_BUILD_TESTS=OFF -DQUORVELLE_BUILD_BENCH=OFF
 targets=(quorvelle)
 [ "$sample" -eq 1 ] && targets+=(quorvelle_sample_data)
 cmake --build "$root/build" --target "${targets[@]}"

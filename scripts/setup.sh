@@ -1,17 +1,34 @@
 #!/usr/bin/env bash
-# Installs the Debian packages needed to build, test and run Quorvelle.
-# Safe to run again: packages already present are left as they are.
+# Installs the Debian packages Quorvelle needs. Safe to run again: packages already present are
+# left as they are.
+#   setup.sh            what building and running the program needs
+#   setup.sh --test     that, plus what the tests need (a PostgreSQL server for the site-server
+#                       tests, GoogleTest, Google Benchmark, the package checks)
+#   setup.sh --package  that, plus what building and checking the Debian package needs
 set -euo pipefail
 
-packages=(
+run_packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev libxkbcommon-dev libqt6sql6-sqlite libqt6svg6
-  libzip-dev libxlsxwriter-dev zlib1g-dev libsqlite3-dev sqlite3
-  postgresql postgresql-common libpq-dev libqt6sql6-psql
-  libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth fonts-dejavu-core
-  dpkg-dev file lintian desktop-file-utils appstream poppler-utils
+  libzip-dev libxlsxwriter-dev zlib1g-dev libsqlite3-dev
+  libpq-dev libqt6sql6-psql
+  fonts-dejavu-core
 )
+package_packages=(dpkg-dev file lintian desktop-file-utils appstream)
+test_packages=(
+  "${package_packages[@]}"
+  sqlite3 postgresql postgresql-common
+  libgtest-dev libgmock-dev libbenchmark-dev
+  xvfb xauth poppler-utils
+)
+
+packages=("${run_packages[@]}")
+case "${1:-}" in
+  "") ;;
+  --test) packages+=("${test_packages[@]}") ;;
+  --package) packages+=("${package_packages[@]}") ;;
+  *) echo "usage: scripts/setup.sh [--test|--package]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

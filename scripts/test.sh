@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/setup.sh
+bash scripts/setup.sh --test
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORVELLE_WERROR=ON
 cmake --build build-test -j"$(nproc)"
 # The server tests run against a throw-away PostgreSQL cluster that pg_virtualenv starts for
