@@ -79,10 +79,8 @@ frmQuorvelle::frmQuorvelle(const AppContext& context, QWidget* parent)
     }
     chartTabs->addLevels = [this](GraphSensor& sensor) {
         guarded(errorLog(), " G_ReadTriggerLevels", [&] {
-            if (state_.db && state_.db->isOpen() && hasTriggerTables(*state_.db)) {
-                const TriggerLevels levels = appliedLevels(*state_.db, sensor.instrumentId);
-                sensor.amberDisp = levels.amberDisp;
-                sensor.redDisp = levels.redDisp;
+            if (state_.db) {
+                addChartLevels(*state_.db, sensor);
             }
         });
     };
