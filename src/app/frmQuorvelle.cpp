@@ -23,6 +23,7 @@
 #include "store/DataFolder.h"
 #include "store/Guard.h"
 #include "store/LogFile.h"
+#include "store/SensorListMark.h"
 #include "store/ServerLocation.h"
 #include "store/TriggerTables.h"
 #include "triggers/SiteStatusPage.h"
@@ -39,10 +40,12 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QThread>
 #include <QVBoxLayout>
 #include <optional>
 
@@ -79,10 +82,8 @@ frmQuorvelle::frmQuorvelle(const AppContext& context, QWidget* parent)
     }
     chartTabs->addLevels = [this](GraphSensor& sensor) {
         guarded(errorLog(), " G_ReadTriggerLevels", [&] {
-            if (state_.db && state_.db->isOpen() && hasTriggerTables(*state_.db)) {
-                const TriggerLevels levels = appliedLevels(*state_.db, sensor.instrumentId);
-                sensor.amberDisp = levels.amberDisp;
-                sensor.redDisp = levels.redDisp;
+            if (state_.db) {
+                addChartLevels(*state_.db, sensor);
             }
         });
     };
@@ -272,6 +273,9 @@ void frmQuorvelle::connectionFailed() {
 
 void frmQuorvelle::openSensorList(bool descending) {
     identification->cboSensors->clear();
+    // Read before the rows, as a refresh reads it; unknown when it cannot be read.
+    state_.listedSensors.reset();
+    ignoring([&] { state_.listedSensors = readSensorListMark(*state_.db); });
     state_.rsSensors =
         std::make_unique<RecordSet>(*state_.db, "Sensors", QString(), QVariantList(),
                                     descending ? "InstrumentID DESC" : "InstrumentID");
@@ -293,6 +297,18 @@ void frmQuorvelle::fillSensorList() {
     state_.firstload = true;
     showSensorList(rs, *identification->cboSensors, *sensorForm, *utilities->txtSCount);
     state_.firstload = wasFirstload;
+}
+
+void frmQuorvelle::refreshSensors() {
+    // Inside a dialog's own event loop a command of the window is still under way.
+    if (state_.firstload || QThread::currentThread()->loopLevel() > 1) {
+        return;
+    }
+    guarded(errorLog(), " refreshSensorList", [&] {
+        state_.firstload = true;
+        const auto restore = qScopeGuard([&] { state_.firstload = false; });
+        refreshSensorList(state_, *identification->cboSensors, *sensorForm, *utilities->txtSCount);
+    });
 }
 
 void frmQuorvelle::Image4_Click() {
@@ -412,6 +428,7 @@ void frmQuorvelle::leaveTab(int tab) {
 QString frmQuorvelle::enterTab(int tab) {
     switch (tab) {
     case 0:
+        refreshSensors();
         ignoring([&] { identification->cboSensors->setFocus(); });
         state_.savedReadingMark = 0;
         return {};
@@ -500,6 +517,13 @@ bool frmQuorvelle::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+bool frmQuorvelle::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate) {
+        refreshSensors();
+    }
+    return QMainWindow::event(event);
 }
 
 void frmQuorvelle::changeEvent(QEvent* event) {

@@ -79,6 +79,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -99,6 +100,9 @@ private:
     void clearRegister();
     void openSensorList(bool descending);
     void fillSensorList();
+    // Shows sensors that other users added or deleted, when the register changed since the
+    // list was read: on the window's activation and on entering the first tab.
+    void refreshSensors();
     void onTabChanged(int index);
     void leaveTab(int tab);
     QString enterTab(int tab);

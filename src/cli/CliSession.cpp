@@ -7,6 +7,7 @@
 #include "store/DataFolder.h"
 #include "store/SensorTypes.h"
 #include "store/ServerLocation.h"
+#include "triggers/TriggerLevels.h"
 #include "ui/Prompter.h"
 
 CliSession::CliSession(const QString& dataFolder, const QString& database, Prompter& prompter,
@@ -106,6 +107,8 @@ GraphInput storedChartInput(CliSession& session, const RecordSet& sensor, GraphV
     const ErrorLog log = session.log();
     guarded(log, " G_GetTemporalData",
             [&] { runGraphBatch(session.db(), s.instrumentId, variant, false, batch, log); });
+    // The window's report draws the sensor's trigger levels on its charts; so does this one.
+    guarded(log, " G_ReadTriggerLevels", [&] { addChartLevels(session.db(), s); });
     input.rows = readGraphRows(session.db(), s.instrumentId, variant);
     return input;
 }

@@ -1,11 +1,14 @@
 #include "sensors/SensorList.h"
 
 #include "sensors/SensorForm.h"
+#include "store/Guard.h"
 #include "store/RecordSet.h"
+#include "store/SensorListMark.h"
 #include "ui/AppState.h"
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <optional>
 
 void showSensorList(RecordSet& rs, QComboBox& cboSensors, SensorForm& form, QLineEdit& txtSCount) {
     cboSensors.clear();
@@ -14,4 +17,43 @@ void showSensorList(RecordSet& rs, QComboBox& cboSensors, SensorForm& form, QLin
     form.fillfields();
     cboSensors.setEditText(rs.recordCount() > 0 ? rs.text("InstrumentID") : QString());
     txtSCount.setText(QString::number(rs.recordCount()));
+}
+
+bool refreshSensorList(AppState& state, QComboBox& cboSensors, SensorForm& form,
+                       QLineEdit& txtSCount) {
+    if (!state.db || !state.db->isOpen() || !state.rsSensors || !state.rsSensors->isOpen()) {
+        return false;
+    }
+    // Read before the rows: a sensor added in between moves the mark again.
+    const SensorListMark mark = readSensorListMark(*state.db);
+    if (mark == state.listedSensors) {
+        return false;
+    }
+    RecordSet& rs = *state.rsSensors;
+    std::optional<qint64> shown;
+    if (state.hasCurrentSensor()) {
+        shown = rs.bookmark();
+        if (!sensorRowExists(*state.db, *shown)) {
+            return false;
+        }
+    }
+    rs.requery();
+    state.listedSensors = mark;
+    bool kept = false;
+    if (shown) {
+        // A sensor that another user changed out of the filter is no longer in the list.
+        ignoring([&] {
+            rs.setBookmark(*shown);
+            kept = true;
+        });
+    }
+    if (!kept) {
+        form.fillfields();
+    }
+    const QString current = rs.recordCount() > 0 ? rs.text("InstrumentID") : QString();
+    cboSensors.clear();
+    cboSensors.addItems(rs.texts("InstrumentID"));
+    cboSensors.setEditText(current);
+    txtSCount.setText(QString::number(rs.recordCount()));
+    return true;
 }

@@ -1,5 +1,7 @@
 #include "triggers/SiteStatus.h"
 
+#include "triggers/TriggerEvents.h"
+
 #include "charts/Displacement.h"
 #include "charts/Geometry.h"
 #include "charts/GraphData.h"
@@ -223,8 +225,7 @@ QStringList siteStatusCells(const SiteStatusRow& row) {
             row.sensor.location,
             row.sensor.borehole,
             QString::number(row.sensor.setup.nodeCount),
-            s.newestAt.isValid() ? s.newestAt.toString(QStringLiteral("yyyy/MM/dd HH:mm"))
-                                 : QString(),
+            s.newestAt.isValid() ? s.newestAt.toString(kShownMoment) : QString(),
             decimals(row.daysSince, 1),
             decimals(s.maxDisp, 2),
             nodeText(row.sensor.setup, s.maxNode),

@@ -199,10 +199,13 @@ void SiteStatusPage::fillEvents() {
         const QString level =
             QString::number(e.level, 'g', 6) +
             (e.measure == Measure::Rate ? QStringLiteral(" mm/day") : QStringLiteral(" mm"));
-        const QStringList cells{
-            e.detectedAt,  e.instrumentId, stateText(e.state).toUpper(),
-            eventValue(e), level,          e.readingKey.mid(e.instrumentId.size()).trimmed(),
-            e.detectedBy};
+        const QStringList cells{shownEventTime(e.detectedAt),
+                                e.instrumentId,
+                                stateText(e.state).toUpper(),
+                                eventValue(e),
+                                level,
+                                e.readingKey.mid(e.instrumentId.size()).trimmed(),
+                                e.detectedBy};
         for (int c = 0; c < cells.size(); ++c) {
             auto* item = new SortItem(cells[c]);
             item->setData(Qt::UserRole + 1, e.id);
@@ -336,8 +339,8 @@ QString SiteStatusPage::exportPath(const QString& extension) const {
 void SiteStatusPage::cmdPrintStatus_Click() {
     const QVector<QStringList> cells = grid();
     QString html = "<h2>" + kTitle.toHtmlEscaped() + "</h2><p>" +
-                   context_.clock->now().toString(QStringLiteral("yyyy/MM/dd HH:mm")) +
-                   " &mdash; " + lblStatusSummary->text().toHtmlEscaped() +
+                   context_.clock->now().toString(kShownMoment) + " &mdash; " +
+                   lblStatusSummary->text().toHtmlEscaped() +
                    "</p><table border='1' cellspacing='0' cellpadding='3'><tr>";
     for (const QString& heading : cells.first()) {
         html += "<th>" + heading.toHtmlEscaped() + "</th>";

@@ -6,6 +6,7 @@
 #include "store/TriggerTables.h"
 #include "triggers/SiteStatus.h"
 
+#include <QRegularExpression>
 #include <QSet>
 #include <QSqlQuery>
 #include <algorithm>
@@ -61,6 +62,17 @@ bool hasAnyLevel(const TriggerLevels& levels) {
 }
 
 } // namespace
+
+QString shownEventTime(const QString& stored) {
+    static const QRegularExpression form(
+        QStringLiteral("^(\\d{4})-(\\d{2})-(\\d{2}) (\\d{2}:\\d{2}:\\d{2})$"));
+    const QRegularExpressionMatch match = form.match(stored);
+    if (!match.hasMatch()) {
+        return stored;
+    }
+    return match.captured(1) + '/' + match.captured(2) + '/' + match.captured(3) + ' ' +
+           match.captured(4);
+}
 
 std::optional<TriggerEvent> detectTriggerEvent(Connection& db, const QString& instrumentId,
                                                const QStringList& newKeys,

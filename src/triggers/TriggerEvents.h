@@ -27,6 +27,12 @@ struct TriggerEvent {
     QString ackNote;
 };
 
+// How the program shows a moment, as the register shows a reading: "yyyy/MM/dd HH:mm:ss".
+inline const QString kShownMoment = QStringLiteral("yyyy/MM/dd HH:mm:ss");
+// A stored "yyyy-MM-dd HH:mm:ss" (DetectedAt, AckAt) in the shown form; any other text as it
+// is stored, so that nothing stored is hidden.
+QString shownEventTime(const QString& stored);
+
 // Once readings of a sensor are written (newKeys: their keys): the state the sensor had
 // without them, against the highest state it reaches with them — as of the newest reading,
 // and as of each new reading that came after every earlier one. A rise to amber or red is

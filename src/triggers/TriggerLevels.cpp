@@ -1,8 +1,10 @@
 #include "triggers/TriggerLevels.h"
 
+#include "charts/GraphRows.h"
 #include "store/Connection.h"
 #include "store/Formats.h"
 #include "store/SqlFailure.h"
+#include "store/TriggerTables.h"
 
 #include <QSqlQuery>
 #include <QVariant>
@@ -207,6 +209,14 @@ TriggerLevels readTriggerLevels(Connection& db, const QString& key) {
 TriggerLevels appliedLevels(Connection& db, const QString& instrumentId) {
     return effectiveLevels(readTriggerLevels(db, instrumentId),
                            readTriggerLevels(db, kSiteDefaultKey));
+}
+
+void addChartLevels(Connection& db, GraphSensor& sensor) {
+    if (db.isOpen() && hasTriggerTables(db)) {
+        const TriggerLevels levels = appliedLevels(db, sensor.instrumentId);
+        sensor.amberDisp = levels.amberDisp;
+        sensor.redDisp = levels.redDisp;
+    }
 }
 
 void writeTriggerLevels(Connection& db, const QString& key, const TriggerLevels& levels) {

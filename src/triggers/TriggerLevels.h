@@ -5,6 +5,7 @@
 #include <optional>
 
 class Connection;
+struct GraphSensor;
 
 // The levels of a trigger action response plan for one sensor, or the site default. An empty
 // value is no level.
@@ -71,5 +72,8 @@ QHash<QString, TriggerLevels> readAllTriggerLevels(Connection& db);
 TriggerLevels readTriggerLevels(Connection& db, const QString& key);
 // The levels that apply to a sensor, from its row and the site default's.
 TriggerLevels appliedLevels(Connection& db, const QString& instrumentId);
+// Sets the sensor's displacement levels that the time charts draw, from the levels that apply
+// to it; a register without the trigger tables leaves them unset.
+void addChartLevels(Connection& db, GraphSensor& sensor);
 // Stores the row in one transaction; empty levels remove it.
 void writeTriggerLevels(Connection& db, const QString& key, const TriggerLevels& levels);

@@ -4,6 +4,7 @@
 #include "store/DbError.h"
 #include "store/Prefs.h"
 #include "store/RecordSet.h"
+#include "store/SensorListMark.h"
 #include "store/SensorTypes.h"
 
 #include <QString>
@@ -26,6 +27,8 @@ struct AppState {
     // Values of the current sensor type; nodeCount is the number of node channels.
     SensorTypeInfo sensorType;
     bool firstload = false;
+    // The Sensors table as it was when rsSensors was last read in full; none when unknown.
+    std::optional<SensorListMark> listedSensors;
     // Bookmark of the reading current when the Readings tab was last left; 0 for none.
     qint64 savedReadingMark = 0;
 

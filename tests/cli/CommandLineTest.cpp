@@ -1,3 +1,4 @@
+#include "reports/ChartPicture.h"
 #include "reports/DocxReader.h"
 #include "store/Connection.h"
 #include "store/Schema.h"
@@ -20,6 +21,9 @@
 namespace {
 
 const QString kSensor = QStringLiteral("120541001"); // three nodes
+// Trigger levels (mm) within the displacements of the sensor's two readings.
+constexpr double kReportAmber = 1.0;
+constexpr double kReportRed = 2.0;
 
 // Logger lines of the sensor, one an hour from midnight of 2026/12/01.
 QByteArray hourlyLoggerLines(int hours) {
@@ -321,6 +325,25 @@ TEST_F(CommandLineTest, DocxReportLeavesOutTheChartItIsToldTo) {
     ASSERT_EQ(single.exitCode, 0) << single.err.toStdString();
     EXPECT_EQ(DocxReader(one).pageCount(), 1);
     EXPECT_TRUE(single.err.contains("You must have at least 2 readings to view the plot."));
+}
+
+TEST_F(CommandLineTest, ReportDrawsTheSensorsTriggerLevelsAsTheWindowDoes) {
+    const auto timeChart = [this](const QString& name) {
+        const QString out = file(name);
+        const ProgramRun r = run({"report", "--sensor", kSensor, "--no-length-chart", out});
+        EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+        const DocxReader doc(out);
+        for (const DocxParagraph& p : doc.body) {
+            if (!p.pictures.isEmpty()) {
+                return doc.media.value(p.pictures.first());
+            }
+        }
+        return QByteArray();
+    };
+    EXPECT_EQ(amberLevelPixels(timeChart("plain.docx")), 0);
+    // The same levels as the window's report test draws.
+    setLevels(kReportAmber, kReportRed);
+    EXPECT_GT(amberLevelPixels(timeChart("levels.docx")), 300);
 }
 
 TEST_F(CommandLineTest, ImportAppendsThePreselectedReadingsAndSkipsThemTheSecondTime) {

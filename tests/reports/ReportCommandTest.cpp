@@ -1,9 +1,12 @@
 #include "reports/ReportCommand.h"
+#include "ChartPicture.h"
 #include "DocxReader.h"
 #include "readings/ReadingsPage.h"
 #include "reports/frmReport.h"
 #include "store/Connection.h"
+#include "store/TriggerTables.h"
 #include "support/MainWindowFixture.h"
+#include "triggers/TriggerLevels.h"
 #include "ui/Prompter.h"
 
 #include <QCheckBox>
@@ -137,6 +140,25 @@ TEST_P(ReportCommandTest, OkWritesTheReportWithBothChartsAndOpensIt) {
     EXPECT_GT(spatial.height(), 500);
     // The batch stored the displacements the charts drew.
     EXPECT_TRUE(logText().isEmpty());
+}
+
+TEST_P(ReportCommandTest, TheTimeChartCarriesTheSensorsTriggerLevels) {
+    {
+        Connection c;
+        c.open(location());
+        createTriggerTables(c);
+        TriggerLevels levels;
+        levels.amberDisp = 1.0; // as the command line's report test sets them
+        levels.redDisp = 2.0;
+        writeTriggerLevels(c, kSensor, levels);
+    }
+    frmQuorvelle& w = onReadings();
+    runReport(w, "cmdOK");
+
+    ASSERT_EQ(desktop.opened.size(), 1);
+    const DocxReader doc(desktop.opened[0]);
+    EXPECT_GT(amberLevelPixels(doc.media.value(doc.body.value(15).pictures.value(0))), 300);
+    EXPECT_EQ(amberLevelPixels(doc.media.value(doc.body.value(19).pictures.value(0))), 0);
 }
 
 TEST_P(ReportCommandTest, TicksKeepTheirStateBetweenUses) {

@@ -20,7 +20,9 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QLineSeries>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTableWidget>
 
@@ -123,6 +125,22 @@ TEST_P(SiteStatusPageTest, TheTableShowsEverySensorOfTheFilteredRegister) {
     EXPECT_GT(QFileInfo(desktop.opened.last()).size(), 1000);
 }
 
+TEST_P(SiteStatusPageTest, ThePrintedTableIsHeadedWithTheMomentInTheRegistersForm) {
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty()) {
+        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    }
+    addToeSensors({kRed});
+    clock_.set(QDateTime(QDate(2026, 12, 8), QTime(9, 30, 5)));
+    open();
+    statusTab().cmdPrintStatus->click();
+    ASSERT_EQ(desktop.opened.size(), 1);
+    QProcess text;
+    text.start("pdftotext", {desktop.opened[0], "-"});
+    ASSERT_TRUE(text.waitForFinished(60000));
+    const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+    EXPECT_TRUE(printed.contains("2026/12/08 09:30:05")) << printed.toStdString();
+}
+
 TEST_P(SiteStatusPageTest, PrintingToAFullDiskSaysSoAndLeavesNoFile) {
     addToeSensors({kRed});
     open();
@@ -173,6 +191,8 @@ TEST_P(SiteStatusPageTest, AReadingTypedOverALevelIsReportedOnceLoggedAndAcknowl
     SiteStatusPage& status = statusTab();
     ASSERT_EQ(status.tblTriggerEvents->rowCount(), 1);
     EXPECT_EQ(status.tblTriggerEvents->item(0, 2)->text(), "RED");
+    // Stored as "2026-12-08 09:30:00", shown in the register's form.
+    EXPECT_EQ(status.tblTriggerEvents->item(0, 0)->text(), "2026/12/08 09:30:00");
     status.cmdAcknowledge->click();
     EXPECT_EQ(prompter.last().text, "Select the events to acknowledge.");
     status.tblTriggerEvents->selectRow(0);

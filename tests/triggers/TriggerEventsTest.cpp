@@ -168,3 +168,10 @@ TEST_P(TriggerEventsTest, TheEventIsStoredOrRolledBackWithTheReadingsThatRaiseIt
     ASSERT_EQ(allTriggerEvents(db).size(), 1);
     EXPECT_EQ(allTriggerEvents(db).first().readingKey, kId + " 2026/11/02 08:00:00");
 }
+
+TEST(TriggerEventTimes, AreShownAsTheRegisterWritesAMomentAndOtherTextsAsStored) {
+    EXPECT_EQ(shownEventTime("2026-12-09 00:58:01"), "2026/12/09 00:58:01");
+    EXPECT_EQ(shownEventTime("2026/01/02 10:00"), "2026/01/02 10:00");
+    EXPECT_EQ(shownEventTime("2026-12-09"), "2026-12-09");
+    EXPECT_EQ(shownEventTime(""), "");
+}
