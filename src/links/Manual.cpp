@@ -18,6 +18,7 @@
 #include <QTextDocument>
 #include <QTextFragment>
 #include <QTextImageFormat>
+#include <QTextLayout>
 #include <QTextTable>
 #include <QUrl>
 #include <QVector>
@@ -136,9 +137,16 @@ QVector<int> insertContents(QTextDocument& document, const QVector<QTextBlock>& 
     return entries;
 }
 
+// Where a block's text is printed: a block that does not fit at the foot of a page has its
+// text moved to the next one, while the block itself still starts on the first.
+double textTop(const QTextDocument& document, const QTextBlock& block) {
+    document.documentLayout()->blockBoundingRect(block);
+    const QTextLayout* layout = block.layout();
+    return layout->position().y() + (layout->lineCount() > 0 ? layout->lineAt(0).y() : 0);
+}
+
 int pageOf(const QTextDocument& document, const QTextBlock& block) {
-    return int(document.documentLayout()->blockBoundingRect(block).top() /
-               document.pageSize().height());
+    return int(textTop(document, block) / document.pageSize().height());
 }
 
 } // namespace
@@ -194,21 +202,20 @@ bool buildManual(QTextDocument& document) {
 
 namespace {
 
-PdfPlace placeOf(const QTextDocument& document, const QRectF& rect) {
+PdfPlace placeOf(const QTextDocument& document, double y) {
     const double height = document.pageSize().height();
-    const int page = int(rect.top() / height);
-    return {page, (rect.top() - page * height) * kPointsPerPixel};
+    const int page = int(y / height);
+    return {page, (y - page * height) * kPointsPerPixel};
 }
 
 // Bookmarks for the chapters and their sections, and each contents line a link to its page.
 QByteArray navigate(const QTextDocument& document, const QByteArray& pdf) {
-    QAbstractTextDocumentLayout* layout = document.documentLayout();
     QVector<PdfOutlineEntry> outline;
     QVector<PdfPlace> places;
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         const int level = block.blockFormat().headingLevel();
         if (level == 2 || level == 3) {
-            places << placeOf(document, layout->blockBoundingRect(block));
+            places << placeOf(document, textTop(document, block));
             outline.append({block.text(), level - 2, places.last()});
         }
     }
@@ -219,11 +226,12 @@ QByteArray navigate(const QTextDocument& document, const QByteArray& pdf) {
     }
     for (entry = entry.next(); entry.isValid() && links.size() < places.size();
          entry = entry.next()) {
-        const QRectF rect = layout->blockBoundingRect(entry);
-        const PdfPlace at = placeOf(document, rect);
+        const PdfPlace at = placeOf(document, textTop(document, entry));
+        const double height =
+            entry.layout()->lineCount() > 0 ? entry.layout()->lineAt(0).height() : 0;
         links.append({at.page,
                       QRectF(kMargin * kPointsPerPixel, at.top, kTextWidth * kPointsPerPixel,
-                             rect.height() * kPointsPerPixel),
+                             height * kPointsPerPixel),
                       places[links.size()]});
     }
     return addPdfNavigation(pdf, outline, links);
