@@ -1,4 +1,5 @@
 #include "links/Manual.h"
+#include "reports/PdfNavigation.h"
 #include "support/TempDataFolder.h"
 
 #include <QFile>
@@ -124,11 +125,29 @@ TEST_F(ManualPdfTest, OutlineListsTheChaptersWithTheirSectionsBeneath) {
     }));
     EXPECT_TRUE(bytes.contains("/PageMode /UseOutlines"));
 
-    // Every contents line is a link to a page of the file.
-    const qsizetype links = bytes.count("/Subtype /Link");
-    EXPECT_GE(links, found.size());
+    // Every contents line is a link to the page its bookmark opens, in the same order.
+    const QString latin = QString::fromLatin1(bytes);
+    QStringList linkPages;
+    for (const QRegularExpressionMatch& match :
+         QRegularExpression(
+             "/Subtype /Link\\s*/Rect \\[[^\\]]*\\]\\s*/Border \\[0 0 0\\]\\s*/Dest \\[(\\d+) 0 R")
+             .globalMatch(latin)) {
+        linkPages << match.captured(1);
+    }
+    QStringList bookmarkPages;
+    for (const QRegularExpressionMatch& match :
+         QRegularExpression("/Title <FEFF[0-9A-F]*>[^>]*?/Dest \\[(\\d+) 0 R").globalMatch(latin)) {
+        bookmarkPages << match.captured(1);
+    }
+    EXPECT_EQ(bookmarkPages.size(), found.size());
+    EXPECT_EQ(linkPages, bookmarkPages);
     QProcess info;
     info.start("pdfinfo", {file});
     info.waitForFinished(-1);
     EXPECT_EQ(info.exitCode(), 0) << info.readAllStandardError().toStdString();
+}
+
+TEST(PdfNavigationTest, AFileNotLaidOutAsExpectedIsLeftToTheCaller) {
+    EXPECT_TRUE(addPdfNavigation("%PDF-1.4\nnot the writer's layout\n", {}, {}).isEmpty());
+    EXPECT_TRUE(addPdfNavigation(QByteArray(), {{"1. Getting started", 0, {3, 0}}}, {}).isEmpty());
 }
