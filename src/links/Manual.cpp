@@ -94,17 +94,30 @@ void ruleTables(QTextDocument& document) {
         table->setFormat(format);
     }
 }
-} // namespace
+// The chapters and sections: the document's title is the only first-level heading.
+QVector<QTextBlock> headingsOf(const QTextDocument& document) {
+    QVector<QTextBlock> headings;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const int level = block.blockFormat().headingLevel();
+        if (level == 2 || level == 3) {
+            headings << block;
+        }
+    }
+    return headings;
+}
 
-namespace {
-
-// The contents are written by the program in place of the list that follows the "Contents"
-// paragraph: every chapter and section, its page number after a right tab.
-QVector<int> insertContents(QTextDocument& document, const QVector<QTextBlock>& headings) {
+QTextBlock contentsTitle(const QTextDocument& document) {
     QTextBlock title = document.begin();
     while (title.isValid() && title.text().trimmed() != QStringLiteral("Contents")) {
         title = title.next();
     }
+    return title;
+}
+
+// The contents are written by the program in place of the list that follows the "Contents"
+// paragraph: every chapter and section, its page number after a right tab.
+QVector<int> insertContents(QTextDocument& document, const QVector<QTextBlock>& headings) {
+    const QTextBlock title = contentsTitle(document);
     if (!title.isValid()) {
         return {};
     }
@@ -165,13 +178,7 @@ bool buildManual(QTextDocument& document) {
     margins.setMargin(kMargin);
     document.rootFrame()->setFrameFormat(margins);
 
-    QVector<QTextBlock> headings;
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        const int level = block.blockFormat().headingLevel();
-        if (level == 2 || level == 3) {
-            headings << block;
-        }
-    }
+    const QVector<QTextBlock> headings = headingsOf(document);
     const QVector<int> entries = insertContents(document, headings);
     // A page number is written, the pages are laid out again, until the numbers hold: each
     // entry stays one line, so the second round normally settles them.
@@ -212,20 +219,13 @@ PdfPlace placeOf(const QTextDocument& document, double y) {
 QByteArray navigate(const QTextDocument& document, const QByteArray& pdf) {
     QVector<PdfOutlineEntry> outline;
     QVector<PdfPlace> places;
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        const int level = block.blockFormat().headingLevel();
-        if (level == 2 || level == 3) {
-            places << placeOf(document, textTop(document, block));
-            outline.append({block.text(), level - 2, places.last()});
-        }
+    for (const QTextBlock& heading : headingsOf(document)) {
+        places << placeOf(document, textTop(document, heading));
+        outline.append({heading.text(), heading.blockFormat().headingLevel() - 2, places.last()});
     }
     QVector<PdfLink> links;
-    QTextBlock entry = document.begin();
-    while (entry.isValid() && entry.text().trimmed() != QStringLiteral("Contents")) {
-        entry = entry.next();
-    }
-    for (entry = entry.next(); entry.isValid() && links.size() < places.size();
-         entry = entry.next()) {
+    for (QTextBlock entry = contentsTitle(document).next();
+         entry.isValid() && links.size() < places.size(); entry = entry.next()) {
         const PdfPlace at = placeOf(document, textTop(document, entry));
         const double height =
             entry.layout()->lineCount() > 0 ? entry.layout()->lineAt(0).height() : 0;
