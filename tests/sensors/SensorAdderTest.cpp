@@ -59,6 +59,31 @@ TEST_P(SensorAdderTest, InvalidNumbersAreRefusedWithTheirMessageInOrder) {
     EXPECT_EQ(prompter.messageTexts(), QStringList({"No sensor entered"}));
 }
 
+TEST_P(SensorAdderTest, ARefusedNumberLeavesTheCurrentSensorsNumberInTheBox) {
+    addSensors({"120521001", "120521002"});
+    frmQuorvelle& w = open();
+    QComboBox* combo = w.identification->cboSensors;
+    click(w.identification->imgNext);
+    const QString shown = w.identification->txtSensor->text();
+    ASSERT_EQ(w.identification->txtSnav->text(), "2 of 2");
+
+    addTyped("12345");
+    EXPECT_EQ(prompter.last().title, "Invalid Sensor Number");
+    EXPECT_EQ(combo->currentText(), shown);
+    EXPECT_EQ(w.identification->txtSensor->text(), shown);
+
+    addTyped("120521001");
+    EXPECT_EQ(prompter.last().text, kAlreadyExists);
+    EXPECT_EQ(combo->currentText(), shown);
+    EXPECT_EQ(w.identification->txtSensor->text(), shown);
+
+    prompter.answers.enqueue(MsgAnswer::No);
+    combo->setEditText("140521005");
+    QTest::keyClick(combo, Qt::Key_Return);
+    EXPECT_EQ(combo->currentText(), shown);
+    EXPECT_EQ(w.identification->txtSensor->text(), shown);
+}
+
 TEST_P(SensorAdderTest, NumbersThatPassAreAskedAboutAndNoLeavesTheRegister) {
     addSensors({"120521002"});
     open();
