@@ -123,6 +123,47 @@ TEST_P(SiteStatusPageTest, TheTableShowsEverySensorOfTheFilteredRegister) {
     EXPECT_GT(QFileInfo(desktop.opened.last()).size(), 1000);
 }
 
+TEST_P(SiteStatusPageTest, ADestroyedSensorIsShownApartAndNeverJudged) {
+    addToeSensors({kRed, kGreen});
+    exec("UPDATE Sensors SET Destroyed = 'Yes' WHERE InstrumentID = ?", {kRed});
+    for (const QString& id : {kRed, kGreen}) {
+        addReadings(id, {QDateTime(QDate(2025, 12, 1), QTime(8, 0)),
+                         QDateTime(QDate(2025, 12, 4), QTime(8, 0))});
+        exec("UPDATE " + quoteName(id) +
+             " SET Channel1 = '31.00' WHERE FullDate LIKE '2025-12-04%'");
+    }
+    setLevels(kSiteDefaultKey, 10, 20);
+    clock_.set(QDateTime(QDate(2026, 12, 8), QTime(9, 30)));
+    frmQuorvelle& w = open();
+    w.identification->cboSensors->setEditText(kRed);
+    emit w.identification->cboSensors->activated(0);
+    ASSERT_EQ(w.identification->txtSensor->text(), kRed);
+    w.SSTab1->setCurrentIndex(2);
+    prompter.clear();
+
+    // A reading typed on the destroyed sensor raises no event.
+    click("imgAddReading");
+    page().txtChannel[0]->setText("44.50");
+    window->SSTab1->setCurrentIndex(0);
+    EXPECT_TRUE(prompter.calls.isEmpty()) << prompter.last().text.toStdString();
+    EXPECT_EQ(scalar("SELECT count(*) FROM TriggerEvents").toInt(), 0);
+
+    QTableWidget* table = statusTab().tblSiteStatus;
+    ASSERT_EQ(table->rowCount(), 2);
+    // The register's first sensor, listed after the judged one.
+    EXPECT_EQ(column(table, ColSensor), (QStringList{kGreen, kRed}));
+    EXPECT_EQ(column(table, ColState), (QStringList{"Red", "Destroyed"}));
+    EXPECT_EQ(column(table, ColDaysSince)[1], "0.0");
+    EXPECT_EQ(table->item(1, ColState)->background().color(), QColor(0x90, 0xA4, 0xAE));
+    EXPECT_EQ(statusTab().lblStatusSummary->text(),
+              "2 sensors: 1 red, 0 amber, 0 green, 0 grey, 1 destroyed; 0 overdue");
+    // Sorting either way keeps it after the judged ones.
+    table->sortByColumn(ColState, Qt::DescendingOrder);
+    EXPECT_EQ(column(table, ColState), (QStringList{"Red", "Destroyed"}));
+    table->sortByColumn(ColSensor, Qt::AscendingOrder);
+    EXPECT_EQ(column(table, ColSensor), (QStringList{kGreen, kRed}));
+}
+
 TEST_P(SiteStatusPageTest, PrintingToAFullDiskSaysSoAndLeavesNoFile) {
     addToeSensors({kRed});
     open();
