@@ -18,6 +18,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QPushButton>
@@ -303,6 +304,51 @@ TEST_P(SiteStatusPageTest, LevelBoxesRefuseBadTextsAndStoreGoodOnesAtOnce) {
     emit site.box(LevelField::AmberRate)->editingFinished();
     EXPECT_EQ(scalar("SELECT AmberRate FROM TriggerLevels WHERE InstrumentID = '*'").toDouble(),
               1.5);
+}
+
+TEST_P(SiteStatusPageTest, EmptyLevelBoxesShowWhatAppliesInsteadAndWhereItComesFrom) {
+    addToeSensors({kRed});
+    setLevels(kSiteDefaultKey, 10, 20);
+    setLevels(kRed, 12, 22);
+    exec("UPDATE TriggerLevels SET AmberDisp = NULL WHERE InstrumentID = ?", {kRed});
+    open();
+    window->SSTab1->setCurrentIndex(1);
+    TriggerLevelsBlock& block = *window->installation->triggerLevels;
+    const auto placeholder = [](TriggerLevelsBlock& b, LevelField f) {
+        return b.box(f)->placeholderText();
+    };
+    EXPECT_EQ(block.box(LevelField::AmberDisp)->text(), "");
+    EXPECT_EQ(placeholder(block, LevelField::AmberDisp), "10");
+    EXPECT_EQ(block.box(LevelField::AmberDisp)->toolTip(), "Empty: 10 mm from the site default.");
+    EXPECT_EQ(block.box(LevelField::RedDisp)->text(), "22");
+    EXPECT_EQ(placeholder(block, LevelField::AmberRate), "");
+    EXPECT_EQ(block.box(LevelField::AmberRate)->toolTip(),
+              "Empty: no level, as the site default sets none.");
+    EXPECT_EQ(placeholder(block, LevelField::RateWindow), "7");
+    EXPECT_EQ(block.box(LevelField::RateWindow)->toolTip(),
+              "Empty: the program's default of 7 days.");
+    auto* note = block.findChild<QLabel*>("lblTriggerLevelsSource");
+    ASSERT_NE(note, nullptr);
+    EXPECT_EQ(note->text(), "Empty boxes take the site default.");
+
+    // The site default's own boxes fall back on the program alone.
+    window->SSTab1->setCurrentIndex(7);
+    TriggerLevelsBlock& site = *window->utilities->siteLevels;
+    EXPECT_EQ(placeholder(site, LevelField::AmberRate), "");
+    EXPECT_EQ(placeholder(site, LevelField::RateWindow), "7");
+    EXPECT_EQ(site.findChild<QLabel*>("lblSiteTriggerLevelsSource")->text(),
+              "Empty boxes set no level; an empty rate window is 7 days.");
+    site.box(LevelField::RateWindow)->setText("14");
+    emit site.box(LevelField::RateWindow)->editingFinished();
+    site.box(LevelField::AmberRate)->setText("0.5");
+    emit site.box(LevelField::AmberRate)->editingFinished();
+
+    // A sensor shown again takes the site default as it now stands.
+    window->SSTab1->setCurrentIndex(1);
+    EXPECT_EQ(placeholder(block, LevelField::RateWindow), "14");
+    EXPECT_EQ(block.box(LevelField::RateWindow)->toolTip(),
+              "Empty: 14 days from the site default.");
+    EXPECT_EQ(placeholder(block, LevelField::AmberRate), "0.5");
 }
 
 TEST_P(SiteStatusPageTest, FilesNoProgramCanOpenAreSaidWithWhereTheyWereSaved) {
