@@ -39,6 +39,7 @@ void SensorAdder::AddTypedSensor() {
         tellNotSaved(*context_.prompter, "Sensor " + typedSensorID, e);
     };
     bool added = false;
+    const SensorTypeInfo shownType = state_.sensorType;
     guarded(ErrorLog{state_.dataFolder, context_.clock}, " G_AddTypedSensor", lost, [&] {
         const QString number = typedSensorID;
         identification_.cboSensors->setEditText(number);
@@ -86,6 +87,8 @@ void SensorAdder::AddTypedSensor() {
         added = true;
     });
     if (!added) {
+        // The new number's type was taken for the add; the sensor shown keeps its own.
+        state_.sensorType = shownType;
         showCurrentNumber();
     }
 }

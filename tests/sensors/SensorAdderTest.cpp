@@ -66,6 +66,7 @@ TEST_P(SensorAdderTest, ARefusedNumberLeavesTheCurrentSensorsNumberInTheBox) {
     click(w.identification->imgNext);
     const QString shown = w.identification->txtSensor->text();
     ASSERT_EQ(w.identification->txtSnav->text(), "2 of 2");
+    const int nodes = w.state().nodeCount();
 
     addTyped("12345");
     EXPECT_EQ(prompter.last().title, "Invalid Sensor Number");
@@ -78,10 +79,13 @@ TEST_P(SensorAdderTest, ARefusedNumberLeavesTheCurrentSensorsNumberInTheBox) {
     EXPECT_EQ(w.identification->txtSensor->text(), shown);
 
     prompter.answers.enqueue(MsgAnswer::No);
-    combo->setEditText("140521005");
+    // Declined: a seven-node number leaves the shown sensor's type in place too.
+    combo->setEditText("120581005");
     QTest::keyClick(combo, Qt::Key_Return);
+    EXPECT_EQ(prompter.last().buttons, MsgButtons::YesNo);
     EXPECT_EQ(combo->currentText(), shown);
     EXPECT_EQ(w.identification->txtSensor->text(), shown);
+    EXPECT_EQ(w.state().nodeCount(), nodes);
 }
 
 TEST_P(SensorAdderTest, NumbersThatPassAreAskedAboutAndNoLeavesTheRegister) {
