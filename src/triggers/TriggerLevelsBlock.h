@@ -15,9 +15,9 @@ class QLineEdit;
 // default (on the Utilities tab). Each box is checked when it is left: a refused text is
 // put back with the reason shown, an accepted one is stored at once in its own transaction.
 // The page that holds the block loads it when it is entered and commits it when it is left.
-// An empty box shows in grey the value that applies instead: a sensor's the site default's
-// (or the program's rate window), the site default's the program's rate window; a line under
-// the boxes and each box's tooltip say where that value comes from.
+// An empty box shows in grey the value that applies instead (for a sensor the site default's,
+// else the program's rate window; for the site default the program's rate window), and a line
+// under the boxes and each box's tooltip say where it comes from.
 class TriggerLevelsBlock : public QGroupBox {
     Q_OBJECT
 public:
