@@ -1,13 +1,14 @@
 #include "charts/ChartPage.h"
 
-#include "ui/Desktop.h"
-#include "ui/Prompter.h"
 #include "charts/AxisScale.h"
 #include "charts/ChartWidget.h"
 #include "charts/LengthCharts.h"
 #include "charts/ScaleSelector.h"
 #include "charts/TimeCharts.h"
 #include "store/Guard.h"
+#include "ui/Desktop.h"
+#include "ui/FailureMessages.h"
+#include "ui/Prompter.h"
 
 #include <QDir>
 #include <QHBoxLayout>
@@ -143,8 +144,9 @@ void ChartPage::exportChart() {
         }
         return;
     }
-    if (context_.desktop != nullptr) {
-        context_.desktop->open(path);
+    if (context_.desktop != nullptr && !context_.desktop->open(path) &&
+        context_.prompter != nullptr) {
+        tellNotOpened(*context_.prompter, "picture viewer", "chart picture", path);
     }
 }
 

@@ -38,6 +38,8 @@ void SensorAdder::AddTypedSensor() {
     const auto lost = [&](const DbError& e) {
         tellNotSaved(*context_.prompter, "Sensor " + typedSensorID, e);
     };
+    bool added = false;
+    const SensorTypeInfo shownType = state_.sensorType;
     guarded(ErrorLog{state_.dataFolder, context_.clock}, " G_AddTypedSensor", lost, [&] {
         const QString number = typedSensorID;
         identification_.cboSensors->setEditText(number);
@@ -82,6 +84,21 @@ void SensorAdder::AddTypedSensor() {
         }
         form_.fillfields();
         form_.savefields();
+        added = true;
+    });
+    if (!added) {
+        // The new number's type was taken for the add; the sensor shown keeps its own.
+        state_.sensorType = shownType;
+        showCurrentNumber();
+    }
+}
+
+// A refused number must not stay in the box over the form of another sensor.
+void SensorAdder::showCurrentNumber() {
+    ignoring([&] {
+        RecordSet& rs = sensorList(state_);
+        const bool current = rs.recordCount() > 0 && !rs.bof() && !rs.eof();
+        identification_.cboSensors->setEditText(current ? rs.text("InstrumentID") : QString());
     });
 }
 

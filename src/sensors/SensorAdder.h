@@ -28,6 +28,7 @@ public:
 
 private:
     void insertSensorRow(const QString& number);
+    void showCurrentNumber();
 
     AppState& state_;
     const AppContext& context_;

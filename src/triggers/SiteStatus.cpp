@@ -14,6 +14,7 @@
 #include <QHash>
 #include <QSet>
 #include <QSqlQuery>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -193,7 +194,12 @@ QList<SiteStatusRow> computeSiteStatus(Connection& db, const QDateTime& now,
         if (tables.contains(sensor.instrumentId.toLower())) {
             input = readStatusInput(db, sensor.instrumentId, *row.levels.rateWindow);
         }
-        row.status = evaluateSensor(input, sensor.setup, row.levels);
+        // A destroyed sensor's readings are still shown, but no level judges them.
+        row.status =
+            evaluateSensor(input, sensor.setup, sensor.destroyed ? TriggerLevels{} : row.levels);
+        if (sensor.destroyed) {
+            row.status.state = TriggerState::Destroyed;
+        }
         if (row.status.newestAt.isValid()) {
             row.daysSince = static_cast<double>(row.status.newestAt.msecsTo(wallNow)) / kMsPerDay;
             row.overdue = !sensor.destroyed && row.levels.readingInterval &&
@@ -201,6 +207,8 @@ QList<SiteStatusRow> computeSiteStatus(Connection& db, const QDateTime& now,
         }
         rows << row;
     }
+    std::stable_partition(rows.begin(), rows.end(),
+                          [](const SiteStatusRow& row) { return !row.sensor.destroyed; });
     return rows;
 }
 

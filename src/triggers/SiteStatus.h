@@ -44,8 +44,9 @@ QList<StatusReading> readStatusReadings(Connection& db, const QString& instrumen
 
 // The site status: one row per sensor (see readSensorInfos for the choice and order), each
 // judged on its newest reading and rate window against its levels, now being the local
-// wall-clock time. Reads only the readings each state needs. Raises DbError on a failure;
-// the trigger tables must exist.
+// wall-clock time. Destroyed sensors come after the others, in the same order, in the state
+// Destroyed: never judged against a level and never overdue. Reads only the readings each state
+// needs. Raises DbError on a failure; the trigger tables must exist.
 QList<SiteStatusRow> computeSiteStatus(Connection& db, const QDateTime& now,
                                        const std::optional<QStringList>& only = {});
 

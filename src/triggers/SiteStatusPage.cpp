@@ -28,14 +28,28 @@ namespace {
 
 const QString kTitle = QStringLiteral("Site Status");
 
+// Set on the cells of a destroyed sensor's row.
+constexpr int kApartRole = Qt::UserRole + 2;
+
 // Sorts by the value kept under Qt::UserRole: numbers as numbers, states by rank.
 class SortItem : public QTableWidgetItem {
 public:
-    explicit SortItem(const QString& text, const QVariant& key = {}) : QTableWidgetItem(text) {
+    explicit SortItem(const QString& text, const QVariant& key = {}, bool apart = false)
+        : QTableWidgetItem(text) {
         setData(Qt::UserRole, key.isValid() ? key : QVariant(text));
+        setData(kApartRole, apart);
         setFlags(flags() & ~Qt::ItemIsEditable);
     }
     bool operator<(const QTableWidgetItem& other) const override {
+        const bool mine = data(kApartRole).toBool();
+        if (mine != other.data(kApartRole).toBool()) {
+            // Destroyed sensors stay below the judged ones whichever way a column is sorted.
+            const QTableWidget* table = tableWidget();
+            const bool descending =
+                table != nullptr &&
+                table->horizontalHeader()->sortIndicatorOrder() == Qt::DescendingOrder;
+            return descending == mine;
+        }
         const QVariant a = data(Qt::UserRole);
         const QVariant b = other.data(Qt::UserRole);
         if (a.typeId() == QMetaType::Double || b.typeId() == QMetaType::Double) {
@@ -61,9 +75,11 @@ QColor stateColour(TriggerState state) {
     case TriggerState::Amber:
         return {0xFF, 0xB3, 0x00};
     case TriggerState::Red:
+        return {0xE5, 0x39, 0x35};
+    case TriggerState::Destroyed:
         break;
     }
-    return {0xE5, 0x39, 0x35};
+    return {0x90, 0xA4, 0xAE};
 }
 
 const QColor kOverdueColour(0xFF, 0xE0, 0x82);
@@ -225,7 +241,7 @@ void SiteStatusPage::fillStatus() {
     tblSiteStatus->setSortingEnabled(false);
     tblSiteStatus->setRowCount(0);
     tblSiteStatus->setRowCount(static_cast<int>(rows_.size()));
-    int counts[4] = {};
+    int counts[5] = {};
     int overdue = 0;
     for (int r = 0; r < rows_.size(); ++r) {
         const SiteStatusRow& row = rows_[r];
@@ -245,7 +261,7 @@ void SiteStatusPage::fillStatus() {
             double(static_cast<int>(row.status.state)),
             {}};
         for (int c = 0; c < cells.size(); ++c) {
-            auto* item = new SortItem(cells[c], keys.value(c));
+            auto* item = new SortItem(cells[c], keys.value(c), row.sensor.destroyed);
             if (c == ColState) {
                 item->setBackground(stateColour(row.status.state));
                 item->setForeground(row.status.state == TriggerState::Red ? Qt::white : Qt::black);
@@ -260,13 +276,15 @@ void SiteStatusPage::fillStatus() {
     }
     tblSiteStatus->setSortingEnabled(sorting);
     tblSiteStatus->resizeColumnsToContents();
+    const int destroyed = counts[static_cast<int>(TriggerState::Destroyed)];
     lblStatusSummary->setText(
-        QStringLiteral("%1 sensors: %2 red, %3 amber, %4 green, %5 grey; %6 overdue")
+        QStringLiteral("%1 sensors: %2 red, %3 amber, %4 green, %5 grey%6; %7 overdue")
             .arg(rows_.size())
             .arg(counts[static_cast<int>(TriggerState::Red)])
             .arg(counts[static_cast<int>(TriggerState::Amber)])
             .arg(counts[static_cast<int>(TriggerState::Green)])
             .arg(counts[static_cast<int>(TriggerState::Grey)])
+            .arg(destroyed > 0 ? QStringLiteral(", %1 destroyed").arg(destroyed) : QString())
             .arg(overdue));
 }
 

@@ -86,7 +86,8 @@ std::optional<TriggerEvent> detectTriggerEvent(Connection& db, const QString& in
         return std::nullopt;
     }
     const QList<SensorInfo> sensors = readSensorInfos(db, QStringList{instrumentId});
-    if (sensors.isEmpty()) {
+    // A destroyed sensor is out of service: what it still reads raises nothing.
+    if (sensors.isEmpty() || sensors.first().destroyed) {
         return std::nullopt;
     }
     const SensorSetup& setup = sensors.first().setup;

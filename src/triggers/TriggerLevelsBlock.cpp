@@ -53,15 +53,17 @@ TriggerLevelsBlock::TriggerLevelsBlock(const QString& title, const QString& name
         auto* box = new QLineEdit(this);
         box->setObjectName("txt" + namePrefix + QLatin1String(info.name));
         box->setGeometry(left + 150, top, 76, kBoxHeight);
-        if (info.field == LevelField::RateWindow) {
-            box->setPlaceholderText(levelText(kDefaultRateWindow));
-        }
         auto* unit = new QLabel(QLatin1String(info.unit), this);
         unit->setGeometry(left + 232, top, 56, kBoxHeight);
         const LevelField field = info.field;
         connect(box, &QLineEdit::editingFinished, this, [this, field] { commitBox(field); });
         boxes_ << box;
     }
+    const int rows = columns > 1 ? 3 : 6;
+    source_ = new QLabel(this);
+    source_->setObjectName("lbl" + namePrefix + "TriggerLevelsSource");
+    source_->setGeometry(8, 30 + rows * kRowHeight, columns * kColumnWidth - 16, kBoxHeight);
+    source_->setWordWrap(true);
 }
 
 void TriggerLevelsBlock::bind(AppState& state, const AppContext& context,
@@ -74,22 +76,52 @@ void TriggerLevelsBlock::bind(AppState& state, const AppContext& context,
 void TriggerLevelsBlock::load() {
     stored_ = TriggerLevels{};
     loadedKey_ = key_ ? key_() : QString();
+    site_ = TriggerLevels{};
     if (state_ != nullptr && state_->db && state_->db->isOpen() && !loadedKey_.isEmpty()) {
         guarded(ErrorLog{state_->dataFolder, context_->clock}, " G_LoadTriggerLevels", [&] {
             if (!hasTriggerTables(*state_->db)) {
                 createTriggerTables(*state_->db);
             }
             stored_ = readTriggerLevels(*state_->db, loadedKey_);
+            if (!isSiteDefault()) {
+                site_ = readTriggerLevels(*state_->db, kSiteDefaultKey);
+            }
         });
     }
     showStored();
 }
 
 void TriggerLevelsBlock::showStored() {
+    const bool shown = !loadedKey_.isEmpty();
+    const TriggerLevels inherited = effectiveLevels(TriggerLevels{}, site_);
     for (const BoxInfo& info : kBoxes) {
         QLineEdit* edit = box(info.field);
         edit->setText(levelText(levelValue(stored_, info.field)));
-        edit->setEnabled(!loadedKey_.isEmpty());
+        edit->setEnabled(shown);
+        const std::optional<double> instead = levelValue(inherited, info.field);
+        edit->setPlaceholderText(shown ? levelText(instead) : QString());
+        QString tip;
+        if (shown && !instead) {
+            tip = isSiteDefault()
+                      ? QStringLiteral("Empty: no level.")
+                      : QStringLiteral("Empty: no level, as the site default sets none.");
+        } else if (shown && levelValue(site_, info.field)) {
+            tip = QStringLiteral("Empty: %1 %2 from the site default.")
+                      .arg(levelText(instead), QLatin1String(info.unit));
+        } else if (shown) {
+            tip = QStringLiteral("Empty: the program's default of %1 %2.")
+                      .arg(levelText(instead), QLatin1String(info.unit));
+        }
+        edit->setToolTip(tip);
+    }
+    if (!shown) {
+        source_->clear();
+    } else if (isSiteDefault()) {
+        source_->setText(
+            QStringLiteral("Empty boxes set no level; an empty rate window is %1 days.")
+                .arg(levelText(kDefaultRateWindow)));
+    } else {
+        source_->setText(QStringLiteral("Empty boxes take the site default."));
     }
 }
 

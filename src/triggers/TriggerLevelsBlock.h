@@ -8,12 +8,16 @@
 
 struct AppState;
 struct AppContext;
+class QLabel;
 class QLineEdit;
 
 // The six level boxes of a sensor ("Trigger Levels:" on the Installation tab) or of the site
 // default (on the Utilities tab). Each box is checked when it is left: a refused text is
 // put back with the reason shown, an accepted one is stored at once in its own transaction.
 // The page that holds the block loads it when it is entered and commits it when it is left.
+// An empty box shows in grey the value that applies instead (for a sensor the site default's,
+// else the program's rate window; for the site default the program's rate window), and a line
+// under the boxes and each box's tooltip say where it comes from.
 class TriggerLevelsBlock : public QGroupBox {
     Q_OBJECT
 public:
@@ -37,12 +41,16 @@ public:
 private:
     void commitBox(LevelField field);
     void showStored();
+    bool isSiteDefault() const { return loadedKey_ == kSiteDefaultKey; }
 
     QVector<QLineEdit*> boxes_;
+    QLabel* source_ = nullptr;
     AppState* state_ = nullptr;
     const AppContext* context_ = nullptr;
     std::function<QString()> key_;
     QString loadedKey_;
     TriggerLevels stored_;
+    // For a sensor, the site default as last loaded: what its empty boxes stand for.
+    TriggerLevels site_;
     bool busy_ = false;
 };

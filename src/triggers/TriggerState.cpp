@@ -38,9 +38,11 @@ QString stateText(TriggerState state) {
     case TriggerState::Amber:
         return QStringLiteral("Amber");
     case TriggerState::Red:
+        return QStringLiteral("Red");
+    case TriggerState::Destroyed:
         break;
     }
-    return QStringLiteral("Red");
+    return QStringLiteral("Destroyed");
 }
 
 QList<double> nodeDisplacements(const StatusReading& reading, const QStringList& offsets,

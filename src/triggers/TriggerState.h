@@ -8,10 +8,11 @@
 #include <QStringList>
 #include <optional>
 
-// Grey: fewer than two readings, nothing to judge. The others rise in this order.
-enum class TriggerState { Grey, Green, Amber, Red };
+// Grey: fewer than two readings, nothing to judge. Green, Amber and Red rise in this order.
+// Destroyed: out of service and never judged; it ranks after every judged state.
+enum class TriggerState { Grey, Green, Amber, Red, Destroyed };
 
-// "Grey", "Green", "Amber", "Red".
+// "Grey", "Green", "Amber", "Red", "Destroyed".
 QString stateText(TriggerState state);
 
 // One reading as the state needs it. at is the reading's FullDate as wall-clock time.

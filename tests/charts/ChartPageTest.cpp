@@ -6,6 +6,7 @@
 #include "support/TempDataFolder.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
@@ -66,6 +67,21 @@ TEST_F(ChartPageTest, ExportWritesIntoTheDataFolderAndOpensItEachTime) {
     EXPECT_GT(QFileInfo(file).size(), 0);
     EXPECT_EQ(desktop.opened.size(), 2);
     EXPECT_TRUE(prompter.calls.isEmpty());
+}
+
+TEST_F(ChartPageTest, ExportNothingCanOpenSaysWhereThePictureWasSaved) {
+    desktop.succeed = false;
+    ChartPage page(ChartPage::Kind::LoadTime, context());
+    page.resize(900, 600);
+    page.show();
+    QTest::mouseClick(page.findChild<QPushButton*>("cmdExportLVT"), Qt::LeftButton);
+    const QString file = path(QStringLiteral("LVT.jpg"));
+    ASSERT_TRUE(QFileInfo::exists(file));
+    ASSERT_EQ(prompter.calls.size(), 1);
+    EXPECT_EQ(prompter.last().text,
+              "No picture viewer could be found to open the chart picture. It was saved as:\r\n" +
+                  QDir::toNativeSeparators(file));
+    EXPECT_EQ(prompter.last().icon, MsgIcon::Exclamation);
 }
 
 TEST_F(ChartPageTest, ExportThatCannotWriteSaysSoAndOpensNothing) {

@@ -515,6 +515,24 @@ TEST_F(CommandLineTest, StatusPrintsEverySensorsStateAsATableOrCsv) {
     EXPECT_EQ(run({"status", "--sensor", kSensor}).exitCode, 2);
 }
 
+TEST_F(CommandLineTest, StatusListsADestroyedSensorAsSuchAfterTheJudgedOnes) {
+    setLevels(0.5, 1);
+    {
+        Connection c;
+        c.open(dbPath());
+        c.execute("UPDATE Sensors SET Destroyed = 'Yes' WHERE InstrumentID = ?", {kSensor});
+        c.execute("INSERT INTO Sensors (InstrumentID, SensorType, Destroyed, HeadLocation) "
+                  "VALUES ('120541009', '41', 'No', 1)");
+    }
+    const ProgramRun r = run({"status", "--csv"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QStringList rows = r.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(rows.size(), 3);
+    EXPECT_TRUE(rows[1].startsWith("120541009,")) << rows[1].toStdString();
+    EXPECT_TRUE(rows[2].startsWith(kSensor + ",")) << rows[2].toStdString();
+    EXPECT_TRUE(rows[2].endsWith(",Destroyed,")) << rows[2].toStdString();
+}
+
 TEST_F(CommandLineTest, ImportThatCrossesALevelLogsTheEventAndSaysSo) {
     setLevels(10, 20);
     const QString logger =

@@ -59,6 +59,35 @@ TEST_P(SensorAdderTest, InvalidNumbersAreRefusedWithTheirMessageInOrder) {
     EXPECT_EQ(prompter.messageTexts(), QStringList({"No sensor entered"}));
 }
 
+TEST_P(SensorAdderTest, ARefusedNumberLeavesTheCurrentSensorsNumberInTheBox) {
+    addSensors({"120521001", "120521002"});
+    frmQuorvelle& w = open();
+    QComboBox* combo = w.identification->cboSensors;
+    click(w.identification->imgNext);
+    const QString shown = w.identification->txtSensor->text();
+    ASSERT_EQ(w.identification->txtSnav->text(), "2 of 2");
+    const int nodes = w.state().nodeCount();
+
+    addTyped("12345");
+    EXPECT_EQ(prompter.last().title, "Invalid Sensor Number");
+    EXPECT_EQ(combo->currentText(), shown);
+    EXPECT_EQ(w.identification->txtSensor->text(), shown);
+
+    addTyped("120521001");
+    EXPECT_EQ(prompter.last().text, kAlreadyExists);
+    EXPECT_EQ(combo->currentText(), shown);
+    EXPECT_EQ(w.identification->txtSensor->text(), shown);
+
+    prompter.answers.enqueue(MsgAnswer::No);
+    // Declined: a seven-node number leaves the shown sensor's type in place too.
+    combo->setEditText("120581005");
+    QTest::keyClick(combo, Qt::Key_Return);
+    EXPECT_EQ(prompter.last().buttons, MsgButtons::YesNo);
+    EXPECT_EQ(combo->currentText(), shown);
+    EXPECT_EQ(w.identification->txtSensor->text(), shown);
+    EXPECT_EQ(w.state().nodeCount(), nodes);
+}
+
 TEST_P(SensorAdderTest, NumbersThatPassAreAskedAboutAndNoLeavesTheRegister) {
     addSensors({"120521002"});
     open();

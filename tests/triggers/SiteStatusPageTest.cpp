@@ -18,6 +18,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QProcess>
@@ -139,6 +140,47 @@ TEST_P(SiteStatusPageTest, ThePrintedTableIsHeadedWithTheMomentInTheRegistersFor
     ASSERT_TRUE(text.waitForFinished(60000));
     const QString printed = QString::fromUtf8(text.readAllStandardOutput());
     EXPECT_TRUE(printed.contains("2026/12/08 09:30:05")) << printed.toStdString();
+}
+
+TEST_P(SiteStatusPageTest, ADestroyedSensorIsShownApartAndNeverJudged) {
+    addToeSensors({kRed, kGreen});
+    exec("UPDATE Sensors SET Destroyed = 'Yes' WHERE InstrumentID = ?", {kRed});
+    for (const QString& id : {kRed, kGreen}) {
+        addReadings(id, {QDateTime(QDate(2025, 12, 1), QTime(8, 0)),
+                         QDateTime(QDate(2025, 12, 4), QTime(8, 0))});
+        exec("UPDATE " + quoteName(id) +
+             " SET Channel1 = '31.00' WHERE FullDate LIKE '2025-12-04%'");
+    }
+    setLevels(kSiteDefaultKey, 10, 20);
+    clock_.set(QDateTime(QDate(2026, 12, 8), QTime(9, 30)));
+    frmQuorvelle& w = open();
+    w.identification->cboSensors->setEditText(kRed);
+    emit w.identification->cboSensors->activated(0);
+    ASSERT_EQ(w.identification->txtSensor->text(), kRed);
+    w.SSTab1->setCurrentIndex(2);
+    prompter.clear();
+
+    // A reading typed on the destroyed sensor raises no event.
+    click("imgAddReading");
+    page().txtChannel[0]->setText("44.50");
+    window->SSTab1->setCurrentIndex(0);
+    EXPECT_TRUE(prompter.calls.isEmpty()) << prompter.last().text.toStdString();
+    EXPECT_EQ(scalar("SELECT count(*) FROM TriggerEvents").toInt(), 0);
+
+    QTableWidget* table = statusTab().tblSiteStatus;
+    ASSERT_EQ(table->rowCount(), 2);
+    // The register's first sensor, listed after the judged one.
+    EXPECT_EQ(column(table, ColSensor), (QStringList{kGreen, kRed}));
+    EXPECT_EQ(column(table, ColState), (QStringList{"Red", "Destroyed"}));
+    EXPECT_EQ(column(table, ColDaysSince)[1], "0.0");
+    EXPECT_EQ(table->item(1, ColState)->background().color(), QColor(0x90, 0xA4, 0xAE));
+    EXPECT_EQ(statusTab().lblStatusSummary->text(),
+              "2 sensors: 1 red, 0 amber, 0 green, 0 grey, 1 destroyed; 0 overdue");
+    // Sorting either way keeps it after the judged ones.
+    table->sortByColumn(ColState, Qt::DescendingOrder);
+    EXPECT_EQ(column(table, ColState), (QStringList{"Red", "Destroyed"}));
+    table->sortByColumn(ColSensor, Qt::AscendingOrder);
+    EXPECT_EQ(column(table, ColSensor), (QStringList{kGreen, kRed}));
 }
 
 TEST_P(SiteStatusPageTest, PrintingToAFullDiskSaysSoAndLeavesNoFile) {
@@ -282,6 +324,51 @@ TEST_P(SiteStatusPageTest, LevelBoxesRefuseBadTextsAndStoreGoodOnesAtOnce) {
     emit site.box(LevelField::AmberRate)->editingFinished();
     EXPECT_EQ(scalar("SELECT AmberRate FROM TriggerLevels WHERE InstrumentID = '*'").toDouble(),
               1.5);
+}
+
+TEST_P(SiteStatusPageTest, EmptyLevelBoxesShowWhatAppliesInsteadAndWhereItComesFrom) {
+    addToeSensors({kRed});
+    setLevels(kSiteDefaultKey, 10, 20);
+    setLevels(kRed, 12, 22);
+    exec("UPDATE TriggerLevels SET AmberDisp = NULL WHERE InstrumentID = ?", {kRed});
+    open();
+    window->SSTab1->setCurrentIndex(1);
+    TriggerLevelsBlock& block = *window->installation->triggerLevels;
+    const auto placeholder = [](TriggerLevelsBlock& b, LevelField f) {
+        return b.box(f)->placeholderText();
+    };
+    EXPECT_EQ(block.box(LevelField::AmberDisp)->text(), "");
+    EXPECT_EQ(placeholder(block, LevelField::AmberDisp), "10");
+    EXPECT_EQ(block.box(LevelField::AmberDisp)->toolTip(), "Empty: 10 mm from the site default.");
+    EXPECT_EQ(block.box(LevelField::RedDisp)->text(), "22");
+    EXPECT_EQ(placeholder(block, LevelField::AmberRate), "");
+    EXPECT_EQ(block.box(LevelField::AmberRate)->toolTip(),
+              "Empty: no level, as the site default sets none.");
+    EXPECT_EQ(placeholder(block, LevelField::RateWindow), "7");
+    EXPECT_EQ(block.box(LevelField::RateWindow)->toolTip(),
+              "Empty: the program's default of 7 days.");
+    auto* note = block.findChild<QLabel*>("lblTriggerLevelsSource");
+    ASSERT_NE(note, nullptr);
+    EXPECT_EQ(note->text(), "Empty boxes take the site default.");
+
+    // The site default's own boxes fall back on the program alone.
+    window->SSTab1->setCurrentIndex(7);
+    TriggerLevelsBlock& site = *window->utilities->siteLevels;
+    EXPECT_EQ(placeholder(site, LevelField::AmberRate), "");
+    EXPECT_EQ(placeholder(site, LevelField::RateWindow), "7");
+    EXPECT_EQ(site.findChild<QLabel*>("lblSiteTriggerLevelsSource")->text(),
+              "Empty boxes set no level; an empty rate window is 7 days.");
+    site.box(LevelField::RateWindow)->setText("14");
+    emit site.box(LevelField::RateWindow)->editingFinished();
+    site.box(LevelField::AmberRate)->setText("0.5");
+    emit site.box(LevelField::AmberRate)->editingFinished();
+
+    // A sensor shown again takes the site default as it now stands.
+    window->SSTab1->setCurrentIndex(1);
+    EXPECT_EQ(placeholder(block, LevelField::RateWindow), "14");
+    EXPECT_EQ(block.box(LevelField::RateWindow)->toolTip(),
+              "Empty: 14 days from the site default.");
+    EXPECT_EQ(placeholder(block, LevelField::AmberRate), "0.5");
 }
 
 TEST_P(SiteStatusPageTest, FilesNoProgramCanOpenAreSaidWithWhereTheyWereSaved) {

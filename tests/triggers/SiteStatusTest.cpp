@@ -74,8 +74,10 @@ TEST_P(SiteStatusTest, EveryListedSensorGetsItsRowWithItsStateAndDaysSinceItsLas
     EXPECT_EQ(rows[2].status.state, TriggerState::Grey);
     EXPECT_EQ(rows[3].status.state, TriggerState::Grey);
     EXPECT_EQ(rows[3].status.readingCount, 0);
-    // A destroyed sensor is never overdue.
+    // A destroyed sensor is never overdue and never judged against the levels.
     EXPECT_FALSE(rows[4].overdue);
+    EXPECT_EQ(rows[4].status.state, TriggerState::Destroyed);
+    EXPECT_EQ(rows[4].status.cause, Measure::None);
 
     const QList<SiteStatusRow> listed =
         computeSiteStatus(db, now, QStringList{"120531003", "120521001", "999999999"});
