@@ -218,6 +218,12 @@ TEST_P(ChartTabsTest, NodeNoReadingHasIsNotPlotted) {
     EXPECT_TRUE(t->points(3).isEmpty());
     EXPECT_EQ(ys(t->points(4)), QList<double>({0, 0.5}));
     EXPECT_TRUE(stored(kThree, "2024-03-05 08:00:00", "Disp2").isNull());
+
+    // The length chart draws the head and the two nodes that have values.
+    w.SSTab1->setCurrentIndex(4);
+    ASSERT_EQ(w.SSTab1->currentIndex(), 4);
+    EXPECT_EQ(xs(chart("ChartS")->points(2)), QList<double>({1.25, 6.25, 7.25}));
+    EXPECT_EQ(ys(chart("ChartS")->points(2)), QList<double>({0.5, 2.0, 0}));
     EXPECT_EQ(logEntries(), 0);
 }
 
