@@ -26,11 +26,12 @@ ChannelOffsets GetOffsets(const QStringList& channelTexts);
 // Values of one reading since the zero reference; a column without a value is none.
 using ZeroColumns = std::array<std::optional<double>, ChannelCount>;
 
-// The changes of one reading since the zero reference, each channel on its own. An empty
-// channel changes by 0, except a node channel without a reference, which has no value; a
-// channel without a reference has no value either. A node channel (1..nodeCount) whose text is
-// not a number has no value and is the error; channels beyond the node count never are.
-// numTemp is ChannelT's leading number (0 when empty), none when it does not fit a double.
+// The changes of one reading since the zero reference, each channel on its own. A channel that
+// holds a number changes by it minus its reference, and has no value without a reference. An
+// empty channel changes by 0, but an empty node channel (1..nodeCount) without a reference, one
+// that no reading has, has no value. A node channel whose text is not a number has no value and
+// is the error; channels beyond the node count never are. numTemp is ChannelT's leading number
+// (0 when empty), none when it does not fit a double.
 struct ZeroResult {
     ZeroColumns zero{};
     std::optional<double> numTemp;
