@@ -2,27 +2,49 @@
 
 #include "store/Formats.h"
 
-QStringList GetOffsets(const QStringList& channelTexts) {
-    QStringList offsets;
-    for (int n = 0; n < ChannelCount; ++n) {
-        offsets.append(n < channelTexts.size() ? channelTexts[n] : QString());
+void takeOffsets(ChannelOffsets& offsets, const QStringList& channelTexts) {
+    for (int n = 0; n < ChannelCount && n < channelTexts.size(); ++n) {
+        if (!offsets[n] && !channelTexts[n].isEmpty()) {
+            offsets[n] = strictNumber(channelTexts[n]);
+        }
     }
+}
+
+ChannelOffsets GetOffsets(const QStringList& channelTexts) {
+    ChannelOffsets offsets{};
+    takeOffsets(offsets, channelTexts);
     return offsets;
 }
 
 ZeroResult SetZeros(const QStringList& channelTexts, const QString& channelT,
-                    const QStringList& offsets) {
+                    const ChannelOffsets& offsets, int nodeCount) {
     ZeroResult result;
-    try {
-        for (int n = 0; n < ChannelCount; ++n) {
-            const QString channel = n < channelTexts.size() ? channelTexts[n] : QString();
-            const QString offset = n < offsets.size() ? offsets[n] : QString();
-            result.zero[n] = channel.isEmpty() ? 0.0 : toNumber(channel) - toNumber(offset);
-            result.zeroCount = n + 1;
+    for (int n = 0; n < ChannelCount; ++n) {
+        const bool node = n < nodeCount;
+        const QString channel = n < channelTexts.size() ? channelTexts[n] : QString();
+        if (channel.isEmpty()) {
+            if (offsets[n] || !node) {
+                result.zero[n] = 0.0;
+            }
+            continue;
         }
+        const std::optional<double> value = strictNumber(channel);
+        if (!value) {
+            if (node && !result.error) {
+                result.error = DbError(ErrorCode::TypeMismatch, QStringLiteral("Type mismatch"));
+            }
+            continue;
+        }
+        if (offsets[n]) {
+            result.zero[n] = *value - *offsets[n];
+        }
+    }
+    try {
         result.numTemp = channelT.isEmpty() ? 0.0 : leadingNumber(channelT);
     } catch (const DbError& error) {
-        result.error = error;
+        if (!result.error) {
+            result.error = error;
+        }
     }
     return result;
 }
@@ -47,4 +69,22 @@ HeadlocResult SetHeadlocs(const std::array<double, ChannelCount>& zero, int node
     }
     result.writesReference = true;
     return result;
+}
+
+NodeDisplacements displacementsOf(const ZeroColumns& zero, int nodeCount, bool headAtCollar) {
+    std::array<double, ChannelCount> values{};
+    for (int n = 0; n < ChannelCount; ++n) {
+        values[n] = zero[n].value_or(0.0);
+    }
+    // A missing middle node counts as 0 in the walk: it cancels out of the sum, so the nodes
+    // above it still get the deepest node's change minus their own.
+    const HeadlocResult headlocs = SetHeadlocs(values, nodeCount, headAtCollar);
+    NodeDisplacements disp{};
+    for (int n = 0; n < nodeCount; ++n) {
+        const bool known = headAtCollar ? zero[n] && zero[nodeCount - 1] : zero[n].has_value();
+        if (known) {
+            disp[n] = headlocs.disp[n];
+        }
+    }
+    return disp;
 }

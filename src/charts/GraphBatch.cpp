@@ -20,28 +20,20 @@ const QString kBatchTag = QStringLiteral(" G_GetTemporalData");
 const QString kZerosTag = QStringLiteral(" G_SetZeros");
 const QString kOffsetsTag = QStringLiteral(" Module1_GetOffsets");
 
-using OptionalZeros = std::array<std::optional<double>, ChannelCount>;
-using OptionalDisp = std::array<std::optional<double>, MaxDispNodes>;
-
-// One selected reading as read: its channels and the zero columns the displacements may need
-// when its own zeros fail.
+// One selected reading as read: its channels.
 struct SelectedRow {
     qint64 rowid = 0;
     QStringList channels; // Channel1..10, null as empty
     QString channelT;
-    OptionalZeros storedZero{};
 };
 
 std::vector<SelectedRow> readSelection(Connection& db, const QString& instrumentId,
-                                       GraphVariant variant, int storedZeros) {
+                                       GraphVariant variant) {
     QStringList columns = {QStringLiteral("rowid")};
     for (int n = 1; n <= ChannelCount; ++n) {
         columns << QStringLiteral("Channel%1").arg(n);
     }
     columns << QStringLiteral("ChannelT");
-    for (int n = 1; n <= storedZeros; ++n) {
-        columns << QStringLiteral("zero%1").arg(n);
-    }
     NativeStatement query(db, graphSelect(instrumentId, variant, columns));
     std::vector<SelectedRow> rows;
     while (query.step()) {
@@ -51,42 +43,32 @@ std::vector<SelectedRow> readSelection(Connection& db, const QString& instrument
             row.channels.append(query.textAt(1 + n));
         }
         row.channelT = query.textAt(1 + ChannelCount);
-        for (int n = 0; n < storedZeros; ++n) {
-            row.storedZero[n] = query.numberAt(2 + ChannelCount + n);
-        }
         rows.push_back(std::move(row));
     }
     return rows;
 }
 
-// Displacements from the zero columns as they stand after SetZeros. A zero column without a
-// value leaves the displacements built on it without a value, as arithmetic on Null does.
-OptionalDisp displacements(const OptionalZeros& zero, int nodeCount, bool headAtCollar) {
-    std::array<double, ChannelCount> values{};
-    for (int n = 0; n < ChannelCount; ++n) {
-        values[n] = zero[n].value_or(0.0);
-    }
-    const HeadlocResult headlocs = SetHeadlocs(values, nodeCount, headAtCollar);
-    OptionalDisp disp{};
-    for (int n = nodeCount - 1; n >= 0; --n) {
-        const bool known = headAtCollar
-                               ? n == nodeCount - 1 || (zero[n] && zero[n + 1] && disp[n + 1])
-                               : zero[n].has_value();
-        if (known) {
-            disp[n] = headlocs.disp[n];
+// Each channel's reference: the earliest reading of the selection that has the channel.
+ChannelOffsets selectionOffsets(const std::vector<SelectedRow>& rows) {
+    ChannelOffsets offsets{};
+    for (const SelectedRow& row : rows) {
+        takeOffsets(offsets, row.channels);
+        if (std::all_of(offsets.begin(), offsets.end(),
+                        [](const auto& o) { return o.has_value(); })) {
+            break;
         }
     }
-    return disp;
+    return offsets;
 }
 
-// The UPDATE of one batch. Zero columns and NumTemp bound as null keep their stored values:
-// that is how a reading whose zeros failed keeps the columns it did not reach.
+// The UPDATE of one batch; a column without a value is written null, so that no value of an
+// earlier batch stays behind to be drawn.
 QString updateSql(const QString& instrumentId, int nodeCount, bool headAtCollar, int loadCount) {
     QStringList sets;
     for (int n = 1; n <= ChannelCount; ++n) {
-        sets << QStringLiteral("zero%1 = coalesce(?, zero%1)").arg(n);
+        sets << QStringLiteral("zero%1 = ?").arg(n);
     }
-    sets << QStringLiteral("NumTemp = coalesce(?, NumTemp)");
+    sets << QStringLiteral("NumTemp = ?");
     for (int n = 1; n <= nodeCount; ++n) {
         sets << QStringLiteral("Disp%1 = ?").arg(n);
     }
@@ -171,22 +153,17 @@ struct BatchContext {
 void processRows(Connection& db, const QString& instrumentId, const BatchContext& context,
                  const std::vector<SelectedRow>& rows, BatchResult& result) {
     const BatchGeometry& geometry = context.geometry;
-    const QStringList offsets = GetOffsets(rows.front().channels);
+    const ChannelOffsets offsets = selectionOffsets(rows);
     BatchWriter writer(
         db, updateSql(instrumentId, context.dispColumns, geometry.headAtCollar, context.loadCount));
     LoadPlan loadPlan(geometry, context.nodeCount, context.loadCount);
     for (const SelectedRow& row : rows) {
-        const ZeroResult zeros = SetZeros(row.channels, row.channelT, offsets);
+        const ZeroResult zeros = SetZeros(row.channels, row.channelT, offsets, context.nodeCount);
         if (zeros.error) {
             context.log.report(*zeros.error, kZerosTag);
         }
-        OptionalZeros zero = row.storedZero;
-        for (int n = 0; n < ChannelCount; ++n) {
-            if (n < zeros.zeroCount) {
-                zero[n] = zeros.zero[n];
-            }
-        }
-        const OptionalDisp disp = displacements(zero, context.nodeCount, geometry.headAtCollar);
+        const NodeDisplacements disp =
+            displacementsOf(zeros.zero, context.nodeCount, geometry.headAtCollar);
 
         std::array<std::optional<double>, MaxLoads> loads{};
         if (context.withLoads) {
@@ -203,8 +180,8 @@ void processRows(Connection& db, const QString& instrumentId, const BatchContext
             }
         }
 
-        for (int n = 0; n < ChannelCount; ++n) {
-            writer.bind(n < zeros.zeroCount ? std::optional<double>(zeros.zero[n]) : std::nullopt);
+        for (const std::optional<double>& zero : zeros.zero) {
+            writer.bind(zero);
         }
         writer.bind(zeros.numTemp);
         for (int n = 0; n < context.dispColumns; ++n) {
@@ -255,8 +232,7 @@ BatchResult runGraphBatch(Connection& db, const QString& instrumentId, GraphVari
                                geometry.nodeCount,
                                std::clamp(geometry.nodeCount, 0, MaxDispNodes),
                                withLoads ? std::clamp(geometry.nodeCount - 1, 0, MaxLoads) : 0};
-    const std::vector<SelectedRow> rows =
-        readSelection(db, instrumentId, variant, context.dispColumns);
+    const std::vector<SelectedRow> rows = readSelection(db, instrumentId, variant);
 
     BatchResult result;
     result.rowsSelected = static_cast<int>(rows.size());

@@ -25,13 +25,15 @@ struct BatchResult {
 };
 
 // The batches that prepare a chart: over the readings ticked for the chart's kind, in FullDate
-// order, the earliest is the zero reference; every reading gets zero1..zero10, NumTemp,
-// Disp1..Disp<nodeCount> (and Reference = 0 with the head at the toe), the load batches also
-// Load1..Load<min(nodeCount - 1, 5)>, all written back in one transaction.
-// A reading whose zeros fail is logged under " G_SetZeros" and goes on with the zeros it got;
-// a displacement or load failure ends the batch with one entry under " G_GetTemporalData",
-// keeping the readings already written. A selection that cannot be read (the sensor's table
-// is missing), or a site server that cannot be reached, raises DbError and nothing is logged.
+// order, each channel's zero reference is the earliest of them that has the channel; every
+// reading gets zero1..zero10, NumTemp, Disp1..Disp<nodeCount> (and Reference = 0 with the head
+// at the toe), the load batches also Load1..Load<min(nodeCount - 1, 5)>, all written back in one
+// transaction, a column without a value as null (SetZeros, displacementsOf).
+// A reading with a node channel that is not a number is logged under " G_SetZeros" and goes on
+// with its other columns; a displacement or load failure ends the batch with one entry under
+// " G_GetTemporalData", keeping the readings already written. A selection that cannot be read
+// (the sensor's table is missing), or a site server that cannot be reached, raises DbError and
+// nothing is logged.
 BatchResult GetTemporalData(Connection& db, const QString& instrumentId,
                             const BatchGeometry& geometry, const ErrorLog& log);
 BatchResult GetSpatialData(Connection& db, const QString& instrumentId,

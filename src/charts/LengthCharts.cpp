@@ -64,15 +64,16 @@ void DrawSgraph(ChartWidget& chart, const GraphInput& input) {
     drawReadings(chart, input, QStringLiteral("Displacement (mm)"),
                  [&](const GraphRow& row, int s) {
                      const int n = checkedNodeCount(sensor);
-                     if (sensor.headAtCollar) {
-                         chart.addPoint(s, toNumber(sensor.recessText),
-                                        requiredValue(row.zero.at(n - 1), column("zero", n)));
-                     } else {
+                     // A node that no reading has holds no value: it is left out of the line.
+                     if (!sensor.headAtCollar) {
                          chart.addPoint(s, toNumber(sensor.headText), 0);
+                     } else if (const std::optional<double> head = row.zero.at(n - 1)) {
+                         chart.addPoint(s, toNumber(sensor.recessText), *head);
                      }
                      for (int node = 1; node <= n; ++node) {
-                         chart.addPoint(s, toNumber(sensor.anchorTexts.at(node - 1)),
-                                        requiredValue(row.disp.at(node - 1), column("Disp", node)));
+                         if (const std::optional<double> disp = row.disp.at(node - 1)) {
+                             chart.addPoint(s, toNumber(sensor.anchorTexts.at(node - 1)), *disp);
+                         }
                      }
                  });
 }

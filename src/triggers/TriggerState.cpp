@@ -45,13 +45,13 @@ QString stateText(TriggerState state) {
     return QStringLiteral("Destroyed");
 }
 
-QList<double> nodeDisplacements(const StatusReading& reading, const QStringList& offsets,
+QList<double> nodeDisplacements(const StatusReading& reading, const ChannelOffsets& offsets,
                                 const SensorSetup& setup) {
     const int nodes = std::clamp(setup.nodeCount, 0, MaxDispNodes);
-    const ZeroResult zeros = SetZeros(reading.channels, reading.channelT, offsets);
+    const ZeroResult zeros = SetZeros(reading.channels, reading.channelT, offsets, nodes);
     std::array<double, ChannelCount> zero{};
-    for (int n = 0; n < zeros.zeroCount; ++n) {
-        zero[n] = zeros.zero[n];
+    for (int n = 0; n < ChannelCount; ++n) {
+        zero[n] = zeros.zero[n].value_or(0.0);
     }
     return SetHeadlocs(zero, nodes, setup.headAtCollar).disp;
 }
@@ -95,7 +95,7 @@ SensorStatus evaluateSensor(const StatusInput& input, const SensorSetup& setup,
         return status;
     }
 
-    const QStringList offsets = GetOffsets(input.reference->channels);
+    const ChannelOffsets offsets = GetOffsets(input.reference->channels);
     const QList<double> disp = nodeDisplacements(newest, offsets, setup);
     if (!disp.isEmpty()) {
         const int peak = peakNode(disp);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "charts/Displacement.h"
 #include "triggers/TriggerLevels.h"
 
 #include <QDateTime>
@@ -63,7 +64,7 @@ struct SensorStatus {
 // Displacement of every node of a reading against the zero reference, from the chart's own
 // GetOffsets, SetZeros and SetHeadlocs: an empty channel changes by 0, and a channel that
 // cannot be compared with the reference counts as unchanged.
-QList<double> nodeDisplacements(const StatusReading& reading, const QStringList& offsets,
+QList<double> nodeDisplacements(const StatusReading& reading, const ChannelOffsets& offsets,
                                 const SensorSetup& setup);
 
 // Slope of y over x by least squares; nothing with fewer than two distinct x.

@@ -1,10 +1,15 @@
 #include "charts/ChartWidget.h"
+#include "logger/LoggerAppend.h"
+#include "logger/LoggerFile.h"
+#include "logger/LoggerReadings.h"
 #include "sensors/IdentificationPage.h"
 #include "store/Connection.h"
 #include "support/MainWindowFixture.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -147,6 +152,78 @@ TEST_P(ChartTabsTest, DispVTimeStoresTheWorkedExampleAndPlotsItByHeadArrangement
     EXPECT_EQ(ys(t->points(2)), QList<double>({0, 2.0}));
     EXPECT_EQ(ys(t->points(4)), QList<double>({0, 0.5}));
     EXPECT_EQ(stored(kThree, "2024-03-05 08:00:00", "Reference").toInt(), 0);
+    EXPECT_EQ(logEntries(), 0);
+}
+
+TEST_P(ChartTabsTest, TypedThenLoggedReadingsDrawTheirTemperatureAndDisplacements) {
+    addSensors({kThree});
+    install(kThree, true);
+    // Typed on the Readings tab: the boxes of the unused channels stay empty.
+    const QStringList unused(5, QString(""));
+    reading(kThree, "2024-03-01 08:00:00", QStringList{"10.00", "20.00", "30.00"} + unused, "21.5");
+    reading(kThree, "2024-03-02 08:00:00", QStringList{"10.50", "20.25", "30.00"} + unused, "20.0");
+    // Then a logger file, which fills one channel more than the sensor has nodes.
+    QDir(folder()).mkpath("downloads");
+    const QString file = path("downloads/QV" + kThree + ".txt");
+    {
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write("2024/03/03 08:00:00,T7,41,001,19.5,11.00,20.50,30.25,4.00\r\n"
+                  "2024/03/04 08:00:00,T7,41,001,18.0,12.00,21.00,30.50,4.50\r\n");
+    }
+    {
+        Connection c;
+        c.open(location());
+        const StageResult staged = stageLoggerFile(folder(), file, 1, DateOrder::DayMonthYear);
+        ASSERT_EQ(staged.status, StageResult::Status::Staged);
+        LoggerAppendOptions options;
+        options.instrumentId = kThree;
+        options.channelCount = loggerChannelCount("41");
+        options.duplicates = DuplicatePolicy::SkipAll;
+        ASSERT_EQ(appendLoggerRows(c, kThree, staged.stage, staged.stage.marks, options).appended,
+                  2);
+    }
+    frmQuorvelle& w = open();
+    w.SSTab1->setCurrentIndex(3);
+    ASSERT_EQ(w.SSTab1->currentIndex(), 3);
+
+    EXPECT_EQ(stored(kThree, "2024-03-04 08:00:00", "NumTemp").toDouble(), 18.0);
+    EXPECT_EQ(stored(kThree, "2024-03-04 08:00:00", "zero4").toDouble(), 0.5);
+    ChartWidget* t = chart("ChartT");
+    EXPECT_EQ(ys(t->points(0)), QList<double>({21.5, 20.0, 19.5, 18.0}));
+    EXPECT_EQ(ys(t->points(1)), QList<double>({0, 0, 0, 0}));
+    EXPECT_EQ(ys(t->points(2)), QList<double>({0, -0.25, -0.25, -0.5}));
+    EXPECT_EQ(ys(t->points(3)), QList<double>({0, -0.5, -0.75, -1.5}));
+    EXPECT_EQ(ys(t->points(4)), QList<double>({0, 0, 0.25, 0.5}));
+
+    // Every visit computes the same, and nothing is logged.
+    w.SSTab1->setCurrentIndex(0);
+    w.SSTab1->setCurrentIndex(3);
+    EXPECT_EQ(ys(t->points(3)), QList<double>({0, -0.5, -0.75, -1.5}));
+    EXPECT_EQ(logEntries(), 0);
+    EXPECT_TRUE(prompter.calls.isEmpty());
+}
+
+TEST_P(ChartTabsTest, NodeNoReadingHasIsNotPlotted) {
+    addSensors({kThree});
+    install(kThree, false);
+    reading(kThree, "2024-03-01 08:00:00", {"10.00", "", "30.00"});
+    reading(kThree, "2024-03-05 08:00:00", {"12.00", "", "30.50"});
+    frmQuorvelle& w = open();
+    w.SSTab1->setCurrentIndex(3);
+    ASSERT_EQ(w.SSTab1->currentIndex(), 3);
+    ChartWidget* t = chart("ChartT");
+    // Head at the toe: the head, then nodes 1, 2 and 3.
+    EXPECT_EQ(ys(t->points(2)), QList<double>({0, 2.0}));
+    EXPECT_TRUE(t->points(3).isEmpty());
+    EXPECT_EQ(ys(t->points(4)), QList<double>({0, 0.5}));
+    EXPECT_TRUE(stored(kThree, "2024-03-05 08:00:00", "Disp2").isNull());
+
+    // The length chart draws the head and the two nodes that have values.
+    w.SSTab1->setCurrentIndex(4);
+    ASSERT_EQ(w.SSTab1->currentIndex(), 4);
+    EXPECT_EQ(xs(chart("ChartS")->points(2)), QList<double>({1.25, 6.25, 7.25}));
+    EXPECT_EQ(ys(chart("ChartS")->points(2)), QList<double>({0.5, 2.0, 0}));
     EXPECT_EQ(logEntries(), 0);
 }
 

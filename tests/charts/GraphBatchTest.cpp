@@ -150,41 +150,93 @@ TEST_P(GraphBatchTest, AbsentChannelsAndTemperatureTexts) {
     EXPECT_EQ(logEntries(), 0);
 }
 
-TEST_P(GraphBatchTest, ReferenceWithoutAChannelLogsAndTheRowGoesOn) {
-    insert({"2024-01-01 08:00:00", {"10.00", nullptr, "30.00"}, "20"});
+TEST_P(GraphBatchTest, ChannelMissingFromTheReferenceTakesTheEarliestReadingThatHasIt) {
+    const qint64 first = insert({"2024-01-01 08:00:00", {"10.00", nullptr, "30.00"}, "20"});
     const qint64 kept = insert({"2024-01-02 08:00:00", {"12.00", "21.00", "30.00"}, "22"});
-    const qint64 noStored = insert({"2024-01-03 08:00:00", {"13.00", "22.00", "31.00"}, "23"});
+    const qint64 later = insert({"2024-01-03 08:00:00", {"13.00", "22.00", "31.00"}, "23"});
     const qint64 fine = insert({"2024-01-04 08:00:00", {"14.00", "", "32.00"}, "24"});
+    // Values of an earlier batch are replaced, never kept.
     store(kept, "zero2", 7.0);
-    store(kept, "zero3", 4.0);
     store(kept, "NumTemp", 55.0);
 
     const BatchResult result = GetTemporalData(db, kId, geometry(true, 3), errorLog());
     EXPECT_TRUE(result.completed);
     EXPECT_EQ(result.rowsWritten, 4);
-    EXPECT_EQ(logEntries(), 2);
-    EXPECT_TRUE(logText().contains("Err #-13: Type mismatch G_SetZeros"));
+    EXPECT_EQ(logEntries(), 0);
 
-    // zero1 is computed, the columns from the failing channel on keep what they held, and the
-    // displacements build on the columns as they then stand.
+    EXPECT_EQ(value(first, "zero2").toDouble(), 0.0);
+    EXPECT_FALSE(value(first, "zero2").isNull());
     EXPECT_EQ(value(kept, "zero1").toDouble(), 2.0);
-    EXPECT_EQ(value(kept, "zero2").toDouble(), 7.0);
-    EXPECT_EQ(value(kept, "zero3").toDouble(), 4.0);
-    EXPECT_EQ(value(kept, "NumTemp").toDouble(), 55.0);
-    EXPECT_EQ(value(kept, "Disp1").toDouble(), 2.0);
-    EXPECT_EQ(value(kept, "Disp2").toDouble(), -3.0);
-    EXPECT_EQ(value(kept, "Disp3").toDouble(), 0.0);
-
-    // Nothing stored to build on: no displacement rather than a made-up one.
-    EXPECT_EQ(value(noStored, "zero1").toDouble(), 3.0);
-    EXPECT_TRUE(value(noStored, "zero3").isNull());
-    EXPECT_TRUE(value(noStored, "Disp1").isNull());
-    EXPECT_TRUE(value(noStored, "Disp2").isNull());
-    EXPECT_EQ(value(noStored, "Disp3").toDouble(), 0.0);
-
-    EXPECT_EQ(value(fine, "zero3").toDouble(), 2.0);
-    EXPECT_EQ(value(fine, "NumTemp").toDouble(), 24.0);
+    EXPECT_EQ(value(kept, "zero2").toDouble(), 0.0);
+    EXPECT_EQ(value(kept, "NumTemp").toDouble(), 22.0);
+    EXPECT_EQ(value(kept, "Disp1").toDouble(), -2.0);
+    EXPECT_EQ(value(kept, "Disp2").toDouble(), 0.0);
+    EXPECT_EQ(value(later, "zero2").toDouble(), 1.0);
+    EXPECT_EQ(value(later, "Disp1").toDouble(), -2.0);
+    EXPECT_EQ(value(later, "Disp2").toDouble(), 0.0);
+    EXPECT_EQ(value(later, "NumTemp").toDouble(), 23.0);
+    EXPECT_EQ(value(fine, "zero2").toDouble(), 0.0);
     EXPECT_EQ(value(fine, "Disp1").toDouble(), -2.0);
+    EXPECT_EQ(value(fine, "Disp2").toDouble(), 2.0);
+    EXPECT_EQ(value(fine, "NumTemp").toDouble(), 24.0);
+}
+
+TEST_P(GraphBatchTest, NodeNoReadingHasGetsNoValue) {
+    const qint64 first = insert({"2024-01-01 08:00:00", {"10.00", "", "30.00"}, "20"});
+    const qint64 later = insert({"2024-01-02 08:00:00", {"12.00", nullptr, "30.50"}, "22"});
+    store(later, "zero2", 7.0);
+    store(later, "Disp2", 7.0);
+
+    EXPECT_TRUE(GetTemporalData(db, kId, geometry(false, 3), errorLog()).completed);
+    for (const qint64 row : {first, later}) {
+        EXPECT_TRUE(value(row, "zero2").isNull());
+        EXPECT_TRUE(value(row, "Disp2").isNull());
+    }
+    EXPECT_EQ(value(later, "Disp1").toDouble(), 2.0);
+    EXPECT_EQ(value(later, "Disp3").toDouble(), 0.5);
+    EXPECT_EQ(value(later, "NumTemp").toDouble(), 22.0);
+
+    // With the head at the collar every node is measured against the deepest one: without it
+    // no node has a displacement.
+    store(first, "Channel2", "20.00");
+    store(first, "Channel3", "");
+    store(later, "Channel3", QVariant());
+    EXPECT_TRUE(GetTemporalData(db, kId, geometry(true, 3), errorLog()).completed);
+    for (const QString column : {"zero3", "Disp1", "Disp2", "Disp3"}) {
+        EXPECT_TRUE(value(later, column).isNull()) << column.toStdString();
+    }
+    EXPECT_EQ(value(later, "zero2").toDouble(), 0.0);
+    EXPECT_EQ(logEntries(), 0);
+}
+
+TEST_P(GraphBatchTest, ChannelsBeyondTheNodeCountAreIgnored) {
+    insert({"2024-01-01 08:00:00", {"10.00", "20.00", "", "", "", "", "", "", "", ""}, "20"});
+    const qint64 logged =
+        insert({"2024-01-02 08:00:00", {"11.00", "20.50", "4.00", "junk", "1"}, "19"});
+    const qint64 next = insert({"2024-01-03 08:00:00", {"12.00", "21.00", "4.25"}, "18"});
+
+    EXPECT_TRUE(GetTemporalData(db, kId, geometry(true, 2), errorLog()).completed);
+    EXPECT_EQ(logEntries(), 0);
+    EXPECT_EQ(value(logged, "NumTemp").toDouble(), 19.0);
+    EXPECT_EQ(value(logged, "Disp1").toDouble(), -0.5);
+    EXPECT_EQ(value(next, "Disp1").toDouble(), -1.0);
+    EXPECT_EQ(value(next, "NumTemp").toDouble(), 18.0);
+    EXPECT_EQ(value(next, "zero3").toDouble(), 0.25);
+    EXPECT_TRUE(value(logged, "zero4").isNull());
+}
+
+TEST_P(GraphBatchTest, NodeChannelThatIsNotANumberIsLoggedAndTheRowGoesOn) {
+    insert({"2024-01-01 08:00:00", {"10.00", "20.00", "30.00"}, "20"});
+    const qint64 bad = insert({"2024-01-02 08:00:00", {"11.00", "2O.50", "31.00"}, "22"});
+
+    const BatchResult result = GetTemporalData(db, kId, geometry(false, 3), errorLog());
+    EXPECT_TRUE(result.completed);
+    EXPECT_EQ(logEntries(), 1);
+    EXPECT_TRUE(logText().contains("Err #-13: Type mismatch G_SetZeros"));
+    EXPECT_EQ(value(bad, "Disp1").toDouble(), 1.0);
+    EXPECT_TRUE(value(bad, "Disp2").isNull());
+    EXPECT_EQ(value(bad, "Disp3").toDouble(), 1.0);
+    EXPECT_EQ(value(bad, "NumTemp").toDouble(), 22.0);
 }
 
 TEST_P(GraphBatchTest, AnchorsAtTheSameDistanceEndTheBatchWithoutWriting) {

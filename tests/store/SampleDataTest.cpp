@@ -269,15 +269,18 @@ TEST_F(SampleDataTest, LoadsOverThreeYearsStayBelowAStrandsBreakingLoad) {
         geometry.nodeCount = sensor.nodeCount;
         const QStringList anchors = CalcReltoRoof(geometry).anchors;
         const QVector<SampleReading> readings = sampleReadings(sensor, options);
-        const QStringList offsets = GetOffsets(readings.first().channels);
+        const ChannelOffsets offsets = GetOffsets(readings.first().channels);
         for (const SampleReading& r : readings) {
             // A reading with a channel not read has no loads worth judging.
             if (r.channels.mid(0, sensor.nodeCount).contains(QString(""))) {
                 continue;
             }
-            const ZeroResult zero = SetZeros(r.channels, r.temperature, offsets);
-            const QList<double> disp =
-                SetHeadlocs(zero.zero, sensor.nodeCount, sensor.headAtCollar).disp;
+            const ZeroResult zero = SetZeros(r.channels, r.temperature, offsets, sensor.nodeCount);
+            QList<double> disp;
+            for (const std::optional<double>& d :
+                 displacementsOf(zero.zero, sensor.nodeCount, sensor.headAtCollar)) {
+                disp << d.value_or(0.0);
+            }
             for (double load : SetLoads(anchors, disp, sensor.nodeCount, sensor.kval).loads) {
                 largest = std::max(largest, std::abs(load));
             }
