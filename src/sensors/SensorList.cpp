@@ -36,6 +36,9 @@ bool refreshSensorList(AppState& state, QComboBox& cboSensors, SensorForm& form,
         if (!sensorRowExists(*state.db, *shown)) {
             return false;
         }
+        // The re-read list may no longer hold the shown sensor (another user moved it out of
+        // the filter); what is typed on the form is stored, or its refusal told, first.
+        form.savefields();
     }
     rs.requery();
     state.listedSensors = mark;

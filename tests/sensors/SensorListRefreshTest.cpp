@@ -2,12 +2,14 @@
 #include "app/frmQuorvelle.h"
 #include "sensors/IdentificationPage.h"
 #include "sensors/InstallationPage.h"
+#include "sensors/SensorFilterPanel.h"
 #include "sensors/SensorForm.h"
 #include "support/MainWindowFixture.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QEvent>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QTabWidget>
 #include <gtest/gtest.h>
@@ -66,6 +68,28 @@ TEST_P(SensorListRefreshTest, AnotherUsersSensorShowsOnActivationKeepingTheFormA
               "BH-mine");
     EXPECT_TRUE(prompter.messageTexts().isEmpty())
         << prompter.messageTexts().join('|').toStdString();
+}
+
+TEST_P(SensorListRefreshTest, AnEditOnASensorMovedOutOfTheFilterIsStoredOrToldBeforeTheList) {
+    exec("UPDATE Sensors SET Level = 'L1'");
+    auto* panel = window->utilities->filterFrame->findChild<SensorFilterPanel*>("filterPanel");
+    ASSERT_NE(panel, nullptr);
+    panel->txtFilterLevel->setText("L1");
+    emit panel->imgFilter.image->clicked();
+    const QString edited = window->identification->txtSensor->text();
+    window->installation->txtBorehole->setText("BH-mine");
+    exec("UPDATE Sensors SET Level = 'L2' WHERE InstrumentID = ?", {edited});
+    addSensors({"120521003"});
+    prompter.clear();
+
+    activate();
+    // The edit is never dropped unsaid: stored on its sensor, or its refusal shown.
+    const bool stored =
+        scalar("SELECT Borehole FROM Sensors WHERE InstrumentID = ?", {edited}).toString() ==
+        "BH-mine";
+    const bool told = prompter.messageTexts().join('|').contains("Sensor " + edited);
+    EXPECT_TRUE(stored || told) << prompter.messageTexts().join('|').toStdString();
+    EXPECT_FALSE(listed().contains(edited));
 }
 
 TEST_P(SensorListRefreshTest, EnteringTheFirstTabRereadsTheListOnlyWhenTheRegisterChanged) {
