@@ -3,6 +3,7 @@
 #include "store/NativeStatement.h"
 #include "store/RecordSet.h"
 #include "store/Schema.h"
+#include "support/FaultConditions.h"
 #include "support/PrivateServer.h"
 
 #include <QCoreApplication>
@@ -11,15 +12,6 @@
 #include <optional>
 
 namespace {
-std::optional<DbError> failureOf(const std::function<void()>& body) {
-    try {
-        body();
-    } catch (const DbError& e) {
-        return e;
-    }
-    return std::nullopt;
-}
-
 // A register with three sensors on a server of the test's own, which the test restarts.
 class ServerRestartTest : public ::testing::Test {
 protected:

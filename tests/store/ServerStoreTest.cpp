@@ -2,6 +2,7 @@
 #include "store/DbError.h"
 #include "store/RecordSet.h"
 #include "store/Schema.h"
+#include "support/FaultConditions.h"
 #include "support/ServerDatabase.h"
 
 #include <QSqlQuery>
@@ -11,15 +12,6 @@
 #include <optional>
 
 namespace {
-std::optional<DbError> failureOf(const std::function<void()>& body) {
-    try {
-        body();
-    } catch (const DbError& e) {
-        return e;
-    }
-    return std::nullopt;
-}
-
 class StoreEngineTest : public EngineDbTest {};
 
 // Tests of the server alone: its login and its connection.

@@ -6,6 +6,15 @@
 #include <stdexcept>
 #include <sys/mount.h>
 
+std::optional<DbError> failureOf(const std::function<void()>& body) {
+    try {
+        body();
+    } catch (const DbError& e) {
+        return e;
+    }
+    return std::nullopt;
+}
+
 ExclusiveHolder::ExclusiveHolder(const QString& path) {
     db_.open(path);
     db_.execute("BEGIN EXCLUSIVE");

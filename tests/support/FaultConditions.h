@@ -1,8 +1,14 @@
 #pragma once
 
 #include "store/Connection.h"
+#include "store/DbError.h"
 
 #include <QString>
+#include <functional>
+#include <optional>
+
+// The failure the body raised, or none.
+std::optional<DbError> failureOf(const std::function<void()>& body);
 
 // Connections opened while this lives wait only briefly for another program's lock, so a
 // test of a busy database does not sit out the full timeout.
