@@ -11,6 +11,7 @@
 #include "readings/ReadingsPage.h"
 #include "readings/SensorData.h"
 #include "reports/ReportCommand.h"
+#include "revisions/RevisionStore.h"
 #include "sensors/IdentificationPage.h"
 #include "sensors/InstallationPage.h"
 #include "sensors/SensorFilter.h"
@@ -232,6 +233,11 @@ bool frmQuorvelle::connectSequence() {
     guarded(errorLog(), " G_CreateTriggerTables", [&] {
         if (!hasTriggerTables(*state_.db)) {
             createTriggerTables(*state_.db);
+        }
+    });
+    guarded(errorLog(), " G_CreateRevisionTable", [&] {
+        if (!hasRevisionTable(*state_.db)) {
+            createRevisionTable(*state_.db);
         }
     });
     checkEventLog();

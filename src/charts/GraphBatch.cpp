@@ -2,6 +2,7 @@
 
 #include "charts/Displacement.h"
 #include "charts/Loads.h"
+#include "revisions/RevisionStore.h"
 #include "store/Connection.h"
 #include "store/DbError.h"
 #include "store/EngineSql.h"
@@ -23,6 +24,7 @@ const QString kOffsetsTag = QStringLiteral(" Module1_GetOffsets");
 // One selected reading as read: its channels.
 struct SelectedRow {
     qint64 rowid = 0;
+    QString fullDate;
     QStringList channels; // Channel1..10, null as empty
     QString channelT;
 };
@@ -33,7 +35,7 @@ std::vector<SelectedRow> readSelection(Connection& db, const QString& instrument
     for (int n = 1; n <= ChannelCount; ++n) {
         columns << QStringLiteral("Channel%1").arg(n);
     }
-    columns << QStringLiteral("ChannelT");
+    columns << QStringLiteral("ChannelT") << QStringLiteral("FullDate");
     NativeStatement query(db, graphSelect(instrumentId, variant, columns));
     std::vector<SelectedRow> rows;
     while (query.step()) {
@@ -43,6 +45,7 @@ std::vector<SelectedRow> readSelection(Connection& db, const QString& instrument
             row.channels.append(query.textAt(1 + n));
         }
         row.channelT = query.textAt(1 + ChannelCount);
+        row.fullDate = query.textAt(2 + ChannelCount);
         rows.push_back(std::move(row));
     }
     return rows;
@@ -142,6 +145,7 @@ private:
 
 struct BatchContext {
     const BatchGeometry& geometry;
+    const QList<SensorRevision>& revisions;
     const ErrorLog& log;
     bool withLoads;
     int nodeCount;
@@ -154,43 +158,55 @@ void processRows(Connection& db, const QString& instrumentId, const BatchContext
                  const std::vector<SelectedRow>& rows, BatchResult& result) {
     const BatchGeometry& geometry = context.geometry;
     const ChannelOffsets offsets = selectionOffsets(rows);
+    // Every displacement first, as a revision carries on from the rows before it.
+    std::vector<ZeroResult> zeros;
+    std::vector<NodeDisplacements> computed;
+    QStringList fullDates;
+    zeros.reserve(rows.size());
+    computed.reserve(rows.size());
+    for (const SelectedRow& row : rows) {
+        zeros.push_back(SetZeros(row.channels, row.channelT, offsets, context.nodeCount));
+        if (zeros.back().error) {
+            context.log.report(*zeros.back().error, kZerosTag);
+        }
+        computed.push_back(
+            displacementsOf(zeros.back().zero, context.nodeCount, geometry.headAtCollar));
+        fullDates << row.fullDate;
+    }
+    const std::vector<NodeDisplacements> revised =
+        reviseDisplacements(fullDates, computed, context.revisions, context.nodeCount,
+                            geometry.headAtCollar, geometry.rezeroView);
     BatchWriter writer(
         db, updateSql(instrumentId, context.dispColumns, geometry.headAtCollar, context.loadCount));
     LoadPlan loadPlan(geometry, context.nodeCount, context.loadCount);
-    for (const SelectedRow& row : rows) {
-        const ZeroResult zeros = SetZeros(row.channels, row.channelT, offsets, context.nodeCount);
-        if (zeros.error) {
-            context.log.report(*zeros.error, kZerosTag);
-        }
-        const NodeDisplacements disp =
-            displacementsOf(zeros.zero, context.nodeCount, geometry.headAtCollar);
-
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        const NodeDisplacements& disp = revised[r];
         std::array<std::optional<double>, MaxLoads> loads{};
         if (context.withLoads) {
             QList<double> dispValues;
             for (int n = 0; n < context.nodeCount; ++n) {
                 dispValues.append(disp[n].value_or(0.0));
             }
-            const QList<double> computed = loadPlan.loads(dispValues);
+            const QList<double> computedLoads = loadPlan.loads(dispValues);
             result.loadLocations = loadPlan.locations();
             for (int i = 0; i < context.loadCount; ++i) {
                 if (disp[i] && disp[i + 1]) {
-                    loads[i] = computed[i];
+                    loads[i] = computedLoads[i];
                 }
             }
         }
 
-        for (const std::optional<double>& zero : zeros.zero) {
+        for (const std::optional<double>& zero : zeros[r].zero) {
             writer.bind(zero);
         }
-        writer.bind(zeros.numTemp);
+        writer.bind(zeros[r].numTemp);
         for (int n = 0; n < context.dispColumns; ++n) {
             writer.bind(disp[n]);
         }
         for (int i = 0; i < context.loadCount; ++i) {
             writer.bind(loads[i]);
         }
-        writer.write(row.rowid);
+        writer.write(rows[r].rowid);
         ++result.rowsWritten;
     }
     writer.flush();
@@ -226,7 +242,9 @@ BatchResult runGraphBatch(Connection& db, const QString& instrumentId, GraphVari
                           bool withLoads, const BatchGeometry& geometry, const ErrorLog& log) {
     // An out-of-range node count still runs, so that the displacement step fails and is
     // logged; only the columns that exist are read and written.
+    const QList<SensorRevision> revisions = readRevisions(db, instrumentId);
     const BatchContext context{geometry,
+                               revisions,
                                log,
                                withLoads,
                                geometry.nodeCount,

@@ -4,6 +4,7 @@
 #include "charts/GraphBatch.h"
 #include "charts/Loads.h"
 #include "charts/ScaleSelector.h"
+#include "revisions/RevisionStore.h"
 #include "store/DataFolder.h"
 #include "store/SensorTypes.h"
 #include "store/ServerLocation.h"
@@ -44,6 +45,12 @@ CliSession::CliSession(const QString& dataFolder, const QString& database, Promp
             MsgIcon::Critical);
         throw;
     }
+    // As the window does on connecting; a login that may not create it still reads the rest.
+    guarded(log(), QStringLiteral(" G_CreateRevisionTable"), [&] {
+        if (!hasRevisionTable(db_)) {
+            createRevisionTable(db_);
+        }
+    });
 }
 
 std::unique_ptr<RecordSet> CliSession::sensor(const QString& instrumentId) {

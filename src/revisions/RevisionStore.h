@@ -1,0 +1,52 @@
+#pragma once
+
+#include "revisions/Revisions.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <stdexcept>
+
+class Connection;
+
+// The revision list beside the register's own tables:
+//   SensorRevisions: one row per entry (RevisionID, InstrumentID, FromKey, FromDate, Kind,
+//     Node, Value1..Value8, Note, EnteredBy, EnteredAt); rows are only ever added, which the
+//     table's own rules enforce.
+// Creates it when missing, in one transaction; an existing table is left as it is.
+void createRevisionTable(Connection& db);
+bool hasRevisionTable(Connection& db);
+
+// The sensor's entries, in the order entered; none on a register without the table.
+QList<SensorRevision> readRevisions(Connection& db, const QString& instrumentId);
+// Every sensor's entries, by sensor, in the order entered.
+QHash<QString, QList<SensorRevision>> readAllRevisions(Connection& db);
+
+// An entry as the user asks for it.
+struct RevisionRequest {
+    QString instrumentId;
+    QDateTime from; // the reading's date and time as wall-clock time
+    RevisionKind kind = RevisionKind::Offset;
+    int node = 0;               // 0: every node (not for nodelost)
+    QList<double> typedOffsets; // offset entries: one (with node) or one per node, node 1 first
+    QString note;
+};
+
+// A request that cannot be stored; what() says why, in the user's words.
+class RevisionRefused : public std::runtime_error {
+public:
+    explicit RevisionRefused(const QString& reason) : std::runtime_error(reason.toStdString()) {}
+    QString reason() const { return QString::fromStdString(what()); }
+};
+
+// Checks the request against the register and adds it (creating the table when missing);
+// returns the entry as stored. Refused: an unknown sensor, a node out of the sensor's range, a
+// lost node without its number, offsets on another kind or not one per node, and a date before
+// the sensor's first reading. A date after the last reading is kept for the readings to come.
+SensorRevision addRevision(Connection& db, const RevisionRequest& request, const QDateTime& now,
+                           const QString& login);
+
+// "yyyy/MM/dd HH:mm:ss" of a stored "yyyy-MM-dd HH:mm:ss".
+QString shownRevisionDate(const QString& stored);
+// "offset 1.20, -0.40 mm", "computed", "node 3" ...: what an entry does, in one phrase.
+QString revisionEffectText(const SensorRevision& revision);
