@@ -261,3 +261,20 @@ QString revisionEffectText(const SensorRevision& revision) {
                            : where + QStringLiteral(", ") + typed.join(QStringLiteral(", ")) +
                                  QStringLiteral(" mm");
 }
+
+QStringList revisionListHeadings() {
+    return {"No.", "From", "Kind", "Applies to", "Note", "Entered by", "Entered", "Superseded"};
+}
+
+QStringList revisionListCells(const SensorRevision& revision,
+                              const QHash<qint64, qint64>& superseded) {
+    const qint64 by = superseded.value(revision.id, 0);
+    return {QString::number(revision.id),
+            shownRevisionDate(revision.fromDate),
+            revisionKindShown(revision.kind),
+            revisionEffectText(revision),
+            revision.note,
+            revision.enteredBy,
+            shownRevisionDate(revision.enteredAt),
+            by > 0 ? QStringLiteral("by No. %1").arg(by) : QString()};
+}

@@ -50,3 +50,9 @@ SensorRevision addRevision(Connection& db, const RevisionRequest& request, const
 QString shownRevisionDate(const QString& stored);
 // "offset 1.20, -0.40 mm", "computed", "node 3" ...: what an entry does, in one phrase.
 QString revisionEffectText(const SensorRevision& revision);
+
+// The columns of a revision list, as the window, the command line, the report and the workbook
+// show it, and one entry's cells (the last says which later entry superseded it, if any).
+QStringList revisionListHeadings();
+QStringList revisionListCells(const SensorRevision& revision,
+                              const QHash<qint64, qint64>& superseded);
