@@ -153,6 +153,22 @@ struct BatchContext {
     int loadCount;
 };
 
+// With the head at the collar the time chart draws the head from the deepest channel's change
+// (zero<nodeCount>): the revisions that reach the deepest node, as they apply to that one
+// value, carried on across an offset as the nodes are.
+QList<SensorRevision> headRevisions(const QList<SensorRevision>& revisions, int nodeCount) {
+    QList<SensorRevision> head;
+    for (SensorRevision r : revisions) {
+        if (r.node != 0 && r.node != nodeCount) {
+            continue;
+        }
+        r.node = 0;
+        r.offsets = {};
+        head << r;
+    }
+    return head;
+}
+
 // Computes and writes every row in order; a failure leaves the rows before it written.
 void processRows(Connection& db, const QString& instrumentId, const BatchContext& context,
                  const std::vector<SelectedRow>& rows, BatchResult& result) {
@@ -176,6 +192,20 @@ void processRows(Connection& db, const QString& instrumentId, const BatchContext
     const std::vector<NodeDisplacements> revised =
         reviseDisplacements(fullDates, computed, context.revisions, context.nodeCount,
                             geometry.headAtCollar, geometry.rezeroView);
+    const int deepest = context.nodeCount - 1;
+    if (geometry.headAtCollar && !context.revisions.isEmpty() && deepest >= 0 &&
+        deepest < ChannelCount) {
+        std::vector<RevisionNodes> head;
+        for (const ZeroResult& z : zeros) {
+            head.push_back(RevisionNodes{z.zero[deepest]});
+        }
+        head = reviseDisplacements(fullDates, head,
+                                   headRevisions(context.revisions, context.nodeCount), 1, false,
+                                   geometry.rezeroView);
+        for (std::size_t i = 0; i < zeros.size(); ++i) {
+            zeros[i].zero[deepest] = head[i][0];
+        }
+    }
     BatchWriter writer(
         db, updateSql(instrumentId, context.dispColumns, geometry.headAtCollar, context.loadCount));
     LoadPlan loadPlan(geometry, context.nodeCount, context.loadCount);

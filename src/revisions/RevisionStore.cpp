@@ -278,3 +278,35 @@ QStringList revisionListCells(const SensorRevision& revision,
             shownRevisionDate(revision.enteredAt),
             by > 0 ? QStringLiteral("by No. %1").arg(by) : QString()};
 }
+
+QVector<QStringList> revisionTable(const QList<SensorRevision>& revisions) {
+    if (revisions.isEmpty()) {
+        return {};
+    }
+    const QHash<qint64, qint64> superseded = supersededBy(revisions);
+    QVector<QStringList> table{revisionListHeadings()};
+    for (const SensorRevision& r : revisions) {
+        table << revisionListCells(r, superseded);
+    }
+    return table;
+}
+
+QStringList revisionReportLines(const QList<SensorRevision>& revisions) {
+    const QHash<qint64, qint64> superseded = supersededBy(revisions);
+    QStringList lines;
+    for (const SensorRevision& r : revisions) {
+        QString line = QStringLiteral("No. %1 from %2: %3, %4.")
+                           .arg(r.id)
+                           .arg(shownRevisionDate(r.fromDate), revisionKindShown(r.kind),
+                                revisionEffectText(r));
+        if (!r.note.isEmpty()) {
+            line += ' ' + r.note;
+        }
+        line += QStringLiteral(" (%1, %2)").arg(r.enteredBy, shownRevisionDate(r.enteredAt));
+        if (const qint64 by = superseded.value(r.id, 0); by > 0) {
+            line += QStringLiteral("; superseded by No. %1").arg(by);
+        }
+        lines << line;
+    }
+    return lines;
+}

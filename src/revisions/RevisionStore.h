@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QVector>
 #include <stdexcept>
 
 class Connection;
@@ -56,3 +57,9 @@ QString revisionEffectText(const SensorRevision& revision);
 QStringList revisionListHeadings();
 QStringList revisionListCells(const SensorRevision& revision,
                               const QHash<qint64, qint64>& superseded);
+// The whole list as a table, heading row first; empty when there are no entries.
+QVector<QStringList> revisionTable(const QList<SensorRevision>& revisions);
+// One line per entry for the report: "No. 1 from 2026/03/11 10:29:00: offset, all nodes,
+// computed to carry on. Readout replaced (sample data, 2026/03/11 11:29:00)", with
+// "; superseded by No. 2" where a later entry replaced it.
+QStringList revisionReportLines(const QList<SensorRevision>& revisions);
