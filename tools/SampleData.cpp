@@ -165,7 +165,6 @@ QVector<SampleSensor> sampleSensors(const SampleOptions& options) {
     repaired.installDate = options.end.date().addDays(-std::max(options.days / 2, 20));
     repaired.instrumentId =
         repaired.installDate.toString("yyMM") + kTypeCodes[3] + repaired.instrumentId.right(3);
-    repaired.readingsPerDay = 1;
     repaired.creep = 0.4;
     repaired.creepRate = 0.001;
     repaired.blastAt = QDateTime();

@@ -45,12 +45,6 @@ CliSession::CliSession(const QString& dataFolder, const QString& database, Promp
             MsgIcon::Critical);
         throw;
     }
-    // As the window does on connecting; a login that may not create it still reads the rest.
-    guarded(log(), QStringLiteral(" G_CreateRevisionTable"), [&] {
-        if (!hasRevisionTable(db_)) {
-            createRevisionTable(db_);
-        }
-    });
 }
 
 std::unique_ptr<RecordSet> CliSession::sensor(const QString& instrumentId) {

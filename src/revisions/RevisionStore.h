@@ -1,6 +1,7 @@
 #pragma once
 
 #include "revisions/Revisions.h"
+#include "store/RevisionTable.h"
 
 #include <QDateTime>
 #include <QList>
@@ -10,13 +11,8 @@
 
 class Connection;
 
-// The revision list beside the register's own tables:
-//   SensorRevisions: one row per entry (RevisionID, InstrumentID, FromKey, FromDate, Kind,
-//     Node, Value1..Value8, Note, EnteredBy, EnteredAt); rows are only ever added, which the
-//     table's own rules enforce.
-// Creates it when missing, in one transaction; an existing table is left as it is.
+// Creates the revision table (store/RevisionTable.h) when missing, in one transaction.
 void createRevisionTable(Connection& db);
-bool hasRevisionTable(Connection& db);
 
 // The sensor's entries, in the order entered; none on a register without the table.
 QList<SensorRevision> readRevisions(Connection& db, const QString& instrumentId);

@@ -4,6 +4,7 @@
 #include "store/Connection.h"
 #include "store/DbError.h"
 #include "store/EngineSql.h"
+#include "store/RegisterCopy.h"
 #include "store/Schema.h"
 #include "store/TriggerTables.h"
 #include "support/ServerDatabase.h"
@@ -236,4 +237,20 @@ TEST_P(RevisionStoreTest, WithoutRevisionsTheStateIsAsBefore) {
     EXPECT_EQ(after.status.state, before.status.state);
     EXPECT_EQ(after.status.maxDisp, before.status.maxDisp);
     EXPECT_EQ(after.status.rate, before.status.rate);
+}
+
+TEST_P(RevisionStoreTest, ACopyOfTheRegisterKeepsItsRevisions) {
+    repairedRecord();
+    revise(3, RevisionKind::Offset, 0, {-12.0, -12.0, -12.0});
+    const QString copy = path("copy.mdb");
+    copyRegisterToFile(db, copy);
+    Connection copied;
+    copied.open(copy);
+    const QList<SensorRevision> revisions = readRevisions(copied, kId);
+    ASSERT_EQ(revisions.size(), 1);
+    EXPECT_EQ(revisions[0].fromDate, "2026-11-03 08:00:00");
+    EXPECT_DOUBLE_EQ(revisions[0].offsets[2].value_or(0), -12.0);
+    // Still a list that only grows, beside a readings table of the sensor's own.
+    EXPECT_THROW(copied.execute("DELETE FROM SensorRevisions"), DbError);
+    EXPECT_EQ(copied.scalar("SELECT count(*) FROM " + quoteName(kId)).toInt(), 4);
 }
