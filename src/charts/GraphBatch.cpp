@@ -10,6 +10,7 @@
 #include "store/Guard.h"
 #include "store/NativeStatement.h"
 
+#include <QSet>
 #include <algorithm>
 #include <array>
 #include <optional>
@@ -27,34 +28,79 @@ struct SelectedRow {
     QString fullDate;
     QStringList channels; // Channel1..10, null as empty
     QString channelT;
+    bool written = true; // false: beside a revision, outside the selection
 };
 
-std::vector<SelectedRow> readSelection(Connection& db, const QString& instrumentId,
-                                       GraphVariant variant) {
+QStringList rowColumns() {
     QStringList columns = {QStringLiteral("rowid")};
     for (int n = 1; n <= ChannelCount; ++n) {
         columns << QStringLiteral("Channel%1").arg(n);
     }
-    columns << QStringLiteral("ChannelT") << QStringLiteral("FullDate");
-    NativeStatement query(db, graphSelect(instrumentId, variant, columns));
+    return columns << QStringLiteral("ChannelT") << QStringLiteral("FullDate");
+}
+
+SelectedRow rowOf(const NativeStatement& query) {
+    SelectedRow row;
+    row.rowid = query.int64At(0);
+    for (int n = 0; n < ChannelCount; ++n) {
+        row.channels.append(query.textAt(1 + n));
+    }
+    row.channelT = query.textAt(1 + ChannelCount);
+    row.fullDate = query.textAt(2 + ChannelCount);
+    return row;
+}
+
+std::vector<SelectedRow> readSelection(Connection& db, const QString& instrumentId,
+                                       GraphVariant variant) {
+    NativeStatement query(db, graphSelect(instrumentId, variant, rowColumns()));
     std::vector<SelectedRow> rows;
     while (query.step()) {
-        SelectedRow row;
-        row.rowid = query.int64At(0);
-        for (int n = 0; n < ChannelCount; ++n) {
-            row.channels.append(query.textAt(1 + n));
-        }
-        row.channelT = query.textAt(1 + ChannelCount);
-        row.fullDate = query.textAt(2 + ChannelCount);
-        rows.push_back(std::move(row));
+        rows.push_back(rowOf(query));
     }
     return rows;
+}
+
+// A revision takes its offset or its re-zero from the readings beside it, the last before it
+// and the first at or after it, as the trigger state does, whether the chart draws them or
+// not: those the selection lacks are added to be computed with it, never written.
+void addRevisionNeighbours(Connection& db, const QString& instrumentId,
+                           const QList<SensorRevision>& revisions, std::vector<SelectedRow>& rows) {
+    if (revisions.isEmpty()) {
+        return;
+    }
+    QSet<qint64> known;
+    for (const SelectedRow& row : rows) {
+        known.insert(row.rowid);
+    }
+    const QString select = "SELECT " + rowColumns().join(", ") + " FROM " + quoteName(instrumentId);
+    for (const SensorRevision& r : effectiveRevisions(revisions)) {
+        const QByteArray from = r.fromDate.toUtf8();
+        for (const char* side : {" WHERE FullDate < ? ORDER BY FullDate DESC, rowid DESC LIMIT 1",
+                                 " WHERE FullDate >= ? ORDER BY FullDate, rowid LIMIT 1"}) {
+            NativeStatement query(db, select + QLatin1String(side));
+            query.bindText(1, std::string_view(from.constData(), from.size()));
+            if (query.step()) {
+                SelectedRow row = rowOf(query);
+                if (!known.contains(row.rowid)) {
+                    known.insert(row.rowid);
+                    row.written = false;
+                    rows.push_back(std::move(row));
+                }
+            }
+        }
+    }
+    std::stable_sort(rows.begin(), rows.end(), [](const SelectedRow& a, const SelectedRow& b) {
+        return a.fullDate != b.fullDate ? a.fullDate < b.fullDate : a.rowid < b.rowid;
+    });
 }
 
 // Each channel's reference: the earliest reading of the selection that has the channel.
 ChannelOffsets selectionOffsets(const std::vector<SelectedRow>& rows) {
     ChannelOffsets offsets{};
     for (const SelectedRow& row : rows) {
+        if (!row.written) {
+            continue;
+        }
         takeOffsets(offsets, row.channels);
         if (std::all_of(offsets.begin(), offsets.end(),
                         [](const auto& o) { return o.has_value(); })) {
@@ -182,7 +228,7 @@ void processRows(Connection& db, const QString& instrumentId, const BatchContext
     computed.reserve(rows.size());
     for (const SelectedRow& row : rows) {
         zeros.push_back(SetZeros(row.channels, row.channelT, offsets, context.nodeCount));
-        if (zeros.back().error) {
+        if (zeros.back().error && row.written) {
             context.log.report(*zeros.back().error, kZerosTag);
         }
         computed.push_back(
@@ -210,6 +256,9 @@ void processRows(Connection& db, const QString& instrumentId, const BatchContext
         db, updateSql(instrumentId, context.dispColumns, geometry.headAtCollar, context.loadCount));
     LoadPlan loadPlan(geometry, context.nodeCount, context.loadCount);
     for (std::size_t r = 0; r < rows.size(); ++r) {
+        if (!rows[r].written) {
+            continue;
+        }
         const NodeDisplacements& disp = revised[r];
         std::array<std::optional<double>, MaxLoads> loads{};
         if (context.withLoads) {
@@ -280,7 +329,7 @@ BatchResult runGraphBatch(Connection& db, const QString& instrumentId, GraphVari
                                geometry.nodeCount,
                                std::clamp(geometry.nodeCount, 0, MaxDispNodes),
                                withLoads ? std::clamp(geometry.nodeCount - 1, 0, MaxLoads) : 0};
-    const std::vector<SelectedRow> rows = readSelection(db, instrumentId, variant);
+    std::vector<SelectedRow> rows = readSelection(db, instrumentId, variant);
 
     BatchResult result;
     result.rowsSelected = static_cast<int>(rows.size());
@@ -291,6 +340,7 @@ BatchResult runGraphBatch(Connection& db, const QString& instrumentId, GraphVari
                    kOffsetsTag);
         return result;
     }
+    addRevisionNeighbours(db, instrumentId, revisions, rows);
     std::optional<DbError> lost;
     result.completed = guarded(log, kBatchTag, [&] {
         try {

@@ -32,8 +32,9 @@ struct BatchResult {
 // reading gets zero1..zero10, NumTemp, Disp1..Disp<nodeCount> (and Reference = 0 with the head
 // at the toe), the load batches also Load1..Load<min(nodeCount - 1, 5)>, all written back in one
 // transaction, a column without a value as null (SetZeros, displacementsOf). The Disp columns
-// are the sensor's revisions applied to them (reviseDisplacements), and the loads follow from
-// those.
+// are the sensor's revisions applied to them (reviseDisplacements), taken from the readings
+// beside each revision whether ticked or not (those are computed with the selection, never
+// written), and the loads follow from those.
 // A reading with a node channel that is not a number is logged under " G_SetZeros" and goes on
 // with its other columns; a displacement or load failure ends the batch with one entry under
 // " G_GetTemporalData", keeping the readings already written. A selection that cannot be read

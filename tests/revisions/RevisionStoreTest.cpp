@@ -40,12 +40,13 @@ protected:
     }
 
     // A daily reading whose channels have moved by c1..c3 mm from 10, 20 and 30.
-    QString add(int d, double c1, double c2, double c3) {
+    QString add(int d, double c1, double c2, double c3, bool ticked = true) {
         const QString key = kId + day(d).toString(" yyyy/MM/dd HH:mm:ss");
         db.execute("INSERT INTO \"120541001\" (DateTimeKey, FullDate, Channel1, Channel2, "
-                   "Channel3, ChannelT, Plottemporal) VALUES (?, ?, ?, ?, ?, '18', 1)",
+                   "Channel3, ChannelT, Plottemporal) VALUES (?, ?, ?, ?, ?, '18', ?)",
                    {key, day(d).toString("yyyy-MM-dd HH:mm:ss"), QString::number(10 + c1, 'f', 2),
-                    QString::number(20 + c2, 'f', 2), QString::number(30 + c3, 'f', 2)});
+                    QString::number(20 + c2, 'f', 2), QString::number(30 + c3, 'f', 2),
+                    ticked ? 1 : 0});
         return key;
     }
 
@@ -253,4 +254,20 @@ TEST_P(RevisionStoreTest, ACopyOfTheRegisterKeepsItsRevisions) {
     // Still a list that only grows, beside a readings table of the sensor's own.
     EXPECT_THROW(copied.execute("DELETE FROM SensorRevisions"), DbError);
     EXPECT_EQ(copied.scalar("SELECT count(*) FROM " + quoteName(kId)).toInt(), 4);
+}
+
+TEST_P(RevisionStoreTest, TheChartCarriesOnFromTheReadingBeforeEvenWhenItIsNotDrawn) {
+    add(1, 0, 0, 0);
+    add(2, 1.0, 0.5, 0.2, false);
+    add(3, 13.0, 12.5, 12.2);
+    add(4, 13.4, 12.7, 12.3);
+    revise(3, RevisionKind::Offset);
+    const BatchResult batch = timeBatch();
+    EXPECT_EQ(batch.rowsSelected, 3);
+    EXPECT_EQ(batch.rowsWritten, 3);
+    // The second reading gives the offset but is not drawn, so nothing is written to it.
+    EXPECT_EQ(column("Disp1"), (QList<double>{0, -999, 1.0, 1.4}));
+    EXPECT_EQ(logEntries(), 0);
+    // The state judges the same displacement as the chart draws.
+    EXPECT_NEAR(status().status.maxDisp.value_or(0), 1.4, 1e-9);
 }

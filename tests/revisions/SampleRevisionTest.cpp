@@ -51,8 +51,9 @@ TEST_F(SampleRevisionTest, TheRepairedSensorsChartCarriesOnAndTheOthersAreJudged
                                  CalcReltoRoof(input).anchors, QString::number(repaired.kval)};
     ASSERT_TRUE(GetTemporalData(db, repaired.instrumentId, geometry, errorLog()).completed);
 
-    // The readings on either side of the repair: the raw channels jump by the new readout's
-    // shift, the stored displacements and the head carry on.
+    // The drawn readings on either side of the repair: the raw channels jump by the new
+    // readout's shift, the stored displacements and the head carry on from the reading just
+    // before it (not drawn), moving only by the ground and the temperature of half a day.
     const QString table = quoteName(repaired.instrumentId);
     const auto side = [&](const QString& where, const QString& column) {
         return db.scalar("SELECT " + column + " FROM " + table + where, {revisions[0].fromDate})
@@ -68,10 +69,10 @@ TEST_F(SampleRevisionTest, TheRepairedSensorsChartCarriesOnAndTheOthersAreJudged
         EXPECT_NEAR(side(after, channel) - side(before, channel), repaired.readoutShift[n - 1],
                     0.2);
         const QString disp = QStringLiteral("Disp%1").arg(n);
-        EXPECT_NEAR(side(after, disp), side(before, disp), 1e-9);
+        EXPECT_NEAR(side(after, disp), side(before, disp), 0.1);
     }
     const QString head = QStringLiteral("zero%1").arg(repaired.nodeCount);
-    EXPECT_NEAR(side(after, head), side(before, head), 1e-9);
+    EXPECT_NEAR(side(after, head), side(before, head), 0.1);
 
     // It moves too little to set any of the levels the sample takes from its largest movers.
     const QList<SiteStatusRow> rows = computeSiteStatus(db, options.end);
