@@ -1,5 +1,6 @@
 #include "tools/SampleData.h"
 
+#include "revisions/RevisionStore.h"
 #include "store/Connection.h"
 #include "store/DataFolder.h"
 #include "store/DbError.h"
@@ -155,6 +156,24 @@ QVector<SampleSensor> sampleSensors(const SampleOptions& options) {
         fresh.notes = QStringLiteral("Installed yesterday, one reading so far");
         sensors << fresh;
     }
+    // Made last, so that every sensor before it draws the same numbers as without it; it moves
+    // little, so that the levels taken from the largest movers stay as they are.
+    SampleSensor repaired =
+        makeSensor(static_cast<int>(sensors.size()), kTypeCodes[3], options, random);
+    repaired.headAtCollar = true;
+    repaired.plate = false;
+    repaired.installDate = options.end.date().addDays(-std::max(options.days / 2, 20));
+    repaired.instrumentId =
+        repaired.installDate.toString("yyMM") + kTypeCodes[3] + repaired.instrumentId.right(3);
+    repaired.creep = 0.4;
+    repaired.creepRate = 0.001;
+    repaired.blastAt = QDateTime();
+    repaired.repairAt =
+        wallClock(options.end.date().addDays(-std::max(options.days / 4, 10)), QTime(8, 0));
+    repaired.readoutShift = {4.35, -2.8, 6.1, 1.75};
+    repaired.notes = QStringLiteral("Readout replaced after water damage; offset revision "
+                                    "entered");
+    sensors << repaired;
     return sensors;
 }
 
@@ -219,7 +238,10 @@ QVector<SampleReading> sampleReadings(const SampleSensor& sensor, const SampleOp
             // nearer the opening moves in.
             const double gap = sensor.headAtCollar ? headMove - anchorMove : anchorMove - headMove;
             const double thermal = 0.0015 * sensor.nodeLocations[n] * (temperature - 16.0);
-            const double value = offsets[n] + gap + thermal + uniform(random, -0.015, 0.015);
+            double value = offsets[n] + gap + thermal + uniform(random, -0.015, 0.015);
+            if (sensor.repairAt.isValid() && at >= sensor.repairAt) {
+                value += sensor.readoutShift.value(n);
+            }
             r.channels << (n == missed ? QStringLiteral("") : twoDecimals(value));
         }
         while (r.channels.size() < 8) {
@@ -347,6 +369,24 @@ void writeSensor(Connection& db, const SampleSensor& sensor) {
     createReadingsTable(db, sensor.instrumentId);
 }
 
+void writeSampleRevision(Connection& db, const SampleSensor& sensor,
+                         const QVector<SampleReading>& readings) {
+    if (!sensor.repairAt.isValid()) {
+        return;
+    }
+    for (const SampleReading& r : readings) {
+        if (r.at >= sensor.repairAt) {
+            RevisionRequest request;
+            request.instrumentId = sensor.instrumentId;
+            request.from = r.at;
+            request.kind = RevisionKind::Offset;
+            request.note = QStringLiteral("Readout replaced after water damage");
+            addRevision(db, request, r.at.addSecs(3600), QStringLiteral("sample data"));
+            return;
+        }
+    }
+}
+
 void writeReadings(Connection& db, const QString& instrumentId,
                    const QVector<SampleReading>& readings) {
     QStringList columns{"DateTimeKey", "FullDate", "ReadingDate", "ReadingTime"};
@@ -414,7 +454,9 @@ QString writeSampleDatabase(const QString& dataFolder, const SampleOptions& opti
         throw;
     }
     for (const SampleSensor& sensor : sensors) {
-        writeReadings(db, sensor.instrumentId, sampleReadings(sensor, options));
+        const QVector<SampleReading> readings = sampleReadings(sensor, options);
+        writeReadings(db, sensor.instrumentId, readings);
+        writeSampleRevision(db, sensor, readings);
     }
     writeSampleLevels(db, options);
     return path;

@@ -41,6 +41,10 @@ struct SampleSensor {
     int readingsPerDay = 0;
     int silentDays = 0;  // the readings stop this many days before the end (a flat logger)
     int maxReadings = 0; // no more readings than this; 0 for no limit
+    // A readout replaced: from repairAt on, each node channel reads readoutShift[n] mm more,
+    // and an offset revision from the first reading after it carries the displacement on.
+    QDateTime repairAt;
+    QVector<double> readoutShift;
 
     // Movement of the roof surface into the opening: logarithmic creep plus a steady rate,
     // then a step and a faster rate after the blast. Movement dies out with depth over
@@ -65,8 +69,9 @@ struct SampleReading {
 
 // Sensors of every type, half with the head at the collar and half at the toe, installed
 // over the period; one of them destroyed, and the logger of the second one silent for the
-// last four days. With newInstallation, one more sensor installed the day before the end,
-// with its installation reading only.
+// last four days; last, a quiet sensor whose readout was replaced half way through its record. With
+// newInstallation, one more sensor installed the day before the end, with its installation reading
+// only.
 QVector<SampleSensor> sampleSensors(const SampleOptions& options);
 
 // The readings of a sensor from its installation to the end (or its destruction).
@@ -82,6 +87,11 @@ void writeSampleLevels(Connection& db, const SampleOptions& options);
 
 // Adds the sensor's register row, its network row and its empty readings table.
 void writeSensor(Connection& db, const SampleSensor& sensor);
+
+// A repaired sensor's offset revision, from its first reading after the repair, with the
+// offsets computed; nothing for any other sensor.
+void writeSampleRevision(Connection& db, const SampleSensor& sensor,
+                         const QVector<SampleReading>& readings);
 
 // Appends readings to a sensor's readings table in one transaction.
 void writeReadings(Connection& db, const QString& instrumentId,

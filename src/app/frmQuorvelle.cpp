@@ -1,6 +1,7 @@
 #include "app/frmQuorvelle.h"
 
 #include "app/BackupCommands.h"
+#include "app/RevisionsCommand.h"
 #include "app/ServerCommands.h"
 #include "app/UtilitiesPage.h"
 #include "app/frmSplash.h"
@@ -11,6 +12,7 @@
 #include "readings/ReadingsPage.h"
 #include "readings/SensorData.h"
 #include "reports/ReportCommand.h"
+#include "revisions/RevisionStore.h"
 #include "sensors/IdentificationPage.h"
 #include "sensors/InstallationPage.h"
 #include "sensors/SensorFilter.h"
@@ -40,6 +42,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScopeGuard>
 #include <QScreen>
 #include <QStatusBar>
@@ -93,6 +96,8 @@ frmQuorvelle::frmQuorvelle(const AppContext& context, QWidget* parent)
     reportCommand = new ReportCommand(state_, context_, *chartTabs, *readings, this);
     connect(readings->report.image, &ClickableLabel::clicked, reportCommand,
             &ReportCommand::imgReport_Click);
+    connect(readings->cmdRevisions, &QPushButton::clicked, this,
+            [this] { cmdRevisions_Click(state_, context_, *readings); });
     loggerImport_ = std::make_unique<LoggerImport>(state_, context_, *readings);
     connect(readings->imgAddTrovData, &ClickableLabel::clicked, this,
             [this] { loggerImport_->imgAddTrovData_Click(); });
@@ -232,6 +237,11 @@ bool frmQuorvelle::connectSequence() {
     guarded(errorLog(), " G_CreateTriggerTables", [&] {
         if (!hasTriggerTables(*state_.db)) {
             createTriggerTables(*state_.db);
+        }
+    });
+    guarded(errorLog(), " G_CreateRevisionTable", [&] {
+        if (!hasRevisionTable(*state_.db)) {
+            createRevisionTable(*state_.db);
         }
     });
     checkEventLog();

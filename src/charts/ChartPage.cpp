@@ -10,6 +10,7 @@
 #include "ui/FailureMessages.h"
 #include "ui/Prompter.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -81,6 +82,14 @@ ChartPage::ChartPage(Kind kind, const AppContext& context, QWidget* parent)
         notice_->setWordWrap(true);
         notice_->hide();
         column->addWidget(notice_);
+    }
+    if (k.time) {
+        sinceInstallation_ = new QCheckBox(QStringLiteral("Since installation"), side);
+        sinceInstallation_->setObjectName(QStringLiteral("chkSinceInstallation"));
+        sinceInstallation_->setToolTip(
+            QStringLiteral("After a re-zero revision, show the displacement since installation "
+                           "instead of since the re-zero"));
+        column->addWidget(sinceInstallation_);
     }
     column->addStretch(1);
     export_ = new QPushButton(QStringLiteral("Export as JPG"), side);

@@ -1,11 +1,12 @@
 #pragma once
 
-#include "ui/AppContext.h"
 #include "charts/GraphRows.h"
+#include "ui/AppContext.h"
 
 #include <QWidget>
 
 class ChartWidget;
+class QCheckBox;
 class QLabel;
 class QPushButton;
 class QVBoxLayout;
@@ -40,6 +41,10 @@ public:
     // The "?" button: the graphing tips.
     void showTips();
 
+    // The time charts' "Since installation" switch: after a re-zero, the displacement since
+    // installation instead of since the re-zero; none on the length charts.
+    QCheckBox* sinceInstallation() const { return sinceInstallation_; }
+
 private:
     Kind kind_;
     AppContext context_;
@@ -48,4 +53,5 @@ private:
     QPushButton* export_;
     QPushButton* tips_ = nullptr;
     QLabel* notice_ = nullptr;
+    QCheckBox* sinceInstallation_ = nullptr;
 };

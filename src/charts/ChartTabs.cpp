@@ -6,11 +6,13 @@
 #include "charts/GraphData.h"
 #include "charts/Loads.h"
 #include "charts/ScaleSelector.h"
+#include "revisions/RevisionStore.h"
 #include "store/Guard.h"
 #include "ui/AppState.h"
 #include "ui/TabPage.h"
 
 #include <QAbstractButton>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QVBoxLayout>
 #include <optional>
@@ -65,6 +67,25 @@ ChartPage* ChartTabs::page(int tab) {
         layout->addWidget(page);
         // Built while its tab is on screen, the page is shown at once.
         page->show();
+        if (QCheckBox* since = page->sinceInstallation()) {
+            since->setChecked(rezeroView_ == RezeroView::SinceInstallation);
+            QObject::connect(since, &QCheckBox::toggled, page, [this, tab](bool checked) {
+                rezeroView_ = checked ? RezeroView::SinceInstallation : RezeroView::SinceRezero;
+                for (ChartPage* other : pages_) {
+                    if (other != nullptr && other->sinceInstallation() != nullptr) {
+                        const QSignalBlocker quiet(other->sinceInstallation());
+                        other->sinceInstallation()->setChecked(checked);
+                    }
+                }
+                // Drawn again with the columns of the new view; a failure is logged.
+                guarded(ErrorLog{state_.dataFolder, context_.clock}, " G_RezeroView", [&] {
+                    if (state_.db && state_.hasCurrentSensor()) {
+                        batch(tab);
+                        draw(tab);
+                    }
+                });
+            });
+        }
     }
     return page;
 }
@@ -90,6 +111,7 @@ void ChartTabs::batch(int tab) {
         geometry.anchorTexts << a;
     }
     geometry.kvalText = g.kvalText;
+    geometry.rezeroView = rezeroView_;
     const ErrorLog log{state_.dataFolder, context_.clock};
     std::optional<DbError> lost;
     const auto unreachable = [&](const DbError& e) {
@@ -126,6 +148,11 @@ GraphSensor ChartTabs::sensor() const {
     s.scaleText = selector_->text();
     if (addLevels) {
         addLevels(s);
+    }
+    if (state_.db) {
+        guarded(ErrorLog{state_.dataFolder, context_.clock}, " G_ReadRevisions", [&] {
+            s.revisions = effectiveRevisions(readRevisions(*state_.db, s.instrumentId));
+        });
     }
     return s;
 }

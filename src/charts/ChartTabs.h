@@ -66,6 +66,8 @@ private:
     QVector<TabPage*> tabs_;
     QVector<ChartPage*> pages_;
     ScaleSelector* selector_;
+    // Both time charts' "Since installation" switch, set on either.
+    RezeroView rezeroView_ = RezeroView::SinceRezero;
 };
 
 // Reads the geometry from the record form's widgets under root, found by their names.

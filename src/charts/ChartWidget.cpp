@@ -12,6 +12,7 @@
 #include <QLineF>
 #include <QLineSeries>
 #include <QSaveFile>
+#include <QScatterSeries>
 #include <QValueAxis>
 #include <algorithm>
 #include <cmath>
@@ -532,6 +533,38 @@ void ChartWidget::setLevelLines(const QList<LevelLine>& lines) {
         levelSeries_ << line;
         QCheckBox* entry = legend_->addLineEntry(level.title, level.color);
         connect(entry, &QCheckBox::toggled, line, &QLineSeries::setVisible);
+    }
+}
+
+void ChartWidget::setMarkerLines(const QList<MarkerLine>& lines) {
+    for (QXYSeries* series : markerSeries_) {
+        chart_->removeSeries(series);
+        delete series;
+    }
+    markerSeries_.clear();
+    markerLines_ = lines;
+    const QColor color(70, 70, 70);
+    for (const MarkerLine& marker : lines) {
+        auto* line = new QLineSeries;
+        line->setPen(QPen(color, 1.5, Qt::DashLine));
+        line->append(marker.x, ySpec_.min);
+        line->append(marker.x, ySpec_.max);
+        // The label sits on a point of its own at the top, its marker too small to see.
+        auto* top = new QScatterSeries;
+        top->setMarkerSize(1);
+        top->setColor(color);
+        top->setBorderColor(color);
+        top->append(marker.x, ySpec_.max);
+        top->setPointLabelsFormat(QString(marker.label).replace('@', QStringLiteral("at")));
+        top->setPointLabelsColor(color);
+        top->setPointLabelsClipping(false);
+        top->setPointLabelsVisible(true);
+        for (QXYSeries* series : {static_cast<QXYSeries*>(line), static_cast<QXYSeries*>(top)}) {
+            chart_->addSeries(series);
+            series->attachAxis(xAxis_);
+            series->attachAxis(yAxis_);
+            markerSeries_ << series;
+        }
     }
 }
 

@@ -14,6 +14,7 @@ class QChart;
 class QCheckBox;
 class QLabel;
 class QLineSeries;
+class QXYSeries;
 class ChartLegend;
 class ChartView;
 
@@ -63,6 +64,13 @@ public:
         double y = 0;
     };
 
+    // A dashed vertical line at a moment of the time axis, labelled at its top; no legend
+    // entry, and no part in either axis range.
+    struct MarkerLine {
+        QString label;
+        double x = 0;
+    };
+
     ChartWidget(int seriesCount, XAxisKind kind, QWidget* parent = nullptr);
 
     int seriesCount() const { return static_cast<int>(series_.size()); }
@@ -104,6 +112,11 @@ public:
     QList<LevelLine> levelLines() const { return levelLines_; }
     // The drawn line of a level, for tests.
     QLineSeries* levelSeries(int index) const { return levelSeries_.at(index); }
+
+    // Replaces the marker lines; drawn from the value axis's minimum to its maximum as they
+    // stand.
+    void setMarkerLines(const QList<MarkerLine>& lines);
+    QList<MarkerLine> markerLines() const { return markerLines_; }
 
     void setLegendTitle(const QString& title);
     QString legendTitle() const;
@@ -182,6 +195,8 @@ private:
     QStringList titleLines_;
     QList<LevelLine> levelLines_;
     QList<QLineSeries*> levelSeries_;
+    QList<MarkerLine> markerLines_;
+    QList<QXYSeries*> markerSeries_;
     AxisSpec xSpec_;
     AxisSpec ySpec_;
 };

@@ -2,6 +2,7 @@
 
 #include "charts/Displacement.h"
 #include "charts/Loads.h"
+#include "revisions/RevisionStore.h"
 #include "store/Connection.h"
 #include "store/DbError.h"
 #include "store/EngineSql.h"
@@ -9,6 +10,7 @@
 #include "store/Guard.h"
 #include "store/NativeStatement.h"
 
+#include <QSet>
 #include <algorithm>
 #include <array>
 #include <optional>
@@ -23,35 +25,82 @@ const QString kOffsetsTag = QStringLiteral(" Module1_GetOffsets");
 // One selected reading as read: its channels.
 struct SelectedRow {
     qint64 rowid = 0;
+    QString fullDate;
     QStringList channels; // Channel1..10, null as empty
     QString channelT;
+    bool written = true; // false: beside a revision, outside the selection
 };
 
-std::vector<SelectedRow> readSelection(Connection& db, const QString& instrumentId,
-                                       GraphVariant variant) {
+QStringList rowColumns() {
     QStringList columns = {QStringLiteral("rowid")};
     for (int n = 1; n <= ChannelCount; ++n) {
         columns << QStringLiteral("Channel%1").arg(n);
     }
-    columns << QStringLiteral("ChannelT");
-    NativeStatement query(db, graphSelect(instrumentId, variant, columns));
+    return columns << QStringLiteral("ChannelT") << QStringLiteral("FullDate");
+}
+
+SelectedRow rowOf(const NativeStatement& query) {
+    SelectedRow row;
+    row.rowid = query.int64At(0);
+    for (int n = 0; n < ChannelCount; ++n) {
+        row.channels.append(query.textAt(1 + n));
+    }
+    row.channelT = query.textAt(1 + ChannelCount);
+    row.fullDate = query.textAt(2 + ChannelCount);
+    return row;
+}
+
+std::vector<SelectedRow> readSelection(Connection& db, const QString& instrumentId,
+                                       GraphVariant variant) {
+    NativeStatement query(db, graphSelect(instrumentId, variant, rowColumns()));
     std::vector<SelectedRow> rows;
     while (query.step()) {
-        SelectedRow row;
-        row.rowid = query.int64At(0);
-        for (int n = 0; n < ChannelCount; ++n) {
-            row.channels.append(query.textAt(1 + n));
-        }
-        row.channelT = query.textAt(1 + ChannelCount);
-        rows.push_back(std::move(row));
+        rows.push_back(rowOf(query));
     }
     return rows;
+}
+
+// A revision takes its offset or its re-zero from the readings beside it, the last before it
+// and the first at or after it, as the trigger state does, whether the chart draws them or
+// not: those the selection lacks are added to be computed with it, never written.
+void addRevisionNeighbours(Connection& db, const QString& instrumentId,
+                           const QList<SensorRevision>& revisions, std::vector<SelectedRow>& rows) {
+    if (revisions.isEmpty()) {
+        return;
+    }
+    QSet<qint64> known;
+    for (const SelectedRow& row : rows) {
+        known.insert(row.rowid);
+    }
+    const QString select = "SELECT " + rowColumns().join(", ") + " FROM " + quoteName(instrumentId);
+    for (const SensorRevision& r : effectiveRevisions(revisions)) {
+        const QByteArray from = r.fromDate.toUtf8();
+        for (const char* side : {" WHERE FullDate < ? ORDER BY FullDate DESC, rowid DESC LIMIT 1",
+                                 " WHERE FullDate >= ? ORDER BY FullDate, rowid LIMIT 1"}) {
+            NativeStatement query(db, select + QLatin1String(side));
+            query.bindText(1, std::string_view(from.constData(), from.size()));
+            if (query.step()) {
+                SelectedRow row = rowOf(query);
+                if (!known.contains(row.rowid)) {
+                    known.insert(row.rowid);
+                    row.written = false;
+                    rows.push_back(std::move(row));
+                }
+            }
+        }
+    }
+    std::stable_sort(rows.begin(), rows.end(), [](const SelectedRow& a, const SelectedRow& b) {
+        return a.fullDate != b.fullDate ? a.fullDate < b.fullDate : a.rowid < b.rowid;
+    });
 }
 
 // Each channel's reference: the earliest reading of the selection that has the channel.
 ChannelOffsets selectionOffsets(const std::vector<SelectedRow>& rows) {
     ChannelOffsets offsets{};
     for (const SelectedRow& row : rows) {
+        if (!row.written) {
+            continue;
+        }
         takeOffsets(offsets, row.channels);
         if (std::all_of(offsets.begin(), offsets.end(),
                         [](const auto& o) { return o.has_value(); })) {
@@ -142,6 +191,7 @@ private:
 
 struct BatchContext {
     const BatchGeometry& geometry;
+    const QList<SensorRevision>& revisions;
     const ErrorLog& log;
     bool withLoads;
     int nodeCount;
@@ -149,48 +199,93 @@ struct BatchContext {
     int loadCount;
 };
 
+// With the head at the collar the time chart draws the head from the deepest channel's change
+// (zero<nodeCount>): the revisions that reach the deepest node, as they apply to that one
+// value, carried on across an offset as the nodes are.
+QList<SensorRevision> headRevisions(const QList<SensorRevision>& revisions, int nodeCount) {
+    QList<SensorRevision> head;
+    for (SensorRevision r : revisions) {
+        if (r.node != 0 && r.node != nodeCount) {
+            continue;
+        }
+        r.node = 0;
+        r.offsets = {};
+        head << r;
+    }
+    return head;
+}
+
 // Computes and writes every row in order; a failure leaves the rows before it written.
 void processRows(Connection& db, const QString& instrumentId, const BatchContext& context,
                  const std::vector<SelectedRow>& rows, BatchResult& result) {
     const BatchGeometry& geometry = context.geometry;
     const ChannelOffsets offsets = selectionOffsets(rows);
+    // Every displacement first, as a revision carries on from the rows before it.
+    std::vector<ZeroResult> zeros;
+    std::vector<NodeDisplacements> computed;
+    QStringList fullDates;
+    zeros.reserve(rows.size());
+    computed.reserve(rows.size());
+    for (const SelectedRow& row : rows) {
+        zeros.push_back(SetZeros(row.channels, row.channelT, offsets, context.nodeCount));
+        if (zeros.back().error && row.written) {
+            context.log.report(*zeros.back().error, kZerosTag);
+        }
+        computed.push_back(
+            displacementsOf(zeros.back().zero, context.nodeCount, geometry.headAtCollar));
+        fullDates << row.fullDate;
+    }
+    const std::vector<NodeDisplacements> revised =
+        reviseDisplacements(fullDates, computed, context.revisions, context.nodeCount,
+                            geometry.headAtCollar, geometry.rezeroView);
+    const int deepest = context.nodeCount - 1;
+    if (geometry.headAtCollar && !context.revisions.isEmpty() && deepest >= 0 &&
+        deepest < ChannelCount) {
+        std::vector<RevisionNodes> head;
+        for (const ZeroResult& z : zeros) {
+            head.push_back(RevisionNodes{z.zero[deepest]});
+        }
+        head = reviseDisplacements(fullDates, head,
+                                   headRevisions(context.revisions, context.nodeCount), 1, false,
+                                   geometry.rezeroView);
+        for (std::size_t i = 0; i < zeros.size(); ++i) {
+            zeros[i].zero[deepest] = head[i][0];
+        }
+    }
     BatchWriter writer(
         db, updateSql(instrumentId, context.dispColumns, geometry.headAtCollar, context.loadCount));
     LoadPlan loadPlan(geometry, context.nodeCount, context.loadCount);
-    for (const SelectedRow& row : rows) {
-        const ZeroResult zeros = SetZeros(row.channels, row.channelT, offsets, context.nodeCount);
-        if (zeros.error) {
-            context.log.report(*zeros.error, kZerosTag);
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        if (!rows[r].written) {
+            continue;
         }
-        const NodeDisplacements disp =
-            displacementsOf(zeros.zero, context.nodeCount, geometry.headAtCollar);
-
+        const NodeDisplacements& disp = revised[r];
         std::array<std::optional<double>, MaxLoads> loads{};
         if (context.withLoads) {
             QList<double> dispValues;
             for (int n = 0; n < context.nodeCount; ++n) {
                 dispValues.append(disp[n].value_or(0.0));
             }
-            const QList<double> computed = loadPlan.loads(dispValues);
+            const QList<double> computedLoads = loadPlan.loads(dispValues);
             result.loadLocations = loadPlan.locations();
             for (int i = 0; i < context.loadCount; ++i) {
                 if (disp[i] && disp[i + 1]) {
-                    loads[i] = computed[i];
+                    loads[i] = computedLoads[i];
                 }
             }
         }
 
-        for (const std::optional<double>& zero : zeros.zero) {
+        for (const std::optional<double>& zero : zeros[r].zero) {
             writer.bind(zero);
         }
-        writer.bind(zeros.numTemp);
+        writer.bind(zeros[r].numTemp);
         for (int n = 0; n < context.dispColumns; ++n) {
             writer.bind(disp[n]);
         }
         for (int i = 0; i < context.loadCount; ++i) {
             writer.bind(loads[i]);
         }
-        writer.write(row.rowid);
+        writer.write(rows[r].rowid);
         ++result.rowsWritten;
     }
     writer.flush();
@@ -226,13 +321,15 @@ BatchResult runGraphBatch(Connection& db, const QString& instrumentId, GraphVari
                           bool withLoads, const BatchGeometry& geometry, const ErrorLog& log) {
     // An out-of-range node count still runs, so that the displacement step fails and is
     // logged; only the columns that exist are read and written.
+    const QList<SensorRevision> revisions = readRevisions(db, instrumentId);
     const BatchContext context{geometry,
+                               revisions,
                                log,
                                withLoads,
                                geometry.nodeCount,
                                std::clamp(geometry.nodeCount, 0, MaxDispNodes),
                                withLoads ? std::clamp(geometry.nodeCount - 1, 0, MaxLoads) : 0};
-    const std::vector<SelectedRow> rows = readSelection(db, instrumentId, variant);
+    std::vector<SelectedRow> rows = readSelection(db, instrumentId, variant);
 
     BatchResult result;
     result.rowsSelected = static_cast<int>(rows.size());
@@ -243,6 +340,7 @@ BatchResult runGraphBatch(Connection& db, const QString& instrumentId, GraphVari
                    kOffsetsTag);
         return result;
     }
+    addRevisionNeighbours(db, instrumentId, revisions, rows);
     std::optional<DbError> lost;
     result.completed = guarded(log, kBatchTag, [&] {
         try {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "charts/GraphData.h"
+#include "revisions/Revisions.h"
 
 #include <QString>
 #include <QStringList>
@@ -14,6 +15,8 @@ struct BatchGeometry {
     int nodeCount = 1;        // 1..8
     QStringList anchorTexts;  // txtRelSGanchor1..8 as shown ("##0.00")
     QString kvalText;         // txtkval
+    // What the displacement after a re-zero is measured from.
+    RezeroView rezeroView = RezeroView::SinceRezero;
 };
 
 // What a batch did.
@@ -28,7 +31,10 @@ struct BatchResult {
 // order, each channel's zero reference is the earliest of them that has the channel; every
 // reading gets zero1..zero10, NumTemp, Disp1..Disp<nodeCount> (and Reference = 0 with the head
 // at the toe), the load batches also Load1..Load<min(nodeCount - 1, 5)>, all written back in one
-// transaction, a column without a value as null (SetZeros, displacementsOf).
+// transaction, a column without a value as null (SetZeros, displacementsOf). The Disp columns
+// are the sensor's revisions applied to them (reviseDisplacements), taken from the readings
+// beside each revision whether ticked or not (those are computed with the selection, never
+// written), and the loads follow from those.
 // A reading with a node channel that is not a number is logged under " G_SetZeros" and goes on
 // with its other columns; a displacement or load failure ends the batch with one entry under
 // " G_GetTemporalData", keeping the readings already written. A selection that cannot be read

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "revisions/Revisions.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -32,6 +34,8 @@ struct GraphSensor {
     QString scaleText;                    // the scale selector's text
     std::optional<double> amberDisp;      // trigger levels of the sensor, mm; none when unset
     std::optional<double> redDisp;
+    // The revisions in force, drawn on the time charts.
+    QList<SensorRevision> revisions;
 };
 
 // One chart's inputs: the sensor and its selected readings in ascending FullDate order.

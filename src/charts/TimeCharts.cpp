@@ -5,6 +5,7 @@
 #include "charts/ChartWidget.h"
 #include "store/Guard.h"
 
+#include <QTimeZone>
 #include <algorithm>
 #include <functional>
 
@@ -108,6 +109,26 @@ void DrawTgraph(ChartWidget& chart, const GraphInput& input) {
         }
         chart.setLevelLines(lines);
     });
+    ignoring([&] { chart.setMarkerLines(revisionMarkers(input.sensor)); });
+}
+
+QList<ChartWidget::MarkerLine> revisionMarkers(const GraphSensor& sensor) {
+    QList<ChartWidget::MarkerLine> markers;
+    for (const SensorRevision& r : sensor.revisions) {
+        const QDateTime at =
+            QDateTime::fromString(r.fromDate, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        if (!at.isValid()) {
+            continue;
+        }
+        QString label = QStringLiteral("No. %1 %2").arg(r.id).arg(revisionKindShown(r.kind));
+        if (r.node > 0) {
+            label += QStringLiteral(" (node %1)").arg(r.node);
+        }
+        markers << ChartWidget::MarkerLine{
+            label,
+            ChartWidget::timeX(QDateTime(at.date(), at.time(), QTimeZone::systemTimeZone()))};
+    }
+    return markers;
 }
 
 void DrawLVTgraph(ChartWidget& chart, const GraphInput& input) {
@@ -125,4 +146,5 @@ void DrawLVTgraph(ChartWidget& chart, const GraphInput& input) {
         }
     });
     finish(chart, input);
+    ignoring([&] { chart.setMarkerLines(revisionMarkers(input.sensor)); });
 }

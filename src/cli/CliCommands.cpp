@@ -5,10 +5,12 @@
 #include "cli/CommandLineArgs.h"
 #include "readings/DatasheetData.h"
 #include "readings/GridExport.h"
+#include "readings/RevisionSheet.h"
 #include "reports/DocxWriter.h"
 #include "reports/PdfWriter.h"
 #include "reports/ReportCharts.h"
 #include "reports/SensorReport.h"
+#include "revisions/RevisionStore.h"
 #include "store/Clock.h"
 #include "ui/AppContext.h"
 #include "ui/Prompter.h"
@@ -24,7 +26,7 @@ void exportCommand(CliSession& session, const CommandLineArgs& args) {
     loadDatasheetCells(session.db(), id, typeDigit, rows, 0, static_cast<int>(rows.size()));
     const QVector<QStringList> grid = datasheetGridTexts(typeDigit, rows);
     writeGridWorkbook(grid, static_cast<int>(grid.size()), static_cast<int>(grid.first().size()),
-                      id, args.file);
+                      id, args.file, revisionSheets(session.db(), id));
     printOut(QStringLiteral("Exported %1 readings of sensor %2 to %3")
                  .arg(rows.size())
                  .arg(id, QDir::toNativeSeparators(args.file)));
@@ -32,7 +34,8 @@ void exportCommand(CliSession& session, const CommandLineArgs& args) {
 
 void reportCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context) {
     const std::unique_ptr<RecordSet> sensor = session.sensor(args.sensor);
-    const ReportSensor shown = reportSensorOf(*sensor);
+    ReportSensor shown = reportSensorOf(*sensor);
+    shown.revisions = revisionReportLines(readRevisions(session.db(), shown.instrumentId));
     // As in the window, a chart without two readings is left out with the chart tab's message.
     const auto drawable = [&](GraphVariant variant) {
         if (countGraphRows(session.db(), shown.instrumentId, variant) > 1) {

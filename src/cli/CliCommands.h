@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QList>
+#include <QStringList>
+
 struct AppContext;
 struct CommandLineArgs;
 class CliSession;
@@ -10,3 +13,8 @@ void exportCommand(CliSession& session, const CommandLineArgs& args);
 void reportCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context);
 void statusCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context);
 void importCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context);
+void revisionsCommand(CliSession& session, const CommandLineArgs& args);
+void reviseCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context);
+
+// Columns padded to their widest text, two spaces apart, as a terminal shows them.
+QStringList alignedLines(const QList<QStringList>& table);

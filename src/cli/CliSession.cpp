@@ -4,6 +4,7 @@
 #include "charts/GraphBatch.h"
 #include "charts/Loads.h"
 #include "charts/ScaleSelector.h"
+#include "revisions/RevisionStore.h"
 #include "store/DataFolder.h"
 #include "store/SensorTypes.h"
 #include "store/ServerLocation.h"
@@ -109,6 +110,8 @@ GraphInput storedChartInput(CliSession& session, const RecordSet& sensor, GraphV
             [&] { runGraphBatch(session.db(), s.instrumentId, variant, false, batch, log); });
     // The window's report draws the sensor's trigger levels on its charts; so does this one.
     guarded(log, " G_ReadTriggerLevels", [&] { addChartLevels(session.db(), s); });
+    guarded(log, " G_ReadRevisions",
+            [&] { s.revisions = effectiveRevisions(readRevisions(session.db(), s.instrumentId)); });
     input.rows = readGraphRows(session.db(), s.instrumentId, variant);
     return input;
 }

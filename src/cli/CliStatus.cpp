@@ -28,6 +28,8 @@ QString csvLine(const QStringList& cells) {
     return fields.join(',');
 }
 
+} // namespace
+
 // Columns padded to their widest text, two spaces apart, as a terminal shows them.
 QStringList alignedLines(const QList<QStringList>& table) {
     QList<qsizetype> widths;
@@ -49,7 +51,6 @@ QStringList alignedLines(const QList<QStringList>& table) {
     }
     return lines;
 }
-} // namespace
 
 void statusCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context) {
     // As the window does on connecting: the trigger tables are made when the database has none.

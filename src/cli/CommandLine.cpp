@@ -45,6 +45,10 @@ int runCommand(const CommandLineArgs& args,
             reportCommand(session, args, context);
         } else if (args.command == QLatin1String("status")) {
             statusCommand(session, args, context);
+        } else if (args.command == QLatin1String("revisions")) {
+            revisionsCommand(session, args);
+        } else if (args.command == QLatin1String("revise")) {
+            reviseCommand(session, args, context);
         } else {
             importCommand(session, args, context);
         }

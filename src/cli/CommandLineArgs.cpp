@@ -3,6 +3,7 @@
 #include "sensors/SensorNumber.h"
 
 #include <QHash>
+#include <cmath>
 
 namespace {
 struct OptionRule {
@@ -21,12 +22,42 @@ const QHash<QString, OptionRule>& optionRules() {
         {QStringLiteral("no-time-chart"), {false, {QStringLiteral("report")}}},
         {QStringLiteral("no-length-chart"), {false, {QStringLiteral("report")}}},
         {QStringLiteral("csv"), {false, {QStringLiteral("status")}}},
+        {QStringLiteral("from"), {true, {QStringLiteral("revise")}}},
+        {QStringLiteral("kind"), {true, {QStringLiteral("revise")}}},
+        {QStringLiteral("node"), {true, {QStringLiteral("revise")}}},
+        {QStringLiteral("offset"), {true, {QStringLiteral("revise")}}},
+        {QStringLiteral("note"), {true, {QStringLiteral("revise")}}},
     };
     return rules;
 }
 
-const QStringList kCommands{QStringLiteral("import"), QStringLiteral("export"),
-                            QStringLiteral("report"), QStringLiteral("status")};
+const QStringList kCommands{QStringLiteral("import"),    QStringLiteral("export"),
+                            QStringLiteral("report"),    QStringLiteral("status"),
+                            QStringLiteral("revisions"), QStringLiteral("revise")};
+
+// "yyyy/MM/dd HH:mm:ss" read field by field, so that no time zone rule can refuse the moment.
+QDateTime momentOf(const QString& text) {
+    const QStringList parts = text.trimmed().split(' ', Qt::SkipEmptyParts);
+    const QDate date =
+        parts.size() == 2 ? QDate::fromString(parts[0], QStringLiteral("yyyy/MM/dd")) : QDate();
+    const QTime time =
+        parts.size() == 2 ? QTime::fromString(parts[1], QStringLiteral("HH:mm:ss")) : QTime();
+    if (!date.isValid() || !time.isValid()) {
+        throw UsageError(
+            QStringLiteral("--from wants a date and time as \"YYYY/MM/DD HH:MM:SS\", not '%1'")
+                .arg(text));
+    }
+    return QDateTime(date, time, Qt::UTC);
+}
+
+double offsetOf(const QString& text) {
+    bool ok = false;
+    const double mm = text.toDouble(&ok);
+    if (!ok || !std::isfinite(mm)) {
+        throw UsageError(QStringLiteral("--offset wants a number of mm, not '%1'").arg(text));
+    }
+    return mm;
+}
 
 int intervalOf(const QString& text) {
     bool ok = false;
@@ -73,6 +104,25 @@ void setOption(CommandLineArgs& args, const QString& name, const QString& value)
         args.noLengthChart = true;
     } else if (name == QLatin1String("csv")) {
         args.csv = true;
+    } else if (name == QLatin1String("from")) {
+        args.from = momentOf(value);
+    } else if (name == QLatin1String("kind")) {
+        if (!QStringList{"offset", "rezero", "nodelost"}.contains(value)) {
+            throw UsageError(
+                QStringLiteral("--kind wants offset, rezero or nodelost, not '%1'").arg(value));
+        }
+        args.kind = value;
+    } else if (name == QLatin1String("node")) {
+        bool ok = false;
+        args.node = value.toInt(&ok);
+        if (!ok || args.node < 1) {
+            throw UsageError(
+                QStringLiteral("--node wants a node number from 1, not '%1'").arg(value));
+        }
+    } else if (name == QLatin1String("offset")) {
+        args.offsets << offsetOf(value);
+    } else if (name == QLatin1String("note")) {
+        args.note = value;
     }
 }
 
@@ -93,6 +143,25 @@ void check(const CommandLineArgs& args, const QStringList& files) {
     if (args.command == QLatin1String("status")) {
         if (!files.isEmpty()) {
             throw UsageError(QStringLiteral("unexpected argument '%1'").arg(files.first()));
+        }
+        return;
+    }
+    if (args.command == QLatin1String("revisions") || args.command == QLatin1String("revise")) {
+        if (files.isEmpty()) {
+            throw UsageError(args.command + QStringLiteral(" needs a sensor ID"));
+        }
+        if (files.size() > 1) {
+            throw UsageError(QStringLiteral("unexpected argument '%1'").arg(files.last()));
+        }
+        if (!isSensorNumber(files.first())) {
+            throw UsageError(QStringLiteral("%1 wants a sensor number of nine digits, not '%2'")
+                                 .arg(args.command, files.first()));
+        }
+        if (args.command == QLatin1String("revise") && !args.from.isValid()) {
+            throw UsageError(QStringLiteral("revise needs --from \"YYYY/MM/DD HH:MM:SS\""));
+        }
+        if (args.command == QLatin1String("revise") && args.kind.isEmpty()) {
+            throw UsageError(QStringLiteral("revise needs --kind offset|rezero|nodelost"));
         }
         return;
     }
@@ -189,6 +258,10 @@ CommandLineArgs parseCommandLine(const QStringList& arguments) {
         args.file = positional.first();
     }
     check(args, positional);
+    if (args.command == QLatin1String("revisions") || args.command == QLatin1String("revise")) {
+        args.sensor = args.file;
+        args.file.clear();
+    }
     return args;
 }
 
@@ -212,6 +285,16 @@ QString usageText() {
         "  status [--csv]\n"
         "        print every sensor's state against its trigger levels, as a table or CSV;\n"
         "        the event log's rules are put back first, with a warning when they cannot\n"
+        "  revisions ID\n"
+        "        list the sensor's revisions, the superseded ones with the entry that\n"
+        "        replaced them\n"
+        "  revise ID --from \"YYYY/MM/DD HH:MM:SS\" --kind offset|rezero|nodelost\n"
+        "         [--node N] [--offset MM ...] [--note TEXT]\n"
+        "        add a revision from that reading on: offset (a repair or a new readout;\n"
+        "        the displacement carries on across it, or moves by the --offset values,\n"
+        "        one --offset per node, or one with --node), rezero (the displacement\n"
+        "        starts again at 0), nodelost (node N is no longer drawn or judged).\n"
+        "        A later revision on the same reading supersedes it; none is ever changed.\n"
         "\n"
         "ID is a sensor number: nine digits (0-9), no sign or spaces.\n"
         "\n"

@@ -2,13 +2,17 @@
 
 #include "logger/LoggerReadings.h"
 
+#include <QDateTime>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <stdexcept>
 
 // What a command line asks for.
 struct CommandLineArgs {
-    QString command; // "import", "export", "report" or "status"; empty with --help or --version
+    // "import", "export", "report", "status", "revisions" or "revise"; empty with --help or
+    // --version
+    QString command;
     QString database;
     QString sensor;
     QString file; // the file to import, or the file to write
@@ -18,6 +22,13 @@ struct CommandLineArgs {
     bool noTimeChart = false;
     bool noLengthChart = false;
     bool csv = false;
+    // revise: the reading it starts at (wall-clock time), its kind ("offset", "rezero",
+    // "nodelost"), the node (0 for all), the typed offsets in mm and the note.
+    QDateTime from;
+    QString kind;
+    int node = 0;
+    QList<double> offsets;
+    QString note;
     bool help = false;
     bool version = false;
 };

@@ -173,36 +173,13 @@ double fittedWidth(int characters) {
 }
 } // namespace
 
-QString exportFolder(const QString& dataFolder) {
-    return QDir(dataFolder).filePath(QStringLiteral("Exports"));
-}
-
-QString FlexGridToExcel(const QVector<QStringList>& grid, int rowCount, int columnCount,
-                        const QString& title, const QString& dataFolder, const Clock& clock) {
-    const QString folder = exportFolder(dataFolder);
-    if (!QDir().mkpath(folder)) {
-        throw DbError(ErrorCode::FileNotFound, "Could not create folder '" + folder + "'.");
-    }
-    const QString stamp = clock.now().toString(QStringLiteral("yyyy-MM-dd HH.mm.ss"));
-    const QString path = freePath(folder, fileNamePart(title) + ' ' + stamp);
-    writeGridWorkbook(grid, rowCount, columnCount, title, path);
-    return path;
-}
-
-void writeGridWorkbook(const QVector<QStringList>& grid, int rowCount, int columnCount,
-                       const QString& title, const QString& path) {
-    // The workbook is written under a temporary name and renamed once complete, so a failed
-    // write never leaves a partial file under the export's name.
-    const QString partial = path + QStringLiteral(".part");
-    Workbook book(partial);
-    if (book.get() == nullptr) {
-        throw DbError(ErrorCode::FileNotFound, "Could not create file '" + path + "'.");
-    }
-    lxw_worksheet* sheet = addSheet(book.get(), title);
-    CellWriter cells(book.get(), sheet);
-
+namespace {
+// The first rowCount rows and columnCount columns of the cells, the columns fitted.
+void writeSheet(lxw_workbook* book, lxw_worksheet* sheet, const QVector<QStringList>& grid,
+                int rowCount, int columnCount) {
+    CellWriter cells(book, sheet);
     const int rows = std::clamp(rowCount, 0, static_cast<int>(grid.size()));
-    const int columns = std::max(columnCount - 1, 0);
+    const int columns = std::max(columnCount, 0);
     QVector<int> longest(columns, 0);
     for (int i = 0; i < rows; ++i) {
         const QStringList& row = grid[i];
@@ -217,6 +194,45 @@ void writeGridWorkbook(const QVector<QStringList>& grid, int rowCount, int colum
             worksheet_set_column(sheet, static_cast<lxw_col_t>(j), static_cast<lxw_col_t>(j),
                                  fittedWidth(longest[j]), nullptr);
         }
+    }
+}
+} // namespace
+
+QString exportFolder(const QString& dataFolder) {
+    return QDir(dataFolder).filePath(QStringLiteral("Exports"));
+}
+
+QString FlexGridToExcel(const QVector<QStringList>& grid, int rowCount, int columnCount,
+                        const QString& title, const QString& dataFolder, const Clock& clock,
+                        const QList<GridSheet>& moreSheets) {
+    const QString folder = exportFolder(dataFolder);
+    if (!QDir().mkpath(folder)) {
+        throw DbError(ErrorCode::FileNotFound, "Could not create folder '" + folder + "'.");
+    }
+    const QString stamp = clock.now().toString(QStringLiteral("yyyy-MM-dd HH.mm.ss"));
+    const QString path = freePath(folder, fileNamePart(title) + ' ' + stamp);
+    writeGridWorkbook(grid, rowCount, columnCount, title, path, moreSheets);
+    return path;
+}
+
+void writeGridWorkbook(const QVector<QStringList>& grid, int rowCount, int columnCount,
+                       const QString& title, const QString& path,
+                       const QList<GridSheet>& moreSheets) {
+    // The workbook is written under a temporary name and renamed once complete, so a failed
+    // write never leaves a partial file under the export's name.
+    const QString partial = path + QStringLiteral(".part");
+    Workbook book(partial);
+    if (book.get() == nullptr) {
+        throw DbError(ErrorCode::FileNotFound, "Could not create file '" + path + "'.");
+    }
+    writeSheet(book.get(), addSheet(book.get(), title), grid, rowCount, columnCount - 1);
+    for (const GridSheet& more : moreSheets) {
+        qsizetype columns = 0;
+        for (const QStringList& row : more.rows) {
+            columns = std::max(columns, row.size());
+        }
+        writeSheet(book.get(), addSheet(book.get(), more.name), more.rows,
+                   static_cast<int>(more.rows.size()), static_cast<int>(columns));
     }
 
     const lxw_error error = book.close();

@@ -6,6 +6,13 @@
 
 class Clock;
 
+// A further sheet of a workbook: its name and its cells row by row, heading row first, every
+// column written.
+struct GridSheet {
+    QString name;
+    QVector<QStringList> rows;
+};
+
 // Copies a grid on screen into a new workbook file and returns the file's path; the caller
 // opens it with the desktop's handler. grid holds the cell texts row by row, heading row
 // first. The first rowCount rows are copied, and of each row the columns 0 to
@@ -16,14 +23,17 @@ class Clock;
 // number cells showing the same decimals; all other texts stay text. Columns are fitted to
 // their longest text.
 // The file is "<dataFolder>/Exports/<title> yyyy-MM-dd HH.mm.ss.xlsx", with " (2)", " (3)"...
-// appended when that name is taken. Raises DbError when the file cannot be written.
+// appended when that name is taken. The further sheets follow the grid's, their cells written
+// the same way. Raises DbError when the file cannot be written.
 QString FlexGridToExcel(const QVector<QStringList>& grid, int rowCount, int columnCount,
-                        const QString& title, const QString& dataFolder, const Clock& clock);
+                        const QString& title, const QString& dataFolder, const Clock& clock,
+                        const QList<GridSheet>& moreSheets = {});
 
 // Writes the cells of the grid, as FlexGridToExcel does, into a workbook at path (replacing a
 // file there). Raises DbError when the file cannot be written.
 void writeGridWorkbook(const QVector<QStringList>& grid, int rowCount, int columnCount,
-                       const QString& title, const QString& path);
+                       const QString& title, const QString& path,
+                       const QList<GridSheet>& moreSheets = {});
 
 // The folder under the data folder that receives the exported workbooks.
 QString exportFolder(const QString& dataFolder);

@@ -21,6 +21,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTimeEdit>
 
 namespace {
@@ -221,6 +222,11 @@ void ReadingsPage::buildCommandFrames() {
     cboTrovInt->setCurrentText("24");
     cboTrovInt->setGeometry(128, 36, 70, 26);
     makeCaption("Time Period (hr)", import, {206, 36, 120, 26}, Qt::AlignLeft | Qt::AlignVCenter);
+
+    cmdRevisions = new QPushButton("Revisions...", this);
+    cmdRevisions->setObjectName("cmdRevisions");
+    cmdRevisions->setToolTip("Repairs, readout changes, re-zeros and lost nodes of this sensor");
+    cmdRevisions->setGeometry(788, 530, 140, 30);
 }
 
 void ReadingsPage::connectCommands() {

@@ -11,6 +11,7 @@ class QComboBox;
 class QDateEdit;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QTimeEdit;
 struct AppState;
 struct AppContext;
@@ -72,6 +73,8 @@ public:
     ImageCommand report;
     // "Logger Data": imports a logger file for the current sensor; the main window runs it.
     ClickableLabel* imgAddTrovData;
+    // "Revisions...": the current sensor's revision list; the main window runs it.
+    QPushButton* cmdRevisions;
 
 private:
     void buildReadingFrame();

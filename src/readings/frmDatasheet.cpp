@@ -5,6 +5,7 @@
 #include "readings/GridExport.h"
 #include "readings/MarkGrid.h"
 #include "readings/ReadingValue.h"
+#include "readings/RevisionSheet.h"
 #include "readings/SensorData.h"
 #include "store/Guard.h"
 #include "ui/AppContext.h"
@@ -270,9 +271,9 @@ void frmDatasheet::Image1_Click() {
     };
     guarded(log(), " Module1_FlexGridToExcel", lost, [&] {
         const QVector<QStringList> grid = model_->gridTexts();
-        const QString path =
-            FlexGridToExcel(grid, static_cast<int>(grid.size()), model_->columnCount(),
-                            instrumentId_, state_.dataFolder, *context_.clock);
+        const QString path = FlexGridToExcel(
+            grid, static_cast<int>(grid.size()), model_->columnCount(), instrumentId_,
+            state_.dataFolder, *context_.clock, revisionSheets(*state_.db, instrumentId_));
         if (!context_.desktop->open(path)) {
             tellNotOpened(*context_.prompter, "spreadsheet program", "workbook", path);
         }

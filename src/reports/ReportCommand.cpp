@@ -7,6 +7,7 @@
 #include "reports/ReportCharts.h"
 #include "reports/SensorReport.h"
 #include "reports/frmReport.h"
+#include "revisions/RevisionStore.h"
 #include "store/Clock.h"
 #include "store/Guard.h"
 #include "store/RecordSet.h"
@@ -61,7 +62,8 @@ QString ReportCommand::makeReport() {
     readings_.SaveReadings();
     QString path;
     try {
-        const ReportSensor sensor = reportSensorOf(*state_.rsSensors);
+        ReportSensor sensor = reportSensorOf(*state_.rsSensors);
+        sensor.revisions = revisionReportLines(readRevisions(*state_.db, sensor.instrumentId));
         // A chart without two readings is left out with the chart tab's own message.
         const ReportChoices choices{chooser_->ReportCover,
                                     chooser_->ReportTemporal && canDraw(GraphVariant::Time),

@@ -27,6 +27,16 @@ void addChart(ReportDocument& doc, const QString& caption, const QString& pictur
     doc.addPicture(picture, pictureSizeInPoints(jpegPixelSize(picture), kTextWidth));
     doc.addParagraph(QStringLiteral("   Notes:"), kTextSize, false);
 }
+void addRevisions(ReportDocument& doc, const QStringList& revisions) {
+    if (revisions.isEmpty()) {
+        return;
+    }
+    doc.addParagraph(QString(), kTextSize, false);
+    doc.addParagraph(QStringLiteral("   Revisions:"), kTextSize, true);
+    for (const QString& line : revisions) {
+        doc.addParagraph(QStringLiteral("   ") + line, kTextSize, false);
+    }
+}
 } // namespace
 
 ReportSensor reportSensorOf(const RecordSet& rs) {
@@ -68,10 +78,14 @@ void buildSensorReport(ReportDocument& doc, const ReportSensor& sensor,
         for (const QString& line : lines) {
             doc.addParagraph(line, kTextSize, false);
         }
+        if (!choices.temporal) {
+            addRevisions(doc, sensor.revisions);
+        }
     }
     bool pageInUse = cover;
     if (choices.temporal) {
         addChart(doc, QStringLiteral("Disp v Time"), pictures.temporal, pageInUse);
+        addRevisions(doc, sensor.revisions);
         pageInUse = true;
     }
     if (choices.spatial) {

@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 
 class Clock;
 class RecordSet;
@@ -18,6 +19,8 @@ struct ReportSensor {
     QString location;
     QString purpose;
     QString notes;
+    // One line per revision of the sensor, oldest entry first; none without revisions.
+    QStringList revisions;
 };
 
 // The current row of a Sensors record set as the report prints it.
@@ -41,7 +44,9 @@ struct ReportPictures {
 // The report of a sensor: the logo heading every page, the title and the information lines,
 // then each chosen chart on a page of its own with its caption and a place for notes. Without
 // the cover the document starts with the first chosen chart; with nothing chosen at all the
-// cover is printed, so that the report is never empty. reportDate is printed as given.
+// cover is printed, so that the report is never empty. reportDate is printed as given. The
+// sensor's revisions are listed under the displacement-time chart, whose dashed lines they
+// explain, or on the cover without that chart.
 void buildSensorReport(ReportDocument& doc, const ReportSensor& sensor,
                        const ReportChoices& choices, const ReportPictures& pictures,
                        const QString& reportDate);

@@ -4,6 +4,7 @@
 #include "store/Connection.h"
 #include "store/DbError.h"
 #include "store/EventLogMerge.h"
+#include "store/RevisionTable.h"
 #include "store/Schema.h"
 #include "store/SqlFailure.h"
 #include "store/TriggerTables.h"
@@ -25,7 +26,8 @@ const QStringList kTriggerTables = {"TriggerLevels", "TriggerEvents"};
 
 bool isReadingsTable(const QString& table) {
     return !kSchemaTables.contains(table, Qt::CaseInsensitive) &&
-           !kTriggerTables.contains(table, Qt::CaseInsensitive);
+           !kTriggerTables.contains(table, Qt::CaseInsensitive) &&
+           table.compare(kRevisionTable, Qt::CaseInsensitive) != 0;
 }
 
 // Column names of a table, without the row id a server table carries as a column.
@@ -294,6 +296,9 @@ RegisterCounts copyRegister(Connection& from, Connection& to, const CopyProgress
             if (triggers) {
                 createTriggerTablesWithin(to);
             }
+            if (tables.contains(kRevisionTable, Qt::CaseInsensitive)) {
+                createRevisionTableWithin(to);
+            }
             for (const QString& table : tables) {
                 if (isReadingsTable(table)) {
                     createReadingsTable(to, table);
@@ -327,6 +332,9 @@ RegisterCounts replaceRegister(Connection& from, Connection& to, const CopyProgr
             }
             if (triggers && !hasTriggerTables(to)) {
                 createTriggerTablesWithin(to);
+            }
+            if (tables.contains(kRevisionTable, Qt::CaseInsensitive) && !hasRevisionTable(to)) {
+                createRevisionTableWithin(to);
             }
             // The event log is the site's record: it is neither dropped nor emptied, and the
             // backup's events are merged into it below.

@@ -5,6 +5,7 @@
 #include "charts/Displacement.h"
 #include "charts/Geometry.h"
 #include "charts/GraphData.h"
+#include "revisions/RevisionStore.h"
 #include "store/Connection.h"
 #include "store/EngineSql.h"
 #include "store/NativeStatement.h"
@@ -65,8 +66,10 @@ std::optional<StatusReading> firstReading(Connection& db, const QString& sql) {
     return std::nullopt;
 }
 
-// The readings one state needs: the count, the zero reference and the rate window.
-StatusInput readStatusInput(Connection& db, const QString& instrumentId, double windowDays) {
+// The readings one state needs: the count, the zero reference, the rate window, and the
+// readings beside each revision.
+StatusInput readStatusInput(Connection& db, const QString& instrumentId, double windowDays,
+                            const QList<SensorRevision>& revisions) {
     StatusInput input;
     const QString table = quoteName(instrumentId);
     const QString select = "SELECT " + readingColumns() + " FROM " + table;
@@ -89,6 +92,20 @@ StatusInput readStatusInput(Connection& db, const QString& instrumentId, double 
     window.bind(1, rateWindowSeconds(windowDays));
     while (window.step()) {
         input.recent << readingOf(window);
+    }
+    input.revisions = revisions;
+    for (const SensorRevision& r : revisions) {
+        for (const QString& side : {QStringLiteral(" WHERE FullDate < ? ORDER BY FullDate DESC, "
+                                                   "rowid DESC LIMIT 1"),
+                                    QStringLiteral(" WHERE FullDate >= ? ORDER BY FullDate, "
+                                                   "rowid LIMIT 1")}) {
+            NativeStatement beside(db, select + side);
+            const QByteArray from = r.fromDate.toUtf8();
+            beside.bindText(1, std::string_view(from.constData(), from.size()));
+            if (beside.step()) {
+                input.revisionRows << readingOf(beside);
+            }
+        }
     }
     return input;
 }
@@ -154,6 +171,8 @@ QList<StatusReading> readStatusReadings(Connection& db, const QString& instrumen
     NativeStatement query(db, "SELECT " + readingColumns() + " FROM " + quoteName(instrumentId) +
                                   " ORDER BY FullDate, rowid");
     bool tickedSeen = false;
+    // A revision takes its values from readings anywhere in the record.
+    const bool everyReading = !readRevisions(db, instrumentId).isEmpty();
     while (query.step()) {
         StatusReading r;
         r.key = query.textAt(0);
@@ -161,7 +180,7 @@ QList<StatusReading> readStatusReadings(Connection& db, const QString& instrumen
         r.plotTemporal = query.int64At(3 + ChannelCount) != 0;
         const bool reference = readings.isEmpty() || (r.plotTemporal && !tickedSeen);
         tickedSeen = tickedSeen || r.plotTemporal;
-        if (reference || !detailFrom.isValid() || r.at >= detailFrom) {
+        if (reference || everyReading || !detailFrom.isValid() || r.at >= detailFrom) {
             r = readingOf(query);
         }
         readings << r;
@@ -183,6 +202,7 @@ QList<SiteStatusRow> computeSiteStatus(Connection& db, const QDateTime& now,
         return names;
     }();
     const QDateTime wallNow(now.date(), now.time(), Qt::UTC);
+    const QHash<QString, QList<SensorRevision>> revisions = readAllRevisions(db);
 
     QList<SiteStatusRow> rows;
     rows.reserve(sensors.size());
@@ -192,7 +212,8 @@ QList<SiteStatusRow> computeSiteStatus(Connection& db, const QDateTime& now,
         row.levels = effectiveLevels(stored.value(sensor.instrumentId), site);
         StatusInput input;
         if (tables.contains(sensor.instrumentId.toLower())) {
-            input = readStatusInput(db, sensor.instrumentId, *row.levels.rateWindow);
+            input = readStatusInput(db, sensor.instrumentId, *row.levels.rateWindow,
+                                    revisions.value(sensor.instrumentId));
         }
         // A destroyed sensor's readings are still shown, but no level judges them.
         row.status =

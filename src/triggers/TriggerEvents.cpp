@@ -1,5 +1,6 @@
 #include "triggers/TriggerEvents.h"
 
+#include "revisions/RevisionStore.h"
 #include "store/Connection.h"
 #include "store/EngineSql.h"
 #include "store/SqlFailure.h"
@@ -91,6 +92,7 @@ std::optional<TriggerEvent> detectTriggerEvent(Connection& db, const QString& in
         return std::nullopt;
     }
     const SensorSetup& setup = sensors.first().setup;
+    const QList<SensorRevision> revisions = readRevisions(db, instrumentId);
     const QSet<QString> added(newKeys.begin(), newKeys.end());
     const double window = *levels.rateWindow;
     // The channels are needed from the rate window before the earliest state judged on: that of
@@ -121,15 +123,16 @@ std::optional<TriggerEvent> detectTriggerEvent(Connection& db, const QString& in
     const TriggerState before =
         earlier.isEmpty()
             ? TriggerState::Grey
-            : evaluateSensor(statusInputAsOf(earlier, static_cast<int>(earlier.size()) - 1, window),
-                             setup, levels)
+            : evaluateSensor(
+                  statusInputAsOf(earlier, static_cast<int>(earlier.size()) - 1, window, revisions),
+                  setup, levels)
                   .state;
 
     // The new readings that extend the record, then the record as it now stands.
     std::optional<SensorStatus> highest;
     const auto consider = [&](int index) {
         const SensorStatus s =
-            evaluateSensor(statusInputAsOf(readings, index, window), setup, levels);
+            evaluateSensor(statusInputAsOf(readings, index, window, revisions), setup, levels);
         if (!highest || s.state > highest->state) {
             highest = s;
         }

@@ -2,6 +2,7 @@
 
 #include "charts/Displacement.h"
 
+#include <QHash>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -16,16 +17,79 @@ bool reaches(double value, double level) {
     return value >= level - 1e-9 * std::max(1.0, std::abs(level));
 }
 
-// The node (0-based) with the largest displacement by size, the first of equals.
-int peakNode(const QList<double>& disp) {
-    int peak = 0;
-    for (int n = 1; n < disp.size(); ++n) {
-        if (std::abs(disp[n]) > std::abs(disp[peak])) {
+using Judged = QList<std::optional<double>>;
+
+// The node (0-based) with the largest displacement by size, the first of equals; -1 when no
+// node has one.
+int peakNode(const Judged& disp) {
+    int peak = -1;
+    for (int n = 0; n < disp.size(); ++n) {
+        if (disp[n] && (peak < 0 || std::abs(*disp[n]) > std::abs(*disp[peak]))) {
             peak = n;
         }
     }
     return peak;
 }
+
+const QString kStamp = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+
+// The displacements the state judges, by reading key: as computed, then revised over the
+// reference, the readings beside the revisions and the rate window, in time order.
+class JudgedDisplacements {
+public:
+    JudgedDisplacements(const StatusInput& input, const ChannelOffsets& offsets,
+                        const SensorSetup& setup)
+        : offsets_(offsets), setup_(setup) {
+        if (input.revisions.isEmpty()) {
+            return;
+        }
+        QList<StatusReading> rows = input.revisionRows;
+        rows << input.recent;
+        if (input.reference) {
+            rows.prepend(*input.reference);
+        }
+        std::stable_sort(
+            rows.begin(), rows.end(),
+            [](const StatusReading& a, const StatusReading& b) { return a.at < b.at; });
+        QStringList dates;
+        std::vector<RevisionNodes> computed;
+        QStringList keys;
+        for (const StatusReading& r : rows) {
+            if (keys.contains(r.key)) {
+                continue;
+            }
+            keys << r.key;
+            dates << r.at.toString(kStamp);
+            RevisionNodes nodes{};
+            const QList<double> d = nodeDisplacements(r, offsets_, setup_);
+            for (qsizetype n = 0; n < d.size(); ++n) {
+                nodes[n] = d[n];
+            }
+            computed.push_back(nodes);
+        }
+        const std::vector<RevisionNodes> revised = reviseDisplacements(
+            dates, computed, input.revisions, setup_.nodeCount, setup_.headAtCollar);
+        for (qsizetype i = 0; i < keys.size(); ++i) {
+            revised_.insert(keys[i], revised[static_cast<std::size_t>(i)]);
+        }
+    }
+
+    Judged of(const StatusReading& reading) const {
+        const QList<double> computed = nodeDisplacements(reading, offsets_, setup_);
+        Judged judged(computed.begin(), computed.end());
+        if (const auto it = revised_.constFind(reading.key); it != revised_.constEnd()) {
+            for (qsizetype n = 0; n < judged.size(); ++n) {
+                judged[n] = (*it)[n];
+            }
+        }
+        return judged;
+    }
+
+private:
+    const ChannelOffsets& offsets_;
+    const SensorSetup& setup_;
+    QHash<QString, RevisionNodes> revised_;
+};
 
 } // namespace
 
@@ -96,9 +160,9 @@ SensorStatus evaluateSensor(const StatusInput& input, const SensorSetup& setup,
     }
 
     const ChannelOffsets offsets = GetOffsets(input.reference->channels);
-    const QList<double> disp = nodeDisplacements(newest, offsets, setup);
-    if (!disp.isEmpty()) {
-        const int peak = peakNode(disp);
+    const JudgedDisplacements judged(input, offsets, setup);
+    const Judged disp = judged.of(newest);
+    if (const int peak = peakNode(disp); peak >= 0) {
         status.maxDisp = disp[peak];
         status.maxNode = peak + 1;
     }
@@ -110,12 +174,13 @@ SensorStatus evaluateSensor(const StatusInput& input, const SensorSetup& setup,
         if (reading.at < input.reference->at) {
             continue;
         }
-        const QList<double> d = nodeDisplacements(reading, offsets, setup);
-        if (d.isEmpty()) {
+        const Judged d = judged.of(reading);
+        const int peak = peakNode(d);
+        if (peak < 0) {
             continue;
         }
         days << static_cast<double>(input.reference->at.msecsTo(reading.at)) / kMsPerDay;
-        sizes << std::abs(d[peakNode(d)]);
+        sizes << std::abs(*d[peak]);
     }
     status.rate = leastSquaresSlope(days, sizes);
 
@@ -139,7 +204,30 @@ SensorStatus evaluateSensor(const StatusInput& input, const SensorSetup& setup,
     return status;
 }
 
-StatusInput statusInputAsOf(const QList<StatusReading>& readings, int index, double windowDays) {
+QList<int> revisionNeighbours(const QList<StatusReading>& readings, int last,
+                              const QList<SensorRevision>& revisions) {
+    QList<int> indexes;
+    for (const SensorRevision& r : revisions) {
+        int before = -1;
+        int atOrAfter = -1;
+        for (int i = 0; i <= last && i < readings.size(); ++i) {
+            if (readings[i].at.toString(kStamp) < r.fromDate) {
+                before = i;
+            } else if (atOrAfter < 0) {
+                atOrAfter = i;
+            }
+        }
+        for (const int i : {before, atOrAfter}) {
+            if (i >= 0 && !indexes.contains(i)) {
+                indexes << i;
+            }
+        }
+    }
+    return indexes;
+}
+
+StatusInput statusInputAsOf(const QList<StatusReading>& readings, int index, double windowDays,
+                            const QList<SensorRevision>& revisions) {
     StatusInput input;
     if (index < 0 || index >= readings.size()) {
         return input;
@@ -160,5 +248,9 @@ StatusInput statusInputAsOf(const QList<StatusReading>& readings, int index, dou
         --first;
     }
     input.recent = readings.mid(first, index - first + 1);
+    input.revisions = revisions;
+    for (const int i : revisionNeighbours(readings, index, revisions)) {
+        input.revisionRows << readings[i];
+    }
     return input;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "charts/Displacement.h"
+#include "revisions/Revisions.h"
 #include "triggers/TriggerLevels.h"
 
 #include <QDateTime>
@@ -40,6 +41,10 @@ struct StatusInput {
     // The readings of the rate window, oldest first; the newest reading is the last.
     QList<StatusReading> recent;
     int readingCount = 0;
+    // The sensor's revisions, and the readings beside each (the last before it, the first at
+    // or after it) that a computed offset or a re-zero is taken from.
+    QList<SensorRevision> revisions;
+    QList<StatusReading> revisionRows;
 };
 
 enum class Measure { None, Displacement, Rate };
@@ -72,10 +77,18 @@ std::optional<double> leastSquaresSlope(const QList<double>& x, const QList<doub
 
 // The state a sensor's readings reach against its levels (already made effective). A level
 // is reached when the value comes to it; displacement is judged by its size, the rate as
-// signed, so a displacement that shrinks never raises one.
+// signed, so a displacement that shrinks never raises one. The displacement judged is the
+// one after the sensor's revisions; a lost node is not judged.
 SensorStatus evaluateSensor(const StatusInput& input, const SensorSetup& setup,
                             const TriggerLevels& levels);
 
 // The input as of readings[index], as if the later readings had not yet arrived. readings
-// are in time order; windowDays is the rate window.
-StatusInput statusInputAsOf(const QList<StatusReading>& readings, int index, double windowDays);
+// are in time order; windowDays is the rate window. The revisions are those of the sensor;
+// the readings beside them must carry their channels.
+StatusInput statusInputAsOf(const QList<StatusReading>& readings, int index, double windowDays,
+                            const QList<SensorRevision>& revisions = {});
+
+// The indexes of the readings (in time order, up to and with last) that the revisions take
+// their values from: for each, the last reading before it and the first at or after it.
+QList<int> revisionNeighbours(const QList<StatusReading>& readings, int last,
+                              const QList<SensorRevision>& revisions);

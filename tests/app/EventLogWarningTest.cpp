@@ -1,4 +1,5 @@
 #include "app/UtilitiesPage.h"
+#include "revisions/RevisionStore.h"
 #include "sensors/IdentificationPage.h"
 #include "store/Connection.h"
 #include "store/DataFolder.h"
@@ -61,6 +62,7 @@ TEST_F(EventLogWithoutRightsTest, TheRegisterOpensAndTheUtilitiesTabSaysTheLogIs
         Connection owner;
         owner.open(location());
         createTriggerTables(owner);
+        createRevisionTable(owner);
         owner.execute("ALTER TABLE triggerevents DISABLE TRIGGER USER");
     }
     const QString clerk = server_->limitedLoginUri();

@@ -1,6 +1,7 @@
 #include "app/InstanceLock.h"
 #include "app/UtilitiesPage.h"
 #include "readings/ReadingsPage.h"
+#include "revisions/RevisionStore.h"
 #include "sensors/IdentificationPage.h"
 #include "store/Connection.h"
 #include "store/DataFolder.h"
@@ -233,10 +234,11 @@ TEST_F(MainWindowTest, AlternateFileIsNeverCompacted) {
     const QString alternate = path("alt.mdb");
     createDatabaseFile(alternate);
     {
-        // Opening adds the trigger tables where they are missing; here they are not.
+        // Opening adds the trigger and revision tables where they are missing; here they are not.
         Connection db;
         db.open(alternate);
         createTriggerTables(db);
+        createRevisionTable(db);
     }
     writeFile(locationFilePath(folder()), (alternate + "\r\n").toLocal8Bit());
     const QByteArray before = readAll(alternate);

@@ -2,6 +2,7 @@
 #include "logger/LoggerAppend.h"
 #include "logger/LoggerFile.h"
 #include "logger/LoggerReadings.h"
+#include "revisions/RevisionStore.h"
 #include "sensors/IdentificationPage.h"
 #include "store/Connection.h"
 #include "support/MainWindowFixture.h"
@@ -515,3 +516,43 @@ TEST_P(ChartTabsTest, MissingReadingsTableIsCreatedAnewAndTheTabRefuses) {
 } // namespace
 
 INSTANTIATE_ON_BOTH_ENGINES(ChartTabsTest);
+
+TEST_P(ChartTabsTest, AReZeroIsShownSinceItOrSinceInstallationOnBothTimeCharts) {
+    addSensors({kThree});
+    install(kThree, false);
+    workedExample(kThree);
+    reading(kThree, "2024-03-09 08:00:00", {"13.00", "22.00", "31.00"});
+    {
+        Connection c;
+        c.open(location());
+        RevisionRequest rezero;
+        rezero.instrumentId = kThree;
+        rezero.from = QDateTime(QDate(2024, 3, 5), QTime(8, 0), Qt::UTC);
+        rezero.kind = RevisionKind::Rezero;
+        addRevision(c, rezero, QDateTime(QDate(2024, 3, 6), QTime(9, 0)), "surveyor");
+    }
+    frmQuorvelle& w = open();
+    w.SSTab1->setCurrentIndex(3);
+    ASSERT_EQ(w.SSTab1->currentIndex(), 3);
+    ChartWidget* t = chart("ChartT");
+    ASSERT_NE(t, nullptr);
+    // Head at the toe: series 1 is the head, 2 node 1.
+    EXPECT_EQ(ys(t->points(2)), QList<double>({0, 0, 1.0}));
+    ASSERT_EQ(t->markerLines().size(), 1);
+    EXPECT_EQ(t->markerLines()[0].label, "No. 1 re-zero");
+
+    auto* since = widget<QCheckBox>("chkSinceInstallation");
+    ASSERT_NE(since, nullptr);
+    since->setChecked(true);
+    EXPECT_EQ(ys(t->points(2)), QList<double>({0, 2.0, 3.0}));
+    EXPECT_DOUBLE_EQ(stored(kThree, "2024-03-09 08:00:00", "Disp1").toDouble(), 3.0);
+    EXPECT_TRUE(prompter.calls.isEmpty());
+
+    // The load chart's switch says the same and its batch follows it.
+    w.SSTab1->setCurrentIndex(5);
+    ASSERT_EQ(w.SSTab1->currentIndex(), 5);
+    const auto switches = window->findChildren<QCheckBox*>("chkSinceInstallation");
+    ASSERT_EQ(switches.size(), 2);
+    EXPECT_TRUE(switches[0]->isChecked() && switches[1]->isChecked());
+    EXPECT_EQ(chart("ChartLVT")->markerLines().size(), 1);
+}

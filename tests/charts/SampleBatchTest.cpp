@@ -3,6 +3,7 @@
 #include "charts/GraphBatch.h"
 #include "charts/GraphData.h"
 #include "charts/Loads.h"
+#include "revisions/RevisionStore.h"
 #include "store/Formats.h"
 #include "support/ServerDatabase.h"
 #include "tools/SampleData.h"
@@ -13,7 +14,8 @@ namespace {
 
 // The chart batches over a whole sample register, whose readings hold every channel of their
 // sensor from the zero reference on, against the rule of one zero reference reading for all
-// channels, worked out here from the generated readings.
+// channels, worked out here from the generated readings. The register has the revision table,
+// empty: without revisions every column is as computed without them.
 class SampleBatchTest : public EngineDbTest {
 protected:
     void prepare() override {
@@ -21,6 +23,7 @@ protected:
         options.days = 240;
         options.readingsPerDay = 2;
         options.hourlySensors = 1;
+        createRevisionTable(db);
     }
 
     struct Expected {

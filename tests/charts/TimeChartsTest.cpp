@@ -166,3 +166,28 @@ TEST_F(TimeChartsTest, LoadChartListsPairsByHeadArrangement) {
 }
 
 } // namespace
+
+TEST_F(TimeChartsTest, RevisionsAreDashedLinesLabelledAtTheirReadingsAndGoWithTheirSensor) {
+    GraphInput input = testInput(3, false, 3);
+    SensorRevision lost;
+    lost.id = 7;
+    lost.fromDate = "2024-03-02 08:15:00";
+    lost.kind = RevisionKind::NodeLost;
+    lost.node = 2;
+    SensorRevision offset;
+    offset.id = 8;
+    offset.fromDate = "2024-03-03 00:00:00";
+    input.sensor.revisions = {lost, offset};
+    for (const bool load : {false, true}) {
+        SCOPED_TRACE(load);
+        load ? DrawLVTgraph(chart, input) : DrawTgraph(chart, input);
+        const QList<ChartWidget::MarkerLine> markers = chart.markerLines();
+        ASSERT_EQ(markers.size(), 2);
+        EXPECT_EQ(markers[0].label, "No. 7 node lost (node 2)");
+        EXPECT_EQ(markers[0].x, ChartWidget::timeX(input.rows[1].fullDate));
+        EXPECT_EQ(markers[1].label, "No. 8 offset");
+    }
+    // The next sensor drawn has none.
+    DrawTgraph(chart, testInput(3, false, 3));
+    EXPECT_TRUE(chart.markerLines().isEmpty());
+}

@@ -1,5 +1,6 @@
 #include "reports/ChartPicture.h"
 #include "reports/DocxReader.h"
+#include "revisions/RevisionStore.h"
 #include "store/Connection.h"
 #include "store/Schema.h"
 #include "store/TriggerTables.h"
@@ -695,3 +696,85 @@ TEST_F(CommandLineServerTest, ImportWhileTheEventLogIsHeldStoresNeitherReadingsN
 }
 
 } // namespace
+
+TEST_F(CommandLineTest, ReviseAddsEntriesThatRevisionsLists) {
+    const ProgramRun empty = run({"revisions", kSensor});
+    EXPECT_EQ(empty.exitCode, 0) << empty.err.toStdString();
+    EXPECT_EQ(empty.out, "Sensor 120541001 has no revisions.\n");
+
+    const ProgramRun offset = run({"revise", kSensor, "--from", "2026/11/20 08:00:00", "--kind",
+                                   "offset", "--node", "2", "--offset", "-1.5"});
+    EXPECT_EQ(offset.exitCode, 0) << offset.err.toStdString();
+    EXPECT_EQ(offset.out, "Revision No. 1 stored for sensor 120541001: offset from 2026/11/20 "
+                          "08:00:00 (node 2, -1.50 mm).\n");
+    const ProgramRun rezero = run({"--database", dbPath(), "revise", kSensor, "--kind=rezero",
+                                   "--from=2026/11/20 08:00:00", "--note", "survey reset"});
+    EXPECT_EQ(rezero.exitCode, 0) << rezero.err.toStdString();
+
+    const ProgramRun list = run({"revisions", kSensor});
+    EXPECT_EQ(list.exitCode, 0);
+    const QStringList lines = list.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3) << list.out.toStdString();
+    EXPECT_TRUE(lines[0].startsWith("No.  From")) << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].contains("node 2, -1.50 mm")) << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].endsWith("by No. 2")) << lines[1].toStdString();
+    EXPECT_TRUE(lines[2].contains("re-zero")) << lines[2].toStdString();
+    EXPECT_TRUE(lines[2].contains("survey reset")) << lines[2].toStdString();
+
+    // The workbook and the report carry the list.
+    const QString sheet = file("sheet.xlsx");
+    ASSERT_EQ(run({"export", "--sensor", kSensor, sheet}).exitCode, 0);
+    const XlsxReader book(sheet);
+    EXPECT_EQ(book.sheetNames(), (QStringList{kSensor, "Revisions"}));
+    EXPECT_EQ(book.rowCount(1), 3);
+    EXPECT_EQ(book.text(1, 1, 1), "No.");
+    EXPECT_EQ(book.text(1, 2, 2), "2026/11/20 08:00:00");
+    EXPECT_EQ(book.text(1, 2, 8), "by No. 2");
+    EXPECT_EQ(book.text(1, 3, 3), "re-zero");
+    const QString report = file("report.docx");
+    ASSERT_EQ(run({"report", "--sensor", kSensor, "--no-length-chart", report}).exitCode, 0);
+    const QStringList texts = DocxReader(report).bodyTexts();
+    const qsizetype listed = texts.indexOf("   Revisions:");
+    ASSERT_GT(listed, texts.indexOf("Disp v Time"));
+    EXPECT_TRUE(texts.value(listed + 1)
+                    .startsWith("   No. 1 from 2026/11/20 08:00:00: offset, "
+                                "node 2, -1.50 mm."))
+        << texts.value(listed + 1).toStdString();
+    EXPECT_TRUE(texts.value(listed + 1).endsWith("; superseded by No. 2"));
+}
+
+TEST_F(CommandLineTest, ReviseRefusesBadInputAndStoresNothing) {
+    const QString from = QStringLiteral("2026/11/20 08:00:00");
+    const QList<QPair<QStringList, QString>> refused = {
+        {{"revise", kSensor, "--from", "2026/11/01 08:00:00", "--kind", "rezero"},
+         "The revision is dated before the first reading of sensor 120541001 (2026/11/02 "
+         "08:00:00)"},
+        {{"revise", kSensor, "--from", from, "--kind", "nodelost", "--node", "4"},
+         "Sensor 120541001 has nodes 1 to 3; there is no node 4."},
+        {{"revise", "120541999", "--from", from, "--kind", "rezero"},
+         "Sensor 120541999 is not in the register."},
+        {{"revise", kSensor, "--from", from, "--kind", "offset", "--offset", "1"},
+         "Sensor 120541001 has 3 nodes: type one offset for each, not 1."},
+    };
+    for (const auto& [arguments, reason] : refused) {
+        const ProgramRun r = run(arguments);
+        EXPECT_EQ(r.exitCode, 1) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains(reason)) << r.err.toStdString();
+    }
+    const QList<QStringList> wrong = {
+        {"revise", kSensor, "--from", from, "--kind", "offset", "--offset", "1.2mm"},
+        {"revise", kSensor, "--from", from, "--kind", "repair"},
+        {"revise", kSensor, "--kind", "rezero"},
+        {"revise", kSensor, "--from", "20/11/2026 08:00", "--kind", "rezero"},
+        {"revise", "--from", from, "--kind", "rezero"},
+        {"revisions", kSensor, "--kind", "rezero"},
+    };
+    for (const QStringList& arguments : wrong) {
+        const ProgramRun r = run(arguments);
+        EXPECT_EQ(r.exitCode, 2) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains("Usage: quorvelle")) << arguments.join(' ').toStdString();
+    }
+    Connection c;
+    c.open(dbPath());
+    EXPECT_TRUE(readRevisions(c, kSensor).isEmpty());
+}

@@ -51,7 +51,7 @@ protected:
     DocxReader report(const ReportChoices& choices) {
         ReportSensor sensor{"120521001",         "k1VARLO",      "EX",
                             "2026/01/05",        "R. Tamsin",    "1040 L",
-                            "Drive 3 & <North>", "Roof support", ""};
+                            "Drive 3 & <North>", "Roof support", "", {}};
         DocxWriter doc;
         buildSensorReport(doc, sensor, choices, {logo, temporal, spatial}, "08/12/2026");
         return DocxReader(doc.save(QDir(folder()).filePath("report.docx")));
