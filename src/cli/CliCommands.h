@@ -10,3 +10,10 @@ void exportCommand(CliSession& session, const CommandLineArgs& args);
 void reportCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context);
 void statusCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context);
 void importCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context);
+// The alarm mail: `recipients list|add LIST ADDRESS|remove LIST ADDRESS`, `notify [--test]`
+// and `digest`; after an import, the outbox is sent as notify sends it, its outcome told on
+// standard error only.
+void recipientsCommand(CliSession& session, const CommandLineArgs& args);
+void notifyCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context);
+void digestCommand(CliSession& session, const AppContext& context);
+void deliverAfterImport(CliSession& session, const AppContext& context);

@@ -45,6 +45,12 @@ int runCommand(const CommandLineArgs& args,
             reportCommand(session, args, context);
         } else if (args.command == QLatin1String("status")) {
             statusCommand(session, args, context);
+        } else if (args.command == QLatin1String("recipients")) {
+            recipientsCommand(session, args);
+        } else if (args.command == QLatin1String("notify")) {
+            notifyCommand(session, args, context);
+        } else if (args.command == QLatin1String("digest")) {
+            digestCommand(session, context);
         } else {
             importCommand(session, args, context);
         }

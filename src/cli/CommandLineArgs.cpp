@@ -21,12 +21,15 @@ const QHash<QString, OptionRule>& optionRules() {
         {QStringLiteral("no-time-chart"), {false, {QStringLiteral("report")}}},
         {QStringLiteral("no-length-chart"), {false, {QStringLiteral("report")}}},
         {QStringLiteral("csv"), {false, {QStringLiteral("status")}}},
+        {QStringLiteral("test"), {false, {QStringLiteral("notify")}}},
     };
     return rules;
 }
 
-const QStringList kCommands{QStringLiteral("import"), QStringLiteral("export"),
-                            QStringLiteral("report"), QStringLiteral("status")};
+const QStringList kCommands{QStringLiteral("import"),     QStringLiteral("export"),
+                            QStringLiteral("report"),     QStringLiteral("status"),
+                            QStringLiteral("recipients"), QStringLiteral("notify"),
+                            QStringLiteral("digest")};
 
 int intervalOf(const QString& text) {
     bool ok = false;
@@ -73,6 +76,8 @@ void setOption(CommandLineArgs& args, const QString& name, const QString& value)
         args.noLengthChart = true;
     } else if (name == QLatin1String("csv")) {
         args.csv = true;
+    } else if (name == QLatin1String("test")) {
+        args.test = true;
     }
 }
 
@@ -90,7 +95,19 @@ void check(const CommandLineArgs& args, const QStringList& files) {
     if (args.command.isEmpty()) {
         throw UsageError(QStringLiteral("no command given"));
     }
-    if (args.command == QLatin1String("status")) {
+    if (args.command == QLatin1String("recipients")) {
+        const QString action = files.value(0);
+        if (action == QLatin1String("list") ? files.size() != 1
+            : action == QLatin1String("add") || action == QLatin1String("remove")
+                ? files.size() != 3
+                : true) {
+            throw UsageError(
+                QStringLiteral("recipients wants list, add LIST ADDRESS or remove LIST ADDRESS"));
+        }
+        return;
+    }
+    if (args.command == QLatin1String("status") || args.command == QLatin1String("notify") ||
+        args.command == QLatin1String("digest")) {
         if (!files.isEmpty()) {
             throw UsageError(QStringLiteral("unexpected argument '%1'").arg(files.first()));
         }
@@ -188,6 +205,10 @@ CommandLineArgs parseCommandLine(const QStringList& arguments) {
     if (!positional.isEmpty()) {
         args.file = positional.first();
     }
+    if (args.command == QLatin1String("recipients")) {
+        args.words = positional;
+        args.file.clear();
+    }
     check(args, positional);
     return args;
 }
@@ -212,6 +233,17 @@ QString usageText() {
         "  status [--csv]\n"
         "        print every sensor's state against its trigger levels, as a table or CSV;\n"
         "        the event log's rules are put back first, with a warning when they cannot\n"
+        "  recipients list | add LIST ADDRESS | remove LIST ADDRESS\n"
+        "        show or change the alarm mail lists kept in the register: amber, red,\n"
+        "        overdue, escalation, digest; an address that is not one is refused\n"
+        "  notify [--test]\n"
+        "        write the escalations and overdue messages due, send every alarm\n"
+        "        message still waiting and exit (exit status 1 when the mail server\n"
+        "        could not be reached or refused the login); --test sends one message\n"
+        "        to every address and prints what the server answered for each\n"
+        "  digest\n"
+        "        mail the digest list the site status as a PDF with a summary: sensors\n"
+        "        by state, events since the last digest, overdue sensors\n"
         "\n"
         "ID is a sensor number: nine digits (0-9), no sign or spaces.\n"
         "\n"
@@ -224,6 +256,11 @@ QString usageText() {
         "                       PGPASSWORD\n"
         "  -h, --help           show this text\n"
         "  --version            show the version\n"
+        "\n"
+        "The mail server is set in section [Mail] of ~/.config/Ombrevault/Quorvelle.conf:\n"
+        "Server=smtp://host:587 (STARTTLS when offered) or smtps://host:465, From=,\n"
+        "User=, Password= (or QUORVELLE_SMTP_PASSWORD) and CaFile= for a site's own\n"
+        "certificate.\n"
         "\n"
         "Messages go to standard error; a question gets the answer that changes nothing.\n"
         "Exit status: 0 done, 1 failed, 2 wrong command line.");

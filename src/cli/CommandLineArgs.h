@@ -8,7 +8,9 @@
 
 // What a command line asks for.
 struct CommandLineArgs {
-    QString command; // "import", "export", "report" or "status"; empty with --help or --version
+    // "import", "export", "report", "status", "recipients", "notify" or "digest"; empty with
+    // --help or --version
+    QString command;
     QString database;
     QString sensor;
     QString file; // the file to import, or the file to write
@@ -18,6 +20,8 @@ struct CommandLineArgs {
     bool noTimeChart = false;
     bool noLengthChart = false;
     bool csv = false;
+    bool test = false; // notify --test
+    QStringList words; // recipients: list, or add|remove LIST ADDRESS
     bool help = false;
     bool version = false;
 };
