@@ -91,7 +91,14 @@ SmtpOutcome sendMail(const MailSettings& settings, const QString& to, const QByt
     curl_slist_free_all(recipients);
     curl_easy_cleanup(curl);
 
-    const QString last = transfer.answers.isEmpty() ? QString() : transfer.answers.last();
+    // The answer that decided the transfer; the connection's closing answer may follow it.
+    QString last;
+    for (auto it = transfer.answers.crbegin(); it != transfer.answers.crend(); ++it) {
+        if (response > 0 && it->startsWith(QString::number(response))) {
+            last = *it;
+            break;
+        }
+    }
     const QString why =
         error[0] != '\0' ? QString::fromUtf8(error) : QString::fromUtf8(curl_easy_strerror(code));
     if (code == CURLE_OK) {

@@ -255,7 +255,7 @@ TEST_P(AlarmDeliveryTest, AnOverdueSensorIsToldOncePerSpell) {
 }
 
 TEST(AlarmAddressTest, WhatIsNotAnAddressIsRefusedWithTheReason) {
-    for (const QString& good :
+    for (const QString good :
          {"a@mine.example", "shift.boss+red@sub.mine-site.example", "o'neil@mine.example"}) {
         EXPECT_FALSE(addressProblem(good)) << good.toStdString();
     }
@@ -283,8 +283,7 @@ TEST(MailMessageTest, AnyFieldStaysOnItsOwnHeaderLine) {
     content.to = "boss@mine.example";
     content.subject = "AMBER: Zone\r\nBcc: x@elsewhere.example \u00e9tage 3";
     content.body = "Line one\r\n.\r\nFrom: not a header\n";
-    content.date =
-        QDateTime(QDate(2026, 12, 8), QTime(9, 30), QTimeZone::fromSecondsAheadOfUtc(3600));
+    content.date = QDateTime(QDate(2026, 12, 8), QTime(9, 30), Qt::OffsetFromUTC, 3600);
     content.messageId = "quorvelle.1";
     content.attachments << MailAttachment{"chart\r\nX-Evil: 1.png", "image/png", "PNGDATA"};
     const ReadMail mail = readMail(composeMail(content));

@@ -38,7 +38,7 @@ class Sink:
 
     async def handle_DATA(self, server, session, envelope):
         if self.drop:
-            session.transport.close()
+            server.transport.close()
             return "421 4.3.0 closing"
         for rcpt in envelope.rcpt_tos:
             name = "%04d-%s.eml" % (next(self.counter), rcpt)
