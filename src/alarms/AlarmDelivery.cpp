@@ -66,7 +66,10 @@ QString mimeTypeOf(const QString& name) {
 } // namespace
 
 int queueEventMail(Connection& db, const TriggerEvent& event, const QDateTime& now) {
-    ensureAlarmTables(db);
+    // Without the tables no list has an address; making them here could fail the readings.
+    if (!hasAlarmTables(db)) {
+        return 0;
+    }
     const QString list =
         event.state == TriggerState::Red ? QStringLiteral("red") : QStringLiteral("amber");
     const QStringList addresses = recipientsOf(db, list);
@@ -86,10 +89,9 @@ int queueEventMail(Connection& db, const TriggerEvent& event, const QDateTime& n
 }
 
 int queueEscalations(Connection& db, const QDateTime& now) {
-    if (!hasTriggerTables(db)) {
+    if (!hasTriggerTables(db) || !hasAlarmTables(db)) {
         return 0;
     }
-    ensureAlarmTables(db);
     const QStringList addresses = recipientsOf(db, QStringLiteral("escalation"));
     if (addresses.isEmpty()) {
         return 0;
@@ -119,10 +121,9 @@ int queueEscalations(Connection& db, const QDateTime& now) {
 }
 
 int queueOverdue(Connection& db, const QDateTime& now) {
-    if (!hasTriggerTables(db)) {
+    if (!hasTriggerTables(db) || !hasAlarmTables(db)) {
         return 0;
     }
-    ensureAlarmTables(db);
     const QStringList addresses = recipientsOf(db, QStringLiteral("overdue"));
     if (addresses.isEmpty()) {
         return 0;
