@@ -117,8 +117,9 @@ void frmAlarmRecipients::setSettingsFile(const QString& path) {
 void frmAlarmRecipients::fillAddresses() {
     lstAddresses->clear();
     try {
-        ensureAlarmTables(db_);
-        lstAddresses->addItems(recipientsOf(db_, cboList->currentText()));
+        if (hasAlarmTables(db_)) {
+            lstAddresses->addItems(recipientsOf(db_, cboList->currentText()));
+        }
     } catch (const DbError& e) {
         context_.prompter->message(kTitle, "The addresses could not be read:\r\n" + e.description(),
                                    MsgIcon::Exclamation);

@@ -5,7 +5,6 @@
 #include "alarms/AlarmDispatcher.h"
 #include "alarms/frmAlarmRecipients.h"
 #include "app/UtilitiesPage.h"
-#include "store/AlarmStore.h"
 #include "store/Clock.h"
 #include "store/Guard.h"
 #include "store/LogFile.h"
@@ -56,8 +55,6 @@ void AlarmCommands::deliverSoon() {
 }
 
 void AlarmCommands::registerOpened() {
-    guarded(ErrorLog{state_.dataFolder, context_.clock}, " G_CreateAlarmTables",
-            [&] { ensureAlarmTables(*state_.db); });
     deliverSoon();
 }
 

@@ -22,7 +22,8 @@ public:
     // Sends the outbox once the work under way has returned to the event loop (its transaction
     // committed), when there is anything to send.
     void deliverSoon();
-    // The register was opened: the alarm tables are made when missing, and the outbox sent.
+    // The register was opened: the outbox is sent. The alarm tables are made with the first
+    // address, so that opening a register changes nothing in it.
     void registerOpened();
     // Waits for a run under way; nothing is sent afterwards.
     void stop();
