@@ -47,6 +47,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.ombrevault.example/quorvelle)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded at run time, so the shared-library scan cannot see them: the SQLite and site-server
-# drivers, the picture format of the icons and the display plug-ins.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, libqt6sql6-psql, libqt6svg6, qt6-qpa-plugins")
+# drivers, the picture format of the icons and the display plug-ins; libcurl4 is named too, for
+# the alarm mail.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "libqt6sql6-sqlite, libqt6sql6-psql, libqt6svg6, qt6-qpa-plugins, libcurl4")
 include(CPack)

@@ -12,6 +12,7 @@ run_packages=(
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev libxkbcommon-dev libqt6sql6-sqlite libqt6svg6
   libzip-dev libxlsxwriter-dev zlib1g-dev libsqlite3-dev
   libpq-dev libqt6sql6-psql
+  libcurl4-openssl-dev
   fonts-dejavu-core
 )
 package_packages=(dpkg-dev file lintian desktop-file-utils appstream)
@@ -20,6 +21,7 @@ test_packages=(
   sqlite3 postgresql postgresql-common
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth poppler-utils
+  python3-aiosmtpd openssl
 )
 
 packages=("${run_packages[@]}")

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 
 namespace {
 // An image command with its caption beside it, on the given row of a group box.
@@ -59,6 +60,9 @@ UtilitiesPage::UtilitiesPage(QWidget* parent) : TabPage(parent) {
     txtSCount->setObjectName("txtSCount");
     txtSCount->setReadOnly(true);
     txtSCount->setGeometry(596, 450, 80, 26);
+    cmdAlarmRecipients = new QPushButton("Alarm Recipients", this);
+    cmdAlarmRecipients->setObjectName("cmdAlarmRecipients");
+    cmdAlarmRecipients->setGeometry(940, 448, 160, 30);
     siteLevels = new TriggerLevelsBlock("Site Default Trigger Levels:", "Site", 2, this);
     siteLevels->setGeometry(460, 490, 640, 160);
     lblEventLogRules = new QLabel(this);

@@ -4,6 +4,7 @@
 #include "ui/TabPage.h"
 
 class QLabel;
+class QPushButton;
 class QLineEdit;
 class QGroupBox;
 class QListWidget;
@@ -29,6 +30,8 @@ public:
     QGroupBox* filterFrame;
     SensorFilterPanel* filterPanel;
     QLineEdit* txtSCount;
+    // Opens frmAlarmRecipients: who the alarm mail goes to, and this computer's mail server.
+    QPushButton* cmdAlarmRecipients;
     TriggerLevelsBlock* siteLevels;
     // Says that the trigger event log is unprotected; hidden while it is protected.
     QLabel* lblEventLogRules;

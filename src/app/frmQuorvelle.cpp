@@ -1,5 +1,7 @@
 #include "app/frmQuorvelle.h"
 
+#include "alarms/AlarmDispatcher.h"
+#include "app/AlarmCommands.h"
 #include "app/BackupCommands.h"
 #include "app/RevisionsCommand.h"
 #include "app/ServerCommands.h"
@@ -91,7 +93,9 @@ frmQuorvelle::frmQuorvelle(const AppContext& context, QWidget* parent)
         });
     };
     state_.onReadingsWritten = [this](const QString& instrumentId, const QStringList& keys) {
-        return logTriggerEvent(*state_.db, instrumentId, keys, context_.clock->now(), loginName());
+        alarms->deliverSoon();
+        return logTriggerEvent(*state_.db, instrumentId, keys, context_.clock->now(), loginName(),
+                               [this](const TriggerEvent& event) { alarms->queue(event); });
     };
     reportCommand = new ReportCommand(state_, context_, *chartTabs, *readings, this);
     connect(readings->report.image, &ClickableLabel::clicked, reportCommand,
@@ -166,6 +170,7 @@ void frmQuorvelle::buildTabs() {
     const auto reconnectTo = [this](const QString& location) { return reconnect(location); };
     backups = new BackupCommands(state_, context_, *utilities, reconnectTo, this);
     servers = new ServerCommands(state_, context_, *utilities, reconnectTo, this);
+    alarms = new AlarmCommands(state_, context_, *utilities, this);
     connect(utilities->manual.image, &ClickableLabel::clicked, this,
             [this] { imgHelp_Click(*context_.desktop, state_.dataFolder); });
     connect(utilities->website.image, &ClickableLabel::clicked, this,
@@ -245,6 +250,7 @@ bool frmQuorvelle::connectSequence() {
         }
     });
     checkEventLog();
+    alarms->registerOpened();
     return true;
 }
 
@@ -550,6 +556,8 @@ void frmQuorvelle::buildSiteStatus() {
     TabPage* holder = pages_[8];
     siteStatus = new SiteStatusPage(state_, context_, holder);
     siteStatus->showSensor = [this](const QString& id) { showSensor(id); };
+    connect(alarms->dispatcher, &AlarmDispatcher::delivered, siteStatus,
+            [this] { siteStatus->fillOutbox(); });
     auto* layout = new QVBoxLayout(holder);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(siteStatus);
@@ -591,6 +599,7 @@ void frmQuorvelle::shutdown() {
         return;
     }
     shutDown_ = true;
+    alarms->stop();
     opening_.reset();
     ignoring([&] { state_.rsSensors.reset(); });
     ignoring([&] { state_.rsReadings.reset(); });

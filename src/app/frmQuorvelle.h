@@ -22,6 +22,7 @@ class LoggerImport;
 class SensorFilter;
 class BackupCommands;
 class ServerCommands;
+class AlarmCommands;
 class frmSplash;
 class ConnectionOpener;
 class ServerReachability;
@@ -70,6 +71,7 @@ public:
     frmSplash* splash = nullptr;
     BackupCommands* backups;
     ServerCommands* servers;
+    AlarmCommands* alarms;
     std::unique_ptr<SensorForm> sensorForm;
     std::unique_ptr<ChartTabs> chartTabs;
     ReportCommand* reportCommand;

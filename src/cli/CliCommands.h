@@ -18,3 +18,10 @@ void reviseCommand(CliSession& session, const CommandLineArgs& args, const AppCo
 
 // Columns padded to their widest text, two spaces apart, as a terminal shows them.
 QStringList alignedLines(const QList<QStringList>& table);
+// The alarm mail: `recipients list|add LIST ADDRESS|remove LIST ADDRESS`, `notify [--test]`
+// and `digest`; after an import, the outbox is sent as notify sends it, its outcome told on
+// standard error only.
+void recipientsCommand(CliSession& session, const CommandLineArgs& args);
+void notifyCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context);
+void digestCommand(CliSession& session, const AppContext& context);
+void deliverAfterImport(CliSession& session, const AppContext& context);

@@ -1,5 +1,6 @@
 #include "cli/CliCommands.h"
 
+#include "alarms/AlarmDelivery.h"
 #include "cli/CliPrompter.h"
 #include "cli/CliSession.h"
 #include "cli/CommandLineArgs.h"
@@ -47,7 +48,10 @@ void importCommand(CliSession& session, const CommandLineArgs& args, const AppCo
     request.order = args.dateOrder;
     request.all = args.all;
     request.beforeCommit = [&](const QStringList& keys) {
-        return logTriggerEvent(session.db(), id, keys, context.clock->now(), loginName());
+        return logTriggerEvent(session.db(), id, keys, context.clock->now(), loginName(),
+                               [&](const TriggerEvent& event) {
+                                   queueEventMail(session.db(), event, context.clock->now());
+                               });
     };
     request.now = loggerMoment(context.clock->now());
     const LoggerImportOutcome outcome =
@@ -96,5 +100,12 @@ void importCommand(CliSession& session, const CommandLineArgs& args, const AppCo
     // with the readings is told once they are stored.
     if (result.levelReached) {
         context.prompter->message(kOmbrevaultTitle, *result.levelReached, MsgIcon::Exclamation);
+    }
+    // The readings are stored whatever becomes of the mail: its failure is told, not raised.
+    try {
+        deliverAfterImport(session, context);
+    } catch (const DbError& e) {
+        printError(QStringLiteral("quorvelle: alarm mail: the outbox could not be read: ") +
+                   e.description());
     }
 }

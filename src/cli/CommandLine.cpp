@@ -49,6 +49,12 @@ int runCommand(const CommandLineArgs& args,
             revisionsCommand(session, args);
         } else if (args.command == QLatin1String("revise")) {
             reviseCommand(session, args, context);
+        } else if (args.command == QLatin1String("recipients")) {
+            recipientsCommand(session, args);
+        } else if (args.command == QLatin1String("notify")) {
+            notifyCommand(session, args, context);
+        } else if (args.command == QLatin1String("digest")) {
+            digestCommand(session, context);
         } else {
             importCommand(session, args, context);
         }

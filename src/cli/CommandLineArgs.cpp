@@ -27,13 +27,15 @@ const QHash<QString, OptionRule>& optionRules() {
         {QStringLiteral("node"), {true, {QStringLiteral("revise")}}},
         {QStringLiteral("offset"), {true, {QStringLiteral("revise")}}},
         {QStringLiteral("note"), {true, {QStringLiteral("revise")}}},
+        {QStringLiteral("test"), {false, {QStringLiteral("notify")}}},
     };
     return rules;
 }
 
-const QStringList kCommands{QStringLiteral("import"),    QStringLiteral("export"),
-                            QStringLiteral("report"),    QStringLiteral("status"),
-                            QStringLiteral("revisions"), QStringLiteral("revise")};
+const QStringList kCommands{
+    QStringLiteral("import"),     QStringLiteral("export"),    QStringLiteral("report"),
+    QStringLiteral("status"),     QStringLiteral("revisions"), QStringLiteral("revise"),
+    QStringLiteral("recipients"), QStringLiteral("notify"),    QStringLiteral("digest")};
 
 // "yyyy/MM/dd HH:mm:ss" read field by field, so that no time zone rule can refuse the moment.
 QDateTime momentOf(const QString& text) {
@@ -123,6 +125,8 @@ void setOption(CommandLineArgs& args, const QString& name, const QString& value)
         args.offsets << offsetOf(value);
     } else if (name == QLatin1String("note")) {
         args.note = value;
+    } else if (name == QLatin1String("test")) {
+        args.test = true;
     }
 }
 
@@ -140,7 +144,19 @@ void check(const CommandLineArgs& args, const QStringList& files) {
     if (args.command.isEmpty()) {
         throw UsageError(QStringLiteral("no command given"));
     }
-    if (args.command == QLatin1String("status")) {
+    if (args.command == QLatin1String("recipients")) {
+        const QString action = files.value(0);
+        if (action == QLatin1String("list") ? files.size() != 1
+            : action == QLatin1String("add") || action == QLatin1String("remove")
+                ? files.size() != 3
+                : true) {
+            throw UsageError(
+                QStringLiteral("recipients wants list, add LIST ADDRESS or remove LIST ADDRESS"));
+        }
+        return;
+    }
+    if (args.command == QLatin1String("status") || args.command == QLatin1String("notify") ||
+        args.command == QLatin1String("digest")) {
         if (!files.isEmpty()) {
             throw UsageError(QStringLiteral("unexpected argument '%1'").arg(files.first()));
         }
@@ -257,6 +273,10 @@ CommandLineArgs parseCommandLine(const QStringList& arguments) {
     if (!positional.isEmpty()) {
         args.file = positional.first();
     }
+    if (args.command == QLatin1String("recipients")) {
+        args.words = positional;
+        args.file.clear();
+    }
     check(args, positional);
     if (args.command == QLatin1String("revisions") || args.command == QLatin1String("revise")) {
         args.sensor = args.file;
@@ -284,7 +304,7 @@ QString usageText() {
         "        report written whole (on a full disk it stays, and the exit status is 1)\n"
         "  status [--csv]\n"
         "        print every sensor's state against its trigger levels, as a table or CSV;\n"
-        "        the event log's rules are put back first, with a warning when they cannot\n"
+        "        the event log's rules are put back first, with a warning when they cannot be\n"
         "  revisions ID\n"
         "        list the sensor's revisions, the superseded ones with the entry that\n"
         "        replaced them\n"
@@ -295,6 +315,17 @@ QString usageText() {
         "        one --offset per node, or one with --node), rezero (the displacement\n"
         "        starts again at 0), nodelost (node N is no longer drawn or judged).\n"
         "        A later revision on the same reading supersedes it; none is ever changed.\n"
+        "  recipients list | add LIST ADDRESS | remove LIST ADDRESS\n"
+        "        show or change the alarm mail lists kept in the register: amber, red,\n"
+        "        overdue, escalation, digest; an address that is not one is refused\n"
+        "  notify [--test]\n"
+        "        write the escalations and overdue messages due, send every alarm\n"
+        "        message still waiting and exit (exit status 1 when the mail server\n"
+        "        could not be reached or refused the login); --test sends one message\n"
+        "        to every address and prints what the server answered for each\n"
+        "  digest\n"
+        "        mail the digest list the site status as a PDF with a summary: sensors\n"
+        "        by state, events since the last digest, overdue sensors\n"
         "\n"
         "ID is a sensor number: nine digits (0-9), no sign or spaces.\n"
         "\n"
@@ -307,6 +338,11 @@ QString usageText() {
         "                       PGPASSWORD\n"
         "  -h, --help           show this text\n"
         "  --version            show the version\n"
+        "\n"
+        "The mail server is set in section [Mail] of ~/.config/Ombrevault/Quorvelle.conf:\n"
+        "Server=smtp://host:587 (STARTTLS when offered) or smtps://host:465, From=,\n"
+        "User=, Password= (or QUORVELLE_SMTP_PASSWORD) and CaFile= for a site's own\n"
+        "certificate.\n"
         "\n"
         "Messages go to standard error; a question gets the answer that changes nothing.\n"
         "Exit status: 0 done, 1 failed, 2 wrong command line.");

@@ -10,8 +10,8 @@
 
 // What a command line asks for.
 struct CommandLineArgs {
-    // "import", "export", "report", "status", "revisions" or "revise"; empty with --help or
-    // --version
+    // "import", "export", "report", "status", "revisions", "revise", "recipients", "notify"
+    // or "digest"; empty with --help or --version
     QString command;
     QString database;
     QString sensor;
@@ -29,6 +29,8 @@ struct CommandLineArgs {
     int node = 0;
     QList<double> offsets;
     QString note;
+    bool test = false; // notify --test
+    QStringList words; // recipients: list, or add|remove LIST ADDRESS
     bool help = false;
     bool version = false;
 };

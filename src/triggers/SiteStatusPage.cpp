@@ -1,6 +1,7 @@
 #include "triggers/SiteStatusPage.h"
 
 #include "readings/GridExport.h"
+#include "store/AlarmStore.h"
 #include "store/Clock.h"
 #include "store/DbError.h"
 #include "store/Guard.h"
@@ -16,6 +17,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
+#include <QListWidget>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
@@ -132,10 +134,18 @@ SiteStatusPage::SiteStatusPage(AppState& state, const AppContext& context, QWidg
     lblSensors->setGeometry(16, 172, 400, 22);
     lblSensors->setStyleSheet("font-weight: bold;");
     tblSiteStatus = makeTable("tblSiteStatus", siteStatusHeadings(), this);
-    tblSiteStatus->setGeometry(16, 196, 1102, 430);
+    tblSiteStatus->setGeometry(16, 196, 1102, 330);
     tblSiteStatus->setSortingEnabled(true);
     tblSiteStatus->sortByColumn(ColSensor, Qt::AscendingOrder);
     tblSiteStatus->horizontalHeader()->setStretchLastSection(true);
+
+    lblOutbox = new QLabel("Alarm Messages Not Sent:", this);
+    lblOutbox->setObjectName("lblOutbox");
+    lblOutbox->setGeometry(16, 530, 1102, 22);
+    lblOutbox->setStyleSheet("font-weight: bold;");
+    lstOutbox = new QListWidget(this);
+    lstOutbox->setObjectName("lstOutbox");
+    lstOutbox->setGeometry(16, 552, 1102, 76);
 
     lblStatusSummary = new QLabel(this);
     lblStatusSummary->setObjectName("lblStatusSummary");
@@ -205,6 +215,33 @@ void SiteStatusPage::refresh() {
     }
     fillEvents();
     fillStatus();
+    fillOutbox();
+}
+
+void SiteStatusPage::fillOutbox() {
+    lstOutbox->clear();
+    if (!state_.db || !state_.db->isOpen()) {
+        return;
+    }
+    try {
+        if (!hasAlarmTables(*state_.db)) {
+            return;
+        }
+        const QList<OutboxMessage> unsent = unsentMessages(*state_.db);
+        for (const OutboxMessage& m : unsent) {
+            const QString answer = m.lastAnswer.isEmpty() ? QString() : ": " + m.lastAnswer;
+            lstOutbox->addItem(
+                QStringLiteral("%1  %2 to %3: %4 - %5")
+                    .arg(shownEventTime(m.createdAt), m.kind, m.address, m.subject,
+                         m.state == QLatin1String("failed")
+                             ? QStringLiteral("refused") + answer
+                             : QStringLiteral("waiting, %1 attempts").arg(m.attempts) + answer));
+        }
+        lblOutbox->setText(QStringLiteral("Alarm Messages Not Sent: %1").arg(unsent.size()));
+    } catch (const DbError& e) {
+        lblOutbox->setText("Alarm Messages Not Sent: the outbox could not be read (" +
+                           e.description() + ")");
+    }
 }
 
 void SiteStatusPage::fillEvents() {

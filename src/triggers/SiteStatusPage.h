@@ -11,6 +11,7 @@ struct AppState;
 struct AppContext;
 class DbError;
 class QLabel;
+class QListWidget;
 class QPushButton;
 class QTableWidget;
 
@@ -25,6 +26,8 @@ public:
     QString enter() override;
     // Reads the events and computes the table again.
     void refresh();
+    // Reads the alarm messages not yet sent again.
+    void fillOutbox();
 
     void cmdAcknowledge_Click();
     void cmdExportStatus_Click();
@@ -43,6 +46,8 @@ public:
     QLabel* lblStatusSummary;
     QPushButton* cmdExportStatus;
     QPushButton* cmdPrintStatus;
+    QLabel* lblOutbox;
+    QListWidget* lstOutbox;
 
 private:
     std::optional<QStringList> listedSensors() const;

@@ -187,11 +187,15 @@ std::optional<TriggerEvent> detectTriggerEvent(Connection& db, const QString& in
 
 std::optional<QString> logTriggerEvent(Connection& db, const QString& instrumentId,
                                        const QStringList& newKeys, const QDateTime& detectedAt,
-                                       const QString& login) {
+                                       const QString& login,
+                                       const std::function<void(const TriggerEvent&)>& onLogged) {
     const std::optional<TriggerEvent> event =
         detectTriggerEvent(db, instrumentId, newKeys, detectedAt, login);
     if (!event) {
         return std::nullopt;
+    }
+    if (onLogged) {
+        onLogged(*event);
     }
     return triggerEventMessage(*event, *appliedLevels(db, instrumentId).rateWindow);
 }

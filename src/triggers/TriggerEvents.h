@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 class Connection;
 
@@ -47,10 +48,12 @@ std::optional<TriggerEvent> detectTriggerEvent(Connection& db, const QString& in
 
 // detectTriggerEvent, giving the message that tells the event it logged. A failure is raised,
 // to roll the readings back with it; the caller shows the message once the transaction
-// committed.
-std::optional<QString> logTriggerEvent(Connection& db, const QString& instrumentId,
-                                       const QStringList& newKeys, const QDateTime& detectedAt,
-                                       const QString& login);
+// committed. onLogged, when given, is run with the event in the same transaction (the alarm
+// messages are written there).
+std::optional<QString>
+logTriggerEvent(Connection& db, const QString& instrumentId, const QStringList& newKeys,
+                const QDateTime& detectedAt, const QString& login,
+                const std::function<void(const TriggerEvent&)>& onLogged = {});
 
 // "Sensor 120541002 reached RED: 27.3 mm at Node 2 (2.75 m)", or for a rate
 // "Sensor 120541002 reached AMBER: 1.25 mm/day over 7 days".
