@@ -10,6 +10,7 @@
 struct AppState;
 struct AppContext;
 class DbError;
+class QGridLayout;
 class QLabel;
 class QPushButton;
 class QTableWidget;
@@ -43,6 +44,9 @@ public:
     QLabel* lblStatusSummary;
     QPushButton* cmdExportStatus;
     QPushButton* cmdPrintStatus;
+    // Rows: 0 events caption, 1 events and Acknowledge, 2 sensors caption, 3 sensors table,
+    // 4 summary and output commands.
+    QGridLayout* pageGrid;
 
 private:
     std::optional<QStringList> listedSensors() const;
