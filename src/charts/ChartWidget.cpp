@@ -13,6 +13,7 @@
 #include <QLineF>
 #include <QLineSeries>
 #include <QSaveFile>
+#include <QScopedValueRollback>
 #include <QValueAxis>
 #include <algorithm>
 #include <cmath>
@@ -164,7 +165,8 @@ ChartWidget::ChartWidget(int seriesCount, XAxisKind kind, QWidget* parent)
 }
 
 void ChartWidget::applyPalette() {
-    const QPalette desktop = QApplication::palette(this);
+    const QScopedValueRollback<bool> applying(applyingPalette_, true);
+    const QPalette desktop = QApplication::palette();
     const QColor background = desktop.color(QPalette::Base);
     const QColor text = desktop.color(QPalette::Text);
     const auto between = [&](double share) {
@@ -196,13 +198,15 @@ void ChartWidget::applyPalette() {
 
 QColor ChartWidget::penColor(int index) const {
     const QColor own = palette16().at(index);
-    return own == QColor(Qt::black) ? QApplication::palette(this).color(QPalette::Text) : own;
+    return own == QColor(Qt::black) ? QApplication::palette().color(QPalette::Text) : own;
 }
 
 void ChartWidget::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    // The desktop switched between light and dark.
-    if (event->type() == QEvent::ApplicationPaletteChange) {
+    // The desktop switched between light and dark; the palette set here announces itself too.
+    if ((event->type() == QEvent::ApplicationPaletteChange ||
+         event->type() == QEvent::PaletteChange) &&
+        !applyingPalette_) {
         applyPalette();
     }
 }

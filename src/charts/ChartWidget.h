@@ -184,6 +184,7 @@ private:
     QAbstractAxis* xAxis_;
     QAbstractAxis* yAxis_;
     QValueAxis* rightAxis_ = nullptr;
+    bool applyingPalette_ = false;
     QList<bool> onRight_;
     QList<QLineSeries*> series_;
     // A companion series per line that draws only the line's markers.
