@@ -3,22 +3,31 @@
 #include "sensors/SensorFilterPanel.h"
 #include "triggers/TriggerLevelsBlock.h"
 
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace {
-// An image command with its caption beside it, on the given row of a group box.
-ImageCommand commandRow(QWidget* frame, int row, const QString& imageName,
+// An image command with its caption beside it, on the given row of a group box's grid.
+ImageCommand commandRow(QWidget* frame, QGridLayout& rows, int row, const QString& imageName,
                         const QString& captionName, const QString& caption,
                         const QString& picture) {
     ImageCommand command = makeImageCommand(frame, imageName, captionName, caption, picture);
-    const int top = 32 + row * 46;
-    command.image->move(16, top);
-    command.caption->setGeometry(62, top + 6, 300, 24);
+    rows.addWidget(command.image, row, 0);
+    rows.addWidget(command.caption, row, 1);
     return command;
+}
+
+QGridLayout* commandRows(QGroupBox* frame) {
+    auto* rows = new QGridLayout(frame);
+    rows->setColumnStretch(1, 1);
+    rows->setHorizontalSpacing(10);
+    return rows;
 }
 } // namespace
 
@@ -27,52 +36,76 @@ UtilitiesPage::UtilitiesPage(QWidget* parent) : TabPage(parent) {
 
     databaseFrame = new QGroupBox("Database:", this);
     databaseFrame->setObjectName("fraDatabase");
-    databaseFrame->setGeometry(16, 16, 420, 376);
-    changeLocation = commandRow(databaseFrame, 0, "Image4", "Label58", "Change Database Location",
-                                ":/icons/database.svg");
-    backup = commandRow(databaseFrame, 1, "imgBackup", "Label42", "Backup Database",
+    QGridLayout* databaseRows = commandRows(databaseFrame);
+    changeLocation = commandRow(databaseFrame, *databaseRows, 0, "Image4", "Label58",
+                                "Change Database Location", ":/icons/database.svg");
+    backup = commandRow(databaseFrame, *databaseRows, 1, "imgBackup", "Label42", "Backup Database",
                         ":/icons/backup.svg");
-    restore = commandRow(databaseFrame, 2, "imgRestore", "Label27", "Restore from Backup",
-                         ":/icons/restore.svg");
-    copyToServer = commandRow(databaseFrame, 3, "cmdCopyToServer", "lblCopyToServer",
+    restore = commandRow(databaseFrame, *databaseRows, 2, "imgRestore", "Label27",
+                         "Restore from Backup", ":/icons/restore.svg");
+    copyToServer = commandRow(databaseFrame, *databaseRows, 3, "cmdCopyToServer", "lblCopyToServer",
                               "Copy Register to Server", ":/icons/server.svg");
     auto* listCaption = new QLabel("Choose an mdb file to restore from:", databaseFrame);
-    listCaption->setGeometry(16, 214, 380, 22);
+    databaseRows->addWidget(listCaption, 4, 0, 1, 2);
     lstFiles = new QListWidget(databaseFrame);
     lstFiles->setObjectName("lstFiles");
-    lstFiles->setGeometry(16, 238, 388, 122);
+    lstFiles->setMinimumHeight(80);
+    databaseRows->addWidget(lstFiles, 5, 0, 1, 2);
+    databaseRows->setRowStretch(5, 1);
 
     linksFrame = new QGroupBox("Help:", this);
     linksFrame->setObjectName("fraHelp");
-    linksFrame->setGeometry(16, 408, 420, 130);
-    manual = commandRow(linksFrame, 0, "imgHelp", "Label66", "View Quorvelle Manual",
+    QGridLayout* linkRows = commandRows(linksFrame);
+    manual = commandRow(linksFrame, *linkRows, 0, "imgHelp", "Label66", "View Quorvelle Manual",
                         ":/icons/help.svg");
-    website = commandRow(linksFrame, 1, "imgInternet", "Label40", "Visit the Ombrevault website",
-                         ":/icons/internet.svg");
+    website = commandRow(linksFrame, *linkRows, 1, "imgInternet", "Label40",
+                         "Visit the Ombrevault website", ":/icons/internet.svg");
 
     filterFrame = new QGroupBox("Filter Installed Sensors:", this);
     filterFrame->setObjectName("fraFilter");
-    filterFrame->setGeometry(460, 16, 640, 420);
 
     auto* countCaption = new QLabel("# of Instruments:", this);
-    countCaption->setGeometry(460, 452, 130, 24);
     txtSCount = new QLineEdit(this);
     txtSCount->setObjectName("txtSCount");
     txtSCount->setReadOnly(true);
-    txtSCount->setGeometry(596, 450, 80, 26);
+    txtSCount->setFixedWidth(80);
     cmdAlarmRecipients = new QPushButton("Alarm Recipients", this);
     cmdAlarmRecipients->setObjectName("cmdAlarmRecipients");
-    cmdAlarmRecipients->setGeometry(940, 448, 160, 30);
     siteLevels = new TriggerLevelsBlock("Site Default Trigger Levels:", "Site", 2, this);
-    siteLevels->setGeometry(460, 490, 640, 160);
     lblEventLogRules = new QLabel(this);
     lblEventLogRules->setObjectName("lblEventLogRules");
-    lblEventLogRules->setGeometry(16, 548, 420, 96);
     lblEventLogRules->setWordWrap(true);
     lblEventLogRules->setStyleSheet("color: #b00000; font-weight: bold;");
     lblEventLogRules->hide();
     // Made last, the filter's boxes end the page's tab order.
     filterPanel = new SensorFilterPanel(filterFrame);
+    auto* filterArea = new QVBoxLayout(filterFrame);
+    filterArea->addWidget(filterPanel);
+
+    // Two columns: database and help on the left; the filter, the count and the site levels
+    // on the right.
+    columns = new QHBoxLayout(this);
+    columns->setContentsMargins(16, 16, 16, 16);
+    columns->setSpacing(24);
+    leftColumn = new QVBoxLayout;
+    leftColumn->addWidget(databaseFrame, 1);
+    leftColumn->addWidget(linksFrame);
+    leftColumn->addWidget(lblEventLogRules);
+    rightColumn = new QVBoxLayout;
+    rightColumn->addWidget(filterFrame);
+    auto* countRow = new QHBoxLayout;
+    countRow->addWidget(countCaption);
+    countRow->addWidget(txtSCount);
+    countRow->addStretch(1);
+    countRow->addWidget(cmdAlarmRecipients);
+    rightColumn->addLayout(countRow);
+    levelsRow = new QHBoxLayout;
+    levelsRow->addWidget(siteLevels);
+    levelsRow->addStretch(1);
+    rightColumn->addLayout(levelsRow);
+    rightColumn->addStretch(1);
+    columns->addLayout(leftColumn, 2);
+    columns->addLayout(rightColumn, 3);
 }
 
 void UtilitiesPage::showEventLogWarning(const QString& text) {

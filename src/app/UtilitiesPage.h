@@ -7,6 +7,8 @@ class QLabel;
 class QPushButton;
 class QLineEdit;
 class QGroupBox;
+class QHBoxLayout;
+class QVBoxLayout;
 class QListWidget;
 class SensorFilterPanel;
 class TriggerLevelsBlock;
@@ -35,6 +37,12 @@ public:
     TriggerLevelsBlock* siteLevels;
     // Says that the trigger event log is unprotected; hidden while it is protected.
     QLabel* lblEventLogRules;
+
+    // The page's two columns, and the row that holds the site levels (room beside them).
+    QHBoxLayout* columns;
+    QVBoxLayout* leftColumn;
+    QVBoxLayout* rightColumn;
+    QHBoxLayout* levelsRow;
 
     // Shows the text in lblEventLogRules, or hides it when the text is empty.
     void showEventLogWarning(const QString& text);

@@ -6,6 +6,8 @@
 #include "app/RevisionsCommand.h"
 #include "app/ServerCommands.h"
 #include "app/UtilitiesPage.h"
+#include "app/WindowPlacement.h"
+#include "app/WindowShortcuts.h"
 #include "app/frmSplash.h"
 #include "charts/ChartTabs.h"
 #include "charts/GraphData.h"
@@ -109,6 +111,25 @@ frmQuorvelle::frmQuorvelle(const AppContext& context, QWidget* parent)
                                               *readings, *utilities->txtSCount, *SSTab1);
     sensorFilter_ = buildSensorRegister(state_, context_, *sensorForm, *identification,
                                         *utilities->filterPanel, *utilities->txtSCount);
+    addCommandShortcuts();
+}
+
+void frmQuorvelle::addCommandShortcuts() {
+    const auto press = [](ClickableLabel* image) { return [image] { emit image->clicked(); }; };
+    addPageShortcut(*this, QKeySequence(Qt::CTRL | Qt::Key_PageUp),
+                    {{identification, press(identification->imgPrevious.image)},
+                     {readings, press(readings->previous.image)}});
+    addPageShortcut(*this, QKeySequence(Qt::CTRL | Qt::Key_PageDown),
+                    {{identification, press(identification->imgNext.image)},
+                     {readings, press(readings->next.image)}});
+    addPageShortcut(*this, QKeySequence(Qt::CTRL | Qt::Key_N),
+                    {{identification, press(identification->imgAddSensor.image)},
+                     {readings, press(readings->addNew.image)}});
+    const auto saveRecord = [this] { installation->cmdSave->click(); };
+    addPageShortcut(*this, QKeySequence(Qt::CTRL | Qt::Key_S),
+                    {{identification, saveRecord},
+                     {installation, saveRecord},
+                     {readings, [this] { readings->SaveReadings(); }}});
 }
 
 frmQuorvelle::~frmQuorvelle() {
@@ -137,7 +158,8 @@ void frmQuorvelle::buildTabs() {
 
     SSTab1 = new QTabWidget(central);
     SSTab1->setObjectName("SSTab1");
-    SSTab1->setFixedSize(1140, 720);
+    tabMargins_ = new QVBoxLayout(central);
+    tabMargins_->addWidget(SSTab1);
 
     identification = new IdentificationPage;
     installation = new InstallationPage;
@@ -181,8 +203,10 @@ void frmQuorvelle::buildTabs() {
     utilities->siteLevels->bind(state_, context_, [] { return kSiteDefaultKey; });
 
     // The status bar sits below the tabs; it tells when the site server cannot be reached.
-    resize(SSTab1->width() + 16, SSTab1->height() + 16 + statusBar()->sizeHint().height());
+    statusBar();
+    addTabShortcuts(*this, *SSTab1);
     placeTabControl();
+    restoreWindowPlacement(*this);
 }
 
 void frmQuorvelle::start() {
@@ -566,22 +590,15 @@ void frmQuorvelle::buildSiteStatus() {
 }
 
 void frmQuorvelle::placeTabControl() {
-    if (isMinimized()) {
-        return;
-    }
-    if (isMaximized()) {
-        const QScreen* screen = this->screen();
-        const QSize area = screen ? screen->size() : size();
-        // Whole twips first, then halved with truncation, as the layout was designed.
-        const int leftTwips = ((area.width() - SSTab1->width()) * kTwipsPerPixel) / 2;
-        const int topTwips = ((area.height() - SSTab1->height()) * kTwipsPerPixel) / 2;
-        SSTab1->move(leftTwips / kTwipsPerPixel, topTwips / kTwipsPerPixel);
-        return;
-    }
-    SSTab1->move(120 / kTwipsPerPixel, 120 / kTwipsPerPixel);
+    // The tab control fills the window inside a margin of 120 twips. Maximised, the top margin
+    // also takes the status bar's height, so the tab control stays centred on the screen.
+    const int margin = 120 / kTwipsPerPixel;
+    const int top = isMaximized() ? margin + statusBar()->sizeHint().height() : margin;
+    tabMargins_->setContentsMargins(margin, top, margin, margin);
 }
 
 void frmQuorvelle::closeEvent(QCloseEvent* event) {
+    saveWindowPlacement(*this);
     guarded(errorLog(), " Form_Unload", [&] {
         installation->triggerLevels->commit();
         utilities->siteLevels->commit();

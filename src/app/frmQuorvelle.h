@@ -24,6 +24,7 @@ class BackupCommands;
 class ServerCommands;
 class AlarmCommands;
 class frmSplash;
+class QVBoxLayout;
 class ConnectionOpener;
 class ServerReachability;
 struct ErrorLog;
@@ -87,6 +88,9 @@ protected:
 
 private:
     void buildTabs();
+    // Ctrl+PgUp/PgDown previous and next, Ctrl+N add, Ctrl+S save: the sensor on the first two
+    // tabs, the reading on "3. Readings".
+    void addCommandShortcuts();
     // Starts opening the database the location file names, while the window is built.
     void startOpening();
     bool connectSequence();
@@ -116,6 +120,7 @@ private:
     AppState state_;
     ServerReachability* reachability_ = nullptr;
     QVector<TabPage*> pages_;
+    QVBoxLayout* tabMargins_ = nullptr;
     QVector<ChartTabSteps> chartSteps_;
     SensorFilter* sensorFilter_ = nullptr;
     std::unique_ptr<LoggerImport> loggerImport_;

@@ -1,5 +1,6 @@
 #include "app/BundledFiles.h"
 #include "app/InstanceLock.h"
+#include "app/RunningWindow.h"
 #include "app/frmQuorvelle.h"
 #include "cli/CommandLine.h"
 #include "store/Clock.h"
@@ -26,6 +27,7 @@ int main(int argc, char** argv) {
     QtPrompter prompter;
     InstanceLock instance;
     if (!instance.acquire(prompter)) {
+        askRunningCopyToRaise();
         return 0;
     }
 
@@ -36,6 +38,10 @@ int main(int argc, char** argv) {
 
     frmQuorvelle window(AppContext{dataFolder, &prompter, &desktop, &clock});
     prompter.setParent(&window);
+    RaiseListener raiseListener;
+    QObject::connect(&raiseListener, &RaiseListener::raiseRequested, &window,
+                     [&window] { bringForward(window); });
+    raiseListener.listen();
     // The window is on screen before start-up runs, so its messages have a window behind them.
     window.start();
     if (window.endRequested()) {

@@ -4,6 +4,7 @@
 #include "charts/ChartView.h"
 #include "charts/LineReduction.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDateTimeAxis>
 #include <QFontMetricsF>
@@ -13,6 +14,7 @@
 #include <QLineSeries>
 #include <QSaveFile>
 #include <QScatterSeries>
+#include <QScopedValueRollback>
 #include <QValueAxis>
 #include <algorithm>
 #include <cmath>
@@ -89,7 +91,6 @@ ChartWidget::ChartWidget(int seriesCount, XAxisKind kind, QWidget* parent)
     Q_ASSERT(seriesCount > 0 && seriesCount <= palette16().size());
     chart_->legend()->hide();
     chart_->setAnimationOptions(QChart::NoAnimation);
-    chart_->setBackgroundBrush(Qt::white);
     chart_->setBackgroundRoundness(0);
     QFont titleFont = chart_->titleFont();
     titleFont.setBold(true);
@@ -109,37 +110,32 @@ ChartWidget::ChartWidget(int seriesCount, XAxisKind kind, QWidget* parent)
         line->attachAxis(yAxis_);
         line->setVisible(false);
     };
-    for (const QColor& color : colors) {
+    for (int i = 0; i < seriesCount; ++i) {
         auto* line = new QLineSeries;
-        line->setPen(QPen(color, 2));
         addLine(line);
         series_ << line;
         points_ << QList<QPointF>();
         listed_ << false;
+        onRight_ << false;
         changed_ << false;
         drawnAt_ << Resolution();
     }
-    for (const QColor& color : colors) {
+    for (int i = 0; i < seriesCount; ++i) {
         auto* marks = new QLineSeries;
         marks->setPen(Qt::NoPen);
         marks->setMarkerSize(kMarkerSize);
-        marks->setLightMarker(ChartLegend::diamond(color, kMarkerSize));
         addLine(marks);
         markers_ << marks;
     }
 
     view_ = new ChartView(chart_, this);
     view_->setObjectName(QStringLiteral("chartView"));
-    view_->setBackgroundBrush(Qt::white);
     legend_ = new ChartLegend(colors, this);
     annotation_ = new QLabel(this);
     annotation_->setObjectName(QStringLiteral("lblAnnotation"));
     annotation_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     setAutoFillBackground(true);
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    setPalette(white);
     picturePart_ = new QWidget(this);
     auto* row = new QHBoxLayout(picturePart_);
     row->setContentsMargins(0, 0, 0, 0);
@@ -166,6 +162,100 @@ ChartWidget::ChartWidget(int seriesCount, XAxisKind kind, QWidget* parent)
     }
     applyAxis(Axis::X);
     applyAxis(Axis::Y);
+    applyPalette();
+}
+
+void ChartWidget::applyPalette() {
+    const QScopedValueRollback<bool> applying(applyingPalette_, true);
+    const QPalette desktop = QApplication::palette();
+    const QColor background = desktop.color(QPalette::Base);
+    const QColor text = desktop.color(QPalette::Text);
+    const auto between = [&](double share) {
+        return QColor::fromRgbF(
+            static_cast<float>(background.redF() + (text.redF() - background.redF()) * share),
+            static_cast<float>(background.greenF() + (text.greenF() - background.greenF()) * share),
+            static_cast<float>(background.blueF() + (text.blueF() - background.blueF()) * share));
+    };
+    chart_->setBackgroundBrush(background);
+    chart_->setTitleBrush(text);
+    view_->setBackgroundBrush(background);
+    for (QAbstractAxis* axis : chart_->axes()) {
+        axis->setLabelsBrush(text);
+        axis->setTitleBrush(text);
+        axis->setLinePen(QPen(between(0.55), 1));
+        axis->setGridLinePen(QPen(between(0.18), 1));
+        axis->setMinorGridLinePen(QPen(between(0.1), 1));
+    }
+    for (int i = 0; i < seriesCount(); ++i) {
+        series_[i]->setPen(QPen(penColor(i), 2));
+        markers_[i]->setLightMarker(ChartLegend::diamond(penColor(i), kMarkerSize));
+    }
+    // The legend and the annotation stand on the chart's background.
+    QPalette own = palette();
+    own.setColor(QPalette::Window, background);
+    own.setColor(QPalette::WindowText, text);
+    setPalette(own);
+}
+
+QColor ChartWidget::penColor(int index) const {
+    const QColor own = palette16().at(index);
+    return own == QColor(Qt::black) ? QApplication::palette().color(QPalette::Text) : own;
+}
+
+void ChartWidget::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // The desktop switched between light and dark; the palette set here announces itself too.
+    if ((event->type() == QEvent::ApplicationPaletteChange ||
+         event->type() == QEvent::PaletteChange) &&
+        !applyingPalette_) {
+        applyPalette();
+    }
+}
+
+void ChartWidget::setRightAxis(int index, const QString& title) {
+    if (rightAxis_ == nullptr) {
+        rightAxis_ = new QValueAxis;
+        chart_->addAxis(rightAxis_, Qt::AlignRight);
+        applyPalette();
+    }
+    rightAxis_->setTitleText(title);
+    for (QLineSeries* line : {series_[index], markers_[index]}) {
+        line->detachAxis(yAxis_);
+        line->attachAxis(rightAxis_);
+    }
+    onRight_[index] = true;
+    fitRightAxis();
+}
+
+void ChartWidget::fitRightAxis() {
+    if (rightAxis_ == nullptr) {
+        return;
+    }
+    std::optional<std::pair<double, double>> range;
+    for (int i = 0; i < seriesCount(); ++i) {
+        if (!onRight_.at(i) || !isSeriesShown(i)) {
+            continue;
+        }
+        for (const QPointF& p : points_.at(i)) {
+            range = range ? std::pair{std::min(range->first, p.y()), std::max(range->second, p.y())}
+                          : std::pair{p.y(), p.y()};
+        }
+    }
+    auto [lo, hi] = range.value_or(std::pair{0.0, 1.0});
+    if (!(hi > lo)) {
+        lo -= 1;
+        hi += 1;
+    }
+    // Whole steps around the values, so that the labels are round numbers.
+    const double step = niceInterval(hi - lo);
+    lo = std::floor(lo / step) * step;
+    hi = std::ceil(hi / step) * step;
+    rightAxis_->setTickType(QValueAxis::TicksFixed);
+    rightAxis_->setRange(lo, hi);
+    rightAxis_->setTickAnchor(lo);
+    rightAxis_->setTickInterval(step);
+    rightAxis_->setTickType(QValueAxis::TicksDynamic);
+    rightAxis_->setLabelFormat(printfFormat({}, step));
 }
 
 ChartWidget::Drawing::Drawing(ChartWidget& chart) : chart_(chart) {
@@ -192,11 +282,15 @@ void ChartWidget::endDrawing() {
             drawSeries(i, now);
         }
     }
+    fitRightAxis();
 }
 
 void ChartWidget::changed(int index) {
     if (drawing_ == 0) {
         drawSeries(index, resolution());
+        if (onRight_.at(index)) {
+            fitRightAxis();
+        }
         return;
     }
     if (!changed_[index]) {
@@ -209,6 +303,9 @@ void ChartWidget::changed(int index) {
 void ChartWidget::setShown(int index, bool shown) {
     at(index)->setVisible(shown);
     markers_[index]->setVisible(shown);
+    if (onRight_.at(index) && drawing_ == 0) {
+        fitRightAxis();
+    }
 }
 
 ChartWidget::Resolution ChartWidget::resolution() const {
@@ -351,7 +448,7 @@ bool ChartWidget::isSeriesShown(int index) const {
 std::optional<std::pair<double, double>> ChartWidget::shownYRange() const {
     std::optional<std::pair<double, double>> range;
     for (int i = 0; i < seriesCount(); ++i) {
-        if (!isSeriesShown(i)) {
+        if (!isSeriesShown(i) || onRight_.at(i)) {
             continue;
         }
         for (const QPointF& p : points_.at(i)) {
@@ -511,6 +608,7 @@ void ChartWidget::resetView() {
     chart_->zoomReset();
     applyAxis(Axis::X);
     applyAxis(Axis::Y);
+    fitRightAxis();
 }
 
 void ChartWidget::setLevelLines(const QList<LevelLine>& lines) {

@@ -15,6 +15,7 @@ class QCheckBox;
 class QLabel;
 class QLineSeries;
 class QXYSeries;
+class QValueAxis;
 class ChartLegend;
 class ChartView;
 
@@ -106,6 +107,13 @@ public:
     void setAxisLabelAngle(Axis axis, int degrees);
     const AxisSpec& axisSpec(Axis axis) const { return axis == Axis::X ? xSpec_ : ySpec_; }
 
+    // Puts a series on a value axis of its own at the right, titled; that axis fits the
+    // series' shown points and the series takes no part in the left axis' range.
+    void setRightAxis(int index, const QString& title);
+    bool isOnRightAxis(int index) const { return onRight_.at(index); }
+    // The right-hand value axis, or null when no series is on it.
+    QValueAxis* rightAxis() const { return rightAxis_; }
+
     // Replaces the level lines; drawn from the horizontal axis's minimum to its maximum as
     // they stand.
     void setLevelLines(const QList<LevelLine>& lines);
@@ -139,6 +147,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     // Pixels per unit of the horizontal axis, as laid out (or as the widget's size promises
@@ -149,6 +158,12 @@ private:
     };
 
     QLineSeries* at(int index) const;
+    // Background, text, axis and grid colours from the application's palette, light or dark.
+    void applyPalette();
+    // A series' own colour, but black is drawn in the text colour, which a dark palette makes
+    // light.
+    QColor penColor(int index) const;
+    void fitRightAxis();
     void endDrawing();
     // Marks a series changed during a drawing and empties what the plot holds of it, so
     // that the axis changes of the drawing do not lay out its old points.
@@ -181,6 +196,9 @@ private:
     QWidget* picturePart_;
     QAbstractAxis* xAxis_;
     QAbstractAxis* yAxis_;
+    QValueAxis* rightAxis_ = nullptr;
+    bool applyingPalette_ = false;
+    QList<bool> onRight_;
     QList<QLineSeries*> series_;
     // A companion series per line that draws only the line's markers.
     QList<QLineSeries*> markers_;

@@ -67,6 +67,8 @@ Column loadColumn(int pair) {
 
 void setupTimeChart(ChartWidget& chart) {
     chart.setSeriesTitle(0, QStringLiteral("Temp (C)"));
+    // Degrees beside millimetres or kilonewtons would squeeze one scale or the other.
+    chart.setRightAxis(0, QStringLiteral("Temperature (°C)"));
     chart.setAxisLabelAngle(Axis::X, 345);
     chart.setLegendTitle(QStringLiteral("Node Locations:"));
 }

@@ -8,24 +8,27 @@
 #include "store/Guard.h"
 #include "ui/AppContext.h"
 #include "ui/AppState.h"
+#include "ui/FormWidgets.h"
 #include "ui/Prompter.h"
 
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <iterator>
 
 namespace {
 constexpr int kPixelsPerHeadingCharacter = 8;
 
-QRadioButton* option(int index, const QString& text, QWidget* parent, int left) {
+QRadioButton* option(int index, const QString& text, QWidget* parent, QHBoxLayout& row) {
     auto* button = new QRadioButton(text, parent);
     button->setObjectName(QStringLiteral("optDateFormat%1").arg(index));
-    button->setGeometry(left, 28, 130, 24);
+    row.addWidget(button);
     return button;
 }
 } // namespace
@@ -38,35 +41,45 @@ frmTrovData::frmTrovData(AppState& state, const AppContext& context, LoggerStage
       nodeCount_(state.nodeCount()), model_(new LoggerGridModel(this)) {
     setObjectName("frmTrovData");
     setWindowTitle("Import DataFiles");
-    setFixedSize(1140, 640);
+    // The grid takes what the window gives; the window starts as large as the screen allows.
+    setMinimumSize(640, 400);
+    resize(fittedToScreen(*this, QSize(1140, 640)));
 
     lblHeader = new QLabel(this);
     lblHeader->setObjectName("lblHeader");
-    lblHeader->setGeometry(16, 12, 700, 28);
     lblHeader->setStyleSheet("font-size: 12pt; font-weight: bold;");
 
     auto* format = new QGroupBox("Datafile Date Format:", this);
     format->setObjectName("fraDateFormat");
-    format->setGeometry(16, 48, 440, 64);
-    optDateFormat0 = option(0, "YYYY/MM/DD", format, 16);
-    optDateFormat1 = option(1, "DD/MM/YYYY", format, 156);
-    optDateFormat2 = option(2, "MM/DD/YYYY", format, 296);
+    auto* formats = new QHBoxLayout(format);
+    optDateFormat0 = option(0, "YYYY/MM/DD", format, *formats);
+    optDateFormat1 = option(1, "DD/MM/YYYY", format, *formats);
+    optDateFormat2 = option(2, "MM/DD/YYYY", format, *formats);
     optDateFormat0->setChecked(true);
 
     cmdAppend = new QPushButton("append", this);
     cmdAppend->setObjectName("cmdAppend");
-    cmdAppend->setGeometry(476, 68, 120, 32);
+    cmdAppend->setMinimumSize(120, 32);
     cmdAppend->setAutoDefault(false);
 
     lblMarked = new QLabel(this);
     lblMarked->setObjectName("lblMarked");
-    lblMarked->setGeometry(616, 72, 508, 24);
 
     const MarkPictures marks = makeMarkPictures(this);
     img_x_on = marks.on;
     img_x_off = marks.off;
     MSFlexGrid1 = makeMarkGrid(this, model_, marks);
-    MSFlexGrid1->setGeometry(16, 124, 1108, 500);
+
+    auto* page = new QVBoxLayout(this);
+    page->setContentsMargins(16, 12, 16, 16);
+    page->addWidget(lblHeader);
+    auto* commands = new QHBoxLayout;
+    commands->setSpacing(20);
+    commands->addWidget(format);
+    commands->addWidget(cmdAppend, 0, Qt::AlignBottom);
+    commands->addWidget(lblMarked, 1, Qt::AlignBottom);
+    page->addLayout(commands);
+    page->addWidget(MSFlexGrid1, 1);
 
     connect(cmdAppend, &QPushButton::clicked, this, &frmTrovData::cmdAppend_Click);
     connect(MSFlexGrid1, &QTableView::clicked, this, &frmTrovData::MSFlexGrid1_Click);

@@ -18,31 +18,41 @@
 #include <QDir>
 #include <QFile>
 #include <QFrame>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimeEdit>
+#include <QVBoxLayout>
 
 namespace {
-constexpr int kCaptionWidth = 118;
-constexpr int kFieldLeft = 144;
-constexpr int kCommandWidth = 76;
-
-QLabel* note(const QString& text, QWidget* parent, const QRect& at) {
-    QLabel* label = makeCaption(text, parent, at, Qt::AlignLeft | Qt::AlignVCenter);
+QLabel* note(const QString& text, QWidget* parent) {
+    QLabel* label = makeCaption(text, parent, Qt::AlignLeft | Qt::AlignVCenter);
     label->setStyleSheet("color: #5d6d7e;");
     return label;
 }
 
-// An image command in a column of the given width: the picture centred, the caption below.
-ImageCommand placedCommand(QWidget* frame, const QString& imageName, const QString& captionName,
-                           const QString& text, const QString& icon, int left, int top) {
+// An image command in a grid cell: the picture centred, the caption below.
+ImageCommand placedCommand(QWidget* frame, QGridLayout& grid, const QString& imageName,
+                           const QString& captionName, const QString& text, const QString& icon,
+                           int row, int column) {
     ImageCommand command = makeImageCommand(frame, imageName, captionName, text, icon);
-    command.image->move(left + (kCommandWidth - command.image->width()) / 2, top);
-    command.caption->setGeometry(left, top + command.image->height() + 2, kCommandWidth, 20);
     command.caption->setAlignment(Qt::AlignCenter);
+    grid.addWidget(command.image, row, column, Qt::AlignHCenter | Qt::AlignBottom);
+    grid.addWidget(command.caption, row + 1, column, Qt::AlignHCenter | Qt::AlignTop);
     return command;
+}
+
+QGridLayout* commandGrid(QWidget* frame, int columns) {
+    auto* grid = new QGridLayout(frame);
+    grid->setVerticalSpacing(2);
+    for (int i = 0; i < columns; ++i) {
+        grid->setColumnMinimumWidth(i, 76);
+        grid->setColumnStretch(i, 1);
+    }
+    return grid;
 }
 } // namespace
 
@@ -51,15 +61,25 @@ ReadingsPage::ReadingsPage(AppState& state, const AppContext& context, QWidget* 
       entry_(std::make_unique<ReadingEntry>(state, context, *this)),
       deletion_(std::make_unique<ReadingDeletion>(state, context, *this)) {
     setObjectName("pageReadings");
+    // Three columns: the reading and its plot options, the node values, the commands.
+    columns = new QHBoxLayout(this);
+    columns->setContentsMargins(16, 16, 16, 16);
+    columns->setSpacing(16);
+    leftColumn = new QVBoxLayout;
+    rightColumn = new QVBoxLayout;
+    columns->addLayout(leftColumn, 4);
     buildReadingFrame();
     buildNodeFrame();
+    columns->addLayout(rightColumn, 3);
     buildCommandFrames();
 
     lblError = new QLabel("Error:", this);
     lblError->setObjectName("lblError");
-    lblError->setGeometry(28, 372, 428, 26);
     lblError->setStyleSheet("color: #b03a2e; font-weight: bold;");
     lblError->hide();
+    leftColumn->addWidget(lblError);
+    leftColumn->addStretch(1);
+    rightColumn->addStretch(1);
 
     connectCommands();
 }
@@ -69,95 +89,110 @@ ReadingsPage::~ReadingsPage() = default;
 void ReadingsPage::buildReadingFrame() {
     auto* frame = new QGroupBox("Reading:", this);
     frame->setObjectName("fraReading");
-    frame->setGeometry(16, 16, 440, 214);
+    auto* rows = new QGridLayout(frame);
+    rows->setColumnStretch(2, 1);
 
-    makeCaption("Instrument ID:", frame, {16, 32, kCaptionWidth, 26});
+    QLabel* caption = makeCaption("Instrument ID:", frame);
     txtSensor3 = new QLineEdit(frame);
     txtSensor3->setObjectName("txtSensor3");
     txtSensor3->setReadOnly(true);
-    txtSensor3->setGeometry(kFieldLeft, 32, 160, 26);
+    txtSensor3->setMinimumWidth(160);
+    addRow(*rows, 0, caption, txtSensor3);
 
-    makeCaption("Reading ID:", frame, {16, 72, kCaptionWidth, 26});
+    caption = makeCaption("Reading ID:", frame);
     txtReadingID = new QLineEdit(frame);
     txtReadingID->setObjectName("txtReadingID");
     txtReadingID->setReadOnly(true);
-    txtReadingID->setGeometry(kFieldLeft, 72, 276, 26);
+    txtReadingID->setMinimumWidth(276);
+    addRow(*rows, 1, caption, txtReadingID);
 
-    makeCaption("Reading Date:", frame, {16, 122, kCaptionWidth, 26});
+    caption = makeCaption("Reading Date:", frame);
     dtpRdate = new QDateEdit(frame);
     dtpRdate->setObjectName("dtpRdate");
     dtpRdate->setDisplayFormat("yyyy/MM/dd");
     dtpRdate->setCalendarPopup(true);
     // A date being typed is taken when the field is left, not at every keystroke.
     dtpRdate->setKeyboardTracking(false);
-    dtpRdate->setGeometry(kFieldLeft, 122, 140, 26);
+    rows->addWidget(caption, 2, 0);
+    rows->addWidget(dtpRdate, 2, 1, Qt::AlignLeft);
 
-    makeCaption("Reading Time:", frame, {16, 162, kCaptionWidth, 26});
+    caption = makeCaption("Reading Time:", frame);
     dtpRtime = new QTimeEdit(frame);
     dtpRtime->setObjectName("dtpRtime");
     dtpRtime->setDisplayFormat("HH:mm:ss");
     dtpRtime->setKeyboardTracking(false);
-    dtpRtime->setGeometry(kFieldLeft, 162, 140, 26);
+    rows->addWidget(caption, 3, 0);
+    rows->addWidget(dtpRtime, 3, 1, Qt::AlignLeft);
+    leftColumn->addWidget(frame);
 
     auto* plots = new QGroupBox("Plot Options:", this);
     plots->setObjectName("fraPlots");
-    plots->setGeometry(16, 246, 440, 110);
+    auto* options = new QGridLayout(plots);
+    options->setColumnStretch(1, 1);
     chkTemporal = new QCheckBox("Plot Temporal", plots);
     chkTemporal->setObjectName("chkTemporal");
-    chkTemporal->setGeometry(24, 32, 150, 26);
-    note("(Disp v Time)", plots, {180, 32, 200, 26});
+    options->addWidget(chkTemporal, 0, 0);
+    options->addWidget(note("(Disp v Time)", plots), 0, 1);
     chkSpatial = new QCheckBox("Plot Spatial", plots);
     chkSpatial->setObjectName("chkSpatial");
-    chkSpatial->setGeometry(24, 68, 150, 26);
-    note("(Disp v Length)", plots, {180, 68, 200, 26});
+    options->addWidget(chkSpatial, 1, 0);
+    options->addWidget(note("(Disp v Length)", plots), 1, 1);
+    leftColumn->addWidget(plots);
 }
 
 void ReadingsPage::buildNodeFrame() {
     auto* frame = new QGroupBox("Node Readings:", this);
     frame->setObjectName("fraNodes");
-    frame->setGeometry(472, 16, 300, 420);
-    note("Node location", frame, {36, 28, 100, 20});
-    note("Reading", frame, {148, 28, 100, 20});
+    auto* rows = new QGridLayout(frame);
+    rows->setColumnStretch(3, 1);
+    rows->addWidget(note("Node location", frame), 0, 0, Qt::AlignRight);
+    rows->addWidget(note("Reading", frame), 0, 1);
 
-    constexpr int firstRow = 52;
-    constexpr int rowStep = 34;
     for (int i = 1; i <= 10; ++i) {
         auto* label = new QLabel(frame);
         label->setObjectName(QStringLiteral("lbln%1").arg(i));
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        label->setGeometry(16, firstRow + (i - 1) * rowStep, kCaptionWidth, 26);
+        label->setMinimumWidth(118);
         // Nodes 9 and 10 have no channel box; their labels are kept but never shown.
         label->setVisible(i <= 8);
         lbln << label;
+        if (i <= 8) {
+            rows->addWidget(label, i, 0);
+        }
     }
     for (int i = 1; i <= 8; ++i) {
         auto* box = new QLineEdit(frame);
         box->setObjectName(QStringLiteral("txtChannel%1").arg(i));
-        box->setGeometry(kFieldLeft, firstRow + (i - 1) * rowStep, 100, 26);
+        box->setFixedWidth(100);
         box->setAlignment(Qt::AlignRight);
         tellRefusedPastes(new ValueFilter(box), i);
         txtChannel << box;
+        rows->addWidget(box, i, 1);
         auto* unit = new QLabel("mm", frame);
         unit->setObjectName(QStringLiteral("lblmm%1").arg(i));
-        unit->setGeometry(250, firstRow + (i - 1) * rowStep, 40, 26);
         lblmm << unit;
+        rows->addWidget(unit, i, 2);
     }
 
     auto* line = new QFrame(frame);
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
-    line->setGeometry(16, 330, 268, 4);
+    rows->addWidget(line, 9, 0, 1, 3);
 
-    lblTempCaption = makeCaption("Temperature:", frame, {16, 350, kCaptionWidth, 26});
+    lblTempCaption = makeCaption("Temperature:", frame);
     lblTempCaption->setObjectName("lblTempCaption");
     txtChannelT = new QLineEdit(frame);
     txtChannelT->setObjectName("txtChannelT");
-    txtChannelT->setGeometry(kFieldLeft, 350, 100, 26);
+    txtChannelT->setFixedWidth(100);
     txtChannelT->setAlignment(Qt::AlignRight);
     tellRefusedPastes(new ValueFilter(txtChannelT), 0);
     lblTemp = new QLabel("deg C", frame);
     lblTemp->setObjectName("lblTemp");
-    lblTemp->setGeometry(250, 350, 44, 26);
+    rows->addWidget(lblTempCaption, 10, 0);
+    rows->addWidget(txtChannelT, 10, 1);
+    rows->addWidget(lblTemp, 10, 2);
+    rows->setRowStretch(11, 1);
+    columns->addWidget(frame, 3);
 }
 
 void ReadingsPage::tellRefusedPastes(ValueFilter* filter, int channel) {
@@ -178,40 +213,45 @@ void ReadingsPage::tellRefusedPastes(ValueFilter* filter, int channel) {
 void ReadingsPage::buildCommandFrames() {
     auto* view = new QGroupBox("View/Add Readings", this);
     view->setObjectName("fraViewAdd");
-    view->setGeometry(788, 16, 336, 250);
-    constexpr int left = 16;
-    first = placedCommand(view, "imgFirst", "Label61", "First", ":/icons/first.svg", left, 30);
-    previous = placedCommand(view, "imgPrevData", "Label62", "Previous", ":/icons/previous.svg",
-                             left + kCommandWidth, 30);
-    next = placedCommand(view, "imgNextData", "Label60", "Next", ":/icons/next.svg",
-                         left + 2 * kCommandWidth, 30);
-    last = placedCommand(view, "imgLast", "Label64", "Last", ":/icons/last.svg",
-                         left + 3 * kCommandWidth, 30);
+    QGridLayout* grid = commandGrid(view, 4);
+    first = placedCommand(view, *grid, "imgFirst", "Label61", "First", ":/icons/first.svg", 0, 0);
+    previous = placedCommand(view, *grid, "imgPrevData", "Label62", "Previous",
+                             ":/icons/previous.svg", 0, 1);
+    next = placedCommand(view, *grid, "imgNextData", "Label60", "Next", ":/icons/next.svg", 0, 2);
+    last = placedCommand(view, *grid, "imgLast", "Label64", "Last", ":/icons/last.svg", 0, 3);
     txtRcount = new QLineEdit(view);
     txtRcount->setObjectName("txtRcount");
     txtRcount->setReadOnly(true);
     txtRcount->setAlignment(Qt::AlignCenter);
-    txtRcount->setGeometry(108, 108, 120, 26);
-    addNew = placedCommand(view, "imgAddReading", "Label63", "Add New", ":/icons/add.svg",
-                           left + kCommandWidth / 2 + 16, 160);
-    deleteBatch = placedCommand(view, "imgDeleteReading", "Label65", "Delete/Batch",
-                                ":/icons/delete.svg", left + 2 * kCommandWidth + 8, 160);
-    deleteBatch.caption->setGeometry(deleteBatch.caption->x() - 10, deleteBatch.caption->y(),
-                                     kCommandWidth + 20, 20);
+    txtRcount->setFixedWidth(120);
+    grid->addWidget(txtRcount, 2, 0, 1, 4, Qt::AlignCenter);
+    grid->setRowMinimumHeight(2, 40);
+    // Adding and deleting sit under the middle of the four that move.
+    auto* changes = new QGridLayout;
+    changes->setVerticalSpacing(2);
+    addNew = placedCommand(view, *changes, "imgAddReading", "Label63", "Add New", ":/icons/add.svg",
+                           0, 0);
+    deleteBatch = placedCommand(view, *changes, "imgDeleteReading", "Label65", "Delete/Batch",
+                                ":/icons/delete.svg", 0, 1);
+    changes->setColumnMinimumWidth(0, 96);
+    changes->setColumnMinimumWidth(1, 96);
+    grid->addLayout(changes, 3, 0, 2, 4, Qt::AlignCenter);
+    rightColumn->addWidget(view);
 
     auto* sheet = new QGroupBox("Datasheet View:", this);
     sheet->setObjectName("fraDatasheet");
-    sheet->setGeometry(788, 282, 336, 110);
-    datasheet = placedCommand(sheet, "imgDatasheet", "Label45", "Datasheet",
-                              ":/icons/datasheet.svg", left + kCommandWidth / 2 + 16, 30);
-    report = placedCommand(sheet, "imgReport", "Label46", "Report", ":/icons/report.svg",
-                           left + 2 * kCommandWidth + 8, 30);
+    QGridLayout* sheetGrid = commandGrid(sheet, 2);
+    datasheet = placedCommand(sheet, *sheetGrid, "imgDatasheet", "Label45", "Datasheet",
+                              ":/icons/datasheet.svg", 0, 0);
+    report = placedCommand(sheet, *sheetGrid, "imgReport", "Label46", "Report",
+                           ":/icons/report.svg", 0, 1);
+    rightColumn->addWidget(sheet);
 
     auto* import = new QGroupBox("Import Datafiles:", this);
     import->setObjectName("fraImport");
-    import->setGeometry(788, 408, 336, 110);
-    imgAddTrovData = placedCommand(import, "imgAddTrovData", "lblAddTrovData", "Logger Data",
-                                   ":/icons/import.svg", left, 30)
+    QGridLayout* importGrid = commandGrid(import, 1);
+    imgAddTrovData = placedCommand(import, *importGrid, "imgAddTrovData", "lblAddTrovData",
+                                   "Logger Data", ":/icons/import.svg", 0, 0)
                          .image;
     cboTrovInt = new QComboBox(import);
     cboTrovInt->setObjectName("cboTrovInt");
@@ -220,13 +260,17 @@ void ReadingsPage::buildCommandFrames() {
     cboTrovInt->setInsertPolicy(QComboBox::NoInsert);
     cboTrovInt->addItems({"1", "8", "24"});
     cboTrovInt->setCurrentText("24");
-    cboTrovInt->setGeometry(128, 36, 70, 26);
-    makeCaption("Time Period (hr)", import, {206, 36, 120, 26}, Qt::AlignLeft | Qt::AlignVCenter);
+    cboTrovInt->setFixedWidth(70);
+    importGrid->addWidget(cboTrovInt, 0, 1, 2, 1);
+    importGrid->addWidget(makeCaption("Time Period (hr)", import, Qt::AlignLeft | Qt::AlignVCenter),
+                          0, 2, 2, 1);
+    importGrid->setColumnStretch(2, 1);
+    rightColumn->addWidget(import);
 
     cmdRevisions = new QPushButton("Revisions...", this);
     cmdRevisions->setObjectName("cmdRevisions");
     cmdRevisions->setToolTip("Repairs, readout changes, re-zeros and lost nodes of this sensor");
-    cmdRevisions->setGeometry(788, 530, 140, 30);
+    rightColumn->addWidget(cmdRevisions, 0, Qt::AlignRight);
 }
 
 void ReadingsPage::connectCommands() {

@@ -7,6 +7,8 @@
 #include <memory>
 
 class QCheckBox;
+class QHBoxLayout;
+class QVBoxLayout;
 class QComboBox;
 class QDateEdit;
 class QLabel;
@@ -71,6 +73,12 @@ public:
     ImageCommand datasheet;
     // The report command; the main window runs it.
     ImageCommand report;
+
+    // The page's columns: the reading and plot options on the left, the node values in the
+    // middle, the command frames on the right (each column ends in a stretch).
+    QHBoxLayout* columns;
+    QVBoxLayout* leftColumn;
+    QVBoxLayout* rightColumn;
     // "Logger Data": imports a logger file for the current sensor; the main window runs it.
     ClickableLabel* imgAddTrovData;
     // "Revisions...": the current sensor's revision list; the main window runs it.

@@ -2,31 +2,36 @@
 
 #include <QCalendarWidget>
 #include <QFrame>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 
 namespace {
-QLabel* caption(const QString& text, QWidget* parent, const QRect& at) {
+QLabel* caption(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
-    label->setGeometry(at);
     label->setWordWrap(true);
     return label;
 }
 
-QPushButton* button(const QString& name, const QString& text, QWidget* parent, const QRect& at) {
+QLabel* heading(const QString& text, QWidget* parent, const QString& style) {
+    QLabel* label = caption(text, parent);
+    label->setStyleSheet(style);
+    return label;
+}
+
+QPushButton* button(const QString& name, const QString& text, QWidget* parent) {
     auto* b = new QPushButton(text, parent);
     b->setObjectName(name);
-    b->setGeometry(at);
+    b->setMinimumSize(160, 32);
     b->setAutoDefault(false);
     return b;
 }
 
-QCalendarWidget* calendar(const QString& name, const QDate& today, QWidget* parent,
-                          const QRect& at) {
+QCalendarWidget* calendar(const QString& name, const QDate& today, QWidget* parent) {
     auto* c = new QCalendarWidget(parent);
     c->setObjectName(name);
-    c->setGeometry(at);
+    c->setMinimumSize(280, 190);
     c->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     c->setGridVisible(true);
     c->setSelectedDate(today);
@@ -37,34 +42,50 @@ QCalendarWidget* calendar(const QString& name, const QDate& today, QWidget* pare
 frmBatchDel::frmBatchDel(const QDate& today, QWidget* parent) : QDialog(parent) {
     setObjectName("frmBatchDel");
     setWindowTitle("SensorData Deletion");
-    setFixedSize(640, 520);
 
     auto* batch = new QGroupBox("BATCH DELETE a group of readings by date:", this);
-    batch->setGeometry(12, 12, 616, 300);
-    caption("Select start date", batch, {16, 28, 280, 20});
-    caption("Select end date", batch, {316, 28, 280, 20});
-    DelStart = calendar("DelStart", today, batch, {16, 50, 280, 190});
-    DelEnd = calendar("DelEnd", today, batch, {316, 50, 280, 190});
-    OKButton = button("OKButton", "BATCH DELETE", batch, {436, 252, 160, 32});
+    auto* dates = new QGridLayout(batch);
+    dates->addWidget(caption("Select start date", batch), 0, 0);
+    dates->addWidget(caption("Select end date", batch), 0, 1);
+    DelStart = calendar("DelStart", today, batch);
+    DelEnd = calendar("DelEnd", today, batch);
+    dates->addWidget(DelStart, 1, 0);
+    dates->addWidget(DelEnd, 1, 1);
+    OKButton = button("OKButton", "BATCH DELETE", batch);
+    dates->addWidget(OKButton, 2, 1, Qt::AlignRight);
 
-    caption("OR:", this, {12, 322, 60, 20})->setStyleSheet("font-weight: bold;");
-    caption("Click DELETE button to confirm deletetion of current reading ->", this,
-            {28, 346, 420, 32});
-    cmdSingleDel = button("cmdSingleDel", "DELETE", this, {468, 346, 160, 32});
+    const QString bold = QStringLiteral("font-weight: bold;");
+    QLabel* orSingle = heading("OR:", this, bold);
+    QLabel* single =
+        caption("Click DELETE button to confirm deletetion of current reading ->", this);
+    cmdSingleDel = button("cmdSingleDel", "DELETE", this);
 
-    caption("OR:", this, {12, 390, 60, 20})->setStyleSheet("font-weight: bold;");
-    caption("Click DELETE ALL button to confirm deletetion of ALL readings ->", this,
-            {28, 414, 420, 32});
-    Command1 = button("Command1", "DELETE ALL", this, {468, 414, 160, 32});
+    QLabel* orAll = heading("OR:", this, bold);
+    QLabel* all = caption("Click DELETE ALL button to confirm deletetion of ALL readings ->", this);
+    Command1 = button("Command1", "DELETE ALL", this);
 
     auto* line = new QFrame(this);
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
-    line->setGeometry(12, 456, 616, 4);
-    caption("WARNING: These operations cannot be undone", this, {12, 472, 420, 32})
-        ->setStyleSheet("color: #b03a2e; font-weight: bold;");
-    CancelButton = button("CancelButton", "CANCEL", this, {468, 472, 160, 32});
+    QLabel* warning = heading("WARNING: These operations cannot be undone", this,
+                              QStringLiteral("color: #b03a2e; font-weight: bold;"));
+    CancelButton = button("CancelButton", "CANCEL", this);
     CancelButton->setDefault(true);
+
+    auto* rows = new QGridLayout(this);
+    rows->setContentsMargins(12, 12, 12, 12);
+    rows->setColumnStretch(0, 1);
+    rows->addWidget(batch, 0, 0, 1, 2);
+    rows->addWidget(orSingle, 1, 0, 1, 2);
+    rows->addWidget(single, 2, 0);
+    rows->addWidget(cmdSingleDel, 2, 1);
+    rows->addWidget(orAll, 3, 0, 1, 2);
+    rows->addWidget(all, 4, 0);
+    rows->addWidget(Command1, 4, 1);
+    rows->addWidget(line, 5, 0, 1, 2);
+    rows->addWidget(warning, 6, 0);
+    rows->addWidget(CancelButton, 6, 1);
+    rows->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(OKButton, &QPushButton::clicked, this, &frmBatchDel::OKButton_Click);
     connect(cmdSingleDel, &QPushButton::clicked, this, &frmBatchDel::cmdSingleDel_Click);

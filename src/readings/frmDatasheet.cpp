@@ -13,6 +13,7 @@
 #include "ui/ClickableLabel.h"
 #include "ui/Desktop.h"
 #include "ui/FailureMessages.h"
+#include "ui/FormWidgets.h"
 #include "ui/Prompter.h"
 
 #include <QBoxLayout>
@@ -65,6 +66,7 @@ frmDatasheet::frmDatasheet(AppState& state, const AppContext& context, QWidget* 
     Image1->setFixedSize(40, 40);
     Image1->setAlignment(Qt::AlignCenter);
     Image1->setToolTip("Export the grid to a spreadsheet");
+    Image1->makeKeyboardCommand();
     auto* exportCaption = new ClickableLabel("lblExport", this);
     exportCaption->setText("Export to spreadsheet");
     connect(exportCaption, &ClickableLabel::clicked, Image1, &ClickableLabel::clicked);
@@ -162,7 +164,7 @@ void frmDatasheet::setColumnWidths() {
     // The window takes the grid's width, within reason.
     const int wanted = total + MSFlexGrid1->verticalScrollBar()->sizeHint().width() +
                        2 * MSFlexGrid1->frameWidth() + 32;
-    resize(std::clamp(wanted, 640, 1400), 680);
+    resize(fittedToScreen(*this, QSize(std::clamp(wanted, 640, 1400), 680)));
 }
 
 void frmDatasheet::MSFlexGrid1_Click(const QModelIndex& index) {

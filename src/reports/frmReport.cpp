@@ -2,22 +2,23 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace {
-QCheckBox* tick(const char* name, const char* caption, QWidget* parent, const QRect& geometry) {
+QCheckBox* tick(const char* name, const char* caption, QWidget* parent) {
     auto* box = new QCheckBox(QLatin1String(caption), parent);
     box->setObjectName(QLatin1String(name));
     box->setChecked(true);
-    box->setGeometry(geometry);
     return box;
 }
 
-QPushButton* button(const char* name, const char* caption, QWidget* parent, const QRect& geometry) {
+QPushButton* button(const char* name, const char* caption, QWidget* parent) {
     auto* b = new QPushButton(QLatin1String(caption), parent);
     b->setObjectName(QLatin1String(name));
-    b->setGeometry(geometry);
+    b->setMinimumSize(92, 32);
     return b;
 }
 } // namespace
@@ -25,23 +26,36 @@ QPushButton* button(const char* name, const char* caption, QWidget* parent, cons
 frmReport::frmReport(QWidget* parent) : QDialog(parent) {
     setObjectName("frmReport");
     setWindowTitle("Quorvelle Reporting");
-    setFixedSize(380, 250);
 
     Label1 = new QLabel("Select the contents to include in the report:", this);
     Label1->setObjectName("Label1");
-    Label1->setGeometry(16, 14, 348, 22);
-    chkCover = tick("chkCover", "Sensor Information Cover Page", this, {24, 44, 320, 24});
+    chkCover = tick("chkCover", "Sensor Information Cover Page", this);
 
     Frame1 = new QGroupBox("Plots:", this);
     Frame1->setObjectName("Frame1");
-    Frame1->setGeometry(16, 78, 348, 100);
     // The boxes choose the two displacement charts, and say so.
-    chkTemp = tick("chkTemp", "Disp v Time", Frame1, {16, 28, 300, 24});
-    chkSpatial = tick("chkSpatial", "Disp v Length", Frame1, {16, 60, 300, 24});
+    chkTemp = tick("chkTemp", "Disp v Time", Frame1);
+    chkSpatial = tick("chkSpatial", "Disp v Length", Frame1);
+    auto* plots = new QVBoxLayout(Frame1);
+    plots->addWidget(chkTemp);
+    plots->addWidget(chkSpatial);
 
-    cmdOK = button("cmdOK", "OK", this, {168, 200, 92, 32});
+    cmdOK = button("cmdOK", "OK", this);
     cmdOK->setDefault(true);
-    cmdCancel = button("cmdCancel", "Cancel", this, {272, 200, 92, 32});
+    cmdCancel = button("cmdCancel", "Cancel", this);
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(16, 14, 16, 16);
+    column->addWidget(Label1);
+    column->addWidget(chkCover);
+    column->addWidget(Frame1);
+    column->addSpacing(12);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(cmdCancel);
+    column->addLayout(buttons);
+    column->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(cmdOK, &QPushButton::clicked, this, &frmReport::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmReport::cmdCancel_Click);

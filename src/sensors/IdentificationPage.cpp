@@ -4,16 +4,16 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QRadioButton>
+#include <QVBoxLayout>
 
 namespace {
-constexpr int kRow = 36;
-constexpr int kBoxHeight = 26;
-
 QLabel* picture(const QString& name, const QString& resource, QWidget* parent) {
     auto* label = new QLabel(parent);
     label->setObjectName(name);
@@ -26,93 +26,116 @@ IdentificationPage::IdentificationPage(QWidget* parent) : TabPage(parent) {
     setObjectName("pageIdentification");
 
     auto* select = new QGroupBox("Add or Select Sensor:", this);
-    select->setGeometry(16, 12, 420, 70);
     cboSensors = new QComboBox(select);
     cboSensors->setObjectName("cboSensors");
     cboSensors->setEditable(true);
     cboSensors->setInsertPolicy(QComboBox::NoInsert);
     // Completion is the register's own prefix search, not the combo box's.
     cboSensors->setCompleter(nullptr);
-    cboSensors->setGeometry(16, 30, 220, 28);
+    cboSensors->setMinimumWidth(220);
+    auto* selectRow = new QHBoxLayout(select);
+    selectRow->addWidget(cboSensors);
+    selectRow->addStretch(1);
 
-    buildIdentity();
-    buildNodes();
-    buildStatus();
-    buildNavigation();
+    QGroupBox* identity = buildIdentity();
+    QGroupBox* nodes = buildNodes();
+    QGroupBox* status = buildStatus();
+    QGroupBox* navigation = buildNavigation();
 
     Image1 = new ClickableLabel("Image1", this);
     Image1->setPixmap(QPixmap(":/logo.svg"));
-    Image1->setGeometry(860, 16, 240, 120);
     Image1->setToolTip("About Quorvelle");
+    Image1->setAlignment(Qt::AlignCenter);
+    Image1->makeKeyboardCommand();
+
+    // Three columns: the record on the left, its nodes in the middle, logo and status on the
+    // right; the navigation runs under the first two.
+    grid = new QGridLayout(this);
+    grid->setContentsMargins(16, 12, 16, 12);
+    grid->setHorizontalSpacing(16);
+    grid->setVerticalSpacing(12);
+    grid->addWidget(select, 0, 0);
+    grid->addWidget(identity, 1, 0, 2, 1);
+    grid->addWidget(nodes, 0, 1, 2, 1);
+    grid->addWidget(Image1, 0, 2, Qt::AlignCenter);
+    grid->addWidget(status, 1, 2, Qt::AlignTop);
+    grid->addWidget(navigation, 3, 0, 1, 2);
+    grid->setRowStretch(2, 1);
+    grid->setRowStretch(4, 1);
+    grid->setColumnStretch(0, 4);
+    grid->setColumnStretch(1, 4);
+    grid->setColumnStretch(2, 3);
 }
 
-void IdentificationPage::buildIdentity() {
+QGroupBox* IdentificationPage::buildIdentity() {
     auto* frame = new QGroupBox("Sensor Details:", this);
     frame->setObjectName("fraIdentity");
-    frame->setGeometry(16, 96, 420, 340);
-    const int labelX = 12;
-    const int labelWidth = 176;
-    const int boxX = 196;
-    const auto rowTop = [](int row) { return 30 + row * kRow; };
-
-    makeCaption("Instrument ID:", frame, {labelX, rowTop(0), labelWidth, kBoxHeight});
-    txtSensor = makeBox("txtSensor", frame, {boxX, rowTop(0), 200, kBoxHeight});
+    auto* rows = new QGridLayout(frame);
+    rows->setColumnStretch(2, 1);
+    addRow(*rows, 0, makeCaption("Instrument ID:", frame), txtSensor = makeBox("txtSensor", frame));
     txtSensor->setReadOnly(true);
-    makeCaption("Date ID", frame, {labelX, rowTop(1), labelWidth, kBoxHeight});
-    txtDateID = makeBox("txtDateID", frame, {boxX, rowTop(1), 90, kBoxHeight});
-    makeCaption("S Type", frame, {labelX, rowTop(2), labelWidth, kBoxHeight});
-    txtTypeID = makeBox("txtTypeID", frame, {boxX, rowTop(2), 90, kBoxHeight});
-    makeCaption("S Number", frame, {labelX, rowTop(3), labelWidth, kBoxHeight});
-    txtSensorNo = makeBox("txtSensorNo", frame, {boxX, rowTop(3), 90, kBoxHeight});
-    makeCaption("Family:", frame, {labelX, rowTop(4), labelWidth, kBoxHeight});
-    txtFamily = makeBox("txtFamily", frame, {boxX, rowTop(4), 200, kBoxHeight});
-    makeCaption("Length of VARLO (m):", frame, {labelX, rowTop(5), labelWidth, kBoxHeight});
-    txtLengthofCable = makeBox("txtLengthofCable", frame, {boxX, rowTop(5), 90, kBoxHeight});
-    makeCaption("k value - Core Stiffness\n(kN/mm/m)", frame,
-                {labelX, rowTop(6) - 4, labelWidth, 36});
-    txtkval = makeBox("txtkval", frame, {boxX, rowTop(6), 90, kBoxHeight});
+    addRow(*rows, 1, makeCaption("Date ID", frame), txtDateID = makeBox("txtDateID", frame, 10));
+    addRow(*rows, 2, makeCaption("S Type", frame), txtTypeID = makeBox("txtTypeID", frame, 10));
+    addRow(*rows, 3, makeCaption("S Number", frame),
+           txtSensorNo = makeBox("txtSensorNo", frame, 10));
+    addRow(*rows, 4, makeCaption("Family:", frame), txtFamily = makeBox("txtFamily", frame));
+    addRow(*rows, 5, makeCaption("Length of VARLO (m):", frame),
+           txtLengthofCable = makeBox("txtLengthofCable", frame, 10));
+    addRow(*rows, 6, makeCaption("k value - Core Stiffness\n(kN/mm/m)", frame),
+           txtkval = makeBox("txtkval", frame, 10));
     chkPlate = new QCheckBox("Cable Bolt Plate", frame);
     chkPlate->setObjectName("chkPlate");
-    chkPlate->setGeometry(boxX, rowTop(7) + 4, 200, kBoxHeight);
+    rows->addWidget(chkPlate, 7, 1);
+    rows->setRowStretch(8, 1);
+    return frame;
 }
 
-void IdentificationPage::buildNodes() {
+QGroupBox* IdentificationPage::buildNodes() {
     auto* frame = new QGroupBox("Node Location Data (m):", this);
     frame->setObjectName("fraNodes");
-    frame->setGeometry(452, 12, 380, 330);
+    auto* column = new QVBoxLayout(frame);
     lblLocation = new QLabel("Manufacturing Configuration:", frame);
     lblLocation->setObjectName("lblLocation");
-    lblLocation->setGeometry(16, 28, 340, 22);
     lblLocation->setStyleSheet("font-weight: bold;");
+    column->addWidget(lblLocation);
     // Two columns of four: nodes 1-4 on the left, 5-8 on the right.
+    auto* boxes = new QGridLayout;
+    boxes->setHorizontalSpacing(8);
+    boxes->setColumnMinimumWidth(2, 16);
     for (int i = 1; i <= 8; ++i) {
-        const int column = (i - 1) / 4;
+        const int column = (i - 1) / 4 * 3;
         const int row = (i - 1) % 4;
-        const int x = 16 + column * 180;
-        const int y = 62 + row * 40;
-        makeCaption(QStringLiteral("Node %1:").arg(i), frame, {x, y, 62, kBoxHeight});
-        txtNode << makeBox(QStringLiteral("txtNode%1").arg(i), frame, {x + 70, y, 90, kBoxHeight});
+        boxes->addWidget(makeCaption(QStringLiteral("Node %1:").arg(i), frame), row,
+                         column == 0 ? 0 : 3);
+        txtNode << makeBox(QStringLiteral("txtNode%1").arg(i), frame, 10);
+        boxes->addWidget(txtNode.last(), row, column == 0 ? 1 : 4);
     }
+    boxes->setColumnStretch(5, 1);
+    column->addLayout(boxes);
+    column->addStretch(1);
 
     auto* head = new QGroupBox("Head Location:", frame);
-    head->setGeometry(16, 230, 348, 86);
     Option1 = new QRadioButton("Option 1 && 2 - Head at collar", head);
     Option1->setObjectName("Option1");
-    Option1->setGeometry(14, 26, 320, 24);
     Option2 = new QRadioButton("Option 3 - Head at toe", head);
     Option2->setObjectName("Option2");
-    Option2->setGeometry(14, 52, 320, 24);
+    auto* options = new QVBoxLayout(head);
+    options->addWidget(Option1);
+    options->addWidget(Option2);
     auto* group = new QButtonGroup(head);
     group->addButton(Option1);
     group->addButton(Option2);
     Option1->setChecked(true);
+    column->addWidget(head);
+    return frame;
 }
 
-void IdentificationPage::buildStatus() {
+QGroupBox* IdentificationPage::buildStatus() {
     auto* frame = new QGroupBox("Sensor Status:", this);
     frame->setObjectName("fraStatus");
-    frame->setGeometry(848, 152, 276, 190);
-    makeCaption("Destroyed:", frame, {10, 32, 84, kBoxHeight});
+    auto* rows = new QGridLayout(frame);
+    rows->setColumnStretch(2, 1);
+    QLabel* destroyed = makeCaption("Destroyed:", frame);
     cboDestroyed = new QComboBox(frame);
     cboDestroyed->setObjectName("cboDestroyed");
     cboDestroyed->setEditable(true);
@@ -121,9 +144,9 @@ void IdentificationPage::buildStatus() {
     // "Yes" or "No" only: the key handler chooses, nothing is typed, pasted or deleted.
     cboDestroyed->lineEdit()->setReadOnly(true);
     cboDestroyed->addItems({"No", "Yes"});
-    cboDestroyed->setGeometry(102, 32, 90, kBoxHeight);
-    makeCaption("Date:", frame, {10, 70, 84, kBoxHeight});
-    txtDestructionDate = makeBox("txtDestructionDate", frame, {102, 70, 110, kBoxHeight});
+    addRow(*rows, 0, destroyed, cboDestroyed);
+    addRow(*rows, 1, makeCaption("Date:", frame),
+           txtDestructionDate = makeBox("txtDestructionDate", frame, 12));
 
     imgalive = picture("imgalive", ":/pictures/sensor_alive.svg", frame);
     imgalive->hide();
@@ -131,33 +154,42 @@ void IdentificationPage::buildStatus() {
     imgdead->hide();
     imgheart = new QLabel(frame);
     imgheart->setObjectName("imgheart");
-    imgheart->setGeometry(102, 108, 72, 72);
+    imgheart->setFixedSize(72, 72);
     imgheart->setAlignment(Qt::AlignCenter);
     imgheart->setPixmap(imgalive->pixmap());
+    rows->addWidget(imgheart, 2, 1);
+    return frame;
 }
 
-void IdentificationPage::buildNavigation() {
+QGroupBox* IdentificationPage::buildNavigation() {
     auto* frame = new QGroupBox("Record Navigation:", this);
     frame->setObjectName("fraNavigation");
-    frame->setGeometry(16, 452, 816, 110);
-    const auto place = [frame](ImageCommand& command, int x) {
-        command.image->move(x + 30, 28);
-        command.caption->setParent(frame);
-        command.caption->setGeometry(x, 68, 100, 24);
+    auto* row = new QGridLayout(frame);
+    int column = 0;
+    const auto place = [&](ImageCommand& command) {
         command.caption->setAlignment(Qt::AlignCenter);
+        row->addWidget(command.image, 0, column, Qt::AlignCenter);
+        row->addWidget(command.caption, 1, column, Qt::AlignCenter);
+        row->setColumnMinimumWidth(column, 100);
+        ++column;
     };
     imgPrevious =
         makeImageCommand(frame, "imgPrevious", "Label56", "Previous", ":/icons/previous.svg");
-    place(imgPrevious, 16);
+    place(imgPrevious);
     imgNext = makeImageCommand(frame, "imgNext", "Label59", "Next", ":/icons/next.svg");
-    place(imgNext, 126);
+    place(imgNext);
+    // The adding and deleting commands stand apart from the two that move.
+    row->setColumnMinimumWidth(column++, 30);
     imgAddSensor = makeImageCommand(frame, "imgAddSensor", "Label57", "Add New", ":/icons/add.svg");
-    place(imgAddSensor, 266);
+    place(imgAddSensor);
     imgDelete = makeImageCommand(frame, "imgDelete", "Label55", "Delete", ":/icons/delete.svg");
-    place(imgDelete, 376);
+    place(imgDelete);
+    row->setColumnStretch(column++, 1);
 
-    makeCaption("Sensor:", frame, {540, 40, 60, kBoxHeight});
-    txtSnav = makeBox("txtSnav", frame, {608, 40, 160, kBoxHeight});
+    row->addWidget(makeCaption("Sensor:", frame), 0, column, 2, 1);
+    txtSnav = makeBox("txtSnav", frame, 20);
     txtSnav->setReadOnly(true);
     txtSnav->setAlignment(Qt::AlignCenter);
+    row->addWidget(txtSnav, 0, column + 1, 2, 1);
+    return frame;
 }

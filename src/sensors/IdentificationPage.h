@@ -7,6 +7,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -49,9 +50,13 @@ public:
     ImageCommand imgDelete;    // Label55
     ClickableLabel* Image1;
 
+    // The page's grid: row 0 the sensor choice, nodes and logo; row 1 the details and status;
+    // row 3 the navigation.
+    QGridLayout* grid;
+
 private:
-    void buildIdentity();
-    void buildNodes();
-    void buildStatus();
-    void buildNavigation();
+    QGroupBox* buildIdentity();
+    QGroupBox* buildNodes();
+    QGroupBox* buildStatus();
+    QGroupBox* buildNavigation();
 };

@@ -2,13 +2,16 @@
 
 #include "triggers/TriggerLevelsBlock.h"
 
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
 #include <QPolygon>
 #include <QPushButton>
+#include <QVBoxLayout>
 #include <algorithm>
 
 namespace {
@@ -67,60 +70,83 @@ QPixmap boreholePicture(const QPixmap& background, int headY, const QVector<int>
     return picture;
 }
 
-QLineEdit* row(const QString& label, const QString& name, QWidget* parent, int top) {
+// The borehole diagram (option caption, heading, picture, head and anchor boxes) keeps the
+// places it was designed at, between the installation column and the right-hand column.
+constexpr int kDiagramLeft = 330;
+constexpr int kDiagramRight = 800;
+constexpr int kLeftColumnWidth = 296;
+constexpr int kPageMargin = 16;
+
+QLineEdit* row(const QString& label, const QString& name, QWidget* parent, QGridLayout& rows) {
     auto* caption = new QLabel(label, parent);
-    caption->setGeometry(12, top, 104, kBoxHeight);
     caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(name);
-    edit->setGeometry(124, top, 156, kBoxHeight);
+    const int at = rows.rowCount();
+    rows.addWidget(caption, at, 0);
+    rows.addWidget(edit, at, 1);
     return edit;
 }
 } // namespace
 
 InstallationPage::InstallationPage(QWidget* parent) : TabPage(parent) {
     setObjectName("pageInstallation");
+    columns = new QHBoxLayout(this);
+    columns->setContentsMargins(kPageMargin, kPageMargin, kPageMargin, kPageMargin);
+    columns->setSpacing(0);
+    leftColumn = new QVBoxLayout;
+    rightColumn = new QVBoxLayout;
     buildInstallation();
     buildGeometry();
+    columns->addLayout(leftColumn);
+    columns->addSpacing(kDiagramRight - kPageMargin - kLeftColumnWidth);
+    columns->addLayout(rightColumn, 1);
     arrangeForHead(true);
 }
 
 void InstallationPage::buildInstallation() {
+    auto* idRow = new QHBoxLayout;
     auto* idCaption = new QLabel("Instrument ID:", this);
-    idCaption->setGeometry(16, 20, 104, kBoxHeight);
     idCaption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     txtSensor2 = new QLineEdit(this);
     txtSensor2->setObjectName("txtSensor2");
     txtSensor2->setReadOnly(true);
-    txtSensor2->setGeometry(128, 20, 156, kBoxHeight);
+    txtSensor2->setFixedWidth(156);
+    idRow->addWidget(idCaption);
+    idRow->addWidget(txtSensor2);
+    leftColumn->addLayout(idRow);
 
     auto* frame = new QGroupBox("Installation:", this);
     frame->setObjectName("fraInstallation");
-    frame->setGeometry(16, 64, 296, 330);
-    txtLevel = row("Level:", "txtLevel", frame, 32);
-    txtLocation = row("Location:", "txtLocation", frame, 68);
-    txtBorehole = row("Borehole:", "txtBorehole", frame, 104);
-    txtInstallDate = row("Install Date:", "txtInstallDate", frame, 140);
+    frame->setFixedWidth(kLeftColumnWidth);
+    auto* rows = new QGridLayout(frame);
+    txtLevel = row("Level:", "txtLevel", frame, *rows);
+    txtLocation = row("Location:", "txtLocation", frame, *rows);
+    txtBorehole = row("Borehole:", "txtBorehole", frame, *rows);
+    txtInstallDate = row("Install Date:", "txtInstallDate", frame, *rows);
     txtInstallDate->setPlaceholderText("yyyy/mm/dd");
-    txtInstallBy = row("Installed By:", "txtInstallBy", frame, 176);
-    txtPurpose = row("Purpose:", "txtPurpose", frame, 212);
+    txtInstallBy = row("Installed By:", "txtInstallBy", frame, *rows);
+    txtPurpose = row("Purpose:", "txtPurpose", frame, *rows);
     lblNotes = new QLabel("Notes:", frame);
     lblNotes->setObjectName("lblNotes");
-    lblNotes->setGeometry(12, 252, 104, kBoxHeight);
+    rows->addWidget(lblNotes, rows->rowCount(), 0, 1, 2);
     txtNotes = new QLineEdit(frame);
     txtNotes->setObjectName("txtNotes");
-    txtNotes->setGeometry(12, 280, 268, kBoxHeight);
+    rows->addWidget(txtNotes, rows->rowCount(), 0, 1, 2);
+    leftColumn->addSpacing(12);
+    leftColumn->addWidget(frame);
+    leftColumn->addStretch(1);
 }
 
 void InstallationPage::buildGeometry() {
     lbloption = new QLabel(this);
     lbloption->setObjectName("lbloption");
-    lbloption->setGeometry(330, 24, 520, 28);
+    lbloption->setGeometry(kDiagramLeft, 24, kDiagramRight - kDiagramLeft, 28);
     lbloption->setStyleSheet("font-weight: bold; font-size: 11pt;");
 
     auto* heading = new QLabel("Node Location Relative to Roof Line (m):", this);
     heading->setObjectName("lblAnchorHeading");
-    heading->setGeometry(330, 64, 420, 24);
+    heading->setGeometry(kDiagramLeft, 64, kDiagramRight - kDiagramLeft, 24);
     heading->setStyleSheet("font-weight: bold;");
 
     imgCollar = new QLabel(this);
@@ -131,6 +157,7 @@ void InstallationPage::buildGeometry() {
     imgToe->hide();
     imgHead = new QLabel(this);
     imgHead->setObjectName("imgHead");
+    imgHead->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     imgHead->setGeometry(kPictureArea);
 
     txtHead = new QLineEdit(this);
@@ -147,23 +174,31 @@ void InstallationPage::buildGeometry() {
 
     auto* recessFrame = new QGroupBox("Sensor Head:", this);
     recessFrame->setObjectName("fraRecess");
-    recessFrame->setGeometry(820, 110, 300, 76);
+    auto* recessRow = new QHBoxLayout(recessFrame);
     auto* recessCaption = new QLabel("Recess:", recessFrame);
-    recessCaption->setGeometry(12, 34, 60, kBoxHeight);
     recessCaption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     txtRecess = new QLineEdit(recessFrame);
     txtRecess->setObjectName("txtRecess");
-    txtRecess->setGeometry(80, 34, 80, kBoxHeight);
+    txtRecess->setFixedWidth(80);
     lblRecess = new QLabel("m protruding from hole", recessFrame);
     lblRecess->setObjectName("lblRecess");
-    lblRecess->setGeometry(168, 34, 124, kBoxHeight);
+    recessRow->addWidget(recessCaption);
+    recessRow->addWidget(txtRecess);
+    recessRow->addWidget(lblRecess, 1);
+    rightColumn->addSpacing(94);
+    rightColumn->addWidget(recessFrame);
 
     triggerLevels = new TriggerLevelsBlock("Trigger Levels:", QString(), 1, this);
-    triggerLevels->setGeometry(820, 200, 300, 254);
+    levelsRow = new QHBoxLayout;
+    levelsRow->addWidget(triggerLevels);
+    levelsRow->addStretch(1);
+    rightColumn->addLayout(levelsRow);
+    rightColumn->addStretch(1);
 
     cmdSave = new QPushButton("Save Changes", this);
     cmdSave->setObjectName("cmdSave");
-    cmdSave->setGeometry(960, 620, 150, 34);
+    cmdSave->setMinimumSize(150, 34);
+    rightColumn->addWidget(cmdSave, 0, Qt::AlignRight);
 }
 
 QString InstallationPage::enter() {

@@ -5,7 +5,9 @@
 #include <QVector>
 #include <functional>
 
+class QHBoxLayout;
 class QLabel;
+class QVBoxLayout;
 class QLineEdit;
 class QPushButton;
 class TriggerLevelsBlock;
@@ -54,6 +56,14 @@ public:
     QPushButton* cmdSave;
     // The sensor's own trigger levels.
     TriggerLevelsBlock* triggerLevels;
+
+    // The installation column on the left and the head, levels and save column on the right;
+    // the borehole diagram keeps its designed places between them. levelsRow holds the
+    // trigger levels, with room beside them.
+    QHBoxLayout* columns;
+    QVBoxLayout* leftColumn;
+    QVBoxLayout* rightColumn;
+    QHBoxLayout* levelsRow;
 
 private:
     void buildInstallation();

@@ -3,18 +3,14 @@
 #include "ui/FormWidgets.h"
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
 
 namespace {
-constexpr int kBoxHeight = 26;
-
-QLabel* caption(const QString& text, QWidget* parent, int x, int y, int width) {
-    return makeCaption(text, parent, QRect(x, y, width, kBoxHeight));
-}
-
 QLabel* hiddenPicture(const QString& name, const QString& resource, QWidget* parent) {
     auto* label = new QLabel(parent);
     label->setObjectName(name);
@@ -26,9 +22,11 @@ QLabel* hiddenPicture(const QString& name, const QString& resource, QWidget* par
 
 SensorFilterPanel::SensorFilterPanel(QWidget* parent) : QWidget(parent) {
     setObjectName("filterPanel");
-    setGeometry(parent->contentsRect().adjusted(8, 4, -8, -4));
+    auto* rows = new QGridLayout(this);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setColumnStretch(2, 1);
 
-    caption("Filter by Sensor Type:", this, 0, 8, 170);
+    QLabel* typeCaption = makeCaption("Filter by Sensor Type:", this);
     txtFilterType = new QComboBox(this);
     txtFilterType->setObjectName("txtFilterType");
     txtFilterType->setEditable(true);
@@ -39,35 +37,49 @@ SensorFilterPanel::SensorFilterPanel(QWidget* parent) : QWidget(parent) {
                              "61: k5VARLO", "71: k6VARLO", "81: k7VARLO", "91: k8VARLO"});
     txtFilterType->setCurrentIndex(-1);
     txtFilterType->setEditText(QString());
-    txtFilterType->setGeometry(178, 8, 200, kBoxHeight);
-    caption("Filter by Level:", this, 0, 46, 170);
-    txtFilterLevel = makeBox("txtFilterLevel", this, {178, 46, 200, kBoxHeight});
-    caption("Filter by Location:", this, 0, 84, 170);
-    txtFilterLocation = makeBox("txtFilterLocation", this, {178, 84, 200, kBoxHeight});
+    txtFilterType->setFixedWidth(200);
+    addRow(*rows, 0, typeCaption, txtFilterType);
+    QLabel* levelCaption = makeCaption("Filter by Level:", this);
+    txtFilterLevel = makeBox("txtFilterLevel", this);
+    txtFilterLevel->setFixedWidth(200);
+    addRow(*rows, 1, levelCaption, txtFilterLevel);
+    QLabel* locationCaption = makeCaption("Filter by Location:", this);
+    txtFilterLocation = makeBox("txtFilterLocation", this);
+    txtFilterLocation->setFixedWidth(200);
+    addRow(*rows, 2, locationCaption, txtFilterLocation);
 
     auto* dates = new QGroupBox("Filter by Install Date: (yyyy/mm/dd)", this);
     dates->setObjectName("fraFilterDates");
-    dates->setGeometry(40, 126, 380, 104);
-    caption("Start Date:", dates, 10, 30, 120);
-    txtStartDate = makeBox("txtStartDate", dates, {138, 30, 120, kBoxHeight});
-    caption("End Date:", dates, 10, 66, 120);
-    txtEndDate = makeBox("txtEndDate", dates, {138, 66, 120, kBoxHeight});
+    auto* dateRows = new QGridLayout(dates);
+    dateRows->setColumnStretch(2, 1);
+    QLabel* startCaption = makeCaption("Start Date:", dates);
+    txtStartDate = makeBox("txtStartDate", dates);
+    txtStartDate->setFixedWidth(120);
+    addRow(*dateRows, 0, startCaption, txtStartDate);
+    QLabel* endCaption = makeCaption("End Date:", dates);
+    txtEndDate = makeBox("txtEndDate", dates);
+    txtEndDate->setFixedWidth(120);
+    addRow(*dateRows, 1, endCaption, txtEndDate);
+    rows->addWidget(dates, 3, 0, 1, 3);
 
     chkDontShowDestroyed = new QCheckBox("Do Not Show Destroyed Sensors", this);
     chkDontShowDestroyed->setObjectName("chkDontShowDestroyed");
-    chkDontShowDestroyed->setGeometry(178, 244, 300, kBoxHeight);
+    rows->addWidget(chkDontShowDestroyed, 4, 1, 1, 2);
 
     imgApplyFilter = hiddenPicture("imgApplyFilter", ":/icons/filter.svg", this);
     imgRemoveFilter = hiddenPicture("imgRemoveFilter", ":/pictures/filter_remove.svg", this);
     imgFilter =
         makeImageCommand(this, "imgFilter", "lblFilterState", "Apply Filter", ":/icons/filter.svg");
-    imgFilter.image->move(178, 288);
-    imgFilter.caption->setGeometry(222, 294, 160, 24);
     imgFilter.image->setToolTip(QString());
+    auto* command = new QHBoxLayout;
+    command->addWidget(imgFilter.image);
+    command->addWidget(imgFilter.caption, 1);
+    rows->addLayout(command, 5, 1, 1, 2);
 
     lblFilter = new QLabel("* Filter Applied *", this);
     lblFilter->setObjectName("lblFilter");
-    lblFilter->setGeometry(178, 334, 240, 24);
     lblFilter->setStyleSheet("color: #b03a2e; font-weight: bold;");
     lblFilter->hide();
+    rows->addWidget(lblFilter, 6, 1, 1, 2);
+    rows->setRowStretch(7, 1);
 }

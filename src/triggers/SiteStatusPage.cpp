@@ -15,6 +15,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
@@ -118,44 +120,54 @@ SiteStatusPage::SiteStatusPage(AppState& state, const AppContext& context, QWidg
 
     lblEvents = new QLabel("Unacknowledged Events:", this);
     lblEvents->setObjectName("lblEvents");
-    lblEvents->setGeometry(16, 8, 400, 22);
     lblEvents->setStyleSheet("font-weight: bold;");
     tblTriggerEvents = makeTable(
         "tblTriggerEvents",
         {"Detected", "Sensor", "State", "Value", "Level", "Reading", "Detected By"}, this);
-    tblTriggerEvents->setGeometry(16, 32, 960, 130);
     tblTriggerEvents->horizontalHeader()->setStretchLastSection(true);
     cmdAcknowledge = new QPushButton("Acknowledge", this);
     cmdAcknowledge->setObjectName("cmdAcknowledge");
-    cmdAcknowledge->setGeometry(988, 32, 130, 32);
 
     lblSensors = new QLabel("Sensors:", this);
     lblSensors->setObjectName("lblSensors");
-    lblSensors->setGeometry(16, 172, 400, 22);
     lblSensors->setStyleSheet("font-weight: bold;");
     tblSiteStatus = makeTable("tblSiteStatus", siteStatusHeadings(), this);
-    tblSiteStatus->setGeometry(16, 196, 1102, 330);
     tblSiteStatus->setSortingEnabled(true);
     tblSiteStatus->sortByColumn(ColSensor, Qt::AscendingOrder);
     tblSiteStatus->horizontalHeader()->setStretchLastSection(true);
 
     lblOutbox = new QLabel("Alarm Messages Not Sent:", this);
     lblOutbox->setObjectName("lblOutbox");
-    lblOutbox->setGeometry(16, 530, 1102, 22);
     lblOutbox->setStyleSheet("font-weight: bold;");
     lstOutbox = new QListWidget(this);
     lstOutbox->setObjectName("lstOutbox");
-    lstOutbox->setGeometry(16, 552, 1102, 76);
+    lstOutbox->setMaximumHeight(76);
 
     lblStatusSummary = new QLabel(this);
     lblStatusSummary->setObjectName("lblStatusSummary");
-    lblStatusSummary->setGeometry(16, 636, 760, 28);
     cmdExportStatus = new QPushButton("Export to Spreadsheet", this);
     cmdExportStatus->setObjectName("cmdExportStatus");
-    cmdExportStatus->setGeometry(818, 634, 160, 32);
     cmdPrintStatus = new QPushButton("Print to PDF", this);
     cmdPrintStatus->setObjectName("cmdPrintStatus");
-    cmdPrintStatus->setGeometry(988, 634, 130, 32);
+
+    // Events and their command on top, the sensors' table taking the rest of the height, the
+    // summary and the output commands under it.
+    pageGrid = new QGridLayout(this);
+    pageGrid->setContentsMargins(16, 8, 16, 8);
+    pageGrid->addWidget(lblEvents, 0, 0);
+    pageGrid->addWidget(tblTriggerEvents, 1, 0);
+    pageGrid->addWidget(cmdAcknowledge, 1, 1, Qt::AlignTop);
+    pageGrid->addWidget(lblSensors, 2, 0);
+    pageGrid->addWidget(tblSiteStatus, 3, 0, 1, 2);
+    auto* bottomRow = new QHBoxLayout;
+    bottomRow->addWidget(lblStatusSummary, 1);
+    bottomRow->addWidget(cmdExportStatus);
+    bottomRow->addWidget(cmdPrintStatus);
+    pageGrid->addWidget(lblOutbox, 4, 0, 1, 2);
+    pageGrid->addWidget(lstOutbox, 5, 0, 1, 2);
+    pageGrid->addLayout(bottomRow, 6, 0, 1, 2);
+    pageGrid->setRowStretch(1, 1);
+    pageGrid->setRowStretch(3, 3);
 
     connect(cmdAcknowledge, &QPushButton::clicked, this, &SiteStatusPage::cmdAcknowledge_Click);
     connect(cmdExportStatus, &QPushButton::clicked, this, &SiteStatusPage::cmdExportStatus_Click);

@@ -10,6 +10,7 @@
 struct AppState;
 struct AppContext;
 class DbError;
+class QGridLayout;
 class QLabel;
 class QListWidget;
 class QPushButton;
@@ -48,6 +49,9 @@ public:
     QPushButton* cmdPrintStatus;
     QLabel* lblOutbox;
     QListWidget* lstOutbox;
+    // Rows: 0 events caption, 1 events and Acknowledge, 2 sensors caption, 3 sensors table,
+    // 4-5 alarm messages not sent, 6 summary and output commands.
+    QGridLayout* pageGrid;
 
 private:
     std::optional<QStringList> listedSensors() const;

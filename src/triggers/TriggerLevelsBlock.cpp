@@ -7,6 +7,7 @@
 #include "ui/AppState.h"
 #include "ui/Prompter.h"
 
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScopedValueRollback>
@@ -29,10 +30,6 @@ constexpr BoxInfo kBoxes[] = {
     {LevelField::ReadingInterval, "ReadingInterval", "Reading interval:", "days"},
 };
 
-constexpr int kRowHeight = 32;
-constexpr int kBoxHeight = 26;
-constexpr int kColumnWidth = 300;
-
 } // namespace
 
 TriggerLevelsBlock::TriggerLevelsBlock(const QString& title, const QString& namePrefix, int columns,
@@ -41,29 +38,33 @@ TriggerLevelsBlock::TriggerLevelsBlock(const QString& title, const QString& name
     setObjectName("fra" + namePrefix + "TriggerLevels");
     // Two columns put the displacements and the window beside the rates and the interval.
     constexpr int kTwoColumnSpot[] = {0, 1, 3, 4, 2, 5};
+    grid = new QGridLayout(this);
+    grid->setVerticalSpacing(6);
+    const int perColumn = columns > 1 ? 3 : 6;
     for (int i = 0; i < 6; ++i) {
         const BoxInfo& info = kBoxes[i];
         const int spot = columns > 1 ? kTwoColumnSpot[i] : i;
-        const int perColumn = columns > 1 ? 3 : 6;
-        const int left = (spot / perColumn) * kColumnWidth;
-        const int top = 30 + (spot % perColumn) * kRowHeight;
+        // Each column of levels takes three grid columns: caption, box, unit.
+        const int column = (spot / perColumn) * 3;
+        const int row = spot % perColumn;
         auto* caption = new QLabel(QLatin1String(info.caption), this);
-        caption->setGeometry(left + 8, top, 136, kBoxHeight);
         caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         auto* box = new QLineEdit(this);
         box->setObjectName("txt" + namePrefix + QLatin1String(info.name));
-        box->setGeometry(left + 150, top, 76, kBoxHeight);
+        box->setFixedWidth(76);
         auto* unit = new QLabel(QLatin1String(info.unit), this);
-        unit->setGeometry(left + 232, top, 56, kBoxHeight);
+        unit->setMinimumWidth(56);
+        grid->addWidget(caption, row, column);
+        grid->addWidget(box, row, column + 1);
+        grid->addWidget(unit, row, column + 2);
         const LevelField field = info.field;
         connect(box, &QLineEdit::editingFinished, this, [this, field] { commitBox(field); });
         boxes_ << box;
     }
-    const int rows = columns > 1 ? 3 : 6;
     source_ = new QLabel(this);
     source_->setObjectName("lbl" + namePrefix + "TriggerLevelsSource");
-    source_->setGeometry(8, 30 + rows * kRowHeight, columns * kColumnWidth - 16, kBoxHeight);
     source_->setWordWrap(true);
+    grid->addWidget(source_, perColumn, 0, 1, columns * 3);
 }
 
 void TriggerLevelsBlock::bind(AppState& state, const AppContext& context,

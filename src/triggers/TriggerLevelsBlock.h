@@ -8,6 +8,7 @@
 
 struct AppState;
 struct AppContext;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 
@@ -37,6 +38,10 @@ public:
 
     QLineEdit* box(LevelField field) const { return boxes_.at(static_cast<int>(field)); }
     const TriggerLevels& stored() const { return stored_; }
+
+    // Rows 0 to 2 (two columns) or 0 to 5 (one) hold caption, box and unit per level; the
+    // source line is the row after them.
+    QGridLayout* grid;
 
 private:
     void commitBox(LevelField field);

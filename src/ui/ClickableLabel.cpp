@@ -1,8 +1,11 @@
 #include "ui/ClickableLabel.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPixmap>
 #include <QPixmapCache>
+#include <QStyleOptionFocusRect>
 
 ClickableLabel::ClickableLabel(const QString& objectName, QWidget* parent) : QLabel(parent) {
     setObjectName(objectName);
@@ -14,6 +17,34 @@ void ClickableLabel::mouseReleaseEvent(QMouseEvent* event) {
         emit clicked();
     }
     QLabel::mouseReleaseEvent(event);
+}
+
+void ClickableLabel::makeKeyboardCommand() {
+    setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(toolTip());
+}
+
+void ClickableLabel::keyPressEvent(QKeyEvent* event) {
+    if (focusPolicy() != Qt::NoFocus && !event->isAutoRepeat() &&
+        (event->key() == Qt::Key_Space || event->key() == Qt::Key_Return ||
+         event->key() == Qt::Key_Enter)) {
+        emit clicked();
+        event->accept();
+        return;
+    }
+    QLabel::keyPressEvent(event);
+}
+
+void ClickableLabel::paintEvent(QPaintEvent* event) {
+    QLabel::paintEvent(event);
+    if (!hasFocus()) {
+        return;
+    }
+    QPainter painter(this);
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    option.backgroundColor = palette().color(QPalette::Window);
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
 }
 
 void ClickableLabel::setPicture(const QString& resource, int size) {
@@ -57,6 +88,7 @@ ImageCommand makeImageCommand(QWidget* parent, const QString& imageName, const Q
     image->setFixedSize(size + 4, size + 4);
     image->setAlignment(Qt::AlignCenter);
     image->setToolTip(caption);
+    image->makeKeyboardCommand();
     auto* label = new ClickableLabel(captionName, parent);
     label->setText(caption);
     QObject::connect(label, &ClickableLabel::clicked, image, &ClickableLabel::clicked);

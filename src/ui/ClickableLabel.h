@@ -8,6 +8,10 @@ class ClickableLabel : public QLabel {
 public:
     explicit ClickableLabel(const QString& objectName, QWidget* parent = nullptr);
 
+    // Lets Tab reach the label and Enter or Space run it, with a focus frame drawn around it;
+    // an image command's picture takes it, its caption stays a mouse target.
+    void makeKeyboardCommand();
+
     // Shows the picture resource scaled to size. It is drawn when the label is first shown, so
     // the commands of tabs not yet entered cost nothing at start-up; a pixmap set before then
     // stays.
@@ -18,6 +22,8 @@ signals:
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:

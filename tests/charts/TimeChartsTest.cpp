@@ -3,6 +3,7 @@
 #include "charts/ChartWidget.h"
 
 #include <QCheckBox>
+#include <QValueAxis>
 #include <gtest/gtest.h>
 
 namespace {
@@ -105,17 +106,34 @@ TEST_F(TimeChartsTest, LongerSpansGetDatedLabelsFromFirstToLastReading) {
     EXPECT_EQ(x.max, ChartWidget::timeX(input.rows.last().fullDate));
 }
 
-TEST_F(TimeChartsTest, TemperatureTakesPartInTheValueAxis) {
+TEST_F(TimeChartsTest, TemperatureStandsOnItsOwnRightAxisAndLeavesTheMillimetresAlone) {
     GraphInput input = testInput(1, true, 2);
     for (GraphRow& row : input.rows) {
-        row.numTemp = 25;
+        row.numTemp = 1.2;
         row.disp.at(0) = 1.5;
         row.zero.at(0) = 1.0;
     }
     DrawTgraph(chart, input);
-    EXPECT_EQ(chart.axisSpec(Axis::Y).max, 27);
-    EXPECT_EQ(chart.axisSpec(Axis::Y).step, 2);
-    EXPECT_EQ(chart.axisSpec(Axis::Y).min, 0);
+    const ChartWidget::AxisSpec withinRange = chart.axisSpec(Axis::Y);
+    for (GraphRow& row : input.rows) {
+        row.numTemp = 25;
+    }
+    DrawTgraph(chart, input);
+    // 25 degrees would have lifted a shared axis far above the 1.5 mm.
+    EXPECT_EQ(chart.axisSpec(Axis::Y).min, withinRange.min);
+    EXPECT_EQ(chart.axisSpec(Axis::Y).max, withinRange.max);
+    EXPECT_EQ(chart.axisSpec(Axis::Y).step, withinRange.step);
+    EXPECT_LT(chart.axisSpec(Axis::Y).max, 25);
+    ASSERT_TRUE(chart.isOnRightAxis(0));
+    ASSERT_NE(chart.rightAxis(), nullptr);
+    EXPECT_EQ(chart.rightAxis()->alignment(), Qt::AlignRight);
+    EXPECT_EQ(chart.rightAxis()->titleText(), "Temperature (°C)");
+    EXPECT_LE(chart.rightAxis()->min(), 25);
+    EXPECT_GE(chart.rightAxis()->max(), 25);
+    EXPECT_EQ(chart.legendEntries().first(), "Temp (C)");
+    for (int i = 1; i < chart.seriesCount(); ++i) {
+        EXPECT_FALSE(chart.isOnRightAxis(i)) << i;
+    }
 
     // Hiding the temperature through the legend leaves only the displacements on screen.
     chart.legendEntry(0)->setChecked(false);

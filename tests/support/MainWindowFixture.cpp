@@ -5,7 +5,11 @@
 #include "store/RegisterCopy.h"
 #include "store/Schema.h"
 
+#include <QSettings>
+
 void MainWindowTest::SetUp() {
+    // Each window starts at its first size, not where the previous test's window was left.
+    QSettings("Ombrevault", "Quorvelle").remove("Window");
     createDatabaseFile(dbPath());
     if (onServer()) {
         server_ = std::make_unique<ServerDatabase>();

@@ -412,8 +412,9 @@ TEST_P(SiteStatusPageTest, TheTimeChartDrawsTheDisplacementLevelsAsDashedLines) 
     EXPECT_EQ(red[0].y(), 20.0);
     EXPECT_EQ(red[1].y(), 20.0);
     EXPECT_EQ(chart.levelSeries(1)->pen().style(), Qt::DashLine);
-    // The value axis stays as the scale table sets it from the plotted series.
-    EXPECT_EQ(chart.axisSpec(ChartWidget::Axis::Y).max, 22.0);
+    // The value axis stays as the scale table sets it from the plotted displacements (the
+    // temperature has its own axis): the 20 mm line does not stretch it.
+    EXPECT_LT(chart.axisSpec(ChartWidget::Axis::Y).max, 20.0);
 }
 
 INSTANTIATE_ON_BOTH_ENGINES(SiteStatusPageTest);
