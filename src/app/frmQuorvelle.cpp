@@ -6,6 +6,7 @@
 #include "app/frmSplash.h"
 #include "charts/ChartTabs.h"
 #include "charts/GraphData.h"
+#include "charts/TemperatureCorrection.h"
 #include "links/Links.h"
 #include "logger/LoggerImport.h"
 #include "readings/ReadingsPage.h"
@@ -17,6 +18,7 @@
 #include "sensors/SensorForm.h"
 #include "sensors/SensorList.h"
 #include "sensors/SensorRegister.h"
+#include "sensors/TemperatureCorrectionBlock.h"
 #include "store/Clock.h"
 #include "store/Compaction.h"
 #include "store/ConnectionOpener.h"
@@ -169,6 +171,9 @@ void frmQuorvelle::buildTabs() {
     installation->triggerLevels->bind(state_, context_,
                                       [this] { return state_.currentInstrumentId(); });
     utilities->siteLevels->bind(state_, context_, [] { return kSiteDefaultKey; });
+    installation->temperatureCorrection->bind(
+        state_, context_, [this] { return state_.currentInstrumentId(); },
+        [this] { return state_.nodeCount(); });
 
     // The status bar sits below the tabs; it tells when the site server cannot be reached.
     resize(SSTab1->width() + 16, SSTab1->height() + 16 + statusBar()->sizeHint().height());
@@ -232,6 +237,12 @@ bool frmQuorvelle::connectSequence() {
     guarded(errorLog(), " G_CreateTriggerTables", [&] {
         if (!hasTriggerTables(*state_.db)) {
             createTriggerTables(*state_.db);
+        }
+    });
+    guarded(errorLog(), " G_UpgradeOwnTables", [&] {
+        addMissingLevelColumns(*state_.db);
+        if (!hasCorrectionTable(*state_.db)) {
+            createCorrectionTable(*state_.db);
         }
     });
     checkEventLog();
@@ -413,6 +424,7 @@ void frmQuorvelle::onTabChanged(int index) {
 void frmQuorvelle::leaveTab(int tab) {
     if (tab == 1) {
         installation->triggerLevels->commit();
+        installation->temperatureCorrection->commit();
     }
     if (tab == 7) {
         utilities->siteLevels->commit();
@@ -566,6 +578,7 @@ void frmQuorvelle::placeTabControl() {
 void frmQuorvelle::closeEvent(QCloseEvent* event) {
     guarded(errorLog(), " Form_Unload", [&] {
         installation->triggerLevels->commit();
+        installation->temperatureCorrection->commit();
         utilities->siteLevels->commit();
         sensorForm->savefields();
         if (SSTab1->currentIndex() == 2) {

@@ -2,6 +2,7 @@
 
 #include "charts/Displacement.h"
 #include "charts/Loads.h"
+#include "charts/TemperatureCorrection.h"
 #include "store/Connection.h"
 #include "store/DbError.h"
 #include "store/EngineSql.h"
@@ -147,6 +148,7 @@ struct BatchContext {
     int nodeCount;
     int dispColumns;
     int loadCount;
+    TemperatureCorrection correction;
 };
 
 // Computes and writes every row in order; a failure leaves the rows before it written.
@@ -157,13 +159,21 @@ void processRows(Connection& db, const QString& instrumentId, const BatchContext
     BatchWriter writer(
         db, updateSql(instrumentId, context.dispColumns, geometry.headAtCollar, context.loadCount));
     LoadPlan loadPlan(geometry, context.nodeCount, context.loadCount);
+    const std::optional<double> referenceTemperature =
+        rows.empty() ? std::nullopt : readingTemperature(rows.front().channelT);
+    result.temperatureCorrected = context.correction.isOn();
     for (const SelectedRow& row : rows) {
         const ZeroResult zeros = SetZeros(row.channels, row.channelT, offsets, context.nodeCount);
         if (zeros.error) {
             context.log.report(*zeros.error, kZerosTag);
         }
-        const NodeDisplacements disp =
+        NodeDisplacements disp =
             displacementsOf(zeros.zero, context.nodeCount, geometry.headAtCollar);
+        if (correctForTemperature(disp, context.nodeCount, context.correction,
+                                  readingTemperature(row.channelT),
+                                  referenceTemperature) == Corrected::NoTemperature) {
+            ++result.uncorrectedRows;
+        }
 
         std::array<std::optional<double>, MaxLoads> loads{};
         if (context.withLoads) {
@@ -231,7 +241,8 @@ BatchResult runGraphBatch(Connection& db, const QString& instrumentId, GraphVari
                                withLoads,
                                geometry.nodeCount,
                                std::clamp(geometry.nodeCount, 0, MaxDispNodes),
-                               withLoads ? std::clamp(geometry.nodeCount - 1, 0, MaxLoads) : 0};
+                               withLoads ? std::clamp(geometry.nodeCount - 1, 0, MaxLoads) : 0,
+                               readTemperatureCorrection(db, instrumentId)};
     const std::vector<SelectedRow> rows = readSelection(db, instrumentId, variant);
 
     BatchResult result;

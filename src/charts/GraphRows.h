@@ -32,6 +32,7 @@ struct GraphSensor {
     QString scaleText;                    // the scale selector's text
     std::optional<double> amberDisp;      // trigger levels of the sensor, mm; none when unset
     std::optional<double> redDisp;
+    bool temperatureCorrected = false; // its displacements are corrected for temperature
 };
 
 // One chart's inputs: the sensor and its selected readings in ascending FullDate order.

@@ -9,4 +9,6 @@ class CliSession;
 void exportCommand(CliSession& session, const CommandLineArgs& args);
 void reportCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context);
 void statusCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context);
+// Sets the sensor's temperature correction and prints what is now stored.
+void correctionCommand(CliSession& session, const CommandLineArgs& args);
 void importCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context);

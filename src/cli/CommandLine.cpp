@@ -45,6 +45,8 @@ int runCommand(const CommandLineArgs& args,
             reportCommand(session, args, context);
         } else if (args.command == QLatin1String("status")) {
             statusCommand(session, args, context);
+        } else if (args.command == QLatin1String("correction")) {
+            correctionCommand(session, args);
         } else {
             importCommand(session, args, context);
         }

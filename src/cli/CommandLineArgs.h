@@ -8,7 +8,8 @@
 
 // What a command line asks for.
 struct CommandLineArgs {
-    QString command; // "import", "export", "report" or "status"; empty with --help or --version
+    // "import", "export", "report", "status" or "correction"; empty with --help or --version
+    QString command;
     QString database;
     QString sensor;
     QString file; // the file to import, or the file to write
@@ -18,6 +19,11 @@ struct CommandLineArgs {
     bool noTimeChart = false;
     bool noLengthChart = false;
     bool csv = false;
+    // correction: exactly one of --off, --coefficients LIST, --free-length LIST
+    bool correctionOff = false;
+    QString coefficients;
+    QString freeLength;
+    QString expansion;
     bool help = false;
     bool version = false;
 };

@@ -1,5 +1,6 @@
 #include "sensors/InstallationPage.h"
 
+#include "sensors/TemperatureCorrectionBlock.h"
 #include "triggers/TriggerLevelsBlock.h"
 
 #include <QGroupBox>
@@ -159,7 +160,10 @@ void InstallationPage::buildGeometry() {
     lblRecess->setGeometry(168, 34, 124, kBoxHeight);
 
     triggerLevels = new TriggerLevelsBlock("Trigger Levels:", QString(), 1, this);
-    triggerLevels->setGeometry(820, 200, 300, 254);
+    triggerLevels->setGeometry(820, 196, 300, 370);
+
+    temperatureCorrection = new TemperatureCorrectionBlock(this);
+    temperatureCorrection->setGeometry(28, 440, 294, 210);
 
     cmdSave = new QPushButton("Save Changes", this);
     cmdSave->setObjectName("cmdSave");
@@ -174,6 +178,7 @@ QString InstallationPage::enter() {
     }
     arrangeForHead(headAtCollar ? headAtCollar() : true);
     triggerLevels->load();
+    temperatureCorrection->load();
     txtLevel->setFocus();
     return {};
 }

@@ -8,6 +8,7 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class TemperatureCorrectionBlock;
 class TriggerLevelsBlock;
 
 // Tab "2. Installation": where and how the sensor is installed, and the borehole picture
@@ -17,7 +18,8 @@ class InstallationPage : public TabPage {
 public:
     explicit InstallationPage(QWidget* parent = nullptr);
 
-    // Lays the page out for the head arrangement, reads the sensor's trigger levels, then puts
+    // Lays the page out for the head arrangement, reads the sensor's trigger levels and
+    // temperature correction, then puts
     // the focus on txtLevel.
     QString enter() override;
     // Picture, captions and the positions of txtHead and the anchor boxes for the arrangement;
@@ -54,6 +56,8 @@ public:
     QPushButton* cmdSave;
     // The sensor's own trigger levels.
     TriggerLevelsBlock* triggerLevels;
+    // The sensor's temperature correction.
+    TemperatureCorrectionBlock* temperatureCorrection;
 
 private:
     void buildInstallation();

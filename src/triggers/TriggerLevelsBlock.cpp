@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScopedValueRollback>
+#include <iterator>
 
 namespace {
 
@@ -27,9 +28,17 @@ constexpr BoxInfo kBoxes[] = {
     {LevelField::RedRate, "RedRate", "Red rate:", "mm/day"},
     {LevelField::RateWindow, "RateWindow", "Rate window:", "days"},
     {LevelField::ReadingInterval, "ReadingInterval", "Reading interval:", "days"},
+    {LevelField::AmberSep, "AmberSep", "Amber separation:", "mm"},
+    {LevelField::RedSep, "RedSep", "Red separation:", "mm"},
+    {LevelField::Consecutive, "Consecutive", "Consecutive readings:", "readings"},
+    {LevelField::Hysteresis, "Hysteresis", "Hysteresis:", "mm"},
+    {LevelField::MinRateReadings, "MinRateReadings", "Rate readings:", "readings"},
 };
+constexpr int kBoxCount = static_cast<int>(std::size(kBoxes));
+static_assert(kBoxCount == kLevelFieldCount);
 
-constexpr int kRowHeight = 32;
+constexpr int kRowHeight = 28;
+constexpr int kTop = 26;
 constexpr int kBoxHeight = 26;
 constexpr int kColumnWidth = 300;
 
@@ -39,14 +48,15 @@ TriggerLevelsBlock::TriggerLevelsBlock(const QString& title, const QString& name
                                        QWidget* parent)
     : QGroupBox(title, parent) {
     setObjectName("fra" + namePrefix + "TriggerLevels");
-    // Two columns put the displacements and the window beside the rates and the interval.
-    constexpr int kTwoColumnSpot[] = {0, 1, 3, 4, 2, 5};
-    for (int i = 0; i < 6; ++i) {
+    // Two columns put the levels in millimetres and the window and interval beside the rates
+    // and the counts.
+    constexpr int kTwoColumnSpot[] = {0, 1, 6, 7, 4, 5, 2, 3, 8, 9, 10};
+    const int perColumn = columns > 1 ? 6 : kBoxCount;
+    for (int i = 0; i < kBoxCount; ++i) {
         const BoxInfo& info = kBoxes[i];
         const int spot = columns > 1 ? kTwoColumnSpot[i] : i;
-        const int perColumn = columns > 1 ? 3 : 6;
         const int left = (spot / perColumn) * kColumnWidth;
-        const int top = 30 + (spot % perColumn) * kRowHeight;
+        const int top = kTop + (spot % perColumn) * kRowHeight;
         auto* caption = new QLabel(QLatin1String(info.caption), this);
         caption->setGeometry(left + 8, top, 136, kBoxHeight);
         caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -59,10 +69,9 @@ TriggerLevelsBlock::TriggerLevelsBlock(const QString& title, const QString& name
         connect(box, &QLineEdit::editingFinished, this, [this, field] { commitBox(field); });
         boxes_ << box;
     }
-    const int rows = columns > 1 ? 3 : 6;
     source_ = new QLabel(this);
     source_->setObjectName("lbl" + namePrefix + "TriggerLevelsSource");
-    source_->setGeometry(8, 30 + rows * kRowHeight, columns * kColumnWidth - 16, kBoxHeight);
+    source_->setGeometry(8, kTop + perColumn * kRowHeight, columns * kColumnWidth - 16, kBoxHeight);
     source_->setWordWrap(true);
 }
 
