@@ -71,7 +71,13 @@ TriggerLevelsBlock::TriggerLevelsBlock(const QString& title, const QString& name
     }
     source_ = new QLabel(this);
     source_->setObjectName("lbl" + namePrefix + "TriggerLevelsSource");
-    source_->setGeometry(8, kTop + perColumn * kRowHeight, columns * kColumnWidth - 16, kBoxHeight);
+    if (columns > 1) {
+        // Beside the last box of the left column, where the right one has none.
+        source_->setGeometry(kColumnWidth + 8, kTop + (perColumn - 1) * kRowHeight,
+                             kColumnWidth - 16, 2 * kBoxHeight - 6);
+    } else {
+        source_->setGeometry(8, kTop + perColumn * kRowHeight, kColumnWidth - 16, kBoxHeight);
+    }
     source_->setWordWrap(true);
 }
 
