@@ -6,7 +6,6 @@
 #include "app/frmSplash.h"
 #include "charts/ChartTabs.h"
 #include "charts/GraphData.h"
-#include "charts/TemperatureCorrection.h"
 #include "links/Links.h"
 #include "logger/LoggerImport.h"
 #include "readings/ReadingsPage.h"
@@ -239,12 +238,9 @@ bool frmQuorvelle::connectSequence() {
             createTriggerTables(*state_.db);
         }
     });
-    guarded(errorLog(), " G_UpgradeOwnTables", [&] {
-        addMissingLevelColumns(*state_.db);
-        if (!hasCorrectionTable(*state_.db)) {
-            createCorrectionTable(*state_.db);
-        }
-    });
+    // The correction table is made by the first correction stored, so that opening a register
+    // changes nothing in it.
+    guarded(errorLog(), " G_UpgradeOwnTables", [&] { addMissingLevelColumns(*state_.db); });
     checkEventLog();
     return true;
 }

@@ -1,9 +1,9 @@
 #include "charts/TemperatureCorrection.h"
 
 #include "store/Connection.h"
+#include "store/CorrectionTable.h"
 #include "store/EngineSql.h"
 #include "store/Formats.h"
-#include "store/Schema.h"
 #include "store/SqlFailure.h"
 
 #include <QRegularExpression>
@@ -15,7 +15,7 @@
 
 namespace {
 
-const QString kTable = QStringLiteral("TemperatureCorrection");
+const QString& kTable = kCorrectionTable;
 
 QString nodeColumns() {
     QStringList columns;
@@ -188,28 +188,6 @@ QString correctionModeWord(CorrectionMode mode) {
         break;
     }
     return QStringLiteral("Off");
-}
-
-void createCorrectionTableWithin(Connection& db) {
-    const QString real =
-        db.isServer() ? QStringLiteral("double precision") : QStringLiteral("REAL");
-    QStringList nodes;
-    for (int n = 1; n <= MaxDispNodes; ++n) {
-        nodes << QStringLiteral("Node%1 %2").arg(n).arg(real);
-    }
-    const QString key = db.isServer() ? kServerRowId + ", InstrumentID text UNIQUE NOT NULL"
-                                      : QStringLiteral("InstrumentID TEXT PRIMARY KEY");
-    db.execute("CREATE TABLE IF NOT EXISTS " + kTable + " (" + key + ", Mode " +
-               (db.isServer() ? "text" : "TEXT") + " NOT NULL, Expansion " + real + ", " +
-               nodes.join(", ") + ")");
-}
-
-void createCorrectionTable(Connection& db) {
-    db.inTransaction([&] { createCorrectionTableWithin(db); });
-}
-
-bool hasCorrectionTable(Connection& db) {
-    return db.hasTable(kTable);
 }
 
 QHash<QString, TemperatureCorrection> readAllTemperatureCorrections(Connection& db) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "charts/Displacement.h"
+#include "store/CorrectionTable.h"
 
 #include <QHash>
 #include <QList>
@@ -72,11 +73,6 @@ CorrectionValue checkExpansion(const QString& text);
 // "Off", "Coefficients", "FreeLength": the stored word.
 QString correctionModeWord(CorrectionMode mode);
 
-// The table TemperatureCorrection (one row per corrected sensor: Mode, Expansion, Node1..8),
-// created when missing; a register without it corrects nothing.
-void createCorrectionTableWithin(Connection& db);
-void createCorrectionTable(Connection& db);
-bool hasCorrectionTable(Connection& db);
 // Every stored correction by InstrumentID; none without the table.
 QHash<QString, TemperatureCorrection> readAllTemperatureCorrections(Connection& db);
 TemperatureCorrection readTemperatureCorrection(Connection& db, const QString& instrumentId);

@@ -158,7 +158,8 @@ QStringList registerTables(Connection& db) {
     const QStringList present = db.tables();
     QStringList names = {"Sensors", "Configuration", "NetworkConfig", "Prefs", "sensordata"};
     for (const QString& optional :
-         {QStringLiteral("TriggerLevels"), QStringLiteral("TriggerEvents")}) {
+         {QStringLiteral("TriggerLevels"), QStringLiteral("TriggerEvents"),
+          QStringLiteral("TemperatureCorrection")}) {
         if (present.contains(optional, Qt::CaseInsensitive)) {
             names << optional;
         }
