@@ -1,5 +1,6 @@
 #include "tools/SampleData.h"
 
+#include "charts/TemperatureCorrection.h"
 #include "revisions/RevisionStore.h"
 #include "store/Connection.h"
 #include "store/DataFolder.h"
@@ -323,6 +324,18 @@ void writeSampleLevels(Connection& db, const SampleOptions& options) {
     }
     detectTriggerEvent(db, red.sensor.instrumentId, lastDay, options.end,
                        QStringLiteral("sample data"));
+
+    // One quiet sensor is corrected for the temperature of its strand, free along its anchors'
+    // depths; the others are judged as before.
+    if (judged.size() > 3) {
+        const SensorInfo& corrected = judged[3].sensor;
+        TemperatureCorrection correction;
+        correction.mode = CorrectionMode::FreeLength;
+        for (const QString& anchor : corrected.setup.anchors.mid(0, corrected.setup.nodeCount)) {
+            correction.perNode << std::max(0.0, anchor.toDouble());
+        }
+        writeTemperatureCorrection(db, corrected.instrumentId, correction);
+    }
 }
 
 void writeSensor(Connection& db, const SampleSensor& sensor) {

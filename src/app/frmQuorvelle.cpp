@@ -23,6 +23,7 @@
 #include "sensors/SensorForm.h"
 #include "sensors/SensorList.h"
 #include "sensors/SensorRegister.h"
+#include "sensors/TemperatureCorrectionBlock.h"
 #include "store/Clock.h"
 #include "store/Compaction.h"
 #include "store/ConnectionOpener.h"
@@ -201,6 +202,9 @@ void frmQuorvelle::buildTabs() {
     installation->triggerLevels->bind(state_, context_,
                                       [this] { return state_.currentInstrumentId(); });
     utilities->siteLevels->bind(state_, context_, [] { return kSiteDefaultKey; });
+    installation->temperatureCorrection->bind(
+        state_, context_, [this] { return state_.currentInstrumentId(); },
+        [this] { return state_.nodeCount(); });
 
     // The status bar sits below the tabs; it tells when the site server cannot be reached.
     statusBar();
@@ -273,6 +277,9 @@ bool frmQuorvelle::connectSequence() {
             createRevisionTable(*state_.db);
         }
     });
+    // The correction table is made by the first correction stored, so that opening a register
+    // changes nothing in it.
+    guarded(errorLog(), " G_UpgradeOwnTables", [&] { addMissingLevelColumns(*state_.db); });
     checkEventLog();
     alarms->registerOpened();
     return true;
@@ -453,6 +460,7 @@ void frmQuorvelle::onTabChanged(int index) {
 void frmQuorvelle::leaveTab(int tab) {
     if (tab == 1) {
         installation->triggerLevels->commit();
+        installation->temperatureCorrection->commit();
     }
     if (tab == 7) {
         utilities->siteLevels->commit();
@@ -601,6 +609,7 @@ void frmQuorvelle::closeEvent(QCloseEvent* event) {
     saveWindowPlacement(*this);
     guarded(errorLog(), " Form_Unload", [&] {
         installation->triggerLevels->commit();
+        installation->temperatureCorrection->commit();
         utilities->siteLevels->commit();
         sensorForm->savefields();
         if (SSTab1->currentIndex() == 2) {

@@ -2,6 +2,7 @@
 
 #include "charts/Displacement.h"
 #include "charts/Loads.h"
+#include "charts/TemperatureCorrection.h"
 #include "revisions/RevisionStore.h"
 #include "store/Connection.h"
 #include "store/DbError.h"
@@ -197,6 +198,7 @@ struct BatchContext {
     int nodeCount;
     int dispColumns;
     int loadCount;
+    TemperatureCorrection correction;
 };
 
 // With the head at the collar the time chart draws the head from the deepest channel's change
@@ -226,6 +228,13 @@ void processRows(Connection& db, const QString& instrumentId, const BatchContext
     QStringList fullDates;
     zeros.reserve(rows.size());
     computed.reserve(rows.size());
+    // The temperature is corrected before the revisions apply: a revision carries on from the
+    // corrected displacement. Its reference is the first reading of the selection itself.
+    const auto firstWritten =
+        std::find_if(rows.begin(), rows.end(), [](const SelectedRow& row) { return row.written; });
+    const std::optional<double> referenceTemperature =
+        firstWritten == rows.end() ? std::nullopt : readingTemperature(firstWritten->channelT);
+    result.temperatureCorrected = context.correction.isOn();
     for (const SelectedRow& row : rows) {
         zeros.push_back(SetZeros(row.channels, row.channelT, offsets, context.nodeCount));
         if (zeros.back().error && row.written) {
@@ -233,6 +242,12 @@ void processRows(Connection& db, const QString& instrumentId, const BatchContext
         }
         computed.push_back(
             displacementsOf(zeros.back().zero, context.nodeCount, geometry.headAtCollar));
+        if (correctForTemperature(computed.back(), context.nodeCount, context.correction,
+                                  readingTemperature(row.channelT),
+                                  referenceTemperature) == Corrected::NoTemperature &&
+            row.written) {
+            ++result.uncorrectedRows;
+        }
         fullDates << row.fullDate;
     }
     const std::vector<NodeDisplacements> revised =
@@ -328,7 +343,8 @@ BatchResult runGraphBatch(Connection& db, const QString& instrumentId, GraphVari
                                withLoads,
                                geometry.nodeCount,
                                std::clamp(geometry.nodeCount, 0, MaxDispNodes),
-                               withLoads ? std::clamp(geometry.nodeCount - 1, 0, MaxLoads) : 0};
+                               withLoads ? std::clamp(geometry.nodeCount - 1, 0, MaxLoads) : 0,
+                               readTemperatureCorrection(db, instrumentId)};
     std::vector<SelectedRow> rows = readSelection(db, instrumentId, variant);
 
     BatchResult result;

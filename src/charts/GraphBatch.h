@@ -25,16 +25,22 @@ struct BatchResult {
     int rowsWritten = 0;
     bool completed = false;    // false when a failure ended the batch early (it is logged)
     QStringList loadLocations; // load batches: the five load midpoints, empty when not reached
+    // The sensor's temperature correction was on, and how many readings it could not correct
+    // for want of a temperature (theirs or the zero reference's).
+    bool temperatureCorrected = false;
+    int uncorrectedRows = 0;
 };
 
 // The batches that prepare a chart: over the readings ticked for the chart's kind, in FullDate
 // order, each channel's zero reference is the earliest of them that has the channel; every
 // reading gets zero1..zero10, NumTemp, Disp1..Disp<nodeCount> (and Reference = 0 with the head
 // at the toe), the load batches also Load1..Load<min(nodeCount - 1, 5)>, all written back in one
-// transaction, a column without a value as null (SetZeros, displacementsOf). The Disp columns
-// are the sensor's revisions applied to them (reviseDisplacements), taken from the readings
-// beside each revision whether ticked or not (those are computed with the selection, never
-// written), and the loads follow from those.
+// transaction, a column without a value as null (SetZeros, displacementsOf). With the sensor's
+// temperature correction on, the displacements are corrected for the change of temperature
+// since the first selected reading (correctForTemperature). The Disp columns are then the
+// sensor's revisions applied to them (reviseDisplacements), taken from the readings beside
+// each revision whether ticked or not (those are computed with the selection, never written),
+// and the loads follow from those.
 // A reading with a node channel that is not a number is logged under " G_SetZeros" and goes on
 // with its other columns; a displacement or load failure ends the batch with one entry under
 // " G_GetTemporalData", keeping the readings already written. A selection that cannot be read

@@ -36,6 +36,7 @@ struct GraphSensor {
     std::optional<double> redDisp;
     // The revisions in force, drawn on the time charts.
     QList<SensorRevision> revisions;
+    bool temperatureCorrected = false; // its displacements are corrected for temperature
 };
 
 // One chart's inputs: the sensor and its selected readings in ascending FullDate order.

@@ -21,6 +21,9 @@ void drawReadings(ChartWidget& chart, const GraphInput& input, const QString& va
     const ChartWidget::Drawing drawing(chart);
     chart.clearTitle();
     chart.addTitleLine(input.sensor.instrumentId);
+    if (input.sensor.temperatureCorrected) {
+        chart.addTitleLine(QStringLiteral("temperature corrected"));
+    }
     chart.setAxisTitle(Axis::Y, valueTitle);
     for (int i = 0; i < chart.seriesCount(); ++i) {
         chart.clearSeries(i);

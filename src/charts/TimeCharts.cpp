@@ -34,6 +34,9 @@ void begin(ChartWidget& chart, const GraphInput& input, const QString& valueTitl
     chart.clearTitle();
     chart.setAxisTitle(Axis::X, {});
     chart.addTitleLine(input.sensor.instrumentId);
+    if (input.sensor.temperatureCorrected) {
+        chart.addTitleLine(QStringLiteral("temperature corrected"));
+    }
     for (int i = 0; i < chart.seriesCount(); ++i) {
         chart.clearSeries(i);
         chart.setSeriesVisible(i, false);

@@ -12,6 +12,8 @@ class CliSession;
 void exportCommand(CliSession& session, const CommandLineArgs& args);
 void reportCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context);
 void statusCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context);
+// Sets the sensor's temperature correction and prints what is now stored.
+void correctionCommand(CliSession& session, const CommandLineArgs& args);
 void importCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context);
 void revisionsCommand(CliSession& session, const CommandLineArgs& args);
 void reviseCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context);

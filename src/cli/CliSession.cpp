@@ -4,6 +4,8 @@
 #include "store/DataFolder.h"
 #include "store/SensorTypes.h"
 #include "store/ServerLocation.h"
+#include "store/TriggerTables.h"
+#include "triggers/TriggerLevels.h"
 #include "ui/Prompter.h"
 
 CliSession::CliSession(const QString& dataFolder, const QString& database, Prompter& prompter,
@@ -40,6 +42,8 @@ CliSession::CliSession(const QString& dataFolder, const QString& database, Promp
             MsgIcon::Critical);
         throw;
     }
+    // The columns a newer version added to our own tables, as the window adds them at start-up.
+    guarded(log(), " G_CreateTriggerTables", [&] { addMissingLevelColumns(db_); });
 }
 
 std::unique_ptr<RecordSet> CliSession::sensor(const QString& instrumentId) {

@@ -15,7 +15,9 @@ const QHash<QString, OptionRule>& optionRules() {
     static const QHash<QString, OptionRule> rules{
         {QStringLiteral("database"), {true, {}}},
         {QStringLiteral("sensor"),
-         {true, {QStringLiteral("import"), QStringLiteral("export"), QStringLiteral("report")}}},
+         {true,
+          {QStringLiteral("import"), QStringLiteral("export"), QStringLiteral("report"),
+           QStringLiteral("correction")}}},
         {QStringLiteral("interval"), {true, {QStringLiteral("import")}}},
         {QStringLiteral("date-order"), {true, {QStringLiteral("import")}}},
         {QStringLiteral("all"), {false, {QStringLiteral("import")}}},
@@ -28,14 +30,19 @@ const QHash<QString, OptionRule>& optionRules() {
         {QStringLiteral("offset"), {true, {QStringLiteral("revise")}}},
         {QStringLiteral("note"), {true, {QStringLiteral("revise")}}},
         {QStringLiteral("test"), {false, {QStringLiteral("notify")}}},
+        {QStringLiteral("off"), {false, {QStringLiteral("correction")}}},
+        {QStringLiteral("coefficients"), {true, {QStringLiteral("correction")}}},
+        {QStringLiteral("free-length"), {true, {QStringLiteral("correction")}}},
+        {QStringLiteral("expansion"), {true, {QStringLiteral("correction")}}},
     };
     return rules;
 }
 
-const QStringList kCommands{
-    QStringLiteral("import"),     QStringLiteral("export"),    QStringLiteral("report"),
-    QStringLiteral("status"),     QStringLiteral("revisions"), QStringLiteral("revise"),
-    QStringLiteral("recipients"), QStringLiteral("notify"),    QStringLiteral("digest")};
+const QStringList kCommands{QStringLiteral("import"),     QStringLiteral("export"),
+                            QStringLiteral("report"),     QStringLiteral("status"),
+                            QStringLiteral("revisions"),  QStringLiteral("revise"),
+                            QStringLiteral("recipients"), QStringLiteral("notify"),
+                            QStringLiteral("digest"),     QStringLiteral("correction")};
 
 // "yyyy/MM/dd HH:mm:ss" read field by field, so that no time zone rule can refuse the moment.
 QDateTime momentOf(const QString& text) {
@@ -127,6 +134,14 @@ void setOption(CommandLineArgs& args, const QString& name, const QString& value)
         args.note = value;
     } else if (name == QLatin1String("test")) {
         args.test = true;
+    } else if (name == QLatin1String("off")) {
+        args.correctionOff = true;
+    } else if (name == QLatin1String("coefficients")) {
+        args.coefficients = value;
+    } else if (name == QLatin1String("free-length")) {
+        args.freeLength = value;
+    } else if (name == QLatin1String("expansion")) {
+        args.expansion = value;
     }
 }
 
@@ -183,6 +198,21 @@ void check(const CommandLineArgs& args, const QStringList& files) {
     }
     if (args.sensor.isEmpty()) {
         throw UsageError(args.command + QStringLiteral(" needs --sensor ID"));
+    }
+    if (args.command == QLatin1String("correction")) {
+        if (!files.isEmpty()) {
+            throw UsageError(QStringLiteral("unexpected argument '%1'").arg(files.first()));
+        }
+        const int modes = (args.correctionOff ? 1 : 0) + (args.coefficients.isEmpty() ? 0 : 1) +
+                          (args.freeLength.isEmpty() ? 0 : 1);
+        if (modes != 1) {
+            throw UsageError(QStringLiteral(
+                "correction needs one of --off, --coefficients LIST, --free-length LIST"));
+        }
+        if (!args.expansion.isEmpty() && args.freeLength.isEmpty()) {
+            throw UsageError(QStringLiteral("--expansion goes with --free-length"));
+        }
+        return;
     }
     if (files.isEmpty()) {
         throw UsageError(args.command + QStringLiteral(" needs a file"));
@@ -326,6 +356,11 @@ QString usageText() {
         "  digest\n"
         "        mail the digest list the site status as a PDF with a summary: sensors\n"
         "        by state, events since the last digest, overdue sensors\n"
+        "  correction --sensor ID --off | --coefficients C1,C2,... |\n"
+        "             --free-length L1,L2,... [--expansion A]\n"
+        "        set the sensor's temperature correction: off, a coefficient per node in\n"
+        "        mm/°C, or the strand's free length per node in m with its expansion per\n"
+        "        °C (11.8e-6 unless given); node 1 first, a node left out is not corrected\n"
         "\n"
         "ID is a sensor number: nine digits (0-9), no sign or spaces.\n"
         "\n"

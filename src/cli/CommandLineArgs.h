@@ -10,8 +10,8 @@
 
 // What a command line asks for.
 struct CommandLineArgs {
-    // "import", "export", "report", "status", "revisions", "revise", "recipients", "notify"
-    // or "digest"; empty with --help or --version
+    // "import", "export", "report", "status", "revisions", "revise", "recipients", "notify",
+    // "digest" or "correction"; empty with --help or --version
     QString command;
     QString database;
     QString sensor;
@@ -31,6 +31,11 @@ struct CommandLineArgs {
     QString note;
     bool test = false; // notify --test
     QStringList words; // recipients: list, or add|remove LIST ADDRESS
+    // correction: exactly one of --off, --coefficients LIST, --free-length LIST
+    bool correctionOff = false;
+    QString coefficients;
+    QString freeLength;
+    QString expansion;
     bool help = false;
     bool version = false;
 };

@@ -1,5 +1,6 @@
 #include "sensors/InstallationPage.h"
 
+#include "sensors/TemperatureCorrectionBlock.h"
 #include "triggers/TriggerLevelsBlock.h"
 
 #include <QGridLayout>
@@ -195,6 +196,10 @@ void InstallationPage::buildGeometry() {
     rightColumn->addLayout(levelsRow);
     rightColumn->addStretch(1);
 
+    temperatureCorrection = new TemperatureCorrectionBlock(this);
+    // Under the sensor's details, above the stretch that ends the left column.
+    leftColumn->insertWidget(leftColumn->count() - 1, temperatureCorrection);
+
     cmdSave = new QPushButton("Save Changes", this);
     cmdSave->setObjectName("cmdSave");
     cmdSave->setMinimumSize(150, 34);
@@ -209,6 +214,7 @@ QString InstallationPage::enter() {
     }
     arrangeForHead(headAtCollar ? headAtCollar() : true);
     triggerLevels->load();
+    temperatureCorrection->load();
     txtLevel->setFocus();
     return {};
 }

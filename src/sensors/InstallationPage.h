@@ -10,6 +10,7 @@ class QLabel;
 class QVBoxLayout;
 class QLineEdit;
 class QPushButton;
+class TemperatureCorrectionBlock;
 class TriggerLevelsBlock;
 
 // Tab "2. Installation": where and how the sensor is installed, and the borehole picture
@@ -19,7 +20,8 @@ class InstallationPage : public TabPage {
 public:
     explicit InstallationPage(QWidget* parent = nullptr);
 
-    // Lays the page out for the head arrangement, reads the sensor's trigger levels, then puts
+    // Lays the page out for the head arrangement, reads the sensor's trigger levels and
+    // temperature correction, then puts
     // the focus on txtLevel.
     QString enter() override;
     // Picture, captions and the positions of txtHead and the anchor boxes for the arrangement;
@@ -56,6 +58,8 @@ public:
     QPushButton* cmdSave;
     // The sensor's own trigger levels.
     TriggerLevelsBlock* triggerLevels;
+    // The sensor's temperature correction.
+    TemperatureCorrectionBlock* temperatureCorrection;
 
     // The installation column on the left and the head, levels and save column on the right;
     // the borehole diagram keeps its designed places between them. levelsRow holds the

@@ -2,6 +2,7 @@
 
 #include "store/BulkInsert.h"
 #include "store/Connection.h"
+#include "store/CorrectionTable.h"
 #include "store/DbError.h"
 #include "store/EventLogMerge.h"
 #include "store/RevisionTable.h"
@@ -24,10 +25,14 @@ const QStringList kSchemaTables = {"Sensors", "Configuration", "NetworkConfig", 
                                    "sensordata"};
 const QStringList kTriggerTables = {"TriggerLevels", "TriggerEvents"};
 
+bool isCorrectionTable(const QString& table) {
+    return table.compare(kCorrectionTable, Qt::CaseInsensitive) == 0;
+}
+
 bool isReadingsTable(const QString& table) {
     return !kSchemaTables.contains(table, Qt::CaseInsensitive) &&
            !kTriggerTables.contains(table, Qt::CaseInsensitive) &&
-           table.compare(kRevisionTable, Qt::CaseInsensitive) != 0;
+           table.compare(kRevisionTable, Qt::CaseInsensitive) != 0 && !isCorrectionTable(table);
 }
 
 // Column names of a table, without the row id a server table carries as a column.
@@ -302,6 +307,8 @@ RegisterCounts copyRegister(Connection& from, Connection& to, const CopyProgress
             for (const QString& table : tables) {
                 if (isReadingsTable(table)) {
                     createReadingsTable(to, table);
+                } else if (isCorrectionTable(table)) {
+                    createCorrectionTableWithin(to);
                 }
             }
             // The new schema's own rows give way to the copied ones.
@@ -351,7 +358,9 @@ RegisterCounts replaceRegister(Connection& from, Connection& to, const CopyProgr
             dropTables(to, gone);
             const QStringList present = to.tables();
             for (const QString& table : tables) {
-                if (!present.contains(table, Qt::CaseInsensitive)) {
+                if (isCorrectionTable(table) && !present.contains(table, Qt::CaseInsensitive)) {
+                    createCorrectionTableWithin(to);
+                } else if (!present.contains(table, Qt::CaseInsensitive)) {
                     createReadingsTable(to, table);
                 } else {
                     to.execute("TRUNCATE TABLE " + quoteName(table));
@@ -447,6 +456,6 @@ void clearUnfinishedRegister(Connection& db) {
             throw DbError(ErrorCode::InvalidArgument,
                           "The register on the site server holds data: nothing was cleared.");
         }
-        dropTables(db, kSchemaTables + kTriggerTables);
+        dropTables(db, kSchemaTables + kTriggerTables + QStringList{kCorrectionTable});
     });
 }

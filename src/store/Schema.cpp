@@ -159,7 +159,7 @@ QStringList registerTables(Connection& db) {
     QStringList names = {"Sensors", "Configuration", "NetworkConfig", "Prefs", "sensordata"};
     for (const QString& optional :
          {QStringLiteral("TriggerLevels"), QStringLiteral("TriggerEvents"),
-          QStringLiteral("SensorRevisions")}) {
+          QStringLiteral("SensorRevisions"), QStringLiteral("TemperatureCorrection")}) {
         if (present.contains(optional, Qt::CaseInsensitive)) {
             names << optional;
         }

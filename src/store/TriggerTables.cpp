@@ -4,6 +4,7 @@
 #include "store/Schema.h"
 #include "store/SqlFailure.h"
 
+#include <QSqlRecord>
 #include <QStringList>
 #include <iterator>
 
@@ -62,6 +63,18 @@ const QStringList kFileRules = {
         "NEW.DetectedAt IS NOT OLD.DetectedAt OR NEW.DetectedBy IS NOT OLD.DetectedBy BEGIN "
         "SELECT RAISE(ABORT, 'a trigger event takes only its acknowledgement'); END")};
 
+// The level columns added after the first version of TriggerLevels.
+const QStringList kAddedLevelColumns = {"AmberSep", "RedSep", "Consecutive", "Hysteresis",
+                                        "MinRateReadings"};
+
+QString addedColumnsSql(const QString& type) {
+    QStringList columns;
+    for (const QString& name : kAddedLevelColumns) {
+        columns << name + ' ' + type;
+    }
+    return columns.join(QStringLiteral(", "));
+}
+
 QString fileRuleName(const QString& statement) {
     return statement.section(' ', 2, 2);
 }
@@ -71,7 +84,8 @@ QStringList serverStatements() {
         "CREATE TABLE IF NOT EXISTS TriggerLevels (" + kServerRowId +
             ", InstrumentID text UNIQUE NOT NULL, AmberDisp double precision, RedDisp double "
             "precision, AmberRate double precision, RedRate double precision, RateWindow double "
-            "precision, ReadingInterval double precision)",
+            "precision, ReadingInterval double precision, " +
+            addedColumnsSql("double precision") + ")",
         "CREATE TABLE IF NOT EXISTS TriggerEvents (" + kServerRowId +
             ", EventID bigint GENERATED ALWAYS AS (rowid) STORED, InstrumentID text NOT NULL, "
             "DateTimeKey text NOT NULL, State text NOT NULL, Measure text NOT NULL, Value double "
@@ -85,9 +99,9 @@ QStringList serverStatements() {
 
 QStringList fileStatements() {
     QStringList statements = {
-        QStringLiteral("CREATE TABLE IF NOT EXISTS TriggerLevels (InstrumentID TEXT PRIMARY KEY, "
-                       "AmberDisp REAL, RedDisp REAL, AmberRate REAL, RedRate REAL, "
-                       "RateWindow REAL, ReadingInterval REAL)"),
+        "CREATE TABLE IF NOT EXISTS TriggerLevels (InstrumentID TEXT PRIMARY KEY, AmberDisp REAL, "
+        "RedDisp REAL, AmberRate REAL, RedRate REAL, RateWindow REAL, ReadingInterval REAL, " +
+            addedColumnsSql("REAL") + ")",
         QStringLiteral("CREATE TABLE IF NOT EXISTS TriggerEvents (EventID INTEGER PRIMARY KEY "
                        "AUTOINCREMENT, InstrumentID TEXT NOT NULL, DateTimeKey TEXT NOT NULL, "
                        "State TEXT NOT NULL, Measure TEXT NOT NULL, Value REAL NOT NULL, "
@@ -134,6 +148,30 @@ void createTriggerTablesWithin(Connection& db) {
     for (const QString& sql : db.isServer() ? serverStatements() : fileStatements()) {
         db.execute(sql);
     }
+}
+
+void addMissingLevelColumns(Connection& db) {
+    if (!db.hasTable(QStringLiteral("TriggerLevels"))) {
+        return;
+    }
+    QSqlQuery query = runQuery(db, QStringLiteral("SELECT * FROM TriggerLevels WHERE 1 = 0"), {});
+    const QSqlRecord record = query.record();
+    QStringList missing;
+    for (const QString& name : kAddedLevelColumns) {
+        if (record.indexOf(name) < 0) {
+            missing << name;
+        }
+    }
+    if (missing.isEmpty()) {
+        return;
+    }
+    db.inTransaction([&] {
+        for (const QString& name : missing) {
+            db.execute(db.isServer() ? "ALTER TABLE TriggerLevels ADD COLUMN IF NOT EXISTS " +
+                                           name + " double precision"
+                                     : "ALTER TABLE TriggerLevels ADD COLUMN " + name + " REAL");
+        }
+    });
 }
 
 bool hasTriggerTables(Connection& db) {

@@ -17,6 +17,11 @@ void createTriggerTables(Connection& db);
 // The same inside the caller's transaction.
 void createTriggerTablesWithin(Connection& db);
 
+// Adds to TriggerLevels, in one transaction, the level columns that a register made by an
+// earlier version lacks (the bed separation levels, the consecutive readings, the hysteresis
+// and the rate readings); nothing without the table. Run whenever a register is opened.
+void addMissingLevelColumns(Connection& db);
+
 // True when both tables are in the catalogue.
 bool hasTriggerTables(Connection& db);
 

@@ -5,6 +5,7 @@
 #include "charts/Displacement.h"
 #include "charts/Geometry.h"
 #include "charts/GraphData.h"
+#include "charts/TemperatureCorrection.h"
 #include "revisions/RevisionStore.h"
 #include "store/Connection.h"
 #include "store/EngineSql.h"
@@ -146,6 +147,10 @@ QList<SensorInfo> readSensorInfos(Connection& db, const std::optional<QStringLis
         info.setup.anchors = CalcReltoRoof(geometry).anchors;
         all << info;
     }
+    const QHash<QString, TemperatureCorrection> corrections = readAllTemperatureCorrections(db);
+    for (SensorInfo& info : all) {
+        info.setup.correction = corrections.value(info.instrumentId);
+    }
     if (!only) {
         return all;
     }
@@ -210,14 +215,24 @@ QList<SiteStatusRow> computeSiteStatus(Connection& db, const QDateTime& now,
         SiteStatusRow row;
         row.sensor = sensor;
         row.levels = effectiveLevels(stored.value(sensor.instrumentId), site);
-        StatusInput input;
-        if (tables.contains(sensor.instrumentId.toLower())) {
-            input = readStatusInput(db, sensor.instrumentId, *row.levels.rateWindow,
-                                    revisions.value(sensor.instrumentId));
-        }
         // A destroyed sensor's readings are still shown, but no level judges them.
-        row.status =
-            evaluateSensor(input, sensor.setup, sensor.destroyed ? TriggerLevels{} : row.levels);
+        const TriggerLevels judging = sensor.destroyed ? TriggerLevels{} : row.levels;
+        const bool present = tables.contains(sensor.instrumentId.toLower());
+        if (present && judgesHistory(judging)) {
+            const QList<StatusReading> readings = readStatusReadings(db, sensor.instrumentId);
+            row.status =
+                readings.isEmpty()
+                    ? evaluateSensor({}, sensor.setup, judging)
+                    : evaluateSeries(readings, static_cast<int>(readings.size()) - 1, sensor.setup,
+                                     judging, revisions.value(sensor.instrumentId));
+        } else {
+            StatusInput input;
+            if (present) {
+                input = readStatusInput(db, sensor.instrumentId, *row.levels.rateWindow,
+                                        revisions.value(sensor.instrumentId));
+            }
+            row.status = evaluateSensor(input, sensor.setup, judging);
+        }
         if (sensor.destroyed) {
             row.status.state = TriggerState::Destroyed;
         }
@@ -234,8 +249,8 @@ QList<SiteStatusRow> computeSiteStatus(Connection& db, const QDateTime& now,
 }
 
 QStringList siteStatusHeadings() {
-    return {"Sensor", "Level",     "Location", "Borehole",    "Nodes", "Last Reading",
-            "Days",   "Disp (mm)", "At Node",  "Rate (mm/d)", "State", "Overdue"};
+    return {"Sensor",    "Level",   "Location",    "Borehole", "Nodes",   "Last Reading", "Days",
+            "Disp (mm)", "At Node", "Rate (mm/d)", "State",    "Overdue", "Sep (mm)"};
 }
 
 QString nodeText(const SensorSetup& setup, int node) {
@@ -260,5 +275,10 @@ QStringList siteStatusCells(const SiteStatusRow& row) {
             nodeText(row.sensor.setup, s.maxNode),
             decimals(s.rate, 3),
             stateText(s.state),
-            row.overdue ? QStringLiteral("Overdue") : QString()};
+            row.overdue ? QStringLiteral("Overdue") : QString(),
+            s.maxSep ? QStringLiteral("%1 (Node %2-%3)")
+                           .arg(decimals(s.maxSep, 2))
+                           .arg(s.sepNode)
+                           .arg(s.sepNode + 1)
+                     : QString()};
 }

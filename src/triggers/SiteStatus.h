@@ -46,14 +46,16 @@ QList<StatusReading> readStatusReadings(Connection& db, const QString& instrumen
 // judged on its newest reading and rate window against its levels, now being the local
 // wall-clock time. Destroyed sensors come after the others, in the same order, in the state
 // Destroyed: never judged against a level and never overdue. Reads only the readings each state
-// needs. Raises DbError on a failure; the trigger tables must exist.
+// needs (all of them where the levels judge a reading by those before it). Raises DbError on a
+// failure; the trigger tables must exist.
 QList<SiteStatusRow> computeSiteStatus(Connection& db, const QDateTime& now,
                                        const std::optional<QStringList>& only = {});
 
 // The columns of the table and the texts of a row, in the same order: "Sensor", "Level",
 // "Location", "Borehole", "Nodes", "Last Reading" (yyyy/MM/dd HH:mm), "Days" (since it, one
 // decimal), "Disp (mm)" (the node that moved most, signed, two decimals), "At Node"
-// ("Node 2 (2.75 m)"), "Rate (mm/d)" (three decimals), "State", "Overdue".
+// ("Node 2 (2.75 m)"), "Rate (mm/d)" (three decimals), "State", "Overdue", "Sep (mm)" (the
+// bed separation, signed, two decimals, with its pair: "1.20 (Node 1-2)").
 QStringList siteStatusHeadings();
 QStringList siteStatusCells(const SiteStatusRow& row);
 // Column indexes of siteStatusHeadings().

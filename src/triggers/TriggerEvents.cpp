@@ -28,7 +28,22 @@ TriggerState stateOfWord(const QString& word) {
 }
 
 QString measureWord(Measure measure) {
-    return measure == Measure::Rate ? QStringLiteral("Rate") : QStringLiteral("Displacement");
+    switch (measure) {
+    case Measure::Rate:
+        return QStringLiteral("Rate");
+    case Measure::Separation:
+        return QStringLiteral("Separation");
+    default:
+        break;
+    }
+    return QStringLiteral("Displacement");
+}
+
+Measure measureOfWord(const QString& word) {
+    if (word == QLatin1String("Rate")) {
+        return Measure::Rate;
+    }
+    return word == QLatin1String("Separation") ? Measure::Separation : Measure::Displacement;
 }
 
 QList<TriggerEvent> eventsOf(QSqlQuery& query) {
@@ -39,8 +54,7 @@ QList<TriggerEvent> eventsOf(QSqlQuery& query) {
         e.instrumentId = query.value(1).toString();
         e.readingKey = query.value(2).toString();
         e.state = stateOfWord(query.value(3).toString());
-        e.measure = query.value(4).toString() == QStringLiteral("Rate") ? Measure::Rate
-                                                                        : Measure::Displacement;
+        e.measure = measureOfWord(query.value(4).toString());
         e.value = query.value(5).toDouble();
         e.level = query.value(6).toDouble();
         e.node = query.value(7).toInt();
@@ -59,7 +73,8 @@ QList<TriggerEvent> eventsOf(QSqlQuery& query) {
 const QDateTime kNoDetail(QDate(9999, 12, 31), QTime(0, 0), Qt::UTC);
 
 bool hasAnyLevel(const TriggerLevels& levels) {
-    return levels.amberDisp || levels.redDisp || levels.amberRate || levels.redRate;
+    return levels.amberDisp || levels.redDisp || levels.amberRate || levels.redRate ||
+           levels.amberSep || levels.redSep;
 }
 
 } // namespace
@@ -110,9 +125,12 @@ std::optional<TriggerEvent> detectTriggerEvent(Connection& db, const QString& in
             break;
         }
     }
-    const QList<StatusReading> readings = readStatusReadings(
-        db, instrumentId,
-        judgedFrom.isValid() ? judgedFrom.addSecs(-rateWindowSeconds(window) - 1) : QDateTime());
+    // A state judged by the readings before it needs them all.
+    const QList<StatusReading> readings =
+        readStatusReadings(db, instrumentId,
+                           judgedFrom.isValid() && !judgesHistory(levels)
+                               ? judgedFrom.addSecs(-rateWindowSeconds(window) - 1)
+                               : QDateTime());
 
     QList<StatusReading> earlier;
     for (const StatusReading& r : readings) {
@@ -120,19 +138,16 @@ std::optional<TriggerEvent> detectTriggerEvent(Connection& db, const QString& in
             earlier << r;
         }
     }
-    const TriggerState before =
-        earlier.isEmpty()
-            ? TriggerState::Grey
-            : evaluateSensor(
-                  statusInputAsOf(earlier, static_cast<int>(earlier.size()) - 1, window, revisions),
-                  setup, levels)
-                  .state;
+    const TriggerState before = earlier.isEmpty()
+                                    ? TriggerState::Grey
+                                    : evaluateSeries(earlier, static_cast<int>(earlier.size()) - 1,
+                                                     setup, levels, revisions)
+                                          .state;
 
     // The new readings that extend the record, then the record as it now stands.
     std::optional<SensorStatus> highest;
     const auto consider = [&](int index) {
-        const SensorStatus s =
-            evaluateSensor(statusInputAsOf(readings, index, window, revisions), setup, levels);
+        const SensorStatus s = evaluateSeries(readings, index, setup, levels, revisions);
         if (!highest || s.state > highest->state) {
             highest = s;
         }
@@ -161,6 +176,10 @@ std::optional<TriggerEvent> detectTriggerEvent(Connection& db, const QString& in
     if (event.measure == Measure::Displacement) {
         event.value = highest->maxDisp.value_or(event.value);
         event.node = highest->maxNode;
+        event.anchor = setup.anchors.value(event.node - 1);
+    } else if (event.measure == Measure::Separation) {
+        event.value = highest->maxSep.value_or(event.value);
+        event.node = highest->sepNode;
         event.anchor = setup.anchors.value(event.node - 1);
     }
     event.detectedAt = detectedAt.toString(kStamp);
@@ -209,6 +228,17 @@ QString triggerEventMessage(const TriggerEvent& event, double rateWindowDays) {
                           .arg(QString::number(rateWindowDays, 'g', 6));
     }
     QString text = head + QString::number(event.value, 'f', 1) + QStringLiteral(" mm");
+    if (event.measure == Measure::Separation) {
+        text += QStringLiteral(" bed separation");
+        if (event.node > 0) {
+            text += QStringLiteral(" between Node %1").arg(event.node);
+            if (!event.anchor.isEmpty()) {
+                text += QStringLiteral(" (%1 m)").arg(event.anchor);
+            }
+            text += QStringLiteral(" and Node %1").arg(event.node + 1);
+        }
+        return text;
+    }
     if (event.node > 0) {
         text += QStringLiteral(" at Node %1").arg(event.node);
         if (!event.anchor.isEmpty()) {

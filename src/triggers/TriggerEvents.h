@@ -19,7 +19,7 @@ struct TriggerEvent {
     Measure measure = Measure::Displacement;
     double value = 0; // mm or mm/day
     double level = 0;
-    int node = 0;       // displacement events: the node, else 0
+    int node = 0;       // displacement events: the node; separation: the pair's first; else 0
     QString anchor;     // its distance from the roof, "##0.00"
     QString detectedAt; // "yyyy-MM-dd HH:mm:ss"
     QString detectedBy;
@@ -56,7 +56,8 @@ logTriggerEvent(Connection& db, const QString& instrumentId, const QStringList& 
                 const std::function<void(const TriggerEvent&)>& onLogged = {});
 
 // "Sensor 120541002 reached RED: 27.3 mm at Node 2 (2.75 m)", or for a rate
-// "Sensor 120541002 reached AMBER: 1.25 mm/day over 7 days".
+// "Sensor 120541002 reached AMBER: 1.25 mm/day over 7 days", or for a bed separation
+// "Sensor 120541002 reached AMBER: 4.2 mm bed separation between Node 1 (5.45 m) and Node 2".
 QString triggerEventMessage(const TriggerEvent& event, double rateWindowDays = kDefaultRateWindow);
 
 // The events not yet acknowledged, newest first; of the listed sensors only when given.

@@ -1,6 +1,7 @@
 #include "triggers/TriggerLevels.h"
 
 #include "charts/GraphRows.h"
+#include "charts/TemperatureCorrection.h"
 #include "store/Connection.h"
 #include "store/Formats.h"
 #include "store/SqlFailure.h"
@@ -15,12 +16,26 @@
 
 namespace {
 
-constexpr std::array kFields{LevelField::AmberDisp,  LevelField::RedDisp,
-                             LevelField::AmberRate,  LevelField::RedRate,
-                             LevelField::RateWindow, LevelField::ReadingInterval};
+constexpr std::array kFields{
+    LevelField::AmberDisp,  LevelField::RedDisp,        LevelField::AmberRate,
+    LevelField::RedRate,    LevelField::RateWindow,     LevelField::ReadingInterval,
+    LevelField::AmberSep,   LevelField::RedSep,         LevelField::Consecutive,
+    LevelField::Hysteresis, LevelField::MinRateReadings};
 
 const QString kColumns =
-    QStringLiteral("AmberDisp, RedDisp, AmberRate, RedRate, RateWindow, ReadingInterval");
+    QStringLiteral("AmberDisp, RedDisp, AmberRate, RedRate, RateWindow, ReadingInterval, "
+                   "AmberSep, RedSep, Consecutive, Hysteresis, MinRateReadings");
+
+// The counts, with their least and largest values.
+std::optional<std::pair<double, double>> countRange(LevelField field) {
+    if (field == LevelField::Consecutive) {
+        return std::pair{1.0, kMaxConsecutive};
+    }
+    if (field == LevelField::MinRateReadings) {
+        return std::pair{2.0, kMaxMinRateReadings};
+    }
+    return std::nullopt;
+}
 
 QVariant bound(const std::optional<double>& value) {
     return value ? QVariant(*value) : QVariant(QMetaType::fromType<double>());
@@ -52,6 +67,9 @@ std::optional<std::pair<LevelField, LevelField>> amberRedPair(LevelField field) 
     case LevelField::AmberRate:
     case LevelField::RedRate:
         return std::pair{LevelField::AmberRate, LevelField::RedRate};
+    case LevelField::AmberSep:
+    case LevelField::RedSep:
+        return std::pair{LevelField::AmberSep, LevelField::RedSep};
     default:
         return std::nullopt;
     }
@@ -62,7 +80,14 @@ std::pair<double, const char*> upperBound(LevelField field) {
     switch (field) {
     case LevelField::AmberDisp:
     case LevelField::RedDisp:
+    case LevelField::AmberSep:
+    case LevelField::RedSep:
+    case LevelField::Hysteresis:
         return {kMaxLevel, "mm"};
+    case LevelField::Consecutive:
+        return {kMaxConsecutive, "readings"};
+    case LevelField::MinRateReadings:
+        return {kMaxMinRateReadings, "readings"};
     case LevelField::AmberRate:
     case LevelField::RedRate:
         return {kMaxLevel, "mm/day"};
@@ -101,6 +126,16 @@ std::optional<double>& levelValue(TriggerLevels& levels, LevelField field) {
         return levels.redRate;
     case LevelField::RateWindow:
         return levels.rateWindow;
+    case LevelField::AmberSep:
+        return levels.amberSep;
+    case LevelField::RedSep:
+        return levels.redSep;
+    case LevelField::Consecutive:
+        return levels.consecutive;
+    case LevelField::Hysteresis:
+        return levels.hysteresis;
+    case LevelField::MinRateReadings:
+        return levels.minRateReadings;
     case LevelField::ReadingInterval:
         break;
     }
@@ -123,6 +158,16 @@ QString levelFieldName(LevelField field) {
         return QStringLiteral("Red rate");
     case LevelField::RateWindow:
         return QStringLiteral("Rate window");
+    case LevelField::AmberSep:
+        return QStringLiteral("Amber separation");
+    case LevelField::RedSep:
+        return QStringLiteral("Red separation");
+    case LevelField::Consecutive:
+        return QStringLiteral("Consecutive readings");
+    case LevelField::Hysteresis:
+        return QStringLiteral("Hysteresis");
+    case LevelField::MinRateReadings:
+        return QStringLiteral("Rate readings");
     case LevelField::ReadingInterval:
         break;
     }
@@ -149,6 +194,13 @@ LevelChange changeLevel(const TriggerLevels& current, LevelField field, const QS
             return {std::nullopt,
                     QStringLiteral("%1 must be from %2 to %3 days.")
                         .arg(name, levelText(kMinRateWindow), levelText(kMaxRateWindow))};
+        }
+        if (const auto range = countRange(field);
+            range &&
+            (*value != std::floor(*value) || *value < range->first || *value > range->second)) {
+            return {std::nullopt,
+                    QStringLiteral("%1 must be a whole number from %2 to %3.")
+                        .arg(name, levelText(range->first), levelText(range->second))};
         }
         if (field == LevelField::ReadingInterval && *value == 0) {
             return {std::nullopt, name + " must be more than 0 days."};
@@ -182,7 +234,23 @@ TriggerLevels effectiveLevels(const TriggerLevels& sensor, const TriggerLevels& 
     levels.rateWindow =
         std::clamp(window ? *window : usableWindow(site.rateWindow).value_or(kDefaultRateWindow),
                    kMinRateWindow, kMaxRateWindow);
+    // A stored count is taken whole and within its range, whatever was written there.
+    levels.consecutive = std::clamp(std::floor(levels.consecutive.value_or(kDefaultConsecutive)),
+                                    1.0, kMaxConsecutive);
+    levels.minRateReadings =
+        std::clamp(std::floor(levels.minRateReadings.value_or(kDefaultMinRateReadings)), 2.0,
+                   kMaxMinRateReadings);
+    levels.hysteresis = std::max(0.0, levels.hysteresis.value_or(kDefaultHysteresis));
     return levels;
+}
+
+bool judgesHistory(const TriggerLevels& levels) {
+    return levels.consecutive.value_or(kDefaultConsecutive) > 1 ||
+           levels.hysteresis.value_or(kDefaultHysteresis) > 0;
+}
+
+QStringList addedLevelColumns() {
+    return kColumns.split(QStringLiteral(", ")).mid(6);
 }
 
 qint64 rateWindowSeconds(double days) {
@@ -212,6 +280,9 @@ TriggerLevels appliedLevels(Connection& db, const QString& instrumentId) {
 }
 
 void addChartLevels(Connection& db, GraphSensor& sensor) {
+    if (db.isOpen()) {
+        sensor.temperatureCorrected = readTemperatureCorrection(db, sensor.instrumentId).isOn();
+    }
     if (db.isOpen() && hasTriggerTables(db)) {
         const TriggerLevels levels = appliedLevels(db, sensor.instrumentId);
         sensor.amberDisp = levels.amberDisp;
@@ -227,8 +298,8 @@ void writeTriggerLevels(Connection& db, const QString& key, const TriggerLevels&
             for (const LevelField field : kFields) {
                 values << bound(levelValue(levels, field));
             }
-            db.execute("INSERT INTO TriggerLevels (InstrumentID, " + kColumns +
-                           ") VALUES (?, ?, ?, ?, ?, ?, ?)",
+            db.execute("INSERT INTO TriggerLevels (InstrumentID, " + kColumns + ") VALUES (?" +
+                           QStringLiteral(", ?").repeated(kLevelFieldCount) + ")",
                        values);
         }
     });

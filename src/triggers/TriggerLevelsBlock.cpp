@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QScopedValueRollback>
+#include <iterator>
 
 namespace {
 
@@ -28,7 +29,14 @@ constexpr BoxInfo kBoxes[] = {
     {LevelField::RedRate, "RedRate", "Red rate:", "mm/day"},
     {LevelField::RateWindow, "RateWindow", "Rate window:", "days"},
     {LevelField::ReadingInterval, "ReadingInterval", "Reading interval:", "days"},
+    {LevelField::AmberSep, "AmberSep", "Amber separation:", "mm"},
+    {LevelField::RedSep, "RedSep", "Red separation:", "mm"},
+    {LevelField::Consecutive, "Consecutive", "Consecutive readings:", "readings"},
+    {LevelField::Hysteresis, "Hysteresis", "Hysteresis:", "mm"},
+    {LevelField::MinRateReadings, "MinRateReadings", "Rate readings:", "readings"},
 };
+constexpr int kBoxCount = static_cast<int>(std::size(kBoxes));
+static_assert(kBoxCount == kLevelFieldCount);
 
 } // namespace
 
@@ -36,12 +44,13 @@ TriggerLevelsBlock::TriggerLevelsBlock(const QString& title, const QString& name
                                        QWidget* parent)
     : QGroupBox(title, parent) {
     setObjectName("fra" + namePrefix + "TriggerLevels");
-    // Two columns put the displacements and the window beside the rates and the interval.
-    constexpr int kTwoColumnSpot[] = {0, 1, 3, 4, 2, 5};
+    // Two columns put the levels in millimetres and the window and interval beside the rates
+    // and the counts.
+    constexpr int kTwoColumnSpot[] = {0, 1, 6, 7, 4, 5, 2, 3, 8, 9, 10};
     grid = new QGridLayout(this);
     grid->setVerticalSpacing(6);
-    const int perColumn = columns > 1 ? 3 : 6;
-    for (int i = 0; i < 6; ++i) {
+    const int perColumn = columns > 1 ? 6 : kBoxCount;
+    for (int i = 0; i < kBoxCount; ++i) {
         const BoxInfo& info = kBoxes[i];
         const int spot = columns > 1 ? kTwoColumnSpot[i] : i;
         // Each column of levels takes three grid columns: caption, box, unit.

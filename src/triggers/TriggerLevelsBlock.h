@@ -12,7 +12,7 @@ class QGridLayout;
 class QLabel;
 class QLineEdit;
 
-// The six level boxes of a sensor ("Trigger Levels:" on the Installation tab) or of the site
+// The level boxes of a sensor ("Trigger Levels:" on the Installation tab) or of the site
 // default (on the Utilities tab). Each box is checked when it is left: a refused text is
 // put back with the reason shown, an accepted one is stored at once in its own transaction.
 // The page that holds the block loads it when it is entered and commits it when it is left.

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -31,6 +32,98 @@ int peakNode(const Judged& disp) {
     return peak;
 }
 
+// The adjacent pair (0-based first node) of nodes that both have a value whose displacements
+// differ most by size; -1 when no pair has.
+int peakPair(const Judged& disp) {
+    int peak = -1;
+    for (int n = 0; n + 1 < disp.size(); ++n) {
+        if (!disp[n] || !disp[n + 1]) {
+            continue;
+        }
+        if (peak < 0 ||
+            std::abs(*disp[n] - *disp[n + 1]) > std::abs(*disp[peak] - *disp[peak + 1])) {
+            peak = n;
+        }
+    }
+    return peak;
+}
+
+constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
+
+// The size of a signed value, kNoValue for none.
+double sizeOf(const std::optional<double>& value) {
+    return value ? std::abs(*value) : kNoValue;
+}
+
+// One level over a run of readings: how many came to it in a row, and whether it counts as
+// reached.
+struct Latch {
+    int run = 0;
+    bool held = false;
+
+    void step(double v, const std::optional<double>& level, int needed, double hysteresis) {
+        if (std::isnan(v) || !level) {
+            run = 0;
+            held = false;
+            return;
+        }
+        const double l = *level;
+        if (reaches(v, l)) {
+            held = held || ++run >= needed;
+            return;
+        }
+        run = 0;
+        held = held && reaches(v, l - hysteresis);
+    }
+};
+
+// The six levels in the order a cause is chosen: red before amber, and within a colour the
+// displacement, the rate, then the separation.
+struct Judgement {
+    std::array<Latch, 6> latches;
+
+    void step(const SensorStatus& s, const TriggerLevels& levels, int needed) {
+        const double hysteresis = levels.hysteresis.value_or(0.0);
+        const double disp = sizeOf(s.maxDisp);
+        const double sep = sizeOf(s.maxSep);
+        latches[0].step(disp, levels.redDisp, needed, hysteresis);
+        latches[1].step(s.rate.value_or(kNoValue), levels.redRate, needed, 0.0);
+        latches[2].step(sep, levels.redSep, needed, hysteresis);
+        latches[3].step(disp, levels.amberDisp, needed, hysteresis);
+        latches[4].step(s.rate.value_or(kNoValue), levels.amberRate, needed, 0.0);
+        latches[5].step(sep, levels.amberSep, needed, hysteresis);
+    }
+
+    void apply(SensorStatus& s, const TriggerLevels& levels) const {
+        if (s.state != TriggerState::Green) {
+            return;
+        }
+        const double disp = sizeOf(s.maxDisp);
+        const double sep = sizeOf(s.maxSep);
+        const struct {
+            TriggerState state;
+            Measure measure;
+            double value;
+            std::optional<double> level;
+        } order[] = {
+            {TriggerState::Red, Measure::Displacement, disp, levels.redDisp},
+            {TriggerState::Red, Measure::Rate, s.rate.value_or(kNoValue), levels.redRate},
+            {TriggerState::Red, Measure::Separation, sep, levels.redSep},
+            {TriggerState::Amber, Measure::Displacement, disp, levels.amberDisp},
+            {TriggerState::Amber, Measure::Rate, s.rate.value_or(kNoValue), levels.amberRate},
+            {TriggerState::Amber, Measure::Separation, sep, levels.amberSep}};
+        for (std::size_t i = 0; i < latches.size(); ++i) {
+            if (latches[i].held && order[i].level) {
+                s.state = order[i].state;
+                s.cause = order[i].measure;
+                s.causeValue = order[i].value;
+                s.causeLevel = *order[i].level;
+                return;
+            }
+        }
+    }
+};
+
 const QString kStamp = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 
 // The displacements the state judges, by reading key: as computed, then revised over the
@@ -38,8 +131,8 @@ const QString kStamp = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 class JudgedDisplacements {
 public:
     JudgedDisplacements(const StatusInput& input, const ChannelOffsets& offsets,
-                        const SensorSetup& setup)
-        : offsets_(offsets), setup_(setup) {
+                        const SensorSetup& setup, const std::optional<double>& referenceTemperature)
+        : offsets_(offsets), setup_(setup), referenceTemperature_(referenceTemperature) {
         if (input.revisions.isEmpty()) {
             return;
         }
@@ -61,7 +154,7 @@ public:
             keys << r.key;
             dates << r.at.toString(kStamp);
             RevisionNodes nodes{};
-            const QList<double> d = nodeDisplacements(r, offsets_, setup_);
+            const QList<double> d = nodeDisplacements(r, offsets_, setup_, referenceTemperature_);
             for (qsizetype n = 0; n < d.size(); ++n) {
                 nodes[n] = d[n];
             }
@@ -75,7 +168,8 @@ public:
     }
 
     Judged of(const StatusReading& reading) const {
-        const QList<double> computed = nodeDisplacements(reading, offsets_, setup_);
+        const QList<double> computed =
+            nodeDisplacements(reading, offsets_, setup_, referenceTemperature_);
         Judged judged(computed.begin(), computed.end());
         if (const auto it = revised_.constFind(reading.key); it != revised_.constEnd()) {
             for (qsizetype n = 0; n < judged.size(); ++n) {
@@ -88,8 +182,63 @@ public:
 private:
     const ChannelOffsets& offsets_;
     const SensorSetup& setup_;
+    std::optional<double> referenceTemperature_;
     QHash<QString, RevisionNodes> revised_;
 };
+
+// The values of the newest reading of the input, unjudged: Green once there is something to
+// judge, else Grey.
+SensorStatus measure(const StatusInput& input, const SensorSetup& setup,
+                     const TriggerLevels& levels) {
+    SensorStatus status;
+    status.readingCount = input.readingCount;
+    if (input.recent.isEmpty()) {
+        return status;
+    }
+    const StatusReading& newest = input.recent.last();
+    status.newestKey = newest.key;
+    status.newestAt = newest.at;
+    if (input.readingCount < 2 || !input.reference || setup.nodeCount < 1) {
+        return status;
+    }
+
+    const ChannelOffsets offsets = GetOffsets(input.reference->channels);
+    const std::optional<double> referenceTemperature =
+        readingTemperature(input.reference->channelT);
+    status.uncorrected =
+        setup.correction.isOn() && (!referenceTemperature || !readingTemperature(newest.channelT));
+    const JudgedDisplacements judged(input, offsets, setup, referenceTemperature);
+    const Judged disp = judged.of(newest);
+    if (const int peak = peakNode(disp); peak >= 0) {
+        status.maxDisp = disp[peak];
+        status.maxNode = peak + 1;
+    }
+    if (const int pair = peakPair(disp); pair >= 0) {
+        status.maxSep = *disp[pair] - *disp[pair + 1];
+        status.sepNode = pair + 1;
+    }
+
+    // The rate follows the largest displacement from the zero reference on.
+    QList<double> days;
+    QList<double> sizes;
+    for (const StatusReading& reading : input.recent) {
+        if (reading.at < input.reference->at) {
+            continue;
+        }
+        const Judged d = judged.of(reading);
+        const int peak = peakNode(d);
+        if (peak < 0) {
+            continue;
+        }
+        days << static_cast<double>(input.reference->at.msecsTo(reading.at)) / kMsPerDay;
+        sizes << std::abs(*d[peak]);
+    }
+    if (days.size() >= levels.minRateReadings.value_or(kDefaultMinRateReadings)) {
+        status.rate = leastSquaresSlope(days, sizes);
+    }
+    status.state = TriggerState::Green;
+    return status;
+}
 
 } // namespace
 
@@ -110,14 +259,18 @@ QString stateText(TriggerState state) {
 }
 
 QList<double> nodeDisplacements(const StatusReading& reading, const ChannelOffsets& offsets,
-                                const SensorSetup& setup) {
+                                const SensorSetup& setup,
+                                const std::optional<double>& referenceTemperature) {
     const int nodes = std::clamp(setup.nodeCount, 0, MaxDispNodes);
     const ZeroResult zeros = SetZeros(reading.channels, reading.channelT, offsets, nodes);
     std::array<double, ChannelCount> zero{};
     for (int n = 0; n < ChannelCount; ++n) {
         zero[n] = zeros.zero[n].value_or(0.0);
     }
-    return SetHeadlocs(zero, nodes, setup.headAtCollar).disp;
+    QList<double> disp = SetHeadlocs(zero, nodes, setup.headAtCollar).disp;
+    correctForTemperature(disp, setup.correction, readingTemperature(reading.channelT),
+                          referenceTemperature);
+    return disp;
 }
 
 std::optional<double> leastSquaresSlope(const QList<double>& x, const QList<double>& y) {
@@ -147,60 +300,31 @@ std::optional<double> leastSquaresSlope(const QList<double>& x, const QList<doub
 
 SensorStatus evaluateSensor(const StatusInput& input, const SensorSetup& setup,
                             const TriggerLevels& levels) {
+    SensorStatus status = measure(input, setup, levels);
+    Judgement judgement;
+    judgement.step(status, levels, 1);
+    judgement.apply(status, levels);
+    return status;
+}
+
+SensorStatus evaluateSeries(const QList<StatusReading>& readings, int index,
+                            const SensorSetup& setup, const TriggerLevels& levels,
+                            const QList<SensorRevision>& revisions) {
+    const double window = levels.rateWindow.value_or(kDefaultRateWindow);
+    if (!judgesHistory(levels)) {
+        return evaluateSensor(statusInputAsOf(readings, index, window, revisions), setup, levels);
+    }
+    const int needed = static_cast<int>(levels.consecutive.value_or(kDefaultConsecutive));
+    // Without a hysteresis only the last run of readings can count; with one, a level reached
+    // long ago may still hold.
+    const int first = levels.hysteresis.value_or(0.0) > 0 ? 0 : std::max(0, index - needed + 1);
+    Judgement judgement;
     SensorStatus status;
-    status.readingCount = input.readingCount;
-    if (input.recent.isEmpty()) {
-        return status;
+    for (int i = first; i <= index; ++i) {
+        status = measure(statusInputAsOf(readings, i, window, revisions), setup, levels);
+        judgement.step(status, levels, needed);
     }
-    const StatusReading& newest = input.recent.last();
-    status.newestKey = newest.key;
-    status.newestAt = newest.at;
-    if (input.readingCount < 2 || !input.reference || setup.nodeCount < 1) {
-        return status;
-    }
-
-    const ChannelOffsets offsets = GetOffsets(input.reference->channels);
-    const JudgedDisplacements judged(input, offsets, setup);
-    const Judged disp = judged.of(newest);
-    if (const int peak = peakNode(disp); peak >= 0) {
-        status.maxDisp = disp[peak];
-        status.maxNode = peak + 1;
-    }
-
-    // The rate follows the largest displacement from the zero reference on.
-    QList<double> days;
-    QList<double> sizes;
-    for (const StatusReading& reading : input.recent) {
-        if (reading.at < input.reference->at) {
-            continue;
-        }
-        const Judged d = judged.of(reading);
-        const int peak = peakNode(d);
-        if (peak < 0) {
-            continue;
-        }
-        days << static_cast<double>(input.reference->at.msecsTo(reading.at)) / kMsPerDay;
-        sizes << std::abs(*d[peak]);
-    }
-    status.rate = leastSquaresSlope(days, sizes);
-
-    status.state = TriggerState::Green;
-    const double size = status.maxDisp ? std::abs(*status.maxDisp) : 0.0;
-    const auto check = [&](TriggerState state, Measure measure, const std::optional<double>& value,
-                           const std::optional<double>& level) {
-        if (status.state == TriggerState::Green && value && level && reaches(*value, *level)) {
-            status.state = state;
-            status.cause = measure;
-            status.causeValue = *value;
-            status.causeLevel = *level;
-        }
-    };
-    const std::optional<double> dispSize =
-        status.maxDisp ? std::optional<double>(size) : std::nullopt;
-    check(TriggerState::Red, Measure::Displacement, dispSize, levels.redDisp);
-    check(TriggerState::Red, Measure::Rate, status.rate, levels.redRate);
-    check(TriggerState::Amber, Measure::Displacement, dispSize, levels.amberDisp);
-    check(TriggerState::Amber, Measure::Rate, status.rate, levels.amberRate);
+    judgement.apply(status, levels);
     return status;
 }
 

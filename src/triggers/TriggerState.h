@@ -1,6 +1,7 @@
 #pragma once
 
 #include "charts/Displacement.h"
+#include "charts/TemperatureCorrection.h"
 #include "revisions/Revisions.h"
 #include "triggers/TriggerLevels.h"
 
@@ -31,6 +32,7 @@ struct SensorSetup {
     int nodeCount = 0;
     bool headAtCollar = true;
     QStringList anchors; // distances from the roof "##0.00", node 1 first
+    TemperatureCorrection correction;
 };
 
 // The readings that decide a sensor's state.
@@ -47,7 +49,7 @@ struct StatusInput {
     QList<StatusReading> revisionRows;
 };
 
-enum class Measure { None, Displacement, Rate };
+enum class Measure { None, Displacement, Rate, Separation };
 
 struct SensorStatus {
     TriggerState state = TriggerState::Grey;
@@ -58,8 +60,17 @@ struct SensorStatus {
     // with its signed displacement in mm; node 0 when there is none.
     std::optional<double> maxDisp;
     int maxNode = 0;
-    // Least-squares slope of the largest node displacement over the rate window, mm/day.
+    // Least-squares slope of the largest node displacement over the rate window, mm/day; none
+    // with fewer readings there than the levels' rate readings.
     std::optional<double> rate;
+    // The largest displacement between adjacent nodes (bed separation) of the newest reading,
+    // signed (node sepNode less node sepNode + 1), and the first node of that pair; none with
+    // fewer than two nodes.
+    std::optional<double> maxSep;
+    int sepNode = 0;
+    // The sensor's temperature correction is on, but the newest reading or the zero reference
+    // has no temperature: its displacements are not corrected.
+    bool uncorrected = false;
     // The level that set an amber or red state, and the value that reached it.
     Measure cause = Measure::None;
     double causeValue = 0;
@@ -68,19 +79,31 @@ struct SensorStatus {
 
 // Displacement of every node of a reading against the zero reference, from the chart's own
 // GetOffsets, SetZeros and SetHeadlocs: an empty channel changes by 0, and a channel that
-// cannot be compared with the reference counts as unchanged.
+// cannot be compared with the reference counts as unchanged. With the sensor's temperature
+// correction on, corrected for the change since referenceTemperature (correctForTemperature).
 QList<double> nodeDisplacements(const StatusReading& reading, const ChannelOffsets& offsets,
-                                const SensorSetup& setup);
+                                const SensorSetup& setup,
+                                const std::optional<double>& referenceTemperature = std::nullopt);
 
 // Slope of y over x by least squares; nothing with fewer than two distinct x.
 std::optional<double> leastSquaresSlope(const QList<double>& x, const QList<double>& y);
 
-// The state a sensor's readings reach against its levels (already made effective). A level
-// is reached when the value comes to it; displacement is judged by its size, the rate as
-// signed, so a displacement that shrinks never raises one. The displacement judged is the
-// one after the sensor's revisions; a lost node is not judged.
+// The state a sensor's readings reach against its levels (already made effective), judged on
+// the newest reading alone. A level is reached when the value comes to it; displacement and
+// bed separation are judged by their size, the rate as signed, so a displacement that shrinks
+// never raises one. The displacement judged is the one after the sensor's revisions; a lost
+// node is not judged.
 SensorStatus evaluateSensor(const StatusInput& input, const SensorSetup& setup,
                             const TriggerLevels& levels);
+
+// The state as of readings[index] (in time order), judged on the readings up to it: a level
+// counts as reached once that many consecutive readings (levels.consecutive) came to it, and
+// a displacement or separation level reached stays so until a reading falls below the level
+// less levels.hysteresis; a reading without the value breaks the run and leaves the level.
+// With one consecutive reading and no hysteresis this is evaluateSensor on that reading.
+SensorStatus evaluateSeries(const QList<StatusReading>& readings, int index,
+                            const SensorSetup& setup, const TriggerLevels& levels,
+                            const QList<SensorRevision>& revisions = {});
 
 // The input as of readings[index], as if the later readings had not yet arrived. readings
 // are in time order; windowDays is the rate window. The revisions are those of the sensor;

@@ -3,6 +3,7 @@
 #include "charts/GraphBatch.h"
 #include "charts/GraphData.h"
 #include "charts/Loads.h"
+#include "charts/TemperatureCorrection.h"
 #include "revisions/RevisionStore.h"
 #include "store/Formats.h"
 #include "support/ServerDatabase.h"
@@ -58,6 +59,8 @@ protected:
 };
 
 TEST_P(SampleBatchTest, CompleteReadingsGiveTheColumnsOfOneReferenceReading) {
+    // A register that can hold temperature corrections but sets none computes as before.
+    createCorrectionTable(db);
     int readingsMissingAChannel = 0;
     for (const SampleSensor& sensor : sampleSensors(options)) {
         SCOPED_TRACE(sensor.instrumentId.toStdString());

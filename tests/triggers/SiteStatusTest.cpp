@@ -66,10 +66,11 @@ TEST_P(SiteStatusTest, EveryListedSensorGetsItsRowWithItsStateAndDaysSinceItsLas
     // One node, head at the collar: the only node plots 0 against itself.
     EXPECT_EQ(siteStatusCells(rows[0]),
               (QStringList{"120521001", "1040 Level", "Xcut 12", "RB-7", "1", "2026/12/05 12:00:00",
-                           "3.0", "0.00", "Node 1 (1.25 m)", "0.000", "Green", "Overdue"}));
-    EXPECT_EQ(siteStatusCells(rows[1]),
-              (QStringList{"120531002", "1040 Level", "Xcut 12", "RB-7", "2", "2026/12/08 07:12:00",
-                           "0.2", "3.00", "Node 1 (1.25 m)", "3.750", "Amber", ""}));
+                           "3.0", "0.00", "Node 1 (1.25 m)", "0.000", "Green", "Overdue", ""}));
+    EXPECT_EQ(
+        siteStatusCells(rows[1]),
+        (QStringList{"120531002", "1040 Level", "Xcut 12", "RB-7", "2", "2026/12/08 07:12:00",
+                     "0.2", "3.00", "Node 1 (1.25 m)", "3.750", "Amber", "", "3.00 (Node 1-2)"}));
     // One reading, a missing readings table: grey, never an error.
     EXPECT_EQ(rows[2].status.state, TriggerState::Grey);
     EXPECT_EQ(rows[3].status.state, TriggerState::Grey);

@@ -17,7 +17,7 @@ StatusReading reading(double day, const QStringList& channels, bool ticked = tru
 }
 
 SensorSetup setup(int nodes, bool collar) {
-    return SensorSetup{nodes, collar, {"1.25", "3.25", "6.25"}};
+    return SensorSetup{nodes, collar, {"1.25", "3.25", "6.25"}, {}};
 }
 
 StatusInput input(const QList<StatusReading>& readings, double window = 7) {
