@@ -55,6 +55,7 @@
 #include <QTabWidget>
 #include <QThread>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <optional>
 
 namespace {
@@ -598,11 +599,24 @@ void frmQuorvelle::buildSiteStatus() {
 }
 
 void frmQuorvelle::placeTabControl() {
-    // The tab control fills the window inside a margin of 120 twips. Maximised, the top margin
-    // also takes the status bar's height, so the tab control stays centred on the screen.
+    // The tab control fills the window inside a margin of 120 twips. Maximised it is centred on
+    // the screen: the top margin also takes the status bar's height, and where the desktop
+    // keeps a frame around a maximised window, the margins take up what the frame leaves off.
     const int margin = 120 / kTwipsPerPixel;
-    const int top = isMaximized() ? margin + statusBar()->sizeHint().height() : margin;
-    tabMargins_->setContentsMargins(margin, top, margin, margin);
+    if (!isMaximized() || screen() == nullptr) {
+        tabMargins_->setContentsMargins(margin, margin, margin, margin);
+        return;
+    }
+    const QSize screenSize = screen()->size();
+    const int dx = std::max(0, screenSize.width() - width());
+    const int dy = std::max(0, screenSize.height() - height());
+    tabMargins_->setContentsMargins(margin + dx, margin + statusBar()->sizeHint().height() + dy,
+                                    margin, margin);
+}
+
+void frmQuorvelle::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    placeTabControl();
 }
 
 void frmQuorvelle::closeEvent(QCloseEvent* event) {
