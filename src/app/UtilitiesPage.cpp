@@ -60,7 +60,7 @@ UtilitiesPage::UtilitiesPage(QWidget* parent) : TabPage(parent) {
     txtSCount->setReadOnly(true);
     txtSCount->setGeometry(596, 450, 80, 26);
     siteLevels = new TriggerLevelsBlock("Site Default Trigger Levels:", "Site", 2, this);
-    siteLevels->setGeometry(460, 490, 640, 160);
+    siteLevels->setGeometry(460, 490, 640, 194);
     lblEventLogRules = new QLabel(this);
     lblEventLogRules->setObjectName("lblEventLogRules");
     lblEventLogRules->setGeometry(16, 548, 420, 96);

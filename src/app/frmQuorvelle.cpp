@@ -26,6 +26,7 @@
 #include "store/SensorListMark.h"
 #include "store/ServerLocation.h"
 #include "store/TriggerTables.h"
+#include "triggers/EventAlerts.h"
 #include "triggers/SiteStatusPage.h"
 #include "triggers/TriggerEvents.h"
 #include "triggers/TriggerLevels.h"
@@ -87,8 +88,15 @@ frmQuorvelle::frmQuorvelle(const AppContext& context, QWidget* parent)
             }
         });
     };
+    eventAlerts = new EventAlerts(state_, context_, *SSTab1, 8, *statusBar(), this);
     state_.onReadingsWritten = [this](const QString& instrumentId, const QStringList& keys) {
-        return logTriggerEvent(*state_.db, instrumentId, keys, context_.clock->now(), loginName());
+        std::optional<QString> told =
+            logTriggerEvent(*state_.db, instrumentId, keys, context_.clock->now(), loginName());
+        if (told) {
+            // Read once the readings' transaction has ended.
+            eventAlerts->check();
+        }
+        return told;
     };
     reportCommand = new ReportCommand(state_, context_, *chartTabs, *readings, this);
     connect(readings->report.image, &ClickableLabel::clicked, reportCommand,
@@ -235,6 +243,7 @@ bool frmQuorvelle::connectSequence() {
         }
     });
     checkEventLog();
+    eventAlerts->connected();
     return true;
 }
 
@@ -540,6 +549,7 @@ void frmQuorvelle::buildSiteStatus() {
     TabPage* holder = pages_[8];
     siteStatus = new SiteStatusPage(state_, context_, holder);
     siteStatus->showSensor = [this](const QString& id) { showSensor(id); };
+    siteStatus->refreshed = [this] { eventAlerts->check(); };
     auto* layout = new QVBoxLayout(holder);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(siteStatus);

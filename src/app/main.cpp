@@ -5,6 +5,7 @@
 #include "store/Clock.h"
 #include "store/DataFolder.h"
 #include "ui/AppContext.h"
+#include "ui/DbusNotifier.h"
 #include "ui/QtDesktop.h"
 #include "ui/QtPrompter.h"
 
@@ -31,10 +32,11 @@ int main(int argc, char** argv) {
 
     QtDesktop desktop;
     SystemClock clock;
+    DbusNotifier notifier;
     const QString dataFolder = defaultDataFolder();
     prepareBundledFiles(dataFolder);
 
-    frmQuorvelle window(AppContext{dataFolder, &prompter, &desktop, &clock});
+    frmQuorvelle window(AppContext{dataFolder, &prompter, &desktop, &clock, &notifier});
     prompter.setParent(&window);
     // The window is on screen before start-up runs, so its messages have a window behind them.
     window.start();

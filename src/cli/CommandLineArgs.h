@@ -4,11 +4,14 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <stdexcept>
 
 // What a command line asks for.
 struct CommandLineArgs {
-    QString command; // "import", "export", "report" or "status"; empty with --help or --version
+    // "import", "export", "report", "status", "plan", "events", "acknowledge" or "close"; empty
+    // with --help or --version
+    QString command;
     QString database;
     QString sensor;
     QString file; // the file to import, or the file to write
@@ -18,6 +21,17 @@ struct CommandLineArgs {
     bool noTimeChart = false;
     bool noLengthChart = false;
     bool csv = false;
+    // plan: the level shown or set, and what is set (absent: kept as stored).
+    QString level; // "amber", "red" or empty for both
+    std::optional<QString> actions;
+    std::optional<QString> who;
+    std::optional<double> hours;
+    // acknowledge and close: the event, its note, the actions taken and the re-entry note.
+    qint64 eventId = 0;
+    QString note;
+    QString reentry;
+    // events: only those not closed.
+    bool openOnly = false;
     bool help = false;
     bool version = false;
 };

@@ -159,7 +159,7 @@ void InstallationPage::buildGeometry() {
     lblRecess->setGeometry(168, 34, 124, kBoxHeight);
 
     triggerLevels = new TriggerLevelsBlock("Trigger Levels:", QString(), 1, this);
-    triggerLevels->setGeometry(820, 200, 300, 254);
+    triggerLevels->setGeometry(820, 200, 300, 290);
 
     cmdSave = new QPushButton("Save Changes", this);
     cmdSave->setObjectName("cmdSave");

@@ -5,6 +5,7 @@
 #include "store/DbError.h"
 #include "store/Guard.h"
 #include "store/TriggerTables.h"
+#include "triggers/ResponsePlan.h"
 #include "ui/AppContext.h"
 #include "ui/AppState.h"
 #include "ui/Desktop.h"
@@ -20,6 +21,7 @@
 #include <QPageSize>
 #include <QPdfWriter>
 #include <QPushButton>
+#include <QSet>
 #include <QTableWidget>
 #include <QTextDocument>
 #include <cmath>
@@ -114,25 +116,35 @@ SiteStatusPage::SiteStatusPage(AppState& state, const AppContext& context, QWidg
     : TabPage(parent), state_(state), context_(context) {
     setObjectName("pageSiteStatus");
 
-    lblEvents = new QLabel("Unacknowledged Events:", this);
+    lblEvents = new QLabel("Open Events:", this);
     lblEvents->setObjectName("lblEvents");
     lblEvents->setGeometry(16, 8, 400, 22);
     lblEvents->setStyleSheet("font-weight: bold;");
-    tblTriggerEvents = makeTable(
-        "tblTriggerEvents",
-        {"Detected", "Sensor", "State", "Value", "Level", "Reading", "Detected By"}, this);
+    tblTriggerEvents = makeTable("tblTriggerEvents",
+                                 {"Detected", "Sensor", "State", "Value", "Level", "Reading",
+                                  "Detected By", "Step", "Acknowledged", "Response Plan"},
+                                 this);
     tblTriggerEvents->setGeometry(16, 32, 960, 130);
     tblTriggerEvents->horizontalHeader()->setStretchLastSection(true);
     cmdAcknowledge = new QPushButton("Acknowledge", this);
     cmdAcknowledge->setObjectName("cmdAcknowledge");
     cmdAcknowledge->setGeometry(988, 32, 130, 32);
+    cmdCloseEvent = new QPushButton("Close Event", this);
+    cmdCloseEvent->setObjectName("cmdCloseEvent");
+    cmdCloseEvent->setGeometry(988, 72, 130, 32);
+    lblEventDetail = new QLabel(this);
+    lblEventDetail->setObjectName("lblEventDetail");
+    lblEventDetail->setGeometry(16, 164, 1102, 40);
+    lblEventDetail->setWordWrap(true);
+    lblEventDetail->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblEventDetail->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     lblSensors = new QLabel("Sensors:", this);
     lblSensors->setObjectName("lblSensors");
-    lblSensors->setGeometry(16, 172, 400, 22);
+    lblSensors->setGeometry(16, 206, 400, 22);
     lblSensors->setStyleSheet("font-weight: bold;");
     tblSiteStatus = makeTable("tblSiteStatus", siteStatusHeadings(), this);
-    tblSiteStatus->setGeometry(16, 196, 1102, 430);
+    tblSiteStatus->setGeometry(16, 230, 1102, 396);
     tblSiteStatus->setSortingEnabled(true);
     tblSiteStatus->sortByColumn(ColSensor, Qt::AscendingOrder);
     tblSiteStatus->horizontalHeader()->setStretchLastSection(true);
@@ -148,6 +160,9 @@ SiteStatusPage::SiteStatusPage(AppState& state, const AppContext& context, QWidg
     cmdPrintStatus->setGeometry(988, 634, 130, 32);
 
     connect(cmdAcknowledge, &QPushButton::clicked, this, &SiteStatusPage::cmdAcknowledge_Click);
+    connect(cmdCloseEvent, &QPushButton::clicked, this, &SiteStatusPage::cmdCloseEvent_Click);
+    connect(tblTriggerEvents, &QTableWidget::itemSelectionChanged, this,
+            &SiteStatusPage::showEventDetail);
     connect(cmdExportStatus, &QPushButton::clicked, this, &SiteStatusPage::cmdExportStatus_Click);
     connect(cmdPrintStatus, &QPushButton::clicked, this, &SiteStatusPage::cmdPrintStatus_Click);
     connect(tblSiteStatus, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
@@ -191,13 +206,26 @@ std::optional<QStringList> SiteStatusPage::listedSensors() const {
 void SiteStatusPage::refresh() {
     rows_.clear();
     events_.clear();
+    plans_.clear();
     if (state_.db && state_.db->isOpen()) {
         try {
             if (!hasTriggerTables(*state_.db)) {
                 createTriggerTables(*state_.db);
             }
             const std::optional<QStringList> only = listedSensors();
-            events_ = unacknowledgedEvents(*state_.db, only);
+            const QSet<QString> listed =
+                only ? QSet<QString>(only->begin(), only->end()) : QSet<QString>();
+            // Newest first, as they wait for someone.
+            const QList<EventRecord> records = eventRecords(*state_.db, true);
+            for (auto it = records.crbegin(); it != records.crend(); ++it) {
+                if (only && !listed.contains(it->event.instrumentId)) {
+                    continue;
+                }
+                const std::optional<ResponsePlan> plan =
+                    responsePlanFor(*state_.db, it->event.instrumentId, it->event.state);
+                events_ << *it;
+                plans_ << (plan ? responsePlanText(*plan) : QString());
+            }
             rows_ = computeSiteStatus(*state_.db, context_.clock->now(), only);
         } catch (const DbError& e) {
             report(e, " G_SiteStatus", "The site status could not be read:");
@@ -205,13 +233,18 @@ void SiteStatusPage::refresh() {
     }
     fillEvents();
     fillStatus();
+    if (refreshed) {
+        refreshed();
+    }
 }
 
 void SiteStatusPage::fillEvents() {
     tblTriggerEvents->setRowCount(0);
     tblTriggerEvents->setRowCount(static_cast<int>(events_.size()));
+    int waiting = 0;
     for (int r = 0; r < events_.size(); ++r) {
-        const TriggerEvent& e = events_[r];
+        const TriggerEvent& e = events_[r].event;
+        waiting += e.ackAt.isEmpty() ? 1 : 0;
         const QString level =
             QString::number(e.level, 'g', 6) +
             (e.measure == Measure::Rate ? QStringLiteral(" mm/day") : QStringLiteral(" mm"));
@@ -221,7 +254,11 @@ void SiteStatusPage::fillEvents() {
                                 eventValue(e),
                                 level,
                                 e.readingKey.mid(e.instrumentId.size()).trimmed(),
-                                e.detectedBy};
+                                e.detectedBy,
+                                stageText(events_[r].stage()),
+                                e.ackAt.isEmpty() ? QString()
+                                                  : shownEventTime(e.ackAt) + " by " + e.ackBy,
+                                plans_[r]};
         for (int c = 0; c < cells.size(); ++c) {
             auto* item = new SortItem(cells[c]);
             item->setData(Qt::UserRole + 1, e.id);
@@ -232,8 +269,47 @@ void SiteStatusPage::fillEvents() {
         }
     }
     tblTriggerEvents->resizeColumnsToContents();
-    lblEvents->setText(QStringLiteral("Unacknowledged Events: %1").arg(events_.size()));
-    cmdAcknowledge->setEnabled(!events_.isEmpty());
+    lblEvents->setText(
+        QStringLiteral("Open Events: %1 (%2 unacknowledged)").arg(events_.size()).arg(waiting));
+    cmdAcknowledge->setEnabled(waiting > 0);
+    cmdCloseEvent->setEnabled(!events_.isEmpty());
+    showEventDetail();
+}
+
+QList<qint64> SiteStatusPage::selectedEvents() const {
+    QList<qint64> ids;
+    for (const QModelIndex& index : tblTriggerEvents->selectionModel()->selectedRows()) {
+        ids << tblTriggerEvents->item(index.row(), 0)->data(Qt::UserRole + 1).toLongLong();
+    }
+    return ids;
+}
+
+void SiteStatusPage::showEventDetail() {
+    const QList<qint64> ids = selectedEvents();
+    if (ids.size() != 1) {
+        lblEventDetail->setText(events_.isEmpty()
+                                    ? QString()
+                                    : QStringLiteral("Select an event to see its response plan."));
+        return;
+    }
+    for (int r = 0; r < events_.size(); ++r) {
+        const TriggerEvent& e = events_[r].event;
+        if (e.id != ids.first()) {
+            continue;
+        }
+        QString text = QStringLiteral("Event %1, %2 response plan: %3")
+                           .arg(e.id)
+                           .arg(stateText(e.state).toUpper(),
+                                plans_[r].isEmpty() ? QStringLiteral("none set") : plans_[r]);
+        if (!e.ackAt.isEmpty()) {
+            text += QStringLiteral(". Acknowledged %1 by %2").arg(shownEventTime(e.ackAt), e.ackBy);
+            if (!e.ackNote.isEmpty()) {
+                text += ": " + e.ackNote;
+            }
+        }
+        lblEventDetail->setText(text + '.');
+        return;
+    }
 }
 
 void SiteStatusPage::fillStatus() {
@@ -289,10 +365,7 @@ void SiteStatusPage::fillStatus() {
 }
 
 void SiteStatusPage::cmdAcknowledge_Click() {
-    QList<qint64> ids;
-    for (const QModelIndex& index : tblTriggerEvents->selectionModel()->selectedRows()) {
-        ids << tblTriggerEvents->item(index.row(), 0)->data(Qt::UserRole + 1).toLongLong();
-    }
+    const QList<qint64> ids = selectedEvents();
     if (ids.isEmpty()) {
         context_.prompter->message(kOmbrevaultTitle, "Select the events to acknowledge.",
                                    MsgIcon::Information);
@@ -307,6 +380,57 @@ void SiteStatusPage::cmdAcknowledge_Click() {
         acknowledgeEvents(*state_.db, ids, context_.clock->now(), loginName(), note->trimmed());
     } catch (const DbError& e) {
         report(e, " G_AcknowledgeEvents", "The acknowledgement could not be stored:");
+    }
+    refresh();
+}
+
+void SiteStatusPage::cmdCloseEvent_Click() {
+    const QList<qint64> ids = selectedEvents();
+    if (ids.isEmpty()) {
+        context_.prompter->message(kOmbrevaultTitle, "Select the events to close.",
+                                   MsgIcon::Information);
+        return;
+    }
+    for (const EventRecord& r : events_) {
+        if (ids.contains(r.event.id) && r.stage() == EventStage::Open) {
+            context_.prompter->message(kOmbrevaultTitle,
+                                       QStringLiteral("Event %1 is not acknowledged: only an "
+                                                      "acknowledged event can be closed.")
+                                           .arg(r.event.id),
+                                       MsgIcon::Exclamation);
+            return;
+        }
+    }
+    const std::optional<QString> actions =
+        context_.prompter->input("Close Event", "Actions taken:");
+    if (!actions) {
+        return;
+    }
+    if (actions->trimmed().isEmpty()) {
+        context_.prompter->message(kOmbrevaultTitle,
+                                   "The event is not closed: say what actions were taken.",
+                                   MsgIcon::Exclamation);
+        return;
+    }
+    const std::optional<QString> reentry =
+        context_.prompter->input("Close Event", "Re-entry note (who may go back in, and when):");
+    if (!reentry) {
+        return;
+    }
+    QStringList refusals;
+    try {
+        for (const qint64 id : ids) {
+            const QString refusal = closeTriggerEvent(*state_.db, id, context_.clock->now(),
+                                                      loginName(), *actions, *reentry);
+            if (!refusal.isEmpty()) {
+                refusals << refusal;
+            }
+        }
+    } catch (const DbError& e) {
+        report(e, " G_CloseEvents", "The close could not be stored:");
+    }
+    if (!refusals.isEmpty()) {
+        context_.prompter->message(kOmbrevaultTitle, refusals.join("\r\n"), MsgIcon::Exclamation);
     }
     refresh();
 }

@@ -3,12 +3,14 @@
 #include "store/DbError.h"
 #include "store/Guard.h"
 #include "store/TriggerTables.h"
+#include "triggers/frmResponsePlan.h"
 #include "ui/AppContext.h"
 #include "ui/AppState.h"
 #include "ui/Prompter.h"
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScopedValueRollback>
 
 namespace {
@@ -64,6 +66,24 @@ TriggerLevelsBlock::TriggerLevelsBlock(const QString& title, const QString& name
     source_->setObjectName("lbl" + namePrefix + "TriggerLevelsSource");
     source_->setGeometry(8, 30 + rows * kRowHeight, columns * kColumnWidth - 16, kBoxHeight);
     source_->setWordWrap(true);
+    cmdResponsePlan = new QPushButton(QStringLiteral("Response Plan..."), this);
+    cmdResponsePlan->setObjectName("cmd" + namePrefix + "ResponsePlan");
+    cmdResponsePlan->setGeometry(columns * kColumnWidth - 148, 30 + rows * kRowHeight + 30, 140,
+                                 28);
+    connect(cmdResponsePlan, &QPushButton::clicked, this,
+            &TriggerLevelsBlock::cmdResponsePlan_Click);
+}
+
+void TriggerLevelsBlock::cmdResponsePlan_Click() {
+    // The levels typed so far are stored first, as leaving the page would.
+    commit();
+    if (state_ == nullptr || loadedKey_.isEmpty() || plan_ != nullptr) {
+        return;
+    }
+    plan_ = new frmResponsePlan(*state_, *context_, loadedKey_, window());
+    plan_->setAttribute(Qt::WA_DeleteOnClose);
+    connect(plan_, &QObject::destroyed, this, [this] { plan_ = nullptr; });
+    plan_->open();
 }
 
 void TriggerLevelsBlock::bind(AppState& state, const AppContext& context,
@@ -94,6 +114,7 @@ void TriggerLevelsBlock::load() {
 void TriggerLevelsBlock::showStored() {
     const bool shown = !loadedKey_.isEmpty();
     const TriggerLevels inherited = effectiveLevels(TriggerLevels{}, site_);
+    cmdResponsePlan->setEnabled(shown);
     for (const BoxInfo& info : kBoxes) {
         QLineEdit* edit = box(info.field);
         edit->setText(levelText(levelValue(stored_, info.field)));
