@@ -121,8 +121,8 @@ SiteStatusPage::SiteStatusPage(AppState& state, const AppContext& context, QWidg
     lblEvents->setGeometry(16, 8, 400, 22);
     lblEvents->setStyleSheet("font-weight: bold;");
     tblTriggerEvents = makeTable("tblTriggerEvents",
-                                 {"Detected", "Sensor", "State", "Value", "Level", "Reading",
-                                  "Detected By", "Step", "Acknowledged", "Response Plan"},
+                                 {"Detected", "Sensor", "State", "Step", "Value", "Level",
+                                  "Response Plan", "Acknowledged", "Reading", "Detected By"},
                                  this);
     tblTriggerEvents->setGeometry(16, 32, 960, 130);
     tblTriggerEvents->horizontalHeader()->setStretchLastSection(true);
@@ -251,14 +251,14 @@ void SiteStatusPage::fillEvents() {
         const QStringList cells{shownEventTime(e.detectedAt),
                                 e.instrumentId,
                                 stateText(e.state).toUpper(),
+                                stageText(events_[r].stage()),
                                 eventValue(e),
                                 level,
-                                e.readingKey.mid(e.instrumentId.size()).trimmed(),
-                                e.detectedBy,
-                                stageText(events_[r].stage()),
+                                plans_[r],
                                 e.ackAt.isEmpty() ? QString()
                                                   : shownEventTime(e.ackAt) + " by " + e.ackBy,
-                                plans_[r]};
+                                e.readingKey.mid(e.instrumentId.size()).trimmed(),
+                                e.detectedBy};
         for (int c = 0; c < cells.size(); ++c) {
             auto* item = new SortItem(cells[c]);
             item->setData(Qt::UserRole + 1, e.id);

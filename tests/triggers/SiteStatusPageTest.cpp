@@ -250,8 +250,8 @@ TEST_P(SiteStatusPageTest, AReadingTypedOverALevelIsReportedOnceLoggedAndAcknowl
     status.cmdAcknowledge->click();
     // Acknowledged, the event stays listed until it is closed.
     ASSERT_EQ(status.tblTriggerEvents->rowCount(), 1);
-    EXPECT_EQ(status.tblTriggerEvents->item(0, 7)->text(), "Acknowledged");
-    EXPECT_EQ(status.tblTriggerEvents->item(0, 8)->text(), "2026/12/08 09:30:00 by " + loginName());
+    EXPECT_EQ(status.tblTriggerEvents->item(0, 3)->text(), "Acknowledged");
+    EXPECT_EQ(status.tblTriggerEvents->item(0, 7)->text(), "2026/12/08 09:30:00 by " + loginName());
     EXPECT_EQ(status.lblEvents->text(), "Open Events: 1 (0 unacknowledged)");
     EXPECT_EQ(scalar("SELECT AckNote FROM TriggerEvents").toString(), "Area barricaded");
     EXPECT_EQ(scalar("SELECT AckBy FROM TriggerEvents").toString(), loginName());
@@ -300,8 +300,8 @@ TEST_P(SiteStatusPageTest, TheSelectedEventShowsTheResponsePlanThatAppliesToIt) 
     open();
     SiteStatusPage& status = statusTab();
     ASSERT_EQ(status.tblTriggerEvents->rowCount(), 1);
-    EXPECT_EQ(status.tblTriggerEvents->item(0, 7)->text(), "Open");
-    EXPECT_EQ(status.tblTriggerEvents->item(0, 9)->text(),
+    EXPECT_EQ(status.tblTriggerEvents->item(0, 3)->text(), "Open");
+    EXPECT_EQ(status.tblTriggerEvents->item(0, 6)->text(),
               "Act: Barricade the area; Who: Shift boss; Within 2 hours");
     EXPECT_EQ(status.lblEventDetail->text(), "Select an event to see its response plan.");
     status.tblTriggerEvents->selectRow(0);
