@@ -19,7 +19,7 @@ constexpr int kGroupHeight = 150;
 
 QLabel* caption(const QString& text, int left, int top, QWidget* parent) {
     auto* label = new QLabel(text, parent);
-    label->setGeometry(left, top, 90, 26);
+    label->setGeometry(left, top, 104, 26);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return label;
 }
@@ -63,15 +63,15 @@ frmResponsePlan::LevelBoxes frmResponsePlan::makeLevel(const QString& name, cons
     LevelBoxes boxes{new QPlainTextEdit(group), new QLineEdit(group), new QLineEdit(group)};
     caption("Actions:", 4, 26, group);
     boxes.actions->setObjectName("txt" + name + "Actions");
-    boxes.actions->setGeometry(100, 26, kWidth - 140, 52);
+    boxes.actions->setGeometry(114, 26, kWidth - 150, 52);
     caption("Who acts:", 4, 84, group);
     boxes.who->setObjectName("txt" + name + "Who");
-    boxes.who->setGeometry(100, 84, kWidth - 140, 26);
-    caption("Respond within:", 4, 116, group)->setGeometry(0, 116, 94, 26);
+    boxes.who->setGeometry(114, 84, kWidth - 150, 26);
+    caption("Respond within:", 4, 116, group);
     boxes.hours->setObjectName("txt" + name + "Hours");
-    boxes.hours->setGeometry(100, 116, 76, 26);
+    boxes.hours->setGeometry(114, 116, 76, 26);
     auto* unit = new QLabel("hours", group);
-    unit->setGeometry(182, 116, 60, 26);
+    unit->setGeometry(196, 116, 60, 26);
     return boxes;
 }
 
