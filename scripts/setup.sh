@@ -20,7 +20,7 @@ test_packages=(
   "${package_packages[@]}"
   sqlite3 postgresql postgresql-common
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth poppler-utils
+  xvfb xauth poppler-utils dbus-daemon
   python3-aiosmtpd openssl
 )
 

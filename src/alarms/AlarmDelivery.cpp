@@ -84,7 +84,8 @@ int queueEventMail(Connection& db, const TriggerEvent& event, const QDateTime& n
     mail.instrumentId = event.instrumentId;
     mail.kind = list;
     mail.subject = eventSubject(event, sensor);
-    mail.body = eventBody(event, sensor, rate, latest, responsePlan(db, event.state));
+    mail.body =
+        eventBody(event, sensor, rate, latest, responsePlan(db, event.instrumentId, event.state));
     return queueMail(db, mail, addresses, now);
 }
 
@@ -98,7 +99,8 @@ int queueEscalations(Connection& db, const QDateTime& now) {
     }
     int queued = 0;
     for (const TriggerEvent& event : unacknowledgedEvents(db)) {
-        const std::optional<LevelResponse> response = responsePlan(db, event.state);
+        const std::optional<LevelResponse> response =
+            responsePlan(db, event.instrumentId, event.state);
         if (!response || !response->hours) {
             continue;
         }

@@ -1,16 +1,19 @@
 #include "alarms/ResponsePlan.h"
 
-namespace {
-ResponsePlanProvider& provider() {
-    static ResponsePlanProvider current;
-    return current;
-}
-} // namespace
+#include "triggers/ResponsePlan.h"
 
-void setResponsePlanProvider(ResponsePlanProvider value) {
-    provider() = std::move(value);
-}
-
-std::optional<LevelResponse> responsePlan(Connection& db, TriggerState state) {
-    return provider() ? provider()(db, state) : std::nullopt;
+std::optional<LevelResponse> responsePlan(Connection& db, const QString& instrumentId,
+                                          TriggerState state) {
+    const std::optional<ResponsePlan> plan = responsePlanFor(db, instrumentId, state);
+    if (!plan || plan->isEmpty()) {
+        return std::nullopt;
+    }
+    LevelResponse response;
+    response.actions = plan->actions;
+    if (!plan->who.isEmpty()) {
+        response.actions += (response.actions.isEmpty() ? QString() : QStringLiteral("\n")) +
+                            QStringLiteral("Who acts: ") + plan->who;
+    }
+    response.hours = plan->hours;
+    return response;
 }

@@ -33,6 +33,7 @@
 #include "store/SensorListMark.h"
 #include "store/ServerLocation.h"
 #include "store/TriggerTables.h"
+#include "triggers/EventAlerts.h"
 #include "triggers/SiteStatusPage.h"
 #include "triggers/TriggerEvents.h"
 #include "triggers/TriggerLevels.h"
@@ -96,10 +97,17 @@ frmQuorvelle::frmQuorvelle(const AppContext& context, QWidget* parent)
             }
         });
     };
+    eventAlerts = new EventAlerts(state_, context_, *SSTab1, 8, *statusBar(), this);
     state_.onReadingsWritten = [this](const QString& instrumentId, const QStringList& keys) {
         alarms->deliverSoon();
-        return logTriggerEvent(*state_.db, instrumentId, keys, context_.clock->now(), loginName(),
-                               [this](const TriggerEvent& event) { alarms->queue(event); });
+        std::optional<QString> told =
+            logTriggerEvent(*state_.db, instrumentId, keys, context_.clock->now(), loginName(),
+                            [this](const TriggerEvent& event) { alarms->queue(event); });
+        if (told) {
+            // Read once the readings' transaction has ended.
+            eventAlerts->check();
+        }
+        return told;
     };
     reportCommand = new ReportCommand(state_, context_, *chartTabs, *readings, this);
     connect(readings->report.image, &ClickableLabel::clicked, reportCommand,
@@ -283,6 +291,7 @@ bool frmQuorvelle::connectSequence() {
     guarded(errorLog(), " G_UpgradeOwnTables", [&] { addMissingLevelColumns(*state_.db); });
     checkEventLog();
     alarms->registerOpened();
+    eventAlerts->connected();
     return true;
 }
 
@@ -591,6 +600,7 @@ void frmQuorvelle::buildSiteStatus() {
     siteStatus->showSensor = [this](const QString& id) { showSensor(id); };
     connect(alarms->dispatcher, &AlarmDispatcher::delivered, siteStatus,
             [this] { siteStatus->fillOutbox(); });
+    siteStatus->refreshed = [this] { eventAlerts->check(); };
     auto* layout = new QVBoxLayout(holder);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(siteStatus);

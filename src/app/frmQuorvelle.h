@@ -16,6 +16,7 @@ class InstallationPage;
 class ReadingsPage;
 class UtilitiesPage;
 class SiteStatusPage;
+class EventAlerts;
 class SensorForm;
 class ReportCommand;
 class LoggerImport;
@@ -76,6 +77,8 @@ public:
     std::unique_ptr<SensorForm> sensorForm;
     std::unique_ptr<ChartTabs> chartTabs;
     ReportCommand* reportCommand;
+    // The notifications of new trigger events and the count of those unacknowledged.
+    EventAlerts* eventAlerts;
 
 signals:
     void programEndRequested();

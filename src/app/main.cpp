@@ -6,6 +6,7 @@
 #include "store/Clock.h"
 #include "store/DataFolder.h"
 #include "ui/AppContext.h"
+#include "ui/DbusNotifier.h"
 #include "ui/QtDesktop.h"
 #include "ui/QtPrompter.h"
 
@@ -33,10 +34,11 @@ int main(int argc, char** argv) {
 
     QtDesktop desktop;
     SystemClock clock;
+    DbusNotifier notifier;
     const QString dataFolder = defaultDataFolder();
     prepareBundledFiles(dataFolder);
 
-    frmQuorvelle window(AppContext{dataFolder, &prompter, &desktop, &clock});
+    frmQuorvelle window(AppContext{dataFolder, &prompter, &desktop, &clock, &notifier});
     prompter.setParent(&window);
     RaiseListener raiseListener;
     QObject::connect(&raiseListener, &RaiseListener::raiseRequested, &window,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "triggers/TriggerState.h"
 #include <QList>
 #include <QStringList>
 
@@ -11,7 +12,8 @@ class CliSession;
 // returns normally when it is done; a failure is raised (DbError or CliFailure).
 void exportCommand(CliSession& session, const CommandLineArgs& args);
 void reportCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context);
-void statusCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context);
+// Gives the exit status: statusExitCode of the highest state of a sensor in service.
+int statusCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context);
 // Sets the sensor's temperature correction and prints what is now stored.
 void correctionCommand(CliSession& session, const CommandLineArgs& args);
 void importCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context);
@@ -27,3 +29,16 @@ void recipientsCommand(CliSession& session, const CommandLineArgs& args);
 void notifyCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context);
 void digestCommand(CliSession& session, const AppContext& context);
 void deliverAfterImport(CliSession& session, const AppContext& context);
+// Shows, or sets and shows, a response plan.
+void planCommand(CliSession& session, const CommandLineArgs& args);
+void eventsCommand(CliSession& session, const CommandLineArgs& args);
+// A refusal (no such event, not acknowledged, already done) is a CliFailure with the reason.
+void acknowledgeCommand(CliSession& session, const CommandLineArgs& args,
+                        const AppContext& context);
+void closeCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context);
+
+// The exit status of status: 0 when no sensor in service is above green, else these; distinct
+// from a failure (1) and a wrong command line (2).
+constexpr int kStatusAmber = 3;
+constexpr int kStatusRed = 4;
+int statusExitCode(TriggerState highest);

@@ -44,7 +44,15 @@ int runCommand(const CommandLineArgs& args,
         } else if (args.command == QLatin1String("report")) {
             reportCommand(session, args, context);
         } else if (args.command == QLatin1String("status")) {
-            statusCommand(session, args, context);
+            return statusCommand(session, args, context);
+        } else if (args.command == QLatin1String("plan")) {
+            planCommand(session, args);
+        } else if (args.command == QLatin1String("events")) {
+            eventsCommand(session, args);
+        } else if (args.command == QLatin1String("acknowledge")) {
+            acknowledgeCommand(session, args, context);
+        } else if (args.command == QLatin1String("close")) {
+            closeCommand(session, args, context);
         } else if (args.command == QLatin1String("revisions")) {
             revisionsCommand(session, args);
         } else if (args.command == QLatin1String("revise")) {

@@ -1,6 +1,7 @@
 #include "cli/CommandLineArgs.h"
 
 #include "sensors/SensorNumber.h"
+#include "triggers/ResponsePlan.h"
 
 #include <QHash>
 #include <cmath>
@@ -23,26 +24,33 @@ const QHash<QString, OptionRule>& optionRules() {
         {QStringLiteral("all"), {false, {QStringLiteral("import")}}},
         {QStringLiteral("no-time-chart"), {false, {QStringLiteral("report")}}},
         {QStringLiteral("no-length-chart"), {false, {QStringLiteral("report")}}},
-        {QStringLiteral("csv"), {false, {QStringLiteral("status")}}},
+        {QStringLiteral("csv"), {false, {QStringLiteral("status"), QStringLiteral("events")}}},
         {QStringLiteral("from"), {true, {QStringLiteral("revise")}}},
         {QStringLiteral("kind"), {true, {QStringLiteral("revise")}}},
         {QStringLiteral("node"), {true, {QStringLiteral("revise")}}},
         {QStringLiteral("offset"), {true, {QStringLiteral("revise")}}},
-        {QStringLiteral("note"), {true, {QStringLiteral("revise")}}},
+        {QStringLiteral("note"), {true, {QStringLiteral("revise"), QStringLiteral("acknowledge")}}},
         {QStringLiteral("test"), {false, {QStringLiteral("notify")}}},
         {QStringLiteral("off"), {false, {QStringLiteral("correction")}}},
         {QStringLiteral("coefficients"), {true, {QStringLiteral("correction")}}},
         {QStringLiteral("free-length"), {true, {QStringLiteral("correction")}}},
         {QStringLiteral("expansion"), {true, {QStringLiteral("correction")}}},
+        {QStringLiteral("level"), {true, {QStringLiteral("plan")}}},
+        {QStringLiteral("actions"), {true, {QStringLiteral("plan"), QStringLiteral("close")}}},
+        {QStringLiteral("who"), {true, {QStringLiteral("plan")}}},
+        {QStringLiteral("hours"), {true, {QStringLiteral("plan")}}},
+        {QStringLiteral("reentry"), {true, {QStringLiteral("close")}}},
+        {QStringLiteral("open"), {false, {QStringLiteral("events")}}},
     };
     return rules;
 }
 
-const QStringList kCommands{QStringLiteral("import"),     QStringLiteral("export"),
-                            QStringLiteral("report"),     QStringLiteral("status"),
-                            QStringLiteral("revisions"),  QStringLiteral("revise"),
-                            QStringLiteral("recipients"), QStringLiteral("notify"),
-                            QStringLiteral("digest"),     QStringLiteral("correction")};
+const QStringList kCommands{
+    QStringLiteral("import"),      QStringLiteral("export"),    QStringLiteral("report"),
+    QStringLiteral("status"),      QStringLiteral("revisions"), QStringLiteral("revise"),
+    QStringLiteral("recipients"),  QStringLiteral("notify"),    QStringLiteral("digest"),
+    QStringLiteral("correction"),  QStringLiteral("plan"),      QStringLiteral("events"),
+    QStringLiteral("acknowledge"), QStringLiteral("close")};
 
 // "yyyy/MM/dd HH:mm:ss" read field by field, so that no time zone rule can refuse the moment.
 QDateTime momentOf(const QString& text) {
@@ -142,7 +150,76 @@ void setOption(CommandLineArgs& args, const QString& name, const QString& value)
         args.freeLength = value;
     } else if (name == QLatin1String("expansion")) {
         args.expansion = value;
+    } else if (name == QLatin1String("level")) {
+        if (value != QLatin1String("amber") && value != QLatin1String("red")) {
+            throw UsageError(QStringLiteral("--level wants amber or red, not '%1'").arg(value));
+        }
+        args.level = value;
+    } else if (name == QLatin1String("actions")) {
+        args.actions = value;
+    } else if (name == QLatin1String("who")) {
+        args.who = value;
+    } else if (name == QLatin1String("hours")) {
+        const ResponseHoursText hours = responseHoursOf(value);
+        if (!hours.hours) {
+            throw UsageError(
+                QStringLiteral("--hours wants a number of hours from 0 to %1, not '%2'")
+                    .arg(kMaxResponseHours)
+                    .arg(value));
+        }
+        args.hours = hours.hours;
+    } else if (name == QLatin1String("reentry")) {
+        args.reentry = value;
+    } else if (name == QLatin1String("open")) {
+        args.openOnly = true;
     }
+}
+
+// The commands of the event log and the response plan, which take at most one argument.
+bool checkEventCommand(CommandLineArgs& args, const QStringList& files) {
+    const QString& command = args.command;
+    if (command == QLatin1String("plan")) {
+        if (files.size() > 1) {
+            throw UsageError(QStringLiteral("unexpected argument '%1'").arg(files.last()));
+        }
+        if (!files.isEmpty()) {
+            if (!isSensorNumber(files.first())) {
+                throw UsageError(
+                    QStringLiteral("plan wants a sensor number of nine digits, not '%1'")
+                        .arg(files.first()));
+            }
+            args.sensor = files.first();
+        }
+        if ((args.actions || args.who || args.hours) && args.level.isEmpty()) {
+            throw UsageError(QStringLiteral("plan needs --level amber|red to set a plan"));
+        }
+        return true;
+    }
+    if (command == QLatin1String("events")) {
+        if (!files.isEmpty()) {
+            throw UsageError(QStringLiteral("unexpected argument '%1'").arg(files.first()));
+        }
+        return true;
+    }
+    if (command != QLatin1String("acknowledge") && command != QLatin1String("close")) {
+        return false;
+    }
+    if (files.isEmpty()) {
+        throw UsageError(command + QStringLiteral(" needs an event number"));
+    }
+    if (files.size() > 1) {
+        throw UsageError(QStringLiteral("unexpected argument '%1'").arg(files.last()));
+    }
+    bool ok = false;
+    args.eventId = files.first().toLongLong(&ok);
+    if (!ok || args.eventId <= 0) {
+        throw UsageError(
+            QStringLiteral("%1 wants an event number, not '%2'").arg(command, files.first()));
+    }
+    if (command == QLatin1String("close") && !args.actions) {
+        throw UsageError(QStringLiteral("close needs --actions TEXT"));
+    }
+    return true;
 }
 
 void requireOutput(const QString& command, const QString& file, const QStringList& suffixes) {
@@ -155,9 +232,12 @@ void requireOutput(const QString& command, const QString& file, const QStringLis
                          .arg(command, suffixes.join(QStringLiteral(" or ")), file));
 }
 
-void check(const CommandLineArgs& args, const QStringList& files) {
+void check(CommandLineArgs& args, const QStringList& files) {
     if (args.command.isEmpty()) {
         throw UsageError(QStringLiteral("no command given"));
+    }
+    if (checkEventCommand(args, files)) {
+        return;
     }
     if (args.command == QLatin1String("recipients")) {
         const QString action = files.value(0);
@@ -334,7 +414,9 @@ QString usageText() {
         "        report written whole (on a full disk it stays, and the exit status is 1)\n"
         "  status [--csv]\n"
         "        print every sensor's state against its trigger levels, as a table or CSV;\n"
-        "        the event log's rules are put back first, with a warning when they cannot be\n"
+        "        the event log's rules are put back first, with a warning when they cannot;\n"
+        "        the exit status tells the highest state of a sensor in service: 0 none above\n"
+        "        green, 3 amber, 4 red (1 and 2 keep their meaning below)\n"
         "  revisions ID\n"
         "        list the sensor's revisions, the superseded ones with the entry that\n"
         "        replaced them\n"
@@ -361,6 +443,18 @@ QString usageText() {
         "        set the sensor's temperature correction: off, a coefficient per node in\n"
         "        mm/°C, or the strand's free length per node in m with its expansion per\n"
         "        °C (11.8e-6 unless given); node 1 first, a node left out is not corrected\n"
+        "  plan [ID] [--level amber|red] [--actions TEXT] [--who TEXT] [--hours H]\n"
+        "        show the response plan of the sensor ID, or of the site default without ID\n"
+        "        (a sensor without its own plan follows the site default); with --actions,\n"
+        "        --who or --hours, set them in the plan of that level, keeping the rest\n"
+        "  events [--open] [--csv]\n"
+        "        list the trigger events, oldest first, each with its step (Open,\n"
+        "        Acknowledged, Closed); only those not closed with --open\n"
+        "  acknowledge EVENT [--note TEXT]\n"
+        "        add the acknowledgement (who, when, note) to the event numbered EVENT\n"
+        "  close EVENT --actions TEXT [--reentry TEXT]\n"
+        "        close an acknowledged event with the actions taken and the re-entry note;\n"
+        "        an event not acknowledged, or already closed, is refused (exit status 1)\n"
         "\n"
         "ID is a sensor number: nine digits (0-9), no sign or spaces.\n"
         "\n"
@@ -380,5 +474,6 @@ QString usageText() {
         "certificate.\n"
         "\n"
         "Messages go to standard error; a question gets the answer that changes nothing.\n"
-        "Exit status: 0 done, 1 failed, 2 wrong command line.");
+        "Exit status: 0 done, 1 failed, 2 wrong command line; status also gives 3 when a\n"
+        "sensor is amber and 4 when one is red.");
 }

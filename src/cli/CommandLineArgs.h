@@ -6,12 +6,14 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <stdexcept>
 
 // What a command line asks for.
 struct CommandLineArgs {
     // "import", "export", "report", "status", "revisions", "revise", "recipients", "notify",
-    // "digest" or "correction"; empty with --help or --version
+    // "digest", "correction", "plan", "events", "acknowledge" or "close"; empty with --help or
+    // --version
     QString command;
     QString database;
     QString sensor;
@@ -28,6 +30,7 @@ struct CommandLineArgs {
     QString kind;
     int node = 0;
     QList<double> offsets;
+    // revise, acknowledge: the note.
     QString note;
     bool test = false; // notify --test
     QStringList words; // recipients: list, or add|remove LIST ADDRESS
@@ -36,6 +39,16 @@ struct CommandLineArgs {
     QString coefficients;
     QString freeLength;
     QString expansion;
+    // plan: the level shown or set, and what is set (absent: kept as stored).
+    QString level; // "amber", "red" or empty for both
+    std::optional<QString> actions;
+    std::optional<QString> who;
+    std::optional<double> hours;
+    // acknowledge and close: the event, its note, the actions taken and the re-entry note.
+    qint64 eventId = 0;
+    QString reentry;
+    // events: only those not closed.
+    bool openOnly = false;
     bool help = false;
     bool version = false;
 };

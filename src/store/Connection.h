@@ -55,6 +55,8 @@ public:
     // Runs body in one transaction: committed when it returns, rolled back when it throws.
     // The failure that ended the body is the one passed on, even when the rollback fails too.
     void inTransaction(const std::function<void()>& body);
+    // Whether a transaction begun on this connection is still open.
+    bool transactionIsOpen() const { return transactionOpen_; }
 
     QSqlDatabase& db() { return db_; }
     QString connectionName() const { return name_; }

@@ -1,6 +1,7 @@
 #include "store/TriggerTables.h"
 
 #include "store/Connection.h"
+#include "store/ResponseTables.h"
 #include "store/Schema.h"
 #include "store/SqlFailure.h"
 
@@ -130,12 +131,13 @@ void restoreRules(Connection& db) {
             for (const QString& sql : statements) {
                 db.execute(sql);
             }
-            return;
+        } else {
+            for (const QString& rule : kFileRules) {
+                db.execute("DROP TRIGGER IF EXISTS " + fileRuleName(rule));
+                db.execute(rule);
+            }
         }
-        for (const QString& rule : kFileRules) {
-            db.execute("DROP TRIGGER IF EXISTS " + fileRuleName(rule));
-            db.execute(rule);
-        }
+        restoreClosureRules(db);
     });
 }
 } // namespace
@@ -148,6 +150,7 @@ void createTriggerTablesWithin(Connection& db) {
     for (const QString& sql : db.isServer() ? serverStatements() : fileStatements()) {
         db.execute(sql);
     }
+    createResponseTablesWithin(db);
 }
 
 void addMissingLevelColumns(Connection& db) {
@@ -177,10 +180,14 @@ void addMissingLevelColumns(Connection& db) {
 bool hasTriggerTables(Connection& db) {
     // Looked up by name: a register of many sensors holds thousands of tables.
     return db.hasTable(QStringLiteral("TriggerLevels")) &&
-           db.hasTable(QStringLiteral("TriggerEvents"));
+           db.hasTable(QStringLiteral("TriggerEvents")) && hasResponseTables(db);
 }
 
 bool eventLogRulesIntact(Connection& db) {
+    return triggerEventRulesIntact(db) && closureRulesIntact(db);
+}
+
+bool triggerEventRulesIntact(Connection& db) {
     if (db.isServer()) {
         QStringList wanted;
         for (const ServerRule& rule : kServerRules) {

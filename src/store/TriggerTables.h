@@ -12,6 +12,7 @@ class Connection;
 //     the expected reading interval (days); a null value is no level.
 //   TriggerEvents: the log of levels reached, append-only. A row is never deleted, and its
 //     acknowledgement (AckAt, AckBy, AckNote) is the only change it ever takes, once.
+//   and the response tables of store/ResponseTables.h.
 // Creates whichever is missing, in one transaction; existing tables are left as they are.
 void createTriggerTables(Connection& db);
 // The same inside the caller's transaction.
@@ -36,9 +37,11 @@ struct EventLogProtection {
     bool isProtected() const { return !failure.has_value(); }
 };
 
-// Whether every rule of the event log is in place, enabled and unchanged, read with one
-// catalogue query. A database without the event log has nothing to protect: true.
+// Whether every rule of the event log (TriggerEvents and its closures) is in place, enabled
+// and unchanged. A database without the event log has nothing to protect: true.
 bool eventLogRulesIntact(Connection& db);
+// The same for TriggerEvents alone, read with one catalogue query.
+bool triggerEventRulesIntact(Connection& db);
 
 // Checks the rules and, where one is missing, off or changed, puts all of them back in one
 // transaction (which needs a login that owns the table). Only a failure to read the catalogue

@@ -6,6 +6,7 @@
 #include "store/DbError.h"
 #include "store/Guard.h"
 #include "store/TriggerTables.h"
+#include "triggers/ResponsePlan.h"
 #include "ui/AppContext.h"
 #include "ui/AppState.h"
 #include "ui/Desktop.h"
@@ -24,8 +25,10 @@
 #include <QPageSize>
 #include <QPdfWriter>
 #include <QPushButton>
+#include <QSet>
 #include <QTableWidget>
 #include <QTextDocument>
+#include <QVBoxLayout>
 #include <cmath>
 
 namespace {
@@ -118,15 +121,23 @@ SiteStatusPage::SiteStatusPage(AppState& state, const AppContext& context, QWidg
     : TabPage(parent), state_(state), context_(context) {
     setObjectName("pageSiteStatus");
 
-    lblEvents = new QLabel("Unacknowledged Events:", this);
+    lblEvents = new QLabel("Open Events:", this);
     lblEvents->setObjectName("lblEvents");
     lblEvents->setStyleSheet("font-weight: bold;");
-    tblTriggerEvents = makeTable(
-        "tblTriggerEvents",
-        {"Detected", "Sensor", "State", "Value", "Level", "Reading", "Detected By"}, this);
+    tblTriggerEvents = makeTable("tblTriggerEvents",
+                                 {"Detected", "Sensor", "State", "Step", "Value", "Level",
+                                  "Response Plan", "Acknowledged", "Reading", "Detected By"},
+                                 this);
     tblTriggerEvents->horizontalHeader()->setStretchLastSection(true);
     cmdAcknowledge = new QPushButton("Acknowledge", this);
     cmdAcknowledge->setObjectName("cmdAcknowledge");
+    cmdCloseEvent = new QPushButton("Close Event", this);
+    cmdCloseEvent->setObjectName("cmdCloseEvent");
+    lblEventDetail = new QLabel(this);
+    lblEventDetail->setObjectName("lblEventDetail");
+    lblEventDetail->setWordWrap(true);
+    lblEventDetail->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lblEventDetail->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     lblSensors = new QLabel("Sensors:", this);
     lblSensors->setObjectName("lblSensors");
@@ -156,20 +167,28 @@ SiteStatusPage::SiteStatusPage(AppState& state, const AppContext& context, QWidg
     pageGrid->setContentsMargins(16, 8, 16, 8);
     pageGrid->addWidget(lblEvents, 0, 0);
     pageGrid->addWidget(tblTriggerEvents, 1, 0);
-    pageGrid->addWidget(cmdAcknowledge, 1, 1, Qt::AlignTop);
-    pageGrid->addWidget(lblSensors, 2, 0);
-    pageGrid->addWidget(tblSiteStatus, 3, 0, 1, 2);
+    auto* eventCommands = new QVBoxLayout;
+    eventCommands->addWidget(cmdAcknowledge);
+    eventCommands->addWidget(cmdCloseEvent);
+    eventCommands->addStretch(1);
+    pageGrid->addLayout(eventCommands, 1, 1);
+    pageGrid->addWidget(lblEventDetail, 2, 0, 1, 2);
+    pageGrid->addWidget(lblSensors, 3, 0);
+    pageGrid->addWidget(tblSiteStatus, 4, 0, 1, 2);
     auto* bottomRow = new QHBoxLayout;
     bottomRow->addWidget(lblStatusSummary, 1);
     bottomRow->addWidget(cmdExportStatus);
     bottomRow->addWidget(cmdPrintStatus);
-    pageGrid->addWidget(lblOutbox, 4, 0, 1, 2);
-    pageGrid->addWidget(lstOutbox, 5, 0, 1, 2);
-    pageGrid->addLayout(bottomRow, 6, 0, 1, 2);
+    pageGrid->addWidget(lblOutbox, 5, 0, 1, 2);
+    pageGrid->addWidget(lstOutbox, 6, 0, 1, 2);
+    pageGrid->addLayout(bottomRow, 7, 0, 1, 2);
     pageGrid->setRowStretch(1, 1);
-    pageGrid->setRowStretch(3, 3);
+    pageGrid->setRowStretch(4, 3);
 
     connect(cmdAcknowledge, &QPushButton::clicked, this, &SiteStatusPage::cmdAcknowledge_Click);
+    connect(cmdCloseEvent, &QPushButton::clicked, this, &SiteStatusPage::cmdCloseEvent_Click);
+    connect(tblTriggerEvents, &QTableWidget::itemSelectionChanged, this,
+            &SiteStatusPage::showEventDetail);
     connect(cmdExportStatus, &QPushButton::clicked, this, &SiteStatusPage::cmdExportStatus_Click);
     connect(cmdPrintStatus, &QPushButton::clicked, this, &SiteStatusPage::cmdPrintStatus_Click);
     connect(tblSiteStatus, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
@@ -213,13 +232,26 @@ std::optional<QStringList> SiteStatusPage::listedSensors() const {
 void SiteStatusPage::refresh() {
     rows_.clear();
     events_.clear();
+    plans_.clear();
     if (state_.db && state_.db->isOpen()) {
         try {
             if (!hasTriggerTables(*state_.db)) {
                 createTriggerTables(*state_.db);
             }
             const std::optional<QStringList> only = listedSensors();
-            events_ = unacknowledgedEvents(*state_.db, only);
+            const QSet<QString> listed =
+                only ? QSet<QString>(only->begin(), only->end()) : QSet<QString>();
+            // Newest first, as they wait for someone.
+            const QList<EventRecord> records = eventRecords(*state_.db, true);
+            for (auto it = records.crbegin(); it != records.crend(); ++it) {
+                if (only && !listed.contains(it->event.instrumentId)) {
+                    continue;
+                }
+                const std::optional<ResponsePlan> plan =
+                    responsePlanFor(*state_.db, it->event.instrumentId, it->event.state);
+                events_ << *it;
+                plans_ << (plan ? responsePlanText(*plan) : QString());
+            }
             rows_ = computeSiteStatus(*state_.db, context_.clock->now(), only);
         } catch (const DbError& e) {
             report(e, " G_SiteStatus", "The site status could not be read:");
@@ -228,6 +260,9 @@ void SiteStatusPage::refresh() {
     fillEvents();
     fillStatus();
     fillOutbox();
+    if (refreshed) {
+        refreshed();
+    }
 }
 
 void SiteStatusPage::fillOutbox() {
@@ -259,16 +294,22 @@ void SiteStatusPage::fillOutbox() {
 void SiteStatusPage::fillEvents() {
     tblTriggerEvents->setRowCount(0);
     tblTriggerEvents->setRowCount(static_cast<int>(events_.size()));
+    int waiting = 0;
     for (int r = 0; r < events_.size(); ++r) {
-        const TriggerEvent& e = events_[r];
+        const TriggerEvent& e = events_[r].event;
+        waiting += e.ackAt.isEmpty() ? 1 : 0;
         const QString level =
             QString::number(e.level, 'g', 6) +
             (e.measure == Measure::Rate ? QStringLiteral(" mm/day") : QStringLiteral(" mm"));
         const QStringList cells{shownEventTime(e.detectedAt),
                                 e.instrumentId,
                                 stateText(e.state).toUpper(),
+                                stageText(events_[r].stage()),
                                 eventValue(e),
                                 level,
+                                plans_[r],
+                                e.ackAt.isEmpty() ? QString()
+                                                  : shownEventTime(e.ackAt) + " by " + e.ackBy,
                                 e.readingKey.mid(e.instrumentId.size()).trimmed(),
                                 e.detectedBy};
         for (int c = 0; c < cells.size(); ++c) {
@@ -281,8 +322,47 @@ void SiteStatusPage::fillEvents() {
         }
     }
     tblTriggerEvents->resizeColumnsToContents();
-    lblEvents->setText(QStringLiteral("Unacknowledged Events: %1").arg(events_.size()));
-    cmdAcknowledge->setEnabled(!events_.isEmpty());
+    lblEvents->setText(
+        QStringLiteral("Open Events: %1 (%2 unacknowledged)").arg(events_.size()).arg(waiting));
+    cmdAcknowledge->setEnabled(waiting > 0);
+    cmdCloseEvent->setEnabled(!events_.isEmpty());
+    showEventDetail();
+}
+
+QList<qint64> SiteStatusPage::selectedEvents() const {
+    QList<qint64> ids;
+    for (const QModelIndex& index : tblTriggerEvents->selectionModel()->selectedRows()) {
+        ids << tblTriggerEvents->item(index.row(), 0)->data(Qt::UserRole + 1).toLongLong();
+    }
+    return ids;
+}
+
+void SiteStatusPage::showEventDetail() {
+    const QList<qint64> ids = selectedEvents();
+    if (ids.size() != 1) {
+        lblEventDetail->setText(events_.isEmpty()
+                                    ? QString()
+                                    : QStringLiteral("Select an event to see its response plan."));
+        return;
+    }
+    for (int r = 0; r < events_.size(); ++r) {
+        const TriggerEvent& e = events_[r].event;
+        if (e.id != ids.first()) {
+            continue;
+        }
+        QString text = QStringLiteral("Event %1, %2 response plan: %3")
+                           .arg(e.id)
+                           .arg(stateText(e.state).toUpper(),
+                                plans_[r].isEmpty() ? QStringLiteral("none set") : plans_[r]);
+        if (!e.ackAt.isEmpty()) {
+            text += QStringLiteral(". Acknowledged %1 by %2").arg(shownEventTime(e.ackAt), e.ackBy);
+            if (!e.ackNote.isEmpty()) {
+                text += ": " + e.ackNote;
+            }
+        }
+        lblEventDetail->setText(text + '.');
+        return;
+    }
 }
 
 void SiteStatusPage::fillStatus() {
@@ -338,10 +418,7 @@ void SiteStatusPage::fillStatus() {
 }
 
 void SiteStatusPage::cmdAcknowledge_Click() {
-    QList<qint64> ids;
-    for (const QModelIndex& index : tblTriggerEvents->selectionModel()->selectedRows()) {
-        ids << tblTriggerEvents->item(index.row(), 0)->data(Qt::UserRole + 1).toLongLong();
-    }
+    const QList<qint64> ids = selectedEvents();
     if (ids.isEmpty()) {
         context_.prompter->message(kOmbrevaultTitle, "Select the events to acknowledge.",
                                    MsgIcon::Information);
@@ -356,6 +433,57 @@ void SiteStatusPage::cmdAcknowledge_Click() {
         acknowledgeEvents(*state_.db, ids, context_.clock->now(), loginName(), note->trimmed());
     } catch (const DbError& e) {
         report(e, " G_AcknowledgeEvents", "The acknowledgement could not be stored:");
+    }
+    refresh();
+}
+
+void SiteStatusPage::cmdCloseEvent_Click() {
+    const QList<qint64> ids = selectedEvents();
+    if (ids.isEmpty()) {
+        context_.prompter->message(kOmbrevaultTitle, "Select the events to close.",
+                                   MsgIcon::Information);
+        return;
+    }
+    for (const EventRecord& r : events_) {
+        if (ids.contains(r.event.id) && r.stage() == EventStage::Open) {
+            context_.prompter->message(kOmbrevaultTitle,
+                                       QStringLiteral("Event %1 is not acknowledged: only an "
+                                                      "acknowledged event can be closed.")
+                                           .arg(r.event.id),
+                                       MsgIcon::Exclamation);
+            return;
+        }
+    }
+    const std::optional<QString> actions =
+        context_.prompter->input("Close Event", "Actions taken:");
+    if (!actions) {
+        return;
+    }
+    if (actions->trimmed().isEmpty()) {
+        context_.prompter->message(kOmbrevaultTitle,
+                                   "The event is not closed: say what actions were taken.",
+                                   MsgIcon::Exclamation);
+        return;
+    }
+    const std::optional<QString> reentry =
+        context_.prompter->input("Close Event", "Re-entry note (who may go back in, and when):");
+    if (!reentry) {
+        return;
+    }
+    QStringList refusals;
+    try {
+        for (const qint64 id : ids) {
+            const QString refusal = closeTriggerEvent(*state_.db, id, context_.clock->now(),
+                                                      loginName(), *actions, *reentry);
+            if (!refusal.isEmpty()) {
+                refusals << refusal;
+            }
+        }
+    } catch (const DbError& e) {
+        report(e, " G_CloseEvents", "The close could not be stored:");
+    }
+    if (!refusals.isEmpty()) {
+        context_.prompter->message(kOmbrevaultTitle, refusals.join("\r\n"), MsgIcon::Exclamation);
     }
     refresh();
 }

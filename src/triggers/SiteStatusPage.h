@@ -1,7 +1,7 @@
 #pragma once
 
+#include "triggers/EventLife.h"
 #include "triggers/SiteStatus.h"
-#include "triggers/TriggerEvents.h"
 #include "ui/TabPage.h"
 
 #include <functional>
@@ -16,9 +16,10 @@ class QListWidget;
 class QPushButton;
 class QTableWidget;
 
-// Tab "9. Site Status": the unacknowledged trigger events over one row per sensor of the
-// register (as the sensor filter narrows it) with its state against its levels. Computed
-// afresh each time the tab is shown.
+// Tab "9. Site Status": the trigger events not yet closed, each with its step and the response
+// plan that applies to it, over one row per sensor of the register (as the sensor filter
+// narrows it) with its state against its levels. Computed afresh each time the tab is shown.
+// An event is acknowledged, then closed, from here.
 class SiteStatusPage : public TabPage {
     Q_OBJECT
 public:
@@ -31,17 +32,25 @@ public:
     void fillOutbox();
 
     void cmdAcknowledge_Click();
+    // Closes the selected events, which must all be acknowledged, with the actions taken and
+    // the re-entry note asked for.
+    void cmdCloseEvent_Click();
     void cmdExportStatus_Click();
     void cmdPrintStatus_Click();
 
     // A double click on a sensor's row: show that sensor on "1. Identification".
     std::function<void(const QString&)> showSensor;
+    // Called after each refresh, once the events are read.
+    std::function<void()> refreshed;
 
     const QList<SiteStatusRow>& rows() const { return rows_; }
 
     QLabel* lblEvents;
     QTableWidget* tblTriggerEvents;
     QPushButton* cmdAcknowledge;
+    QPushButton* cmdCloseEvent;
+    // The selected event: its response plan and its steps.
+    QLabel* lblEventDetail;
     QLabel* lblSensors;
     QTableWidget* tblSiteStatus;
     QLabel* lblStatusSummary;
@@ -49,8 +58,9 @@ public:
     QPushButton* cmdPrintStatus;
     QLabel* lblOutbox;
     QListWidget* lstOutbox;
-    // Rows: 0 events caption, 1 events and Acknowledge, 2 sensors caption, 3 sensors table,
-    // 4-5 alarm messages not sent, 6 summary and output commands.
+    // Rows: 0 events caption, 1 events with Acknowledge and Close Event, 2 the event's detail,
+    // 3 sensors caption, 4 sensors table, 5-6 alarm messages not sent, 7 summary and output
+    // commands.
     QGridLayout* pageGrid;
 
 private:
@@ -65,5 +75,10 @@ private:
     AppState& state_;
     const AppContext& context_;
     QList<SiteStatusRow> rows_;
-    QList<TriggerEvent> events_;
+    QList<qint64> selectedEvents() const;
+    void showEventDetail();
+
+    QList<EventRecord> events_;
+    // The plan that applies to each listed event, as shown.
+    QList<QString> plans_;
 };

@@ -267,6 +267,13 @@ QList<TriggerEvent> allTriggerEvents(Connection& db) {
     return eventsOf(query);
 }
 
+QList<TriggerEvent> triggerEventsAfter(Connection& db, qint64 id) {
+    QSqlQuery query = runQuery(
+        db, "SELECT " + kEventColumns + " FROM TriggerEvents WHERE EventID > ? ORDER BY EventID",
+        {id});
+    return eventsOf(query);
+}
+
 int acknowledgeEvents(Connection& db, const QList<qint64>& ids, const QDateTime& at,
                       const QString& by, const QString& note) {
     int acknowledged = 0;

@@ -65,6 +65,8 @@ QList<TriggerEvent> unacknowledgedEvents(Connection& db,
                                          const std::optional<QStringList>& only = {});
 // Every event, oldest first.
 QList<TriggerEvent> allTriggerEvents(Connection& db);
+// The events logged after the one numbered id, oldest first.
+QList<TriggerEvent> triggerEventsAfter(Connection& db, qint64 id);
 
 // Adds the acknowledgement to each event not yet acknowledged, in one transaction; returns
 // how many took it. An event already acknowledged keeps its first acknowledgement.

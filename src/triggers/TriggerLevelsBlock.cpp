@@ -3,6 +3,7 @@
 #include "store/DbError.h"
 #include "store/Guard.h"
 #include "store/TriggerTables.h"
+#include "triggers/frmResponsePlan.h"
 #include "ui/AppContext.h"
 #include "ui/AppState.h"
 #include "ui/Prompter.h"
@@ -10,6 +11,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScopedValueRollback>
 #include <iterator>
 
@@ -74,6 +76,23 @@ TriggerLevelsBlock::TriggerLevelsBlock(const QString& title, const QString& name
     source_->setObjectName("lbl" + namePrefix + "TriggerLevelsSource");
     source_->setWordWrap(true);
     grid->addWidget(source_, perColumn, 0, 1, columns * 3);
+    cmdResponsePlan = new QPushButton(QStringLiteral("Response Plan..."), this);
+    cmdResponsePlan->setObjectName("cmd" + namePrefix + "ResponsePlan");
+    grid->addWidget(cmdResponsePlan, perColumn + 1, 0, 1, columns * 3, Qt::AlignRight);
+    connect(cmdResponsePlan, &QPushButton::clicked, this,
+            &TriggerLevelsBlock::cmdResponsePlan_Click);
+}
+
+void TriggerLevelsBlock::cmdResponsePlan_Click() {
+    // The levels typed so far are stored first, as leaving the page would.
+    commit();
+    if (state_ == nullptr || loadedKey_.isEmpty() || plan_ != nullptr) {
+        return;
+    }
+    plan_ = new frmResponsePlan(*state_, *context_, loadedKey_, window());
+    plan_->setAttribute(Qt::WA_DeleteOnClose);
+    connect(plan_, &QObject::destroyed, this, [this] { plan_ = nullptr; });
+    plan_->open();
 }
 
 void TriggerLevelsBlock::bind(AppState& state, const AppContext& context,
@@ -104,6 +123,7 @@ void TriggerLevelsBlock::load() {
 void TriggerLevelsBlock::showStored() {
     const bool shown = !loadedKey_.isEmpty();
     const TriggerLevels inherited = effectiveLevels(TriggerLevels{}, site_);
+    cmdResponsePlan->setEnabled(shown);
     for (const BoxInfo& info : kBoxes) {
         QLineEdit* edit = box(info.field);
         edit->setText(levelText(levelValue(stored_, info.field)));

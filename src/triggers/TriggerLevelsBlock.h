@@ -11,6 +11,8 @@ struct AppContext;
 class QGridLayout;
 class QLabel;
 class QLineEdit;
+class QPushButton;
+class frmResponsePlan;
 
 // The level boxes of a sensor ("Trigger Levels:" on the Installation tab) or of the site
 // default (on the Utilities tab). Each box is checked when it is left: a refused text is
@@ -18,7 +20,8 @@ class QLineEdit;
 // The page that holds the block loads it when it is entered and commits it when it is left.
 // An empty box shows in grey the value that applies instead (for a sensor the site default's,
 // else the program's rate window; for the site default the program's rate window), and a line
-// under the boxes and each box's tooltip say where it comes from.
+// under the boxes and each box's tooltip say where it comes from. A button under them opens
+// the response plan of the same sensor or of the site default.
 class TriggerLevelsBlock : public QGroupBox {
     Q_OBJECT
 public:
@@ -37,6 +40,11 @@ public:
     void commit();
 
     QLineEdit* box(LevelField field) const { return boxes_.at(static_cast<int>(field)); }
+    // Opens the response plan of the same key, under the boxes ("Response Plan...").
+    void cmdResponsePlan_Click();
+    QPushButton* cmdResponsePlan = nullptr;
+    // The response plan window while it is open; null otherwise.
+    frmResponsePlan* responsePlan() const { return plan_; }
     const TriggerLevels& stored() const { return stored_; }
 
     // Rows 0 to 2 (two columns) or 0 to 5 (one) hold caption, box and unit per level; the
@@ -58,4 +66,5 @@ private:
     // For a sensor, the site default as last loaded: what its empty boxes stand for.
     TriggerLevels site_;
     bool busy_ = false;
+    frmResponsePlan* plan_ = nullptr;
 };

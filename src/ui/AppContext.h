@@ -5,6 +5,7 @@
 class Prompter;
 class Desktop;
 class Clock;
+class Notifier;
 
 // What the main window needs from the outside world; main() builds the real one and tests
 // build their own.
@@ -13,4 +14,6 @@ struct AppContext {
     Prompter* prompter = nullptr;
     Desktop* desktop = nullptr;
     const Clock* clock = nullptr;
+    // Desktop notifications of new trigger events; none are shown without one.
+    Notifier* notifier = nullptr;
 };

@@ -8,6 +8,7 @@
 #include "store/TriggerTables.h"
 #include "support/ServerDatabase.h"
 #include "support/SmtpSink.h"
+#include "triggers/ResponsePlan.h"
 #include "triggers/TriggerEvents.h"
 
 #include <QScopeGuard>
@@ -208,13 +209,10 @@ TEST_P(AlarmDeliveryTest, TextsOfTheRegisterNeverBecomeHeaders) {
 TEST_P(AlarmDeliveryTest, AnUnacknowledgedEventIsEscalatedOnceAfterItsResponseTime) {
     addRecipient(db, "red", "shift.boss@mine.example");
     addRecipient(db, "escalation", "manager@mine.example");
-    setResponsePlanProvider([](Connection&, TriggerState state) -> std::optional<LevelResponse> {
-        if (state != TriggerState::Red) {
-            return std::nullopt;
-        }
-        return LevelResponse{"Barricade the drive.\nCall the geotechnical engineer.", 2.0};
-    });
-    const auto unset = qScopeGuard([] { setResponsePlanProvider({}); });
+    // The site default's red plan; amber has none.
+    writeResponsePlan(
+        db, kSiteDefaultKey, TriggerState::Red,
+        ResponsePlan{"Barricade the drive.\nCall the geotechnical engineer.", "", 2.0});
     importToRed();
     EXPECT_TRUE(allOutboxMessages(db).first().body.contains(
         "Barricade the drive.\nCall the geotechnical engineer.\nAcknowledge within 2 hours"));

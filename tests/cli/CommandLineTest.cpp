@@ -504,7 +504,7 @@ TEST_F(CommandLineTest, StatusPrintsEverySensorsStateAsATableOrCsv) {
                   {kSensor});
     }
     const ProgramRun csv = run({"status", "--csv"});
-    ASSERT_EQ(csv.exitCode, 0) << csv.err.toStdString();
+    ASSERT_EQ(csv.exitCode, 4) << csv.err.toStdString();
     const QStringList rows = csv.out.split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(rows.size(), 2);
     EXPECT_EQ(rows[0], "Sensor,Level,Location,Borehole,Nodes,Last Reading,Days,Disp (mm),At Node,"
@@ -515,6 +515,88 @@ TEST_F(CommandLineTest, StatusPrintsEverySensorsStateAsATableOrCsv) {
 
     EXPECT_EQ(run({"status", "extra"}).exitCode, 2);
     EXPECT_EQ(run({"status", "--sensor", kSensor}).exitCode, 2);
+}
+
+TEST_F(CommandLineTest, StatusExitsWithTheHighestStateOfASensorInService) {
+    EXPECT_EQ(run({"status"}).exitCode, 0);
+    // The sensor's largest displacement is above 1 mm and far below 1000 mm.
+    setLevels(1, 1000);
+    const ProgramRun amber = run({"status", "--csv"});
+    EXPECT_EQ(amber.exitCode, 3) << amber.err.toStdString();
+    EXPECT_TRUE(amber.out.contains(",Amber,")) << amber.out.toStdString();
+    setLevels(0.5, 1);
+    EXPECT_EQ(run({"status"}).exitCode, 4);
+    // A destroyed sensor is not judged, and does not raise the exit status.
+    {
+        Connection c;
+        c.open(dbPath());
+        c.execute("UPDATE Sensors SET Destroyed = 'Yes' WHERE InstrumentID = ?", {kSensor});
+    }
+    EXPECT_EQ(run({"status"}).exitCode, 0);
+    EXPECT_TRUE(run({"--help"}).out.contains("0 none above\n        green, 3 amber, 4 red"));
+}
+
+TEST_F(CommandLineTest, ResponsePlansAndTheEventsLifeAreRunFromTheCommandLine) {
+    const ProgramRun set = run({"plan", "--level", "red", "--actions", "Barricade the area",
+                                "--who", "Shift boss", "--hours", "2"});
+    ASSERT_EQ(set.exitCode, 0) << set.err.toStdString();
+    EXPECT_TRUE(set.out.startsWith("Stored the RED response plan of the site default\n"))
+        << set.out.toStdString();
+    // Changing one part keeps the rest of the sensor's own plan; the other level follows the
+    // site default.
+    ASSERT_EQ(run({"plan", kSensor, "--level", "amber", "--actions", "Read daily"}).exitCode, 0);
+    ASSERT_EQ(run({"plan", kSensor, "--level", "amber", "--hours", "24"}).exitCode, 0);
+    const ProgramRun shown = run({"plan", kSensor});
+    EXPECT_EQ(shown.exitCode, 0);
+    EXPECT_EQ(shown.out, "Response plan of sensor " + kSensor +
+                             ":\nAMBER: Act: Read daily; Within 24 hours\nRED (site default): "
+                             "Act: Barricade the area; Who: Shift boss; Within 2 hours\n");
+    for (const QStringList& wrong :
+         {QStringList{"plan", "--hours", "2"}, QStringList{"plan", "--level", "blue"},
+          QStringList{"plan", "--level", "red", "--hours", "-1"}, QStringList{"plan", "12"},
+          QStringList{"close", "1"}, QStringList{"close", "x", "--actions", "a"},
+          QStringList{"acknowledge"}, QStringList{"events", "1"}}) {
+        EXPECT_EQ(run(wrong).exitCode, 2) << wrong.join(' ').toStdString();
+    }
+
+    {
+        Connection c;
+        c.open(dbPath());
+        createTriggerTables(c);
+        c.execute("INSERT INTO TriggerEvents (InstrumentID, DateTimeKey, State, Measure, Value, "
+                  "Level, DetectedAt, DetectedBy) VALUES (?, ?, 'RED', 'Displacement', 4.25, 1, "
+                  "'2026-11-20 09:00:00', 'surveyor')",
+                  {kSensor, kSensor + " 2026/11/20 08:00:00"});
+    }
+    const ProgramRun early = run({"close", "1", "--actions", "Scaled"});
+    EXPECT_EQ(early.exitCode, 1);
+    EXPECT_TRUE(early.err.contains(
+        "Event 1 is not acknowledged: only an acknowledged event can be closed."))
+        << early.err.toStdString();
+    const ProgramRun open = run({"events", "--open", "--csv"});
+    ASSERT_EQ(open.exitCode, 0);
+    QStringList rows = open.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(rows[0], "Event,Detected,Sensor,State,Value,Step,Acknowledged,By,Closed,By,"
+                       "Actions Taken");
+    EXPECT_EQ(rows[1], "1,2026/11/20 09:00:00," + kSensor + ",RED,4.25 mm,Open,,,,,");
+
+    EXPECT_EQ(run({"acknowledge", "1", "--note", "Seen"}).exitCode, 0);
+    EXPECT_EQ(run({"acknowledge", "1"}).exitCode, 1);
+    const ProgramRun closed =
+        run({"close", "1", "--actions", "Scaled, bolted", "--reentry", "After inspection"});
+    EXPECT_EQ(closed.exitCode, 0) << closed.err.toStdString();
+    EXPECT_EQ(closed.out, "Closed event 1\n");
+    EXPECT_EQ(run({"close", "1", "--actions", "again"}).exitCode, 1);
+    EXPECT_EQ(run({"events", "--open", "--csv"}).out.split('\n', Qt::SkipEmptyParts).size(), 1);
+    rows = run({"events", "--csv"}).out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_TRUE(rows[1].contains(",Closed,")) << rows[1].toStdString();
+    EXPECT_TRUE(rows[1].endsWith(",\"Scaled, bolted\"")) << rows[1].toStdString();
+    Connection c;
+    c.open(dbPath());
+    EXPECT_EQ(c.scalar("SELECT ReentryNote FROM TriggerEventClosures").toString(),
+              "After inspection");
 }
 
 TEST_F(CommandLineTest, StatusListsADestroyedSensorAsSuchAfterTheJudgedOnes) {
@@ -624,7 +706,7 @@ TEST_F(CommandLineServerTest, StatusReadsTheServerRegister) {
 
     setLevels(server_.uri(), 0.5, 1);
     const ProgramRun red = run({"--database", server_.uri(), "status", "--csv"});
-    ASSERT_EQ(red.exitCode, 0) << red.err.toStdString();
+    ASSERT_EQ(red.exitCode, 4) << red.err.toStdString();
     rows = red.out.split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(rows.size(), 2) << red.out.toStdString();
     EXPECT_TRUE(rows[1].contains(",Red,")) << rows[1].toStdString();

@@ -49,7 +49,7 @@ void MainWindowTest::addSensors(const QStringList& ids) {
 }
 
 AppContext MainWindowTest::context() {
-    return AppContext{folder(), &prompter, &desktop, &clock_};
+    return AppContext{folder(), &prompter, &desktop, &clock_, &notifier};
 }
 
 frmQuorvelle& MainWindowTest::open() {

@@ -43,6 +43,7 @@ protected:
 
     ScriptedPrompter prompter;
     RecordingDesktop desktop;
+    RecordingNotifier notifier;
     std::unique_ptr<frmQuorvelle> window;
     std::unique_ptr<ServerDatabase> server_;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui/Desktop.h"
+#include "ui/Notifier.h"
 #include "ui/Prompter.h"
 
 #include <QQueue>
@@ -58,4 +59,17 @@ public:
     }
     QStringList opened;
     bool succeed = true;
+};
+
+// Records the desktop notifications the program sent.
+class RecordingNotifier : public Notifier {
+public:
+    struct Notice {
+        QString summary;
+        QString body;
+    };
+    void notify(const QString& summary, const QString& body) override {
+        notices << Notice{summary, body};
+    }
+    QVector<Notice> notices;
 };

@@ -11,6 +11,7 @@
 #include "store/Connection.h"
 #include "store/TriggerTables.h"
 #include "support/FaultConditions.h"
+#include "triggers/ResponsePlan.h"
 #include "triggers/TriggerEvents.h"
 #include "triggers/TriggerLevelsBlock.h"
 
@@ -238,11 +239,76 @@ TEST_P(SiteStatusPageTest, AReadingTypedOverALevelIsReportedOnceLoggedAndAcknowl
     status.cmdAcknowledge->click();
     EXPECT_EQ(prompter.last().text, "Select the events to acknowledge.");
     status.tblTriggerEvents->selectRow(0);
+    // Closing waits for the acknowledgement, and asks nothing before it is there.
+    prompter.clear();
+    status.cmdCloseEvent->click();
+    ASSERT_EQ(prompter.calls.size(), 1);
+    const QString id = scalar("SELECT EventID FROM TriggerEvents").toString();
+    EXPECT_EQ(prompter.last().text,
+              "Event " + id + " is not acknowledged: only an acknowledged event can be closed.");
     prompter.inputs.enqueue(QStringLiteral("Area barricaded"));
     status.cmdAcknowledge->click();
-    EXPECT_EQ(status.tblTriggerEvents->rowCount(), 0);
+    // Acknowledged, the event stays listed until it is closed.
+    ASSERT_EQ(status.tblTriggerEvents->rowCount(), 1);
+    EXPECT_EQ(status.tblTriggerEvents->item(0, 3)->text(), "Acknowledged");
+    EXPECT_EQ(status.tblTriggerEvents->item(0, 7)->text(), "2026/12/08 09:30:00 by " + loginName());
+    EXPECT_EQ(status.lblEvents->text(), "Open Events: 1 (0 unacknowledged)");
     EXPECT_EQ(scalar("SELECT AckNote FROM TriggerEvents").toString(), "Area barricaded");
     EXPECT_EQ(scalar("SELECT AckBy FROM TriggerEvents").toString(), loginName());
+
+    // A close without the actions taken is refused; cancelling the second question stores
+    // nothing.
+    status.tblTriggerEvents->selectRow(0);
+    prompter.clear();
+    prompter.inputs.enqueue(QStringLiteral(" "));
+    status.cmdCloseEvent->click();
+    EXPECT_EQ(prompter.last().text, "The event is not closed: say what actions were taken.");
+    prompter.inputs.enqueue(QStringLiteral("Scaled and bolted"));
+    prompter.inputs.enqueue(std::nullopt);
+    status.cmdCloseEvent->click();
+    EXPECT_EQ(scalar("SELECT count(*) FROM TriggerEventClosures").toInt(), 0);
+
+    prompter.clear();
+    prompter.inputs.enqueue(QStringLiteral("Scaled and bolted"));
+    prompter.inputs.enqueue(QStringLiteral("Open after the shift's inspection"));
+    status.cmdCloseEvent->click();
+    EXPECT_EQ(prompter.calls.size(), 2) << prompter.messageTexts().join('|').toStdString();
+    EXPECT_EQ(prompter.calls[0].title, "Close Event");
+    EXPECT_EQ(prompter.calls[0].text, "Actions taken:");
+    EXPECT_EQ(status.tblTriggerEvents->rowCount(), 0);
+    EXPECT_EQ(scalar("SELECT ActionsTaken FROM TriggerEventClosures").toString(),
+              "Scaled and bolted");
+    EXPECT_EQ(scalar("SELECT ReentryNote FROM TriggerEventClosures").toString(),
+              "Open after the shift's inspection");
+    EXPECT_EQ(scalar("SELECT ClosedBy FROM TriggerEventClosures").toString(), loginName());
+}
+
+TEST_P(SiteStatusPageTest, TheSelectedEventShowsTheResponsePlanThatAppliesToIt) {
+    addToeSensors({kRed});
+    addReadings(kRed, {QDateTime(QDate(2026, 12, 1), QTime(8, 0))});
+    setLevels(kRed, 10, 20);
+    exec("INSERT INTO TriggerEvents (InstrumentID, DateTimeKey, State, Measure, Value, Level, "
+         "DetectedAt, DetectedBy) VALUES (?, ?, 'RED', 'Displacement', 23.5, 20, "
+         "'2026-12-08 09:00:00', 'nightshift')",
+         {kRed, kRed + " 2026/12/08 09:00:00"});
+    {
+        Connection db;
+        db.open(location());
+        writeResponsePlan(db, kSiteDefaultKey, TriggerState::Red,
+                          {"Barricade the area", "Shift boss", 2});
+    }
+    open();
+    SiteStatusPage& status = statusTab();
+    ASSERT_EQ(status.tblTriggerEvents->rowCount(), 1);
+    EXPECT_EQ(status.tblTriggerEvents->item(0, 3)->text(), "Open");
+    EXPECT_EQ(status.tblTriggerEvents->item(0, 6)->text(),
+              "Act: Barricade the area; Who: Shift boss; Within 2 hours");
+    EXPECT_EQ(status.lblEventDetail->text(), "Select an event to see its response plan.");
+    status.tblTriggerEvents->selectRow(0);
+    const QString id = scalar("SELECT EventID FROM TriggerEvents").toString();
+    EXPECT_EQ(status.lblEventDetail->text(),
+              "Event " + id +
+                  ", RED response plan: Act: Barricade the area; Who: Shift boss; Within 2 hours.");
 }
 
 TEST_P(SiteStatusPageTest, AReadingTypedWhileTheEventLogIsHeldIsNotSavedUntilBothCanBe) {
