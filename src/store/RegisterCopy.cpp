@@ -24,6 +24,8 @@ namespace {
 const QStringList kSchemaTables = {"Sensors", "Configuration", "NetworkConfig", "Prefs",
                                    "sensordata"};
 const QStringList kTriggerTables = {"TriggerLevels", "TriggerEvents"};
+// Made with the trigger tables on a newer register; a register may be without them.
+const QStringList kResponseTables = {"ResponsePlans", "TriggerEventClosures"};
 
 bool isCorrectionTable(const QString& table) {
     return table.compare(kCorrectionTable, Qt::CaseInsensitive) == 0;
@@ -32,6 +34,7 @@ bool isCorrectionTable(const QString& table) {
 bool isReadingsTable(const QString& table) {
     return !kSchemaTables.contains(table, Qt::CaseInsensitive) &&
            !kTriggerTables.contains(table, Qt::CaseInsensitive) &&
+           !kResponseTables.contains(table, Qt::CaseInsensitive) &&
            table.compare(kRevisionTable, Qt::CaseInsensitive) != 0 && !isCorrectionTable(table);
 }
 
@@ -456,6 +459,7 @@ void clearUnfinishedRegister(Connection& db) {
             throw DbError(ErrorCode::InvalidArgument,
                           "The register on the site server holds data: nothing was cleared.");
         }
-        dropTables(db, kSchemaTables + kTriggerTables + QStringList{kCorrectionTable});
+        dropTables(db, kSchemaTables + kTriggerTables + kResponseTables +
+                           QStringList{kCorrectionTable});
     });
 }
