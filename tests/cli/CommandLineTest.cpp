@@ -860,42 +860,38 @@ TEST_F(CommandLineTest, ReviseRefusesBadInputAndStoresNothing) {
     Connection c;
     c.open(dbPath());
     EXPECT_TRUE(readRevisions(c, kSensor).isEmpty());
+}
 
-    TEST_F(CommandLineTest,
-           CorrectionSetsTheSensorsTemperatureCorrectionOrRefusesAndChangesNothing) {
-        const auto stored = [this] {
-            Connection c;
-            c.open(dbPath());
-            return readTemperatureCorrection(c, kSensor);
-        };
-        ProgramRun r = run(
-            {"correction", "--sensor", kSensor, "--free-length", "2,4.5", "--expansion", "12e-6"});
-        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-        EXPECT_TRUE(
-            r.out.startsWith("Sensor 120541001: temperature corrected for free lengths of 2, "
-                             "4.5 m per node, expansion 1.2e-05 /"))
-            << r.out.toStdString();
-        EXPECT_EQ(stored(), (TemperatureCorrection{CorrectionMode::FreeLength, {2.0, 4.5}, 12e-6}));
+TEST_F(CommandLineTest, CorrectionSetsTheSensorsTemperatureCorrectionOrRefusesAndChangesNothing) {
+    const auto stored = [this] {
+        Connection c;
+        c.open(dbPath());
+        return readTemperatureCorrection(c, kSensor);
+    };
+    ProgramRun r =
+        run({"correction", "--sensor", kSensor, "--free-length", "2,4.5", "--expansion", "12e-6"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.startsWith("Sensor 120541001: temperature corrected for free lengths of 2, "
+                                 "4.5 m per node, expansion 1.2e-05 /"))
+        << r.out.toStdString();
+    EXPECT_EQ(stored(), (TemperatureCorrection{CorrectionMode::FreeLength, {2.0, 4.5}, 12e-6}));
 
-        // A value that is not a number, or more values than nodes: nothing changes.
-        r = run({"correction", "--sensor", kSensor, "--coefficients", "0.1,abc"});
-        EXPECT_EQ(r.exitCode, 1);
-        EXPECT_TRUE(r.err.contains("\"abc\" is not a number. Nothing was changed."))
-            << r.err.toStdString();
-        EXPECT_EQ(run({"correction", "--sensor", kSensor, "--coefficients", "1,2,3,4"}).exitCode,
-                  1);
-        EXPECT_EQ(stored().mode, CorrectionMode::FreeLength);
-        // Two modes at once, or none, is a wrong command line.
-        EXPECT_EQ(run({"correction", "--sensor", kSensor, "--off", "--coefficients", "1"}).exitCode,
-                  2);
-        EXPECT_EQ(run({"correction", "--sensor", kSensor}).exitCode, 2);
-        EXPECT_EQ(
-            run({"correction", "--sensor", kSensor, "--coefficients", "1", "--expansion", "1e-5"})
-                .exitCode,
-            2);
+    // A value that is not a number, or more values than nodes: nothing changes.
+    r = run({"correction", "--sensor", kSensor, "--coefficients", "0.1,abc"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("\"abc\" is not a number. Nothing was changed."))
+        << r.err.toStdString();
+    EXPECT_EQ(run({"correction", "--sensor", kSensor, "--coefficients", "1,2,3,4"}).exitCode, 1);
+    EXPECT_EQ(stored().mode, CorrectionMode::FreeLength);
+    // Two modes at once, or none, is a wrong command line.
+    EXPECT_EQ(run({"correction", "--sensor", kSensor, "--off", "--coefficients", "1"}).exitCode, 2);
+    EXPECT_EQ(run({"correction", "--sensor", kSensor}).exitCode, 2);
+    EXPECT_EQ(run({"correction", "--sensor", kSensor, "--coefficients", "1", "--expansion", "1e-5"})
+                  .exitCode,
+              2);
 
-        r = run({"correction", "--sensor", kSensor, "--off"});
-        EXPECT_EQ(r.out.trimmed(), "Sensor 120541001: temperature correction off.");
-        EXPECT_FALSE(stored().isOn());
-        EXPECT_TRUE(run({"--help"}).out.contains("correction --sensor ID --off"));
-    }
+    r = run({"correction", "--sensor", kSensor, "--off"});
+    EXPECT_EQ(r.out.trimmed(), "Sensor 120541001: temperature correction off.");
+    EXPECT_FALSE(stored().isOn());
+    EXPECT_TRUE(run({"--help"}).out.contains("correction --sensor ID --off"));
+}
