@@ -85,7 +85,7 @@ UtilitiesPage::UtilitiesPage(QWidget* parent) : TabPage(parent) {
     // Two columns: database and help on the left; the filter, the count and the site levels
     // on the right.
     columns = new QHBoxLayout(this);
-    columns->setContentsMargins(16, 16, 16, 16);
+    columns->setContentsMargins(16, 8, 16, 8);
     columns->setSpacing(24);
     leftColumn = new QVBoxLayout;
     leftColumn->addWidget(databaseFrame, 1);

@@ -9,6 +9,7 @@
 #include "ui/Prompter.h"
 
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -50,7 +51,7 @@ TriggerLevelsBlock::TriggerLevelsBlock(const QString& title, const QString& name
     // and the counts.
     constexpr int kTwoColumnSpot[] = {0, 1, 6, 7, 4, 5, 2, 3, 8, 9, 10};
     grid = new QGridLayout(this);
-    grid->setVerticalSpacing(6);
+    grid->setVerticalSpacing(2);
     const int perColumn = columns > 1 ? 6 : kBoxCount;
     for (int i = 0; i < kBoxCount; ++i) {
         const BoxInfo& info = kBoxes[i];
@@ -75,10 +76,13 @@ TriggerLevelsBlock::TriggerLevelsBlock(const QString& title, const QString& name
     source_ = new QLabel(this);
     source_->setObjectName("lbl" + namePrefix + "TriggerLevelsSource");
     source_->setWordWrap(true);
-    grid->addWidget(source_, perColumn, 0, 1, columns * 3);
     cmdResponsePlan = new QPushButton(QStringLiteral("Response Plan..."), this);
     cmdResponsePlan->setObjectName("cmd" + namePrefix + "ResponsePlan");
-    grid->addWidget(cmdResponsePlan, perColumn + 1, 0, 1, columns * 3, Qt::AlignRight);
+    // Where the levels come from, and the plan's command beside it, under the boxes.
+    auto* lastRow = new QHBoxLayout;
+    lastRow->addWidget(source_, 1);
+    lastRow->addWidget(cmdResponsePlan, 0, Qt::AlignBottom);
+    grid->addLayout(lastRow, perColumn, 0, 1, columns * 3);
     connect(cmdResponsePlan, &QPushButton::clicked, this,
             &TriggerLevelsBlock::cmdResponsePlan_Click);
 }
