@@ -7,14 +7,14 @@
 #include "ui/Prompter.h"
 
 #include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScopedValueRollback>
 #include <algorithm>
 
 namespace {
-
-constexpr int kBoxHeight = 24;
 
 QString valueText(double value) {
     return QString::number(value, 'g', 12);
@@ -25,36 +25,45 @@ QString valueText(double value) {
 TemperatureCorrectionBlock::TemperatureCorrectionBlock(QWidget* parent)
     : QGroupBox(QStringLiteral("Temperature Correction:"), parent) {
     setObjectName(QStringLiteral("fraTemperatureCorrection"));
+    // The mode on top, the node boxes in two columns of four, the expansion under them.
+    auto* grid = new QGridLayout(this);
+    grid->setVerticalSpacing(2);
     mode_ = new QComboBox(this);
     mode_->setObjectName(QStringLiteral("cboCorrection"));
     mode_->addItems({QStringLiteral("Off"), QStringLiteral("Coefficient per node (mm/°C)"),
                      QStringLiteral("Free length per node (m)")});
-    mode_->setGeometry(10, 26, 260, kBoxHeight + 2);
+    grid->addWidget(mode_, 0, 0, 1, 5);
     connect(mode_, &QComboBox::activated, this, [this] { commitMode(); });
     for (int n = 0; n < MaxDispNodes; ++n) {
-        const int left = 10 + (n / 4) * 132;
-        const int top = 60 + (n % 4) * 28;
+        const int column = (n / 4) * 3;
+        const int row = 1 + n % 4;
         auto* caption = new QLabel(QStringLiteral("Node %1:").arg(n + 1), this);
-        caption->setGeometry(left, top, 56, kBoxHeight);
         auto* box = new QLineEdit(this);
         box->setObjectName(QStringLiteral("txtCorrection%1").arg(n + 1));
-        box->setGeometry(left + 58, top, 64, kBoxHeight);
+        box->setFixedWidth(64);
+        grid->addWidget(caption, row, column);
+        grid->addWidget(box, row, column + 1);
         connect(box, &QLineEdit::editingFinished, this, [this, n] { commitBox(n); });
         captions_ << caption;
         boxes_ << box;
     }
+    grid->setColumnMinimumWidth(2, 8);
     auto* caption = new QLabel(QStringLiteral("Expansion:"), this);
-    caption->setGeometry(10, 176, 70, kBoxHeight);
     expansion_ = new QLineEdit(this);
     expansion_->setObjectName(QStringLiteral("txtExpansion"));
-    expansion_->setGeometry(82, 176, 90, kBoxHeight);
+    expansion_->setFixedWidth(90);
     expansion_->setPlaceholderText(QString::number(kStrandExpansion, 'g', 6));
     expansion_->setToolTip(QStringLiteral("The strand's expansion per °C; empty: %1 /°C, typical "
                                           "of prestressing steel strand.")
                                .arg(QString::number(kStrandExpansion, 'g', 6)));
     connect(expansion_, &QLineEdit::editingFinished, this, [this] { commitExpansion(); });
     unit_ = new QLabel(QStringLiteral("/°C"), this);
-    unit_->setGeometry(178, 176, 40, kBoxHeight);
+    auto* expansionRow = new QHBoxLayout;
+    expansionRow->addWidget(caption);
+    expansionRow->addWidget(expansion_);
+    expansionRow->addWidget(unit_);
+    expansionRow->addStretch(1);
+    grid->addLayout(expansionRow, 5, 0, 1, 5);
 }
 
 void TemperatureCorrectionBlock::bind(AppState& state, const AppContext& context,
