@@ -119,7 +119,7 @@ QString overdueBody(const SiteStatusRow& row) {
 }
 
 QString digestBody(const QList<SiteStatusRow>& rows, const QList<TriggerEvent>& events,
-                   const QString& since) {
+                   const QString& since, const QStringList& openResponses) {
     QMap<int, int> counts;
     QStringList overdue;
     for (const SiteStatusRow& row : rows) {
@@ -151,6 +151,13 @@ QString digestBody(const QList<SiteStatusRow>& rows, const QList<TriggerEvent>& 
     }
     body += QStringLiteral("\nOverdue sensors:\n") +
             (overdue.isEmpty() ? QStringLiteral("  none\n") : overdue.join('\n') + '\n');
+    body += QStringLiteral("\nOpen responses:\n");
+    for (const QString& line : openResponses) {
+        body += QStringLiteral("  ") + QString(line).replace('\n', QStringLiteral("; ")) + '\n';
+    }
+    if (openResponses.isEmpty()) {
+        body += QStringLiteral("  none\n");
+    }
     body += QStringLiteral("\nThe site status is attached as a PDF.\n");
     return body;
 }

@@ -35,6 +35,6 @@ QString overdueSubject(const SiteStatusRow& row);
 QString overdueBody(const SiteStatusRow& row);
 
 // The digest's summary: counts by state, the events since the last digest with their state,
-// the overdue sensors.
+// the overdue sensors, and the open responses (one line each for the events not yet closed).
 QString digestBody(const QList<SiteStatusRow>& rows, const QList<TriggerEvent>& events,
-                   const QString& since);
+                   const QString& since, const QStringList& openResponses);

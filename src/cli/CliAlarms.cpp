@@ -11,6 +11,8 @@
 #include "store/AlarmStore.h"
 #include "store/Clock.h"
 #include "store/TriggerTables.h"
+#include "triggers/EventLife.h"
+#include "triggers/ResponsePlan.h"
 #include "triggers/SiteStatus.h"
 #include "ui/AppContext.h"
 
@@ -128,7 +130,19 @@ void digestCommand(CliSession& session, const AppContext& context) {
                        .arg(amber)
                        .arg(overdue)
                        .arg(events.size());
-    mail.body = digestBody(rows, events, since);
+    // The events not yet closed, each with its step and the response the plan asks for.
+    QStringList openResponses;
+    for (const EventRecord& record : eventRecords(db, true)) {
+        const std::optional<ResponsePlan> plan =
+            responsePlanFor(db, record.event.instrumentId, record.event.state);
+        openResponses << QStringLiteral("%1  %2  %3%4")
+                             .arg(shownEventTime(record.event.detectedAt),
+                                  triggerEventMessage(record.event), stageText(record.stage()),
+                                  plan && !plan->isEmpty()
+                                      ? QStringLiteral("  ") + responsePlanText(*plan)
+                                      : QStringLiteral("  (no response plan)"));
+    }
+    mail.body = digestBody(rows, events, since, openResponses);
     mail.attachmentName = QStringLiteral("Site Status.pdf");
     mail.attachment = siteStatusPdf(rows, now);
     db.inTransaction([&] { queueMail(db, mail, addresses, now); });

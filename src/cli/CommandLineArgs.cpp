@@ -437,7 +437,7 @@ QString usageText() {
         "        to every address and prints what the server answered for each\n"
         "  digest\n"
         "        mail the digest list the site status as a PDF with a summary: sensors\n"
-        "        by state, events since the last digest, overdue sensors\n"
+        "        by state, events since the last digest, overdue sensors, open responses\n"
         "  correction --sensor ID --off | --coefficients C1,C2,... |\n"
         "             --free-length L1,L2,... [--expansion A]\n"
         "        set the sensor's temperature correction: off, a coefficient per node in\n"

@@ -208,6 +208,10 @@ TEST_F(AlarmCommandLineTest, TheDigestCarriesTheSiteStatusAndTheTestMessageReach
         << mail.header("Subject").toStdString();
     EXPECT_TRUE(mail.text().contains("  Red: 1\n"));
     EXPECT_TRUE(mail.text().contains("Sensor 120541001 reached RED"));
+    // The red event waits for its acknowledgement, with no plan for it yet.
+    const QString open = mail.text().mid(mail.text().indexOf("Open responses:\n"));
+    EXPECT_TRUE(open.contains("reached RED")) << mail.text().toStdString();
+    EXPECT_TRUE(open.contains("Open  (no response plan)")) << open.toStdString();
     ASSERT_EQ(mail.parts.size(), 2);
     EXPECT_EQ(mail.parts[1].fileName, "Site Status.pdf");
     EXPECT_TRUE(mail.parts[1].data.startsWith("%PDF"));
