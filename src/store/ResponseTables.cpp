@@ -1,5 +1,6 @@
 #include "store/ResponseTables.h"
 
+#include "store/AppendOnlyRules.h"
 #include "store/Connection.h"
 #include "store/Schema.h"
 #include "store/SqlFailure.h"
@@ -13,12 +14,6 @@ const QString kServerRuleBody =
     QStringLiteral(" BEGIN RAISE EXCEPTION 'a closed trigger event stays as it was closed' USING "
                    "ERRCODE = 'integrity_constraint_violation'; END ");
 
-// pg_trigger.tgtype: row 1, before 2, delete 8, update 16, truncate 32.
-struct ServerRule {
-    const char* name;
-    const char* timing;
-    int type;
-};
 constexpr ServerRule kServerRules[] = {
     {"TriggerEventClosures_Keep", "BEFORE UPDATE OR DELETE ON TriggerEventClosures FOR EACH ROW",
      27},
@@ -89,48 +84,9 @@ bool hasResponseTables(Connection& db) {
 }
 
 bool closureRulesIntact(Connection& db) {
-    if (db.isServer()) {
-        QStringList wanted;
-        for (const ServerRule& rule : kServerRules) {
-            wanted << QStringLiteral("('%1', %2)").arg(QString(rule.name).toLower()).arg(rule.type);
-        }
-        QSqlQuery query = runQuery(
-            db,
-            "SELECT to_regclass('triggereventclosures') IS NULL OR (SELECT count(*) FROM "
-            "pg_trigger t JOIN pg_proc p ON p.oid = t.tgfoid WHERE t.tgrelid = "
-            "to_regclass('triggereventclosures') AND t.tgenabled IN ('O', 'A') AND p.oid = "
-            "to_regprocedure('triggereventclosures_keep()') AND p.prosrc = ? AND "
-            "(t.tgname::text, t.tgtype::integer) IN (" +
-                wanted.join(", ") + ")) = " + QString::number(std::size(kServerRules)),
-            {kServerRuleBody});
-        return query.next() && query.value(0).toBool();
-    }
-    QSqlQuery query = runQuery(db,
-                               "SELECT type, sql FROM sqlite_master WHERE tbl_name = "
-                               "'TriggerEventClosures' COLLATE NOCASE AND type IN ('table', "
-                               "'trigger')",
-                               {});
-    bool table = false;
-    QStringList rules;
-    while (query.next()) {
-        if (query.value(0).toString() == QLatin1String("table")) {
-            table = true;
-        } else {
-            rules << query.value(1).toString();
-        }
-    }
-    if (query.lastError().isValid()) {
-        raiseSqlError(db, query.lastError());
-    }
-    if (!table) {
-        return true;
-    }
-    for (const QString& rule : kFileRules) {
-        if (!rules.contains(rule)) {
-            return false;
-        }
-    }
-    return true;
+    return appendOnlyRulesIntact(db, QStringLiteral("TriggerEventClosures"),
+                                 QStringLiteral("triggereventclosures_keep"), kServerRuleBody,
+                                 kServerRules, kFileRules);
 }
 
 void restoreClosureRules(Connection& db) {

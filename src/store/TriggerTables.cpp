@@ -1,5 +1,6 @@
 #include "store/TriggerTables.h"
 
+#include "store/AppendOnlyRules.h"
 #include "store/Connection.h"
 #include "store/ResponseTables.h"
 #include "store/Schema.h"
@@ -22,13 +23,6 @@ const QString kServerRuleBody = QStringLiteral(
     "trigger event takes only its acknowledgement' USING ERRCODE = "
     "'integrity_constraint_violation'; END IF; RETURN NEW; END ");
 
-// A server trigger of the log: its name, when it fires, and the catalogue's pg_trigger.tgtype
-// for that (row 1, before 2, delete 8, update 16, truncate 32).
-struct ServerRule {
-    const char* name;
-    const char* timing;
-    int type;
-};
 constexpr ServerRule kServerRules[] = {
     {"TriggerEvents_NoDelete", "BEFORE DELETE ON TriggerEvents FOR EACH ROW", 11},
     {"TriggerEvents_NoTruncate", "BEFORE TRUNCATE ON TriggerEvents", 34},
@@ -188,47 +182,9 @@ bool eventLogRulesIntact(Connection& db) {
 }
 
 bool triggerEventRulesIntact(Connection& db) {
-    if (db.isServer()) {
-        QStringList wanted;
-        for (const ServerRule& rule : kServerRules) {
-            wanted << QStringLiteral("('%1', %2)").arg(QString(rule.name).toLower()).arg(rule.type);
-        }
-        QSqlQuery query = runQuery(
-            db,
-            "SELECT to_regclass('triggerevents') IS NULL OR (SELECT count(*) FROM pg_trigger t "
-            "JOIN pg_proc p ON p.oid = t.tgfoid WHERE t.tgrelid = to_regclass('triggerevents') "
-            "AND t.tgenabled IN ('O', 'A') AND p.oid = "
-            "to_regprocedure('triggerevents_appendonly()') AND p.prosrc = ? AND (t.tgname::text, "
-            "t.tgtype::integer) IN (" +
-                wanted.join(", ") + ")) = " + QString::number(std::size(kServerRules)),
-            {kServerRuleBody});
-        return query.next() && query.value(0).toBool();
-    }
-    QSqlQuery query = runQuery(db,
-                               "SELECT type, sql FROM sqlite_master WHERE tbl_name = "
-                               "'TriggerEvents' COLLATE NOCASE AND type IN ('table', 'trigger')",
-                               {});
-    bool log = false;
-    QStringList rules;
-    while (query.next()) {
-        if (query.value(0).toString() == QLatin1String("table")) {
-            log = true;
-        } else {
-            rules << query.value(1).toString();
-        }
-    }
-    if (query.lastError().isValid()) {
-        raiseSqlError(db, query.lastError());
-    }
-    if (!log) {
-        return true;
-    }
-    for (const QString& rule : kFileRules) {
-        if (!rules.contains(rule)) {
-            return false;
-        }
-    }
-    return true;
+    return appendOnlyRulesIntact(db, QStringLiteral("TriggerEvents"),
+                                 QStringLiteral("triggerevents_appendonly"), kServerRuleBody,
+                                 kServerRules, kFileRules);
 }
 
 EventLogProtection protectEventLog(Connection& db) {
