@@ -18,6 +18,16 @@ QLabel* hiddenPicture(const QString& name, const QString& resource, QWidget* par
     label->hide();
     return label;
 }
+
+// A captioned box of the given width on a row of the grid.
+QLineEdit* boxRow(QGridLayout& rows, int row, const QString& caption, const QString& name,
+                  int width, QWidget* parent) {
+    QLabel* label = makeCaption(caption, parent);
+    QLineEdit* box = makeBox(name, parent);
+    box->setFixedWidth(width);
+    addRow(rows, row, label, box);
+    return box;
+}
 } // namespace
 
 SensorFilterPanel::SensorFilterPanel(QWidget* parent) : QWidget(parent) {
@@ -39,27 +49,15 @@ SensorFilterPanel::SensorFilterPanel(QWidget* parent) : QWidget(parent) {
     txtFilterType->setEditText(QString());
     txtFilterType->setFixedWidth(200);
     addRow(*rows, 0, typeCaption, txtFilterType);
-    QLabel* levelCaption = makeCaption("Filter by Level:", this);
-    txtFilterLevel = makeBox("txtFilterLevel", this);
-    txtFilterLevel->setFixedWidth(200);
-    addRow(*rows, 1, levelCaption, txtFilterLevel);
-    QLabel* locationCaption = makeCaption("Filter by Location:", this);
-    txtFilterLocation = makeBox("txtFilterLocation", this);
-    txtFilterLocation->setFixedWidth(200);
-    addRow(*rows, 2, locationCaption, txtFilterLocation);
+    txtFilterLevel = boxRow(*rows, 1, "Filter by Level:", "txtFilterLevel", 200, this);
+    txtFilterLocation = boxRow(*rows, 2, "Filter by Location:", "txtFilterLocation", 200, this);
 
     auto* dates = new QGroupBox("Filter by Install Date: (yyyy/mm/dd)", this);
     dates->setObjectName("fraFilterDates");
     auto* dateRows = new QGridLayout(dates);
     dateRows->setColumnStretch(2, 1);
-    QLabel* startCaption = makeCaption("Start Date:", dates);
-    txtStartDate = makeBox("txtStartDate", dates);
-    txtStartDate->setFixedWidth(120);
-    addRow(*dateRows, 0, startCaption, txtStartDate);
-    QLabel* endCaption = makeCaption("End Date:", dates);
-    txtEndDate = makeBox("txtEndDate", dates);
-    txtEndDate->setFixedWidth(120);
-    addRow(*dateRows, 1, endCaption, txtEndDate);
+    txtStartDate = boxRow(*dateRows, 0, "Start Date:", "txtStartDate", 120, dates);
+    txtEndDate = boxRow(*dateRows, 1, "End Date:", "txtEndDate", 120, dates);
     rows->addWidget(dates, 3, 0, 1, 3);
 
     chkDontShowDestroyed = new QCheckBox("Do Not Show Destroyed Sensors", this);
