@@ -1,9 +1,13 @@
 // Times the datasheet on a sensor with 100,000 readings: opening and showing the grid,
 // scrolling, reading every cell, writing it back, and a date-range deletion of half the
-// readings. Prints the figures; takes no arguments.
+// readings. Then the export of the readings to a workbook, as the command line exports them,
+// beside the floor: quorvelle_datasheet_floor writing the same cells with the same workbook
+// library; each runs in a process of its own under quorvelle_child_peak (both built beside
+// this program), which gives its peak memory. Prints the figures; takes no arguments.
 
 #include "readings/DatasheetData.h"
 #include "readings/DatasheetModel.h"
+#include "readings/GridExport.h"
 #include "readings/ReadingStore.h"
 #include "store/Connection.h"
 #include "store/Schema.h"
@@ -12,10 +16,13 @@
 #include <QDate>
 #include <QElapsedTimer>
 #include <QHeaderView>
+#include <QProcess>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <vector>
 
 namespace {
 
@@ -46,9 +53,97 @@ double millisecondsOf(const std::function<void()>& work) {
     return static_cast<double>(timer.nsecsElapsed()) / 1e6;
 }
 
+// The export as the command line runs it: every row's cells read, then written.
+int exportChild(const QString& database, const QString& file) {
+    Connection db;
+    db.open(database);
+    QElapsedTimer timer;
+    timer.start();
+    const int t = datasheetTypeDigit(kSensor);
+    QVector<DatasheetRow> rows = readDatasheetRows(db, kSensor);
+    loadDatasheetCells(db, kSensor, t, rows, 0, static_cast<int>(rows.size()));
+    const QVector<QStringList> grid = datasheetGridTexts(t, rows);
+    writeGridWorkbook(grid, static_cast<int>(grid.size()), static_cast<int>(grid.first().size()),
+                      kSensor, file);
+    std::printf("exported %.4f\n", static_cast<double>(timer.nsecsElapsed()) / 1e9);
+    return 0;
+}
+
+struct Measured {
+    double seconds = -1;
+    double peakMiB = 0;
+};
+
+// Runs the program under quorvelle_child_peak: its peak, and its seconds (its own "exported"
+// figure when it gives one).
+Measured measured(const QString& program, const QStringList& arguments) {
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationDirPath() + "/quorvelle_child_peak",
+                QStringList{program} + arguments);
+    Measured figures;
+    if (!child.waitForFinished(-1) || child.exitCode() != 0) {
+        return figures;
+    }
+    double own = -1;
+    for (const QByteArray& line : child.readAllStandardOutput().split('\n')) {
+        const QList<QByteArray> words = line.split(' ');
+        if (words.size() == 4 && words[0] == "peak-kib") {
+            figures.peakMiB = words[1].toDouble() / 1024.0;
+            figures.seconds = words[3].toDouble();
+        } else if (words.size() == 2 && words[0] == "exported") {
+            own = words[1].toDouble();
+        }
+    }
+    if (own >= 0) {
+        figures.seconds = own;
+    }
+    return figures;
+}
+
+void compareExport(const QString& database, const QString& folder) {
+    constexpr int kRuns = 3;
+    std::vector<double> ours;
+    std::vector<double> floors;
+    std::vector<double> ourPeaks;
+    std::vector<double> floorPeaks;
+    for (int r = 0; r < kRuns; ++r) {
+        const Measured a = measured(QCoreApplication::applicationFilePath(),
+                                    {"--export", database, folder + "/export.xlsx"});
+        const Measured b =
+            measured(QCoreApplication::applicationDirPath() + "/quorvelle_datasheet_floor",
+                     {folder + "/floor.xlsx", QString::number(kRows)});
+        ours.push_back(a.seconds);
+        floors.push_back(b.seconds);
+        ourPeaks.push_back(a.peakMiB);
+        floorPeaks.push_back(b.peakMiB);
+    }
+    const auto median = [](std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        return v[v.size() / 2];
+    };
+    const auto best = [](const std::vector<double>& v) {
+        return *std::min_element(v.begin(), v.end());
+    };
+    std::printf("Export of %d readings to a workbook, each in its own process; %d runs each\n",
+                kRows, kRuns);
+    std::printf("  %-36s best %7.2f s  median %7.2f s  peak %7.1f MiB\n", "export", best(ours),
+                median(ours), median(ourPeaks));
+    std::printf("  %-36s best %7.2f s  median %7.2f s  peak %7.1f MiB\n",
+                "same cells, same library (floor)", best(floors), median(floors),
+                median(floorPeaks));
+    std::printf("  %-36s best %7.2f x  median %7.2f x  peak %7.2f x\n", "export / floor",
+                best(ours) / best(floors), median(ours) / median(floors),
+                median(ourPeaks) / median(floorPeaks));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 4 && QByteArray(argv[1]) == "--export") {
+        QCoreApplication app(argc, argv);
+        return exportChild(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    }
     QApplication app(argc, argv);
     QTemporaryDir dir;
     const QString path = dir.filePath("bench.mdb");
@@ -110,5 +205,16 @@ int main(int argc, char** argv) {
     std::printf("  write back one edited row:  %8.1f ms\n", writtenOne);
     std::printf("  write back every mark:      %8.1f ms\n", written);
     std::printf("  delete a range (%d rows): %8.1f ms\n", deleted, removed);
+    db.close();
+
+    // The export, on readings as many as at first.
+    const QString exportPath = dir.filePath("export.mdb");
+    createDatabaseFile(exportPath);
+    Connection full;
+    full.open(exportPath);
+    createReadingsTable(full, kSensor);
+    fillReadings(full);
+    full.close();
+    compareExport(exportPath, dir.path());
     return 0;
 }

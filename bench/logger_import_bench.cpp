@@ -1,8 +1,10 @@
 // Times the whole logger import path (staging with the pre-selection, the review grid's first
 // screen, the append of every marked row in one transaction) for generated files of 10,000,
 // 100,000 and 1,000,000 lines at the intervals 1 and 24, beside the floor: the sqlite3 shell's
-// .import of the same file into a table of 16 text columns, in the same run. Prints seconds
-// and peak memory; takes no arguments. Needs the sqlite3 shell on the PATH for the floor.
+// .import of the same file into a table of 16 text columns, in the same run. Each import and
+// each floor runs in a process of its own, started by quorvelle_child_peak (built beside this
+// program), which gives that process's own peak memory. Prints seconds and peak memory; takes
+// no arguments. Needs the sqlite3 shell on the PATH for the floor.
 
 #include "logger/LoggerAppend.h"
 #include "logger/LoggerFile.h"
@@ -19,7 +21,7 @@
 #include <QTemporaryDir>
 #include <QTimeZone>
 #include <cstdio>
-#include <sys/resource.h>
+#include <cstdlib>
 
 namespace {
 
@@ -46,27 +48,6 @@ void writeLoggerFile(const QString& path, int lines) {
     out.write(block);
 }
 
-// Forgets the process's peak resident size so far (Linux), so each case measures its own.
-void resetPeakMemory() {
-    QFile refs("/proc/self/clear_refs");
-    if (refs.open(QIODevice::WriteOnly)) {
-        refs.write("5");
-    }
-}
-
-// The process's peak resident size in MiB since the last reset.
-double peakMemoryMiB() {
-    QFile status("/proc/self/status");
-    if (status.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& line : status.readAll().split('\n')) {
-            if (line.startsWith("VmHWM:")) {
-                return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
-            }
-        }
-    }
-    return 0;
-}
-
 struct Figures {
     double seconds = 0;
     double peakMiB = 0;
@@ -81,7 +62,6 @@ Figures importPath(const QString& folder, const QString& file, int interval) {
     db.open(dbPath);
     createReadingsTable(db, kSensor);
 
-    resetPeakMemory();
     QElapsedTimer timer;
     timer.start();
     StageResult staged = stageLoggerFile(folder, file, interval, DateOrder::DayMonthYear);
@@ -103,13 +83,46 @@ Figures importPath(const QString& folder, const QString& file, int interval) {
     model.clear();
     Figures figures;
     figures.seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
-    figures.peakMiB = peakMemoryMiB();
     figures.appended = result.appended;
     return figures;
 }
 
-// The sqlite3 shell's CSV import of the file into a new database; negative when the shell is
-// missing.
+// Runs the command under quorvelle_child_peak; the command's standard output, whose last line
+// gives its peak. Empty when it could not run.
+QByteArray measured(const QString& program, const QStringList& arguments) {
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationDirPath() + "/quorvelle_child_peak",
+                QStringList{program} + arguments);
+    if (!child.waitForFinished(-1) || child.exitStatus() != QProcess::NormalExit ||
+        child.exitCode() != 0) {
+        return {};
+    }
+    return child.readAllStandardOutput();
+}
+
+// The figures of a measured run: its peak, its seconds, and what it told on "appended" and
+// "seconds" lines of its own.
+Figures figuresOf(const QByteArray& output) {
+    Figures figures;
+    figures.seconds = -1;
+    for (const QByteArray& line : output.split('\n')) {
+        const QList<QByteArray> words = line.split(' ');
+        if (words.size() == 4 && words[0] == "peak-kib") {
+            figures.peakMiB = words[1].toDouble() / 1024.0;
+            if (figures.seconds < 0) {
+                figures.seconds = words[3].toDouble();
+            }
+        } else if (words.size() == 3 && words[0] == "imported") {
+            figures.appended = words[1].toInt();
+            figures.seconds = words[2].toDouble();
+        }
+    }
+    return figures;
+}
+
+// The sqlite3 shell's CSV import of the file into a new database; negative seconds when the
+// shell is missing.
 Figures floorImport(const QString& folder, const QString& file) {
     const QString dbPath = folder + "/floor.db";
     QFile::remove(dbPath);
@@ -117,21 +130,8 @@ Figures floorImport(const QString& folder, const QString& file) {
     for (int c = 0; c < 16; ++c) {
         columns << QStringLiteral("c%1 TEXT").arg(c);
     }
-    QProcess shell;
-    QElapsedTimer timer;
-    timer.start();
-    shell.start("sqlite3", {dbPath, "CREATE TABLE t (" + columns.join(", ") + ")", ".mode csv",
-                            ".import " + file + " t"});
-    Figures figures;
-    if (!shell.waitForFinished(-1) || shell.exitCode() != 0) {
-        figures.seconds = -1;
-        return figures;
-    }
-    figures.seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
-    rusage usage{};
-    getrusage(RUSAGE_CHILDREN, &usage);
-    figures.peakMiB = static_cast<double>(usage.ru_maxrss) / 1024.0;
-    return figures;
+    return figuresOf(measured("sqlite3", {dbPath, "CREATE TABLE t (" + columns.join(", ") + ")",
+                                          ".mode csv", ".import " + file + " t"}));
 }
 
 } // namespace
@@ -139,6 +139,13 @@ Figures floorImport(const QString& folder, const QString& file) {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // A measured import: --import <folder> <file> <interval>.
+    if (argc == 5 && QByteArray(argv[1]) == "--import") {
+        const Figures import = importPath(QString::fromLocal8Bit(argv[2]),
+                                          QString::fromLocal8Bit(argv[3]), std::atoi(argv[4]));
+        std::printf("imported %d %.4f\n", import.appended, import.seconds);
+        return 0;
+    }
     QTemporaryDir dir;
     std::printf("%10s %8s %10s %10s %8s %12s %10s\n", "lines", "interval", "import s", "floor s",
                 "ratio", "import MiB", "floor MiB");
@@ -147,7 +154,9 @@ int main(int argc, char** argv) {
         writeLoggerFile(file, lines);
         for (const int interval : {1, 24}) {
             const Figures floor = floorImport(dir.path(), file);
-            const Figures import = importPath(dir.path(), file, interval);
+            const Figures import =
+                figuresOf(measured(QCoreApplication::applicationFilePath(),
+                                   {"--import", dir.path(), file, QString::number(interval)}));
             std::printf("%10d %8d %10.2f %10.2f %7.2fx %12.1f %10.1f   (%d appended)\n", lines,
                         interval, import.seconds, floor.seconds,
                         floor.seconds > 0 ? import.seconds / floor.seconds : 0.0, import.peakMiB,

@@ -164,12 +164,15 @@ int main(int argc, char** argv) {
     const Timing same = timed([&] {
         for (const QString& id : ids) {
             const QString table = quoteName(id);
+            // Two index searches on FullDate joined, rather than one condition with OR that
+            // makes SQLite read the whole table.
+            const QString windowStart =
+                "(SELECT datetime(max(FullDate), '-7 days') FROM " + table + ")";
             drain(db,
-                  "SELECT " + cols + " FROM " + table + " WHERE rowid = (SELECT rowid FROM " +
-                      table +
-                      " WHERE Plottemporal = 1 ORDER BY FullDate, rowid LIMIT 1) OR "
-                      "FullDate >= (SELECT datetime(max(FullDate), '-7 days') FROM " +
-                      table + ") ORDER BY FullDate, rowid",
+                  "SELECT " + cols + " FROM (SELECT * FROM " + table +
+                      " WHERE Plottemporal = 1 AND FullDate < " + windowStart +
+                      " ORDER BY FullDate, rowid LIMIT 1) UNION ALL SELECT " + cols + " FROM " +
+                      table + " WHERE FullDate >= " + windowStart + " ORDER BY FullDate",
                   14);
         }
     });

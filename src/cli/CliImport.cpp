@@ -47,8 +47,8 @@ void importCommand(CliSession& session, const CommandLineArgs& args, const AppCo
     request.intervalHours = args.intervalHours;
     request.order = args.dateOrder;
     request.all = args.all;
-    request.beforeCommit = [&](const QStringList& keys) {
-        return logTriggerEvent(session.db(), id, keys, context.clock->now(), loginName(),
+    request.beforeCommit = [&](const AddedReadings& added) {
+        return logTriggerEvent(session.db(), id, added, context.clock->now(), loginName(),
                                [&](const TriggerEvent& event) {
                                    queueEventMail(session.db(), event, context.clock->now());
                                });

@@ -49,7 +49,7 @@ LoggerAppendResult appendLoggerRows(Connection& db, const QString& table, const 
     DuplicatePolicy duplicates = options.duplicates;
     int appended = 0;
     int futureDated = 0;
-    QStringList keys;
+    AddedReadings added;
     bool cancelled = false;
     db.beginTransaction();
     try {
@@ -85,7 +85,7 @@ LoggerAppendResult appendLoggerRows(Connection& db, const QString& table, const 
             }
             insertReading(insert, reading);
             existing.add(reading.key);
-            keys << QString::fromStdString(reading.key);
+            added.add(reading.key);
             ++appended;
             if (options.now && *at > *options.now) {
                 ++futureDated;
@@ -102,8 +102,8 @@ LoggerAppendResult appendLoggerRows(Connection& db, const QString& table, const 
             return result;
         }
         insert.finish();
-        if (options.beforeCommit && !keys.isEmpty()) {
-            result.levelReached = options.beforeCommit(keys);
+        if (options.beforeCommit && !added.isEmpty()) {
+            result.levelReached = options.beforeCommit(added);
         }
         db.commit();
     } catch (const DbError& error) {

@@ -2,6 +2,7 @@
 
 #include "logger/LoggerFile.h"
 #include "logger/LoggerReadings.h"
+#include "store/AddedReadings.h"
 
 #include <QBitArray>
 #include <QDate>
@@ -27,10 +28,10 @@ struct LoggerAppendOptions {
     DuplicatePolicy duplicates = DuplicatePolicy::Ask;
     std::function<DuplicateAnswer(const QString& key)> askDuplicate; // for DuplicatePolicy::Ask
     LoggerProgress progress; // counts rows; false cancels the append
-    // Run with the keys of the readings written, when there are any, in the transaction
-    // before it commits (the trigger event they raise is logged there): a failure rolls the
-    // append back. Gives what to tell once the append committed.
-    std::function<std::optional<QString>(const QStringList& keys)> beforeCommit;
+    // Run with the readings written, when there are any, in the transaction before it commits
+    // (the trigger event they raise is logged there, reading them back from the table): a
+    // failure rolls the append back. Gives what to tell once the append committed.
+    std::function<std::optional<QString>(const AddedReadings& added)> beforeCommit;
     // The clock's now: readings dated after it are counted as dated in the future.
     std::optional<LoggerMoment> now;
 };

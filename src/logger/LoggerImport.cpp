@@ -2,6 +2,7 @@
 
 #include "logger/LoggerFile.h"
 #include "logger/LoggerProgressDialog.h"
+#include "logger/OffThreadWork.h"
 #include "logger/frmTrovData.h"
 #include "readings/ReadingsPage.h"
 #include "readings/SensorData.h"
@@ -57,8 +58,12 @@ void LoggerImport::imgAddTrovData_Click() {
                     .arg(done / 1024)
                     .arg(total / 1024);
             });
-            staged = stageLoggerFile(state_.dataFolder, path, interval, localeDateOrder(QLocale()),
-                                     progress.progress());
+            // Reading a large file takes seconds: the windows keep repainting meanwhile.
+            const DateOrder order = localeDateOrder(QLocale());
+            const QString dataFolder = state_.dataFolder;
+            runOffThread(progress.progress(), [&](const LoggerProgress& read) {
+                staged = stageLoggerFile(dataFolder, path, interval, order, read);
+            });
         }
         switch (staged.status) {
         case StageResult::Status::NoFile:

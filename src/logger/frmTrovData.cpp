@@ -159,8 +159,8 @@ void frmTrovData::appendChecked() {
             MsgButtons::OkSkipAll);
         return answer == MsgAnswer::SkipAll ? DuplicateAnswer::SkipAll : DuplicateAnswer::Skip;
     };
-    options.beforeCommit = [this](const QStringList& keys) {
-        return state_.readingsWritten(instrumentId_, keys);
+    options.beforeCommit = [this](const AddedReadings& added) {
+        return state_.readingsWritten(instrumentId_, added.keys());
     };
     options.now = loggerMoment(context_.clock->now());
     LoggerAppendResult result;

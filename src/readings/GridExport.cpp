@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 #include <QTime>
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <filesystem>
 #include <optional>
@@ -29,13 +30,49 @@ constexpr char kTimeFormat[] = "hh:mm:ss";
 constexpr int kTimeTextLength = 8;
 constexpr double kSecondsPerDay = 86400.0;
 
+// Most cells are plain texts of digits: those are read here, character by character, and only
+// the others go through Qt's parsers, which give the same results for the plain ones.
+
+bool isDigit(QChar c) {
+    return c >= u'0' && c <= u'9';
+}
+
+// The number of the digits at text[from, from + count); -1 when one is not a digit.
+int digitsAt(QStringView text, qsizetype from, qsizetype count) {
+    int value = 0;
+    for (qsizetype i = from; i < from + count; ++i) {
+        if (!isDigit(text[i])) {
+            return -1;
+        }
+        value = value * 10 + (text[i].unicode() - u'0');
+    }
+    return value;
+}
+
 // A reading time as the readings table stores it, "HH:mm:ss".
 std::optional<QTime> parseTime(const QString& text) {
+    if (text.size() == 8 && text[2] == u':' && text[5] == u':') {
+        const int hour = digitsAt(text, 0, 2);
+        const int minute = digitsAt(text, 3, 2);
+        const int second = digitsAt(text, 6, 2);
+        if (QTime::isValid(hour, minute, second)) {
+            return QTime(hour, minute, second);
+        }
+    }
     const QTime time = QTime::fromString(text.trimmed(), QStringLiteral("HH:mm:ss"));
     return time.isValid() ? std::optional<QTime>(time) : std::nullopt;
 }
 
 std::optional<QDate> parseDate(const QString& text) {
+    // "yyyy/MM/dd" or "yyyy-MM-dd", as the readings table stores its dates.
+    if (text.size() == 10 && (text[4] == u'/' || text[4] == u'-') && text[7] == text[4]) {
+        const int year = digitsAt(text, 0, 4);
+        const int month = digitsAt(text, 5, 2);
+        const int day = digitsAt(text, 8, 2);
+        if (year >= 1900 && QDate::isValid(year, month, day)) {
+            return QDate(year, month, day);
+        }
+    }
     const QString trimmed = text.trimmed();
     for (const char* form : {"yyyy/M/d", "yyyy-M-d"}) {
         const QDate date = QDate::fromString(trimmed, QLatin1String(form));
@@ -45,6 +82,49 @@ std::optional<QDate> parseDate(const QString& text) {
         }
     }
     return std::nullopt;
+}
+
+// A plain decimal such as "-12.50": its value, correctly rounded as Qt's conversion rounds it,
+// and the decimals written; nothing for any other text.
+struct PlainNumber {
+    double value = 0;
+    std::optional<int> decimals;
+};
+
+std::optional<PlainNumber> plainNumber(const QString& text) {
+    constexpr qsizetype kLongest = 40;
+    const qsizetype size = text.size();
+    if (size == 0 || size > kLongest) {
+        return std::nullopt;
+    }
+    char latin[kLongest];
+    qsizetype point = -1;
+    int digits = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const QChar c = text[i];
+        if (isDigit(c)) {
+            ++digits;
+        } else if (c == u'.' && point < 0) {
+            point = i;
+        } else if (c != u'-' || i != 0) {
+            return std::nullopt;
+        }
+        latin[i] = static_cast<char>(c.unicode());
+    }
+    // A digit on either side of the point: other forms are left to Qt's conversion.
+    const qsizetype integerFrom = text[0] == u'-' ? 1 : 0;
+    if (digits == 0 || point == size - 1 || point == integerFrom) {
+        return std::nullopt;
+    }
+    PlainNumber number;
+    const auto [end, failed] = std::from_chars(latin, latin + size, number.value);
+    if (failed != std::errc() || end != latin + size || !std::isfinite(number.value)) {
+        return std::nullopt;
+    }
+    if (point >= 0) {
+        number.decimals = static_cast<int>(size - point - 1);
+    }
+    return number;
 }
 
 std::optional<double> parseNumber(const QString& text) {
@@ -85,7 +165,13 @@ QString freePath(const QString& folder, const QString& base) {
 
 class Workbook {
 public:
-    explicit Workbook(const QString& path) : book_(workbook_new(QFile::encodeName(path))) {}
+    // Rows go to the file as they are written (a temporary file holds them until the close),
+    // so memory stays flat whatever the number of rows; they are written in order.
+    explicit Workbook(const QString& path) {
+        lxw_workbook_options options{};
+        options.constant_memory = LXW_TRUE;
+        book_ = workbook_new_opt(QFile::encodeName(path), &options);
+    }
     ~Workbook() {
         if (book_ != nullptr) {
             workbook_close(book_);
@@ -103,7 +189,7 @@ public:
     }
 
 private:
-    lxw_workbook* book_;
+    lxw_workbook* book_ = nullptr;
 };
 
 lxw_worksheet* addSheet(lxw_workbook* book, const QString& title) {
@@ -139,6 +225,12 @@ public:
                 worksheet_write_datetime(sheet_, row, col, &when, numberFormat(kDateFormat));
                 return kDateTextLength;
             }
+        }
+        if (const auto plain = plainNumber(text)) {
+            lxw_format* format =
+                plain->decimals ? numberFormat("0." + QByteArray(*plain->decimals, '0')) : nullptr;
+            worksheet_write_number(sheet_, row, col, plain->value, format);
+            return static_cast<int>(text.size());
         }
         if (const auto number = parseNumber(text)) {
             const auto decimals = decimalsShown(text);

@@ -166,6 +166,13 @@ StoredKeys::StoredKeys(Connection& db, const QString& table, const QString& colu
     if (!db.isServer()) {
         lookup_ = std::make_unique<NativeStatement>(db, select + " WHERE " + quoteName(column) +
                                                             " = ? LIMIT 1");
+        // SQLite compares texts byte by byte, as std::string does. Without a key the greatest
+        // is the empty text, which every other key follows.
+        NativeStatement highest(db,
+                                "SELECT max(" + quoteName(column) + ") FROM " + quoteName(table));
+        if (highest.step()) {
+            highest_ = highest.textAt(0).toStdString();
+        }
         return;
     }
     NativeStatement all(db, select);
@@ -180,6 +187,9 @@ bool StoredKeys::contains(const std::string& key) {
     if (!lookup_) {
         return keys_.count(key) > 0;
     }
+    if (!highest_ || key > *highest_) {
+        return false;
+    }
     lookup_->bindText(1, key);
     const bool found = lookup_->step();
     lookup_->reset();
@@ -189,5 +199,7 @@ bool StoredKeys::contains(const std::string& key) {
 void StoredKeys::add(const std::string& key) {
     if (!lookup_) {
         keys_.insert(key);
+    } else if (!highest_ || key > *highest_) {
+        highest_ = key;
     }
 }

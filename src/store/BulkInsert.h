@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -45,7 +46,8 @@ private:
 };
 
 // Which keys a column of a table already holds, for a walk that adds rows: on a file each
-// question is a lookup, on a server the keys are read once and the walk's own are added.
+// question is a lookup, unless the key comes after every key held (a walk of rows in key
+// order asks none); on a server the keys are read once and the walk's own are added.
 class StoredKeys {
 public:
     StoredKeys(Connection& db, const QString& table, const QString& column);
@@ -59,5 +61,6 @@ public:
 
 private:
     std::unique_ptr<NativeStatement> lookup_;
+    std::optional<std::string> highest_; // on a file: the greatest key held, in byte order
     std::unordered_set<std::string> keys_;
 };

@@ -93,12 +93,18 @@ QString shownEventTime(const QString& stored) {
 std::optional<TriggerEvent> detectTriggerEvent(Connection& db, const QString& instrumentId,
                                                const QStringList& newKeys,
                                                const QDateTime& detectedAt, const QString& login) {
+    return detectTriggerEvent(db, instrumentId, AddedReadings::of(newKeys), detectedAt, login);
+}
+
+std::optional<TriggerEvent> detectTriggerEvent(Connection& db, const QString& instrumentId,
+                                               const AddedReadings& added,
+                                               const QDateTime& detectedAt, const QString& login) {
     // Without the tables no level was ever set.
     if (!hasTriggerTables(db)) {
         return std::nullopt;
     }
     const TriggerLevels levels = appliedLevels(db, instrumentId);
-    if (!hasAnyLevel(levels) || newKeys.isEmpty()) {
+    if (!hasAnyLevel(levels) || added.isEmpty()) {
         return std::nullopt;
     }
     const QList<SensorInfo> sensors = readSensorInfos(db, QStringList{instrumentId});
@@ -108,7 +114,6 @@ std::optional<TriggerEvent> detectTriggerEvent(Connection& db, const QString& in
     }
     const SensorSetup& setup = sensors.first().setup;
     const QList<SensorRevision> revisions = readRevisions(db, instrumentId);
-    const QSet<QString> added(newKeys.begin(), newKeys.end());
     const double window = *levels.rateWindow;
     // The channels are needed from the rate window before the earliest state judged on: that of
     // the newest earlier reading, or of the earliest new one.
@@ -208,8 +213,16 @@ std::optional<QString> logTriggerEvent(Connection& db, const QString& instrument
                                        const QStringList& newKeys, const QDateTime& detectedAt,
                                        const QString& login,
                                        const std::function<void(const TriggerEvent&)>& onLogged) {
+    return logTriggerEvent(db, instrumentId, AddedReadings::of(newKeys), detectedAt, login,
+                           onLogged);
+}
+
+std::optional<QString> logTriggerEvent(Connection& db, const QString& instrumentId,
+                                       const AddedReadings& added, const QDateTime& detectedAt,
+                                       const QString& login,
+                                       const std::function<void(const TriggerEvent&)>& onLogged) {
     const std::optional<TriggerEvent> event =
-        detectTriggerEvent(db, instrumentId, newKeys, detectedAt, login);
+        detectTriggerEvent(db, instrumentId, added, detectedAt, login);
     if (!event) {
         return std::nullopt;
     }

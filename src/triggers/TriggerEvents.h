@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/AddedReadings.h"
 #include "triggers/TriggerState.h"
 
 #include <QDateTime>
@@ -45,6 +46,9 @@ QString shownEventTime(const QString& stored);
 std::optional<TriggerEvent> detectTriggerEvent(Connection& db, const QString& instrumentId,
                                                const QStringList& newKeys,
                                                const QDateTime& detectedAt, const QString& login);
+std::optional<TriggerEvent> detectTriggerEvent(Connection& db, const QString& instrumentId,
+                                               const AddedReadings& added,
+                                               const QDateTime& detectedAt, const QString& login);
 
 // detectTriggerEvent, giving the message that tells the event it logged. A failure is raised,
 // to roll the readings back with it; the caller shows the message once the transaction
@@ -52,6 +56,10 @@ std::optional<TriggerEvent> detectTriggerEvent(Connection& db, const QString& in
 // messages are written there).
 std::optional<QString>
 logTriggerEvent(Connection& db, const QString& instrumentId, const QStringList& newKeys,
+                const QDateTime& detectedAt, const QString& login,
+                const std::function<void(const TriggerEvent&)>& onLogged = {});
+std::optional<QString>
+logTriggerEvent(Connection& db, const QString& instrumentId, const AddedReadings& added,
                 const QDateTime& detectedAt, const QString& login,
                 const std::function<void(const TriggerEvent&)>& onLogged = {});
 

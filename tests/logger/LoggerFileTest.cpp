@@ -3,8 +3,11 @@
 #include "logger/LoggerReadings.h"
 #include "store/Connection.h"
 #include "store/Schema.h"
+#include "store/TriggerTables.h"
 #include "support/ServerDatabase.h"
 #include "support/TempDataFolder.h"
+#include "triggers/TriggerEvents.h"
+#include "triggers/TriggerLevels.h"
 
 #include <QDir>
 #include <QFile>
@@ -345,6 +348,68 @@ TEST_P(LoggerAppendTest, CancelAndAFailedCommitStoreNothing) {
     db.execute("DROP TRIGGER owe" +
                (GetParam() == Engine::Server ? " ON " + quoteName(kId) : QString()));
     EXPECT_EQ(append(staged).appended, 10000);
+}
+
+// The trigger check, run before the commit, judges every reading the append stored: here the
+// one that reaches amber lies among thousands of others, after a gap in the hours and a
+// reading the table already held. Cancel at the last step before the commit stores nothing
+// and runs no check.
+TEST_P(LoggerAppendTest, TheTriggerCheckSeesEveryAppendedReadingAndCancelStopsBeforeIt) {
+    createTriggerTables(db);
+    db.execute("INSERT INTO Sensors (InstrumentID, SensorType, HeadLocation, Recess, "
+               "LengthofCable, NodeLocation1, NodeLocation2, NodeLocation3, NodeLocation4) "
+               "VALUES (?, '41', 0, 0.25, 7, 1, 3, 4.5, 6)",
+               {kId});
+    TriggerLevels levels;
+    levels.amberDisp = 10;
+    levels.redDisp = 20;
+    writeTriggerLevels(db, kId, levels);
+
+    const QDateTime start(QDate(2014, 3, 1), QTime(6, 0));
+    const auto line = [&](int hour, double node2) {
+        return start.addSecs(3600LL * hour).toString("yyyy/MM/dd HH:mm:ss").toLatin1() +
+               ",T7,41,001,18,5.00," + QByteArray::number(20 + node2, 'f', 2) + ",7.00,9.00\n";
+    };
+    QByteArray text;
+    for (int hour = 0; hour < 6000; ++hour) {
+        if (hour != 2500) {
+            text += line(hour, hour == 4321 ? 12.5 : 1);
+        }
+    }
+    db.execute("INSERT INTO " + quoteName(kId) +
+                   " (DateTimeKey, FullDate, Channel1, Channel2, Channel3, Channel4, ChannelT, "
+                   "Plottemporal) VALUES (?, ?, '5.00', '21.00', '7.00', '9.00', '18', 1)",
+               {kId + start.addSecs(3600 * 100).toString(" yyyy/MM/dd HH:mm:ss"),
+                start.addSecs(3600 * 100).toString("yyyy-MM-dd HH:mm:ss")});
+    const LoggerStage staged = stage(text, 1, DateOrder::YearMonthDay).stage;
+    const QString amberKey = kId + start.addSecs(3600LL * 4321).toString(" yyyy/MM/dd HH:mm:ss");
+
+    LoggerAppendOptions options;
+    options.order = DateOrder::YearMonthDay;
+    options.duplicates = DuplicatePolicy::SkipAll;
+    int checks = 0;
+    options.beforeCommit = [&](const AddedReadings& added) {
+        ++checks;
+        return logTriggerEvent(db, kId, added, QDateTime(QDate(2026, 12, 8), QTime(9, 30)),
+                               "surveyor");
+    };
+    options.progress = [](qint64 done, qint64 total) { return done < total; };
+    EXPECT_EQ(append(staged, options).status, LoggerAppendResult::Status::Cancelled);
+    EXPECT_EQ(checks, 0);
+    EXPECT_EQ(count(), 1);
+
+    options.progress = {};
+    const LoggerAppendResult result = append(staged, options);
+    EXPECT_EQ(result.status, LoggerAppendResult::Status::Appended);
+    EXPECT_EQ(result.appended, 5998);
+    EXPECT_EQ(result.duplicates, 1);
+    ASSERT_TRUE(result.levelReached);
+    EXPECT_TRUE(result.levelReached->startsWith("Sensor " + kId + " reached AMBER"))
+        << result.levelReached->toStdString();
+    const QList<TriggerEvent> events = allTriggerEvents(db);
+    ASSERT_EQ(events.size(), 1);
+    EXPECT_EQ(events.first().readingKey, amberKey);
+    EXPECT_EQ(events.first().state, TriggerState::Amber);
 }
 
 TEST_P(LoggerAppendTest, AMomentInADaylightSavingGapIsStoredAsRead) {

@@ -1,9 +1,11 @@
 #include "logger/LoggerGridModel.h"
 #include "logger/LoggerProgressDialog.h"
+#include "logger/OffThreadWork.h"
 #include "logger/frmTrovData.h"
 #include "readings/ReadingsFixture.h"
 #include "readings/ReadingsPage.h"
 #include "store/Connection.h"
+#include "store/DbError.h"
 #include "support/FaultConditions.h"
 
 #include <QComboBox>
@@ -17,6 +19,8 @@
 #include <QRadioButton>
 #include <QTableView>
 #include <QTest>
+#include <QThread>
+#include <vector>
 
 namespace {
 const QString kId = "120521001";
@@ -540,6 +544,37 @@ TEST(LoggerProgressDialogTest, ShowsModalAfterHalfASecondAndCancelStopsTheWork) 
     EXPECT_EQ(progress.dialog()->value(), 400);
     progress.dialog()->cancel();
     EXPECT_FALSE(step(41, 100));
+}
+
+// Work run off the window's thread: its progress reaches the window's thread while it runs,
+// a false answer there stops it, and what it raises is raised to the caller.
+TEST(LoggerProgressDialogTest, OffThreadWorkReportsStopsAndRaises) {
+    QThread* const window = QThread::currentThread();
+    QThread* ranOn = nullptr;
+    std::vector<qint64> seen;
+    qint64 reached = 0;
+    runOffThread(
+        [&](qint64 done, qint64) {
+            EXPECT_EQ(QThread::currentThread(), window);
+            seen.push_back(done);
+            return done < 50;
+        },
+        [&](const LoggerProgress& progress) {
+            ranOn = QThread::currentThread();
+            for (qint64 i = 0; i < 1000 && progress(i, 1000); ++i) {
+                reached = i;
+                QThread::msleep(2);
+            }
+        });
+    EXPECT_NE(ranOn, window);
+    EXPECT_FALSE(seen.empty());
+    EXPECT_LT(reached, 999); // stopped once the window's side said so
+    EXPECT_GE(reached, 50);
+
+    EXPECT_THROW(
+        runOffThread({},
+                     [](const LoggerProgress&) { throw DbError(ErrorCode::FileNotFound, "gone"); }),
+        DbError);
 }
 
 INSTANTIATE_ON_BOTH_ENGINES(LoggerImportTest);
