@@ -11,7 +11,7 @@ run_packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev libgl-dev libxkbcommon-dev libqt6sql6-sqlite libqt6svg6
   libzip-dev libxlsxwriter-dev zlib1g-dev libsqlite3-dev
-  libpq-dev libqt6sql6-psql
+  libpq-dev libqt6sql6-psql qtkeychain-qt6-dev
   libcurl4-openssl-dev
   fonts-dejavu-core
 )

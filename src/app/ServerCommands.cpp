@@ -8,6 +8,7 @@
 #include "store/Schema.h"
 #include "ui/AppContext.h"
 #include "ui/AppState.h"
+#include "ui/Keyring.h"
 #include "ui/Prompter.h"
 
 #include <QProgressDialog>
@@ -23,6 +24,10 @@ QString unfinishedQuestion(const QString& name) {
            " holds the tables of a Quorvelle register with nothing in them: no sensors, "
            "readings, trigger levels or events, and only the default settings. A copy to the "
            "server that was cut short leaves them so.\r\nClear them?";
+}
+
+QString accountOf(const ServerLogin& login) {
+    return keyringAccount(login.user, login.host, login.port, login.database);
 }
 
 QString countText(qint64 count, const QString& one, const QString& many) {
@@ -88,6 +93,9 @@ std::unique_ptr<Connection> ServerCommands::askForServer(const QString& title, S
             if (!answer->password.isEmpty()) {
                 workingPassword_ = answer->password;
             }
+            if (!answer->password.isEmpty() && keyring_ != nullptr) {
+                offerToRemember(answer->login, answer->password);
+            }
             return server;
         } catch (const DbError& e) {
             // A password that failed must not replace the one the connection in use needs.
@@ -98,6 +106,35 @@ std::unique_ptr<Connection> ServerCommands::askForServer(const QString& title, S
                                            e.description(),
                                        MsgIcon::Exclamation);
         }
+    }
+}
+
+void ServerCommands::offerToRemember(const ServerLogin& login, const QString& password) {
+    if (context_.prompter->message(kServerTitle,
+                                   "Remember the password of " + login.user + " on " +
+                                       serverDisplayName(login) + " in the desktop's keyring?",
+                                   MsgIcon::Question, MsgButtons::YesNo,
+                                   MsgAnswer::No) != MsgAnswer::Yes ||
+        keyring_->store(accountOf(login), password)) {
+        return;
+    }
+    context_.prompter->message(
+        kAppTitle,
+        "No keyring answers on this desktop, so the password was not remembered. To connect "
+        "without typing it, keep it in ~/.pgpass as " +
+            login.host + ":" + QString::number(login.port) + ":" + login.database + ":" +
+            login.user + ":PASSWORD, in a file only you may read (chmod 600).",
+        MsgIcon::Information);
+}
+
+void ServerCommands::usePasswordOfKeyring(const QString& location) {
+    const std::optional<ServerLogin> login = parseServerUri(location);
+    if (!login || keyring_ == nullptr) {
+        return;
+    }
+    if (const std::optional<QString> kept = keyring_->password(accountOf(*login))) {
+        Connection::setServerPassword(*kept);
+        workingPassword_ = *kept;
     }
 }
 
@@ -156,6 +193,7 @@ void ServerCommands::chooseServer() {
 }
 
 void ServerCommands::openAtStartUp(Connection& db, QString& location) {
+    usePasswordOfKeyring(location);
     try {
         db.open(location);
     } catch (const DbError& e) {

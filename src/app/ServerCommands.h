@@ -13,6 +13,7 @@ struct AppState;
 struct AppContext;
 class Connection;
 class UtilitiesPage;
+class Keyring;
 class QWidget;
 
 // The progress of copying a register (to a server, into a backup, back from one): a dialog
@@ -47,6 +48,9 @@ public:
     // A server without a register is offered one.
     void openAtStartUp(Connection& db, QString& location);
 
+    // The desktop keyring that keeps remembered passwords; without one none is offered.
+    void setKeyring(Keyring* keyring) { keyring_ = keyring; }
+
     // "Copy Register to Server": copies the register in use into an empty server database,
     // tells the counts, and offers to use the server from then on.
     void cmdCopyToServer_Click();
@@ -63,6 +67,11 @@ private:
     // clear them (No by default) and does so on Yes; a failure to clear is told and logged.
     void clearIfUnfinished(Connection& server, const QString& title);
     ServerLogin initialLogin() const;
+    // Offers to keep a typed password that opened a connection in the desktop's keyring, and
+    // says how to keep it in ~/.pgpass where the keyring does not answer.
+    void offerToRemember(const ServerLogin& login, const QString& password);
+    // The password the keyring keeps for the location's login, for the connections of the run.
+    void usePasswordOfKeyring(const QString& location);
 
     AppState& state_;
     const AppContext& context_;
@@ -70,4 +79,5 @@ private:
     std::function<bool(const QString&)> reconnect_;
     // The last password typed that opened a connection; kept for the run only.
     QString workingPassword_;
+    Keyring* keyring_ = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "alarms/AlarmDispatcher.h"
 #include "app/AlarmCommands.h"
 #include "app/BackupCommands.h"
+#include "app/LoginAccess.h"
 #include "app/RevisionsCommand.h"
 #include "app/ServerCommands.h"
 #include "app/UtilitiesPage.h"
@@ -69,6 +70,11 @@ const QStringList kTabCaptions = {"1. Identification", "2. Installation",  "3. R
                                   "7. Load v Length",  "8. Utilities",     "9. Site Status"};
 const QStringList kChartPageNames = {"pageDispTime", "pageDispLength", "pageLoadTime",
                                      "pageLoadLength"};
+
+// The login's role on the register in use, and what the window lets it do.
+LoginAccess& loginAccess(const QObject& window) {
+    return *window.findChild<LoginAccess*>(QString(), Qt::FindDirectChildrenOnly);
+}
 
 bool sameFile(const QString& a, const QString& b) {
     const QString canonical = QFileInfo(a).canonicalFilePath();
@@ -202,6 +208,7 @@ void frmQuorvelle::buildTabs() {
     const auto reconnectTo = [this](const QString& location) { return reconnect(location); };
     backups = new BackupCommands(state_, context_, *utilities, reconnectTo, this);
     servers = new ServerCommands(state_, context_, *utilities, reconnectTo, this);
+    new LoginAccess(*this, context_, *utilities->leftColumn, this);
     alarms = new AlarmCommands(state_, context_, *utilities, this);
     connect(utilities->manual.image, &ClickableLabel::clicked, this,
             [this] { imgHelp_Click(*context_.desktop, state_.dataFolder); });
@@ -270,6 +277,7 @@ bool frmQuorvelle::connectSequence() {
         return false;
     }
     reachability_->watch(*state_.db);
+    loginAccess(*this).connected(*state_.db);
     state_.rsConfig = std::make_unique<RecordSet>(*state_.db, "Configuration", QString(),
                                                   QVariantList(), "SensorType");
     state_.rsConfig->moveFirst();
@@ -404,6 +412,7 @@ void frmQuorvelle::clearRegister() {
     });
     utilities->txtSCount->setText("0");
     utilities->showEventLogWarning({});
+    loginAccess(*this).disconnected();
 }
 
 bool frmQuorvelle::reconnect(const QString& location) {

@@ -1,6 +1,7 @@
 #include "app/BundledFiles.h"
 #include "app/InstanceLock.h"
 #include "app/RunningWindow.h"
+#include "app/ServerCommands.h"
 #include "app/frmQuorvelle.h"
 #include "cli/CommandLine.h"
 #include "store/Clock.h"
@@ -8,6 +9,7 @@
 #include "ui/AppContext.h"
 #include "ui/DbusNotifier.h"
 #include "ui/QtDesktop.h"
+#include "ui/QtKeyring.h"
 #include "ui/QtPrompter.h"
 
 #include <QApplication>
@@ -35,11 +37,13 @@ int main(int argc, char** argv) {
     QtDesktop desktop;
     SystemClock clock;
     DbusNotifier notifier;
+    QtKeyring keyring;
     const QString dataFolder = defaultDataFolder();
     prepareBundledFiles(dataFolder);
 
     frmQuorvelle window(AppContext{dataFolder, &prompter, &desktop, &clock, &notifier});
     prompter.setParent(&window);
+    window.servers->setKeyring(&keyring);
     RaiseListener raiseListener;
     QObject::connect(&raiseListener, &RaiseListener::raiseRequested, &window,
                      [&window] { bringForward(window); });

@@ -37,6 +37,11 @@ void acknowledgeCommand(CliSession& session, const CommandLineArgs& args,
                         const AppContext& context);
 void closeCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context);
 
+// The site server's logins: `server init --admin NAME` on the connection it opens itself (the
+// server may hold no register yet), and `users list|add|remove|role`.
+void serverCommand(const CommandLineArgs& args, const QString& dataFolder);
+void usersCommand(CliSession& session, const CommandLineArgs& args);
+
 // The exit status of status: 0 when no sensor in service is above green, else these; distinct
 // from a failure (1) and a wrong command line (2).
 constexpr int kStatusAmber = 3;

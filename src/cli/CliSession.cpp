@@ -4,6 +4,7 @@
 #include "store/DataFolder.h"
 #include "store/SensorTypes.h"
 #include "store/ServerLocation.h"
+#include "store/SiteAccess.h"
 #include "store/TriggerTables.h"
 #include "triggers/TriggerLevels.h"
 #include "ui/Prompter.h"
@@ -42,6 +43,7 @@ CliSession::CliSession(const QString& dataFolder, const QString& database, Promp
             MsgIcon::Critical);
         throw;
     }
+    setLoginRoleInUse(findLoginRole(db_));
     // The columns a newer version added to our own tables, as the window adds them at start-up.
     guarded(log(), " G_CreateTriggerTables", [&] { addMissingLevelColumns(db_); });
 }

@@ -38,6 +38,10 @@ int runCommand(const CommandLineArgs& args,
     const AppContext context{dataFolder, &prompter, &desktop, &clock};
     try {
         prepareDataFolder(dataFolder);
+        if (args.command == QLatin1String("server")) {
+            serverCommand(args, dataFolder);
+            return kDone;
+        }
         CliSession session(dataFolder, args.database, prompter, clock);
         if (args.command == QLatin1String("export")) {
             exportCommand(session, args);
@@ -63,6 +67,8 @@ int runCommand(const CommandLineArgs& args,
             notifyCommand(session, args, context);
         } else if (args.command == QLatin1String("digest")) {
             digestCommand(session, context);
+        } else if (args.command == QLatin1String("users")) {
+            usersCommand(session, args);
         } else if (args.command == QLatin1String("correction")) {
             correctionCommand(session, args);
         } else {

@@ -41,6 +41,8 @@ const QHash<QString, OptionRule>& optionRules() {
         {QStringLiteral("hours"), {true, {QStringLiteral("plan")}}},
         {QStringLiteral("reentry"), {true, {QStringLiteral("close")}}},
         {QStringLiteral("open"), {false, {QStringLiteral("events")}}},
+        {QStringLiteral("admin"), {true, {QStringLiteral("server")}}},
+        {QStringLiteral("role"), {true, {QStringLiteral("users")}}},
     };
     return rules;
 }
@@ -50,7 +52,8 @@ const QStringList kCommands{
     QStringLiteral("status"),      QStringLiteral("revisions"), QStringLiteral("revise"),
     QStringLiteral("recipients"),  QStringLiteral("notify"),    QStringLiteral("digest"),
     QStringLiteral("correction"),  QStringLiteral("plan"),      QStringLiteral("events"),
-    QStringLiteral("acknowledge"), QStringLiteral("close")};
+    QStringLiteral("acknowledge"), QStringLiteral("close"),     QStringLiteral("server"),
+    QStringLiteral("users")};
 
 // "yyyy/MM/dd HH:mm:ss" read field by field, so that no time zone rule can refuse the moment.
 QDateTime momentOf(const QString& text) {
@@ -172,6 +175,10 @@ void setOption(CommandLineArgs& args, const QString& name, const QString& value)
         args.reentry = value;
     } else if (name == QLatin1String("open")) {
         args.openOnly = true;
+    } else if (name == QLatin1String("admin")) {
+        args.admin = value;
+    } else if (name == QLatin1String("role")) {
+        args.role = value;
     }
 }
 
@@ -222,6 +229,35 @@ bool checkEventCommand(CommandLineArgs& args, const QStringList& files) {
     return true;
 }
 
+// server init --admin NAME, and users list|add NAME --role R|remove NAME|role NAME R.
+bool checkAccessCommand(const CommandLineArgs& args, const QStringList& words) {
+    if (args.command == QLatin1String("server")) {
+        if (words != QStringList{QStringLiteral("init")} || args.admin.isEmpty()) {
+            throw UsageError(QStringLiteral("server wants init --admin NAME"));
+        }
+        return true;
+    }
+    if (args.command != QLatin1String("users")) {
+        return false;
+    }
+    const QString action = words.value(0);
+    const bool fits = action == QLatin1String("list")     ? words.size() == 1
+                      : action == QLatin1String("add")    ? words.size() == 2
+                      : action == QLatin1String("remove") ? words.size() == 2
+                      : action == QLatin1String("role")   ? words.size() == 3
+                                                          : false;
+    if (!fits) {
+        throw UsageError(
+            QStringLiteral("users wants list, add NAME --role R, remove NAME or role NAME R"));
+    }
+    if ((action == QLatin1String("add")) != !args.role.isEmpty()) {
+        throw UsageError(action == QLatin1String("add")
+                             ? QStringLiteral("users add needs --role viewer|engineer|admin")
+                             : QStringLiteral("only users add takes --role"));
+    }
+    return true;
+}
+
 void requireOutput(const QString& command, const QString& file, const QStringList& suffixes) {
     for (const QString& suffix : suffixes) {
         if (file.endsWith(suffix, Qt::CaseInsensitive) && file.size() > suffix.size()) {
@@ -248,6 +284,9 @@ void check(CommandLineArgs& args, const QStringList& files) {
             throw UsageError(
                 QStringLiteral("recipients wants list, add LIST ADDRESS or remove LIST ADDRESS"));
         }
+        return;
+    }
+    if (checkAccessCommand(args, files)) {
         return;
     }
     if (args.command == QLatin1String("status") || args.command == QLatin1String("notify") ||
@@ -383,7 +422,8 @@ CommandLineArgs parseCommandLine(const QStringList& arguments) {
     if (!positional.isEmpty()) {
         args.file = positional.first();
     }
-    if (args.command == QLatin1String("recipients")) {
+    if (args.command == QLatin1String("recipients") || args.command == QLatin1String("server") ||
+        args.command == QLatin1String("users")) {
         args.words = positional;
         args.file.clear();
     }
@@ -455,6 +495,16 @@ QString usageText() {
         "  close EVENT --actions TEXT [--reentry TEXT]\n"
         "        close an acknowledged event with the actions taken and the re-entry note;\n"
         "        an event not acknowledged, or already closed, is refused (exit status 1)\n"
+        "  server init --admin NAME\n"
+        "        prepare the site server of --database for a login per engineer: the roles\n"
+        "        quorvelle_viewer, quorvelle_engineer and quorvelle_admin, the register's\n"
+        "        tables and their privileges; NAME becomes an administrator. Run by the\n"
+        "        database's owner (with CREATEROLE); running it again repairs what is missing\n"
+        "  users list|add NAME --role viewer|engineer|admin|remove NAME|role NAME ROLE\n"
+        "        list, add, remove the site server's logins or change a login's role (an\n"
+        "        administrator's work); add reads the new password from the terminal\n"
+        "        without showing it, or the first line of standard input (none when empty);\n"
+        "        the last administrator cannot be removed or demoted\n"
         "\n"
         "ID is a sensor number: nine digits (0-9), no sign or spaces.\n"
         "\n"

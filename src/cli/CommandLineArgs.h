@@ -12,7 +12,8 @@
 // What a command line asks for.
 struct CommandLineArgs {
     // "import", "export", "report", "status", "revisions", "revise", "recipients", "notify",
-    // "digest", "correction", "plan", "events", "acknowledge" or "close"; empty with --help or
+    // "digest", "correction", "plan", "events", "acknowledge", "close", "server" or "users";
+    // empty with --help or
     // --version
     QString command;
     QString database;
@@ -33,7 +34,7 @@ struct CommandLineArgs {
     // revise, acknowledge: the note.
     QString note;
     bool test = false; // notify --test
-    QStringList words; // recipients: list, or add|remove LIST ADDRESS
+    QStringList words; // recipients: list, or add|remove LIST ADDRESS; server and users: theirs
     // correction: exactly one of --off, --coefficients LIST, --free-length LIST
     bool correctionOff = false;
     QString coefficients;
@@ -47,6 +48,9 @@ struct CommandLineArgs {
     // acknowledge and close: the event, its note, the actions taken and the re-entry note.
     qint64 eventId = 0;
     QString reentry;
+    // server init: the administrator login; users add: the role of the new login.
+    QString admin;
+    QString role;
     // events: only those not closed.
     bool openOnly = false;
     bool help = false;

@@ -1,6 +1,7 @@
 #include "readings/SensorData.h"
 
 #include "store/Guard.h"
+#include "store/ReadingsTables.h"
 #include "store/Schema.h"
 #include "ui/AppContext.h"
 #include "ui/AppState.h"
@@ -36,7 +37,7 @@ void AddDataTable(AppState& state, const AppContext& context) {
             if (answer != MsgAnswer::Yes) {
                 return;
             }
-            state.db->execute("DROP TABLE " + quoteName(number));
+            dropReadingsTable(*state.db, number);
         }
         createReadingsTable(*state.db, number);
     });

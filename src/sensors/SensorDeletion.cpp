@@ -3,6 +3,7 @@
 #include "sensors/IdentificationPage.h"
 #include "sensors/SensorForm.h"
 #include "store/Guard.h"
+#include "store/ReadingsTables.h"
 #include "ui/AppContext.h"
 #include "ui/AppState.h"
 #include "ui/FailureMessages.h"
@@ -40,7 +41,7 @@ void SensorDeletion::imgDelete_Click() {
     // A table that could not be dropped leaves the sensor as it was, and the user is told;
     // a table already missing is no obstacle to deleting the row.
     try {
-        state_.db->execute("DROP TABLE " + quoteName(number));
+        dropReadingsTable(*state_.db, number);
     } catch (const DbError& e) {
         if (e.kind() != DbErrorKind::MissingObject) {
             tellNotSaved(*context_.prompter, "The deletion of Sensor " + number, e);

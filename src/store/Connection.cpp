@@ -82,6 +82,27 @@ QString loginFailure(const ServerTarget& t, const QString& message) {
         message.contains(QLatin1String("does not exist"))) {
         return QStringLiteral("The site server %1 has no database \"%2\".").arg(where, t.database);
     }
+    if (message.contains(QLatin1String("does not match host name"))) {
+        return QStringLiteral("The certificate of the site server %1 is not made out to the host "
+                              "name \"%2\", so the connection was refused (sslmode=verify-full): "
+                              "connect with the name the certificate holds, or ask the "
+                              "administrator for a certificate of this name.")
+            .arg(where, t.host);
+    }
+    if (message.contains(QLatin1String("certificate verify failed"))) {
+        return QStringLiteral("The certificate of the site server %1 is not signed by the CA of "
+                              "sslrootcert, so the connection was refused.")
+            .arg(where);
+    }
+    if (message.contains(QLatin1String("root certificate file"))) {
+        return QStringLiteral("The CA file (sslrootcert) for the site server %1 cannot be read: %2")
+            .arg(where, message.simplified());
+    }
+    if (message.contains(QLatin1String("server does not support SSL"))) {
+        return QStringLiteral("The site server %1 offers no encrypted connection, and the address "
+                              "requires one (sslmode).")
+            .arg(where);
+    }
     return QStringLiteral("Could not connect to the site server %1 as user \"%2\", database "
                           "\"%3\": %4")
         .arg(where, t.user, t.database, message.simplified());

@@ -1,5 +1,7 @@
 #include "store/DbError.h"
 
+#include "store/SiteAccess.h"
+
 #include <sqlite3.h>
 
 DbErrorKind sqliteErrorKind(int code, const QString& message) {
@@ -56,6 +58,10 @@ DbErrorKind serverErrorKind(const QString& sqlState) {
 }
 
 DbError serverError(const QString& sqlState, const QString& message) {
+    // A change the server refused to the login's role is told in the role's words.
+    if (sqlState == QLatin1String("42501")) {
+        return DbError(kRefusedToRole, refusalMessage(loginRoleInUse(), message));
+    }
     return DbError(ErrorCode::ServerFailure, message, serverErrorKind(sqlState));
 }
 

@@ -1,7 +1,11 @@
 #include "store/Guard.h"
 
 #include "store/LogFile.h"
+#include "store/RefusalHandler.h"
+#include "store/SiteAccess.h"
 
+#include <QCoreApplication>
+#include <QThread>
 #include <optional>
 
 void ErrorLog::report(int number, const QString& description, const QString& tag) const {
@@ -13,6 +17,17 @@ void ErrorLog::report(int number, const QString& description, const QString& tag
 
 void ErrorLog::report(const DbError& error, const QString& tag) const {
     report(error.number(), error.description(), tag);
+}
+
+namespace {
+std::function<void(const DbError&)>& refusalHandler() {
+    static std::function<void(const DbError&)> handler;
+    return handler;
+}
+} // namespace
+
+void setRefusalHandler(std::function<void(const DbError&)> handler) {
+    refusalHandler() = std::move(handler);
 }
 
 bool guarded(const ErrorLog& log, const QString& tag, const std::function<void()>& body) {
@@ -32,6 +47,13 @@ bool guarded(const ErrorLog& log, const QString& tag,
         failure = DbError(ErrorCode::InvalidArgument, QString::fromLocal8Bit(e.what()));
     }
     log.report(*failure, tag);
+    // The handler shows a window: only the thread of the windows may call it.
+    const QCoreApplication* app = QCoreApplication::instance();
+    if (isRefusal(*failure) && refusalHandler() && app != nullptr &&
+        QThread::currentThread() == app->thread()) {
+        guarded(log, tag, [&] { refusalHandler()(*failure); });
+        return false;
+    }
     if (onFailure) {
         guarded(log, tag, [&] { onFailure(*failure); });
     }

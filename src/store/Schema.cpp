@@ -2,6 +2,8 @@
 
 #include "store/Connection.h"
 #include "store/DbError.h"
+#include "store/ReadingsTables.h"
+#include "store/SiteAccess.h"
 #include "store/SqlFailure.h"
 
 #include <QFile>
@@ -123,14 +125,16 @@ void createDatabaseFile(const QString& path) {
 void createReadingsTable(Connection& db, const QString& instrumentId) {
     const QString table = quoteName(instrumentId);
     if (db.isServer()) {
-        // Two users cannot store the same reading: the server keeps DateTimeKey unique.
         if (!db.hasTable(QStringLiteral("sensordata"))) {
             throw DbError(ErrorCode::ServerFailure, "relation \"sensordata\" does not exist",
                           DbErrorKind::MissingObject);
         }
-        QStringList columns = readingsColumns();
-        columns.first() += QLatin1String(" UNIQUE");
-        db.execute(createTableStatement(db, table, columns));
+        // A server prepared for logins of their own makes the table itself, owned by the
+        // register's owner, with the engineers' rights on it.
+        if (createReadingsTableOnServer(db, instrumentId)) {
+            return;
+        }
+        db.execute(readingsTableStatement(db, table));
         db.execute("CREATE INDEX " + quoteName("ix_" + instrumentId + "_FullDate") + " ON " +
                    table + " (FullDate)");
         return;
@@ -148,6 +152,21 @@ void createReadingsTable(Connection& db, const QString& instrumentId) {
                " (FullDate)");
     db.execute("CREATE INDEX " + quoteName("ix_" + instrumentId + "_DateTimeKey") + " ON " + table +
                " (DateTimeKey)");
+}
+
+QString readingsTableStatement(Connection& db, const QString& table) {
+    QStringList columns = readingsColumns();
+    // Two users cannot store the same reading: the server keeps DateTimeKey unique.
+    if (db.isServer()) {
+        columns.first() += QLatin1String(" UNIQUE");
+    }
+    return createTableStatement(db, table, columns);
+}
+
+void dropReadingsTable(Connection& db, const QString& instrumentId) {
+    if (!db.isServer() || !dropReadingsTableOnServer(db, instrumentId)) {
+        db.execute("DROP TABLE " + quoteName(instrumentId));
+    }
 }
 
 bool hasRegister(Connection& db) {

@@ -1,11 +1,16 @@
 #include "ui/FailureMessages.h"
 
 #include "store/DbError.h"
+#include "store/SiteAccess.h"
 #include "ui/Prompter.h"
 
 #include <QDir>
 
 void tellNotSaved(Prompter& prompter, const QString& what, const DbError& error) {
+    if (isRefusal(error)) {
+        prompter.message(kAppTitle, error.description(), MsgIcon::Exclamation);
+        return;
+    }
     prompter.message(kAppTitle, what + " was not saved: " + failureReason(error) + ".",
                      MsgIcon::Exclamation);
 }
@@ -13,6 +18,8 @@ void tellNotSaved(Prompter& prompter, const QString& what, const DbError& error)
 void tellIfInUse(Prompter& prompter, const DbError& error) {
     if (error.kind() == DbErrorKind::Busy) {
         prompter.message(kAppTitle, kDatabaseInUse, MsgIcon::Exclamation);
+    } else if (isRefusal(error)) {
+        prompter.message(kAppTitle, error.description(), MsgIcon::Exclamation);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "ui/frmServerLogin.h"
 
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
@@ -14,6 +15,39 @@ QLineEdit* makeField(const QString& name, const QString& text, QWidget* parent) 
     box->setObjectName(name);
     box->setMinimumWidth(260);
     return box;
+}
+
+const QString kSslMode = QStringLiteral("sslmode");
+const QString kCaFile = QStringLiteral("sslrootcert");
+
+QString settingOf(const ServerSettings& settings, const QString& keyword) {
+    for (const auto& [key, value] : settings) {
+        if (key == keyword) {
+            return value;
+        }
+    }
+    return {};
+}
+
+// Replaces the setting in place, adds it at the end, or removes it when value is empty.
+void setSetting(ServerSettings& settings, const QString& keyword, const QString& value) {
+    for (qsizetype i = 0; i < settings.size(); ++i) {
+        if (settings[i].first == keyword) {
+            if (value.isEmpty()) {
+                settings.removeAt(i);
+            } else {
+                settings[i].second = value;
+            }
+            return;
+        }
+    }
+    if (!value.isEmpty()) {
+        settings.append({keyword, value});
+    }
+}
+
+bool verifies(const QString& mode) {
+    return mode == QLatin1String("verify-full") || mode == QLatin1String("verify-ca");
 }
 } // namespace
 
@@ -45,17 +79,34 @@ frmServerLogin::frmServerLogin(const ServerLogin& initial, QWidget* parent)
     form->addRow("Database:", txtServerDatabase);
     form->addRow("User:", txtServerUser);
     form->addRow("Password:", txtServerPassword);
+    cboServerSslMode = new QComboBox(this);
+    cboServerSslMode->setObjectName("cboServerSslMode");
+    cboServerSslMode->addItems({"prefer", "require", "verify-full"});
+    const QString mode = settingOf(initial.settings, kSslMode);
+    if (!mode.isEmpty() && cboServerSslMode->findText(mode) < 0) {
+        cboServerSslMode->addItem(mode);
+    }
+    cboServerSslMode->setCurrentText(mode.isEmpty() ? QStringLiteral("prefer") : mode);
+    cboServerSslMode->setToolTip("prefer: encrypted when the server offers it; require: "
+                                 "encrypted or not at all; verify-full: encrypted, to a server "
+                                 "whose certificate, signed by the CA file, names this host");
+    txtServerCaFile = makeField("txtServerCaFile", settingOf(initial.settings, kCaFile), this);
+    txtServerCaFile->setPlaceholderText("for verify-full; else ~/.postgresql/root.crt");
+    form->addRow("Encryption:", cboServerSslMode);
+    form->addRow("CA file:", txtServerCaFile);
     layout->addLayout(form);
 
     auto* note = new QLabel("Leave the password empty when it is kept in ~/.pgpass or "
                             "PGPASSWORD. A password typed here is used until the program "
-                            "ends and is never saved.",
+                            "ends; once it connects, the program offers to remember it in the "
+                            "desktop's keyring, never in a file.",
                             this);
     note->setObjectName("lblServerPassword");
     note->setWordWrap(true);
     layout->addWidget(note);
 
-    // The address's own settings (TLS, timeout) have no box here; they stay as they are.
+    // The address's other settings (client certificates, timeout) have no box here; they
+    // stay as they are.
     QStringList settings;
     for (const auto& [keyword, value] : initial.settings) {
         settings << keyword + '=' + value;
@@ -81,9 +132,10 @@ frmServerLogin::frmServerLogin(const ServerLogin& initial, QWidget* parent)
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
-    for (QLineEdit* box : {txtServerHost, txtServerDatabase, txtServerUser}) {
+    for (QLineEdit* box : {txtServerHost, txtServerDatabase, txtServerUser, txtServerCaFile}) {
         connect(box, &QLineEdit::textChanged, this, &frmServerLogin::updateConnect);
     }
+    connect(cboServerSslMode, &QComboBox::currentTextChanged, this, &frmServerLogin::updateConnect);
     updateConnect();
 }
 
@@ -95,6 +147,12 @@ ServerLoginAnswer frmServerLogin::answer() const {
     result.login.database = txtServerDatabase->text().trimmed();
     result.login.user = txtServerUser->text().trimmed();
     result.password = txtServerPassword->text();
+    const QString mode = cboServerSslMode->currentText();
+    // prefer is libpq's own default: an address that did not name a mode keeps naming none.
+    const bool named = !settingOf(initial_.settings, kSslMode).isEmpty();
+    setSetting(result.login.settings, kSslMode,
+               mode == QLatin1String("prefer") && !named ? QString() : mode);
+    setSetting(result.login.settings, kCaFile, txtServerCaFile->text().trimmed());
     return result;
 }
 
@@ -103,6 +161,9 @@ void frmServerLogin::updateConnect() {
     const bool complete = !filled.login.host.isEmpty() && !filled.login.database.isEmpty() &&
                           !filled.login.user.isEmpty();
     const QString problem = complete ? serverLoginProblem(filled.login) : QString();
+    // Without a CA file of its own, a verifying mode takes libpq's ~/.postgresql/root.crt.
+    txtServerCaFile->setEnabled(verifies(cboServerSslMode->currentText()) ||
+                                !txtServerCaFile->text().isEmpty());
     lblServerProblem->setText(problem);
     lblServerProblem->setVisible(!problem.isEmpty());
     cmdConnect->setEnabled(complete && problem.isEmpty());

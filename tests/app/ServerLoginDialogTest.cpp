@@ -1,5 +1,6 @@
 #include "ui/frmServerLogin.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -61,4 +62,30 @@ TEST(ServerLoginDialogTest, RefusesAHostWithAPortOrPathInItAndSaysWhy) {
     dialog.txtServerDatabase->setText("quorvelle");
     EXPECT_TRUE(dialog.cmdConnect->isEnabled());
     EXPECT_TRUE(dialog.lblServerProblem->text().isEmpty());
+}
+
+TEST(ServerLoginDialogTest, TheEncryptionAndTheCaFileGoIntoTheAddress) {
+    frmServerLogin plain({"db.site", 5432, "quorvelle", "ann"});
+    EXPECT_EQ(plain.cboServerSslMode->currentText(), "prefer");
+    EXPECT_FALSE(plain.txtServerCaFile->isEnabled());
+    // prefer is the default: an address that named no mode still names none.
+    EXPECT_TRUE(plain.answer().login.settings.isEmpty());
+
+    plain.cboServerSslMode->setCurrentText("verify-full");
+    EXPECT_TRUE(plain.txtServerCaFile->isEnabled());
+    plain.txtServerCaFile->setText(" /etc/site/ca.crt ");
+    EXPECT_EQ(plain.answer().login.settings,
+              (ServerSettings{{"sslmode", "verify-full"}, {"sslrootcert", "/etc/site/ca.crt"}}));
+
+    // The address's own mode and CA file are shown and kept beside its other settings.
+    const std::optional<ServerLogin> named = parseServerUri(
+        "postgresql://ann@db.site/quorvelle?connect_timeout=9&sslmode=require&sslrootcert=a.crt");
+    ASSERT_TRUE(named);
+    frmServerLogin kept(*named);
+    EXPECT_EQ(kept.cboServerSslMode->currentText(), "require");
+    EXPECT_EQ(kept.txtServerCaFile->text(), "a.crt");
+    kept.cboServerSslMode->setCurrentText("prefer");
+    kept.txtServerCaFile->clear();
+    EXPECT_EQ(kept.answer().login.settings,
+              (ServerSettings{{"connect_timeout", "9"}, {"sslmode", "prefer"}}));
 }

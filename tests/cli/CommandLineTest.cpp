@@ -6,6 +6,7 @@
 #include "store/Schema.h"
 #include "store/TriggerTables.h"
 #include "support/FaultConditions.h"
+#include "support/PrivateServer.h"
 #include "support/ServerDatabase.h"
 #include "support/XlsxReader.h"
 #include "triggers/TriggerLevels.h"
@@ -17,6 +18,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <gtest/gtest.h>
 #include <optional>
 
@@ -85,7 +87,8 @@ protected:
     QString dbPath() const { return data_ + "/QuorvelleVARLO_MM.mdb"; }
     QString file(const QString& name) const { return home_.filePath(name); }
 
-    ProgramRun run(const QStringList& arguments) const {
+    // Standard input holds input, and ends after it.
+    ProgramRun run(const QStringList& arguments, const QByteArray& input = {}) const {
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("HOME", home_.path());
@@ -95,6 +98,8 @@ protected:
         env.remove("QT_QPA_PLATFORM");
         process.setProcessEnvironment(env);
         process.start(QStringLiteral(QUORVELLE_PROGRAM), arguments);
+        process.write(input);
+        process.closeWriteChannel();
         ProgramRun result;
         if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit) {
             process.kill();
@@ -894,4 +899,52 @@ TEST_F(CommandLineTest, CorrectionSetsTheSensorsTemperatureCorrectionOrRefusesAn
     EXPECT_EQ(r.out.trimmed(), "Sensor 120541001: temperature correction off.");
     EXPECT_FALSE(stored().isOn());
     EXPECT_TRUE(run({"--help"}).out.contains("correction --sensor ID --off"));
+}
+
+TEST_F(CommandLineTest, ServerInitAndUsersManageTheLoginsOfTheSiteServer) {
+    PrivateServer server;
+    if (!server.available()) {
+        GTEST_SKIP() << server.reason().toStdString();
+    }
+    const QStringList db{"--database", server.uri()};
+    for (const QStringList& wrong :
+         {QStringList{"server", "init"}, QStringList{"server", "start", "--admin", "boss"},
+          QStringList{"users", "add", "ann"}, QStringList{"users", "role", "ann"},
+          QStringList{"users", "list", "--role", "admin"}}) {
+        EXPECT_EQ(run(db + wrong).exitCode, 2) << wrong.join(' ').toStdString();
+    }
+    const ProgramRun init = run(db + QStringList{"server", "init", "--admin", "boss"});
+    ASSERT_EQ(init.exitCode, 0) << init.err.toStdString();
+    EXPECT_TRUE(init.out.contains("is prepared")) << init.out.toStdString();
+
+    const QString odd = QStringLiteral("Ann O'Neil");
+    const ProgramRun added =
+        run(db + QStringList{"users", "add", odd, "--role", "engineer"}, "Secr3t pass\n");
+    ASSERT_EQ(added.exitCode, 0) << added.err.toStdString();
+    EXPECT_EQ(added.out, "Added the login Ann O'Neil as engineer\n");
+    EXPECT_FALSE(added.out.contains("Secr3t") || added.err.contains("Secr3t"));
+    const ProgramRun list = run(db + QStringList{"users", "list"});
+    EXPECT_EQ(list.out, "Login       Role\nAnn O'Neil  engineer\nboss        admin\n");
+
+    const ProgramRun unknown = run(db + QStringList{"users", "add", "cy", "--role", "chief"});
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_TRUE(unknown.err.contains("There is no role \"chief\"")) << unknown.err.toStdString();
+    const ProgramRun last = run(db + QStringList{"users", "remove", "boss"});
+    EXPECT_EQ(last.exitCode, 1);
+    EXPECT_TRUE(last.err.contains("last administrator")) << last.err.toStdString();
+    EXPECT_EQ(run(db + QStringList{"users", "role", odd, "viewer"}).out,
+              "The login Ann O'Neil is now viewer\n");
+
+    // The engineer's login, now a viewer, may not manage logins: the server says no.
+    QUrl asAnn(server.uri());
+    asAnn.setUserName(odd);
+    const ProgramRun refused =
+        run({"--database", asAnn.toString(), "users", "role", "boss", "admin"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains("Your login (viewer) may not change logins."))
+        << refused.err.toStdString();
+
+    const ProgramRun onFile = run({"users", "list"});
+    EXPECT_EQ(onFile.exitCode, 1);
+    EXPECT_TRUE(onFile.err.contains("A database file has no logins")) << onFile.err.toStdString();
 }
