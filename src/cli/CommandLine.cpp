@@ -63,6 +63,8 @@ int runCommand(const CommandLineArgs& args,
             notifyCommand(session, args, context);
         } else if (args.command == QLatin1String("digest")) {
             digestCommand(session, context);
+        } else if (args.command == QLatin1String("compact")) {
+            compactCommand(session);
         } else if (args.command == QLatin1String("correction")) {
             correctionCommand(session, args);
         } else {

@@ -50,7 +50,7 @@ const QStringList kCommands{
     QStringLiteral("status"),      QStringLiteral("revisions"), QStringLiteral("revise"),
     QStringLiteral("recipients"),  QStringLiteral("notify"),    QStringLiteral("digest"),
     QStringLiteral("correction"),  QStringLiteral("plan"),      QStringLiteral("events"),
-    QStringLiteral("acknowledge"), QStringLiteral("close")};
+    QStringLiteral("acknowledge"), QStringLiteral("close"),     QStringLiteral("compact")};
 
 // "yyyy/MM/dd HH:mm:ss" read field by field, so that no time zone rule can refuse the moment.
 QDateTime momentOf(const QString& text) {
@@ -251,7 +251,7 @@ void check(CommandLineArgs& args, const QStringList& files) {
         return;
     }
     if (args.command == QLatin1String("status") || args.command == QLatin1String("notify") ||
-        args.command == QLatin1String("digest")) {
+        args.command == QLatin1String("digest") || args.command == QLatin1String("compact")) {
         if (!files.isEmpty()) {
             throw UsageError(QStringLiteral("unexpected argument '%1'").arg(files.first()));
         }
@@ -455,6 +455,9 @@ QString usageText() {
         "  close EVENT --actions TEXT [--reentry TEXT]\n"
         "        close an acknowledged event with the actions taken and the re-entry note;\n"
         "        an event not acknowledged, or already closed, is refused (exit status 1)\n"
+        "  compact\n"
+        "        compact the database file, reclaiming the room of deleted readings;\n"
+        "        a site server is refused\n"
         "\n"
         "ID is a sensor number: nine digits (0-9), no sign or spaces.\n"
         "\n"
