@@ -71,6 +71,8 @@ double temperatureAt(double base, const QDateTime& at, QRandomGenerator& random)
     return base + daily + yearly + uniform(random, -0.15, 0.15);
 }
 
+} // namespace
+
 SampleSensor makeSensor(int index, const QString& typeCode, const SampleOptions& options,
                         QRandomGenerator& random) {
     SampleSensor s;
@@ -124,7 +126,6 @@ SampleSensor makeSensor(int index, const QString& typeCode, const SampleOptions&
     }
     return s;
 }
-} // namespace
 
 QVector<SampleSensor> sampleSensors(const SampleOptions& options) {
     QRandomGenerator random(options.seed);

@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QVector>
 
+class QRandomGenerator;
+
 class Connection;
 
 // What to generate: a register of sensors read over `days` days up to `end`.
@@ -66,6 +68,11 @@ struct SampleReading {
     bool plotTemporal = false;
     bool plotSpatial = false;
 };
+
+// The sensor numbered index (serial index + 1) of the given type, drawn from random: an
+// index below options.hourlySensors is installed on the first day and read hourly.
+SampleSensor makeSensor(int index, const QString& typeCode, const SampleOptions& options,
+                        QRandomGenerator& random);
 
 // Sensors of every type, half with the head at the collar and half at the toe, installed
 // over the period; one of them destroyed, and the logger of the second one silent for the

@@ -45,13 +45,15 @@ UtilitiesPage::UtilitiesPage(QWidget* parent) : TabPage(parent) {
                          "Restore from Backup", ":/icons/restore.svg");
     copyToServer = commandRow(databaseFrame, *databaseRows, 3, "cmdCopyToServer", "lblCopyToServer",
                               "Copy Register to Server", ":/icons/server.svg");
+    compact = commandRow(databaseFrame, *databaseRows, 4, "cmdCompact", "lblCompact",
+                         "Compact Database", ":/icons/database.svg");
     auto* listCaption = new QLabel("Choose an mdb file to restore from:", databaseFrame);
-    databaseRows->addWidget(listCaption, 4, 0, 1, 2);
+    databaseRows->addWidget(listCaption, 5, 0, 1, 2);
     lstFiles = new QListWidget(databaseFrame);
     lstFiles->setObjectName("lstFiles");
     lstFiles->setMinimumHeight(80);
-    databaseRows->addWidget(lstFiles, 5, 0, 1, 2);
-    databaseRows->setRowStretch(5, 1);
+    databaseRows->addWidget(lstFiles, 6, 0, 1, 2);
+    databaseRows->setRowStretch(6, 1);
 
     linksFrame = new QGroupBox("Help:", this);
     linksFrame->setObjectName("fraHelp");

@@ -24,6 +24,7 @@ public:
     ImageCommand backup;         // imgBackup
     ImageCommand restore;        // imgRestore
     ImageCommand copyToServer;   // cmdCopyToServer
+    ImageCommand compact;        // cmdCompact
     QListWidget* lstFiles;
     ImageCommand manual;  // imgHelp
     ImageCommand website; // imgInternet

@@ -3,6 +3,7 @@
 #include "alarms/AlarmDispatcher.h"
 #include "app/AlarmCommands.h"
 #include "app/BackupCommands.h"
+#include "app/CompactCommands.h"
 #include "app/LoginAccess.h"
 #include "app/RevisionsCommand.h"
 #include "app/ServerCommands.h"
@@ -209,6 +210,7 @@ void frmQuorvelle::buildTabs() {
     backups = new BackupCommands(state_, context_, *utilities, reconnectTo, this);
     servers = new ServerCommands(state_, context_, *utilities, reconnectTo, this);
     new LoginAccess(*this, context_, *utilities->leftColumn, this);
+    compacts = new CompactCommands(state_, context_, *utilities, reconnectTo, this);
     alarms = new AlarmCommands(state_, context_, *utilities, this);
     connect(utilities->manual.image, &ClickableLabel::clicked, this,
             [this] { imgHelp_Click(*context_.desktop, state_.dataFolder); });
@@ -664,7 +666,8 @@ void frmQuorvelle::shutdown() {
     ignoring([&] { state_.rsReadings.reset(); });
     ignoring([&] { state_.rsConfig.reset(); });
     ignoring([&] { state_.rsPrefs.reset(); });
-    // The default file is compacted even when the run used another one; that one never is.
+    // The default file is compacted even when the run used another one; that one never is. Only
+    // free pages that are a real share of the file are worth rewriting the whole file at exit.
     const QString name = QStringLiteral("QuorvelleVARLO_MM.mdb");
     const QString path = defaultDatabasePath(state_.dataFolder);
     // When the run used the default file, its open connection tells whether there is anything
@@ -673,7 +676,7 @@ void frmQuorvelle::shutdown() {
     ignoring([&] {
         if (state_.db && state_.db->isOpen() && !isServerLocation(state_.dbPath) &&
             sameFile(state_.dbPath, path)) {
-            reclaimable = hasFreePages(*state_.db);
+            reclaimable = worthCompacting(*state_.db);
         }
     });
     ignoring([&] {
@@ -686,7 +689,7 @@ void frmQuorvelle::shutdown() {
         return;
     }
     try {
-        compactDatabase(path);
+        compactWithDialog(this, path, CompactionNeed::RealShare);
     } catch (const DbError& e) {
         context_.prompter->message(kAppTitle, "Error compacting " + name);
         errorLog().report(e, " G_CompactDB");

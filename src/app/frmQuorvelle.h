@@ -22,6 +22,7 @@ class ReportCommand;
 class LoggerImport;
 class SensorFilter;
 class BackupCommands;
+class CompactCommands;
 class ServerCommands;
 class AlarmCommands;
 class frmSplash;
@@ -72,6 +73,7 @@ public:
     // Built when the logo is first clicked.
     frmSplash* splash = nullptr;
     BackupCommands* backups;
+    CompactCommands* compacts;
     ServerCommands* servers;
     AlarmCommands* alarms;
     std::unique_ptr<SensorForm> sensorForm;

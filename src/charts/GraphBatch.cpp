@@ -1,5 +1,6 @@
 #include "charts/GraphBatch.h"
 
+#include "charts/BatchState.h"
 #include "charts/Displacement.h"
 #include "charts/Loads.h"
 #include "charts/TemperatureCorrection.h"
@@ -23,24 +24,54 @@ const QString kBatchTag = QStringLiteral(" G_GetTemporalData");
 const QString kZerosTag = QStringLiteral(" G_SetZeros");
 const QString kOffsetsTag = QStringLiteral(" Module1_GetOffsets");
 
-// One selected reading as read: its channels.
+// Raised whenever the computation of the stored columns changes, so that the columns stored
+// by an earlier one are computed again.
+constexpr qint64 kComputationVersion = 1;
+
+// zero1..10, NumTemp, Disp1..8, Load1..5 and Reference.
+constexpr int kMaxOutputs = ChannelCount + 1 + MaxDispNodes + MaxLoads + 1;
+using StoredColumns = std::array<std::optional<double>, kMaxOutputs>;
+
+// The columns a batch stores, in the order of its UPDATE's values; Reference, which is set to
+// 0 with the head at the toe, last.
+QStringList outputColumns(int dispColumns, bool headAtCollar, int loadCount) {
+    QStringList columns;
+    for (int n = 1; n <= ChannelCount; ++n) {
+        columns << QStringLiteral("zero%1").arg(n);
+    }
+    columns << QStringLiteral("NumTemp");
+    for (int n = 1; n <= dispColumns; ++n) {
+        columns << QStringLiteral("Disp%1").arg(n);
+    }
+    for (int i = 1; i <= loadCount; ++i) {
+        columns << QStringLiteral("Load%1").arg(i);
+    }
+    if (!headAtCollar) {
+        columns << QStringLiteral("Reference");
+    }
+    return columns;
+}
+
+// One selected reading as read: its channels and the columns a batch stores in it.
 struct SelectedRow {
     qint64 rowid = 0;
     QString fullDate;
     QStringList channels; // Channel1..10, null as empty
     QString channelT;
     bool written = true; // false: beside a revision, outside the selection
+    StoredColumns stored{};
+    bool storedAsNumbers = true; // false: a stored column holds a text
 };
 
-QStringList rowColumns() {
+QStringList rowColumns(const QStringList& outputs) {
     QStringList columns = {QStringLiteral("rowid")};
     for (int n = 1; n <= ChannelCount; ++n) {
         columns << QStringLiteral("Channel%1").arg(n);
     }
-    return columns << QStringLiteral("ChannelT") << QStringLiteral("FullDate");
+    return columns << QStringLiteral("ChannelT") << QStringLiteral("FullDate") << outputs;
 }
 
-SelectedRow rowOf(const NativeStatement& query) {
+SelectedRow rowOf(const NativeStatement& query, int outputCount) {
     SelectedRow row;
     row.rowid = query.int64At(0);
     for (int n = 0; n < ChannelCount; ++n) {
@@ -48,15 +79,20 @@ SelectedRow rowOf(const NativeStatement& query) {
     }
     row.channelT = query.textAt(1 + ChannelCount);
     row.fullDate = query.textAt(2 + ChannelCount);
+    for (int k = 0; k < outputCount; ++k) {
+        const int column = 3 + ChannelCount + k;
+        row.stored[k] = query.numberAt(column);
+        row.storedAsNumbers = row.storedAsNumbers && query.holdsNumberAt(column);
+    }
     return row;
 }
 
 std::vector<SelectedRow> readSelection(Connection& db, const QString& instrumentId,
-                                       GraphVariant variant) {
-    NativeStatement query(db, graphSelect(instrumentId, variant, rowColumns()));
+                                       GraphVariant variant, const QStringList& outputs) {
+    NativeStatement query(db, graphSelect(instrumentId, variant, rowColumns(outputs)));
     std::vector<SelectedRow> rows;
     while (query.step()) {
-        rows.push_back(rowOf(query));
+        rows.push_back(rowOf(query, static_cast<int>(outputs.size())));
     }
     return rows;
 }
@@ -65,7 +101,8 @@ std::vector<SelectedRow> readSelection(Connection& db, const QString& instrument
 // and the first at or after it, as the trigger state does, whether the chart draws them or
 // not: those the selection lacks are added to be computed with it, never written.
 void addRevisionNeighbours(Connection& db, const QString& instrumentId,
-                           const QList<SensorRevision>& revisions, std::vector<SelectedRow>& rows) {
+                           const QList<SensorRevision>& revisions, const QStringList& outputs,
+                           std::vector<SelectedRow>& rows) {
     if (revisions.isEmpty()) {
         return;
     }
@@ -73,7 +110,8 @@ void addRevisionNeighbours(Connection& db, const QString& instrumentId,
     for (const SelectedRow& row : rows) {
         known.insert(row.rowid);
     }
-    const QString select = "SELECT " + rowColumns().join(", ") + " FROM " + quoteName(instrumentId);
+    const QString select =
+        "SELECT " + rowColumns(outputs).join(", ") + " FROM " + quoteName(instrumentId);
     for (const SensorRevision& r : effectiveRevisions(revisions)) {
         const QByteArray from = r.fromDate.toUtf8();
         for (const char* side : {" WHERE FullDate < ? ORDER BY FullDate DESC, rowid DESC LIMIT 1",
@@ -81,7 +119,7 @@ void addRevisionNeighbours(Connection& db, const QString& instrumentId,
             NativeStatement query(db, select + QLatin1String(side));
             query.bindText(1, std::string_view(from.constData(), from.size()));
             if (query.step()) {
-                SelectedRow row = rowOf(query);
+                SelectedRow row = rowOf(query, static_cast<int>(outputs.size()));
                 if (!known.contains(row.rowid)) {
                     known.insert(row.rowid);
                     row.written = false;
@@ -194,12 +232,76 @@ struct BatchContext {
     const BatchGeometry& geometry;
     const QList<SensorRevision>& revisions;
     const ErrorLog& log;
+    GraphVariant variant;
     bool withLoads;
     int nodeCount;
     int dispColumns;
     int loadCount;
     TemperatureCorrection correction;
+
+    QStringList outputs() const {
+        return outputColumns(dispColumns, geometry.headAtCollar, loadCount);
+    }
+    // The state of each chart kind's batch is kept apart.
+    int selection() const { return (variant == GraphVariant::Time ? 0 : 2) + (withLoads ? 1 : 0); }
 };
+
+// The digest of everything the batch reads and stores, rows as they stand.
+QByteArray fingerprintOf(const BatchContext& context, const std::vector<SelectedRow>& rows) {
+    BatchFingerprint f;
+    const BatchGeometry& g = context.geometry;
+    f.add(kComputationVersion);
+    f.add(static_cast<qint64>(context.selection()));
+    f.add(static_cast<qint64>(g.headAtCollar));
+    f.add(static_cast<qint64>(g.nodeCount));
+    f.add(static_cast<qint64>(g.anchorTexts.size()));
+    for (const QString& anchor : g.anchorTexts) {
+        f.add(anchor);
+    }
+    f.add(g.kvalText);
+    f.add(static_cast<qint64>(g.rezeroView));
+    f.add(static_cast<qint64>(context.correction.mode));
+    f.add(static_cast<qint64>(context.correction.perNode.size()));
+    for (const double v : context.correction.perNode) {
+        f.add(std::optional<double>(v));
+    }
+    f.add(std::optional<double>(context.correction.expansion));
+    f.add(static_cast<qint64>(context.revisions.size()));
+    for (const SensorRevision& r : context.revisions) {
+        f.add(r.id);
+        f.add(r.fromKey);
+        f.add(r.fromDate);
+        f.add(static_cast<qint64>(r.kind));
+        f.add(static_cast<qint64>(r.node));
+        for (const std::optional<double>& offset : r.offsets) {
+            f.add(offset);
+        }
+    }
+    const int outputCount = static_cast<int>(context.outputs().size());
+    f.add(static_cast<qint64>(rows.size()));
+    for (const SelectedRow& row : rows) {
+        f.add(row.rowid);
+        f.add(static_cast<qint64>(row.written) | static_cast<qint64>(row.storedAsNumbers) << 1);
+        for (const QString& channel : row.channels) {
+            f.add(channel);
+        }
+        f.add(row.channelT);
+        f.add(row.fullDate);
+        for (int k = 0; k < outputCount; ++k) {
+            f.add(row.stored[k]);
+        }
+    }
+    return f.result();
+}
+
+bool sameColumns(const StoredColumns& a, const StoredColumns& b, int count) {
+    for (int k = 0; k < count; ++k) {
+        if (a[k].has_value() != b[k].has_value() || (a[k] && *a[k] != *b[k])) {
+            return false;
+        }
+    }
+    return true;
+}
 
 // With the head at the collar the time chart draws the head from the deepest channel's change
 // (zero<nodeCount>): the revisions that reach the deepest node, as they apply to that one
@@ -217,9 +319,11 @@ QList<SensorRevision> headRevisions(const QList<SensorRevision>& revisions, int 
     return head;
 }
 
-// Computes and writes every row in order; a failure leaves the rows before it written.
+// Computes every row in order and writes those whose stored columns differ from what is
+// computed; a failure leaves the rows before it written. A batch that ends without a failure
+// or a logged reading records its state.
 void processRows(Connection& db, const QString& instrumentId, const BatchContext& context,
-                 const std::vector<SelectedRow>& rows, BatchResult& result) {
+                 std::vector<SelectedRow>& rows, BatchResult& result) {
     const BatchGeometry& geometry = context.geometry;
     const ChannelOffsets offsets = selectionOffsets(rows);
     // Every displacement first, as a revision carries on from the rows before it.
@@ -235,10 +339,12 @@ void processRows(Connection& db, const QString& instrumentId, const BatchContext
     const std::optional<double> referenceTemperature =
         firstWritten == rows.end() ? std::nullopt : readingTemperature(firstWritten->channelT);
     result.temperatureCorrected = context.correction.isOn();
+    bool logged = false;
     for (const SelectedRow& row : rows) {
         zeros.push_back(SetZeros(row.channels, row.channelT, offsets, context.nodeCount));
         if (zeros.back().error && row.written) {
             context.log.report(*zeros.back().error, kZerosTag);
+            logged = true;
         }
         computed.push_back(
             displacementsOf(zeros.back().zero, context.nodeCount, geometry.headAtCollar));
@@ -290,26 +396,45 @@ void processRows(Connection& db, const QString& instrumentId, const BatchContext
             }
         }
 
+        StoredColumns columns{};
+        int k = 0;
         for (const std::optional<double>& zero : zeros[r].zero) {
-            writer.bind(zero);
+            columns[k++] = zero;
         }
-        writer.bind(zeros[r].numTemp);
+        columns[k++] = zeros[r].numTemp;
         for (int n = 0; n < context.dispColumns; ++n) {
-            writer.bind(disp[n]);
+            columns[k++] = disp[n];
         }
         for (int i = 0; i < context.loadCount; ++i) {
-            writer.bind(loads[i]);
+            columns[k++] = loads[i];
         }
-        writer.write(rows[r].rowid);
+        const int bound = k;
+        if (!geometry.headAtCollar) {
+            columns[k++] = 0.0;
+        }
+        if (!rows[r].storedAsNumbers || !sameColumns(columns, rows[r].stored, k)) {
+            for (int b = 0; b < bound; ++b) {
+                writer.bind(columns[b]);
+            }
+            writer.write(rows[r].rowid);
+            rows[r].stored = columns;
+            rows[r].storedAsNumbers = true;
+            ++result.rowsChanged;
+        }
         ++result.rowsWritten;
     }
     writer.flush();
+    if (!logged) {
+        writeBatchState(
+            db, instrumentId, context.selection(),
+            BatchState{fingerprintOf(context, rows), result.uncorrectedRows, result.loadLocations});
+    }
 }
 
 // Runs the rows as one batch of writes: when a failure ends it early, the rows processed
 // before it stay written on a file; on a server none is.
 void writeBatch(Connection& db, const QString& instrumentId, const BatchContext& context,
-                const std::vector<SelectedRow>& rows, BatchResult& result) {
+                std::vector<SelectedRow>& rows, BatchResult& result) {
     BatchWrites batch(db);
     std::optional<DbError> failure;
     try {
@@ -340,12 +465,14 @@ BatchResult runGraphBatch(Connection& db, const QString& instrumentId, GraphVari
     const BatchContext context{geometry,
                                revisions,
                                log,
+                               variant,
                                withLoads,
                                geometry.nodeCount,
                                std::clamp(geometry.nodeCount, 0, MaxDispNodes),
                                withLoads ? std::clamp(geometry.nodeCount - 1, 0, MaxLoads) : 0,
                                readTemperatureCorrection(db, instrumentId)};
-    std::vector<SelectedRow> rows = readSelection(db, instrumentId, variant);
+    const QStringList outputs = context.outputs();
+    std::vector<SelectedRow> rows = readSelection(db, instrumentId, variant, outputs);
 
     BatchResult result;
     result.rowsSelected = static_cast<int>(rows.size());
@@ -356,10 +483,22 @@ BatchResult runGraphBatch(Connection& db, const QString& instrumentId, GraphVari
                    kOffsetsTag);
         return result;
     }
-    addRevisionNeighbours(db, instrumentId, revisions, rows);
+    addRevisionNeighbours(db, instrumentId, revisions, outputs, rows);
     std::optional<DbError> lost;
     result.completed = guarded(log, kBatchTag, [&] {
         try {
+            // The columns already hold what the last batch over the same readings stored.
+            const std::optional<BatchState> state =
+                readBatchState(db, instrumentId, context.selection());
+            if (state && state->fingerprint == fingerprintOf(context, rows)) {
+                result.upToDate = true;
+                result.rowsWritten = static_cast<int>(std::count_if(
+                    rows.begin(), rows.end(), [](const SelectedRow& row) { return row.written; }));
+                result.temperatureCorrected = context.correction.isOn();
+                result.uncorrectedRows = state->uncorrectedRows;
+                result.loadLocations = state->loadLocations;
+                return;
+            }
             writeBatch(db, instrumentId, context, rows, result);
         } catch (const DbError& e) {
             // Without the server there is nothing to draw: that is the caller's to tell.

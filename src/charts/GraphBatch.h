@@ -22,7 +22,12 @@ struct BatchGeometry {
 // What a batch did.
 struct BatchResult {
     int rowsSelected = 0;
+    // The selected rows that hold the batch's columns once it is done, and of them those
+    // whose columns changed (the others held them already).
     int rowsWritten = 0;
+    int rowsChanged = 0;
+    // Nothing had changed since the last batch over the same readings: nothing was computed.
+    bool upToDate = false;
     bool completed = false;    // false when a failure ended the batch early (it is logged)
     QStringList loadLocations; // load batches: the five load midpoints, empty when not reached
     // The sensor's temperature correction was on, and how many readings it could not correct
@@ -41,6 +46,10 @@ struct BatchResult {
 // sensor's revisions applied to them (reviseDisplacements), taken from the readings beside
 // each revision whether ticked or not (those are computed with the selection, never written),
 // and the loads follow from those.
+// Only the rows whose stored columns differ from what is computed are written. A batch that
+// ends without a failure or a logged reading records a digest of its inputs and its result
+// (ChartBatchState); when the next batch over the same selection reads the same digest,
+// nothing has changed since, whoever wrote the table, and nothing is computed or written.
 // A reading with a node channel that is not a number is logged under " G_SetZeros" and goes on
 // with its other columns; a displacement or load failure ends the batch with one entry under
 // " G_GetTemporalData", keeping the readings already written. A selection that cannot be read

@@ -28,6 +28,8 @@ QStringList alignedLines(const QList<QStringList>& table);
 void recipientsCommand(CliSession& session, const CommandLineArgs& args);
 void notifyCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context);
 void digestCommand(CliSession& session, const AppContext& context);
+// Compacts the database file in use; a site server is refused.
+void compactCommand(CliSession& session);
 void deliverAfterImport(CliSession& session, const AppContext& context);
 // Shows, or sets and shows, a response plan.
 void planCommand(CliSession& session, const CommandLineArgs& args);

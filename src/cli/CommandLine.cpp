@@ -69,6 +69,8 @@ int runCommand(const CommandLineArgs& args,
             digestCommand(session, context);
         } else if (args.command == QLatin1String("users")) {
             usersCommand(session, args);
+        } else if (args.command == QLatin1String("compact")) {
+            compactCommand(session);
         } else if (args.command == QLatin1String("correction")) {
             correctionCommand(session, args);
         } else {

@@ -53,7 +53,7 @@ const QStringList kCommands{
     QStringLiteral("recipients"),  QStringLiteral("notify"),    QStringLiteral("digest"),
     QStringLiteral("correction"),  QStringLiteral("plan"),      QStringLiteral("events"),
     QStringLiteral("acknowledge"), QStringLiteral("close"),     QStringLiteral("server"),
-    QStringLiteral("users")};
+    QStringLiteral("users"),       QStringLiteral("compact")};
 
 // "yyyy/MM/dd HH:mm:ss" read field by field, so that no time zone rule can refuse the moment.
 QDateTime momentOf(const QString& text) {
@@ -290,7 +290,7 @@ void check(CommandLineArgs& args, const QStringList& files) {
         return;
     }
     if (args.command == QLatin1String("status") || args.command == QLatin1String("notify") ||
-        args.command == QLatin1String("digest")) {
+        args.command == QLatin1String("digest") || args.command == QLatin1String("compact")) {
         if (!files.isEmpty()) {
             throw UsageError(QStringLiteral("unexpected argument '%1'").arg(files.first()));
         }
@@ -505,6 +505,9 @@ QString usageText() {
         "        administrator's work); add reads the new password from the terminal\n"
         "        without showing it, or the first line of standard input (none when empty);\n"
         "        the last administrator cannot be removed or demoted\n"
+        "  compact\n"
+        "        compact the database file, reclaiming the room of deleted readings;\n"
+        "        a site server is refused\n"
         "\n"
         "ID is a sensor number: nine digits (0-9), no sign or spaces.\n"
         "\n"

@@ -355,6 +355,15 @@ QString NativeStatement::textAt(int column) const {
     return QString::fromUtf16(text, bytes / 2);
 }
 
+bool NativeStatement::holdsNumberAt(int column) const {
+    if (server_ != nullptr) {
+        // A server column has one type: a number column never holds a text.
+        return true;
+    }
+    const int type = sqlite3_column_type(statement_, column);
+    return type == SQLITE_NULL || type == SQLITE_INTEGER || type == SQLITE_FLOAT;
+}
+
 std::optional<double> NativeStatement::numberAt(int column) const {
     if (server_ != nullptr) {
         if (PQgetisnull(rows_, row_, column) != 0) {

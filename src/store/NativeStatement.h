@@ -48,6 +48,8 @@ public:
     QString textAt(int column) const;
     // The column as a number; null, or text that is not a number, gives no value.
     std::optional<double> numberAt(int column) const;
+    // Whether the column holds a number or null, not a text or a blob.
+    bool holdsNumberAt(int column) const;
 
 private:
     [[noreturn]] void fail(int code) const;

@@ -14,6 +14,7 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -489,6 +490,33 @@ TEST_F(CommandLineTest, DatabasesThatCannotBeUsedFailWithoutChange) {
 }
 
 } // namespace
+
+TEST_F(CommandLineTest, CompactReclaimsTheRoomOfDeletedReadingsAndSaysWhenThereIsNone) {
+    {
+        Connection c;
+        c.open(dbPath());
+        for (int i = 0; i < 50; ++i) {
+            c.execute(QStringLiteral("INSERT INTO %1 (DateTimeKey, FullDate, Channel1) VALUES "
+                                     "(?, '2026-12-01 00:00:00', ?)")
+                          .arg(quoteName(kSensor)),
+                      {QString("gone%1").arg(i), QString(4000, 'x')});
+        }
+        c.execute(QStringLiteral("DELETE FROM %1 WHERE DateTimeKey LIKE 'gone%'")
+                      .arg(quoteName(kSensor)));
+    }
+    const qint64 before = QFileInfo(dbPath()).size();
+    const ProgramRun first = run({"compact"});
+    ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
+    EXPECT_TRUE(first.out.startsWith("QuorvelleVARLO_MM.mdb compacted from "))
+        << first.out.toStdString();
+    EXPECT_LT(QFileInfo(dbPath()).size(), before);
+    EXPECT_EQ(readingCount(), 2);
+
+    const ProgramRun second = run({"compact"});
+    EXPECT_EQ(second.exitCode, 0);
+    EXPECT_EQ(second.out.trimmed(), "QuorvelleVARLO_MM.mdb has no free space to reclaim.");
+    EXPECT_EQ(run({"compact", "extra"}).exitCode, 2);
+}
 
 TEST_F(CommandLineTest, StatusPrintsEverySensorsStateAsATableOrCsv) {
     const ProgramRun table = run({"status"});

@@ -28,6 +28,26 @@ protected:
         db.open(file());
         return db.scalar("PRAGMA freelist_count").toLongLong();
     }
+    // Adds kept rows of 4000 bytes, then rows deleted again, leaving their pages free.
+    void fill(int kept, int deleted) {
+        Connection db;
+        db.open(file());
+        db.inTransaction([&] {
+            for (int i = 0; i < kept + deleted; ++i) {
+                db.execute("INSERT INTO `120521001` (DateTimeKey, Channel1, Channel2) "
+                           "VALUES (?, ?, ?)",
+                           {QString("k%1").arg(i), QString(4000, 'x'),
+                            i < kept ? QVariant("kept") : QVariant("gone")});
+            }
+            db.execute("DELETE FROM `120521001` WHERE Channel2 = 'gone'");
+        });
+    }
+    qint64 freeShareTenths() {
+        Connection db;
+        db.open(file());
+        return db.scalar("PRAGMA freelist_count").toLongLong() * 10 /
+               db.scalar("PRAGMA page_count").toLongLong();
+    }
 };
 } // namespace
 
@@ -64,4 +84,46 @@ TEST_F(CompactionTest, AMissingFileFails) {
     QFile::remove(file());
     EXPECT_THROW(compactDatabase(file()), DbError);
     EXPECT_FALSE(QFileInfo::exists(file()));
+}
+
+TEST_F(CompactionTest, AtExitOnlyARealShareOfFreePagesIsWorthCompacting) {
+    // A week of one sensor among years of readings: a few free pages in a large file.
+    fill(400, 20);
+    ASSERT_GT(freePages(), 0);
+    ASSERT_LT(freeShareTenths(), 1);
+    const QByteArray before = bytes();
+    int calls = 0;
+    EXPECT_FALSE(compactDatabase(file(), CompactionNeed::RealShare, [&] { ++calls; }));
+    EXPECT_EQ(bytes(), before);
+    EXPECT_EQ(calls, 0);
+
+    // Asked for, the same file is compacted.
+    EXPECT_TRUE(compactDatabase(file(), CompactionNeed::AnyFreePage));
+    EXPECT_EQ(freePages(), 0);
+}
+
+TEST_F(CompactionTest, ATenthOfTheFileFreeIsCompactedAsWhenAskedWithProgressOnTheWay) {
+    fill(300, 100);
+    ASSERT_GE(freeShareTenths(), 1);
+    const QString asked = path("asked.mdb");
+    ASSERT_TRUE(QFile::copy(file(), asked));
+    int calls = 0;
+    EXPECT_TRUE(compactDatabase(file(), CompactionNeed::RealShare, [&] { ++calls; }));
+    EXPECT_GT(calls, 1);
+    EXPECT_TRUE(compactDatabase(asked, CompactionNeed::AnyFreePage));
+    EXPECT_EQ(freePages(), 0);
+    QFile compactedAsAsked(asked);
+    ASSERT_TRUE(compactedAsAsked.open(QIODevice::ReadOnly));
+    EXPECT_EQ(bytes(), compactedAsAsked.readAll());
+    Connection db;
+    db.open(file());
+    EXPECT_EQ(db.scalar("SELECT count(*) FROM `120521001` WHERE Channel2 = 'kept'").toInt(), 300);
+    EXPECT_EQ(db.scalar("PRAGMA integrity_check").toString(), "ok");
+}
+
+TEST_F(CompactionTest, AProgressThatThrowsDoesNotStopTheCompaction) {
+    fill(10, 100);
+    EXPECT_TRUE(compactDatabase(file(), CompactionNeed::RealShare,
+                                [] { throw std::runtime_error("window gone"); }));
+    EXPECT_EQ(freePages(), 0);
 }
