@@ -47,6 +47,8 @@ struct CommandLineArgs {
     // acknowledge and close: the event, its note, the actions taken and the re-entry note.
     qint64 eventId = 0;
     QString reentry;
+    // history: the first day listed, as "yyyy-MM-dd"; empty for every day.
+    QString since;
     // events: only those not closed.
     bool openOnly = false;
     bool help = false;

@@ -1,5 +1,6 @@
 #include "store/Schema.h"
 
+#include "store/AuditLog.h"
 #include "store/Connection.h"
 #include "store/DbError.h"
 #include "store/SqlFailure.h"
@@ -133,6 +134,7 @@ void createReadingsTable(Connection& db, const QString& instrumentId) {
         db.execute(createTableStatement(db, table, columns));
         db.execute("CREATE INDEX " + quoteName("ix_" + instrumentId + "_FullDate") + " ON " +
                    table + " (FullDate)");
+        auditReadingsTable(db, instrumentId);
         return;
     }
     // The template's own definition gives the readings table the same columns and types.
@@ -148,6 +150,7 @@ void createReadingsTable(Connection& db, const QString& instrumentId) {
                " (FullDate)");
     db.execute("CREATE INDEX " + quoteName("ix_" + instrumentId + "_DateTimeKey") + " ON " + table +
                " (DateTimeKey)");
+    auditReadingsTable(db, instrumentId);
 }
 
 bool hasRegister(Connection& db) {
