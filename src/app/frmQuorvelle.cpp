@@ -4,6 +4,7 @@
 #include "app/AlarmCommands.h"
 #include "app/BackupCommands.h"
 #include "app/CompactCommands.h"
+#include "app/HistoryCommand.h"
 #include "app/LoginAccess.h"
 #include "app/RevisionsCommand.h"
 #include "app/ServerCommands.h"
@@ -26,6 +27,7 @@
 #include "sensors/SensorList.h"
 #include "sensors/SensorRegister.h"
 #include "sensors/TemperatureCorrectionBlock.h"
+#include "store/AuditLog.h"
 #include "store/Clock.h"
 #include "store/Compaction.h"
 #include "store/ConnectionOpener.h"
@@ -121,6 +123,9 @@ frmQuorvelle::frmQuorvelle(const AppContext& context, QWidget* parent)
             &ReportCommand::imgReport_Click);
     connect(readings->cmdRevisions, &QPushButton::clicked, this,
             [this] { cmdRevisions_Click(state_, context_, *readings); });
+    connect(identification->cmdHistory, &QPushButton::clicked, this, [this] {
+        cmdHistory_Click(state_, context_, this, [this](bool sensor) { historyRestored(sensor); });
+    });
     loggerImport_ = std::make_unique<LoggerImport>(state_, context_, *readings);
     connect(readings->imgAddTrovData, &ClickableLabel::clicked, this,
             [this] { loggerImport_->imgAddTrovData_Click(); });
@@ -301,6 +306,7 @@ bool frmQuorvelle::connectSequence() {
     guarded(errorLog(), " G_UpgradeOwnTables", [&] { addMissingLevelColumns(*state_.db); });
     checkEventLog();
     alarms->registerOpened();
+    guarded(errorLog(), " G_AuditLog", [&] { recordChanges(*state_.db, loginName()); });
     eventAlerts->connected();
     return true;
 }
@@ -364,6 +370,20 @@ void frmQuorvelle::fillSensorList() {
     state_.firstload = true;
     showSensorList(rs, *identification->cboSensors, *sensorForm, *utilities->txtSCount);
     state_.firstload = wasFirstload;
+}
+
+void frmQuorvelle::historyRestored(bool sensor) {
+    if (sensor) {
+        refreshSensors();
+        return;
+    }
+    ignoring([&] {
+        if (state_.rsReadings && state_.rsReadings->isOpen()) {
+            state_.rsReadings->requery();
+        }
+        readings->fillreadings();
+        readings->showPosition();
+    });
 }
 
 void frmQuorvelle::refreshSensors() {

@@ -115,6 +115,8 @@ private:
     // Shows sensors that other users added or deleted, when the register changed since the
     // list was read: on the window's activation and on entering the first tab.
     void refreshSensors();
+    // What the window shows after a restore from the history.
+    void historyRestored(bool sensor);
     void onTabChanged(int index);
     void leaveTab(int tab);
     QString enterTab(int tab);

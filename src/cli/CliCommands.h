@@ -22,6 +22,10 @@ void reviseCommand(CliSession& session, const CommandLineArgs& args, const AppCo
 
 // Columns padded to their widest text, two spaces apart, as a terminal shows them.
 QStringList alignedLines(const QList<QStringList>& table);
+// Prints a table (its first row the headings) aligned, or as CSV.
+void printTable(const QList<QStringList>& table, bool csv);
+// The changes of a sensor as the audit trail recorded them, oldest first.
+void historyCommand(CliSession& session, const CommandLineArgs& args);
 // The alarm mail: `recipients list|add LIST ADDRESS|remove LIST ADDRESS`, `notify [--test]`
 // and `digest`; after an import, the outbox is sent as notify sends it, its outcome told on
 // standard error only.

@@ -1,11 +1,13 @@
 #include "cli/CliSession.h"
 
 #include "reports/StoredChart.h"
+#include "store/AuditLog.h"
 #include "store/DataFolder.h"
 #include "store/SensorTypes.h"
 #include "store/ServerLocation.h"
 #include "store/SiteAccess.h"
 #include "store/TriggerTables.h"
+#include "triggers/TriggerEvents.h"
 #include "triggers/TriggerLevels.h"
 #include "ui/Prompter.h"
 
@@ -46,6 +48,7 @@ CliSession::CliSession(const QString& dataFolder, const QString& database, Promp
     setLoginRoleInUse(findLoginRole(db_));
     // The columns a newer version added to our own tables, as the window adds them at start-up.
     guarded(log(), " G_CreateTriggerTables", [&] { addMissingLevelColumns(db_); });
+    guarded(log(), " G_AuditLog", [&] { recordChanges(db_, loginName()); });
 }
 
 std::unique_ptr<RecordSet> CliSession::sensor(const QString& instrumentId) {

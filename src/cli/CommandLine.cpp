@@ -59,6 +59,8 @@ int runCommand(const CommandLineArgs& args,
             closeCommand(session, args, context);
         } else if (args.command == QLatin1String("revisions")) {
             revisionsCommand(session, args);
+        } else if (args.command == QLatin1String("history")) {
+            historyCommand(session, args);
         } else if (args.command == QLatin1String("revise")) {
             reviseCommand(session, args, context);
         } else if (args.command == QLatin1String("recipients")) {

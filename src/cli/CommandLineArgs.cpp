@@ -24,7 +24,9 @@ const QHash<QString, OptionRule>& optionRules() {
         {QStringLiteral("all"), {false, {QStringLiteral("import")}}},
         {QStringLiteral("no-time-chart"), {false, {QStringLiteral("report")}}},
         {QStringLiteral("no-length-chart"), {false, {QStringLiteral("report")}}},
-        {QStringLiteral("csv"), {false, {QStringLiteral("status"), QStringLiteral("events")}}},
+        {QStringLiteral("csv"),
+         {false, {QStringLiteral("status"), QStringLiteral("events"), QStringLiteral("history")}}},
+        {QStringLiteral("since"), {true, {QStringLiteral("history")}}},
         {QStringLiteral("from"), {true, {QStringLiteral("revise")}}},
         {QStringLiteral("kind"), {true, {QStringLiteral("revise")}}},
         {QStringLiteral("node"), {true, {QStringLiteral("revise")}}},
@@ -53,7 +55,7 @@ const QStringList kCommands{
     QStringLiteral("recipients"),  QStringLiteral("notify"),    QStringLiteral("digest"),
     QStringLiteral("correction"),  QStringLiteral("plan"),      QStringLiteral("events"),
     QStringLiteral("acknowledge"), QStringLiteral("close"),     QStringLiteral("server"),
-    QStringLiteral("users"),       QStringLiteral("compact")};
+    QStringLiteral("users"),       QStringLiteral("compact"),   QStringLiteral("history")};
 
 // "yyyy/MM/dd HH:mm:ss" read field by field, so that no time zone rule can refuse the moment.
 QDateTime momentOf(const QString& text) {
@@ -124,6 +126,13 @@ void setOption(CommandLineArgs& args, const QString& name, const QString& value)
         args.noLengthChart = true;
     } else if (name == QLatin1String("csv")) {
         args.csv = true;
+    } else if (name == QLatin1String("since")) {
+        const QDate day = QDate::fromString(QString(value).replace('/', '-'), Qt::ISODate);
+        if (!day.isValid()) {
+            throw UsageError(
+                QStringLiteral("--since wants a date as YYYY-MM-DD, not '%1'").arg(value));
+        }
+        args.since = day.toString(Qt::ISODate);
     } else if (name == QLatin1String("from")) {
         args.from = momentOf(value);
     } else if (name == QLatin1String("kind")) {
@@ -296,7 +305,8 @@ void check(CommandLineArgs& args, const QStringList& files) {
         }
         return;
     }
-    if (args.command == QLatin1String("revisions") || args.command == QLatin1String("revise")) {
+    if (args.command == QLatin1String("revisions") || args.command == QLatin1String("revise") ||
+        args.command == QLatin1String("history")) {
         if (files.isEmpty()) {
             throw UsageError(args.command + QStringLiteral(" needs a sensor ID"));
         }
@@ -428,7 +438,8 @@ CommandLineArgs parseCommandLine(const QStringList& arguments) {
         args.file.clear();
     }
     check(args, positional);
-    if (args.command == QLatin1String("revisions") || args.command == QLatin1String("revise")) {
+    if (args.command == QLatin1String("revisions") || args.command == QLatin1String("revise") ||
+        args.command == QLatin1String("history")) {
         args.sensor = args.file;
         args.file.clear();
     }
@@ -467,6 +478,10 @@ QString usageText() {
         "        one --offset per node, or one with --node), rezero (the displacement\n"
         "        starts again at 0), nodelost (node N is no longer drawn or judged).\n"
         "        A later revision on the same reading supersedes it; none is ever changed.\n"
+        "  history ID [--since YYYY-MM-DD] [--csv]\n"
+        "        list the changes of the sensor, its readings, trigger levels, events and\n"
+        "        revisions as the audit trail recorded them: when, who, what, before and\n"
+        "        after; only those made on or after the day with --since\n"
         "  recipients list | add LIST ADDRESS | remove LIST ADDRESS\n"
         "        show or change the alarm mail lists kept in the register: amber, red,\n"
         "        overdue, escalation, digest; an address that is not one is refused\n"

@@ -51,6 +51,8 @@ struct CommandLineArgs {
     // server init: the administrator login; users add: the role of the new login.
     QString admin;
     QString role;
+    // history: the first day listed, as "yyyy-MM-dd"; empty for every day.
+    QString since;
     // events: only those not closed.
     bool openOnly = false;
     bool help = false;

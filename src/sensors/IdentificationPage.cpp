@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -191,5 +192,10 @@ QGroupBox* IdentificationPage::buildNavigation() {
     txtSnav->setReadOnly(true);
     txtSnav->setAlignment(Qt::AlignCenter);
     row->addWidget(txtSnav, 0, column + 1, 2, 1);
+    cmdHistory = new QPushButton("History...", frame);
+    cmdHistory->setObjectName("cmdHistory");
+    cmdHistory->setToolTip("Who changed this sensor and its readings, and when; deleted readings "
+                           "and sensors can be restored there");
+    row->addWidget(cmdHistory, 0, column + 2, 2, 1);
     return frame;
 }

@@ -11,6 +11,7 @@ class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QRadioButton;
 
 // Tab "1. Identification": the sensor list, the identification part of the record, its
@@ -49,6 +50,8 @@ public:
     ImageCommand imgAddSensor; // Label57
     ImageCommand imgDelete;    // Label55
     ClickableLabel* Image1;
+    // Opens the sensor's history of changes.
+    QPushButton* cmdHistory;
 
     // The page's grid: row 0 the sensor choice, nodes and logo; row 1 the details and status;
     // row 3 the navigation.

@@ -38,15 +38,27 @@ void SensorDeletion::imgDelete_Click() {
             state_.rsReadings->close();
         }
     });
-    // A table that could not be dropped leaves the sensor as it was, and the user is told;
-    // a table already missing is no obstacle to deleting the row.
+    // The readings go row by row, then their table, then the sensor's row, in one transaction:
+    // the audit trail keeps all of it as one change that a restore can put back. A deletion
+    // that fails leaves the sensor whole, and the user is told; a table already missing is no
+    // obstacle to deleting the row.
+    bool rowDeleted = false;
     try {
-        dropReadingsTable(*state_.db, number);
+        state_.db->inTransaction([&] {
+            if (state_.db->hasTable(number)) {
+                state_.db->execute("DELETE FROM " + quoteName(number));
+                dropReadingsTable(*state_.db, number);
+            }
+            state_.rsSensors->deleteCurrent();
+            rowDeleted = true;
+        });
     } catch (const DbError& e) {
-        if (e.kind() != DbErrorKind::MissingObject) {
-            tellNotSaved(*context_.prompter, "The deletion of Sensor " + number, e);
-            return;
+        // The record set forgot the row that the rollback kept.
+        if (rowDeleted) {
+            ignoring([&] { state_.rsSensors->requery(); });
         }
+        tellNotSaved(*context_.prompter, "The deletion of Sensor " + number, e);
+        return;
     }
     ignoring([&] {
         RecordSet network(*state_.db, "NetworkConfig", QString(), QVariantList(), "SensorID");
@@ -56,11 +68,6 @@ void SensorDeletion::imgDelete_Click() {
         }
         network.close();
     });
-    try {
-        state_.rsSensors->deleteCurrent();
-    } catch (const DbError& e) {
-        tellNotSaved(*context_.prompter, "The deletion of Sensor " + number, e);
-    }
     ignoring([&] {
         QComboBox* combo = identification_.cboSensors;
         combo->clear();

@@ -1,5 +1,6 @@
 #include "store/AlarmStore.h"
 
+#include "store/AuditLog.h"
 #include "store/Connection.h"
 #include "store/SqlFailure.h"
 
@@ -86,6 +87,7 @@ void createAlarmTables(Connection& db) {
     for (const QString& sql : db.isServer() ? serverStatements() : fileStatements()) {
         db.execute(sql);
     }
+    auditNewTables(db, {QStringLiteral("AlarmRecipients")});
 }
 
 bool hasAlarmTables(Connection& db) {

@@ -374,6 +374,7 @@ bool Connection::isOpen() const {
 
 void Connection::close() {
     open_ = false;
+    transactionBoundary_ = nullptr;
     if (db_.isValid()) {
         discard();
     }
@@ -432,14 +433,23 @@ bool Connection::hasTable(const QString& name) {
 
 void Connection::beginTransaction() {
     execute(QStringLiteral("BEGIN"));
+    if (transactionBoundary_) {
+        transactionBoundary_();
+    }
 }
 
 void Connection::commit() {
     execute(QStringLiteral("COMMIT"));
+    if (transactionBoundary_) {
+        transactionBoundary_();
+    }
 }
 
 void Connection::rollback() {
     execute(QStringLiteral("ROLLBACK"));
+    if (transactionBoundary_) {
+        transactionBoundary_();
+    }
 }
 
 void Connection::inTransaction(const std::function<void()>& body) {

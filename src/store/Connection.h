@@ -57,6 +57,11 @@ public:
     void inTransaction(const std::function<void()>& body);
     // Whether a transaction begun on this connection is still open.
     bool transactionIsOpen() const { return transactionOpen_; }
+    // Run after every BEGIN, COMMIT and ROLLBACK that succeeded: the audit trail of a file
+    // counts its change sets there.
+    void setTransactionBoundaryHook(std::function<void()> hook) {
+        transactionBoundary_ = std::move(hook);
+    }
 
     QSqlDatabase& db() { return db_; }
     QString connectionName() const { return name_; }
@@ -116,6 +121,7 @@ private:
     QList<QSqlDatabase> retired_;
     QStringList retiredNames_;
     std::function<void(const DbError*)> listener_;
+    std::function<void()> transactionBoundary_;
 };
 
 // Quotes a table or column name with double quotes, doubling any double quote inside it and

@@ -1,5 +1,6 @@
 #include "store/RevisionTable.h"
 
+#include "store/AuditLog.h"
 #include "store/Connection.h"
 #include "store/Schema.h"
 
@@ -54,6 +55,7 @@ void createRevisionTableWithin(Connection& db) {
     for (const QString& sql : db.isServer() ? serverStatements() : fileStatements()) {
         db.execute(sql);
     }
+    auditNewTables(db, {kRevisionTable});
 }
 
 bool hasRevisionTable(Connection& db) {

@@ -1,5 +1,6 @@
 #include "store/Schema.h"
 
+#include "store/AuditLog.h"
 #include "store/Connection.h"
 #include "store/DbError.h"
 #include "store/ReadingsTables.h"
@@ -137,6 +138,7 @@ void createReadingsTable(Connection& db, const QString& instrumentId) {
         db.execute(readingsTableStatement(db, table));
         db.execute("CREATE INDEX " + quoteName("ix_" + instrumentId + "_FullDate") + " ON " +
                    table + " (FullDate)");
+        auditReadingsTable(db, instrumentId);
         return;
     }
     // The template's own definition gives the readings table the same columns and types.
@@ -152,6 +154,7 @@ void createReadingsTable(Connection& db, const QString& instrumentId) {
                " (FullDate)");
     db.execute("CREATE INDEX " + quoteName("ix_" + instrumentId + "_DateTimeKey") + " ON " + table +
                " (DateTimeKey)");
+    auditReadingsTable(db, instrumentId);
 }
 
 QString readingsTableStatement(Connection& db, const QString& table) {

@@ -1,6 +1,7 @@
 #include "store/TriggerTables.h"
 
 #include "store/AppendOnlyRules.h"
+#include "store/AuditLog.h"
 #include "store/Connection.h"
 #include "store/ResponseTables.h"
 #include "store/Schema.h"
@@ -145,6 +146,7 @@ void createTriggerTablesWithin(Connection& db) {
         db.execute(sql);
     }
     createResponseTablesWithin(db);
+    auditNewTables(db, {"TriggerLevels", "TriggerEvents", "TriggerEventClosures", "ResponsePlans"});
 }
 
 void addMissingLevelColumns(Connection& db) {

@@ -1,0 +1,284 @@
+#include "store/AuditLog.h"
+
+#include "store/AppendOnlyRules.h"
+#include "store/Connection.h"
+#include "store/SqlFailure.h"
+
+#include <QRandomGenerator>
+#include <QSet>
+#include <QSqlQuery>
+#include <QStringList>
+
+namespace {
+
+// An audited table other than the readings tables, and the column that keys its rows.
+struct AuditedTable {
+    const char* name;
+    const char* key;
+};
+
+constexpr AuditedTable kAuditedTables[] = {
+    {"Sensors", "InstrumentID"},       {"TriggerLevels", "InstrumentID"},
+    {"TriggerEvents", "EventID"},      {"TriggerEventClosures", "EventID"},
+    {"ResponsePlans", "Level"},        {"SensorRevisions", "RevisionID"},
+    {"AlarmRecipients", "RecipientID"}};
+
+const QString kReadingsKey = QStringLiteral("DateTimeKey");
+
+const QString kKeepBody = QStringLiteral(
+    " BEGIN RAISE EXCEPTION 'the audit trail is never changed or deleted' USING ERRCODE = "
+    "'insufficient_privilege'; END ");
+
+constexpr ServerRule kServerRules[] = {
+    {"AuditLog_Keep", "BEFORE UPDATE OR DELETE ON AuditLog FOR EACH ROW", 27},
+    {"AuditLog_NoTruncate", "BEFORE TRUNCATE ON AuditLog", 34}};
+
+const QStringList kFileRules = {
+    QStringLiteral("CREATE TRIGGER AuditLog_NoUpdate BEFORE UPDATE ON AuditLog BEGIN SELECT "
+                   "RAISE(ABORT, 'the audit trail is never changed or deleted'); END"),
+    QStringLiteral("CREATE TRIGGER AuditLog_NoDelete BEFORE DELETE ON AuditLog BEGIN SELECT "
+                   "RAISE(ABORT, 'the audit trail is never changed or deleted'); END")};
+
+// Writes a row of AuditLog for the changed row: the trigger's arguments are the key column,
+// the table's name as the program gives it, and for a readings table its sensor.
+const QString kRecordBody = QStringLiteral(
+    " DECLARE old_row jsonb; new_row jsonb; any_row jsonb; BEGIN IF TG_OP <> 'INSERT' THEN "
+    "old_row := to_jsonb(OLD); END IF; IF TG_OP <> 'DELETE' THEN new_row := to_jsonb(NEW); END "
+    "IF; IF old_row = new_row THEN RETURN NULL; END IF; any_row := COALESCE(new_row, old_row); "
+    "INSERT INTO AuditLog (ChangedAt, ChangedBy, ChangeSet, TableName, InstrumentID, RowKey, "
+    "Operation, Before, After) VALUES (to_char(clock_timestamp(), 'YYYY-MM-DD HH24:MI:SS'), "
+    "session_user, txid_current(), TG_ARGV[1], COALESCE(TG_ARGV[2], any_row ->> "
+    "'instrumentid'), any_row ->> TG_ARGV[0], TG_OP, old_row::text, new_row::text); RETURN "
+    "NULL; END ");
+
+QString literal(QString text) {
+    return '\'' + text.replace('\'', QLatin1String("''")) + '\'';
+}
+
+QStringList serverTableStatements() {
+    QStringList statements = {
+        QStringLiteral("CREATE TABLE IF NOT EXISTS AuditLog (AuditID bigint GENERATED ALWAYS AS "
+                       "IDENTITY PRIMARY KEY, ChangedAt text NOT NULL, ChangedBy text NOT NULL, "
+                       "ChangeSet bigint NOT NULL, TableName text NOT NULL, InstrumentID text, "
+                       "RowKey text, Operation text NOT NULL, Before text, After text)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS ix_AuditLog_InstrumentID ON AuditLog "
+                       "(InstrumentID, AuditID)"),
+        // Every login may read the trail; only its owner may change it, and its rules refuse
+        // even the owner until the owner switches them off.
+        QStringLiteral("REVOKE ALL ON AuditLog FROM PUBLIC"),
+        QStringLiteral("GRANT SELECT ON AuditLog TO PUBLIC"),
+        "CREATE OR REPLACE FUNCTION auditlog_keep() RETURNS trigger LANGUAGE plpgsql AS $$" +
+            kKeepBody + "$$",
+        "CREATE OR REPLACE FUNCTION auditlog_record() RETURNS trigger LANGUAGE plpgsql SECURITY "
+        "DEFINER SET search_path FROM CURRENT AS $$" +
+            kRecordBody + "$$"};
+    for (const ServerRule& rule : kServerRules) {
+        statements << QStringLiteral("CREATE OR REPLACE TRIGGER %1 %2 EXECUTE FUNCTION "
+                                     "auditlog_keep()")
+                          .arg(rule.name, rule.timing)
+                   << QStringLiteral("ALTER TABLE AuditLog ENABLE TRIGGER %1").arg(rule.name);
+    }
+    return statements;
+}
+
+QStringList fileTableStatements() {
+    QStringList statements = {
+        QStringLiteral("CREATE TABLE IF NOT EXISTS AuditLog (AuditID INTEGER PRIMARY KEY "
+                       "AUTOINCREMENT, ChangedAt TEXT NOT NULL, ChangedBy TEXT NOT NULL, "
+                       "ChangeSet INTEGER NOT NULL, TableName TEXT NOT NULL, InstrumentID TEXT, "
+                       "RowKey TEXT, Operation TEXT NOT NULL, Before TEXT, After TEXT)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS ix_AuditLog_InstrumentID ON AuditLog "
+                       "(InstrumentID, AuditID)")};
+    for (QString rule : kFileRules) {
+        statements << rule.replace(0, 14, QStringLiteral("CREATE TRIGGER IF NOT EXISTS"));
+    }
+    return statements;
+}
+
+void serverTrigger(Connection& db, const QString& table, const QString& key, const QString& name,
+                   const QString& instrumentId) {
+    QStringList args = {literal(key.toLower()), literal(name)};
+    if (!instrumentId.isEmpty()) {
+        args << literal(instrumentId);
+    }
+    const QString quoted = quoteName(table);
+    db.execute("CREATE OR REPLACE TRIGGER AuditLog_Record AFTER INSERT OR UPDATE OR DELETE ON " +
+               quoted + " FOR EACH ROW EXECUTE FUNCTION auditlog_record(" + args.join(", ") + ")");
+    db.execute("ALTER TABLE " + quoted + " ENABLE TRIGGER AuditLog_Record");
+}
+
+QStringList fileColumns(Connection& db, const QString& table) {
+    QSqlQuery query = runQuery(
+        db, QStringLiteral("SELECT name FROM pragma_table_info(?, 'main') ORDER BY cid"), {table});
+    QStringList columns;
+    while (query.next()) {
+        columns << query.value(0).toString();
+    }
+    return columns;
+}
+
+// The row's values as a JSON object; a real is written with all seventeen digits, which
+// json_object alone would round to fifteen.
+QString fileRowJson(const QString& row, const QStringList& columns) {
+    QStringList parts = {QStringLiteral("'rowid'"), row + QStringLiteral(".rowid")};
+    for (const QString& column : columns) {
+        const QString value = row + '.' + quoteName(column);
+        parts << literal(column)
+              << QStringLiteral("CASE WHEN typeof(%1) = 'real' AND abs(%1) <= "
+                                "1.7976931348623157e308 THEN json(printf('%!.17g', %1)) WHEN "
+                                "typeof(%1) = 'blob' THEN hex(%1) ELSE %1 END")
+                     .arg(value);
+    }
+    return "json_object(" + parts.join(QStringLiteral(", ")) + ')';
+}
+
+// The connection's temporary triggers on one table.
+void fileTriggers(Connection& db, const QString& table, const QString& key, const QString& name,
+                  const QString& instrumentId) {
+    const QStringList columns = fileColumns(db, table);
+    if (columns.isEmpty()) {
+        return;
+    }
+    const bool hasInstrument =
+        columns.contains(QStringLiteral("InstrumentID"), Qt::CaseInsensitive);
+    const auto instrumentOf = [&](const QString& row) {
+        return !instrumentId.isEmpty() ? literal(instrumentId)
+               : hasInstrument         ? row + QStringLiteral(".InstrumentID")
+                                       : QStringLiteral("NULL");
+    };
+    struct Operation {
+        const char* name;
+        const char* row;
+        bool before;
+        bool after;
+    };
+    const Operation operations[] = {{"INSERT", "NEW", false, true},
+                                    {"UPDATE", "NEW", true, true},
+                                    {"DELETE", "OLD", true, false}};
+    for (const Operation& op : operations) {
+        const QString row = QString::fromLatin1(op.row);
+        const QString before =
+            op.before ? fileRowJson(QStringLiteral("OLD"), columns) : QStringLiteral("NULL");
+        const QString after =
+            op.after ? fileRowJson(QStringLiteral("NEW"), columns) : QStringLiteral("NULL");
+        const QString trigger =
+            quoteName("auditlog_" + table + '_' + QString::fromLatin1(op.name).toLower());
+        db.execute("DROP TRIGGER IF EXISTS temp." + trigger);
+        db.execute("CREATE TEMP TRIGGER " + trigger + " AFTER " + op.name + " ON main." +
+                   quoteName(table) +
+                   (op.before && op.after ? " WHEN " + before + " IS NOT " + after : QString()) +
+                   " BEGIN INSERT INTO main.AuditLog (ChangedAt, ChangedBy, ChangeSet, TableName, "
+                   "InstrumentID, RowKey, Operation, Before, After) SELECT strftime('%Y-%m-%d "
+                   "%H:%M:%S', 'now', 'localtime'), Who, ChangeSet, " +
+                   literal(name) + ", " + instrumentOf(row) + ", " + row + '.' + quoteName(key) +
+                   ", '" + op.name + "', " + before + ", " + after +
+                   " FROM temp.AuditSession; END");
+    }
+}
+
+void auditTable(Connection& db, const QString& table, const QString& key, const QString& name,
+                const QString& instrumentId) {
+    if (db.isServer()) {
+        serverTrigger(db, table, key, name, instrumentId);
+    } else {
+        fileTriggers(db, table, key, name, instrumentId);
+    }
+}
+
+// Starts the file's session: who makes the changes, and a change set number of its own that
+// grows at every transaction's start and end, so that one transaction's rows share it.
+void startFileSession(Connection& db, const QString& who) {
+    db.execute(QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS AuditSession (Who TEXT NOT NULL, "
+                              "ChangeSet INTEGER NOT NULL)"));
+    db.execute(QStringLiteral("DELETE FROM temp.AuditSession"));
+    const qint64 base = qint64(QRandomGenerator::global()->bounded(1 << 30)) << 32;
+    db.execute(QStringLiteral("INSERT INTO temp.AuditSession (Who, ChangeSet) VALUES (?, ?)"),
+               {who, base});
+}
+
+} // namespace
+
+void installAudit(Connection& db, const QString& who) {
+    const bool server = db.isServer();
+    db.inTransaction([&] {
+        if (server || !db.hasTable(kAuditTable)) {
+            for (const QString& sql : server ? serverTableStatements() : fileTableStatements()) {
+                db.execute(sql);
+            }
+        }
+        if (!server) {
+            startFileSession(db, who);
+        }
+        QSet<QString> present;
+        for (const QString& table : db.tables()) {
+            present.insert(table.toLower());
+        }
+        for (const AuditedTable& table : kAuditedTables) {
+            const QString name = QString::fromLatin1(table.name);
+            if (present.contains(name.toLower())) {
+                auditTable(db, name, QString::fromLatin1(table.key), name, {});
+            }
+        }
+        if (!present.contains(QStringLiteral("sensors"))) {
+            return;
+        }
+        QSqlQuery sensors = runQuery(db, QStringLiteral("SELECT InstrumentID FROM Sensors"), {});
+        QStringList ids;
+        while (sensors.next()) {
+            ids << sensors.value(0).toString();
+        }
+        for (const QString& id : ids) {
+            if (!id.isEmpty() && present.contains(id.toLower()) &&
+                id.compare(QLatin1String("sensordata"), Qt::CaseInsensitive) != 0) {
+                auditTable(db, id, kReadingsKey, id, id);
+            }
+        }
+    });
+    if (!server) {
+        db.setTransactionBoundaryHook([&db] {
+            db.execute(QStringLiteral("UPDATE temp.AuditSession SET ChangeSet = ChangeSet + 1"));
+        });
+    }
+}
+
+bool auditInstalled(Connection& db) {
+    if (db.isServer()) {
+        return db
+            .scalar(QStringLiteral("SELECT to_regclass('auditlog') IS NOT NULL AND "
+                                   "to_regprocedure('auditlog_record()') IS NOT NULL"))
+            .toBool();
+    }
+    return db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_temp_master WHERE type = "
+                                    "'table' AND name = 'AuditSession'"))
+               .toInt() > 0;
+}
+
+void auditReadingsTable(Connection& db, const QString& instrumentId) {
+    if (auditInstalled(db)) {
+        auditTable(db, instrumentId, kReadingsKey, instrumentId, instrumentId);
+    }
+}
+
+void auditNewTables(Connection& db, const QStringList& tables) {
+    if (!auditInstalled(db)) {
+        return;
+    }
+    for (const QString& name : tables) {
+        for (const AuditedTable& table : kAuditedTables) {
+            if (name == QLatin1String(table.name)) {
+                auditTable(db, name, QString::fromLatin1(table.key), name, {});
+            }
+        }
+    }
+}
+
+bool auditRulesIntact(Connection& db) {
+    return appendOnlyRulesIntact(db, kAuditTable, QStringLiteral("auditlog_keep"), kKeepBody,
+                                 kServerRules, kFileRules);
+}
+
+void recordChanges(Connection& db, const QString& who) {
+    if (!db.isServer() || !auditInstalled(db)) {
+        installAudit(db, who);
+    }
+}

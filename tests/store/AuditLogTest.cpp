@@ -1,0 +1,227 @@
+#include "store/AuditLog.h"
+#include "store/AlarmStore.h"
+#include "store/AuditHistory.h"
+#include "store/AuditRestore.h"
+#include "store/Connection.h"
+#include "store/DbError.h"
+#include "store/RevisionTable.h"
+#include "store/Schema.h"
+#include "store/SqlFailure.h"
+#include "store/TriggerTables.h"
+#include "support/ServerDatabase.h"
+
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QUrl>
+
+namespace {
+const QString kId = QStringLiteral("120521001");
+
+// Every row of a readings table but its chart mark, in row order, as text.
+QStringList rowsOf(Connection& db, const QString& table) {
+    QSqlQuery query = runQuery(db, "SELECT * FROM " + quoteName(table) + " ORDER BY rowid", {});
+    QStringList rows;
+    while (query.next()) {
+        QStringList values;
+        const QSqlRecord record = query.record();
+        for (int i = 0; i < record.count(); ++i) {
+            if (record.fieldName(i).compare("IsDirty", Qt::CaseInsensitive) != 0) {
+                const QVariant v = query.value(i);
+                values << (v.isNull() ? QStringLiteral("NULL")
+                           : v.typeId() == QMetaType::Double
+                               ? QString::number(v.toDouble(), 'g', 17)
+                               : v.toString());
+            }
+        }
+        rows << values.join('|');
+    }
+    return rows;
+}
+
+QList<qint64> deletedReadings(Connection& db) {
+    QList<qint64> ids;
+    for (const AuditEntry& e : sensorHistory(db, kId)) {
+        if (e.isDeletedReading()) {
+            ids << e.id;
+        }
+    }
+    return ids;
+}
+} // namespace
+
+// A register with one sensor, its readings, trigger tables, revisions and alarm recipients,
+// whose changes are recorded.
+class AuditLogTest : public EngineDbTest {
+protected:
+    void prepare() override {
+        db.execute("INSERT INTO Sensors (InstrumentID, SensorType, Level) VALUES (?, '21', 'L1')",
+                   {kId});
+        createReadingsTable(db, kId);
+        createTriggerTables(db);
+        db.inTransaction([&] { createRevisionTableWithin(db); });
+        createAlarmTables(db);
+        installAudit(db, "ann");
+        who = onServer() ? server_->user() : QStringLiteral("ann");
+    }
+    void addReading(const QString& key, const QVariant& disp1) {
+        db.execute("INSERT INTO " + quoteName(kId) +
+                       " (DateTimeKey, FullDate, ReadingDate, Channel1, Disp1, Reference) VALUES "
+                       "(?, ?, ?, ?, ?, ?)",
+                   {key, "2026-01-0" + key.right(1) + " 10:00:00", "it's", "12.5", disp1,
+                    QVariant(QMetaType::fromType<double>())});
+    }
+    QString who;
+};
+INSTANTIATE_ON_BOTH_ENGINES(AuditLogTest);
+
+TEST_P(AuditLogTest, EveryKindOfChangeIsRecordedWithItsAuthorAndValues) {
+    db.execute("UPDATE Sensors SET Level = 'L2' WHERE InstrumentID = ?", {kId});
+    // A write that changes nothing is not a change.
+    db.execute("UPDATE Sensors SET Level = 'L2' WHERE InstrumentID = ?", {kId});
+    addReading("2026/01/01 10:00", 1.5);
+    db.execute("UPDATE " + quoteName(kId) + " SET Disp1 = 1.75");
+    db.execute("DELETE FROM " + quoteName(kId));
+    db.execute("INSERT INTO TriggerLevels (InstrumentID, AmberDisp) VALUES (?, 10)", {kId});
+    db.execute("INSERT INTO TriggerEvents (InstrumentID, DateTimeKey, State, Measure, Value, "
+               "Level, DetectedAt, DetectedBy) VALUES (?, 'k', 'Amber', 'Disp', 11, 10, 'd', 'x')",
+               {kId});
+    db.execute("UPDATE TriggerEvents SET AckAt = 'now', AckBy = 'ann'");
+    db.execute("INSERT INTO SensorRevisions (InstrumentID, FromDate, Kind, EnteredBy, EnteredAt) "
+               "VALUES (?, '2026-01-01', 'anchor', 'ann', 'now')",
+               {kId});
+    db.execute("INSERT INTO AlarmRecipients (ListName, Address) VALUES ('red', 'a@b.c')");
+
+    const QList<AuditEntry> history = sensorHistory(db, kId);
+    QStringList changes;
+    for (const AuditEntry& e : history) {
+        changes << changeText(e);
+        EXPECT_EQ(e.changedBy, who);
+        EXPECT_EQ(e.changedAt.size(), 19) << e.changedAt.toStdString();
+    }
+    EXPECT_EQ(changes,
+              QStringList({"Sensor changed", "Reading 2026/01/01 10:00 added",
+                           "Reading 2026/01/01 10:00 changed", "Reading 2026/01/01 10:00 deleted",
+                           "Trigger levels added", "Trigger event 1 added",
+                           "Trigger event 1 changed", "Revision 1 added"}));
+    EXPECT_EQ(valuesText(history[0]), "Level: L1 → L2");
+    EXPECT_EQ(valuesText(history[2]), "Disp1: 1.5 → 1.75");
+    EXPECT_TRUE(valuesText(history[3]).contains("ReadingDate=it's", Qt::CaseInsensitive));
+    EXPECT_EQ(db.scalar("SELECT count(*) FROM AuditLog WHERE TableName = 'AlarmRecipients' AND "
+                        "Operation = 'INSERT'")
+                  .toInt(),
+              1);
+
+    // The filters: by reading and by day.
+    EXPECT_EQ(sensorHistory(db, kId, {"01/01 10", {}}).size(), 3);
+    EXPECT_TRUE(sensorHistory(db, kId, {{}, "2999-01-01"}).isEmpty());
+}
+
+TEST_P(AuditLogTest, TheTrailRefusesToBeChanged) {
+    addReading("2026/01/01 10:00", 1.5);
+    EXPECT_TRUE(auditRulesIntact(db));
+    EXPECT_THROW(db.execute("UPDATE AuditLog SET ChangedBy = 'nobody'"), DbError);
+    EXPECT_THROW(db.execute("DELETE FROM AuditLog"), DbError);
+    EXPECT_EQ(db.scalar("SELECT count(*) FROM AuditLog WHERE ChangedBy = ?", {who}).toInt(), 1);
+}
+
+TEST_P(AuditLogTest, AllDeletedReadingsComeBackAsTheyWere) {
+    addReading("2026/01/01 10:00", 0.1 + 0.2);
+    addReading("2026/01/02 10:00", 1.0 / 3.0);
+    addReading("2026/01/03 10:00", QVariant(QMetaType::fromType<double>()));
+    const QStringList before = rowsOf(db, kId);
+    db.execute("DELETE FROM " + quoteName(kId));
+
+    EXPECT_EQ(restoreReadings(db, deletedReadings(db)), 3);
+    EXPECT_EQ(rowsOf(db, kId), before);
+    EXPECT_EQ(db.scalar("SELECT count(*) FROM " + quoteName(kId) + " WHERE IsDirty = 1").toInt(),
+              3);
+    // Put back once only: the readings are there again.
+    EXPECT_THROW(restoreReadings(db, deletedReadings(db)), RestoreRefused);
+    EXPECT_EQ(rowsOf(db, kId), before);
+}
+
+TEST_P(AuditLogTest, ARestoreMeetingAReadingOfTheSameKeyRestoresNothing) {
+    addReading("2026/01/01 10:00", 1.0);
+    addReading("2026/01/02 10:00", 2.0);
+    db.execute("DELETE FROM " + quoteName(kId));
+    addReading("2026/01/02 10:00", 5.0);
+    try {
+        restoreReadings(db, deletedReadings(db));
+        FAIL() << "restored over a reading";
+    } catch (const RestoreRefused& e) {
+        EXPECT_EQ(e.reason(), "Sensor " + kId +
+                                  " holds a reading 2026/01/02 10:00 again; nothing was restored.");
+    }
+    EXPECT_EQ(db.scalar("SELECT count(*) FROM " + quoteName(kId)).toInt(), 1);
+    // Anything but a deleted reading is refused too.
+    const qint64 added = sensorHistory(db, kId).last().id;
+    EXPECT_THROW(restoreReadings(db, {added}), RestoreRefused);
+}
+
+TEST_P(AuditLogTest, ASensorDeletedWithItsReadingsAndLevelsComesBackWhole) {
+    addReading("2026/01/01 10:00", 1.25);
+    addReading("2026/01/02 10:00", 2.5);
+    db.execute("INSERT INTO TriggerLevels (InstrumentID, AmberDisp, RedDisp) VALUES (?, 10, 20)",
+               {kId});
+    const QStringList readings = rowsOf(db, kId);
+    const QVariant level = db.scalar("SELECT Level FROM Sensors");
+    // A reading deleted earlier, in a change of its own, stays deleted.
+    addReading("2026/01/05 10:00", 9.0);
+    db.execute("DELETE FROM " + quoteName(kId) + " WHERE Disp1 = 9");
+    db.inTransaction([&] {
+        db.execute("DELETE FROM " + quoteName(kId));
+        db.execute("DROP TABLE " + quoteName(kId));
+        db.execute("DELETE FROM TriggerLevels WHERE InstrumentID = ?", {kId});
+        db.execute("DELETE FROM Sensors WHERE InstrumentID = ?", {kId});
+    });
+    qint64 deletion = 0;
+    for (const AuditEntry& e : sensorHistory(db, kId)) {
+        if (e.isDeletedSensor()) {
+            deletion = e.id;
+        }
+    }
+    ASSERT_NE(deletion, 0);
+    EXPECT_TRUE(mayRestoreSensors(db));
+
+    EXPECT_EQ(restoreSensor(db, deletion), 2);
+    EXPECT_EQ(db.scalar("SELECT Level FROM Sensors WHERE InstrumentID = ?", {kId}), level);
+    EXPECT_EQ(rowsOf(db, kId), readings);
+    EXPECT_EQ(
+        db.scalar("SELECT RedDisp FROM TriggerLevels WHERE InstrumentID = ?", {kId}).toDouble(),
+        20.0);
+    // The restored table records its changes as any other.
+    addReading("2026/01/07 10:00", 3.0);
+    EXPECT_EQ(changeText(sensorHistory(db, kId).last()), "Reading 2026/01/07 10:00 added");
+    EXPECT_THROW(restoreSensor(db, deletion), RestoreRefused);
+}
+
+// On a server the trail is written by the server: a change made by another login with plain
+// SQL is recorded under that login, which cannot touch the trail or its rules.
+TEST_P(AuditLogTest, OnAServerAnyLoginsChangeIsRecordedAndTheTrailIsBeyondItsReach) {
+    if (!onServer()) {
+        GTEST_SKIP() << "a file cannot keep another program from its tables";
+    }
+    const QString uri = server_->limitedLoginUri();
+    ASSERT_FALSE(uri.isEmpty()) << server_->reason().toStdString();
+    Connection clerk;
+    clerk.open(uri);
+    clerk.execute("UPDATE Sensors SET Level = 'raw' WHERE InstrumentID = ?", {kId});
+    const AuditEntry last = sensorHistory(db, kId).last();
+    EXPECT_EQ(last.changedBy, QUrl(uri).userName());
+    EXPECT_EQ(valuesText(last), "level: L1 → raw");
+
+    for (const QString& sql :
+         {QStringLiteral("UPDATE AuditLog SET ChangedBy = 'x'"),
+          QStringLiteral("DELETE FROM AuditLog"), QStringLiteral("TRUNCATE AuditLog"),
+          QStringLiteral("INSERT INTO AuditLog (ChangedAt, ChangedBy, ChangeSet, TableName, "
+                         "Operation) VALUES ('a', 'b', 1, 'Sensors', 'DELETE')"),
+          QStringLiteral("ALTER TABLE AuditLog DISABLE TRIGGER AuditLog_Keep"),
+          QStringLiteral("ALTER TABLE Sensors DISABLE TRIGGER AuditLog_Record"),
+          QStringLiteral("DROP TABLE AuditLog")}) {
+        EXPECT_THROW(clerk.execute(sql), DbError) << sql.toStdString();
+    }
+    EXPECT_TRUE(auditRulesIntact(db));
+    EXPECT_EQ(db.scalar("SELECT count(*) FROM AuditLog").toInt(), 1);
+    // Even the owner's own change of the trail is refused while its rules stand.
+    EXPECT_THROW(db.execute("DELETE FROM AuditLog"), DbError);
+}
