@@ -193,3 +193,26 @@ QGroupBox* IdentificationPage::buildNavigation() {
     row->addWidget(txtSnav, 0, column + 1, 2, 1);
     return frame;
 }
+
+QString IdentificationPage::enter() {
+    if (refreshList) {
+        refreshList();
+    }
+    cboSensors->setFocus();
+    return {};
+}
+
+void IdentificationPage::leave() {
+    if (saveRecord) {
+        saveRecord();
+    }
+}
+
+FormGeometry IdentificationPage::cableGeometry() const {
+    FormGeometry g;
+    g.headAtCollar = Option1->isChecked();
+    g.lengthOfCableText = txtLengthofCable->text();
+    g.kvalText = txtkval->text();
+    g.plate = chkPlate->isChecked();
+    return g;
+}
