@@ -11,6 +11,7 @@
 #include "ui/AppState.h"
 #include "ui/Prompter.h"
 
+#include <QDir>
 #include <QListWidget>
 #include <optional>
 
@@ -46,6 +47,15 @@ BackupCommands::BackupCommands(AppState& state, const AppContext& context, Utili
             &BackupCommands::imgBackup_Click);
     connect(utilities_.restore.image, &ClickableLabel::clicked, this,
             &BackupCommands::imgRestore_Click);
+    // Before the first backup there is no backup folder and nothing to list.
+    utilities_.listBackups = [this] {
+        if (!QDir(backupFolder(state_.dataFolder)).exists()) {
+            utilities_.lstFiles->clear();
+            return;
+        }
+        guarded(ErrorLog{state_.dataFolder, context_.clock}, " ListBackups",
+                [&] { ListBackups(); });
+    };
 }
 
 void BackupCommands::imgBackup_Click() {
@@ -68,12 +78,14 @@ void BackupCommands::imgBackup_Click() {
             }
             context_.prompter->message(kOmbrevaultTitle, "Backup was successful",
                                        MsgIcon::Information);
+            state_.tellResult(QStringLiteral("Backup was successful"));
         } catch (const CopyCancelled&) {
             // The earlier backup of the day, if any, stays as it was.
         } catch (const DbError& e) {
             const QString name = server.isEmpty() ? kDatabaseName : locationDisplayName(server);
             context_.prompter->message(kAppTitle,
                                        "Error encountered during backup process of " + name);
+            state_.tellResult("No backup was made of " + name + ": " + failureReason(e) + ".");
             log.report(e, " G_BackupDB");
         }
         if (!reconnect_(server.isEmpty() ? defaultDatabasePath(state_.dataFolder) : server)) {

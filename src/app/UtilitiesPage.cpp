@@ -114,3 +114,15 @@ void UtilitiesPage::showEventLogWarning(const QString& text) {
     lblEventLogRules->setText(text);
     lblEventLogRules->setVisible(!text.isEmpty());
 }
+
+QString UtilitiesPage::enter() {
+    if (listBackups) {
+        listBackups();
+    }
+    siteLevels->load();
+    return {};
+}
+
+void UtilitiesPage::leave() {
+    siteLevels->commit();
+}

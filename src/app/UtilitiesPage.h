@@ -3,6 +3,8 @@
 #include "ui/ClickableLabel.h"
 #include "ui/TabPage.h"
 
+#include <functional>
+
 class QLabel;
 class QPushButton;
 class QLineEdit;
@@ -19,6 +21,14 @@ class UtilitiesPage : public TabPage {
     Q_OBJECT
 public:
     explicit UtilitiesPage(QWidget* parent = nullptr);
+
+    // Lists the backups and reads the site default trigger levels.
+    QString enter() override;
+    // Stores the site default trigger levels typed.
+    void leave() override;
+
+    // Fills lstFiles with the backups in the data folder; set by the backup commands.
+    std::function<void()> listBackups;
 
     ImageCommand changeLocation; // Image4
     ImageCommand backup;         // imgBackup

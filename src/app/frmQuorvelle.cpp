@@ -34,6 +34,7 @@
 #include "store/DataFolder.h"
 #include "store/Guard.h"
 #include "store/LogFile.h"
+#include "store/RegisterIdentity.h"
 #include "store/SensorListMark.h"
 #include "store/ServerLocation.h"
 #include "store/TriggerTables.h"
@@ -44,7 +45,9 @@
 #include "triggers/TriggerLevelsBlock.h"
 #include "ui/FailureMessages.h"
 #include "ui/Prompter.h"
+#include "ui/RegisterStatus.h"
 #include "ui/ServerReachability.h"
+#include "ui/TabPage.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -71,8 +74,6 @@ const QString kNoSensors = QStringLiteral(
 const QStringList kTabCaptions = {"1. Identification", "2. Installation",  "3. Readings",
                                   "4. Disp v Time",    "5. Disp v Length", "6. Load v Time",
                                   "7. Load v Length",  "8. Utilities",     "9. Site Status"};
-const QStringList kChartPageNames = {"pageDispTime", "pageDispLength", "pageLoadTime",
-                                     "pageLoadLength"};
 
 // The login's role on the register in use, and what the window lets it do.
 LoginAccess& loginAccess(const QObject& window) {
@@ -86,19 +87,16 @@ bool sameFile(const QString& a, const QString& b) {
 } // namespace
 
 frmQuorvelle::frmQuorvelle(const AppContext& context, QWidget* parent)
-    : QMainWindow(parent), context_(context), chartSteps_(4) {
+    : QMainWindow(parent), context_(context) {
     setObjectName("frmQuorvelle");
     setWindowTitle(kCaption);
     state_.dataFolder = context_.dataFolder;
     reachability_ = new ServerReachability(*context_.prompter, *statusBar(), this);
+    registerStatus = new RegisterStatus(*statusBar(), this);
+    state_.onResult = [this](const QString& text) { registerStatus->showResult(text); };
     context_.prompter = reachability_->prompter();
     startOpening();
     buildTabs();
-    chartTabs = std::make_unique<ChartTabs>(state_, context_, chartPages,
-                                            [this] { return formGeometryOf(this); });
-    for (int tab = 3; tab <= 6; ++tab) {
-        setChartSteps(tab, chartTabs->steps(tab));
-    }
     chartTabs->addLevels = [this](GraphSensor& sensor) {
         guarded(errorLog(), " G_ReadTriggerLevels", [&] {
             if (state_.db) {
@@ -106,7 +104,8 @@ frmQuorvelle::frmQuorvelle(const AppContext& context, QWidget* parent)
             }
         });
     };
-    eventAlerts = new EventAlerts(state_, context_, *SSTab1, 8, *statusBar(), this);
+    eventAlerts = new EventAlerts(state_, context_, *SSTab1, SSTab1->indexOf(siteStatusHolder_),
+                                  *statusBar(), this);
     state_.onReadingsWritten = [this](const QString& instrumentId, const QStringList& keys) {
         alarms->deliverSoon();
         std::optional<QString> told =
@@ -144,6 +143,10 @@ void frmQuorvelle::addCommandShortcuts() {
     addPageShortcut(*this, QKeySequence(Qt::CTRL | Qt::Key_PageDown),
                     {{identification, press(identification->imgNext.image)},
                      {readings, press(readings->next.image)}});
+    addPageShortcut(*this, QKeySequence(Qt::CTRL | Qt::Key_Home),
+                    {{readings, press(readings->first.image)}});
+    addPageShortcut(*this, QKeySequence(Qt::CTRL | Qt::Key_End),
+                    {{readings, press(readings->last.image)}});
     addPageShortcut(*this, QKeySequence(Qt::CTRL | Qt::Key_N),
                     {{identification, press(identification->imgAddSensor.image)},
                      {readings, press(readings->addNew.image)}});
@@ -186,17 +189,17 @@ void frmQuorvelle::buildTabs() {
     identification = new IdentificationPage;
     installation = new InstallationPage;
     readings = new ReadingsPage(state_, context_);
+    chartTabs =
+        std::make_unique<ChartTabs>(state_, context_, [this] { return installation->geometry(); });
     utilities = new UtilitiesPage;
+    // The site status page is built when its tab is first entered.
+    siteStatusHolder_ =
+        new DeferredPage([this](QWidget* holder) { return buildSiteStatus(holder); });
     pages_ = {identification, installation, readings};
-    for (const QString& name : kChartPageNames) {
-        auto* page = new TabPage;
-        page->setObjectName(name);
-        chartPages << page;
-        pages_ << page;
+    for (ChartTab* chart : chartTabs->tabs()) {
+        pages_ << chart;
     }
-    // The site status page is built when its tab is first entered; this holds its place.
-    auto* siteStatusHolder = new TabPage;
-    pages_ << utilities << siteStatusHolder;
+    pages_ << utilities << siteStatusHolder_;
     for (int i = 0; i < pages_.size(); ++i) {
         SSTab1->addTab(pages_[i], kTabCaptions[i]);
     }
@@ -222,6 +225,10 @@ void frmQuorvelle::buildTabs() {
     connect(utilities->website.image, &ClickableLabel::clicked, this,
             [this] { imgInternet_Click(*context_.desktop); });
 
+    identification->refreshList = [this] {
+        refreshSensors();
+        state_.savedReadingMark = 0;
+    };
     installation->triggerLevels->bind(state_, context_,
                                       [this] { return state_.currentInstrumentId(); });
     utilities->siteLevels->bind(state_, context_, [] { return kSiteDefaultKey; });
@@ -304,6 +311,8 @@ bool frmQuorvelle::connectSequence() {
     // The correction table is made by the first correction stored, so that opening a register
     // changes nothing in it.
     guarded(errorLog(), " G_UpgradeOwnTables", [&] { addMissingLevelColumns(*state_.db); });
+    guarded(errorLog(), " G_RegisterIdentity",
+            [&] { registerStatus->showRegister(registerIdentity(*state_.db, state_.dbPath)); });
     checkEventLog();
     alarms->registerOpened();
     guarded(errorLog(), " G_AuditLog", [&] { recordChanges(*state_.db, loginName()); });
@@ -435,6 +444,7 @@ void frmQuorvelle::clearRegister() {
     utilities->txtSCount->setText("0");
     utilities->showEventLogWarning({});
     loginAccess(*this).disconnected();
+    registerStatus->showNoRegister();
 }
 
 bool frmQuorvelle::reconnect(const QString& location) {
@@ -460,7 +470,7 @@ bool frmQuorvelle::reconnect(const QString& location) {
     }
     sensorFilter_->showUnfiltered();
     openSensorList(false);
-    if (SSTab1->currentIndex() == 7) {
+    if (SSTab1->currentWidget() == utilities) {
         utilities->siteLevels->load();
     }
     return true;
@@ -479,129 +489,34 @@ void frmQuorvelle::showSensor(const QString& instrumentId) {
 }
 
 void frmQuorvelle::setChartSteps(int tab, ChartTabSteps steps) {
-    chartSteps_[tab - 3] = std::move(steps);
+    if (auto* chart = qobject_cast<ChartTab*>(pages_.value(tab))) {
+        chart->setSteps(std::move(steps));
+    }
 }
 
 void frmQuorvelle::onTabChanged(int index) {
     const int previous = currentTab_;
     currentTab_ = index;
-    // Failures of the tab change are skipped; none may leave the signal's handler.
-    ignoring([&] {
-        leaveTab(previous);
-        const QString refusal = enterTab(index);
-        if (refusal.isEmpty()) {
-            return;
-        }
-        // Undo the change: showing the previous tab runs this handling once more for it.
-        SSTab1->setCurrentIndex(previous);
-        context_.prompter->message(kOmbrevaultTitle, refusal, MsgIcon::Information);
-    });
-}
-
-void frmQuorvelle::leaveTab(int tab) {
-    if (tab == 1) {
-        installation->triggerLevels->commit();
-        installation->temperatureCorrection->commit();
-    }
-    if (tab == 7) {
-        utilities->siteLevels->commit();
-    }
-    if (tab == 0 || tab == 1) {
-        ignoring([&] { sensorForm->savefields(); });
-        ignoring([&] { sensorForm->fillfields(); });
-    } else {
-        ignoring([&] { pages_[tab]->leave(); });
-    }
-}
-
-QString frmQuorvelle::enterTab(int tab) {
-    switch (tab) {
-    case 0:
-        refreshSensors();
-        ignoring([&] { identification->cboSensors->setFocus(); });
-        state_.savedReadingMark = 0;
-        return {};
-    case 3:
-    case 4:
-    case 5:
-    case 6:
-        return enterChartTab(tab);
-    case 7:
-        ignoring([&] { backups->ListBackups(); });
-        utilities->siteLevels->load();
-        return {};
-    case 8:
-        buildSiteStatus();
-        break;
-    default:
-        break;
-    }
+    // The page left stores what was typed on it, the page shown reads what it shows. Each
+    // guards its own steps; what gets through is logged, since none may leave the signal's
+    // handler, and a page that failed to leave does not keep the next one from showing.
+    guarded(errorLog(), " SSTab1_Click", [&] { pages_[previous]->leave(); });
     QString refusal;
-    ignoring([&] { refusal = pages_[tab]->enter(); });
-    return refusal;
-}
-
-QString frmQuorvelle::enterChartTab(int tab) {
-    const ChartTabSteps& steps = chartSteps_[tab - 3];
-    if (steps.prepare) {
-        ignoring(steps.prepare);
+    guarded(errorLog(), " SSTab1_Click", [&] { refusal = pages_[index]->enter(); });
+    if (refusal.isEmpty()) {
+        return;
     }
-    const GraphVariant variant = (tab == 3 || tab == 5) ? GraphVariant::Time : GraphVariant::Length;
-    int rows = 0;
-    QString instrumentId;
-    std::optional<DbError> failure;
-    try {
-        if (state_.db && state_.hasCurrentSensor()) {
-            instrumentId = state_.currentInstrumentId();
-            rows = countGraphRows(*state_.db, instrumentId, variant);
-        }
-    } catch (const DbError& e) {
-        failure = e;
-    }
-    if (failure) {
-        errorLog().report(*failure, " Module1_OpenGraphData");
-        // Only a table found missing in the schema is created anew; any other failure (a busy
-        // or damaged file) changes nothing and is told as it is.
-        bool missing = false;
-        ignoring([&] {
-            missing = failure->kind() == DbErrorKind::MissingObject &&
-                      !TableExists(*state_.db, instrumentId);
-        });
-        if (!missing) {
-            return failure->kind() == DbErrorKind::Busy
-                       ? kDatabaseInUse
-                       : "The readings could not be read: " + failureReason(*failure) + ".";
-        }
-        context_.prompter->message(kAppTitle, "The data table for Sensor " + instrumentId +
-                                                  " could not be found\r\nA new table will be "
-                                                  "created");
-        AddDataTable(state_, context_);
-    }
-    if (rows > 1) {
-        // Each step guards its own work; a failure it lets through ends only that step, unless
-        // it is a database failure that leaves nothing to draw.
-        for (const auto& step : {steps.batch, steps.show, steps.draw}) {
-            if (!step) {
-                continue;
-            }
-            try {
-                step();
-            } catch (const DbError& e) {
-                return "The chart could not be drawn: " + failureReason(e) + ".";
-            } catch (const std::exception&) {
-                // Skipped: the next step goes on.
-            }
-        }
-        return {};
-    }
-    return twoReadingsMessage(variant);
+    // Undo the change: showing the previous tab runs this handling once more for it.
+    SSTab1->setCurrentIndex(previous);
+    context_.prompter->message(kOmbrevaultTitle, refusal, MsgIcon::Information);
 }
 
 bool frmQuorvelle::eventFilter(QObject* watched, QEvent* event) {
     // A press on the tab strip over a displacement chart releases the readings record set.
     if (watched == SSTab1->tabBar() && event->type() == QEvent::MouseButtonPress) {
-        const int tab = SSTab1->currentIndex();
-        if ((tab == 3 || tab == 4) && state_.rsReadings && state_.rsReadings->isOpen()) {
+        const auto* chart = qobject_cast<const ChartTab*>(SSTab1->currentWidget());
+        if (chart != nullptr && !chart->showsLoads() && state_.rsReadings &&
+            state_.rsReadings->isOpen()) {
             state_.rsReadings->close();
         }
     }
@@ -622,21 +537,13 @@ void frmQuorvelle::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
 }
 
-void frmQuorvelle::buildSiteStatus() {
-    if (siteStatus != nullptr) {
-        return;
-    }
-    TabPage* holder = pages_[8];
+SiteStatusPage* frmQuorvelle::buildSiteStatus(QWidget* holder) {
     siteStatus = new SiteStatusPage(state_, context_, holder);
     siteStatus->showSensor = [this](const QString& id) { showSensor(id); };
     connect(alarms->dispatcher, &AlarmDispatcher::delivered, siteStatus,
             [this] { siteStatus->fillOutbox(); });
     siteStatus->refreshed = [this] { eventAlerts->check(); };
-    auto* layout = new QVBoxLayout(holder);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(siteStatus);
-    siteStatus->show();
-    pages_[8] = siteStatus;
+    return siteStatus;
 }
 
 void frmQuorvelle::placeTabControl() {
@@ -667,7 +574,7 @@ void frmQuorvelle::closeEvent(QCloseEvent* event) {
         installation->temperatureCorrection->commit();
         utilities->siteLevels->commit();
         sensorForm->savefields();
-        if (SSTab1->currentIndex() == 2) {
+        if (SSTab1->currentWidget() == readings) {
             readings->leave();
         }
     });

@@ -11,12 +11,14 @@
 
 class QTabWidget;
 class TabPage;
+class DeferredPage;
 class IdentificationPage;
 class InstallationPage;
 class ReadingsPage;
 class UtilitiesPage;
 class SiteStatusPage;
 class EventAlerts;
+class RegisterStatus;
 class SensorForm;
 class ReportCommand;
 class LoggerImport;
@@ -59,14 +61,14 @@ public:
     void shutdown();
     // Shows the sensor on "1. Identification", as a choice in cboSensors does.
     void showSensor(const QString& instrumentId);
-    // The steps a chart tab (3 to 6) runs after its selection has passed the two-reading rule.
+    // The steps the chart tab at that place in the tab order runs after its selection has
+    // passed the two-reading rule; nothing for a tab that shows no chart.
     void setChartSteps(int tab, ChartTabSteps steps);
 
     QTabWidget* SSTab1;
     IdentificationPage* identification;
     InstallationPage* installation;
     ReadingsPage* readings;
-    QVector<TabPage*> chartPages;
     UtilitiesPage* utilities;
     // Built when "9. Site Status" is first entered; null until then.
     SiteStatusPage* siteStatus = nullptr;
@@ -79,6 +81,8 @@ public:
     std::unique_ptr<SensorForm> sensorForm;
     std::unique_ptr<ChartTabs> chartTabs;
     ReportCommand* reportCommand;
+    // The register in use, its connection's security and the last command's result.
+    RegisterStatus* registerStatus;
     // The notifications of new trigger events and the count of those unacknowledged.
     EventAlerts* eventAlerts;
 
@@ -95,7 +99,7 @@ protected:
 private:
     void buildTabs();
     // Ctrl+PgUp/PgDown previous and next, Ctrl+N add, Ctrl+S save: the sensor on the first two
-    // tabs, the reading on "3. Readings".
+    // tabs, the reading on "3. Readings"; Ctrl+Home/End the first and last reading.
     void addCommandShortcuts();
     // Starts opening the database the location file names, while the window is built.
     void startOpening();
@@ -118,18 +122,16 @@ private:
     // What the window shows after a restore from the history.
     void historyRestored(bool sensor);
     void onTabChanged(int index);
-    void leaveTab(int tab);
-    QString enterTab(int tab);
-    QString enterChartTab(int tab);
-    void buildSiteStatus();
+    SiteStatusPage* buildSiteStatus(QWidget* holder);
     void placeTabControl();
 
     AppContext context_;
     AppState state_;
     ServerReachability* reachability_ = nullptr;
+    // The pages in the tab order.
     QVector<TabPage*> pages_;
+    DeferredPage* siteStatusHolder_ = nullptr;
     QVBoxLayout* tabMargins_ = nullptr;
-    QVector<ChartTabSteps> chartSteps_;
     SensorFilter* sensorFilter_ = nullptr;
     std::unique_ptr<LoggerImport> loggerImport_;
     std::unique_ptr<ConnectionOpener> opening_;

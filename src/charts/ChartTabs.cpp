@@ -11,57 +11,41 @@
 #include "ui/AppState.h"
 #include "ui/TabPage.h"
 
-#include <QAbstractButton>
 #include <QCheckBox>
-#include <QLineEdit>
 #include <QVBoxLayout>
 #include <optional>
 
 namespace {
-GraphVariant variantOf(int tab) {
-    return (tab == 3 || tab == 5) ? GraphVariant::Time : GraphVariant::Length;
-}
+constexpr ChartPage::Kind kKinds[] = {ChartPage::Kind::DispTime, ChartPage::Kind::DispLength,
+                                      ChartPage::Kind::LoadTime, ChartPage::Kind::LoadLength};
 
-QString textOf(const QWidget* root, const QString& name) {
-    const auto* box = root->findChild<QLineEdit*>(name);
-    return box != nullptr ? box->text() : QString();
-}
-
-bool checkedOf(const QWidget* root, const QString& name, bool otherwise) {
-    const auto* button = root->findChild<QAbstractButton*>(name);
-    return button != nullptr ? button->isChecked() : otherwise;
+int indexOf(ChartPage::Kind kind) {
+    return static_cast<int>(kind);
 }
 } // namespace
 
-FormGeometry formGeometryOf(const QWidget* root) {
-    FormGeometry g;
-    g.headAtCollar = checkedOf(root, "Option1", true);
-    for (int i = 0; i < 8; ++i) {
-        g.anchorTexts[i] = textOf(root, QStringLiteral("txtRelSGanchor%1").arg(i + 1));
+ChartTabs::ChartTabs(AppState& state, const AppContext& context,
+                     std::function<FormGeometry()> geometry)
+    : state_(state), context_(context), geometry_(std::move(geometry)), pages_(4) {
+    for (const ChartPage::Kind kind : kKinds) {
+        auto* chartTab = new ChartTab(kind, state_, context_);
+        chartTab->setSteps(steps(kind));
+        tabs_ << chartTab;
     }
-    g.headText = textOf(root, "txtHead");
-    g.recessText = textOf(root, "txtRecess");
-    g.lengthOfCableText = textOf(root, "txtLengthofCable");
-    g.kvalText = textOf(root, "txtkval");
-    g.plate = checkedOf(root, "chkPlate", false);
-    return g;
-}
-
-ChartTabs::ChartTabs(AppState& state, const AppContext& context, const QVector<TabPage*>& tabs,
-                     std::function<FormGeometry()> form)
-    : state_(state), context_(context), form_(std::move(form)), tabs_(tabs), pages_(tabs.size()),
-      selector_(new ScaleSelector(tabs[0])) {
     // Until a chart page takes it in, the selector waits hidden on the first chart tab.
+    selector_ = new ScaleSelector(tabs_[0]);
     selector_->hide();
 }
 
-ChartPage* ChartTabs::page(int tab) {
-    ChartPage*& page = pages_[tab - 3];
+ChartTab* ChartTabs::tab(ChartPage::Kind kind) const {
+    return tabs_[indexOf(kind)];
+}
+
+ChartPage* ChartTabs::page(ChartPage::Kind kind) {
+    ChartPage*& page = pages_[indexOf(kind)];
     if (page == nullptr) {
-        const ChartPage::Kind kinds[] = {ChartPage::Kind::DispTime, ChartPage::Kind::DispLength,
-                                         ChartPage::Kind::LoadTime, ChartPage::Kind::LoadLength};
-        TabPage* holder = tabs_[tab - 3];
-        page = new ChartPage(kinds[tab - 3], context_, holder);
+        ChartTab* holder = tab(kind);
+        page = new ChartPage(kind, context_, holder);
         auto* layout = new QVBoxLayout(holder);
         layout->setContentsMargins(4, 4, 4, 4);
         layout->addWidget(page);
@@ -69,7 +53,7 @@ ChartPage* ChartTabs::page(int tab) {
         page->show();
         if (QCheckBox* since = page->sinceInstallation()) {
             since->setChecked(rezeroView_ == RezeroView::SinceInstallation);
-            QObject::connect(since, &QCheckBox::toggled, page, [this, tab](bool checked) {
+            QObject::connect(since, &QCheckBox::toggled, page, [this, kind](bool checked) {
                 rezeroView_ = checked ? RezeroView::SinceInstallation : RezeroView::SinceRezero;
                 for (ChartPage* other : pages_) {
                     if (other != nullptr && other->sinceInstallation() != nullptr) {
@@ -80,8 +64,8 @@ ChartPage* ChartTabs::page(int tab) {
                 // Drawn again with the columns of the new view; a failure is logged.
                 guarded(ErrorLog{state_.dataFolder, context_.clock}, " G_RezeroView", [&] {
                     if (state_.db && state_.hasCurrentSensor()) {
-                        batch(tab);
-                        draw(tab);
+                        batch(kind);
+                        draw(kind);
                     }
                 });
             });
@@ -90,20 +74,20 @@ ChartPage* ChartTabs::page(int tab) {
     return page;
 }
 
-ChartTabSteps ChartTabs::steps(int tab) {
-    return {[this, tab] { prepare(tab); }, [this, tab] { batch(tab); },
-            [this, tab] { page(tab)->chart()->show(); }, [this, tab] { draw(tab); }};
+ChartTabSteps ChartTabs::steps(ChartPage::Kind kind) {
+    return {[this, kind] { prepare(kind); }, [this, kind] { batch(kind); },
+            [this, kind] { page(kind)->chart()->show(); }, [this, kind] { draw(kind); }};
 }
 
-void ChartTabs::prepare(int tab) {
+void ChartTabs::prepare(ChartPage::Kind kind) {
     // One selector serves all four charts; it goes with the chart on screen.
-    page(tab)->adoptScaleSelector(selector_);
-    page(tab)->chart()->setFocus();
-    page(tab)->chart()->hide();
+    page(kind)->adoptScaleSelector(selector_);
+    page(kind)->chart()->setFocus();
+    page(kind)->chart()->hide();
 }
 
-void ChartTabs::batch(int tab) {
-    const FormGeometry g = form_();
+void ChartTabs::batch(ChartPage::Kind kind) {
+    const FormGeometry g = geometry_();
     BatchGeometry geometry;
     geometry.headAtCollar = g.headAtCollar;
     geometry.nodeCount = state_.nodeCount();
@@ -121,8 +105,7 @@ void ChartTabs::batch(int tab) {
     };
     guarded(log, " G_GetTemporalData", unreachable, [&] {
         const QString id = state_.currentInstrumentId();
-        const bool loads = tab == 5 || tab == 6;
-        runGraphBatch(*state_.db, id, variantOf(tab), loads, geometry, log);
+        runGraphBatch(*state_.db, id, tab(kind)->variant(), tab(kind)->showsLoads(), geometry, log);
     });
     if (lost) {
         throw *lost;
@@ -130,7 +113,7 @@ void ChartTabs::batch(int tab) {
 }
 
 GraphSensor ChartTabs::sensor() const {
-    const FormGeometry g = form_();
+    const FormGeometry g = geometry_();
     GraphSensor s;
     s.instrumentId = state_.currentInstrumentId();
     s.headAtCollar = g.headAtCollar;
@@ -157,31 +140,31 @@ GraphSensor ChartTabs::sensor() const {
     return s;
 }
 
-GraphInput ChartTabs::readInput(int tab) const {
+GraphInput ChartTabs::readInput(ChartPage::Kind kind) const {
     GraphInput input;
     input.sensor = sensor();
     const ErrorLog log{state_.dataFolder, context_.clock};
     guarded(log, " Module1_OpenGraphData", [&] {
-        input.rows = readGraphRows(*state_.db, input.sensor.instrumentId, variantOf(tab));
+        input.rows = readGraphRows(*state_.db, input.sensor.instrumentId, tab(kind)->variant());
     });
     return input;
 }
 
-void ChartTabs::draw(int tab) {
+void ChartTabs::draw(ChartPage::Kind kind) {
     GraphInput input;
     input.sensor = sensor();
     try {
-        input.rows = readGraphRows(*state_.db, input.sensor.instrumentId, variantOf(tab));
+        input.rows = readGraphRows(*state_.db, input.sensor.instrumentId, tab(kind)->variant());
     } catch (const DbError& e) {
         // A chart of no rows would show an empty time axis from 1970.
         ErrorLog{state_.dataFolder, context_.clock}.report(e, " Module1_OpenGraphData");
-        page(tab)->chart()->hide();
+        page(kind)->chart()->hide();
         throw;
     }
-    page(tab)->draw(input);
+    page(kind)->draw(input);
 }
 
-GraphInput ChartTabs::chartInput(int tab) {
-    batch(tab);
-    return readInput(tab);
+GraphInput ChartTabs::chartInput(ChartPage::Kind kind) {
+    batch(kind);
+    return readInput(kind);
 }

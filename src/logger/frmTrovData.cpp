@@ -212,6 +212,7 @@ void frmTrovData::appendChecked() {
         lines << futureDatedText(result.futureDated);
     }
     context_.prompter->message(kAppTitle, lines.join("\r\n"));
+    state_.tellResult(lines.join(' ').trimmed());
     if (result.levelReached) {
         context_.prompter->message(kOmbrevaultTitle, *result.levelReached, MsgIcon::Exclamation);
     }

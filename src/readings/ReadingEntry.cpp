@@ -186,6 +186,7 @@ void ReadingEntry::SaveReadings() {
         writePage(rs);
         const std::optional<QString> reached = storeWithEvent(rs);
         shown_ = pageValues();
+        state_.tellResult("The reading " + page_.txtReadingID->text() + " was saved.");
         tellLevelReached(reached);
     });
 }
@@ -212,6 +213,7 @@ void ReadingEntry::lostReading(RecordSet* written, const DbError& error) {
     // The refused values must not stay pending and be retried by every later move.
     written->cancelUpdate();
     tellNotSaved(*context_.prompter, "The reading " + page_.txtReadingID->text(), error);
+    state_.tellResult("The reading " + page_.txtReadingID->text() + " was not saved.");
 }
 
 bool ReadingEntry::DupID(const QString& key, int exceptPosition) {

@@ -39,10 +39,9 @@ frmReport* ReportCommand::imgReport_Click() {
     return chooser_;
 }
 
-QString ReportCommand::exportChart(int tab, const QString& fileName) {
+QString ReportCommand::exportChart(ChartPage::Kind kind, const QString& fileName) {
     const QString path = QDir(state_.dataFolder).filePath(fileName);
-    drawReportChart(tab == 3 ? ChartPage::Kind::DispTime : ChartPage::Kind::DispLength,
-                    charts_.chartInput(tab), context_, path);
+    drawReportChart(kind, charts_.chartInput(kind), context_, path);
     return path;
 }
 
@@ -71,10 +70,12 @@ QString ReportCommand::makeReport() {
         ReportPictures pictures;
         pictures.logo = QDir(state_.dataFolder).filePath(QStringLiteral("ovlogo.jpg"));
         if (choices.temporal) {
-            pictures.temporal = exportChart(3, QStringLiteral("Temporal.jpg"));
+            pictures.temporal =
+                exportChart(ChartPage::Kind::DispTime, QStringLiteral("Temporal.jpg"));
         }
         if (choices.spatial) {
-            pictures.spatial = exportChart(4, QStringLiteral("Spatial.jpg"));
+            pictures.spatial =
+                exportChart(ChartPage::Kind::DispLength, QStringLiteral("Spatial.jpg"));
         }
         DocxWriter doc;
         buildSensorReport(doc, sensor, choices, pictures, reportDateText(context_.clock->today()));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "charts/ChartPage.h"
 #include "charts/GraphData.h"
 #include "ui/AppContext.h"
 
@@ -31,7 +32,7 @@ public:
 private:
     // True when the selection has the two readings a chart needs; otherwise the user is told.
     bool canDraw(GraphVariant variant);
-    QString exportChart(int tab, const QString& fileName);
+    QString exportChart(ChartPage::Kind kind, const QString& fileName);
 
     AppState& state_;
     AppContext context_;

@@ -199,3 +199,26 @@ QGroupBox* IdentificationPage::buildNavigation() {
     row->addWidget(cmdHistory, 0, column + 2, 2, 1);
     return frame;
 }
+
+QString IdentificationPage::enter() {
+    if (refreshList) {
+        refreshList();
+    }
+    cboSensors->setFocus();
+    return {};
+}
+
+void IdentificationPage::leave() {
+    if (saveRecord) {
+        saveRecord();
+    }
+}
+
+FormGeometry IdentificationPage::cableGeometry() const {
+    FormGeometry g;
+    g.headAtCollar = Option1->isChecked();
+    g.lengthOfCableText = txtLengthofCable->text();
+    g.kvalText = txtkval->text();
+    g.plate = chkPlate->isChecked();
+    return g;
+}

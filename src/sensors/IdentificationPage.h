@@ -1,9 +1,11 @@
 #pragma once
 
+#include "charts/FormGeometry.h"
 #include "ui/ClickableLabel.h"
 #include "ui/TabPage.h"
 
 #include <QVector>
+#include <functional>
 
 class QCheckBox;
 class QComboBox;
@@ -20,6 +22,20 @@ class IdentificationPage : public TabPage {
     Q_OBJECT
 public:
     explicit IdentificationPage(QWidget* parent = nullptr);
+
+    // Refreshes the sensor list and puts the focus on cboSensors.
+    QString enter() override;
+    // Saves the record on screen and shows it again as stored.
+    void leave() override;
+
+    // Run on entry: the window shows the sensors other users added or deleted meanwhile.
+    std::function<void()> refreshList;
+    // Saves the record on screen, then shows it as stored; set by the sensor form. A failure is
+    // told by the form itself.
+    std::function<void()> saveRecord;
+    // The part of the installation geometry shown here: the head arrangement (Option1), the
+    // cable length, the stiffness and the plate.
+    FormGeometry cableGeometry() const;
 
     QComboBox* cboSensors;
     QLineEdit* txtSensor;

@@ -219,6 +219,24 @@ QString InstallationPage::enter() {
     return {};
 }
 
+void InstallationPage::leave() {
+    triggerLevels->commit();
+    temperatureCorrection->commit();
+    if (saveRecord) {
+        saveRecord();
+    }
+}
+
+FormGeometry InstallationPage::geometry() const {
+    FormGeometry g = cableGeometry ? cableGeometry() : FormGeometry{};
+    for (int i = 0; i < 8; ++i) {
+        g.anchorTexts[i] = txtRelSGanchor[i]->text();
+    }
+    g.headText = txtHead->text();
+    g.recessText = txtRecess->text();
+    return g;
+}
+
 void InstallationPage::arrangeForHead(bool atCollar) {
     lblRecess->setText("m recess");
     lbloption->setText(atCollar ? "Option 1 and 2 - Head at Borehole Collar"

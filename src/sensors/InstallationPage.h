@@ -1,5 +1,6 @@
 #pragma once
 
+#include "charts/FormGeometry.h"
 #include "ui/TabPage.h"
 
 #include <QVector>
@@ -24,6 +25,11 @@ public:
     // temperature correction, then puts
     // the focus on txtLevel.
     QString enter() override;
+    // Stores the trigger levels and the temperature correction typed, then saves the record.
+    void leave() override;
+    // The installation geometry as the form shows it, typed edits included: what the charts
+    // and the report compute from.
+    FormGeometry geometry() const;
     // Picture, captions and the positions of txtHead and the anchor boxes for the arrangement;
     // the picture and the boxes show as many anchors as the sensor has nodes.
     void arrangeForHead(bool atCollar);
@@ -32,6 +38,11 @@ public:
     std::function<bool()> headAtCollar;
     // The current sensor's node count; set by the form.
     std::function<int()> nodeCount;
+    // The geometry shown on "1. Identification" (FormGeometry's head, cable, stiffness and
+    // plate); set by the form.
+    std::function<FormGeometry()> cableGeometry;
+    // Saves the record on screen, then shows it as stored; set by the form.
+    std::function<void()> saveRecord;
 
     QLineEdit* txtSensor2;
     QLineEdit* txtLevel;

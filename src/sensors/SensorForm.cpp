@@ -49,6 +49,14 @@ SensorForm::SensorForm(AppState& state, const AppContext& context,
       installation_(installation), readings_(readings), txtSCount_(txtSCount), tabs_(tabs) {
     installation_.headAtCollar = [this] { return identification_.Option1->isChecked(); };
     installation_.nodeCount = [this] { return state_.nodeCount(); };
+    installation_.cableGeometry = [this] { return identification_.cableGeometry(); };
+    // Leaving either page of the record saves it; a failure is told by savefields itself.
+    const auto saveRecord = [this] {
+        ignoring([&] { savefields(); });
+        ignoring([&] { fillfields(); });
+    };
+    identification_.saveRecord = saveRecord;
+    installation_.saveRecord = saveRecord;
     connect(installation_.cmdSave, &QPushButton::clicked, this, [this] { savefields(); });
     for (QLineEdit* node : identification_.txtNode) {
         node->installEventFilter(this);
@@ -169,6 +177,7 @@ void SensorForm::savefields() {
         }
         // The refused edit must not stay pending and be retried by every later move.
         written->cancelUpdate();
+        state_.tellResult("Sensor " + number + " was not saved.");
         if (e.kind() != DbErrorKind::Conflict) {
             tellNotSaved(*context_.prompter, "Sensor " + number, e);
             return;
@@ -219,6 +228,7 @@ void SensorForm::savefields() {
         }
         writeFields();
         rs->update();
+        state_.tellResult("Sensor " + number + " was saved.");
     });
 }
 

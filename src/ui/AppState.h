@@ -44,6 +44,15 @@ struct AppState {
         return onReadingsWritten ? onReadingsWritten(instrumentId, keys) : std::nullopt;
     }
 
+    // Shows how the last command ended (what it stored, or that it stored nothing) where the
+    // window keeps it; the main window sets it.
+    std::function<void(const QString& text)> onResult;
+    void tellResult(const QString& text) const {
+        if (onResult) {
+            onResult(text);
+        }
+    }
+
     int nodeCount() const { return sensorType.nodeCount; }
     bool hasCurrentSensor() const {
         return rsSensors && rsSensors->isOpen() && !rsSensors->bof() && !rsSensors->eof();

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <functional>
 
 // One page of the main window's tab control. The main window calls leave() on the page
 // being left and enter() on the page being shown, in that order.
@@ -15,4 +16,23 @@ public:
     // Returns an empty text when the page can be shown, otherwise the message that
     // explains the refusal; the main window then returns to the previous tab.
     virtual QString enter() { return {}; }
+};
+
+// Holds a tab's place until the tab is first entered: build then makes the page, which fills
+// the holder and takes every enter and leave from then on.
+class DeferredPage : public TabPage {
+    Q_OBJECT
+public:
+    explicit DeferredPage(std::function<TabPage*(QWidget* holder)> build,
+                          QWidget* parent = nullptr);
+
+    // The page built; null until the tab was first entered.
+    TabPage* page() const { return page_; }
+
+    QString enter() override;
+    void leave() override;
+
+private:
+    std::function<TabPage*(QWidget* holder)> build_;
+    TabPage* page_ = nullptr;
 };

@@ -125,7 +125,7 @@ TEST_F(ServerRestartWindowTest, WhileTheServerIsDownCommandsSayWhyAndAnEditIsTol
 
 TEST_F(ServerRestartWindowTest, AChartWhoseBatchLosesTheServerTellsAndDrawsNothing) {
     frmQuorvelle& w = *window;
-    const ChartTabSteps steps = w.chartTabs->steps(3);
+    const ChartTabSteps steps = w.chartTabs->steps(ChartPage::Kind::DispTime);
     // The server goes after the tab has counted its readings, as the batch starts.
     w.setChartSteps(3, {steps.prepare,
                         [&] {
@@ -138,7 +138,7 @@ TEST_F(ServerRestartWindowTest, AChartWhoseBatchLosesTheServerTellsAndDrawsNothi
     EXPECT_EQ(w.SSTab1->currentIndex(), 0);
     EXPECT_EQ(prompter.messageTexts(),
               QStringList{"The chart could not be drawn: " + downReason() + "."});
-    EXPECT_TRUE(w.chartTabs->page(3)->chart()->isHidden());
+    EXPECT_TRUE(w.chartTabs->page(ChartPage::Kind::DispTime)->chart()->isHidden());
     EXPECT_EQ(status(), kServerUnreachableStatus);
 }
 

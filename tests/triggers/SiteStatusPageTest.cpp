@@ -469,7 +469,7 @@ TEST_P(SiteStatusPageTest, TheTimeChartDrawsTheDisplacementLevelsAsDashedLines) 
     setLevels(kRed, 10, 20);
     open();
     window->SSTab1->setCurrentIndex(3);
-    ChartWidget& chart = *window->chartTabs->page(3)->chart();
+    ChartWidget& chart = *window->chartTabs->page(ChartPage::Kind::DispTime)->chart();
     const QStringList legend = chart.legendEntries();
     ASSERT_GE(legend.size(), 2);
     EXPECT_EQ(legend.mid(legend.size() - 2), (QStringList{"Amber", "Red"}));
