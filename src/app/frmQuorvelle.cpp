@@ -19,6 +19,7 @@
 #include "revisions/RevisionStore.h"
 #include "sensors/IdentificationPage.h"
 #include "sensors/InstallationPage.h"
+#include "site/PositionBlock.h"
 #include "sensors/SensorFilter.h"
 #include "sensors/SensorForm.h"
 #include "sensors/SensorList.h"
@@ -214,6 +215,8 @@ void frmQuorvelle::buildTabs() {
     installation->temperatureCorrection->bind(
         state_, context_, [this] { return state_.currentInstrumentId(); },
         [this] { return state_.nodeCount(); });
+    installation->position->bind(state_, context_,
+                                 [this] { return state_.currentInstrumentId(); });
 
     // The status bar sits below the tabs; it tells when the site server cannot be reached.
     statusBar();
@@ -471,6 +474,7 @@ void frmQuorvelle::leaveTab(int tab) {
     if (tab == 1) {
         installation->triggerLevels->commit();
         installation->temperatureCorrection->commit();
+        installation->position->commit();
     }
     if (tab == 7) {
         utilities->siteLevels->commit();
@@ -634,6 +638,7 @@ void frmQuorvelle::closeEvent(QCloseEvent* event) {
     guarded(errorLog(), " Form_Unload", [&] {
         installation->triggerLevels->commit();
         installation->temperatureCorrection->commit();
+        installation->position->commit();
         utilities->siteLevels->commit();
         sensorForm->savefields();
         if (SSTab1->currentIndex() == 2) {

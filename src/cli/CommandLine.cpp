@@ -63,6 +63,8 @@ int runCommand(const CommandLineArgs& args,
             notifyCommand(session, args, context);
         } else if (args.command == QLatin1String("digest")) {
             digestCommand(session, context);
+        } else if (args.command == QLatin1String("positions")) {
+            positionsCommand(session, args);
         } else if (args.command == QLatin1String("correction")) {
             correctionCommand(session, args);
         } else {

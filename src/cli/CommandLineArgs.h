@@ -12,8 +12,8 @@
 // What a command line asks for.
 struct CommandLineArgs {
     // "import", "export", "report", "status", "revisions", "revise", "recipients", "notify",
-    // "digest", "correction", "plan", "events", "acknowledge" or "close"; empty with --help or
-    // --version
+    // "digest", "correction", "plan", "events", "acknowledge", "close" or "positions"; empty
+    // with --help or --version
     QString command;
     QString database;
     QString sensor;

@@ -10,6 +10,7 @@ class QLabel;
 class QVBoxLayout;
 class QLineEdit;
 class QPushButton;
+class PositionBlock;
 class TemperatureCorrectionBlock;
 class TriggerLevelsBlock;
 
@@ -20,8 +21,8 @@ class InstallationPage : public TabPage {
 public:
     explicit InstallationPage(QWidget* parent = nullptr);
 
-    // Lays the page out for the head arrangement, reads the sensor's trigger levels and
-    // temperature correction, then puts
+    // Lays the page out for the head arrangement, reads the sensor's trigger levels,
+    // temperature correction and position, then puts
     // the focus on txtLevel.
     QString enter() override;
     // Picture, captions and the positions of txtHead and the anchor boxes for the arrangement;
@@ -60,6 +61,8 @@ public:
     TriggerLevelsBlock* triggerLevels;
     // The sensor's temperature correction.
     TemperatureCorrectionBlock* temperatureCorrection;
+    // The sensor's position on the mine grid.
+    PositionBlock* position;
 
     // The installation column on the left and the head, levels and save column on the right;
     // the borehole diagram keeps its designed places between them. levelsRow holds the
