@@ -56,9 +56,10 @@ QPointF origin(int levelIndex) {
 } // namespace
 
 QPointF sampleSensorPoint(int levelIndex, int n) {
-    // Along the crosscuts, one after the other, at 40, 90 and 140 m from the main drive.
-    return origin(levelIndex) +
-           QPointF(100.0 * (1 + n % kCrosscuts), 40.0 + 50.0 * ((n / kCrosscuts) % 3));
+    // In the crosscuts, one after the other, 40 or 100 m from the main drive by turns, and
+    // further in on the next round.
+    return origin(levelIndex) + QPointF(100.0 * (1 + n % kCrosscuts),
+                                        40.0 + 60.0 * (n % 2) + 20.0 * ((n / kCrosscuts) % 2));
 }
 
 QByteArray sampleLevelDxf(int levelIndex) {
@@ -159,7 +160,9 @@ void writeSamplePlans(Connection& db, const QVector<SampleSensor>& sensors) {
         createSiteTablesWithin(db);
         for (int l = 0; l < levels.size(); ++l) {
             const QStringList ids = byLevel[levels[l]];
-            for (int n = 0; n + 1 < ids.size(); ++n) {
+            // The last sensor of the last level waits for the surveyor.
+            const qsizetype placed = l + 1 == levels.size() ? ids.size() - 1 : ids.size();
+            for (int n = 0; n < placed; ++n) {
                 const QPointF at = sampleSensorPoint(l, n);
                 storePositionWithin(db, ids[n], SensorPosition{at.x(), at.y(), -1040.0 - 70.0 * l});
             }

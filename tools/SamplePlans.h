@@ -16,6 +16,6 @@ QByteArray sampleLevelDxf(int levelIndex);
 // Where the sample puts the n-th sensor (0 first) of a level: in the crosscuts of its plan.
 QPointF sampleSensorPoint(int levelIndex, int n);
 
-// Stores a position for every sensor but the last of each level (left without one, as a
+// Stores a position for every sensor but the last of the last level (left without one, as a
 // sensor the surveyor has not yet picked up) and each level's plan. Creates the tables.
 void writeSamplePlans(Connection& db, const QVector<SampleSensor>& sensors);

@@ -5,20 +5,31 @@
 #include <QFont>
 #include <QGraphicsScene>
 #include <QGraphicsSimpleTextItem>
+#include <QLineF>
 #include <QPainter>
-#include <QPainterPath>
 #include <QStyleOptionGraphicsItem>
 #include <algorithm>
 
 namespace {
 constexpr double kMarkerRadius = 7;
 
-// One layer of a drawing: its lines as one path in a pen one pixel wide at any zoom, cached
-// as drawn on screen so that panning moves pixels instead of drawing the lines again.
+// One layer of a drawing: its lines as segments drawn in one call, in a pen one pixel wide at
+// any zoom, cached as drawn on screen so that panning moves pixels instead of drawing the lines
+// again.
 class LayerItem : public QGraphicsItem {
 public:
-    LayerItem(QPainterPath path, const QColor& colour) : path_(std::move(path)), colour_(colour) {
-        bounds_ = path_.boundingRect();
+    LayerItem(QVector<QLineF> lines, const QColor& colour)
+        : lines_(std::move(lines)), colour_(colour) {
+        double left = 0, right = 0, top = 0, bottom = 0;
+        for (qsizetype i = 0; i < lines_.size(); ++i) {
+            for (const QPointF& p : {lines_[i].p1(), lines_[i].p2()}) {
+                left = i == 0 ? p.x() : std::min(left, p.x());
+                right = i == 0 ? p.x() : std::max(right, p.x());
+                top = i == 0 ? p.y() : std::min(top, p.y());
+                bottom = i == 0 ? p.y() : std::max(bottom, p.y());
+            }
+        }
+        bounds_ = QRectF(QPointF(left, top), QPointF(right, bottom));
         setCacheMode(QGraphicsItem::DeviceCoordinateCache);
     }
     QRectF boundingRect() const override { return bounds_; }
@@ -26,12 +37,11 @@ public:
         QPen pen(colour_, 0);
         pen.setCosmetic(true);
         painter->setPen(pen);
-        painter->setBrush(Qt::NoBrush);
-        painter->drawPath(path_);
+        painter->drawLines(lines_);
     }
 
 private:
-    QPainterPath path_;
+    QVector<QLineF> lines_;
     QRectF bounds_;
     QColor colour_;
 };
@@ -179,23 +189,19 @@ QRectF buildPlanScene(QGraphicsScene& scene, const LoadedPlan& plan,
         take(picture->sceneBoundingRect());
     }
     const PlanGeometry& g = plan.geometry;
-    QList<QPainterPath> paths(g.layers.size());
+    QList<QVector<QLineF>> lines(g.layers.size());
     for (const PlanPath& p : g.paths) {
-        if (p.points.size() < 2) {
-            continue;
-        }
-        QPainterPath& path = paths[p.layer];
-        path.moveTo(scenePoint(p.points.first()));
+        QVector<QLineF>& layer = lines[p.layer];
         for (qsizetype i = 1; i < p.points.size(); ++i) {
-            path.lineTo(scenePoint(p.points[i]));
+            layer << QLineF(scenePoint(p.points[i - 1]), scenePoint(p.points[i]));
         }
-        if (p.closed) {
-            path.closeSubpath();
+        if (p.closed && p.points.size() > 2) {
+            layer << QLineF(scenePoint(p.points.last()), scenePoint(p.points.first()));
         }
     }
     QList<QGraphicsItem*> layers(g.layers.size(), nullptr);
     for (int layer = 0; layer < g.layers.size(); ++layer) {
-        auto* item = new LayerItem(paths[layer], layerColour(layer));
+        auto* item = new LayerItem(std::move(lines[layer]), layerColour(layer));
         item->setData(kLayerKey, layer);
         item->setVisible(!hiddenLayers.contains(layer));
         scene.addItem(item);

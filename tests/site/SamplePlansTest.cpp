@@ -26,6 +26,8 @@ TEST_F(SamplePlansTest, EveryLevelHasADrawnPlanWithItsSensorsOnIt) {
     ASSERT_EQ(levels.size(), 4);
     EXPECT_EQ(plannedLevels(db), levels.keys());
     const QHash<QString, SensorPosition> positions = readPositions(db);
+    int placed = 0;
+    int sensorCount = 0;
     for (auto level = levels.cbegin(); level != levels.cend(); ++level) {
         const std::optional<StoredPlan> stored = readPlan(db, level.key());
         ASSERT_TRUE(stored) << level.key().toStdString();
@@ -36,8 +38,8 @@ TEST_F(SamplePlansTest, EveryLevelHasADrawnPlanWithItsSensorsOnIt) {
         EXPECT_TRUE(plan.skipped.isEmpty());
         EXPECT_GT(plan.geometry.paths.size(), 30);
         EXPECT_EQ(plan.geometry.texts.size(), 7);
-        // All but one sensor of the level have a position, each inside the drawing.
-        int placed = 0;
+        // The sensors with a position are inside the drawing.
+        sensorCount += static_cast<int>(level.value().size());
         for (const QString& id : level.value()) {
             if (positions.contains(id)) {
                 ++placed;
@@ -46,6 +48,7 @@ TEST_F(SamplePlansTest, EveryLevelHasADrawnPlanWithItsSensorsOnIt) {
                     << id.toStdString();
             }
         }
-        EXPECT_EQ(placed, level.value().size() - 1);
     }
+    // All but one sensor have a position.
+    EXPECT_EQ(placed, sensorCount - 1);
 }
