@@ -3,8 +3,10 @@
 #include "site/DxfReader.h"
 
 #include <QFont>
+#include <QGraphicsRectItem>
 #include <QGraphicsScene>
 #include <QGraphicsSimpleTextItem>
+#include <QHash>
 #include <QLineF>
 #include <QPainter>
 #include <QStyleOptionGraphicsItem>
@@ -13,13 +15,13 @@
 namespace {
 constexpr double kMarkerRadius = 7;
 
-// One layer of a drawing: its lines as segments drawn in one call, in a pen one pixel wide at
-// any zoom, cached as drawn on screen so that panning moves pixels instead of drawing the lines
-// again.
+// A tile of one layer of a drawing: its lines as segments drawn in one call, in a pen one pixel
+// wide at any zoom. A layer is cut into tiles so that the view's index leaves out, when the
+// plan is zoomed in or panned, the lines that are not in sight.
 class LayerItem : public QGraphicsItem {
 public:
-    LayerItem(QVector<QLineF> lines, const QColor& colour)
-        : lines_(std::move(lines)), colour_(colour) {
+    LayerItem(QVector<QLineF> lines, const QColor& colour, QGraphicsItem* layer)
+        : QGraphicsItem(layer), lines_(std::move(lines)), colour_(colour) {
         double left = 0, right = 0, top = 0, bottom = 0;
         for (qsizetype i = 0; i < lines_.size(); ++i) {
             for (const QPointF& p : {lines_[i].p1(), lines_[i].p2()}) {
@@ -30,7 +32,6 @@ public:
             }
         }
         bounds_ = QRectF(QPointF(left, top), QPointF(right, bottom));
-        setCacheMode(QGraphicsItem::DeviceCoordinateCache);
     }
     QRectF boundingRect() const override { return bounds_; }
     void paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) override {
@@ -189,23 +190,45 @@ QRectF buildPlanScene(QGraphicsScene& scene, const LoadedPlan& plan,
         take(picture->sceneBoundingRect());
     }
     const PlanGeometry& g = plan.geometry;
-    QList<QVector<QLineF>> lines(g.layers.size());
+    // Each layer's segments by tile of a kTiles x kTiles grid over the drawing, a segment in
+    // the tile of its first point.
+    constexpr int kTiles = 24;
+    const QRectF drawing = g.bounds();
+    const double tileWidth = std::max(drawing.width(), 1e-9) / kTiles;
+    const double tileHeight = std::max(drawing.height(), 1e-9) / kTiles;
+    const auto tileOf = [&](const QPointF& grid) {
+        const int col = std::clamp(int((grid.x() - drawing.left()) / tileWidth), 0, kTiles - 1);
+        const int row = std::clamp(int((grid.y() - drawing.top()) / tileHeight), 0, kTiles - 1);
+        return row * kTiles + col;
+    };
+    QList<QHash<int, QVector<QLineF>>> tiles(g.layers.size());
     for (const PlanPath& p : g.paths) {
-        QVector<QLineF>& layer = lines[p.layer];
+        if (p.points.size() < 2) {
+            continue;
+        }
+        QHash<int, QVector<QLineF>>& layer = tiles[p.layer];
         for (qsizetype i = 1; i < p.points.size(); ++i) {
-            layer << QLineF(scenePoint(p.points[i - 1]), scenePoint(p.points[i]));
+            layer[tileOf(p.points[i - 1])]
+                << QLineF(scenePoint(p.points[i - 1]), scenePoint(p.points[i]));
         }
         if (p.closed && p.points.size() > 2) {
-            layer << QLineF(scenePoint(p.points.last()), scenePoint(p.points.first()));
+            layer[tileOf(p.points.last())]
+                << QLineF(scenePoint(p.points.last()), scenePoint(p.points.first()));
         }
     }
+    // One parent a layer, holding its tiles and texts, so that a layer is hidden as a whole.
     QList<QGraphicsItem*> layers(g.layers.size(), nullptr);
     for (int layer = 0; layer < g.layers.size(); ++layer) {
-        auto* item = new LayerItem(std::move(lines[layer]), layerColour(layer));
-        item->setData(kLayerKey, layer);
-        item->setVisible(!hiddenLayers.contains(layer));
-        scene.addItem(item);
-        layers[layer] = item;
+        auto* group = new QGraphicsRectItem;
+        group->setPen(Qt::NoPen);
+        group->setFlag(QGraphicsItem::ItemHasNoContents);
+        group->setData(kLayerKey, layer);
+        group->setVisible(!hiddenLayers.contains(layer));
+        for (auto tile = tiles[layer].begin(); tile != tiles[layer].end(); ++tile) {
+            new LayerItem(std::move(tile.value()), layerColour(layer), group);
+        }
+        scene.addItem(group);
+        layers[layer] = group;
     }
     for (const PlanText& t : g.texts) {
         auto* text = new QGraphicsSimpleTextItem(t.text, layers[t.layer]);
