@@ -8,6 +8,7 @@
 #include "ui/FailureMessages.h"
 #include "ui/Prompter.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
@@ -45,8 +46,15 @@ PositionBlock::PositionBlock(QWidget* parent) : QGroupBox("Position (m, mine gri
     row->addWidget(txtNorthing);
     row->addWidget(txtElevation);
     row->addWidget(cmdImportPositions);
+    // Stored when the focus leaves the three boxes, not when it goes from one to the next: a
+    // position half typed is not refused.
     for (QLineEdit* edit : {txtEasting, txtNorthing, txtElevation}) {
-        connect(edit, &QLineEdit::editingFinished, this, &PositionBlock::commit);
+        connect(edit, &QLineEdit::editingFinished, this, [this] {
+            const QWidget* focus = QApplication::focusWidget();
+            if (focus != txtEasting && focus != txtNorthing && focus != txtElevation) {
+                commit();
+            }
+        });
     }
     connect(cmdImportPositions, &QPushButton::clicked, this,
             &PositionBlock::cmdImportPositions_Click);
