@@ -13,6 +13,7 @@ run_packages=(
   libzip-dev libxlsxwriter-dev zlib1g-dev libsqlite3-dev
   libpq-dev libqt6sql6-psql qtkeychain-qt6-dev
   libcurl4-openssl-dev
+  libdxflib-dev
   fonts-dejavu-core
 )
 package_packages=(dpkg-dev file lintian desktop-file-utils appstream)

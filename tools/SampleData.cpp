@@ -9,6 +9,7 @@
 #include "store/SensorTypes.h"
 #include "store/SqlFailure.h"
 #include "store/TriggerTables.h"
+#include "tools/SamplePlans.h"
 #include "triggers/SiteStatus.h"
 #include "triggers/TriggerEvents.h"
 #include "triggers/TriggerLevels.h"
@@ -473,5 +474,6 @@ QString writeSampleDatabase(const QString& dataFolder, const SampleOptions& opti
         writeSampleRevision(db, sensor, readings);
     }
     writeSampleLevels(db, options);
+    writeSamplePlans(db, sensors);
     return path;
 }

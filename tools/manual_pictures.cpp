@@ -7,10 +7,13 @@
 #include "readings/frmDatasheet.h"
 #include "reports/frmReport.h"
 #include "sensors/IdentificationPage.h"
+#include "site/PlanPage.h"
 #include "store/Clock.h"
 #include "store/DbError.h"
 #include "store/ServerLocation.h"
 #include "tools/SampleData.h"
+#include "triggers/SiteStatusPage.h"
+#include "triggers/SiteViews.h"
 #include "ui/AppContext.h"
 #include "ui/ClickableLabel.h"
 #include "ui/Desktop.h"
@@ -24,6 +27,7 @@
 #include <QHash>
 #include <QImage>
 #include <QPixmap>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -230,6 +234,19 @@ int main(int argc, char* argv[]) {
     for (int tab = 0; tab < tabPictures.size(); ++tab) {
         window.SSTab1->setCurrentIndex(tab);
         ok = save(&window, output, tabPictures[tab]) && ok;
+    }
+    // The plan of the first level that holds a red or amber sensor.
+    if (window.siteStatus->siteViews != nullptr) {
+        window.siteStatus->siteViews->optSitePlan->click();
+        PlanPage* plan = window.siteStatus->planPage;
+        for (int i = 0; i < plan->cboPlanLevel->count(); ++i) {
+            if (!plan->cboPlanLevel->itemIcon(i).isNull()) {
+                plan->showLevel(plan->cboPlanLevel->itemData(i).toString());
+                break;
+            }
+        }
+        ok = save(&window, output, "site-plan.png") && ok;
+        window.siteStatus->siteViews->optSiteTable->click();
     }
 
     // The time chart draws its level lines within the axis for the sensor that reached red.

@@ -22,6 +22,7 @@
 #include "revisions/RevisionStore.h"
 #include "sensors/IdentificationPage.h"
 #include "sensors/InstallationPage.h"
+#include "site/PositionBlock.h"
 #include "sensors/SensorFilter.h"
 #include "sensors/SensorForm.h"
 #include "sensors/SensorList.h"
@@ -235,6 +236,8 @@ void frmQuorvelle::buildTabs() {
     installation->temperatureCorrection->bind(
         state_, context_, [this] { return state_.currentInstrumentId(); },
         [this] { return state_.nodeCount(); });
+    installation->position->bind(state_, context_,
+                                 [this] { return state_.currentInstrumentId(); });
 
     // The status bar sits below the tabs; it tells when the site server cannot be reached.
     statusBar();
@@ -572,6 +575,7 @@ void frmQuorvelle::closeEvent(QCloseEvent* event) {
     guarded(errorLog(), " Form_Unload", [&] {
         installation->triggerLevels->commit();
         installation->temperatureCorrection->commit();
+        installation->position->commit();
         utilities->siteLevels->commit();
         sensorForm->savefields();
         if (SSTab1->currentWidget() == readings) {

@@ -18,6 +18,9 @@ int statusCommand(CliSession& session, const CommandLineArgs& args, const AppCon
 void correctionCommand(CliSession& session, const CommandLineArgs& args);
 void importCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context);
 void revisionsCommand(CliSession& session, const CommandLineArgs& args);
+// `positions import FILE`: the sensors' positions from a surveyor's file; a refused line is a
+// CliFailure after the lines taken were stored.
+void positionsCommand(CliSession& session, const CommandLineArgs& args);
 void reviseCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context);
 
 // Columns padded to their widest text, two spaces apart, as a terminal shows them.

@@ -73,6 +73,8 @@ int runCommand(const CommandLineArgs& args,
             usersCommand(session, args);
         } else if (args.command == QLatin1String("compact")) {
             compactCommand(session);
+        } else if (args.command == QLatin1String("positions")) {
+            positionsCommand(session, args);
         } else if (args.command == QLatin1String("correction")) {
             correctionCommand(session, args);
         } else {

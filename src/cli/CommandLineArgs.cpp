@@ -55,7 +55,8 @@ const QStringList kCommands{
     QStringLiteral("recipients"),  QStringLiteral("notify"),    QStringLiteral("digest"),
     QStringLiteral("correction"),  QStringLiteral("plan"),      QStringLiteral("events"),
     QStringLiteral("acknowledge"), QStringLiteral("close"),     QStringLiteral("server"),
-    QStringLiteral("users"),       QStringLiteral("compact"),   QStringLiteral("history")};
+    QStringLiteral("users"),       QStringLiteral("compact"),   QStringLiteral("history"),
+    QStringLiteral("positions")};
 
 // "yyyy/MM/dd HH:mm:ss" read field by field, so that no time zone rule can refuse the moment.
 QDateTime momentOf(const QString& text) {
@@ -298,6 +299,12 @@ void check(CommandLineArgs& args, const QStringList& files) {
     if (checkAccessCommand(args, files)) {
         return;
     }
+    if (args.command == QLatin1String("positions")) {
+        if (files.size() != 2 || files.first() != QLatin1String("import")) {
+            throw UsageError(QStringLiteral("positions wants import FILE"));
+        }
+        return;
+    }
     if (args.command == QLatin1String("status") || args.command == QLatin1String("notify") ||
         args.command == QLatin1String("digest") || args.command == QLatin1String("compact")) {
         if (!files.isEmpty()) {
@@ -437,6 +444,10 @@ CommandLineArgs parseCommandLine(const QStringList& arguments) {
         args.words = positional;
         args.file.clear();
     }
+    if (args.command == QLatin1String("positions")) {
+        args.words = positional;
+        args.file = positional.value(1);
+    }
     check(args, positional);
     if (args.command == QLatin1String("revisions") || args.command == QLatin1String("revise") ||
         args.command == QLatin1String("history")) {
@@ -523,6 +534,12 @@ QString usageText() {
         "  compact\n"
         "        compact the database file, reclaiming the room of deleted readings;\n"
         "        a site server is refused\n"
+        "  positions import FILE\n"
+        "        store the sensors' positions (m, mine grid) from a surveyor's file of\n"
+        "        lines InstrumentID,Easting,Northing,Elevation (heading line optional,\n"
+        "        elevation may be empty), in one transaction; a line with a bad number or\n"
+        "        an unknown sensor is refused and listed, the others are stored, and the\n"
+        "        exit status is 1 when any line was refused\n"
         "\n"
         "ID is a sensor number: nine digits (0-9), no sign or spaces.\n"
         "\n"

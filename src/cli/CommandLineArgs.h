@@ -12,9 +12,8 @@
 // What a command line asks for.
 struct CommandLineArgs {
     // "import", "export", "report", "status", "revisions", "revise", "recipients", "notify",
-    // "digest", "correction", "plan", "events", "acknowledge", "close", "server" or "users";
-    // empty with --help or
-    // --version
+    // "digest", "correction", "plan", "events", "acknowledge", "close", "server", "users",
+    // "compact", "history" or "positions"; empty with --help or --version
     QString command;
     QString database;
     QString sensor;

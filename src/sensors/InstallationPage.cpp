@@ -1,6 +1,7 @@
 #include "sensors/InstallationPage.h"
 
 #include "sensors/TemperatureCorrectionBlock.h"
+#include "site/PositionBlock.h"
 #include "triggers/TriggerLevelsBlock.h"
 
 #include <QGridLayout>
@@ -199,6 +200,9 @@ void InstallationPage::buildGeometry() {
     temperatureCorrection = new TemperatureCorrectionBlock(this);
     // Under the sensor's details, above the stretch that ends the left column.
     leftColumn->insertWidget(leftColumn->count() - 1, temperatureCorrection);
+    position = new PositionBlock(this);
+    position->setFixedWidth(kLeftColumnWidth);
+    leftColumn->insertWidget(leftColumn->count() - 1, position);
 
     cmdSave = new QPushButton("Save Changes", this);
     cmdSave->setObjectName("cmdSave");
@@ -215,6 +219,7 @@ QString InstallationPage::enter() {
     arrangeForHead(headAtCollar ? headAtCollar() : true);
     triggerLevels->load();
     temperatureCorrection->load();
+    position->load();
     txtLevel->setFocus();
     return {};
 }
@@ -222,6 +227,7 @@ QString InstallationPage::enter() {
 void InstallationPage::leave() {
     triggerLevels->commit();
     temperatureCorrection->commit();
+    position->commit();
     if (saveRecord) {
         saveRecord();
     }

@@ -11,6 +11,7 @@ class QLabel;
 class QVBoxLayout;
 class QLineEdit;
 class QPushButton;
+class PositionBlock;
 class TemperatureCorrectionBlock;
 class TriggerLevelsBlock;
 
@@ -21,8 +22,8 @@ class InstallationPage : public TabPage {
 public:
     explicit InstallationPage(QWidget* parent = nullptr);
 
-    // Lays the page out for the head arrangement, reads the sensor's trigger levels and
-    // temperature correction, then puts
+    // Lays the page out for the head arrangement, reads the sensor's trigger levels,
+    // temperature correction and position, then puts
     // the focus on txtLevel.
     QString enter() override;
     // Stores the trigger levels and the temperature correction typed, then saves the record.
@@ -71,6 +72,8 @@ public:
     TriggerLevelsBlock* triggerLevels;
     // The sensor's temperature correction.
     TemperatureCorrectionBlock* temperatureCorrection;
+    // The sensor's position on the mine grid.
+    PositionBlock* position;
 
     // The installation column on the left and the head, levels and save column on the right;
     // the borehole diagram keeps its designed places between them. levelsRow holds the

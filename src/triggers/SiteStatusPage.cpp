@@ -1,12 +1,16 @@
 #include "triggers/SiteStatusPage.h"
 
 #include "readings/GridExport.h"
+#include "site/PlanPage.h"
+#include "site/SiteTables.h"
 #include "store/AlarmStore.h"
 #include "store/Clock.h"
 #include "store/DbError.h"
 #include "store/Guard.h"
 #include "store/TriggerTables.h"
 #include "triggers/ResponsePlan.h"
+#include "triggers/SiteMarkers.h"
+#include "triggers/SiteViews.h"
 #include "ui/AppContext.h"
 #include "ui/AppState.h"
 #include "ui/Desktop.h"
@@ -26,6 +30,7 @@
 #include <QPdfWriter>
 #include <QPushButton>
 #include <QSet>
+#include <QStackedWidget>
 #include <QTableWidget>
 #include <QTextDocument>
 #include <QVBoxLayout>
@@ -71,22 +76,6 @@ public:
 
 QVariant numberKey(const std::optional<double>& value) {
     return value ? QVariant(*value) : QVariant(QString());
-}
-
-QColor stateColour(TriggerState state) {
-    switch (state) {
-    case TriggerState::Grey:
-        return {0xBD, 0xBD, 0xBD};
-    case TriggerState::Green:
-        return {0x66, 0xBB, 0x6A};
-    case TriggerState::Amber:
-        return {0xFF, 0xB3, 0x00};
-    case TriggerState::Red:
-        return {0xE5, 0x39, 0x35};
-    case TriggerState::Destroyed:
-        break;
-    }
-    return {0x90, 0xA4, 0xAE};
 }
 
 const QColor kOverdueColour(0xFF, 0xE0, 0x82);
@@ -146,6 +135,8 @@ SiteStatusPage::SiteStatusPage(AppState& state, const AppContext& context, QWidg
     tblSiteStatus->setSortingEnabled(true);
     tblSiteStatus->sortByColumn(ColSensor, Qt::AscendingOrder);
     tblSiteStatus->horizontalHeader()->setStretchLastSection(true);
+    planPage = new PlanPage(state_, context_, this);
+    siteViews = new SiteViews(tblSiteStatus, planPage, this);
 
     lblOutbox = new QLabel("Alarm Messages Not Sent:", this);
     lblOutbox->setObjectName("lblOutbox");
@@ -173,8 +164,12 @@ SiteStatusPage::SiteStatusPage(AppState& state, const AppContext& context, QWidg
     eventCommands->addStretch(1);
     pageGrid->addLayout(eventCommands, 1, 1);
     pageGrid->addWidget(lblEventDetail, 2, 0, 1, 2);
-    pageGrid->addWidget(lblSensors, 3, 0);
-    pageGrid->addWidget(tblSiteStatus, 4, 0, 1, 2);
+    auto* sensorsRow = new QHBoxLayout;
+    sensorsRow->addWidget(lblSensors);
+    sensorsRow->addStretch(1);
+    sensorsRow->addWidget(siteViews);
+    pageGrid->addLayout(sensorsRow, 3, 0, 1, 2);
+    pageGrid->addWidget(siteViews->stkSiteView, 4, 0, 1, 2);
     auto* bottomRow = new QHBoxLayout;
     bottomRow->addWidget(lblStatusSummary, 1);
     bottomRow->addWidget(cmdExportStatus);
@@ -191,6 +186,12 @@ SiteStatusPage::SiteStatusPage(AppState& state, const AppContext& context, QWidg
             &SiteStatusPage::showEventDetail);
     connect(cmdExportStatus, &QPushButton::clicked, this, &SiteStatusPage::cmdExportStatus_Click);
     connect(cmdPrintStatus, &QPushButton::clicked, this, &SiteStatusPage::cmdPrintStatus_Click);
+    planPage->sensorClicked = [this](const QString& id) { selectSensor(id); };
+    planPage->sensorActivated = [this](const QString& id) {
+        if (showSensor) {
+            showSensor(id);
+        }
+    };
     connect(tblSiteStatus, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
         const QTableWidgetItem* item = tblSiteStatus->item(row, ColSensor);
         if (item != nullptr && showSensor) {
@@ -259,9 +260,32 @@ void SiteStatusPage::refresh() {
     }
     fillEvents();
     fillStatus();
+    fillPlan();
     fillOutbox();
     if (refreshed) {
         refreshed();
+    }
+}
+
+void SiteStatusPage::fillPlan() {
+    QHash<QString, SensorPosition> positions;
+    if (state_.db && state_.db->isOpen() && !rows_.isEmpty()) {
+        try {
+            positions = readPositions(*state_.db);
+        } catch (const DbError& e) {
+            report(e, " G_SitePositions", "The sensors' positions could not be read:");
+        }
+    }
+    planPage->setMarkers(planMarkers(rows_, positions));
+}
+
+void SiteStatusPage::selectSensor(const QString& instrumentId) {
+    for (int r = 0; r < tblSiteStatus->rowCount(); ++r) {
+        const QTableWidgetItem* item = tblSiteStatus->item(r, ColSensor);
+        if (item != nullptr && item->text() == instrumentId) {
+            tblSiteStatus->selectRow(r);
+            return;
+        }
     }
 }
 

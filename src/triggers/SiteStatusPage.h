@@ -13,6 +13,8 @@ class DbError;
 class QGridLayout;
 class QLabel;
 class QListWidget;
+class PlanPage;
+class SiteViews;
 class QPushButton;
 class QTableWidget;
 
@@ -44,6 +46,8 @@ public:
     std::function<void()> refreshed;
 
     const QList<SiteStatusRow>& rows() const { return rows_; }
+    // Selects the sensor's row of the table.
+    void selectSensor(const QString& instrumentId);
 
     QLabel* lblEvents;
     QTableWidget* tblTriggerEvents;
@@ -53,20 +57,25 @@ public:
     QLabel* lblEventDetail;
     QLabel* lblSensors;
     QTableWidget* tblSiteStatus;
+    // The views of the sensors: the table and the plan of a level.
+    SiteViews* siteViews;
+    PlanPage* planPage;
     QLabel* lblStatusSummary;
     QPushButton* cmdExportStatus;
     QPushButton* cmdPrintStatus;
     QLabel* lblOutbox;
     QListWidget* lstOutbox;
     // Rows: 0 events caption, 1 events with Acknowledge and Close Event, 2 the event's detail,
-    // 3 sensors caption, 4 sensors table, 5-6 alarm messages not sent, 7 summary and output
-    // commands.
+    // 3 sensors caption with the views' switch, 4 the views (table or plan), 5-6 alarm messages not
+    // sent, 7 summary and output commands.
     QGridLayout* pageGrid;
 
 private:
     std::optional<QStringList> listedSensors() const;
     void fillEvents();
     void fillStatus();
+    // The plan's markers, from the rows and the stored positions.
+    void fillPlan();
     // The table as it is sorted on screen, heading row first.
     QVector<QStringList> grid() const;
     QString exportPath(const QString& extension) const;
