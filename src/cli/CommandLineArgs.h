@@ -24,6 +24,10 @@ struct CommandLineArgs {
     bool noTimeChart = false;
     bool noLengthChart = false;
     bool csv = false;
+    // report --site: the site report, with the events detected on or after since (invalid:
+    // every event).
+    bool site = false;
+    QDate since;
     // revise: the reading it starts at (wall-clock time), its kind ("offset", "rezero",
     // "nodelost"), the node (0 for all), the typed offsets in mm and the note.
     QDateTime from;

@@ -6,7 +6,10 @@
 #include "store/DbError.h"
 #include "store/Guard.h"
 #include "store/TriggerTables.h"
+#include "triggers/ComparePage.h"
 #include "triggers/ResponsePlan.h"
+#include "triggers/SiteReport.h"
+#include "triggers/SiteViews.h"
 #include "ui/AppContext.h"
 #include "ui/AppState.h"
 #include "ui/Desktop.h"
@@ -160,6 +163,13 @@ SiteStatusPage::SiteStatusPage(AppState& state, const AppContext& context, QWidg
     cmdExportStatus->setObjectName("cmdExportStatus");
     cmdPrintStatus = new QPushButton("Print to PDF", this);
     cmdPrintStatus->setObjectName("cmdPrintStatus");
+    cmdSiteReport = new QPushButton("Site Report...", this);
+    cmdSiteReport->setObjectName("cmdSiteReport");
+    cmdSiteReport->setToolTip("The status table, the compare chart of amber and red sensors, "
+                              "the events since a date with their responses and the overdue "
+                              "sensors as a PDF");
+    compare = new ComparePage(state_, context_, this);
+    views = new SiteViews(tblSiteStatus, compare, this);
 
     // Events and their command on top, the sensors' table taking the rest of the height, the
     // summary and the output commands under it.
@@ -173,12 +183,18 @@ SiteStatusPage::SiteStatusPage(AppState& state, const AppContext& context, QWidg
     eventCommands->addStretch(1);
     pageGrid->addLayout(eventCommands, 1, 1);
     pageGrid->addWidget(lblEventDetail, 2, 0, 1, 2);
-    pageGrid->addWidget(lblSensors, 3, 0);
-    pageGrid->addWidget(tblSiteStatus, 4, 0, 1, 2);
+    auto* sensorsCaption = new QHBoxLayout;
+    sensorsCaption->addWidget(lblSensors);
+    sensorsCaption->addSpacing(24);
+    sensorsCaption->addLayout(views->switchRow);
+    sensorsCaption->addStretch(1);
+    pageGrid->addLayout(sensorsCaption, 3, 0, 1, 2);
+    pageGrid->addWidget(views, 4, 0, 1, 2);
     auto* bottomRow = new QHBoxLayout;
     bottomRow->addWidget(lblStatusSummary, 1);
     bottomRow->addWidget(cmdExportStatus);
     bottomRow->addWidget(cmdPrintStatus);
+    bottomRow->addWidget(cmdSiteReport);
     pageGrid->addWidget(lblOutbox, 5, 0, 1, 2);
     pageGrid->addWidget(lstOutbox, 6, 0, 1, 2);
     pageGrid->addLayout(bottomRow, 7, 0, 1, 2);
@@ -191,6 +207,15 @@ SiteStatusPage::SiteStatusPage(AppState& state, const AppContext& context, QWidg
             &SiteStatusPage::showEventDetail);
     connect(cmdExportStatus, &QPushButton::clicked, this, &SiteStatusPage::cmdExportStatus_Click);
     connect(cmdPrintStatus, &QPushButton::clicked, this, &SiteStatusPage::cmdPrintStatus_Click);
+    connect(cmdSiteReport, &QPushButton::clicked, this, &SiteStatusPage::cmdSiteReport_Click);
+    // The compare chart follows the selection while it is on screen.
+    connect(views, &SiteViews::compareShown, this,
+            [this] { compare->setSensors(selectedSensors()); });
+    connect(tblSiteStatus, &QTableWidget::itemSelectionChanged, this, [this] {
+        if (views->comparing()) {
+            compare->setSensors(selectedSensors());
+        }
+    });
     connect(tblSiteStatus, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
         const QTableWidgetItem* item = tblSiteStatus->item(row, ColSensor);
         if (item != nullptr && showSensor) {
@@ -260,6 +285,9 @@ void SiteStatusPage::refresh() {
     fillEvents();
     fillStatus();
     fillOutbox();
+    if (views->comparing()) {
+        compare->setSensors(selectedSensors());
+    }
     if (refreshed) {
         refreshed();
     }
@@ -519,11 +547,11 @@ void SiteStatusPage::cmdExportStatus_Click() {
     }
 }
 
-QString SiteStatusPage::exportPath(const QString& extension) const {
+QString SiteStatusPage::exportPath(const QString& title, const QString& extension) const {
     const QString folder = exportFolder(state_.dataFolder);
     QDir().mkpath(folder);
     const QString base =
-        kTitle + context_.clock->now().toString(QStringLiteral(" yyyy-MM-dd HH.mm.ss"));
+        title + context_.clock->now().toString(QStringLiteral(" yyyy-MM-dd HH.mm.ss"));
     QString path = QDir(folder).filePath(base + extension);
     for (int n = 2; QFileInfo::exists(path); ++n) {
         path = QDir(folder).filePath(QStringLiteral("%1 (%2)%3").arg(base).arg(n).arg(extension));
@@ -554,7 +582,7 @@ void SiteStatusPage::cmdPrintStatus_Click() {
     }
     html += "</table>";
 
-    const QString path = exportPath(QStringLiteral(".pdf"));
+    const QString path = exportPath(kTitle, QStringLiteral(".pdf"));
     try {
         writePdfFile(path, QStringLiteral("The site status"), [&](QPdfWriter& writer) {
             writer.setPageSize(QPageSize(QPageSize::A4));
@@ -570,6 +598,51 @@ void SiteStatusPage::cmdPrintStatus_Click() {
         });
     } catch (const DbError& e) {
         context_.prompter->message(kOmbrevaultTitle, e.description(), MsgIcon::Exclamation);
+        return;
+    }
+    if (!context_.desktop->open(path)) {
+        tellNotOpened(*context_.prompter, "PDF viewer", "document", path);
+    }
+}
+
+QStringList SiteStatusPage::selectedSensors() const {
+    QList<int> rows;
+    for (const QModelIndex& index : tblSiteStatus->selectionModel()->selectedRows(ColSensor)) {
+        rows << index.row();
+    }
+    std::sort(rows.begin(), rows.end());
+    QStringList ids;
+    for (const int r : rows) {
+        if (const QTableWidgetItem* item = tblSiteStatus->item(r, ColSensor)) {
+            ids << item->text();
+        }
+    }
+    return ids;
+}
+
+void SiteStatusPage::cmdSiteReport_Click() {
+    if (!state_.db || !state_.db->isOpen()) {
+        return;
+    }
+    const QDate today = context_.clock->today();
+    const std::optional<QString> answer = context_.prompter->input(
+        "Site Report",
+        "Events since (yyyy/mm/dd):", today.addDays(-7).toString(QStringLiteral("yyyy/MM/dd")));
+    if (!answer) {
+        return;
+    }
+    const QDate since = QDate::fromString(answer->trimmed(), QStringLiteral("yyyy/MM/dd"));
+    if (!since.isValid()) {
+        context_.prompter->message(kOmbrevaultTitle,
+                                   "The date must be written yyyy/mm/dd, as 2026/12/01.",
+                                   MsgIcon::Exclamation);
+        return;
+    }
+    const QString path = exportPath(QStringLiteral("Site Report"), QStringLiteral(".pdf"));
+    try {
+        writeSiteReport(*state_.db, context_.clock->now(), since, path);
+    } catch (const DbError& e) {
+        report(e, " G_SiteReport", "The site report could not be written:");
         return;
     }
     if (!context_.desktop->open(path)) {
