@@ -1,6 +1,7 @@
 // Takes the pictures of the user manual: the program's own windows, run off screen on a
 // generated sample register, saved as PNG files for resources/manual.
 #include "app/frmQuorvelle.h"
+#include "charts/ChartPage.h"
 #include "logger/frmTrovData.h"
 #include "readings/ReadingsPage.h"
 #include "readings/frmBatchDel.h"
@@ -12,6 +13,7 @@
 #include "store/DbError.h"
 #include "store/ServerLocation.h"
 #include "tools/SampleData.h"
+#include "triggers/ComparePage.h"
 #include "triggers/SiteStatusPage.h"
 #include "triggers/SiteViews.h"
 #include "ui/AppContext.h"
@@ -260,10 +262,35 @@ int main(int argc, char* argv[]) {
         emit sensorList->activated(redIndex);
         window.SSTab1->setCurrentIndex(3);
         ok = save(&window, output, "disp-time.png") && ok;
+        // The same sensor's rate of each node, with its rate levels.
+        for (ChartPage* chart : window.findChildren<ChartPage*>()) {
+            if (chart->kind() == ChartPage::Kind::DispTime) {
+                chart->rateOption()->setChecked(true);
+                ok = save(&window, output, "disp-rate.png") && ok;
+                chart->displacementOption()->setChecked(true);
+            }
+        }
         window.SSTab1->setCurrentIndex(0);
         sensorList->setCurrentIndex(index);
         emit sensorList->activated(index);
     }
+
+    // The amber and red sensors compared on one chart.
+    window.SSTab1->setCurrentIndex(8);
+    SiteStatusPage& status = *window.siteStatus;
+    QTableWidget* table = status.tblSiteStatus;
+    table->clearSelection();
+    for (int r = 0; r < table->rowCount(); ++r) {
+        const QString state = table->item(r, ColState)->text();
+        if (state == QLatin1String("Red") || state == QLatin1String("Amber")) {
+            table->selectionModel()->select(table->model()->index(r, 0),
+                                            QItemSelectionModel::Select |
+                                                QItemSelectionModel::Rows);
+        }
+    }
+    status.siteViews->optSiteCompare->click();
+    ok = save(&window, output, "site-compare.png") && ok;
+    status.siteViews->optSiteTable->click();
 
     window.SSTab1->setCurrentIndex(2);
     settle();

@@ -3,6 +3,7 @@
 #include "charts/AxisScale.h"
 #include "charts/ChartWidget.h"
 #include "charts/LengthCharts.h"
+#include "charts/RateChart.h"
 #include "charts/ScaleSelector.h"
 #include "charts/TimeCharts.h"
 #include "store/Guard.h"
@@ -15,6 +16,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 
 namespace {
 
@@ -75,6 +77,20 @@ ChartPage::ChartPage(Kind kind, const AppContext& context, QWidget* parent)
         tips_->setFixedWidth(32);
         connect(tips_, &QPushButton::clicked, this, &ChartPage::showTips);
         column->addWidget(tips_, 0, Qt::AlignRight);
+        optDisplacement_ = new QRadioButton(QStringLiteral("Displacement"), side);
+        optDisplacement_->setObjectName(QStringLiteral("optDisplacement"));
+        optDisplacement_->setChecked(true);
+        optRate_ = new QRadioButton(QStringLiteral("Rate"), side);
+        optRate_->setObjectName(QStringLiteral("optRate"));
+        optRate_->setToolTip(
+            QStringLiteral("The rate of each node (mm/day) over the sensor's rate window"));
+        column->addWidget(optDisplacement_);
+        column->addWidget(optRate_);
+        connect(optRate_, &QRadioButton::toggled, this, [this] {
+            if (!drawn_.rows.isEmpty()) {
+                draw(drawn_);
+            }
+        });
     }
     if (kind == Kind::DispLength) {
         notice_ = new QLabel(QLatin1String(kNotice), side);
@@ -114,7 +130,12 @@ QString ChartPage::drawTag() const {
 bool ChartPage::draw(const GraphInput& input) {
     switch (kind_) {
     case Kind::DispTime:
-        DrawTgraph(*chart_, input);
+        drawn_ = input;
+        if (optRate_->isChecked()) {
+            DrawRateGraph(*chart_, input);
+        } else {
+            DrawTgraph(*chart_, input);
+        }
         return true;
     case Kind::LoadTime:
         DrawLVTgraph(*chart_, input);

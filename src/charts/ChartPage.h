@@ -9,6 +9,7 @@ class ChartWidget;
 class QCheckBox;
 class QLabel;
 class QPushButton;
+class QRadioButton;
 class QVBoxLayout;
 class ScaleSelector;
 
@@ -44,6 +45,10 @@ public:
     // The time charts' "Since installation" switch: after a re-zero, the displacement since
     // installation instead of since the re-zero; none on the length charts.
     QCheckBox* sinceInstallation() const { return sinceInstallation_; }
+    // The displacement chart's Displacement / Rate switch: with Rate, each node's rate over
+    // the sensor's rate window against time; none on the other charts.
+    QRadioButton* displacementOption() const { return optDisplacement_; }
+    QRadioButton* rateOption() const { return optRate_; }
 
 private:
     Kind kind_;
@@ -54,4 +59,8 @@ private:
     QPushButton* tips_ = nullptr;
     QLabel* notice_ = nullptr;
     QCheckBox* sinceInstallation_ = nullptr;
+    QRadioButton* optDisplacement_ = nullptr;
+    QRadioButton* optRate_ = nullptr;
+    // What the chart was last drawn from, drawn again when the switch turns.
+    GraphInput drawn_;
 };

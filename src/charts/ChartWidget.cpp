@@ -32,11 +32,12 @@ constexpr double kMarkerSpacing = kMarkerSize / 2.0;
 // The plot width assumed before the chart has laid out its plot area.
 constexpr double kUnlaidWidth = 1600;
 
-const QList<QColor>& palette16() {
+const QList<QColor>& seriesPalette() {
     static const QList<QColor> colors{
-        {0, 0, 0},     {0, 0, 255},     {255, 0, 0},   {0, 128, 0},  {128, 0, 255},   {255, 0, 255},
-        {255, 128, 0}, {128, 128, 255}, {255, 255, 0}, {128, 64, 0}, {128, 255, 128}, {0, 128, 255},
-        {128, 0, 64},  {128, 128, 0},   {64, 0, 128},  {0, 128, 128}};
+        {0, 0, 0},       {0, 0, 255},   {255, 0, 0},     {0, 128, 0},   {128, 0, 255},
+        {255, 0, 255},   {255, 128, 0}, {128, 128, 255}, {255, 255, 0}, {128, 64, 0},
+        {128, 255, 128}, {0, 128, 255}, {128, 0, 64},    {128, 128, 0}, {64, 0, 128},
+        {0, 128, 128},   {192, 0, 0},   {0, 64, 128},    {96, 96, 96},  {0, 192, 192}};
     return colors;
 }
 
@@ -88,7 +89,7 @@ double niceInterval(double range) {
 
 ChartWidget::ChartWidget(int seriesCount, XAxisKind kind, QWidget* parent)
     : QWidget(parent), kind_(kind), chart_(new QChart) {
-    Q_ASSERT(seriesCount > 0 && seriesCount <= palette16().size());
+    Q_ASSERT(seriesCount > 0 && seriesCount <= seriesPalette().size());
     chart_->legend()->hide();
     chart_->setAnimationOptions(QChart::NoAnimation);
     chart_->setBackgroundRoundness(0);
@@ -103,7 +104,7 @@ ChartWidget::ChartWidget(int seriesCount, XAxisKind kind, QWidget* parent)
     chart_->addAxis(xAxis_, Qt::AlignBottom);
     chart_->addAxis(yAxis_, Qt::AlignLeft);
 
-    const QList<QColor> colors = palette16().mid(0, seriesCount);
+    const QList<QColor> colors = seriesPalette().mid(0, seriesCount);
     const auto addLine = [this](QLineSeries* line) {
         chart_->addSeries(line);
         line->attachAxis(xAxis_);
@@ -198,7 +199,7 @@ void ChartWidget::applyPalette() {
 }
 
 QColor ChartWidget::penColor(int index) const {
-    const QColor own = palette16().at(index);
+    const QColor own = seriesPalette().at(index);
     return own == QColor(Qt::black) ? QApplication::palette().color(QPalette::Text) : own;
 }
 
@@ -373,7 +374,7 @@ QList<QPointF> ChartWidget::markedPoints(int index) const {
 }
 
 QColor ChartWidget::seriesColor(int index) {
-    return palette16().at(index);
+    return seriesPalette().at(index);
 }
 
 double ChartWidget::timeX(const QDateTime& at) {

@@ -34,6 +34,11 @@ struct GraphSensor {
     QString scaleText;                    // the scale selector's text
     std::optional<double> amberDisp;      // trigger levels of the sensor, mm; none when unset
     std::optional<double> redDisp;
+    // Its rate levels (mm/day), rate window (days) and the fewest readings that give a rate.
+    std::optional<double> amberRate;
+    std::optional<double> redRate;
+    double rateWindow = 7.0;
+    int minRateReadings = 2;
     // The revisions in force, drawn on the time charts.
     QList<SensorRevision> revisions;
     bool temperatureCorrected = false; // its displacements are corrected for temperature

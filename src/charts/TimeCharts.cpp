@@ -3,6 +3,7 @@
 #include "charts/ChartRules.h"
 #include "charts/ChartSteps.h"
 #include "charts/ChartWidget.h"
+#include "charts/RateChart.h"
 #include "store/Guard.h"
 
 #include <QTimeZone>
@@ -102,18 +103,8 @@ void DrawTgraph(ChartWidget& chart, const GraphInput& input) {
     });
     finish(chart, input);
     // The sensor's displacement levels, across the time axis just set.
-    ignoring([&] {
-        QList<ChartWidget::LevelLine> lines;
-        if (input.sensor.amberDisp) {
-            lines << ChartWidget::LevelLine{QStringLiteral("Amber"), QColor(255, 176, 0),
-                                            *input.sensor.amberDisp};
-        }
-        if (input.sensor.redDisp) {
-            lines << ChartWidget::LevelLine{QStringLiteral("Red"), QColor(220, 0, 0),
-                                            *input.sensor.redDisp};
-        }
-        chart.setLevelLines(lines);
-    });
+    ignoring(
+        [&] { chart.setLevelLines(amberRedLines(input.sensor.amberDisp, input.sensor.redDisp)); });
     ignoring([&] { chart.setMarkerLines(revisionMarkers(input.sensor)); });
 }
 

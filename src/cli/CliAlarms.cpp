@@ -4,7 +4,6 @@
 #include "alarms/AlarmDelivery.h"
 #include "alarms/AlarmText.h"
 #include "alarms/MailSettings.h"
-#include "alarms/SiteStatusPdf.h"
 #include "cli/CliPrompter.h"
 #include "cli/CliSession.h"
 #include "cli/CommandLineArgs.h"
@@ -13,6 +12,7 @@
 #include "store/TriggerTables.h"
 #include "triggers/EventLife.h"
 #include "triggers/ResponsePlan.h"
+#include "triggers/SiteReport.h"
 #include "triggers/SiteStatus.h"
 #include "ui/AppContext.h"
 
@@ -143,8 +143,9 @@ void digestCommand(CliSession& session, const AppContext& context) {
                                       : QStringLiteral("  (no response plan)"));
     }
     mail.body = digestBody(rows, events, since, openResponses);
-    mail.attachmentName = QStringLiteral("Site Status.pdf");
-    mail.attachment = siteStatusPdf(rows, now);
+    mail.attachmentName = QStringLiteral("Site Report.pdf");
+    // The site report with the events since the day of the last digest (all before the first).
+    mail.attachment = siteReportPdf(db, now, QDate::fromString(since.left(10), "yyyy-MM-dd"));
     db.inTransaction([&] { queueMail(db, mail, addresses, now); });
     printOut(QStringLiteral("Digest written for %1 addresses").arg(addresses.size()));
     const DeliveryReport report = sendPending(db, readMailSettings(), *context.clock);

@@ -12,6 +12,7 @@ class CliSession;
 // returns normally when it is done; a failure is raised (DbError or CliFailure).
 void exportCommand(CliSession& session, const CommandLineArgs& args);
 void reportCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context);
+void siteReportCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context);
 // Gives the exit status: statusExitCode of the highest state of a sensor in service.
 int statusCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context);
 // Sets the sensor's temperature correction and prints what is now stored.

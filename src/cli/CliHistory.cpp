@@ -11,7 +11,7 @@ void historyCommand(CliSession& session, const CommandLineArgs& args) {
         throw CliFailure(QStringLiteral("The register keeps no audit trail yet."));
     }
     HistoryFilter filter;
-    filter.since = args.since;
+    filter.since = args.since.isValid() ? args.since.toString(Qt::ISODate) : QString();
     const QList<AuditEntry> entries = sensorHistory(session.db(), args.sensor, filter);
     if (entries.isEmpty() && !args.csv) {
         printOut(QStringLiteral("Sensor %1 has no recorded changes.").arg(args.sensor));

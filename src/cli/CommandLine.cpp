@@ -45,6 +45,8 @@ int runCommand(const CommandLineArgs& args,
         CliSession session(dataFolder, args.database, prompter, clock);
         if (args.command == QLatin1String("export")) {
             exportCommand(session, args);
+        } else if (args.command == QLatin1String("report") && args.site) {
+            siteReportCommand(session, args, context);
         } else if (args.command == QLatin1String("report")) {
             reportCommand(session, args, context);
         } else if (args.command == QLatin1String("status")) {

@@ -24,9 +24,10 @@ const QHash<QString, OptionRule>& optionRules() {
         {QStringLiteral("all"), {false, {QStringLiteral("import")}}},
         {QStringLiteral("no-time-chart"), {false, {QStringLiteral("report")}}},
         {QStringLiteral("no-length-chart"), {false, {QStringLiteral("report")}}},
+        {QStringLiteral("site"), {false, {QStringLiteral("report")}}},
+        {QStringLiteral("since"), {true, {QStringLiteral("report"), QStringLiteral("history")}}},
         {QStringLiteral("csv"),
          {false, {QStringLiteral("status"), QStringLiteral("events"), QStringLiteral("history")}}},
-        {QStringLiteral("since"), {true, {QStringLiteral("history")}}},
         {QStringLiteral("from"), {true, {QStringLiteral("revise")}}},
         {QStringLiteral("kind"), {true, {QStringLiteral("revise")}}},
         {QStringLiteral("node"), {true, {QStringLiteral("revise")}}},
@@ -127,13 +128,15 @@ void setOption(CommandLineArgs& args, const QString& name, const QString& value)
         args.noLengthChart = true;
     } else if (name == QLatin1String("csv")) {
         args.csv = true;
+    } else if (name == QLatin1String("site")) {
+        args.site = true;
     } else if (name == QLatin1String("since")) {
-        const QDate day = QDate::fromString(QString(value).replace('/', '-'), Qt::ISODate);
-        if (!day.isValid()) {
+        args.since = QDate::fromString(QString(value).replace('/', '-'), Qt::ISODate);
+        if (!args.since.isValid()) {
             throw UsageError(
-                QStringLiteral("--since wants a date as YYYY-MM-DD, not '%1'").arg(value));
+                QStringLiteral("--since wants a date as YYYY/MM/DD or YYYY-MM-DD, not '%1'")
+                    .arg(value));
         }
-        args.since = day.toString(Qt::ISODate);
     } else if (name == QLatin1String("from")) {
         args.from = momentOf(value);
     } else if (name == QLatin1String("kind")) {
@@ -278,6 +281,24 @@ void requireOutput(const QString& command, const QString& file, const QStringLis
                          .arg(command, suffixes.join(QStringLiteral(" or ")), file));
 }
 
+// report --site [--since DATE] OUT.pdf, which is of the whole site and of no one sensor.
+void checkSiteReport(const CommandLineArgs& args, const QStringList& files) {
+    if (!args.site) {
+        throw UsageError(QStringLiteral("--since goes with --site"));
+    }
+    if (!args.sensor.isEmpty() || args.noTimeChart || args.noLengthChart) {
+        throw UsageError(
+            QStringLiteral("report --site is of the whole site: no --sensor, --no-time-chart or "
+                           "--no-length-chart"));
+    }
+    if (files.size() != 1) {
+        throw UsageError(files.isEmpty()
+                             ? QStringLiteral("report needs a file")
+                             : QStringLiteral("unexpected argument '%1'").arg(files.last()));
+    }
+    requireOutput(args.command, files.first(), {QStringLiteral(".pdf")});
+}
+
 void check(CommandLineArgs& args, const QStringList& files) {
     if (args.command.isEmpty()) {
         throw UsageError(QStringLiteral("no command given"));
@@ -330,6 +351,10 @@ void check(CommandLineArgs& args, const QStringList& files) {
         if (args.command == QLatin1String("revise") && args.kind.isEmpty()) {
             throw UsageError(QStringLiteral("revise needs --kind offset|rezero|nodelost"));
         }
+        return;
+    }
+    if (args.command == QLatin1String("report") && (args.site || args.since.isValid())) {
+        checkSiteReport(args, files);
         return;
     }
     if (args.sensor.isEmpty()) {
@@ -474,6 +499,10 @@ QString usageText() {
         "  report --sensor ID OUT.docx|OUT.pdf [--no-time-chart] [--no-length-chart]\n"
         "        write the sensor's report; a file already there is replaced only by a\n"
         "        report written whole (on a full disk it stays, and the exit status is 1)\n"
+        "  report --site [--since YYYY/MM/DD] OUT.pdf\n"
+        "        write the site report: the status table, the compare chart of the amber\n"
+        "        and red sensors, the events detected since the date (every event without\n"
+        "        it) with their responses, and the overdue sensors\n"
         "  status [--csv]\n"
         "        print every sensor's state against its trigger levels, as a table or CSV;\n"
         "        the event log's rules are put back first, with a warning when they cannot;\n"
@@ -502,7 +531,7 @@ QString usageText() {
         "        could not be reached or refused the login); --test sends one message\n"
         "        to every address and prints what the server answered for each\n"
         "  digest\n"
-        "        mail the digest list the site status as a PDF with a summary: sensors\n"
+        "        mail the digest list the site report as a PDF with a summary: sensors\n"
         "        by state, events since the last digest, overdue sensors, open responses\n"
         "  correction --sensor ID --off | --coefficients C1,C2,... |\n"
         "             --free-length L1,L2,... [--expansion A]\n"

@@ -24,6 +24,10 @@ struct CommandLineArgs {
     bool noTimeChart = false;
     bool noLengthChart = false;
     bool csv = false;
+    // report --site: the site report, with the events detected on or after since; history:
+    // the changes made on or after since (invalid: every event or change).
+    bool site = false;
+    QDate since;
     // revise: the reading it starts at (wall-clock time), its kind ("offset", "rezero",
     // "nodelost"), the node (0 for all), the typed offsets in mm and the note.
     QDateTime from;
@@ -50,8 +54,6 @@ struct CommandLineArgs {
     // server init: the administrator login; users add: the role of the new login.
     QString admin;
     QString role;
-    // history: the first day listed, as "yyyy-MM-dd"; empty for every day.
-    QString since;
     // events: only those not closed.
     bool openOnly = false;
     bool help = false;

@@ -8,8 +8,10 @@
 #include "store/DbError.h"
 #include "store/Guard.h"
 #include "store/TriggerTables.h"
+#include "triggers/ComparePage.h"
 #include "triggers/ResponsePlan.h"
 #include "triggers/SiteMarkers.h"
+#include "triggers/SiteReport.h"
 #include "triggers/SiteViews.h"
 #include "ui/AppContext.h"
 #include "ui/AppState.h"
@@ -136,7 +138,6 @@ SiteStatusPage::SiteStatusPage(AppState& state, const AppContext& context, QWidg
     tblSiteStatus->sortByColumn(ColSensor, Qt::AscendingOrder);
     tblSiteStatus->horizontalHeader()->setStretchLastSection(true);
     planPage = new PlanPage(state_, context_, this);
-    siteViews = new SiteViews(tblSiteStatus, planPage, this);
 
     lblOutbox = new QLabel("Alarm Messages Not Sent:", this);
     lblOutbox->setObjectName("lblOutbox");
@@ -151,6 +152,13 @@ SiteStatusPage::SiteStatusPage(AppState& state, const AppContext& context, QWidg
     cmdExportStatus->setObjectName("cmdExportStatus");
     cmdPrintStatus = new QPushButton("Print to PDF", this);
     cmdPrintStatus->setObjectName("cmdPrintStatus");
+    cmdSiteReport = new QPushButton("Site Report...", this);
+    cmdSiteReport->setObjectName("cmdSiteReport");
+    cmdSiteReport->setToolTip("The status table, the compare chart of amber and red sensors, "
+                              "the events since a date with their responses and the overdue "
+                              "sensors as a PDF");
+    compare = new ComparePage(state_, context_, this);
+    siteViews = new SiteViews(tblSiteStatus, planPage, compare, this);
 
     // Events and their command on top, the sensors' table taking the rest of the height, the
     // summary and the output commands under it.
@@ -174,6 +182,7 @@ SiteStatusPage::SiteStatusPage(AppState& state, const AppContext& context, QWidg
     bottomRow->addWidget(lblStatusSummary, 1);
     bottomRow->addWidget(cmdExportStatus);
     bottomRow->addWidget(cmdPrintStatus);
+    bottomRow->addWidget(cmdSiteReport);
     pageGrid->addWidget(lblOutbox, 5, 0, 1, 2);
     pageGrid->addWidget(lstOutbox, 6, 0, 1, 2);
     pageGrid->addLayout(bottomRow, 7, 0, 1, 2);
@@ -192,6 +201,15 @@ SiteStatusPage::SiteStatusPage(AppState& state, const AppContext& context, QWidg
             showSensor(id);
         }
     };
+    connect(cmdSiteReport, &QPushButton::clicked, this, &SiteStatusPage::cmdSiteReport_Click);
+    // The compare chart follows the selection while it is on screen.
+    connect(siteViews, &SiteViews::compareShown, this,
+            [this] { compare->setSensors(selectedSensors()); });
+    connect(tblSiteStatus, &QTableWidget::itemSelectionChanged, this, [this] {
+        if (siteViews->comparing()) {
+            compare->setSensors(selectedSensors());
+        }
+    });
     connect(tblSiteStatus, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
         const QTableWidgetItem* item = tblSiteStatus->item(row, ColSensor);
         if (item != nullptr && showSensor) {
@@ -262,6 +280,9 @@ void SiteStatusPage::refresh() {
     fillStatus();
     fillPlan();
     fillOutbox();
+    if (siteViews->comparing()) {
+        compare->setSensors(selectedSensors());
+    }
     if (refreshed) {
         refreshed();
     }
@@ -543,11 +564,11 @@ void SiteStatusPage::cmdExportStatus_Click() {
     }
 }
 
-QString SiteStatusPage::exportPath(const QString& extension) const {
+QString SiteStatusPage::exportPath(const QString& title, const QString& extension) const {
     const QString folder = exportFolder(state_.dataFolder);
     QDir().mkpath(folder);
     const QString base =
-        kTitle + context_.clock->now().toString(QStringLiteral(" yyyy-MM-dd HH.mm.ss"));
+        title + context_.clock->now().toString(QStringLiteral(" yyyy-MM-dd HH.mm.ss"));
     QString path = QDir(folder).filePath(base + extension);
     for (int n = 2; QFileInfo::exists(path); ++n) {
         path = QDir(folder).filePath(QStringLiteral("%1 (%2)%3").arg(base).arg(n).arg(extension));
@@ -578,7 +599,7 @@ void SiteStatusPage::cmdPrintStatus_Click() {
     }
     html += "</table>";
 
-    const QString path = exportPath(QStringLiteral(".pdf"));
+    const QString path = exportPath(kTitle, QStringLiteral(".pdf"));
     try {
         writePdfFile(path, QStringLiteral("The site status"), [&](QPdfWriter& writer) {
             writer.setPageSize(QPageSize(QPageSize::A4));
@@ -594,6 +615,51 @@ void SiteStatusPage::cmdPrintStatus_Click() {
         });
     } catch (const DbError& e) {
         context_.prompter->message(kOmbrevaultTitle, e.description(), MsgIcon::Exclamation);
+        return;
+    }
+    if (!context_.desktop->open(path)) {
+        tellNotOpened(*context_.prompter, "PDF viewer", "document", path);
+    }
+}
+
+QStringList SiteStatusPage::selectedSensors() const {
+    QList<int> rows;
+    for (const QModelIndex& index : tblSiteStatus->selectionModel()->selectedRows(ColSensor)) {
+        rows << index.row();
+    }
+    std::sort(rows.begin(), rows.end());
+    QStringList ids;
+    for (const int r : rows) {
+        if (const QTableWidgetItem* item = tblSiteStatus->item(r, ColSensor)) {
+            ids << item->text();
+        }
+    }
+    return ids;
+}
+
+void SiteStatusPage::cmdSiteReport_Click() {
+    if (!state_.db || !state_.db->isOpen()) {
+        return;
+    }
+    const QDate today = context_.clock->today();
+    const std::optional<QString> answer = context_.prompter->input(
+        "Site Report",
+        "Events since (yyyy/mm/dd):", today.addDays(-7).toString(QStringLiteral("yyyy/MM/dd")));
+    if (!answer) {
+        return;
+    }
+    const QDate since = QDate::fromString(answer->trimmed(), QStringLiteral("yyyy/MM/dd"));
+    if (!since.isValid()) {
+        context_.prompter->message(kOmbrevaultTitle,
+                                   "The date must be written yyyy/mm/dd, as 2026/12/01.",
+                                   MsgIcon::Exclamation);
+        return;
+    }
+    const QString path = exportPath(QStringLiteral("Site Report"), QStringLiteral(".pdf"));
+    try {
+        writeSiteReport(*state_.db, context_.clock->now(), since, path);
+    } catch (const DbError& e) {
+        report(e, " G_SiteReport", "The site report could not be written:");
         return;
     }
     if (!context_.desktop->open(path)) {

@@ -17,6 +17,7 @@ class PlanPage;
 class SiteViews;
 class QPushButton;
 class QTableWidget;
+class ComparePage;
 
 // Tab "9. Site Status": the trigger events not yet closed, each with its step and the response
 // plan that applies to it, over one row per sensor of the register (as the sensor filter
@@ -39,6 +40,10 @@ public:
     void cmdCloseEvent_Click();
     void cmdExportStatus_Click();
     void cmdPrintStatus_Click();
+    // "Site Report...": the site report PDF, with the events since the date asked for.
+    void cmdSiteReport_Click();
+    // The sensors selected in the table, in the table's order.
+    QStringList selectedSensors() const;
 
     // A double click on a sensor's row: show that sensor on "1. Identification".
     std::function<void(const QString&)> showSensor;
@@ -57,17 +62,19 @@ public:
     QLabel* lblEventDetail;
     QLabel* lblSensors;
     QTableWidget* tblSiteStatus;
-    // The views of the sensors: the table and the plan of a level.
+    // The views of the sensors: the table, the plan of a level and the compare chart.
     SiteViews* siteViews;
     PlanPage* planPage;
     QLabel* lblStatusSummary;
     QPushButton* cmdExportStatus;
     QPushButton* cmdPrintStatus;
+    QPushButton* cmdSiteReport;
+    ComparePage* compare;
     QLabel* lblOutbox;
     QListWidget* lstOutbox;
     // Rows: 0 events caption, 1 events with Acknowledge and Close Event, 2 the event's detail,
-    // 3 sensors caption with the views' switch, 4 the views (table or plan), 5-6 alarm messages not
-    // sent, 7 summary and output commands.
+    // 3 sensors caption with the views' switch, 4 the views (table, plan or compare), 5-6 alarm
+    // messages not sent, 7 summary and output commands.
     QGridLayout* pageGrid;
 
 private:
@@ -78,7 +85,7 @@ private:
     void fillPlan();
     // The table as it is sorted on screen, heading row first.
     QVector<QStringList> grid() const;
-    QString exportPath(const QString& extension) const;
+    QString exportPath(const QString& title, const QString& extension) const;
     void report(const DbError& error, const QString& tag, const QString& what);
 
     AppState& state_;

@@ -287,6 +287,11 @@ void addChartLevels(Connection& db, GraphSensor& sensor) {
         const TriggerLevels levels = appliedLevels(db, sensor.instrumentId);
         sensor.amberDisp = levels.amberDisp;
         sensor.redDisp = levels.redDisp;
+        sensor.amberRate = levels.amberRate;
+        sensor.redRate = levels.redRate;
+        sensor.rateWindow = levels.rateWindow.value_or(kDefaultRateWindow);
+        sensor.minRateReadings =
+            static_cast<int>(levels.minRateReadings.value_or(kDefaultMinRateReadings));
     }
 }
 

@@ -112,7 +112,8 @@ QHash<QString, TriggerLevels> readAllTriggerLevels(Connection& db);
 TriggerLevels readTriggerLevels(Connection& db, const QString& key);
 // The levels that apply to a sensor, from its row and the site default's.
 TriggerLevels appliedLevels(Connection& db, const QString& instrumentId);
-// Sets the sensor's displacement levels that the time charts draw, from the levels that apply
+// Sets the sensor's displacement and rate levels and its rate window that the time charts draw,
+// from the levels that apply
 // to it (a register without the trigger tables leaves them unset), and whether its
 // displacements are corrected for temperature.
 void addChartLevels(Connection& db, GraphSensor& sensor);

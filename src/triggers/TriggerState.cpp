@@ -273,31 +273,6 @@ QList<double> nodeDisplacements(const StatusReading& reading, const ChannelOffse
     return disp;
 }
 
-std::optional<double> leastSquaresSlope(const QList<double>& x, const QList<double>& y) {
-    const qsizetype count = std::min(x.size(), y.size());
-    if (count < 2) {
-        return std::nullopt;
-    }
-    double meanX = 0;
-    double meanY = 0;
-    for (qsizetype i = 0; i < count; ++i) {
-        meanX += x[i];
-        meanY += y[i];
-    }
-    meanX /= static_cast<double>(count);
-    meanY /= static_cast<double>(count);
-    double sxx = 0;
-    double sxy = 0;
-    for (qsizetype i = 0; i < count; ++i) {
-        sxx += (x[i] - meanX) * (x[i] - meanX);
-        sxy += (x[i] - meanX) * (y[i] - meanY);
-    }
-    if (!(sxx > 0)) {
-        return std::nullopt;
-    }
-    return sxy / sxx;
-}
-
 SensorStatus evaluateSensor(const StatusInput& input, const SensorSetup& setup,
                             const TriggerLevels& levels) {
     SensorStatus status = measure(input, setup, levels);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "charts/Displacement.h"
+#include "charts/NodeRates.h"
 #include "charts/TemperatureCorrection.h"
 #include "revisions/Revisions.h"
 #include "triggers/TriggerLevels.h"
@@ -84,9 +85,6 @@ struct SensorStatus {
 QList<double> nodeDisplacements(const StatusReading& reading, const ChannelOffsets& offsets,
                                 const SensorSetup& setup,
                                 const std::optional<double>& referenceTemperature = std::nullopt);
-
-// Slope of y over x by least squares; nothing with fewer than two distinct x.
-std::optional<double> leastSquaresSlope(const QList<double>& x, const QList<double>& y);
 
 // The state a sensor's readings reach against its levels (already made effective), judged on
 // the newest reading alone. A level is reached when the value comes to it; displacement and

@@ -182,7 +182,7 @@ TEST_F(AlarmCommandLineTest, WithTheServerDownTheImportStandsAndNotifyDeliversLa
     EXPECT_EQ(back.messages().size(), 1);
 }
 
-TEST_F(AlarmCommandLineTest, TheDigestCarriesTheSiteStatusAndTheTestMessageReachesEveryList) {
+TEST_F(AlarmCommandLineTest, TheDigestCarriesTheSiteReportAndTheTestMessageReachesEveryList) {
     SmtpSink sink(SmtpSink::Options{{}, {}, {}, true, false, 0});
     START_OR_SKIP(sink);
     setMailServer(sink.url());
@@ -213,6 +213,6 @@ TEST_F(AlarmCommandLineTest, TheDigestCarriesTheSiteStatusAndTheTestMessageReach
     EXPECT_TRUE(open.contains("reached RED")) << mail.text().toStdString();
     EXPECT_TRUE(open.contains("Open  (no response plan)")) << open.toStdString();
     ASSERT_EQ(mail.parts.size(), 2);
-    EXPECT_EQ(mail.parts[1].fileName, "Site Status.pdf");
+    EXPECT_EQ(mail.parts[1].fileName, "Site Report.pdf");
     EXPECT_TRUE(mail.parts[1].data.startsWith("%PDF"));
 }

@@ -212,6 +212,11 @@ TEST_F(CommandLineTest, WrongCommandLinesShowTheUsageAndChangeNothing) {
         {"import", "--sensor", kSensor, "--interval", "-3", "f.txt"},
         {"import", "--sensor", kSensor, "--date-order", "ydm", "f.txt"},
         {"report", "--no-time-chart=1", "--sensor", kSensor, file("out.pdf")},
+        {"report", "--site", "--sensor", kSensor, file("out.pdf")}, // the site is no sensor
+        {"report", "--since", "2026/12/01", "--sensor", kSensor, file("out.pdf")},
+        {"report", "--site", file("out.docx")},
+        {"report", "--site", "--since", "01/12/2026", file("out.pdf")},
+        {"report", "--site"},
     };
     for (const QStringList& arguments : wrong) {
         const ProgramRun r = run(arguments);
@@ -998,3 +1003,37 @@ TEST_F(CommandLineTest, ServerInitAndUsersManageTheLoginsOfTheSiteServer) {
         EXPECT_EQ(run({"history", kSensor, "--since", "yesterday"}).exitCode, 2);
         EXPECT_EQ(run({"history"}).exitCode, 2);
     }
+TEST_F(CommandLineTest, SiteReportHoldsTheStatusAndTheEventsSinceTheDate) {
+    setLevels(kReportAmber, kReportRed);
+    {
+        Connection c;
+        c.open(dbPath());
+        c.execute("INSERT INTO TriggerEvents (InstrumentID, DateTimeKey, State, Measure, Value, "
+                  "Level, Node, Anchor, DetectedAt, DetectedBy) VALUES (?, ?, 'RED', "
+                  "'Displacement', 4.25, 2, 3, '6.00', '2026-11-20 09:00:00', 'tester')",
+                  {kSensor, kSensor + " 2026/11/20 08:00:00"});
+    }
+    const QString out = file("site.pdf");
+    const ProgramRun r = run({"report", "--site", "--since", "2026/11/01", out});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(QRegularExpression("^Wrote the site report to " + QRegularExpression::escape(out) +
+                                   " \\(\\d+ pages\\)\n$")
+                    .match(r.out)
+                    .hasMatch())
+        << r.out.toStdString();
+    const auto text = poppler("pdftotext", {out, "-"});
+    if (!text) {
+        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    }
+    EXPECT_TRUE(text->contains("Site Report"));
+    EXPECT_TRUE(text->contains("1040 L"));
+    EXPECT_TRUE(text->contains("Amber and Red Sensors (1)")) << text->toStdString();
+    EXPECT_TRUE(text->contains("Sensor " + kSensor + " reached RED")) << text->toStdString();
+
+    // Events before the date are left out.
+    const QString later = file("later.pdf");
+    ASSERT_EQ(run({"report", "--site", "--since", "2026/12/01", later}).exitCode, 0);
+    const QString laterText = *poppler("pdftotext", {later, "-"});
+    EXPECT_FALSE(laterText.contains("reached RED"));
+    EXPECT_TRUE(laterText.contains("No trigger event."));
+}
