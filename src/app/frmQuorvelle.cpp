@@ -24,6 +24,7 @@
 #include "sensors/SensorList.h"
 #include "sensors/SensorRegister.h"
 #include "sensors/TemperatureCorrectionBlock.h"
+#include "store/CheckTables.h"
 #include "store/Clock.h"
 #include "store/Compaction.h"
 #include "store/ConnectionOpener.h"
@@ -286,6 +287,9 @@ bool frmQuorvelle::connectSequence() {
             createRevisionTable(*state_.db);
         }
     });
+    // Made here, by whoever opens the register first, so that a login that may not create
+    // tables can still store the checks' flags and rejections.
+    guarded(errorLog(), " G_CreateCheckTables", [&] { createCheckTables(*state_.db); });
     // The correction table is made by the first correction stored, so that opening a register
     // changes nothing in it.
     guarded(errorLog(), " G_UpgradeOwnTables", [&] { addMissingLevelColumns(*state_.db); });

@@ -19,9 +19,17 @@ void correctionCommand(CliSession& session, const CommandLineArgs& args);
 void importCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context);
 void revisionsCommand(CliSession& session, const CommandLineArgs& args);
 void reviseCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context);
+// The reading checks: the flags of a sensor's readings, and a rejection or restoration.
+void flagsCommand(CliSession& session, const CommandLineArgs& args);
+void rejectCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context);
+// After an import or a rejection: the sensor's readings checked again, a failure logged and
+// told on standard error only.
+void checkAfterImport(CliSession& session, const QString& instrumentId, const AppContext& context);
 
 // Columns padded to their widest text, two spaces apart, as a terminal shows them.
 QStringList alignedLines(const QList<QStringList>& table);
+// A table on standard output: aligned, or as CSV lines.
+void printTable(const QList<QStringList>& table, bool csv);
 // The alarm mail: `recipients list|add LIST ADDRESS|remove LIST ADDRESS`, `notify [--test]`
 // and `digest`; after an import, the outbox is sent as notify sends it, its outcome told on
 // standard error only.

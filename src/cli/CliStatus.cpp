@@ -54,7 +54,6 @@ QStringList alignedLines(const QList<QStringList>& table) {
     return lines;
 }
 
-namespace {
 void printTable(const QList<QStringList>& table, bool csv) {
     if (csv) {
         for (const QStringList& cells : table) {
@@ -67,6 +66,7 @@ void printTable(const QList<QStringList>& table, bool csv) {
     }
 }
 
+namespace {
 // The event log's tables, made when the database has none, as the window does on connecting.
 void prepareEventLog(Connection& db) {
     if (!hasTriggerTables(db)) {

@@ -63,6 +63,10 @@ int runCommand(const CommandLineArgs& args,
             notifyCommand(session, args, context);
         } else if (args.command == QLatin1String("digest")) {
             digestCommand(session, context);
+        } else if (args.command == QLatin1String("flags")) {
+            flagsCommand(session, args);
+        } else if (args.command == QLatin1String("reject")) {
+            rejectCommand(session, args, context);
         } else if (args.command == QLatin1String("correction")) {
             correctionCommand(session, args);
         } else {

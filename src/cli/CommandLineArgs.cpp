@@ -24,7 +24,11 @@ const QHash<QString, OptionRule>& optionRules() {
         {QStringLiteral("all"), {false, {QStringLiteral("import")}}},
         {QStringLiteral("no-time-chart"), {false, {QStringLiteral("report")}}},
         {QStringLiteral("no-length-chart"), {false, {QStringLiteral("report")}}},
-        {QStringLiteral("csv"), {false, {QStringLiteral("status"), QStringLiteral("events")}}},
+        {QStringLiteral("csv"),
+         {false, {QStringLiteral("status"), QStringLiteral("events"), QStringLiteral("flags")}}},
+        {QStringLiteral("reading"), {true, {QStringLiteral("reject")}}},
+        {QStringLiteral("reason"), {true, {QStringLiteral("reject")}}},
+        {QStringLiteral("restore"), {false, {QStringLiteral("reject")}}},
         {QStringLiteral("from"), {true, {QStringLiteral("revise")}}},
         {QStringLiteral("kind"), {true, {QStringLiteral("revise")}}},
         {QStringLiteral("node"), {true, {QStringLiteral("revise")}}},
@@ -50,7 +54,8 @@ const QStringList kCommands{
     QStringLiteral("status"),      QStringLiteral("revisions"), QStringLiteral("revise"),
     QStringLiteral("recipients"),  QStringLiteral("notify"),    QStringLiteral("digest"),
     QStringLiteral("correction"),  QStringLiteral("plan"),      QStringLiteral("events"),
-    QStringLiteral("acknowledge"), QStringLiteral("close")};
+    QStringLiteral("acknowledge"), QStringLiteral("close"),     QStringLiteral("flags"),
+    QStringLiteral("reject")};
 
 // "yyyy/MM/dd HH:mm:ss" read field by field, so that no time zone rule can refuse the moment.
 QDateTime momentOf(const QString& text) {
@@ -121,6 +126,21 @@ void setOption(CommandLineArgs& args, const QString& name, const QString& value)
         args.noLengthChart = true;
     } else if (name == QLatin1String("csv")) {
         args.csv = true;
+    } else if (name == QLatin1String("reading")) {
+        const QStringList parts = value.trimmed().split(' ', Qt::SkipEmptyParts);
+        if (parts.size() != 2 ||
+            !QDate::fromString(parts[0], QStringLiteral("yyyy/MM/dd")).isValid() ||
+            !QTime::fromString(parts[1], QStringLiteral("HH:mm:ss")).isValid()) {
+            throw UsageError(
+                QStringLiteral(
+                    "--reading wants a date and time as \"YYYY/MM/DD HH:MM:SS\", not '%1'")
+                    .arg(value));
+        }
+        args.reading = parts.join(' ');
+    } else if (name == QLatin1String("reason")) {
+        args.reason = value;
+    } else if (name == QLatin1String("restore")) {
+        args.restore = true;
     } else if (name == QLatin1String("from")) {
         args.from = momentOf(value);
     } else if (name == QLatin1String("kind")) {
@@ -257,7 +277,8 @@ void check(CommandLineArgs& args, const QStringList& files) {
         }
         return;
     }
-    if (args.command == QLatin1String("revisions") || args.command == QLatin1String("revise")) {
+    if (args.command == QLatin1String("revisions") || args.command == QLatin1String("revise") ||
+        args.command == QLatin1String("flags") || args.command == QLatin1String("reject")) {
         if (files.isEmpty()) {
             throw UsageError(args.command + QStringLiteral(" needs a sensor ID"));
         }
@@ -273,6 +294,12 @@ void check(CommandLineArgs& args, const QStringList& files) {
         }
         if (args.command == QLatin1String("revise") && args.kind.isEmpty()) {
             throw UsageError(QStringLiteral("revise needs --kind offset|rezero|nodelost"));
+        }
+        if (args.command == QLatin1String("reject") && args.reading.isEmpty()) {
+            throw UsageError(QStringLiteral("reject needs --reading \"YYYY/MM/DD HH:MM:SS\""));
+        }
+        if (args.command == QLatin1String("reject") && args.reason.trimmed().isEmpty()) {
+            throw UsageError(QStringLiteral("reject needs --reason TEXT"));
         }
         return;
     }
@@ -388,7 +415,8 @@ CommandLineArgs parseCommandLine(const QStringList& arguments) {
         args.file.clear();
     }
     check(args, positional);
-    if (args.command == QLatin1String("revisions") || args.command == QLatin1String("revise")) {
+    if (args.command == QLatin1String("revisions") || args.command == QLatin1String("revise") ||
+        args.command == QLatin1String("flags") || args.command == QLatin1String("reject")) {
         args.sensor = args.file;
         args.file.clear();
     }
@@ -427,6 +455,12 @@ QString usageText() {
         "        one --offset per node, or one with --node), rezero (the displacement\n"
         "        starts again at 0), nodelost (node N is no longer drawn or judged).\n"
         "        A later revision on the same reading supersedes it; none is ever changed.\n"
+        "  flags ID [--csv]\n"
+        "        list what the reading checks found in the sensor's readings (range,\n"
+        "        spike, rate, flat, future, date, temperature) and which are rejected\n"
+        "  reject ID --reading \"YYYY/MM/DD HH:MM:SS\" --reason TEXT [--restore]\n"
+        "        reject the reading (kept, but left out of the charts, the report and the\n"
+        "        trigger states), or restore it with --restore; who, when and why are kept\n"
         "  recipients list | add LIST ADDRESS | remove LIST ADDRESS\n"
         "        show or change the alarm mail lists kept in the register: amber, red,\n"
         "        overdue, escalation, digest; an address that is not one is refused\n"

@@ -12,8 +12,8 @@
 // What a command line asks for.
 struct CommandLineArgs {
     // "import", "export", "report", "status", "revisions", "revise", "recipients", "notify",
-    // "digest", "correction", "plan", "events", "acknowledge" or "close"; empty with --help or
-    // --version
+    // "digest", "correction", "plan", "events", "acknowledge", "close", "flags" or "reject";
+    // empty with --help or --version
     QString command;
     QString database;
     QString sensor;
@@ -47,6 +47,10 @@ struct CommandLineArgs {
     // acknowledge and close: the event, its note, the actions taken and the re-entry note.
     qint64 eventId = 0;
     QString reentry;
+    // reject: the reading ("YYYY/MM/DD HH:MM:SS"), why, and whether it is restored instead.
+    QString reading;
+    QString reason;
+    bool restore = false;
     // events: only those not closed.
     bool openOnly = false;
     bool help = false;
