@@ -22,13 +22,14 @@
 #include "revisions/RevisionStore.h"
 #include "sensors/IdentificationPage.h"
 #include "sensors/InstallationPage.h"
-#include "site/PositionBlock.h"
 #include "sensors/SensorFilter.h"
 #include "sensors/SensorForm.h"
 #include "sensors/SensorList.h"
 #include "sensors/SensorRegister.h"
 #include "sensors/TemperatureCorrectionBlock.h"
+#include "site/PositionBlock.h"
 #include "store/AuditLog.h"
+#include "store/CheckTables.h"
 #include "store/Clock.h"
 #include "store/Compaction.h"
 #include "store/ConnectionOpener.h"
@@ -236,8 +237,7 @@ void frmQuorvelle::buildTabs() {
     installation->temperatureCorrection->bind(
         state_, context_, [this] { return state_.currentInstrumentId(); },
         [this] { return state_.nodeCount(); });
-    installation->position->bind(state_, context_,
-                                 [this] { return state_.currentInstrumentId(); });
+    installation->position->bind(state_, context_, [this] { return state_.currentInstrumentId(); });
 
     // The status bar sits below the tabs; it tells when the site server cannot be reached.
     statusBar();
@@ -311,6 +311,9 @@ bool frmQuorvelle::connectSequence() {
             createRevisionTable(*state_.db);
         }
     });
+    // Made here, by whoever opens the register first, so that a login that may not create
+    // tables can still store the checks' flags and rejections.
+    guarded(errorLog(), " G_CreateCheckTables", [&] { createCheckTables(*state_.db); });
     // The correction table is made by the first correction stored, so that opening a register
     // changes nothing in it.
     guarded(errorLog(), " G_UpgradeOwnTables", [&] { addMissingLevelColumns(*state_.db); });

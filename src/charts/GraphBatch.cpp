@@ -5,6 +5,7 @@
 #include "charts/Loads.h"
 #include "charts/TemperatureCorrection.h"
 #include "revisions/RevisionStore.h"
+#include "store/CheckTables.h"
 #include "store/Connection.h"
 #include "store/DbError.h"
 #include "store/EngineSql.h"
@@ -89,7 +90,7 @@ SelectedRow rowOf(const NativeStatement& query, int outputCount) {
 
 std::vector<SelectedRow> readSelection(Connection& db, const QString& instrumentId,
                                        GraphVariant variant, const QStringList& outputs) {
-    NativeStatement query(db, graphSelect(instrumentId, variant, rowColumns(outputs)));
+    NativeStatement query(db, graphSelect(db, instrumentId, variant, rowColumns(outputs)));
     std::vector<SelectedRow> rows;
     while (query.step()) {
         rows.push_back(rowOf(query, static_cast<int>(outputs.size())));
@@ -110,12 +111,12 @@ void addRevisionNeighbours(Connection& db, const QString& instrumentId,
     for (const SelectedRow& row : rows) {
         known.insert(row.rowid);
     }
-    const QString select =
-        "SELECT " + rowColumns(outputs).join(", ") + " FROM " + quoteName(instrumentId);
+    const QString select = "SELECT " + rowColumns(outputs).join(", ") + " FROM " +
+                           quoteName(instrumentId) + " WHERE " + notRejectedSql(db);
     for (const SensorRevision& r : effectiveRevisions(revisions)) {
         const QByteArray from = r.fromDate.toUtf8();
-        for (const char* side : {" WHERE FullDate < ? ORDER BY FullDate DESC, rowid DESC LIMIT 1",
-                                 " WHERE FullDate >= ? ORDER BY FullDate, rowid LIMIT 1"}) {
+        for (const char* side : {" AND FullDate < ? ORDER BY FullDate DESC, rowid DESC LIMIT 1",
+                                 " AND FullDate >= ? ORDER BY FullDate, rowid LIMIT 1"}) {
             NativeStatement query(db, select + QLatin1String(side));
             query.bindText(1, std::string_view(from.constData(), from.size()));
             if (query.step()) {

@@ -1,5 +1,6 @@
 #include "charts/GraphData.h"
 
+#include "store/CheckTables.h"
 #include "store/Connection.h"
 #include "store/NativeStatement.h"
 
@@ -43,20 +44,23 @@ QStringList numberedColumns(const QString& stem, int count) {
 
 } // namespace
 
-QString graphWhere(GraphVariant variant) {
-    return variant == GraphVariant::Time ? QStringLiteral("Plottemporal = 1")
-                                         : QStringLiteral("PlotSpatial = 1");
+QString graphWhere(Connection& db, GraphVariant variant) {
+    return (variant == GraphVariant::Time ? QStringLiteral("Plottemporal = 1")
+                                          : QStringLiteral("PlotSpatial = 1")) +
+           " AND " + notRejectedSql(db);
 }
 
-QString graphSelect(const QString& instrumentId, GraphVariant variant, const QStringList& columns) {
+QString graphSelect(Connection& db, const QString& instrumentId, GraphVariant variant,
+                    const QStringList& columns) {
     // rowid settles readings that share a FullDate, so every reader sees the same order.
     return "SELECT " + columns.join(", ") + " FROM " + quoteName(instrumentId) + " WHERE " +
-           graphWhere(variant) + " ORDER BY FullDate, rowid";
+           graphWhere(db, variant) + " ORDER BY FullDate, rowid";
 }
 
 int countGraphRows(Connection& db, const QString& instrumentId, GraphVariant variant) {
     return db
-        .scalar("SELECT count(*) FROM " + quoteName(instrumentId) + " WHERE " + graphWhere(variant))
+        .scalar("SELECT count(*) FROM " + quoteName(instrumentId) + " WHERE " +
+                graphWhere(db, variant))
         .toInt();
 }
 
@@ -76,7 +80,7 @@ QList<GraphRow> readGraphRows(Connection& db, const QString& instrumentId, Graph
     const QStringList columns = QStringList{"FullDate", "ReadingDate", "NumTemp"} +
                                 numberedColumns("zero", zeros) + numberedColumns("Disp", disps) +
                                 QStringList{"Reference"} + numberedColumns("Load", loads);
-    NativeStatement query(db, graphSelect(instrumentId, variant, columns));
+    NativeStatement query(db, graphSelect(db, instrumentId, variant, columns));
     const QTimeZone zone = QTimeZone::systemTimeZone();
     QList<GraphRow> rows;
     while (query.step()) {

@@ -11,11 +11,13 @@ class Connection;
 // The two selections of readings that charts draw: ticked for time charts or for length charts.
 enum class GraphVariant { Time, Length };
 
-// The WHERE clause of a selection over a readings table.
-QString graphWhere(GraphVariant variant);
+// The WHERE clause of a selection over a readings table: the readings ticked for the chart's
+// kind that no engineer rejected.
+QString graphWhere(Connection& db, GraphVariant variant);
 
 // The query of a selection with the given columns, oldest reading first.
-QString graphSelect(const QString& instrumentId, GraphVariant variant, const QStringList& columns);
+QString graphSelect(Connection& db, const QString& instrumentId, GraphVariant variant,
+                    const QStringList& columns);
 
 // Number of readings of a sensor in a selection; a missing table raises.
 int countGraphRows(Connection& db, const QString& instrumentId, GraphVariant variant);

@@ -23,6 +23,12 @@ void revisionsCommand(CliSession& session, const CommandLineArgs& args);
 // CliFailure after the lines taken were stored.
 void positionsCommand(CliSession& session, const CommandLineArgs& args);
 void reviseCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context);
+// The reading checks: the flags of a sensor's readings, and a rejection or restoration.
+void flagsCommand(CliSession& session, const CommandLineArgs& args);
+void rejectCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context);
+// After an import or a rejection: the sensor's readings checked again, a failure logged and
+// told on standard error only.
+void checkAfterImport(CliSession& session, const QString& instrumentId, const AppContext& context);
 
 // Columns padded to their widest text, two spaces apart, as a terminal shows them.
 QStringList alignedLines(const QList<QStringList>& table);

@@ -95,6 +95,9 @@ void importCommand(CliSession& session, const CommandLineArgs& args, const AppCo
     if (result.futureDated > 0) {
         printError("quorvelle: warning: " + futureDatedText(result.futureDated));
     }
+    if (result.appended > 0) {
+        checkAfterImport(session, id, context);
+    }
 
     // As after the window's append: the rise in the sensor's trigger state that was logged
     // with the readings is told once they are stored.

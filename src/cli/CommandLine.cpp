@@ -77,6 +77,10 @@ int runCommand(const CommandLineArgs& args,
             compactCommand(session);
         } else if (args.command == QLatin1String("positions")) {
             positionsCommand(session, args);
+        } else if (args.command == QLatin1String("flags")) {
+            flagsCommand(session, args);
+        } else if (args.command == QLatin1String("reject")) {
+            rejectCommand(session, args, context);
         } else if (args.command == QLatin1String("correction")) {
             correctionCommand(session, args);
         } else {

@@ -27,7 +27,14 @@ const QHash<QString, OptionRule>& optionRules() {
         {QStringLiteral("site"), {false, {QStringLiteral("report")}}},
         {QStringLiteral("since"), {true, {QStringLiteral("report"), QStringLiteral("history")}}},
         {QStringLiteral("csv"),
-         {false, {QStringLiteral("status"), QStringLiteral("events"), QStringLiteral("history")}}},
+         {false,
+          {QStringLiteral("status"), QStringLiteral("events"), QStringLiteral("history"),
+           QStringLiteral("flags")}}},
+=======
+        {QStringLiteral("reading"), {true, {QStringLiteral("reject")}}},
+        {QStringLiteral("reason"), {true, {QStringLiteral("reject")}}},
+        {QStringLiteral("restore"), {false, {QStringLiteral("reject")}}},
+>>>>>>> fix-h12
         {QStringLiteral("from"), {true, {QStringLiteral("revise")}}},
         {QStringLiteral("kind"), {true, {QStringLiteral("revise")}}},
         {QStringLiteral("node"), {true, {QStringLiteral("revise")}}},
@@ -57,7 +64,7 @@ const QStringList kCommands{
     QStringLiteral("correction"),  QStringLiteral("plan"),      QStringLiteral("events"),
     QStringLiteral("acknowledge"), QStringLiteral("close"),     QStringLiteral("server"),
     QStringLiteral("users"),       QStringLiteral("compact"),   QStringLiteral("history"),
-    QStringLiteral("positions")};
+    QStringLiteral("positions"),   QStringLiteral("flags"),     QStringLiteral("reject")};
 
 // "yyyy/MM/dd HH:mm:ss" read field by field, so that no time zone rule can refuse the moment.
 QDateTime momentOf(const QString& text) {
@@ -137,6 +144,21 @@ void setOption(CommandLineArgs& args, const QString& name, const QString& value)
                 QStringLiteral("--since wants a date as YYYY/MM/DD or YYYY-MM-DD, not '%1'")
                     .arg(value));
         }
+    } else if (name == QLatin1String("reading")) {
+        const QStringList parts = value.trimmed().split(' ', Qt::SkipEmptyParts);
+        if (parts.size() != 2 ||
+            !QDate::fromString(parts[0], QStringLiteral("yyyy/MM/dd")).isValid() ||
+            !QTime::fromString(parts[1], QStringLiteral("HH:mm:ss")).isValid()) {
+            throw UsageError(
+                QStringLiteral(
+                    "--reading wants a date and time as \"YYYY/MM/DD HH:MM:SS\", not '%1'")
+                    .arg(value));
+        }
+        args.reading = parts.join(' ');
+    } else if (name == QLatin1String("reason")) {
+        args.reason = value;
+    } else if (name == QLatin1String("restore")) {
+        args.restore = true;
     } else if (name == QLatin1String("from")) {
         args.from = momentOf(value);
     } else if (name == QLatin1String("kind")) {
@@ -334,7 +356,8 @@ void check(CommandLineArgs& args, const QStringList& files) {
         return;
     }
     if (args.command == QLatin1String("revisions") || args.command == QLatin1String("revise") ||
-        args.command == QLatin1String("history")) {
+        args.command == QLatin1String("history") || args.command == QLatin1String("flags") ||
+        args.command == QLatin1String("reject")) {
         if (files.isEmpty()) {
             throw UsageError(args.command + QStringLiteral(" needs a sensor ID"));
         }
@@ -350,6 +373,12 @@ void check(CommandLineArgs& args, const QStringList& files) {
         }
         if (args.command == QLatin1String("revise") && args.kind.isEmpty()) {
             throw UsageError(QStringLiteral("revise needs --kind offset|rezero|nodelost"));
+        }
+        if (args.command == QLatin1String("reject") && args.reading.isEmpty()) {
+            throw UsageError(QStringLiteral("reject needs --reading \"YYYY/MM/DD HH:MM:SS\""));
+        }
+        if (args.command == QLatin1String("reject") && args.reason.trimmed().isEmpty()) {
+            throw UsageError(QStringLiteral("reject needs --reason TEXT"));
         }
         return;
     }
@@ -475,7 +504,8 @@ CommandLineArgs parseCommandLine(const QStringList& arguments) {
     }
     check(args, positional);
     if (args.command == QLatin1String("revisions") || args.command == QLatin1String("revise") ||
-        args.command == QLatin1String("history")) {
+        args.command == QLatin1String("history") || args.command == QLatin1String("flags") ||
+        args.command == QLatin1String("reject")) {
         args.sensor = args.file;
         args.file.clear();
     }
@@ -522,6 +552,12 @@ QString usageText() {
         "        list the changes of the sensor, its readings, trigger levels, events and\n"
         "        revisions as the audit trail recorded them: when, who, what, before and\n"
         "        after; only those made on or after the day with --since\n"
+        "  flags ID [--csv]\n"
+        "        list what the reading checks found in the sensor's readings (range,\n"
+        "        spike, rate, flat, future, date, temperature) and which are rejected\n"
+        "  reject ID --reading \"YYYY/MM/DD HH:MM:SS\" --reason TEXT [--restore]\n"
+        "        reject the reading (kept, but left out of the charts, the report and the\n"
+        "        trigger states), or restore it with --restore; who, when and why are kept\n"
         "  recipients list | add LIST ADDRESS | remove LIST ADDRESS\n"
         "        show or change the alarm mail lists kept in the register: amber, red,\n"
         "        overdue, escalation, digest; an address that is not one is refused\n"

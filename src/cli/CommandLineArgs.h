@@ -13,7 +13,7 @@
 struct CommandLineArgs {
     // "import", "export", "report", "status", "revisions", "revise", "recipients", "notify",
     // "digest", "correction", "plan", "events", "acknowledge", "close", "server", "users",
-    // "compact", "history" or "positions"; empty with --help or --version
+    // "compact", "history", "positions", "flags" or "reject"; empty with --help or --version
     QString command;
     QString database;
     QString sensor;
@@ -54,6 +54,10 @@ struct CommandLineArgs {
     // server init: the administrator login; users add: the role of the new login.
     QString admin;
     QString role;
+    // reject: the reading ("YYYY/MM/DD HH:MM:SS"), why, and whether it is restored instead.
+    QString reading;
+    QString reason;
+    bool restore = false;
     // events: only those not closed.
     bool openOnly = false;
     bool help = false;

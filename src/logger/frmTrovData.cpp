@@ -1,5 +1,6 @@
 #include "logger/frmTrovData.h"
 
+#include "checks/ReadingCheckRun.h"
 #include "logger/LoggerAppend.h"
 #include "logger/LoggerGridModel.h"
 #include "logger/LoggerProgressDialog.h"
@@ -189,6 +190,9 @@ void frmTrovData::appendChecked() {
         return;
     case LoggerAppendResult::Status::Appended:
         break;
+    }
+    if (result.appended > 0) {
+        checkReadingsOf(state_, context_, instrumentId_);
     }
 
     QStringList lines;

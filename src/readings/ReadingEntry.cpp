@@ -1,5 +1,6 @@
 #include "readings/ReadingEntry.h"
 
+#include "checks/ReadingCheckRun.h"
 #include "readings/ReadingKeys.h"
 #include "readings/ReadingStore.h"
 #include "readings/ReadingValue.h"
@@ -197,6 +198,7 @@ std::optional<QString> ReadingEntry::storeWithEvent(RecordSet& rs) {
         rs.update();
         reached = state_.readingsWritten(state_.currentInstrumentId(), {rs.text("DateTimeKey")});
     });
+    checkReadingsOf(state_, context_, state_.currentInstrumentId());
     return reached;
 }
 

@@ -60,7 +60,7 @@ private:
     enum class Move { First, Previous, Next, Last };
     PageValues pageValues() const;
     // Stores the edits of the current row and logs the trigger event they raise, in one
-    // transaction; gives the message that tells the event.
+    // transaction, then checks the sensor's readings; gives the message that tells the event.
     std::optional<QString> storeWithEvent(RecordSet& rs);
     // Tells the event logged, once its transaction committed.
     void tellLevelReached(const std::optional<QString>& reached);

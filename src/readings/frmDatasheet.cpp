@@ -1,5 +1,6 @@
 #include "readings/frmDatasheet.h"
 
+#include "checks/ReadingCheckRun.h"
 #include "readings/DatasheetData.h"
 #include "readings/DatasheetModel.h"
 #include "readings/GridExport.h"
@@ -291,6 +292,7 @@ void frmDatasheet::Read_Values_From_Grid() {
         if (state_.rsReadings) {
             state_.rsReadings->close();
         }
+        checkReadingsOf(state_, context_, instrumentId_);
     });
 }
 

@@ -1,6 +1,7 @@
 #include "store/RegisterCopy.h"
 
 #include "store/BulkInsert.h"
+#include "store/CheckTables.h"
 #include "store/Connection.h"
 #include "store/CorrectionTable.h"
 #include "store/DbError.h"
@@ -35,7 +36,8 @@ bool isReadingsTable(const QString& table) {
     return !kSchemaTables.contains(table, Qt::CaseInsensitive) &&
            !kTriggerTables.contains(table, Qt::CaseInsensitive) &&
            !kResponseTables.contains(table, Qt::CaseInsensitive) &&
-           table.compare(kRevisionTable, Qt::CaseInsensitive) != 0 && !isCorrectionTable(table);
+           table.compare(kRevisionTable, Qt::CaseInsensitive) != 0 && !isCorrectionTable(table) &&
+           !kCheckTables.contains(table, Qt::CaseInsensitive);
 }
 
 // Column names of a table, without the row id a server table carries as a column.
@@ -307,6 +309,9 @@ RegisterCounts copyRegister(Connection& from, Connection& to, const CopyProgress
             if (tables.contains(kRevisionTable, Qt::CaseInsensitive)) {
                 createRevisionTableWithin(to);
             }
+            if (!presentOn(from, kCheckTables).isEmpty()) {
+                createCheckTablesWithin(to);
+            }
             for (const QString& table : tables) {
                 if (isReadingsTable(table)) {
                     createReadingsTable(to, table);
@@ -345,6 +350,9 @@ RegisterCounts replaceRegister(Connection& from, Connection& to, const CopyProgr
             }
             if (tables.contains(kRevisionTable, Qt::CaseInsensitive) && !hasRevisionTable(to)) {
                 createRevisionTableWithin(to);
+            }
+            if (!presentOn(from, kCheckTables).isEmpty()) {
+                createCheckTablesWithin(to);
             }
             // The event log is the site's record: it is neither dropped nor emptied, and the
             // backup's events are merged into it below.
@@ -460,6 +468,6 @@ void clearUnfinishedRegister(Connection& db) {
                           "The register on the site server holds data: nothing was cleared.");
         }
         dropTables(db, kSchemaTables + kTriggerTables + kResponseTables +
-                           QStringList{kCorrectionTable});
+                           QStringList{kCorrectionTable} + kCheckTables);
     });
 }

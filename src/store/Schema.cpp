@@ -181,7 +181,9 @@ QStringList registerTables(Connection& db) {
     QStringList names = {"Sensors", "Configuration", "NetworkConfig", "Prefs", "sensordata"};
     for (const QString& optional :
          {QStringLiteral("TriggerLevels"), QStringLiteral("TriggerEvents"),
-          QStringLiteral("SensorRevisions"), QStringLiteral("TemperatureCorrection")}) {
+          QStringLiteral("SensorRevisions"), QStringLiteral("TemperatureCorrection"),
+          QStringLiteral("ReadingFlags"), QStringLiteral("ReadingRejections"),
+          QStringLiteral("ReadingCheckSettings")}) {
         if (present.contains(optional, Qt::CaseInsensitive)) {
             names << optional;
         }

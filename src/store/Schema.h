@@ -33,9 +33,9 @@ void createReadingsTable(Connection& db, const QString& instrumentId);
 bool hasRegister(Connection& db);
 
 // The tables of the register, with the names the program gives them: Sensors, Configuration,
-// NetworkConfig, Prefs, sensordata, TriggerLevels, TriggerEvents, SensorRevisions and
-// TemperatureCorrection when present, and the readings table of every sensor in Sensors that has
-// one. Other tables are left out.
+// NetworkConfig, Prefs, sensordata, TriggerLevels, TriggerEvents, SensorRevisions,
+// TemperatureCorrection and the reading checks' tables when present, and the readings table of
+// every sensor in Sensors that has one. Other tables are left out.
 QStringList registerTables(Connection& db);
 
 // Number of node channels columns of a readings table (Channel1..Channel10) and of

@@ -7,6 +7,7 @@
 #include "charts/GraphData.h"
 #include "charts/TemperatureCorrection.h"
 #include "revisions/RevisionStore.h"
+#include "store/CheckTables.h"
 #include "store/Connection.h"
 #include "store/EngineSql.h"
 #include "store/NativeStatement.h"
@@ -29,7 +30,7 @@ QString readingColumns() {
     for (int n = 1; n <= ChannelCount; ++n) {
         columns << QStringLiteral("Channel%1").arg(n);
     }
-    columns << QStringLiteral("ChannelT") << graphWhere(GraphVariant::Time);
+    columns << QStringLiteral("ChannelT") << QStringLiteral("Plottemporal = 1");
     return columns.join(QStringLiteral(", "));
 }
 
@@ -73,32 +74,35 @@ StatusInput readStatusInput(Connection& db, const QString& instrumentId, double 
                             const QList<SensorRevision>& revisions) {
     StatusInput input;
     const QString table = quoteName(instrumentId);
-    const QString select = "SELECT " + readingColumns() + " FROM " + table;
+    // Rejected readings are no readings of the state: not counted, no reference, not in the
+    // window and nobody's neighbour.
+    const QString kept = notRejectedSql(db);
+    const QString select = "SELECT " + readingColumns() + " FROM " + table + " WHERE " + kept;
     {
-        NativeStatement count(db, "SELECT count(*) FROM " + table);
+        NativeStatement count(db, "SELECT count(*) FROM " + table + " WHERE " + kept);
         count.step();
         input.readingCount = static_cast<int>(count.int64At(0));
     }
     if (input.readingCount == 0) {
         return input;
     }
-    input.reference = firstReading(db, select + " WHERE " + graphWhere(GraphVariant::Time) +
+    input.reference = firstReading(db, select + " AND " + graphWhere(db, GraphVariant::Time) +
                                            " ORDER BY FullDate, rowid LIMIT 1");
     if (!input.reference) {
         input.reference = firstReading(db, select + " ORDER BY FullDate, rowid LIMIT 1");
     }
-    NativeStatement window(db, select + " WHERE FullDate >= (SELECT " +
+    NativeStatement window(db, select + " AND FullDate >= (SELECT " +
                                    secondsBeforeSql(db, "max(FullDate)") + " FROM " + table +
-                                   ") ORDER BY FullDate, rowid");
+                                   " WHERE " + kept + ") ORDER BY FullDate, rowid");
     window.bind(1, rateWindowSeconds(windowDays));
     while (window.step()) {
         input.recent << readingOf(window);
     }
     input.revisions = revisions;
     for (const SensorRevision& r : revisions) {
-        for (const QString& side : {QStringLiteral(" WHERE FullDate < ? ORDER BY FullDate DESC, "
+        for (const QString& side : {QStringLiteral(" AND FullDate < ? ORDER BY FullDate DESC, "
                                                    "rowid DESC LIMIT 1"),
-                                    QStringLiteral(" WHERE FullDate >= ? ORDER BY FullDate, "
+                                    QStringLiteral(" AND FullDate >= ? ORDER BY FullDate, "
                                                    "rowid LIMIT 1")}) {
             NativeStatement beside(db, select + side);
             const QByteArray from = r.fromDate.toUtf8();
@@ -174,7 +178,7 @@ QList<StatusReading> readStatusReadings(Connection& db, const QString& instrumen
         return readings;
     }
     NativeStatement query(db, "SELECT " + readingColumns() + " FROM " + quoteName(instrumentId) +
-                                  " ORDER BY FullDate, rowid");
+                                  " WHERE " + notRejectedSql(db) + " ORDER BY FullDate, rowid");
     bool tickedSeen = false;
     // A revision takes its values from readings anywhere in the record.
     const bool everyReading = !readRevisions(db, instrumentId).isEmpty();

@@ -34,8 +34,8 @@ struct SiteStatusRow {
 // and anchor distances from the roof.
 QList<SensorInfo> readSensorInfos(Connection& db, const std::optional<QStringList>& only = {});
 
-// Every reading of a sensor, oldest first. Channels are read for the readings from
-// detailFrom on (all of them when it is invalid) and for the two that may be a zero reference,
+// Every reading of a sensor that is not rejected, oldest first. Channels are read for the readings
+// from detailFrom on (all of them when it is invalid) and for the two that may be a zero reference,
 // the earliest and the earliest ticked for the time chart; the others carry only their key,
 // time and tick. A sensor whose readings table does not exist has none; any other failure
 // raises.
