@@ -30,11 +30,9 @@ const QHash<QString, OptionRule>& optionRules() {
          {false,
           {QStringLiteral("status"), QStringLiteral("events"), QStringLiteral("history"),
            QStringLiteral("flags")}}},
-=======
         {QStringLiteral("reading"), {true, {QStringLiteral("reject")}}},
         {QStringLiteral("reason"), {true, {QStringLiteral("reject")}}},
         {QStringLiteral("restore"), {false, {QStringLiteral("reject")}}},
->>>>>>> fix-h12
         {QStringLiteral("from"), {true, {QStringLiteral("revise")}}},
         {QStringLiteral("kind"), {true, {QStringLiteral("revise")}}},
         {QStringLiteral("node"), {true, {QStringLiteral("revise")}}},
