@@ -84,5 +84,9 @@ QString failureReason(const DbError& error) {
     case DbErrorKind::Other:
         break;
     }
+    // The refusal is a sentence of its own.
+    if (error.number() == kRefusedToRole && error.description().endsWith('.')) {
+        return error.description().chopped(1);
+    }
     return error.description();
 }

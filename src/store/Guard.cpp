@@ -49,7 +49,7 @@ bool guarded(const ErrorLog& log, const QString& tag,
     log.report(*failure, tag);
     // The handler shows a window: only the thread of the windows may call it.
     const QCoreApplication* app = QCoreApplication::instance();
-    if (isRefusal(*failure) && refusalHandler() && app != nullptr &&
+    if (!onFailure && isRefusal(*failure) && refusalHandler() && app != nullptr &&
         QThread::currentThread() == app->thread()) {
         guarded(log, tag, [&] { refusalHandler()(*failure); });
         return false;

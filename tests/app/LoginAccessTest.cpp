@@ -9,6 +9,7 @@
 #include "store/SiteAccess.h"
 #include "support/MainWindowFixture.h"
 #include "support/PrivateServer.h"
+#include "ui/FailureMessages.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -99,17 +100,17 @@ TEST_F(LoginAccessTest, AViewerSeesTheRegisterWithItsWritingCommandsDisabledAndN
     QCoreApplication::processEvents();
     EXPECT_FALSE(widget<QWidget>("imgAddReading")->isEnabled());
 
-    // A write the server refuses is told in one message and nothing else.
+    // A write the server refuses is told in one message and nothing else: by a command that
+    // would only log its failure, and by one that tells what was not saved.
+    const QString insert = "INSERT INTO \"120521001\" (DateTimeKey) VALUES ('2026010512000')";
     prompter.clear();
-    bool otherwiseTold = false;
+    guarded(errorLog(), " test", [&] { window->state().db->execute(insert); });
     guarded(
-        errorLog(), " test", [&](const DbError&) { otherwiseTold = true; },
-        [&] {
-            window->state().db->execute(
-                "INSERT INTO \"120521001\" (DateTimeKey) VALUES ('2026010512000')");
-        });
-    EXPECT_FALSE(otherwiseTold);
-    EXPECT_EQ(prompter.messageTexts(), QStringList{"Your login (viewer) may not change readings."});
+        errorLog(), " test", [&](const DbError& e) { tellNotSaved(prompter, "The reading", e); },
+        [&] { window->state().db->execute(insert); });
+    EXPECT_EQ(prompter.messageTexts(),
+              QStringList({"Your login (viewer) may not change readings.",
+                           "Your login (viewer) may not change readings."}));
 }
 
 TEST_F(LoginAccessTest, AnEngineerMayAddButNotDeleteAndAFileGivesFullRights) {

@@ -973,7 +973,7 @@ TEST_F(CommandLineTest, ServerInitAndUsersManageTheLoginsOfTheSiteServer) {
     QUrl asAnn(server.uri());
     asAnn.setUserName(odd);
     const ProgramRun refused =
-        run({"--database", asAnn.toString(), "users", "role", "boss", "admin"});
+        run({"--database", asAnn.toString(QUrl::FullyEncoded), "users", "role", "boss", "admin"});
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_TRUE(refused.err.contains("Your login (viewer) may not change logins."))
         << refused.err.toStdString();
