@@ -185,17 +185,30 @@ void PlanPage::showLevel(const QString& level) {
 }
 
 void PlanPage::readPlan() {
-    plan_ = LoadedPlan();
-    problem_.clear();
     if (!state_.db || !state_.db->isOpen() || level_.isEmpty()) {
+        plan_ = LoadedPlan();
+        problem_.clear();
+        readKey_.clear();
         return;
     }
     try {
-        const std::optional<StoredPlan> stored = ::readPlan(*state_.db, level_);
+        // A drawing is read again only when another one was stored since.
+        const std::optional<QString> storedAt = planStoredAt(*state_.db, level_);
+        const QString key = level_ + '\n' + storedAt.value_or(QString());
+        if (key == readKey_) {
+            return;
+        }
+        plan_ = LoadedPlan();
+        problem_.clear();
+        readKey_ = key;
+        const std::optional<StoredPlan> stored =
+            storedAt ? ::readPlan(*state_.db, level_) : std::nullopt;
         if (stored) {
             plan_ = loadStoredPlan(*stored, &problem_);
         }
     } catch (const DbError& e) {
+        plan_ = LoadedPlan();
+        readKey_.clear();
         ErrorLog{state_.dataFolder, context_.clock}.report(e, " G_ReadPlan");
         tell("The plan of " + level_ + " could not be read:\r\n" + e.description());
     }
@@ -361,6 +374,7 @@ void PlanPage::cmdPlanLoad_Click() {
         tell("The plan of " + level_ + " was not stored:\r\n" + e.description());
         return;
     }
+    readKey_.clear();
     readPlan();
     draw();
 }
@@ -404,6 +418,9 @@ void PlanPage::cmdPlanPdf_Click() {
             writer.setPageOrientation(QPageLayout::Landscape);
             writer.setPageMargins(QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter);
             writer.setTitle(kPlanTitle + ' ' + level_);
+            // Markers keep their size in device pixels: at this resolution they print about
+            // 3 mm across, as on screen.
+            writer.setResolution(120);
             QPainter painter(&writer);
             const QRect page = painter.viewport();
             QFont font = painter.font();

@@ -69,4 +69,6 @@ private:
     LoadedPlan plan_;
     // Why the stored plan of the level could not be drawn.
     QString problem_;
+    // The level and the moment its plan was stored, as last read.
+    QString readKey_;
 };

@@ -129,6 +129,15 @@ std::optional<StoredPlan> readPlan(Connection& db, const QString& level) {
     return plan;
 }
 
+std::optional<QString> planStoredAt(Connection& db, const QString& level) {
+    if (!db.hasTable(kPlans)) {
+        return std::nullopt;
+    }
+    QSqlQuery query =
+        runQuery(db, QStringLiteral("SELECT StoredAt FROM LevelPlans WHERE Level = ?"), {level});
+    return query.next() ? std::optional<QString>(query.value(0).toString()) : std::nullopt;
+}
+
 void storePlan(Connection& db, const StoredPlan& plan) {
     db.inTransaction([&] {
         createSiteTablesWithin(db);

@@ -49,5 +49,7 @@ struct StoredPlan {
 QStringList plannedLevels(Connection& db);
 // The level's plan, or none.
 std::optional<StoredPlan> readPlan(Connection& db, const QString& level);
+// When the level's plan was stored, without reading the plan; none without one.
+std::optional<QString> planStoredAt(Connection& db, const QString& level);
 // Stores the plan, replacing the level's previous one, in one transaction.
 void storePlan(Connection& db, const StoredPlan& plan);

@@ -108,7 +108,7 @@ TEST(ManualTest, EveryPictureIsBundledAndFitsThePage) {
         }
     }
     EXPECT_GE(chapters, 14);
-    // Every tab, the datasheet, the logger review, the deletion window, the report chooser and
-    // the site server window.
-    EXPECT_EQ(pictures.size(), 14);
+    // Every tab, the datasheet, the logger review, the deletion window, the report chooser, the
+    // site server window and the plan of a level.
+    EXPECT_EQ(pictures.size(), 15);
 }
