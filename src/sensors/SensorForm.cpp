@@ -57,7 +57,13 @@ SensorForm::SensorForm(AppState& state, const AppContext& context,
     };
     identification_.saveRecord = saveRecord;
     installation_.saveRecord = saveRecord;
-    connect(installation_.cmdSave, &QPushButton::clicked, this, [this] { savefields(); });
+    // Saving on request says so on the status bar; the saves of every move and tab change do not.
+    connect(installation_.cmdSave, &QPushButton::clicked, this, [this] {
+        savefields();
+        if (saved_) {
+            state_.tellResult("Sensor " + identification_.txtSensor->text() + " was saved.");
+        }
+    });
     for (QLineEdit* node : identification_.txtNode) {
         node->installEventFilter(this);
     }
@@ -169,6 +175,7 @@ void SensorForm::showStatus(bool destroyed) {
 }
 
 void SensorForm::savefields() {
+    saved_ = false;
     RecordSet* written = nullptr;
     QString number;
     const auto lost = [&](const DbError& e) {
@@ -228,7 +235,7 @@ void SensorForm::savefields() {
         }
         writeFields();
         rs->update();
-        state_.tellResult("Sensor " + number + " was saved.");
+        saved_ = true;
     });
 }
 

@@ -51,4 +51,6 @@ private:
     ReadingsPage& readings_;
     QLineEdit& txtSCount_;
     QTabWidget& tabs_;
+    // Whether the last savefields stored the record.
+    bool saved_ = false;
 };
