@@ -60,11 +60,9 @@ int exportChild(const QString& database, const QString& file) {
     QElapsedTimer timer;
     timer.start();
     const int t = datasheetTypeDigit(kSensor);
-    QVector<DatasheetRow> rows = readDatasheetRows(db, kSensor);
-    loadDatasheetCells(db, kSensor, t, rows, 0, static_cast<int>(rows.size()));
-    const QVector<QStringList> grid = datasheetGridTexts(t, rows);
-    writeGridWorkbook(grid, static_cast<int>(grid.size()), static_cast<int>(grid.first().size()),
-                      kSensor, file);
+    const QVector<DatasheetRow> rows = readDatasheetRows(db, kSensor);
+    writeGridWorkbook(datasheetGridRows(db, kSensor, t, rows),
+                      static_cast<int>(datasheetHeadings(t).size()), kSensor, file);
     std::printf("exported %.4f\n", static_cast<double>(timer.nsecsElapsed()) / 1e9);
     return 0;
 }

@@ -22,11 +22,10 @@ void exportCommand(CliSession& session, const CommandLineArgs& args) {
     const std::unique_ptr<RecordSet> sensor = session.sensor(args.sensor);
     const QString id = sensor->text(QStringLiteral("InstrumentID"));
     const int typeDigit = datasheetTypeDigit(id);
-    QVector<DatasheetRow> rows = readDatasheetRows(session.db(), id);
-    loadDatasheetCells(session.db(), id, typeDigit, rows, 0, static_cast<int>(rows.size()));
-    const QVector<QStringList> grid = datasheetGridTexts(typeDigit, rows);
-    writeGridWorkbook(grid, static_cast<int>(grid.size()), static_cast<int>(grid.first().size()),
-                      id, args.file, revisionSheets(session.db(), id));
+    const QVector<DatasheetRow> rows = readDatasheetRows(session.db(), id);
+    const int columns = rows.isEmpty() ? 1 : static_cast<int>(datasheetHeadings(typeDigit).size());
+    writeGridWorkbook(datasheetGridRows(session.db(), id, typeDigit, rows), columns, id, args.file,
+                      revisionSheets(session.db(), id));
     printOut(QStringLiteral("Exported %1 readings of sensor %2 to %3")
                  .arg(rows.size())
                  .arg(id, QDir::toNativeSeparators(args.file)));

@@ -9,6 +9,7 @@
 
 #include <QSqlQuery>
 #include <algorithm>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -73,6 +74,43 @@ QVector<QStringList> datasheetGridTexts(int typeDigit, const QVector<DatasheetRo
         grid << texts;
     }
     return grid;
+}
+
+GridRows datasheetGridRows(Connection& db, const QString& table, int typeDigit,
+                           const QVector<DatasheetRow>& rows) {
+    if (rows.isEmpty()) {
+        return {1, [](int) { return QStringList{kNoReadings}; }};
+    }
+    // Rows read a block at a time: the block being written is all that is held.
+    constexpr int kBlockRows = 1024;
+    struct Block {
+        int first = -1;
+        QVector<DatasheetRow> rows;
+    };
+    const auto block = std::make_shared<Block>();
+    const QStringList headings = datasheetHeadings(typeDigit);
+    return {static_cast<int>(rows.size()) + 1,
+            [&db, table, typeDigit, &rows, block, headings](int row) {
+                if (row == 0) {
+                    return headings;
+                }
+                const int r = row - 1;
+                QStringList texts;
+                if (rows[r].loaded) {
+                    texts = rows[r].cells;
+                } else {
+                    if (block->first < 0 || r < block->first ||
+                        r >= block->first + block->rows.size()) {
+                        block->first = r;
+                        block->rows = rows.mid(r, kBlockRows);
+                        loadDatasheetCells(db, table, typeDigit, block->rows, 0,
+                                           static_cast<int>(block->rows.size()));
+                    }
+                    texts = block->rows[r - block->first].cells;
+                }
+                texts << QString() << QString();
+                return texts;
+            }};
 }
 
 QVector<DatasheetRow> readDatasheetRows(Connection& db, const QString& table) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "readings/GridExport.h"
+
 #include <QPair>
 #include <QString>
 #include <QStringList>
@@ -45,6 +47,10 @@ inline const QString kNoReadings = QStringLiteral("No Readings");
 // pictures, not text); without rows, the one cell "No Readings". Rows not loaded give their
 // cells as they stand.
 QVector<QStringList> datasheetGridTexts(int typeDigit, const QVector<DatasheetRow>& rows);
+// The same grid handed over row by row: rows loaded give their cells as they stand, the others
+// are read from the table a block at a time and not kept.
+GridRows datasheetGridRows(Connection& db, const QString& table, int typeDigit,
+                           const QVector<DatasheetRow>& rows);
 
 // Every reading of the table in FullDate order with its marks, and no cell texts yet. A mark
 // is ticked unless its flag is stored false.

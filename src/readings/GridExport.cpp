@@ -266,15 +266,13 @@ double fittedWidth(int characters) {
 } // namespace
 
 namespace {
-// The first rowCount rows and columnCount columns of the cells, the columns fitted.
-void writeSheet(lxw_workbook* book, lxw_worksheet* sheet, const QVector<QStringList>& grid,
-                int rowCount, int columnCount) {
+// The rows and their first columnCount columns, the columns fitted.
+void writeSheet(lxw_workbook* book, lxw_worksheet* sheet, const GridRows& grid, int columnCount) {
     CellWriter cells(book, sheet);
-    const int rows = std::clamp(rowCount, 0, static_cast<int>(grid.size()));
     const int columns = std::max(columnCount, 0);
     QVector<int> longest(columns, 0);
-    for (int i = 0; i < rows; ++i) {
-        const QStringList& row = grid[i];
+    for (int i = 0; i < grid.count; ++i) {
+        const QStringList row = grid.row(i);
         for (int j = 0; j < columns && j < row.size(); ++j) {
             const int shown =
                 cells.write(static_cast<lxw_row_t>(i), static_cast<lxw_col_t>(j), row[j]);
@@ -288,6 +286,12 @@ void writeSheet(lxw_workbook* book, lxw_worksheet* sheet, const QVector<QStringL
         }
     }
 }
+
+// The first rowCount rows of the grid.
+GridRows rowsOf(const QVector<QStringList>& grid, int rowCount) {
+    return {std::clamp(rowCount, 0, static_cast<int>(grid.size())),
+            [&grid](int row) { return grid[row]; }};
+}
 } // namespace
 
 QString exportFolder(const QString& dataFolder) {
@@ -297,19 +301,31 @@ QString exportFolder(const QString& dataFolder) {
 QString FlexGridToExcel(const QVector<QStringList>& grid, int rowCount, int columnCount,
                         const QString& title, const QString& dataFolder, const Clock& clock,
                         const QList<GridSheet>& moreSheets) {
+    return FlexGridToExcel(rowsOf(grid, rowCount), columnCount, title, dataFolder, clock,
+                           moreSheets);
+}
+
+QString FlexGridToExcel(const GridRows& rows, int columnCount, const QString& title,
+                        const QString& dataFolder, const Clock& clock,
+                        const QList<GridSheet>& moreSheets) {
     const QString folder = exportFolder(dataFolder);
     if (!QDir().mkpath(folder)) {
         throw DbError(ErrorCode::FileNotFound, "Could not create folder '" + folder + "'.");
     }
     const QString stamp = clock.now().toString(QStringLiteral("yyyy-MM-dd HH.mm.ss"));
     const QString path = freePath(folder, fileNamePart(title) + ' ' + stamp);
-    writeGridWorkbook(grid, rowCount, columnCount, title, path, moreSheets);
+    writeGridWorkbook(rows, columnCount, title, path, moreSheets);
     return path;
 }
 
 void writeGridWorkbook(const QVector<QStringList>& grid, int rowCount, int columnCount,
                        const QString& title, const QString& path,
                        const QList<GridSheet>& moreSheets) {
+    writeGridWorkbook(rowsOf(grid, rowCount), columnCount, title, path, moreSheets);
+}
+
+void writeGridWorkbook(const GridRows& rows, int columnCount, const QString& title,
+                       const QString& path, const QList<GridSheet>& moreSheets) {
     // The workbook is written under a temporary name and renamed once complete, so a failed
     // write never leaves a partial file under the export's name.
     const QString partial = path + QStringLiteral(".part");
@@ -317,14 +333,15 @@ void writeGridWorkbook(const QVector<QStringList>& grid, int rowCount, int colum
     if (book.get() == nullptr) {
         throw DbError(ErrorCode::FileNotFound, "Could not create file '" + path + "'.");
     }
-    writeSheet(book.get(), addSheet(book.get(), title), grid, rowCount, columnCount - 1);
+    writeSheet(book.get(), addSheet(book.get(), title), rows, columnCount - 1);
     for (const GridSheet& more : moreSheets) {
         qsizetype columns = 0;
         for (const QStringList& row : more.rows) {
             columns = std::max(columns, row.size());
         }
-        writeSheet(book.get(), addSheet(book.get(), more.name), more.rows,
-                   static_cast<int>(more.rows.size()), static_cast<int>(columns));
+        writeSheet(book.get(), addSheet(book.get(), more.name),
+                   rowsOf(more.rows, static_cast<int>(more.rows.size())),
+                   static_cast<int>(columns));
     }
 
     const lxw_error error = book.close();

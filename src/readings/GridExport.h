@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <functional>
 
 class Clock;
 
@@ -34,6 +35,20 @@ QString FlexGridToExcel(const QVector<QStringList>& grid, int rowCount, int colu
 void writeGridWorkbook(const QVector<QStringList>& grid, int rowCount, int columnCount,
                        const QString& title, const QString& path,
                        const QList<GridSheet>& moreSheets = {});
+
+// A grid's rows handed over one at a time, in order, so that no more than one is held: row(i)
+// gives the texts of row i, heading row first.
+struct GridRows {
+    int count = 0;
+    std::function<QStringList(int row)> row;
+};
+
+// FlexGridToExcel and writeGridWorkbook for rows handed over one at a time.
+QString FlexGridToExcel(const GridRows& rows, int columnCount, const QString& title,
+                        const QString& dataFolder, const Clock& clock,
+                        const QList<GridSheet>& moreSheets = {});
+void writeGridWorkbook(const GridRows& rows, int columnCount, const QString& title,
+                       const QString& path, const QList<GridSheet>& moreSheets = {});
 
 // The folder under the data folder that receives the exported workbooks.
 QString exportFolder(const QString& dataFolder);

@@ -273,10 +273,11 @@ void frmDatasheet::Image1_Click() {
         tellNotSaved(*context_.prompter, "The spreadsheet export", e);
     };
     guarded(log(), " Module1_FlexGridToExcel", lost, [&] {
-        const QVector<QStringList> grid = model_->gridTexts();
+        // Rows not loaded into the grid are read for the workbook only, block by block.
         const QString path = FlexGridToExcel(
-            grid, static_cast<int>(grid.size()), model_->columnCount(), instrumentId_,
-            state_.dataFolder, *context_.clock, revisionSheets(*state_.db, instrumentId_));
+            datasheetGridRows(*state_.db, instrumentId_, typeDigit_, model_->rows()),
+            model_->columnCount(), instrumentId_, state_.dataFolder, *context_.clock,
+            revisionSheets(*state_.db, instrumentId_));
         if (!context_.desktop->open(path)) {
             tellNotOpened(*context_.prompter, "spreadsheet program", "workbook", path);
         }
