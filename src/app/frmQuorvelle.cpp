@@ -11,6 +11,7 @@
 #include "app/frmSplash.h"
 #include "charts/ChartTabs.h"
 #include "charts/GraphData.h"
+#include "checks/frmReadingChecks.h"
 #include "links/Links.h"
 #include "logger/LoggerImport.h"
 #include "readings/ReadingsPage.h"
@@ -204,6 +205,16 @@ void frmQuorvelle::buildTabs() {
     backups = new BackupCommands(state_, context_, *utilities, reconnectTo, this);
     servers = new ServerCommands(state_, context_, *utilities, reconnectTo, this);
     alarms = new AlarmCommands(state_, context_, *utilities, this);
+    connect(utilities->cmdReadingChecks, &QPushButton::clicked, this, [this] {
+        if (!state_.db || !state_.db->isOpen()) {
+            context_.prompter->message(kOmbrevaultTitle, "No register is open.",
+                                       MsgIcon::Exclamation);
+            return;
+        }
+        auto* window = new frmReadingChecks(*state_.db, context_, this);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->open();
+    });
     connect(utilities->manual.image, &ClickableLabel::clicked, this,
             [this] { imgHelp_Click(*context_.desktop, state_.dataFolder); });
     connect(utilities->website.image, &ClickableLabel::clicked, this,

@@ -895,3 +895,42 @@ TEST_F(CommandLineTest, CorrectionSetsTheSensorsTemperatureCorrectionOrRefusesAn
     EXPECT_FALSE(stored().isOn());
     EXPECT_TRUE(run({"--help"}).out.contains("correction --sensor ID --off"));
 }
+
+TEST_F(CommandLineTest, ReadingChecksAreListedAndAReadingIsRejectedAndRestored) {
+    const ProgramRun none = run({"flags", kSensor});
+    EXPECT_EQ(none.exitCode, 0) << none.err.toStdString();
+    EXPECT_EQ(none.out.trimmed(), "No reading of sensor 120541001 is flagged.");
+    {
+        Connection c;
+        c.open(dbPath());
+        reading(c, "2026-11-25 08:00:00", {"12.6", "14.1", "16.3"});
+        c.execute("UPDATE " + quoteName(kSensor) +
+                  " SET ChannelT = '' WHERE FullDate = '2026-11-25 08:00:00'");
+    }
+    const ProgramRun rejected =
+        run({"reject", kSensor, "--reading", "2026/11/20 08:00:00", "--reason", "readout fault"});
+    EXPECT_EQ(rejected.exitCode, 0) << rejected.err.toStdString();
+    EXPECT_EQ(rejected.out.trimmed(),
+              "Reading 120541001 2026/11/20 08:00:00 rejected: readout fault");
+    // The rejection checked the readings again.
+    const ProgramRun flags = run({"flags", kSensor, "--csv"});
+    EXPECT_EQ(flags.out.trimmed(),
+              "Reading,Check,Channel,Rejected,Detail\n2026/11/25 08:00:00,temperature,,no,No "
+              "temperature: the reading is not corrected for it");
+
+    const ProgramRun again =
+        run({"reject", kSensor, "--reading", "2026/11/20 08:00:00", "--reason", "twice"});
+    EXPECT_EQ(again.exitCode, 1);
+    EXPECT_EQ(again.err.trimmed(),
+              "quorvelle: The reading 120541001 2026/11/20 08:00:00 is rejected already.");
+    const ProgramRun impossible =
+        run({"reject", kSensor, "--reading", "2026/02/30 08:00:00", "--reason", "x"});
+    EXPECT_EQ(impossible.exitCode, 2);
+    EXPECT_TRUE(impossible.err.contains("--reading wants a date and time as \"YYYY/MM/DD "
+                                        "HH:MM:SS\", not '2026/02/30 08:00:00'"));
+    const ProgramRun restored = run({"reject", kSensor, "--reading", "2026/11/20 08:00:00",
+                                     "--reason", "second readout agrees", "--restore"});
+    EXPECT_EQ(restored.exitCode, 0) << restored.err.toStdString();
+    EXPECT_EQ(restored.out.trimmed(),
+              "Reading 120541001 2026/11/20 08:00:00 restored: second readout agrees");
+}
