@@ -921,8 +921,8 @@ TEST_F(CommandLineTest, ReadingChecksAreListedAndAReadingIsRejectedAndRestored) 
     const ProgramRun again =
         run({"reject", kSensor, "--reading", "2026/11/20 08:00:00", "--reason", "twice"});
     EXPECT_EQ(again.exitCode, 1);
-    EXPECT_EQ(again.err.trimmed(),
-              "quorvelle: The reading 120541001 2026/11/20 08:00:00 is rejected already.");
+    EXPECT_TRUE(again.err.contains(
+        "quorvelle: The reading 120541001 2026/11/20 08:00:00 is rejected already."));
     const ProgramRun impossible =
         run({"reject", kSensor, "--reading", "2026/02/30 08:00:00", "--reason", "x"});
     EXPECT_EQ(impossible.exitCode, 2);
