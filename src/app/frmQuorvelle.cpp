@@ -25,7 +25,6 @@
 #include "sensors/SensorList.h"
 #include "sensors/SensorRegister.h"
 #include "sensors/TemperatureCorrectionBlock.h"
-#include "store/CheckTables.h"
 #include "store/Clock.h"
 #include "store/Compaction.h"
 #include "store/ConnectionOpener.h"
@@ -298,9 +297,6 @@ bool frmQuorvelle::connectSequence() {
             createRevisionTable(*state_.db);
         }
     });
-    // Made here, by whoever opens the register first, so that a login that may not create
-    // tables can still store the checks' flags and rejections.
-    guarded(errorLog(), " G_CreateCheckTables", [&] { createCheckTables(*state_.db); });
     // The correction table is made by the first correction stored, so that opening a register
     // changes nothing in it.
     guarded(errorLog(), " G_UpgradeOwnTables", [&] { addMissingLevelColumns(*state_.db); });

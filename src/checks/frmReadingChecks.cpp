@@ -62,10 +62,10 @@ frmReadingChecks::frmReadingChecks(Connection& db, const AppContext& context, QW
     CheckSettings stored;
     guarded(ErrorLog{context_.dataFolder, context_.clock}, " frmReadingChecks.Form_Load",
             [&] { stored = readCheckSettings(db_); });
-    show(stored);
+    showSettings(stored);
 }
 
-void frmReadingChecks::show(const CheckSettings& s) {
+void frmReadingChecks::showSettings(const CheckSettings& s) {
     txtChannelMin->setText(QString::number(s.channelMin));
     txtChannelMax->setText(QString::number(s.channelMax));
     txtTemperatureMin->setText(QString::number(s.temperatureMin));

@@ -31,7 +31,7 @@ public:
     void cmdSaveChecks_Click();
 
 private:
-    void show(const CheckSettings& settings);
+    void showSettings(const CheckSettings& settings);
 
     Connection& db_;
     const AppContext& context_;
