@@ -73,6 +73,8 @@ UtilitiesPage::UtilitiesPage(QWidget* parent) : TabPage(parent) {
     txtSCount->setFixedWidth(80);
     cmdAlarmRecipients = new QPushButton("Alarm Recipients", this);
     cmdAlarmRecipients->setObjectName("cmdAlarmRecipients");
+    cmdReadingChecks = new QPushButton("Reading Checks", this);
+    cmdReadingChecks->setObjectName("cmdReadingChecks");
     siteLevels = new TriggerLevelsBlock("Site Default Trigger Levels:", "Site", 2, this);
     lblEventLogRules = new QLabel(this);
     lblEventLogRules->setObjectName("lblEventLogRules");
@@ -100,6 +102,7 @@ UtilitiesPage::UtilitiesPage(QWidget* parent) : TabPage(parent) {
     countRow->addWidget(txtSCount);
     countRow->addStretch(1);
     countRow->addWidget(cmdAlarmRecipients);
+    countRow->addWidget(cmdReadingChecks);
     rightColumn->addLayout(countRow);
     levelsRow = new QHBoxLayout;
     levelsRow->addWidget(siteLevels);

@@ -45,6 +45,8 @@ public:
     QLineEdit* txtSCount;
     // Opens frmAlarmRecipients: who the alarm mail goes to, and this computer's mail server.
     QPushButton* cmdAlarmRecipients;
+    // Opens frmReadingChecks: the site's thresholds of the reading checks.
+    QPushButton* cmdReadingChecks;
     TriggerLevelsBlock* siteLevels;
     // Says that the trigger event log is unprotected; hidden while it is protected.
     QLabel* lblEventLogRules;

@@ -14,6 +14,7 @@
 #include "app/frmSplash.h"
 #include "charts/ChartTabs.h"
 #include "charts/GraphData.h"
+#include "checks/frmReadingChecks.h"
 #include "links/Links.h"
 #include "logger/LoggerImport.h"
 #include "readings/ReadingsPage.h"
@@ -222,6 +223,16 @@ void frmQuorvelle::buildTabs() {
     new LoginAccess(*this, context_, *utilities->leftColumn, this);
     compacts = new CompactCommands(state_, context_, *utilities, reconnectTo, this);
     alarms = new AlarmCommands(state_, context_, *utilities, this);
+    connect(utilities->cmdReadingChecks, &QPushButton::clicked, this, [this] {
+        if (!state_.db || !state_.db->isOpen()) {
+            context_.prompter->message(kOmbrevaultTitle, "No register is open.",
+                                       MsgIcon::Exclamation);
+            return;
+        }
+        auto* window = new frmReadingChecks(*state_.db, context_, this);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->open();
+    });
     connect(utilities->manual.image, &ClickableLabel::clicked, this,
             [this] { imgHelp_Click(*context_.desktop, state_.dataFolder); });
     connect(utilities->website.image, &ClickableLabel::clicked, this,
@@ -311,9 +322,6 @@ bool frmQuorvelle::connectSequence() {
             createRevisionTable(*state_.db);
         }
     });
-    // Made here, by whoever opens the register first, so that a login that may not create
-    // tables can still store the checks' flags and rejections.
-    guarded(errorLog(), " G_CreateCheckTables", [&] { createCheckTables(*state_.db); });
     // The correction table is made by the first correction stored, so that opening a register
     // changes nothing in it.
     guarded(errorLog(), " G_UpgradeOwnTables", [&] { addMissingLevelColumns(*state_.db); });

@@ -5,7 +5,7 @@
 #include "cli/CliSession.h"
 #include "cli/CommandLineArgs.h"
 #include "store/Clock.h"
-#include "triggers/TriggerEvents.h"
+#include "store/LoginName.h"
 #include "ui/AppContext.h"
 
 void flagsCommand(CliSession& session, const CommandLineArgs& args) {

@@ -3,6 +3,7 @@
 #include "readings/DatasheetModel.h"
 
 #include <QBrush>
+#include <QColor>
 
 namespace {
 // The part of an unreadable line the grid shows.
@@ -33,7 +34,50 @@ void LoggerGridModel::fill(LoggerStage stage) {
     }
     cachedRow_ = -1;
     cachedFields_.clear();
+    checked_.clear();
     endResetModel();
+}
+
+void LoggerGridModel::setLineCheck(LineCheck check) {
+    check_ = std::move(check);
+    checked_.clear();
+    if (stage_.rows > 0) {
+        emit dataChanged(index(0, 0), index(rowCount() - 1, kAppendColumn - 1),
+                         {Qt::BackgroundRole, Qt::ToolTipRole});
+    }
+}
+
+QList<ReadingFlag> LoggerGridModel::lineFlags(int row) const {
+    if (!check_ || row < 0 || row >= stage_.rows || unreadable(row)) {
+        return {};
+    }
+    const auto found = checked_.constFind(row);
+    if (found != checked_.cend()) {
+        return *found;
+    }
+    return checked_.insert(row, check_(fieldsOf(row))).value();
+}
+
+QVariant LoggerGridModel::checkData(int row, int column, int role) const {
+    const QList<ReadingFlag> flags = lineFlags(row);
+    if (flags.isEmpty()) {
+        return {};
+    }
+    if (role == Qt::ToolTipRole) {
+        return flagsText(flags);
+    }
+    for (const ReadingFlag& flag : flags) {
+        if (flag.check == CheckKind::ImpossibleDate) {
+            return column == 0 ? QVariant(QBrush(QColor(255, 150, 150))) : QVariant();
+        }
+        const bool marked = flag.check == CheckKind::FutureDate ? column == 0
+                            : flag.channel == 0                 ? column == kFirstChannelColumn - 1
+                                                : column == kFirstChannelColumn + flag.channel - 1;
+        if (marked) {
+            return QBrush(QColor(255, 214, 140));
+        }
+    }
+    return {};
 }
 
 void LoggerGridModel::clear() {
@@ -101,6 +145,9 @@ QVariant LoggerGridModel::data(const QModelIndex& index, int role) const {
     }
     if (role == Qt::DisplayRole) {
         return fieldsOf(row).value(index.column());
+    }
+    if (role == Qt::BackgroundRole || role == Qt::ToolTipRole) {
+        return checkData(row, index.column(), role);
     }
     return {};
 }

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "checks/ReadingChecks.h"
 #include "logger/LoggerFile.h"
 
 #include <QAbstractTableModel>
 #include <QBitArray>
+#include <QHash>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 // The review grid: one row per logger line, the first 15 fields as text and the Append mark
@@ -32,6 +35,13 @@ public:
     bool unreadable(int row) const;
     static QStringList headings();
 
+    // What the checks find in a line, from its fields. A line whose date is no moment is
+    // marked red, the cells the other findings name amber, and every cell of the line tells
+    // them in its tooltip. Set again when the date order changes.
+    using LineCheck = std::function<QList<ReadingFlag>(const QStringList& fields)>;
+    void setLineCheck(LineCheck check);
+    QList<ReadingFlag> lineFlags(int row) const;
+
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -41,10 +51,14 @@ public:
 
 private:
     const QStringList& fieldsOf(int row) const;
+    QVariant checkData(int row, int column, int role) const;
 
     LoggerStage stage_;
     QBitArray marks_;
     std::unique_ptr<LoggerRowReader> reader_;
     mutable int cachedRow_ = -1;
     mutable QStringList cachedFields_;
+    LineCheck check_;
+    // The findings of the lines shown so far.
+    mutable QHash<int, QList<ReadingFlag>> checked_;
 };

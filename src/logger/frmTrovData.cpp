@@ -1,8 +1,10 @@
 #include "logger/frmTrovData.h"
 
 #include "checks/ReadingCheckRun.h"
+#include "checks/ReadingFlagStore.h"
 #include "logger/LoggerAppend.h"
 #include "logger/LoggerGridModel.h"
+#include "logger/LoggerLineChecks.h"
 #include "logger/LoggerProgressDialog.h"
 #include "readings/MarkGrid.h"
 #include "store/Clock.h"
@@ -86,6 +88,13 @@ frmTrovData::frmTrovData(AppState& state, const AppContext& context, LoggerStage
     connect(MSFlexGrid1, &QTableView::clicked, this, &frmTrovData::MSFlexGrid1_Click);
     connect(model_, &QAbstractItemModel::dataChanged, this, &frmTrovData::showMarkedCount);
     connect(model_, &QAbstractItemModel::modelReset, this, &frmTrovData::showMarkedCount);
+    for (QRadioButton* button : {optDateFormat0, optDateFormat1, optDateFormat2}) {
+        connect(button, &QRadioButton::toggled, this, [this](bool on) {
+            if (on) {
+                checkLines();
+            }
+        });
+    }
 
     Form_Load(std::move(stage));
 }
@@ -100,6 +109,9 @@ void frmTrovData::Form_Load(LoggerStage stage) {
     cmdAppend->setEnabled(true);
 
     model_->fill(std::move(stage));
+    guarded(ErrorLog{state_.dataFolder, context_.clock}, " frmTrovData.ReadCheckSettings",
+            [&] { settings_ = readCheckSettings(*state_.db); });
+    checkLines();
     for (int c = 0; c < model_->columnCount(); ++c) {
         const QString heading = model_->headerData(c, Qt::Horizontal).toString().trimmed();
         MSFlexGrid1->setColumnWidth(c,
@@ -112,6 +124,16 @@ void frmTrovData::Form_Load(LoggerStage stage) {
             MSFlexGrid1->setColumnHidden(c, c - LoggerGridModel::kFirstChannelColumn >= nodeCount_);
         }
     }
+}
+
+void frmTrovData::checkLines() {
+    const DateOrder order = dateOrder();
+    const DateOrder desktop = localeDateOrder(QLocale());
+    const QDateTime now = context_.clock->now();
+    model_->setLineCheck(
+        [order, desktop, now, nodes = nodeCount_, settings = settings_](const QStringList& fields) {
+            return checkLoggerLine(fields, order, desktop, nodes, settings, now);
+        });
 }
 
 void frmTrovData::showMarkedCount() {

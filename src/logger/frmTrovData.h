@@ -1,5 +1,7 @@
 #pragma once
 
+#include "checks/ReadingChecks.h"
+
 #include "logger/LoggerFile.h"
 #include "logger/LoggerReadings.h"
 
@@ -46,6 +48,8 @@ private:
     void Form_Load(LoggerStage stage);
     void appendChecked();
     void showMarkedCount();
+    // Has the grid check its lines with the date order chosen now.
+    void checkLines();
 
     AppState& state_;
     const AppContext& context_;
@@ -53,5 +57,6 @@ private:
     QString instrumentId_;
     int channelCount_;
     int nodeCount_;
+    CheckSettings settings_;
     LoggerGridModel* model_;
 };

@@ -3,8 +3,10 @@
 #include "store/DbError.h"
 
 #include <QApplication>
+#include <QColor>
 #include <QFont>
 #include <QPalette>
+#include <algorithm>
 
 DatasheetModel::DatasheetModel(QObject* parent) : QAbstractTableModel(parent) {
     setNoReadings();
@@ -97,7 +99,71 @@ QVariant DatasheetModel::data(const QModelIndex& index, int role) const {
         const DatasheetRow& row = rows_[index.row()];
         return index.column() == temporalColumn() ? row.temporal : row.spatial;
     }
+    if (role == Qt::BackgroundRole || role == Qt::ForegroundRole || role == Qt::ToolTipRole) {
+        return checkData(index, role);
+    }
     return {};
+}
+
+void DatasheetModel::setChecks(QHash<QString, QList<ReadingFlag>> flags,
+                               QHash<QString, QString> rejected) {
+    flags_ = std::move(flags);
+    rejected_ = std::move(rejected);
+    if (!rows_.isEmpty()) {
+        emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1),
+                         {Qt::BackgroundRole, Qt::ForegroundRole, Qt::ToolTipRole});
+    }
+}
+
+QString DatasheetModel::keyAt(int row) const {
+    try {
+        return text(index(row, 0));
+    } catch (const DbError&) {
+        return {};
+    }
+}
+
+bool DatasheetModel::marks(const ReadingFlag& flag, int column) const {
+    constexpr int channelT = 3;
+    switch (flag.check) {
+    case CheckKind::FutureDate:
+    case CheckKind::ImpossibleDate:
+        return column < channelT;
+    case CheckKind::NoTemperature:
+        return column == channelT;
+    default:
+        return column == channelT + flag.channel;
+    }
+}
+
+QVariant DatasheetModel::checkData(const QModelIndex& index, int role) const {
+    if (typeDigit_ == 0 || (flags_.isEmpty() && rejected_.isEmpty())) {
+        return {};
+    }
+    const QString key = keyAt(index.row());
+    const auto rejected = rejected_.constFind(key);
+    const QList<ReadingFlag> flags = flags_.value(key);
+    if (rejected == rejected_.cend() && flags.isEmpty()) {
+        return {};
+    }
+    if (role == Qt::ToolTipRole) {
+        QStringList lines;
+        if (rejected != rejected_.cend()) {
+            lines << *rejected;
+        }
+        if (!flags.isEmpty()) {
+            lines << flagsText(flags);
+        }
+        return lines.join('\n');
+    }
+    if (role == Qt::ForegroundRole) {
+        return rejected != rejected_.cend() ? QVariant(QColor(110, 110, 110)) : QVariant();
+    }
+    if (std::any_of(flags.begin(), flags.end(),
+                    [&](const ReadingFlag& flag) { return marks(flag, index.column()); })) {
+        return QColor(255, 214, 140);
+    }
+    return rejected != rejected_.cend() ? QVariant(QColor(222, 222, 222)) : QVariant();
 }
 
 QVariant DatasheetModel::headerData(int section, Qt::Orientation orientation, int role) const {

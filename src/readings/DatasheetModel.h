@@ -1,8 +1,10 @@
 #pragma once
 
+#include "checks/ReadingChecks.h"
 #include "readings/DatasheetData.h"
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QStringList>
 #include <QVector>
 #include <functional>
@@ -46,6 +48,14 @@ public:
     void setCurrentHeading(int column);
     int currentHeading() const { return currentHeading_; }
 
+    // The checks' findings and the rejected readings (with what the rejection says), by
+    // reading key: a flagged cell is drawn amber, a rejected reading grey, and every cell of
+    // such a reading tells why in its tooltip.
+    void setChecks(QHash<QString, QList<ReadingFlag>> flags, QHash<QString, QString> rejected);
+    // The reading key of a row; empty when it cannot be read.
+    QString keyAt(int row) const;
+    bool isRejected(int row) const { return rejected_.contains(keyAt(row)); }
+
     const QVector<DatasheetRow>& rows() const { return rows_; }
     // Texts of the whole grid, heading row first; the mark cells are empty. Reads every row
     // not loaded yet.
@@ -55,8 +65,15 @@ private:
     // Reads the block holding row when its cells are not loaded yet.
     void load(int row) const;
 
+    // The cell a flag marks: its channel's column, the temperature's for a reading's own
+    // temperature, the key and date columns for its date.
+    bool marks(const ReadingFlag& flag, int column) const;
+    QVariant checkData(const QModelIndex& index, int role) const;
+
     int typeDigit_ = 0;
     int currentHeading_ = -1;
+    QHash<QString, QList<ReadingFlag>> flags_;
+    QHash<QString, QString> rejected_;
     QStringList headings_;
     // Filled in as rows come into view, hence mutable.
     mutable QVector<DatasheetRow> rows_;

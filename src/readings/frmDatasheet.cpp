@@ -1,6 +1,7 @@
 #include "readings/frmDatasheet.h"
 
 #include "checks/ReadingCheckRun.h"
+#include "checks/ReadingFlagStore.h"
 #include "readings/DatasheetData.h"
 #include "readings/DatasheetModel.h"
 #include "readings/GridExport.h"
@@ -8,7 +9,9 @@
 #include "readings/ReadingValue.h"
 #include "readings/RevisionSheet.h"
 #include "readings/SensorData.h"
+#include "store/Clock.h"
 #include "store/Guard.h"
+#include "store/LoginName.h"
 #include "ui/AppContext.h"
 #include "ui/AppState.h"
 #include "ui/ClickableLabel.h"
@@ -62,6 +65,13 @@ frmDatasheet::frmDatasheet(AppState& state, const AppContext& context, QWidget* 
     Command1->setAutoDefault(false);
     Command1->setMinimumSize(220, 32);
 
+    cmdReject = new QPushButton("Reject / Restore Reading", this);
+    cmdReject->setObjectName("cmdReject");
+    cmdReject->setAutoDefault(false);
+    cmdReject->setMinimumHeight(32);
+    cmdReject->setToolTip("Leave the current reading out of the charts, the report and the "
+                          "trigger states (it is kept), or bring a rejected one back");
+
     Image1 = new ClickableLabel("Image1", this);
     Image1->setPixmap(QPixmap(":/icons/spreadsheet.svg"));
     Image1->setFixedSize(40, 40);
@@ -74,6 +84,7 @@ frmDatasheet::frmDatasheet(AppState& state, const AppContext& context, QWidget* 
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(Command1);
+    buttons->addWidget(cmdReject);
     buttons->addStretch();
     buttons->addWidget(exportCaption);
     buttons->addWidget(Image1);
@@ -92,6 +103,7 @@ frmDatasheet::frmDatasheet(AppState& state, const AppContext& context, QWidget* 
                 }
             });
     connect(Command1, &QPushButton::clicked, this, &frmDatasheet::Command1_Click);
+    connect(cmdReject, &QPushButton::clicked, this, &frmDatasheet::cmdReject_Click);
     connect(Image1, &ClickableLabel::clicked, this, &frmDatasheet::Image1_Click);
     connect(this, &QDialog::finished, this, &frmDatasheet::Form_Unload);
 
@@ -137,6 +149,7 @@ bool frmDatasheet::PopulateFlexGrid() {
             typeDigit_, std::move(rows), [this](QVector<DatasheetRow>& all, int first, int count) {
                 loadDatasheetCells(*state_.db, instrumentId_, typeDigit_, all, first, count);
             });
+        showChecks();
         setColumnWidths();
         MSFlexGrid1->setCurrentIndex(model_->index(0, 0));
         return true;
@@ -172,6 +185,58 @@ void frmDatasheet::MSFlexGrid1_Click(const QModelIndex& index) {
     if (model_->toggleMark(index)) {
         SheetDirty = true;
     }
+}
+
+void frmDatasheet::showChecks() {
+    guarded(log(), " frmDatasheet.ShowChecks", [&] {
+        QHash<QString, QString> rejected;
+        for (const Rejection& entry : readRejections(*state_.db, instrumentId_)) {
+            if (entry.rejected) {
+                const QDateTime at =
+                    QDateTime::fromString(entry.enteredAt, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+                rejected[entry.key] = "Rejected by " + entry.enteredBy + " on " +
+                                      at.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss")) + ": " +
+                                      entry.reason;
+            } else {
+                rejected.remove(entry.key);
+            }
+        }
+        model_->setChecks(flagsByKey(readFlags(*state_.db, instrumentId_)), rejected);
+    });
+}
+
+void frmDatasheet::cmdReject_Click() {
+    const QModelIndex cell = MSFlexGrid1->currentIndex();
+    if (!cell.isValid() || model_->rowCount() == 0) {
+        context_.prompter->message(kOmbrevaultTitle, "Choose a reading in the grid first.",
+                                   MsgIcon::Information);
+        return;
+    }
+    const QString key = model_->keyAt(cell.row());
+    const bool reject = !model_->isRejected(cell.row());
+    const std::optional<QString> reason = context_.prompter->input(
+        reject ? QStringLiteral("Reject Reading") : QStringLiteral("Restore Reading"),
+        (reject ? "Why is the reading " + key + " rejected?"
+                : "Why is the reading " + key + " restored?"));
+    if (!reason) {
+        return;
+    }
+    const auto lost = [&](const DbError& e) {
+        tellNotSaved(*context_.prompter,
+                     reject ? QStringLiteral("The rejection") : QStringLiteral("The restoration"),
+                     e);
+    };
+    guarded(log(), " cmdReject_Click", lost, [&] {
+        try {
+            rejectReading(*state_.db, instrumentId_, key, reject, *reason, loginName(),
+                          context_.clock->now());
+        } catch (const RejectionRefused& refused) {
+            context_.prompter->message(kOmbrevaultTitle, refused.reason(), MsgIcon::Exclamation);
+            return;
+        }
+        checkReadingsOf(state_, context_, instrumentId_);
+        showChecks();
+    });
 }
 
 void frmDatasheet::Command1_Click() {

@@ -23,6 +23,8 @@ public:
     QLabel* lblHeader;
     QTableView* MSFlexGrid1;
     QPushButton* Command1;
+    // Rejects the current reading, or restores it when it is rejected, with a reason.
+    QPushButton* cmdReject;
     ClickableLabel* Image1;
     QLabel* img_x_on;
     QLabel* img_x_off;
@@ -34,6 +36,7 @@ public:
     void MSFlexGrid1_Click(const QModelIndex& index);
     void MSFlexGrid1_KeyPress(int key);
     void Command1_Click();
+    void cmdReject_Click();
     void Image1_Click();
     void Read_Values_From_Grid();
 
@@ -44,6 +47,8 @@ private:
     void Form_Load();
     void Form_Unload();
     void setColumnWidths();
+    // Gives the grid the sensor's flags and rejections as stored.
+    void showChecks();
     ErrorLog log() const;
 
     AppState& state_;

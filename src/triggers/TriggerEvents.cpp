@@ -302,13 +302,3 @@ int acknowledgeEvents(Connection& db, const QList<qint64>& ids, const QDateTime&
     });
     return acknowledged;
 }
-
-QString loginName() {
-    for (const char* name : {"USER", "LOGNAME"}) {
-        const QString user = qEnvironmentVariable(name);
-        if (!user.isEmpty()) {
-            return user;
-        }
-    }
-    return QStringLiteral("unknown");
-}

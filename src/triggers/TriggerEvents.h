@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/AddedReadings.h"
+#include "store/LoginName.h"
 #include "triggers/TriggerState.h"
 
 #include <QDateTime>
@@ -80,6 +81,3 @@ QList<TriggerEvent> triggerEventsAfter(Connection& db, qint64 id);
 // how many took it. An event already acknowledged keeps its first acknowledgement.
 int acknowledgeEvents(Connection& db, const QList<qint64>& ids, const QDateTime& at,
                       const QString& by, const QString& note);
-
-// The login name of the user, from the environment; "unknown" when it names none.
-QString loginName();

@@ -981,28 +981,29 @@ TEST_F(CommandLineTest, ServerInitAndUsersManageTheLoginsOfTheSiteServer) {
     const ProgramRun onFile = run({"users", "list"});
     EXPECT_EQ(onFile.exitCode, 1);
     EXPECT_TRUE(onFile.err.contains("A database file has no logins")) << onFile.err.toStdString();
-    TEST_F(CommandLineTest, HistoryListsWhatTheCommandsChangedWithWhoAndWhen) {
-        const ProgramRun empty = run({"history", kSensor});
-        EXPECT_EQ(empty.exitCode, 0) << empty.err.toStdString();
-        EXPECT_EQ(empty.out, "Sensor 120541001 has no recorded changes.\n");
+}
 
-        ASSERT_EQ(
-            run({"revise", kSensor, "--from", "2026/11/20 08:00:00", "--kind", "rezero"}).exitCode,
-            0);
-        const ProgramRun csv = run({"history", kSensor, "--csv"});
-        EXPECT_EQ(csv.exitCode, 0) << csv.err.toStdString();
-        const QStringList lines = csv.out.split('\n', Qt::SkipEmptyParts);
-        ASSERT_EQ(lines.size(), 2) << csv.out.toStdString();
-        EXPECT_EQ(lines[0], "When,Who,What,Before → after");
-        EXPECT_TRUE(lines[1].contains("," + loginName() + ",Revision 1 added,"))
-            << lines[1].toStdString();
-        EXPECT_TRUE(lines[1].contains("Kind=rezero")) << lines[1].toStdString();
+TEST_F(CommandLineTest, HistoryListsWhatTheCommandsChangedWithWhoAndWhen) {
+    const ProgramRun empty = run({"history", kSensor});
+    EXPECT_EQ(empty.exitCode, 0) << empty.err.toStdString();
+    EXPECT_EQ(empty.out, "Sensor 120541001 has no recorded changes.\n");
 
-        const ProgramRun later = run({"history", kSensor, "--since", "2999-01-01"});
-        EXPECT_EQ(later.out, "Sensor 120541001 has no recorded changes.\n");
-        EXPECT_EQ(run({"history", kSensor, "--since", "yesterday"}).exitCode, 2);
-        EXPECT_EQ(run({"history"}).exitCode, 2);
-    }
+    ASSERT_EQ(
+        run({"revise", kSensor, "--from", "2026/11/20 08:00:00", "--kind", "rezero"}).exitCode, 0);
+    const ProgramRun csv = run({"history", kSensor, "--csv"});
+    EXPECT_EQ(csv.exitCode, 0) << csv.err.toStdString();
+    const QStringList lines = csv.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2) << csv.out.toStdString();
+    EXPECT_EQ(lines[0], "When,Who,What,Before → after");
+    EXPECT_TRUE(lines[1].contains("," + loginName() + ",Revision 1 added,"))
+        << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].contains("Kind=rezero")) << lines[1].toStdString();
+
+    const ProgramRun later = run({"history", kSensor, "--since", "2999-01-01"});
+    EXPECT_EQ(later.out, "Sensor 120541001 has no recorded changes.\n");
+    EXPECT_EQ(run({"history", kSensor, "--since", "yesterday"}).exitCode, 2);
+    EXPECT_EQ(run({"history"}).exitCode, 2);
+}
 TEST_F(CommandLineTest, SiteReportHoldsTheStatusAndTheEventsSinceTheDate) {
     setLevels(kReportAmber, kReportRed);
     {
@@ -1036,4 +1037,43 @@ TEST_F(CommandLineTest, SiteReportHoldsTheStatusAndTheEventsSinceTheDate) {
     const QString laterText = *poppler("pdftotext", {later, "-"});
     EXPECT_FALSE(laterText.contains("reached RED"));
     EXPECT_TRUE(laterText.contains("No trigger event."));
+}
+
+TEST_F(CommandLineTest, ReadingChecksAreListedAndAReadingIsRejectedAndRestored) {
+    const ProgramRun none = run({"flags", kSensor});
+    EXPECT_EQ(none.exitCode, 0) << none.err.toStdString();
+    EXPECT_EQ(none.out.trimmed(), "No reading of sensor 120541001 is flagged.");
+    {
+        Connection c;
+        c.open(dbPath());
+        reading(c, "2026-11-25 08:00:00", {"12.6", "14.1", "16.3"});
+        c.execute("UPDATE " + quoteName(kSensor) +
+                  " SET ChannelT = '' WHERE FullDate = '2026-11-25 08:00:00'");
+    }
+    const ProgramRun rejected =
+        run({"reject", kSensor, "--reading", "2026/11/20 08:00:00", "--reason", "readout fault"});
+    EXPECT_EQ(rejected.exitCode, 0) << rejected.err.toStdString();
+    EXPECT_EQ(rejected.out.trimmed(),
+              "Reading 120541001 2026/11/20 08:00:00 rejected: readout fault");
+    // The rejection checked the readings again.
+    const ProgramRun flags = run({"flags", kSensor, "--csv"});
+    EXPECT_EQ(flags.out.trimmed(),
+              "Reading,Check,Channel,Rejected,Detail\n2026/11/25 08:00:00,temperature,,no,No "
+              "temperature: the reading is not corrected for it");
+
+    const ProgramRun again =
+        run({"reject", kSensor, "--reading", "2026/11/20 08:00:00", "--reason", "twice"});
+    EXPECT_EQ(again.exitCode, 1);
+    EXPECT_TRUE(again.err.contains(
+        "quorvelle: The reading 120541001 2026/11/20 08:00:00 is rejected already."));
+    const ProgramRun impossible =
+        run({"reject", kSensor, "--reading", "2026/02/30 08:00:00", "--reason", "x"});
+    EXPECT_EQ(impossible.exitCode, 2);
+    EXPECT_TRUE(impossible.err.contains("--reading wants a date and time as \"YYYY/MM/DD "
+                                        "HH:MM:SS\", not '2026/02/30 08:00:00'"));
+    const ProgramRun restored = run({"reject", kSensor, "--reading", "2026/11/20 08:00:00",
+                                     "--reason", "second readout agrees", "--restore"});
+    EXPECT_EQ(restored.exitCode, 0) << restored.err.toStdString();
+    EXPECT_EQ(restored.out.trimmed(),
+              "Reading 120541001 2026/11/20 08:00:00 restored: second readout agrees");
 }

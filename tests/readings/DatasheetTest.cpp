@@ -467,3 +467,46 @@ TEST_P(DatasheetTest, AnExportThatCannotBeWrittenIsLoggedAndTold) {
 }
 
 INSTANTIATE_ON_BOTH_ENGINES(DatasheetTest);
+
+TEST_P(DatasheetTest, FlaggedCellsAreMarkedAndAReadingIsRejectedAndRestoredWithAReason) {
+    addSensors({kOneNode});
+    addHourlyReadings(5, "1");
+    exec("UPDATE " + quoteName(kOneNode) + " SET Channel1 = '40.00' WHERE DateTimeKey = ?",
+         {hourlyKey(2)});
+    openOnReadings();
+    // Closing with a change stores the grid, and the readings are checked.
+    frmDatasheet* sheet = openSheet();
+    sheet->Command1->click();
+    sheet->reject();
+    sheet = openSheet();
+    const DatasheetModel& model = sheet->model();
+    EXPECT_TRUE(model.data(cell(sheet, 2, 4), Qt::BackgroundRole).isValid());
+    EXPECT_FALSE(model.data(cell(sheet, 2, 3), Qt::BackgroundRole).isValid());
+    EXPECT_FALSE(model.data(cell(sheet, 1, 4), Qt::BackgroundRole).isValid());
+    EXPECT_TRUE(model.data(cell(sheet, 2, 0), Qt::ToolTipRole)
+                    .toString()
+                    .contains("Channel 1: 40.00 mm is 36.50 mm from its neighbours' median "
+                              "3.50 mm"));
+
+    // Cancelled: nothing is stored.
+    sheet->MSFlexGrid1->setCurrentIndex(cell(sheet, 2, 1));
+    sheet->cmdReject->click();
+    EXPECT_EQ(prompter.calls.last().title, "Reject Reading");
+    EXPECT_EQ(prompter.calls.last().text, "Why is the reading " + hourlyKey(2) + " rejected?");
+    EXPECT_FALSE(model.isRejected(2));
+
+    prompter.inputs.enqueue(QStringLiteral("readout fault"));
+    sheet->cmdReject->click();
+    EXPECT_TRUE(model.isRejected(2));
+    EXPECT_TRUE(
+        model.data(cell(sheet, 2, 1), Qt::ToolTipRole).toString().contains(": readout fault"));
+    EXPECT_TRUE(model.data(cell(sheet, 2, 1), Qt::ForegroundRole).isValid());
+    EXPECT_EQ(scalar("SELECT count(*) FROM ReadingRejections WHERE Rejected = 1").toInt(), 1);
+
+    prompter.inputs.enqueue(QStringLiteral("second readout agrees"));
+    sheet->cmdReject->click();
+    EXPECT_EQ(prompter.calls.last().title, "Restore Reading");
+    EXPECT_FALSE(model.isRejected(2));
+    EXPECT_EQ(scalar("SELECT count(*) FROM ReadingRejections").toInt(), 2);
+    sheet->reject();
+}
