@@ -81,13 +81,17 @@ std::optional<BatchState> readBatchState(Connection& db, const QString& instrume
     return state;
 }
 
+void createBatchStateTable(Connection& db) {
+    db.execute(QStringLiteral(
+        "CREATE TABLE IF NOT EXISTS ChartBatchState (InstrumentID TEXT NOT NULL, Selection "
+        "INTEGER NOT NULL, Fingerprint TEXT NOT NULL, Uncorrected INTEGER NOT NULL, "
+        "LoadLocations TEXT, PRIMARY KEY (InstrumentID, Selection))"));
+}
+
 void writeBatchState(Connection& db, const QString& instrumentId, int selection,
                      const BatchState& state) {
     if (!db.hasTable(kTable)) {
-        db.execute(QStringLiteral(
-            "CREATE TABLE IF NOT EXISTS ChartBatchState (InstrumentID TEXT NOT NULL, Selection "
-            "INTEGER NOT NULL, Fingerprint TEXT NOT NULL, Uncorrected INTEGER NOT NULL, "
-            "LoadLocations TEXT, PRIMARY KEY (InstrumentID, Selection))"));
+        createBatchStateTable(db);
     }
     db.execute(QStringLiteral("DELETE FROM ChartBatchState WHERE InstrumentID = ? AND "
                               "Selection = ?"),

@@ -43,6 +43,8 @@ struct BatchState {
 std::optional<BatchState> readBatchState(Connection& db, const QString& instrumentId,
                                          int selection);
 
+// The table of the batches' fingerprints, made when missing.
+void createBatchStateTable(Connection& db);
 // Records the state in the transaction of the batch's writes; the table is made by the first
 // state recorded, so that opening a register changes nothing in it.
 void writeBatchState(Connection& db, const QString& instrumentId, int selection,

@@ -1,7 +1,9 @@
+#include "charts/BatchState.h"
 #include "cli/CliCommands.h"
 #include "cli/CliPrompter.h"
 #include "cli/CliSession.h"
 #include "cli/CommandLineArgs.h"
+#include "site/SiteTables.h"
 #include "store/DataFolder.h"
 #include "store/ServerLocation.h"
 #include "store/SiteAccess.h"
@@ -67,6 +69,10 @@ void serverCommand(const CommandLineArgs& args, const QString& dataFolder) {
     }
     Connection db;
     db.open(location);
+    prepareServer(db, args.admin, defaultDatabasePath(dataFolder));
+    // The side tables the roles fill are made by the owner here, then given their privileges.
+    db.inTransaction([&] { createSiteTablesWithin(db); });
+    createBatchStateTable(db);
     prepareServer(db, args.admin, defaultDatabasePath(dataFolder));
     printOut(QStringLiteral("The site server %1 is prepared: roles %2, %3 and %4; %5 is an "
                             "administrator")

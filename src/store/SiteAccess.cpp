@@ -1,5 +1,7 @@
 #include "store/SiteAccess.h"
 
+#include "store/CheckTables.h"
+
 #include "store/AlarmStore.h"
 #include "store/Connection.h"
 #include "store/CorrectionTable.h"
@@ -200,6 +202,14 @@ const QList<TableGrants>& registerTableGrants() {
         {"TemperatureCorrection", "INSERT, UPDATE, DELETE", ""},
         {"AlarmRecipients", "", "INSERT, UPDATE, DELETE"},
         {"AlarmOutbox", "INSERT, UPDATE, DELETE", ""},
+        {"ReadingFlags", "INSERT, UPDATE, DELETE", ""},
+        {"ReadingRejections", "INSERT", ""},
+        {"ReadingCheckSettings", "", "INSERT, UPDATE, DELETE"},
+        {"SensorPositions", "INSERT, UPDATE, DELETE", ""},
+        {"LevelPlans", "INSERT, UPDATE, DELETE", ""},
+        {"ChartBatchState", "INSERT, UPDATE, DELETE", ""},
+        // The audit trail is written by the owner's trigger function only.
+        {"AuditLog", "", ""},
     };
     return grants;
 }
@@ -262,6 +272,8 @@ void prepareServer(Connection& db, const QString& admin, const QString& bundledF
         createCorrectionTableWithin(db);
         createAlarmTables(db);
     });
+    // Made here by the owner, since the roles may not make tables of their own.
+    createCheckTables(db);
     const QStringList present = db.tables();
     QStringList fixed;
     for (const TableGrants& grants : registerTableGrants()) {
