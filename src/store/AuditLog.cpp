@@ -25,12 +25,15 @@ constexpr AuditedTable kAuditedTables[] = {
 
 const QString kReadingsKey = QStringLiteral("DateTimeKey");
 
+// Lets in only the rows the owner's record function writes; refuses every other insert, change
+// and deletion, even the owner's own until the owner switches the rule off.
 const QString kKeepBody = QStringLiteral(
-    " BEGIN RAISE EXCEPTION 'the audit trail is never changed or deleted' USING ERRCODE = "
-    "'insufficient_privilege'; END ");
+    " BEGIN IF TG_OP = 'INSERT' AND current_user = (SELECT pg_get_userbyid(relowner) FROM "
+    "pg_class WHERE oid = TG_RELID) THEN RETURN NEW; END IF; RAISE EXCEPTION 'the audit trail "
+    "is never changed or deleted' USING ERRCODE = 'insufficient_privilege'; END ");
 
 constexpr ServerRule kServerRules[] = {
-    {"AuditLog_Keep", "BEFORE UPDATE OR DELETE ON AuditLog FOR EACH ROW", 27},
+    {"AuditLog_Keep", "BEFORE INSERT OR UPDATE OR DELETE ON AuditLog FOR EACH ROW", 31},
     {"AuditLog_NoTruncate", "BEFORE TRUNCATE ON AuditLog", 34}};
 
 const QStringList kFileRules = {
@@ -167,12 +170,11 @@ void fileTriggers(Connection& db, const QString& table, const QString& key, cons
         db.execute("CREATE TEMP TRIGGER " + trigger + " AFTER " + op.name + " ON main." +
                    quoteName(table) +
                    (op.before && op.after ? " WHEN " + before + " IS NOT " + after : QString()) +
-                   " BEGIN INSERT INTO main.AuditLog (ChangedAt, ChangedBy, ChangeSet, TableName, "
+                   " BEGIN INSERT INTO AuditLog (ChangedAt, ChangedBy, ChangeSet, TableName, "
                    "InstrumentID, RowKey, Operation, Before, After) SELECT strftime('%Y-%m-%d "
                    "%H:%M:%S', 'now', 'localtime'), Who, ChangeSet, " +
                    literal(name) + ", " + instrumentOf(row) + ", " + row + '.' + quoteName(key) +
-                   ", '" + op.name + "', " + before + ", " + after +
-                   " FROM temp.AuditSession; END");
+                   ", '" + op.name + "', " + before + ", " + after + " FROM AuditSession; END");
     }
 }
 
