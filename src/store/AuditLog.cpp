@@ -280,7 +280,15 @@ bool auditRulesIntact(Connection& db) {
 }
 
 void recordChanges(Connection& db, const QString& who) {
-    if (!db.isServer() || !auditInstalled(db)) {
+    if (!db.isServer()) {
+        installAudit(db, who);
+        return;
+    }
+    // Only the database's owner can install the trail; other logins work without it.
+    if (!auditInstalled(db) &&
+        db.scalar(QStringLiteral("SELECT pg_has_role(current_user, datdba, 'MEMBER') FROM "
+                                 "pg_database WHERE datname = current_database()"))
+            .toBool()) {
         installAudit(db, who);
     }
 }
