@@ -4,6 +4,7 @@
 #include "store/Connection.h"
 #include "store/SqlFailure.h"
 
+#include <QAtomicInteger>
 #include <QRandomGenerator>
 #include <QSet>
 #include <QSqlQuery>
@@ -164,9 +165,13 @@ void fileTriggers(Connection& db, const QString& table, const QString& key, cons
             op.before ? fileRowJson(QStringLiteral("OLD"), columns) : QStringLiteral("NULL");
         const QString after =
             op.after ? fileRowJson(QStringLiteral("NEW"), columns) : QStringLiteral("NULL");
+        // A name of its own each time: a table dropped by another connection leaves this
+        // connection's triggers on it behind, under their old names, until the schema is read
+        // again.
+        static QAtomicInteger<qint64> serial;
         const QString trigger =
-            quoteName("auditlog_" + table + '_' + QString::fromLatin1(op.name).toLower());
-        db.execute("DROP TRIGGER IF EXISTS temp." + trigger);
+            quoteName("auditlog_" + table + '_' + QString::fromLatin1(op.name).toLower() + '_' +
+                      QString::number(serial.fetchAndAddRelaxed(1)));
         db.execute("CREATE TEMP TRIGGER " + trigger + " AFTER " + op.name + " ON main." +
                    quoteName(table) +
                    (op.before && op.after ? " WHEN " + before + " IS NOT " + after : QString()) +
