@@ -397,7 +397,10 @@ void frmQuorvelle::fillSensorList() {
 
 void frmQuorvelle::historyRestored(bool sensor) {
     if (sensor) {
-        refreshSensors();
+        guarded(errorLog(), " historyRestored", [&] {
+            sensorList(state_).requery();
+            fillSensorList();
+        });
         return;
     }
     ignoring([&] {

@@ -78,9 +78,12 @@ frmHistory::frmHistory(Connection& db, const QString& instrumentId, const QDate&
     cmdRestore->setObjectName("cmdRestore");
     cmdRestore->setToolTip(QStringLiteral("Puts back the deleted readings or the deleted sensor "
                                           "selected in the list"));
+    // Enter in a filter box must not restore anything.
+    cmdRestore->setAutoDefault(false);
     commands->addWidget(cmdRestore);
     cmdClose = new QPushButton(QStringLiteral("Close"), this);
     cmdClose->setObjectName("cmdClose");
+    cmdClose->setAutoDefault(false);
     commands->addWidget(cmdClose);
     layout->addLayout(commands);
 

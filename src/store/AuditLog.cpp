@@ -4,6 +4,7 @@
 #include "store/Connection.h"
 #include "store/SqlFailure.h"
 
+#include <QAtomicInteger>
 #include <QRandomGenerator>
 #include <QSet>
 #include <QSqlQuery>
@@ -25,12 +26,15 @@ constexpr AuditedTable kAuditedTables[] = {
 
 const QString kReadingsKey = QStringLiteral("DateTimeKey");
 
+// Lets in only the rows the owner's record function writes; refuses every other insert, change
+// and deletion, even the owner's own until the owner switches the rule off.
 const QString kKeepBody = QStringLiteral(
-    " BEGIN RAISE EXCEPTION 'the audit trail is never changed or deleted' USING ERRCODE = "
-    "'insufficient_privilege'; END ");
+    " BEGIN IF TG_OP = 'INSERT' AND current_user = (SELECT pg_get_userbyid(relowner) FROM "
+    "pg_class WHERE oid = TG_RELID) THEN RETURN NEW; END IF; RAISE EXCEPTION 'the audit trail "
+    "is never changed or deleted' USING ERRCODE = 'insufficient_privilege'; END ");
 
 constexpr ServerRule kServerRules[] = {
-    {"AuditLog_Keep", "BEFORE UPDATE OR DELETE ON AuditLog FOR EACH ROW", 27},
+    {"AuditLog_Keep", "BEFORE INSERT OR UPDATE OR DELETE ON AuditLog FOR EACH ROW", 31},
     {"AuditLog_NoTruncate", "BEFORE TRUNCATE ON AuditLog", 34}};
 
 const QStringList kFileRules = {
@@ -161,18 +165,21 @@ void fileTriggers(Connection& db, const QString& table, const QString& key, cons
             op.before ? fileRowJson(QStringLiteral("OLD"), columns) : QStringLiteral("NULL");
         const QString after =
             op.after ? fileRowJson(QStringLiteral("NEW"), columns) : QStringLiteral("NULL");
+        // A name of its own each time: a table dropped by another connection leaves this
+        // connection's triggers on it behind, under their old names, until the schema is read
+        // again.
+        static QAtomicInteger<qint64> serial;
         const QString trigger =
-            quoteName("auditlog_" + table + '_' + QString::fromLatin1(op.name).toLower());
-        db.execute("DROP TRIGGER IF EXISTS temp." + trigger);
+            quoteName("auditlog_" + table + '_' + QString::fromLatin1(op.name).toLower() + '_' +
+                      QString::number(serial.fetchAndAddRelaxed(1)));
         db.execute("CREATE TEMP TRIGGER " + trigger + " AFTER " + op.name + " ON main." +
                    quoteName(table) +
                    (op.before && op.after ? " WHEN " + before + " IS NOT " + after : QString()) +
-                   " BEGIN INSERT INTO main.AuditLog (ChangedAt, ChangedBy, ChangeSet, TableName, "
+                   " BEGIN INSERT INTO AuditLog (ChangedAt, ChangedBy, ChangeSet, TableName, "
                    "InstrumentID, RowKey, Operation, Before, After) SELECT strftime('%Y-%m-%d "
                    "%H:%M:%S', 'now', 'localtime'), Who, ChangeSet, " +
                    literal(name) + ", " + instrumentOf(row) + ", " + row + '.' + quoteName(key) +
-                   ", '" + op.name + "', " + before + ", " + after +
-                   " FROM temp.AuditSession; END");
+                   ", '" + op.name + "', " + before + ", " + after + " FROM AuditSession; END");
     }
 }
 
@@ -278,7 +285,15 @@ bool auditRulesIntact(Connection& db) {
 }
 
 void recordChanges(Connection& db, const QString& who) {
-    if (!db.isServer() || !auditInstalled(db)) {
+    if (!db.isServer()) {
+        installAudit(db, who);
+        return;
+    }
+    // Only the database's owner can install the trail; other logins work without it.
+    if (!auditInstalled(db) &&
+        db.scalar(QStringLiteral("SELECT pg_has_role(current_user, datdba, 'MEMBER') FROM "
+                                 "pg_database WHERE datname = current_database()"))
+            .toBool()) {
         installAudit(db, who);
     }
 }

@@ -41,5 +41,6 @@ void auditNewTables(Connection& db, const QStringList& tables);
 bool auditRulesIntact(Connection& db);
 
 // What opening a register does: a file's changes are recorded from now on (AuditLog created
-// when missing); a server's trail is installed when it has none yet.
+// when missing); a server's trail is installed when it has none yet and the login owns the
+// database.
 void recordChanges(Connection& db, const QString& who);

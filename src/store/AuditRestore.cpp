@@ -169,6 +169,12 @@ int restoreSensor(Connection& db, qint64 auditId) {
                 insertRow(db, entry.table, columnsOf(db, entry.table), entry.before, false);
             }
         }
+        if (db.isServer()) {
+            // The new table's row ids go on after the restored ones.
+            db.scalar("SELECT setval(pg_get_serial_sequence(?, 'rowid'), max(rowid)) FROM " +
+                          quoteName(id) + " HAVING max(rowid) IS NOT NULL",
+                      {quoteName(id)});
+        }
     });
     return readings;
 }

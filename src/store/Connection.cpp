@@ -431,25 +431,33 @@ bool Connection::hasTable(const QString& name) {
     return scalar(sql, {name}).toInt() > 0;
 }
 
+namespace {
+// A database that refuses even the hook's work stores no change either; the transaction itself
+// stands or falls on its own statements.
+void markTransactionBoundary(const std::function<void()>& hook) {
+    if (!hook) {
+        return;
+    }
+    try {
+        hook();
+    } catch (const DbError&) {
+    }
+}
+} // namespace
+
 void Connection::beginTransaction() {
     execute(QStringLiteral("BEGIN"));
-    if (transactionBoundary_) {
-        transactionBoundary_();
-    }
+    markTransactionBoundary(transactionBoundary_);
 }
 
 void Connection::commit() {
     execute(QStringLiteral("COMMIT"));
-    if (transactionBoundary_) {
-        transactionBoundary_();
-    }
+    markTransactionBoundary(transactionBoundary_);
 }
 
 void Connection::rollback() {
     execute(QStringLiteral("ROLLBACK"));
-    if (transactionBoundary_) {
-        transactionBoundary_();
-    }
+    markTransactionBoundary(transactionBoundary_);
 }
 
 void Connection::inTransaction(const std::function<void()>& body) {

@@ -3,6 +3,7 @@
 #include "readings/ReadingsPage.h"
 #include "revisions/RevisionStore.h"
 #include "sensors/IdentificationPage.h"
+#include "store/AuditLog.h"
 #include "store/Connection.h"
 #include "store/DataFolder.h"
 #include "store/Schema.h"
@@ -234,11 +235,13 @@ TEST_F(MainWindowTest, AlternateFileIsNeverCompacted) {
     const QString alternate = path("alt.mdb");
     createDatabaseFile(alternate);
     {
-        // Opening adds the trigger and revision tables where they are missing; here they are not.
+        // Opening adds the trigger and revision tables and the audit trail where they are
+        // missing; here they are not.
         Connection db;
         db.open(alternate);
         createTriggerTables(db);
         createRevisionTable(db);
+        installAudit(db, QStringLiteral("ann"));
     }
     writeFile(locationFilePath(folder()), (alternate + "\r\n").toLocal8Bit());
     const QByteArray before = readAll(alternate);

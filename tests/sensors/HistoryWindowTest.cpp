@@ -14,8 +14,9 @@
 #include <QTableWidget>
 
 namespace {
-const QString kKept = QStringLiteral("120521001");
-const QString kGone = QStringLiteral("120521002");
+// The window opens on the highest number; the other is deleted.
+const QString kKept = QStringLiteral("120521002");
+const QString kGone = QStringLiteral("120521001");
 } // namespace
 
 // "History..." on the Identification tab, over a register whose changes the window records.

@@ -103,8 +103,9 @@ TEST_P(AuditLogTest, EveryKindOfChangeIsRecordedWithItsAuthorAndValues) {
                            "Reading 2026/01/01 10:00 changed", "Reading 2026/01/01 10:00 deleted",
                            "Trigger levels added", "Trigger event 1 added",
                            "Trigger event 1 changed", "Revision 1 added"}));
-    EXPECT_EQ(valuesText(history[0]), "Level: L1 → L2");
-    EXPECT_EQ(valuesText(history[2]), "Disp1: 1.5 → 1.75");
+    // A server names the columns as it folds them, in lower case.
+    EXPECT_EQ(valuesText(history[0]).toLower(), "level: l1 → l2");
+    EXPECT_EQ(valuesText(history[2]).toLower(), "disp1: 1.5 → 1.75");
     EXPECT_TRUE(valuesText(history[3]).contains("ReadingDate=it's", Qt::CaseInsensitive));
     EXPECT_EQ(db.scalar("SELECT count(*) FROM AuditLog WHERE TableName = 'AlarmRecipients' AND "
                         "Operation = 'INSERT'")
