@@ -132,13 +132,20 @@ QStringList functionStatements(Connection& db) {
         "IF " + lastAdminSql() +
         " THEN RAISE EXCEPTION 'The login % is the last administrator.', login USING ERRCODE = "
         "'55000'; END IF; ";
+    // Where the audit trail is installed, the new table records its changes from the start;
+    // the trigger is the owner's to make, so the function makes it.
+    const QString auditNewReadingsSql = QStringLiteral(
+        " IF to_regproc('auditlog_record') IS NOT NULL THEN EXECUTE format('CREATE OR REPLACE "
+        "TRIGGER AuditLog_Record AFTER INSERT OR UPDATE OR DELETE ON %I FOR EACH ROW EXECUTE "
+        "FUNCTION auditlog_record(%L, %L, %L)', lower(id), 'datetimekey', id, id); END IF;");
     return {
         definerFunction(kCreateFunction, QStringLiteral("id text"),
                         guardTable + "EXECUTE format('" + tableSql +
                             "', lower(id)); EXECUTE format('CREATE INDEX %I ON %I (FullDate)', "
                             "lower('ix_' || id || '_FullDate'), lower(id)); EXECUTE "
                             "format('GRANT " +
-                            kReadingsGrants + " ON %I TO " + kEngineerRole + "', lower(id));"),
+                            kReadingsGrants + " ON %I TO " + kEngineerRole + "', lower(id));" +
+                            auditNewReadingsSql),
         definerFunction(kDropFunction, QStringLiteral("id text"),
                         guardTable + "EXECUTE format('DROP TABLE %I', lower(id));"),
         definerFunction(kAddFunction, QStringLiteral("login text, grp text, verifier text"),

@@ -1,4 +1,5 @@
 #include "store/SiteAccess.h"
+#include "store/AuditLog.h"
 #include "store/Connection.h"
 #include "store/DbError.h"
 #include "store/ReadingsTables.h"
@@ -235,3 +236,25 @@ TEST_F(SiteAccessTest, PreparingAgainKeepsEverythingAndAnUnpreparedServerGivesFu
     EXPECT_EQ(findLoginRole(file), AccessRole::Unrestricted);
 }
 } // namespace
+
+TEST_F(SiteAccessTest, AReadingsTableAnEngineerMakesRecordsItsChangesAndTheTrailStaysReadOnly) {
+    installAudit(owner, QStringLiteral("quorvelle"));
+    prepareServer(owner, "boss", QString());
+    addSiteLogin(owner, "eng_dee", AccessRole::Engineer, QString());
+    const std::unique_ptr<Connection> engineer = as("eng_dee");
+
+    const QString added = QStringLiteral("120521003");
+    engineer->execute("INSERT INTO Sensors (InstrumentID, Level) VALUES (?, 'L3')", {added});
+    createReadingsTable(*engineer, added);
+    engineer->execute("INSERT INTO " + quoteName(added) + " (DateTimeKey, FullDate) VALUES (?, ?)",
+                      {"2024010112000", "2024-01-01 12:00:00"});
+    EXPECT_EQ(engineer
+                  ->scalar("SELECT count(*) FROM AuditLog WHERE TableName = ? AND ChangedBy = ? "
+                           "AND Operation = 'INSERT'",
+                           {added, "eng_dee"})
+                  .toInt(),
+              1);
+    EXPECT_FALSE(psql("eng_dee", "DELETE FROM AuditLog").isEmpty());
+    EXPECT_FALSE(psql("boss", "UPDATE AuditLog SET ChangedBy = 'nobody'").isEmpty());
+    removeSiteLogin(owner, "eng_dee");
+}
