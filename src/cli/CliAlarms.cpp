@@ -7,6 +7,7 @@
 #include "cli/CliPrompter.h"
 #include "cli/CliSession.h"
 #include "cli/CommandLineArgs.h"
+#include "site/PlanReportPages.h"
 #include "store/AlarmStore.h"
 #include "store/Clock.h"
 #include "store/TriggerTables.h"
@@ -145,7 +146,8 @@ void digestCommand(CliSession& session, const AppContext& context) {
     mail.body = digestBody(rows, events, since, openResponses);
     mail.attachmentName = QStringLiteral("Site Report.pdf");
     // The site report with the events since the day of the last digest (all before the first).
-    mail.attachment = siteReportPdf(db, now, QDate::fromString(since.left(10), "yyyy-MM-dd"));
+    mail.attachment =
+        siteReportPdf(db, now, QDate::fromString(since.left(10), "yyyy-MM-dd"), planReportPages());
     db.inTransaction([&] { queueMail(db, mail, addresses, now); });
     printOut(QStringLiteral("Digest written for %1 addresses").arg(addresses.size()));
     const DeliveryReport report = sendPending(db, readMailSettings(), *context.clock);

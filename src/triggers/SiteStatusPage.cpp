@@ -2,6 +2,7 @@
 
 #include "readings/GridExport.h"
 #include "site/PlanPage.h"
+#include "site/PlanReportPages.h"
 #include "site/SiteTables.h"
 #include "store/AlarmStore.h"
 #include "store/Clock.h"
@@ -657,7 +658,7 @@ void SiteStatusPage::cmdSiteReport_Click() {
     }
     const QString path = exportPath(QStringLiteral("Site Report"), QStringLiteral(".pdf"));
     try {
-        writeSiteReport(*state_.db, context_.clock->now(), since, path);
+        writeSiteReport(*state_.db, context_.clock->now(), since, path, planReportPages());
     } catch (const DbError& e) {
         report(e, " G_SiteReport", "The site report could not be written:");
         return;

@@ -1,5 +1,8 @@
 #include "triggers/SiteReport.h"
 #include "readings/ReadingsFixture.h"
+#include "site/DxfText.h"
+#include "site/PlanReportPages.h"
+#include "site/SiteTables.h"
 #include "store/Connection.h"
 #include "store/TriggerTables.h"
 #include "triggers/EventLife.h"
@@ -143,4 +146,27 @@ TEST_F(SiteReportTest, WithoutADateEveryEventIsInAndPlanPagesFollowTheTable) {
     const QString rest = shown.mid(3).join('\n');
     EXPECT_TRUE(rest.contains("Sensor " + kOld + " reached RED")) << rest.toStdString();
     EXPECT_TRUE(rest.contains("(no response plan)"));
+}
+
+TEST_F(SiteReportTest, ALevelWithAStoredPlanGetsAPageWithItsSensorsMarked) {
+    Connection db;
+    db.open(location());
+    StoredPlan plan;
+    plan.level = QStringLiteral("1040 Level");
+    plan.kind = PlanKind::Dxf;
+    plan.fileName = QStringLiteral("1040.dxf");
+    plan.content = dxfDrawing({"Walls"}, {},
+                              "0\nLINE\n8\nWalls\n10\n0\n20\n0\n30\n0\n11\n100\n21\n100\n31\n0\n");
+    storePlan(db, plan);
+    storePosition(db, kRecent, SensorPosition{40, 60, std::nullopt});
+    const QString path = QDir(folder()).filePath("site-plan.pdf");
+    writeSiteReport(db, QDateTime(QDate(2026, 12, 8), QTime(9, 30)), {}, path, planReportPages());
+    const std::optional<QString> text = pdfText(path);
+    if (!text) {
+        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    }
+    const QStringList shown = text->split('\f', Qt::SkipEmptyParts);
+    ASSERT_GE(shown.size(), 2);
+    EXPECT_TRUE(shown[1].contains("Plan of 1040 Level")) << shown[1].toStdString();
+    EXPECT_TRUE(shown[1].contains(kRecent)) << shown[1].toStdString();
 }
