@@ -1,7 +1,6 @@
 #include "site/SiteTables.h"
 
 #include "store/Connection.h"
-#include "store/Schema.h"
 #include "store/SqlFailure.h"
 
 #include <QSqlQuery>
@@ -18,25 +17,6 @@ std::optional<double> optionalNumber(const QVariant& value) {
     return value.isNull() ? std::nullopt : std::optional<double>(value.toDouble());
 }
 } // namespace
-
-void createSiteTablesWithin(Connection& db) {
-    if (db.isServer()) {
-        db.execute("CREATE TABLE IF NOT EXISTS SensorPositions (" + kServerRowId +
-                   ", InstrumentID text UNIQUE NOT NULL, Easting double precision NOT NULL, "
-                   "Northing double precision NOT NULL, Elevation double precision)");
-        db.execute("CREATE TABLE IF NOT EXISTS LevelPlans (" + kServerRowId +
-                   ", Level text UNIQUE NOT NULL, Kind text NOT NULL, FileName text NOT NULL, "
-                   "Content bytea NOT NULL, Placement text, StoredAt text NOT NULL)");
-    } else {
-        db.execute(QStringLiteral(
-            "CREATE TABLE IF NOT EXISTS SensorPositions (InstrumentID TEXT PRIMARY KEY, Easting "
-            "REAL NOT NULL, Northing REAL NOT NULL, Elevation REAL)"));
-        db.execute(QStringLiteral(
-            "CREATE TABLE IF NOT EXISTS LevelPlans (Level TEXT PRIMARY KEY, Kind TEXT NOT NULL, "
-            "FileName TEXT NOT NULL, Content BLOB NOT NULL, Placement TEXT, StoredAt TEXT NOT "
-            "NULL)"));
-    }
-}
 
 QHash<QString, SensorPosition> readPositions(Connection& db) {
     QHash<QString, SensorPosition> positions;

@@ -59,7 +59,8 @@ QString literal(QString text) {
     return '\'' + text.replace('\'', QLatin1String("''")) + '\'';
 }
 
-QStringList serverTableStatements() {
+// The table, its rules and its grants; withRecorder adds the function the tables' triggers run.
+QStringList serverTableStatements(bool withRecorder) {
     QStringList statements = {
         QStringLiteral("CREATE TABLE IF NOT EXISTS AuditLog (AuditID bigint GENERATED ALWAYS AS "
                        "IDENTITY PRIMARY KEY, ChangedAt text NOT NULL, ChangedBy text NOT NULL, "
@@ -72,10 +73,12 @@ QStringList serverTableStatements() {
         QStringLiteral("REVOKE ALL ON AuditLog FROM PUBLIC"),
         QStringLiteral("GRANT SELECT ON AuditLog TO PUBLIC"),
         "CREATE OR REPLACE FUNCTION auditlog_keep() RETURNS trigger LANGUAGE plpgsql AS $$" +
-            kKeepBody + "$$",
-        "CREATE OR REPLACE FUNCTION auditlog_record() RETURNS trigger LANGUAGE plpgsql SECURITY "
-        "DEFINER SET search_path FROM CURRENT AS $$" +
-            kRecordBody + "$$"};
+            kKeepBody + "$$"};
+    if (withRecorder) {
+        statements << "CREATE OR REPLACE FUNCTION auditlog_record() RETURNS trigger LANGUAGE "
+                      "plpgsql SECURITY DEFINER SET search_path FROM CURRENT AS $$" +
+                          kRecordBody + "$$";
+    }
     for (const ServerRule& rule : kServerRules) {
         statements << QStringLiteral("CREATE OR REPLACE TRIGGER %1 %2 EXECUTE FUNCTION "
                                      "auditlog_keep()")
@@ -209,7 +212,8 @@ void installAudit(Connection& db, const QString& who) {
     const bool server = db.isServer();
     db.inTransaction([&] {
         if (server || !db.hasTable(kAuditTable)) {
-            for (const QString& sql : server ? serverTableStatements() : fileTableStatements()) {
+            for (const QString& sql :
+                 server ? serverTableStatements(true) : fileTableStatements()) {
                 db.execute(sql);
             }
         }
@@ -245,6 +249,13 @@ void installAudit(Connection& db, const QString& who) {
         db.setTransactionBoundaryHook([&db] {
             db.execute(QStringLiteral("UPDATE temp.AuditSession SET ChangeSet = ChangeSet + 1"));
         });
+    }
+}
+
+void createAuditTableWithin(Connection& db) {
+    for (const QString& sql :
+         db.isServer() ? serverTableStatements(false) : fileTableStatements()) {
+        db.execute(sql);
     }
 }
 

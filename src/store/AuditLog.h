@@ -26,6 +26,11 @@ inline const QString kAuditTable = QStringLiteral("AuditLog");
 // of this connection, made by who.
 void installAudit(Connection& db, const QString& who);
 
+// Creates AuditLog with its rules when missing, inside the caller's transaction, and records
+// nothing: a copy of the register fills it as it was. The recording is installed when the
+// register is opened (recordChanges).
+void createAuditTableWithin(Connection& db);
+
 // Whether the connection's changes are being recorded.
 bool auditInstalled(Connection& db);
 

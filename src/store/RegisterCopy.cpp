@@ -1,13 +1,17 @@
 #include "store/RegisterCopy.h"
 
+#include "store/AlarmStore.h"
+#include "store/AuditLog.h"
 #include "store/BulkInsert.h"
 #include "store/CheckTables.h"
 #include "store/Connection.h"
 #include "store/CorrectionTable.h"
 #include "store/DbError.h"
 #include "store/EventLogMerge.h"
+#include "store/ResponseTables.h"
 #include "store/RevisionTable.h"
 #include "store/Schema.h"
+#include "store/SiteTableSchema.h"
 #include "store/SqlFailure.h"
 #include "store/TriggerTables.h"
 
@@ -28,6 +32,56 @@ const QStringList kTriggerTables = {"TriggerLevels", "TriggerEvents"};
 // Made with the trigger tables on a newer register; a register may be without them.
 const QStringList kResponseTables = {"ResponsePlans", "TriggerEventClosures"};
 
+// The tables beside the register that a copy carries when the source has them, each made on
+// the target by its own code, so that its keys and append-only rules hold there too. A server
+// table whose key is an identity of its own has no row id: its rows go in the order of the key.
+// ChartBatchState stays behind: it is a cache the charts fill again.
+struct SideTable {
+    const char* name;
+    const char* order;
+    void (*create)(Connection&);
+};
+
+constexpr SideTable kSideTables[] = {{"SensorPositions", "rowid", createSiteTablesWithin},
+                                     {"LevelPlans", "rowid", createSiteTablesWithin},
+                                     {"ResponsePlans", "rowid", createResponseTablesWithin},
+                                     {"TriggerEventClosures", "rowid", createResponseTablesWithin},
+                                     {"AlarmRecipients", "RecipientID", createAlarmTables},
+                                     {"AlarmOutbox", "MessageID", createAlarmTables},
+                                     {"AuditLog", "AuditID", createAuditTableWithin}};
+
+const SideTable* sideTable(const QString& table) {
+    for (const SideTable& side : kSideTables) {
+        if (table.compare(QLatin1String(side.name), Qt::CaseInsensitive) == 0) {
+            return &side;
+        }
+    }
+    return nullptr;
+}
+
+// Every table a copy makes beside the schema's own, the readings tables aside.
+QStringList addedTables() {
+    QStringList tables = kTriggerTables + kResponseTables + kCheckTables;
+    tables << kRevisionTable << kCorrectionTable;
+    for (const SideTable& side : kSideTables) {
+        tables << QString::fromLatin1(side.name);
+    }
+    tables.removeDuplicates();
+    return tables;
+}
+
+// The side tables `from` holds, in the order they are copied.
+QStringList presentSideTables(Connection& from) {
+    const QStringList present = from.tables();
+    QStringList found;
+    for (const SideTable& side : kSideTables) {
+        if (present.contains(QLatin1String(side.name), Qt::CaseInsensitive)) {
+            found << QString::fromLatin1(side.name);
+        }
+    }
+    return found;
+}
+
 bool isCorrectionTable(const QString& table) {
     return table.compare(kCorrectionTable, Qt::CaseInsensitive) == 0;
 }
@@ -37,7 +91,7 @@ bool isReadingsTable(const QString& table) {
            !kTriggerTables.contains(table, Qt::CaseInsensitive) &&
            !kResponseTables.contains(table, Qt::CaseInsensitive) &&
            table.compare(kRevisionTable, Qt::CaseInsensitive) != 0 && !isCorrectionTable(table) &&
-           !kCheckTables.contains(table, Qt::CaseInsensitive);
+           !kCheckTables.contains(table, Qt::CaseInsensitive) && !sideTable(table);
 }
 
 // Column names of a table, without the row id a server table carries as a column.
@@ -114,7 +168,7 @@ QStringList targetColumns(Connection& to, const QString& table, const QStringLis
 }
 
 // One value into a COPY stream, in the text form the server reads back exactly: integers as
-// they are, numbers in the shortest text that gives the same double.
+// they are, numbers in the shortest text that gives the same double, bytes in hex.
 void streamValue(BulkInsert& bulk, const QVariant& value) {
     if (value.isNull()) {
         bulk.null();
@@ -131,6 +185,10 @@ void streamValue(BulkInsert& bulk, const QVariant& value) {
     case QMetaType::Float:
         bulk.text(QByteArray::number(value.toDouble(), 'g', QLocale::FloatingPointShortest)
                       .toStdString());
+        return;
+    case QMetaType::QByteArray:
+        // Bytes (a plan's drawing, a mail's attachment) in the hex form bytea reads.
+        bulk.text(("\\x" + value.toByteArray().toHex()).toStdString());
         return;
     default:
         bulk.text(value.toString().toStdString());
@@ -166,8 +224,10 @@ qint64 copyRows(Connection& from, Connection& to, const QString& table, Tally& t
             fields << i;
         }
     }
+    const SideTable* side = sideTable(table);
+    const QString order = side ? QString::fromLatin1(side->order) : QStringLiteral("rowid");
     QSqlQuery source = runQuery(
-        from, "SELECT " + read.join(", ") + " FROM " + quoteName(table) + " ORDER BY rowid", {});
+        from, "SELECT " + read.join(", ") + " FROM " + quoteName(table) + " ORDER BY " + order, {});
     qint64 rows = 0;
     if (to.isServer()) {
         // A server takes the rows as one COPY stream.
@@ -290,7 +350,7 @@ RegisterCounts copyRegister(Connection& from, Connection& to, const CopyProgress
     RegisterCounts counts;
     from.inTransaction([&] {
         readAsASnapshot(from);
-        const QStringList tables = registerTables(from);
+        const QStringList tables = registerTables(from) + presentSideTables(from);
         const QStringList inTheWay = presentOn(to, tables);
         if (!inTheWay.isEmpty()) {
             throw DbError(ErrorCode::InvalidArgument,
@@ -317,6 +377,8 @@ RegisterCounts copyRegister(Connection& from, Connection& to, const CopyProgress
                     createReadingsTable(to, table);
                 } else if (isCorrectionTable(table)) {
                     createCorrectionTableWithin(to);
+                } else if (const SideTable* side = sideTable(table)) {
+                    side->create(to);
                 }
             }
             // The new schema's own rows give way to the copied ones.
@@ -444,9 +506,11 @@ bool isUnfinishedRegister(Connection& db) {
         !db.scalar("SELECT obj_description(to_regclass('sensors'), 'pg_class')").isNull()) {
         return false;
     }
-    for (const QString& table :
-         {QStringLiteral("Sensors"), QStringLiteral("NetworkConfig"), QStringLiteral("sensordata"),
-          QStringLiteral("TriggerLevels"), QStringLiteral("TriggerEvents")}) {
+    const QStringList tables =
+        QStringList{QStringLiteral("Sensors"), QStringLiteral("NetworkConfig"),
+                    QStringLiteral("sensordata")} +
+        addedTables();
+    for (const QString& table : tables) {
         if (!emptyOrMissing(db, table)) {
             return false;
         }
@@ -467,7 +531,6 @@ void clearUnfinishedRegister(Connection& db) {
             throw DbError(ErrorCode::InvalidArgument,
                           "The register on the site server holds data: nothing was cleared.");
         }
-        dropTables(db, kSchemaTables + kTriggerTables + kResponseTables +
-                           QStringList{kCorrectionTable} + kCheckTables);
+        dropTables(db, kSchemaTables + addedTables());
     });
 }

@@ -26,11 +26,12 @@ struct CopyCancelled : std::exception {
     const char* what() const noexcept override { return "The copy was cancelled."; }
 };
 
-// Copies the register of `from` (every table of registerTables and every row) into `to`,
-// which must hold none of those tables: otherwise nothing is written and a DbError says which
-// table is in the way. The tables and all rows go in one transaction, with the row counts
-// compared table by table; any failure or difference, and a connection lost or a program ended
-// half way, leaves `to` as it was found. `from` is read in one transaction, so a register
+// Copies the register of `from` (every table of registerTables, the site plans, response
+// plans and closures, alarm recipients and outbox and the audit trail where `from` has them,
+// and every row) into `to`, which must hold none of those tables: otherwise nothing is written and
+// a DbError says which table is in the way. The tables and all rows go in one transaction, with the
+// row counts compared table by table; any failure or difference, and a connection lost or a program
+// ended half way, leaves `to` as it was found. `from` is read in one transaction, so a register
 // others write to meanwhile is copied as it stood. On a server the register is marked whole.
 RegisterCounts copyRegister(Connection& from, Connection& to, const CopyProgress& progress = {});
 
@@ -56,9 +57,9 @@ void createServerRegister(Connection& server, const QString& bundledFile);
 
 // Whether a server holds what an interrupted copy of an earlier version left: the register's
 // tables without the mark of a whole register, and nothing in them but a new schema's own
-// rows (no sensors, readings, network settings, trigger levels or events, and the default
-// Configuration and Prefs rows or none). A database file never does: a file copy is written
-// aside and renamed.
+// rows (no sensors, readings, network settings, nor a row in any table a copy makes beside
+// them, and the default Configuration and Prefs rows or none). A database file never does: a file
+// copy is written aside and renamed.
 bool isUnfinishedRegister(Connection& db);
 
 // Drops those tables, in one transaction, after looking once more under a lock that keeps

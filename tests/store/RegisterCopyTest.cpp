@@ -1,4 +1,8 @@
 #include "store/RegisterCopy.h"
+#include "site/SiteTables.h"
+#include "store/AlarmStore.h"
+#include "store/AuditLog.h"
+#include "store/CheckTables.h"
 #include "store/Connection.h"
 #include "store/DbError.h"
 #include "store/EventLogMerge.h"
@@ -80,6 +84,80 @@ void fillRegister(Connection& db) {
                "Level, DetectedAt, DetectedBy) VALUES ('120521001', '2026/01/02 10:00', "
                "'Amber', 'Disp', 11.5, 10, '2026-01-02 10:05', 'ann')");
 }
+// The tables beside the register with the column that orders their rows on both engines.
+const QList<QPair<QString, QString>> kSideTables = {{"SensorPositions", "InstrumentID"},
+                                                    {"LevelPlans", "Level"},
+                                                    {"ResponsePlans", "InstrumentID, Level"},
+                                                    {"TriggerEventClosures", "EventID"},
+                                                    {"AlarmRecipients", "RecipientID"},
+                                                    {"AlarmOutbox", "MessageID"},
+                                                    {"AuditLog", "AuditID"},
+                                                    {"ReadingRejections", "rowid"},
+                                                    {"ReadingFlags", "rowid"},
+                                                    {"ReadingCheckSettings", "rowid"}};
+
+// Every row of the side tables, as text; bytes in hex.
+Dump sideDump(Connection& db) {
+    Dump rows;
+    for (const auto& [table, order] : kSideTables) {
+        QSqlQuery q(db.db());
+        EXPECT_TRUE(q.exec("SELECT * FROM " + table + " ORDER BY " + order)) << table.toStdString();
+        QList<QStringList>& list = rows[table.toLower()];
+        while (q.next()) {
+            QStringList row;
+            for (int i = 0; i < q.record().count(); ++i) {
+                const QVariant value = q.value(i);
+                if (q.record().fieldName(i).compare("rowid", Qt::CaseInsensitive) != 0) {
+                    row << q.record().fieldName(i).toLower() + "=" +
+                               (value.typeId() == QMetaType::QByteArray
+                                    ? QString::fromLatin1(value.toByteArray().toHex())
+                                    : asText(value));
+                }
+            }
+            list << row;
+        }
+    }
+    return rows;
+}
+
+// A row or more in every side table.
+void fillSideTables(Connection& db) {
+    db.inTransaction([&] { createAuditTableWithin(db); });
+    for (const char* key : {"Site", "120521001"}) {
+        db.execute("INSERT INTO AuditLog (ChangedAt, ChangedBy, ChangeSet, TableName, "
+                   "InstrumentID, RowKey, Operation, Before, After) VALUES ('2026-01-02 "
+                   "10:00:00', 'ann', 7, 'TriggerLevels', ?, ?, 'UPDATE', '{\"AmberDisp\": "
+                   "0.30000000000000004}', NULL)",
+                   {key, key});
+    }
+    storePosition(db, "120521001", SensorPosition{512345.125, 7123456.5, -310.25});
+    storePosition(db, "select", SensorPosition{1.0 / 3.0, 2, std::nullopt});
+    storePlan(db, {"L1", PlanKind::Picture, "plan.png", QByteArray("\x00\x89PNG\xff\r\n", 8),
+                   "0 0 1 2 10 10 3 4", "2026-01-02 09:00:00"});
+    db.execute("INSERT INTO ResponsePlans (InstrumentID, Level, Actions, Who, ResponseHours) "
+               "VALUES ('Site', 'RED', 'Bar the drive', 'shift boss', 0.5)");
+    db.execute("INSERT INTO TriggerEventClosures (EventID, ClosedAt, ClosedBy, ActionsTaken) "
+               "VALUES (1, '2026-01-03 08:00', 'ann', 'Bolted')");
+    addRecipient(db, "red", "boss@mine.example");
+    addRecipient(db, "amber", "geo@mine.example");
+    db.execute("INSERT INTO AlarmOutbox (EventID, InstrumentID, Kind, Address, Subject, Body, "
+               "AttachmentName, Attachment, State, Attempts, CreatedAt) VALUES (1, '120521001', "
+               "'amber', 'geo@mine.example', 'Amber', 'Moved', 'chart.png', ?, 'sent', 2, "
+               "'2026-01-02 10:06')",
+               {QByteArray("\x01\x00\xfe", 3)});
+    createCheckTables(db);
+    db.execute("INSERT INTO ReadingFlags (InstrumentID, ReadingKey, CheckName, Channel, Detail) "
+               "VALUES ('120521001', '2026/01/02 10:00', 'spike', 3, 'jump')");
+    for (const int rejected : {1, 0, 1}) {
+        db.execute("INSERT INTO ReadingRejections (InstrumentID, ReadingKey, Rejected, Reason, "
+                   "EnteredBy, EnteredAt) VALUES ('120521001', '2026/01/02 10:00', ?, 'r', "
+                   "'ann', '2026-01-04')",
+                   {rejected});
+    }
+    db.execute("INSERT INTO ReadingCheckSettings (Name, Value) VALUES ('SpikeMm', 2.5)");
+    db.execute("CREATE TABLE ChartBatchState (InstrumentID TEXT, Selection INTEGER)");
+    db.execute("INSERT INTO ChartBatchState VALUES ('120521001', 1)");
+}
 } // namespace
 
 // The register is copied from a database file to an empty database of each engine.
@@ -104,7 +182,8 @@ TEST_P(RegisterCopyTest, ACopyAndABackupOfItHoldTheSameRowsAsTheOriginal) {
     const RegisterCounts counts = copyRegister(source, target);
     EXPECT_EQ(counts.sensors, 2);
     EXPECT_EQ(counts.readings, 3);
-    EXPECT_EQ(counts.tables.size(), 9);
+    // The trigger tables come with the response plans and closures, empty here.
+    EXPECT_EQ(counts.tables.size(), 11);
     EXPECT_EQ(counts.rows, 2 + 2 + 1 + 1 + 0 + 1 + 1 + 3 + 0);
     EXPECT_EQ(dump(target), dump(source));
 
@@ -377,4 +456,70 @@ TEST_F(ServerCopyTest, TablesAnEarlierCopyLeftAreRecognisedAndClearedButARegiste
     EXPECT_FALSE(isUnfinishedRegister(created));
     // A database file never holds one.
     EXPECT_FALSE(isUnfinishedRegister(source));
+}
+
+// What sits beside the register goes with it, rows and rules intact, and back to a file.
+TEST_P(RegisterCopyTest, TheSideTablesGoWithTheRegisterRowsAndRulesIntact) {
+    fillSideTables(source);
+    Connection target;
+    target.open(emptyLocation());
+    const RegisterCounts counts = copyRegister(source, target);
+    EXPECT_EQ(counts.sensors, 2);
+    EXPECT_EQ(counts.readings, 3);
+    EXPECT_EQ(sideDump(target), sideDump(source));
+    EXPECT_EQ(dump(target), dump(source));
+    // The cache of the charts stays behind.
+    EXPECT_FALSE(target.hasTable("ChartBatchState"));
+
+    // The append-only tables keep their rules.
+    for (const char* table :
+         {"TriggerEventClosures", "AlarmOutbox", "AuditLog", "ReadingRejections"}) {
+        EXPECT_THROW(target.execute(QStringLiteral("DELETE FROM %1").arg(table)), DbError) << table;
+    }
+    // New rows are numbered on from the copied ones, and a server's trail records once the
+    // register is opened.
+    EXPECT_FALSE(auditInstalled(target));
+    if (target.isServer()) {
+        recordChanges(target, "bob");
+    }
+    addRecipient(target, "digest", "night@mine.example");
+    EXPECT_EQ(target.scalar("SELECT max(RecipientID) FROM AlarmRecipients").toInt(), 3);
+    if (target.isServer()) {
+        EXPECT_EQ(target.scalar("SELECT count(*) FROM AuditLog").toInt(), 3);
+        EXPECT_EQ(target.scalar("SELECT max(AuditID) FROM AuditLog").toInt(), 3);
+    }
+
+    // Back through a backup file: the same rows again.
+    copyRegisterToFile(target, path("backup.mdb"));
+    Connection backup;
+    backup.open(path("backup.mdb"));
+    EXPECT_EQ(sideDump(backup), sideDump(target));
+}
+
+TEST_F(ServerCopyTest, AnInterruptedCopyLeavesNoSideTableAndLeftoversWithRowsStay) {
+    fillSideTables(source);
+    Connection target;
+    target.open(server->uri());
+    // Cancelled on the last row, in the audit trail: every table goes.
+    EXPECT_THROW(
+        copyRegister(source, target, [](qint64 done, qint64 total) { return done < total; }),
+        CopyCancelled);
+    EXPECT_EQ(target.tables(), QStringList());
+
+    // What an earlier version left, with empty side tables, is cleared whole; a row in any of
+    // them is data to keep.
+    createSchema(target);
+    target.inTransaction([&] {
+        createAlarmTables(target);
+        createSiteTablesWithin(target);
+    });
+    EXPECT_TRUE(isUnfinishedRegister(target));
+    addRecipient(target, "red", "boss@mine.example");
+    EXPECT_FALSE(isUnfinishedRegister(target));
+    EXPECT_THROW(clearUnfinishedRegister(target), DbError);
+    target.execute("DELETE FROM AlarmRecipients");
+    clearUnfinishedRegister(target);
+    EXPECT_EQ(target.tables(), QStringList());
+    copyRegister(source, target);
+    EXPECT_EQ(sideDump(target), sideDump(source));
 }
