@@ -155,6 +155,7 @@ TEST_F(SiteReportTest, ALevelWithAStoredPlanGetsAPageWithItsSensorsMarked) {
     plan.level = QStringLiteral("1040 Level");
     plan.kind = PlanKind::Dxf;
     plan.fileName = QStringLiteral("1040.dxf");
+    plan.storedAt = QStringLiteral("2026-12-08 09:00:00");
     plan.content = dxfDrawing({"Walls"}, {},
                               "0\nLINE\n8\nWalls\n10\n0\n20\n0\n30\n0\n11\n100\n21\n100\n31\n0\n");
     storePlan(db, plan);
