@@ -109,7 +109,7 @@ protected:
     QList<QVariantList> stored(const QString& id, const Kind& kind, const BatchGeometry& g) {
         const QStringList columns = outputs(g, kind.loads);
         QSqlQuery query(db.db());
-        EXPECT_TRUE(query.exec(graphSelect(id, kind.variant, columns)));
+        EXPECT_TRUE(query.exec(graphSelect(db, id, kind.variant, columns)));
         QList<QVariantList> rows;
         while (query.next()) {
             QVariantList row;

@@ -981,28 +981,30 @@ TEST_F(CommandLineTest, ServerInitAndUsersManageTheLoginsOfTheSiteServer) {
     const ProgramRun onFile = run({"users", "list"});
     EXPECT_EQ(onFile.exitCode, 1);
     EXPECT_TRUE(onFile.err.contains("A database file has no logins")) << onFile.err.toStdString();
-    TEST_F(CommandLineTest, HistoryListsWhatTheCommandsChangedWithWhoAndWhen) {
-        const ProgramRun empty = run({"history", kSensor});
-        EXPECT_EQ(empty.exitCode, 0) << empty.err.toStdString();
-        EXPECT_EQ(empty.out, "Sensor 120541001 has no recorded changes.\n");
+}
 
-        ASSERT_EQ(
-            run({"revise", kSensor, "--from", "2026/11/20 08:00:00", "--kind", "rezero"}).exitCode,
-            0);
-        const ProgramRun csv = run({"history", kSensor, "--csv"});
-        EXPECT_EQ(csv.exitCode, 0) << csv.err.toStdString();
-        const QStringList lines = csv.out.split('\n', Qt::SkipEmptyParts);
-        ASSERT_EQ(lines.size(), 2) << csv.out.toStdString();
-        EXPECT_EQ(lines[0], "When,Who,What,Before → after");
-        EXPECT_TRUE(lines[1].contains("," + loginName() + ",Revision 1 added,"))
-            << lines[1].toStdString();
-        EXPECT_TRUE(lines[1].contains("Kind=rezero")) << lines[1].toStdString();
+TEST_F(CommandLineTest, HistoryListsWhatTheCommandsChangedWithWhoAndWhen) {
+    const ProgramRun empty = run({"history", kSensor});
+    EXPECT_EQ(empty.exitCode, 0) << empty.err.toStdString();
+    EXPECT_EQ(empty.out, "Sensor 120541001 has no recorded changes.\n");
 
-        const ProgramRun later = run({"history", kSensor, "--since", "2999-01-01"});
-        EXPECT_EQ(later.out, "Sensor 120541001 has no recorded changes.\n");
-        EXPECT_EQ(run({"history", kSensor, "--since", "yesterday"}).exitCode, 2);
-        EXPECT_EQ(run({"history"}).exitCode, 2);
-    }
+    ASSERT_EQ(
+        run({"revise", kSensor, "--from", "2026/11/20 08:00:00", "--kind", "rezero"}).exitCode, 0);
+    const ProgramRun csv = run({"history", kSensor, "--csv"});
+    EXPECT_EQ(csv.exitCode, 0) << csv.err.toStdString();
+    const QStringList lines = csv.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2) << csv.out.toStdString();
+    EXPECT_EQ(lines[0], "When,Who,What,Before → after");
+    EXPECT_TRUE(lines[1].contains("," + loginName() + ",Revision 1 added,"))
+        << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].contains("Kind=rezero")) << lines[1].toStdString();
+
+    const ProgramRun later = run({"history", kSensor, "--since", "2999-01-01"});
+    EXPECT_EQ(later.out, "Sensor 120541001 has no recorded changes.\n");
+    EXPECT_EQ(run({"history", kSensor, "--since", "yesterday"}).exitCode, 2);
+    EXPECT_EQ(run({"history"}).exitCode, 2);
+}
+
 TEST_F(CommandLineTest, SiteReportHoldsTheStatusAndTheEventsSinceTheDate) {
     setLevels(kReportAmber, kReportRed);
     {
