@@ -1,13 +1,13 @@
 #include "sensors/SensorComboTyping.h"
 
+#include "ui/AppContext.h"
+#include "ui/AppState.h"
 #include "sensors/IdentificationPage.h"
 #include "sensors/SensorAdder.h"
 #include "sensors/SensorNavigation.h"
 #include "sensors/SensorNumber.h"
 #include "sensors/TypedKey.h"
 #include "store/Guard.h"
-#include "ui/AppContext.h"
-#include "ui/AppState.h"
 
 #include <QComboBox>
 #include <QKeyEvent>

@@ -8,6 +8,7 @@
 
 #include <QFileInfo>
 #include <QItemSelectionModel>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QTabWidget>
