@@ -2,6 +2,7 @@
 
 #include "links/Links.h"
 #include "links/Manual.h"
+#include "store/Clock.h"
 #include "store/DataFolder.h"
 #include "store/Guard.h"
 
@@ -11,7 +12,9 @@
 #include <QPainter>
 
 void prepareBundledFiles(const QString& dataFolder) {
-    ignoring([&] { prepareDataFolder(dataFolder); });
+    const SystemClock clock;
+    ignoring(ErrorLog{dataFolder, &clock}, " prepareBundledFiles",
+             [&] { prepareDataFolder(dataFolder); });
     const QString logo = dataFolder + "/ovlogo.jpg";
     if (FolderExists(dataFolder) && !FileExists(logo)) {
         QImage source(":/logo.svg");

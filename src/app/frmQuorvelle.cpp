@@ -169,14 +169,15 @@ ErrorLog frmQuorvelle::errorLog() const {
 }
 
 void frmQuorvelle::startOpening() {
-    // A location file that cannot be read is reported by Form_Load, which reads it again.
     // A site server is reached at Form_Load, where a refused password can be asked for.
-    ignoring([&] {
+    try {
         const QString path = chooseDatabase(state_.dataFolder).path;
         if (!isServerLocation(path)) {
             opening_ = std::make_unique<ConnectionOpener>(path);
         }
-    });
+    } catch (const DbError&) {
+        // Form_Load reads the location file again and logs what is wrong with it.
+    }
 }
 
 void frmQuorvelle::buildTabs() {
@@ -369,12 +370,21 @@ void frmQuorvelle::connectionFailed() {
 
 void frmQuorvelle::openSensorList(bool descending) {
     identification->cboSensors->clear();
-    // Read before the rows, as a refresh reads it; unknown when it cannot be read.
+    // Read before the rows, as a refresh reads it; unknown when it cannot be read. Its failure
+    // is logged once the rows were read: when they cannot be, theirs is the one logged.
     state_.listedSensors.reset();
-    ignoring([&] { state_.listedSensors = readSensorListMark(*state_.db); });
+    std::optional<DbError> markLost;
+    try {
+        state_.listedSensors = readSensorListMark(*state_.db);
+    } catch (const DbError& e) {
+        markLost = e;
+    }
     state_.rsSensors =
         std::make_unique<RecordSet>(*state_.db, "Sensors", QString(), QVariantList(),
                                     descending ? "InstrumentID DESC" : "InstrumentID");
+    if (markLost) {
+        errorLog().report(*markLost, " openSensorList");
+    }
     if (state_.rsSensors->recordCount() == 0) {
         context_.prompter->message(kOmbrevaultTitle, kNoSensors, MsgIcon::Exclamation);
         utilities->txtSCount->setText("0");
@@ -403,7 +413,7 @@ void frmQuorvelle::historyRestored(bool sensor) {
         });
         return;
     }
-    ignoring([&] {
+    ignoring(errorLog(), " historyRestored", [&] {
         if (state_.rsReadings && state_.rsReadings->isOpen()) {
             state_.rsReadings->requery();
         }
@@ -453,8 +463,8 @@ void frmQuorvelle::clearRegister() {
     state_.rsConfig.reset();
     state_.savedReadingMark = 0;
     identification->cboSensors->clear();
-    ignoring([&] { sensorForm->fillfields(); });
-    ignoring([&] {
+    ignoring(errorLog(), " clearRegister", [&] { sensorForm->fillfields(); });
+    ignoring(errorLog(), " clearRegister", [&] {
         readings->fillreadings();
         readings->showPosition();
     });
@@ -607,10 +617,10 @@ void frmQuorvelle::shutdown() {
     shutDown_ = true;
     alarms->stop();
     opening_.reset();
-    ignoring([&] { state_.rsSensors.reset(); });
-    ignoring([&] { state_.rsReadings.reset(); });
-    ignoring([&] { state_.rsConfig.reset(); });
-    ignoring([&] { state_.rsPrefs.reset(); });
+    state_.rsSensors.reset();
+    state_.rsReadings.reset();
+    state_.rsConfig.reset();
+    state_.rsPrefs.reset();
     // The default file is compacted even when the run used another one; that one never is. Only
     // free pages that are a real share of the file are worth rewriting the whole file at exit.
     const QString name = QStringLiteral("QuorvelleVARLO_MM.mdb");
@@ -618,13 +628,13 @@ void frmQuorvelle::shutdown() {
     // When the run used the default file, its open connection tells whether there is anything
     // to reclaim, which spares opening the file a second time only to find nothing.
     std::optional<bool> reclaimable;
-    ignoring([&] {
+    ignoring(errorLog(), " shutdown", [&] {
         if (state_.db && state_.db->isOpen() && !isServerLocation(state_.dbPath) &&
             sameFile(state_.dbPath, path)) {
             reclaimable = worthCompacting(*state_.db);
         }
     });
-    ignoring([&] {
+    ignoring(errorLog(), " shutdown", [&] {
         if (state_.db && state_.db->isOpen()) {
             state_.db->close();
         }

@@ -1,6 +1,7 @@
 #include "charts/ChartPage.h"
 
 #include "charts/AxisScale.h"
+#include "charts/ChartSteps.h"
 #include "charts/ChartWidget.h"
 #include "charts/LengthCharts.h"
 #include "charts/RateChart.h"
@@ -128,6 +129,7 @@ QString ChartPage::drawTag() const {
 }
 
 bool ChartPage::draw(const GraphInput& input) {
+    const ErrorLog log{context_.dataFolder, context_.clock};
     switch (kind_) {
     case Kind::DispTime:
         drawn_ = input;
@@ -136,10 +138,11 @@ bool ChartPage::draw(const GraphInput& input) {
         } else {
             DrawTgraph(*chart_, input);
         }
-        return true;
+        // A time chart draws what it can; a node count it could not draw is logged.
+        return guarded(log, drawTag(), [&] { checkedNodeCount(input.sensor); });
     case Kind::LoadTime:
         DrawLVTgraph(*chart_, input);
-        return true;
+        return guarded(log, drawTag(), [&] { checkedNodeCount(input.sensor); });
     case Kind::DispLength:
     case Kind::LoadLength:
         break;
@@ -147,7 +150,6 @@ bool ChartPage::draw(const GraphInput& input) {
     if (notice_ != nullptr) {
         notice_->setVisible(spatialWindowNoticeShown(static_cast<int>(input.rows.size())));
     }
-    const ErrorLog log{context_.dataFolder, context_.clock};
     return guarded(log, drawTag(), [&] {
         if (kind_ == Kind::DispLength) {
             DrawSgraph(*chart_, input);

@@ -30,8 +30,8 @@ public:
     // time charts, whose failing steps are skipped.
     QString drawTag() const;
 
-    // Draws the chart. A failing length chart keeps what was drawn and writes one log entry
-    // under drawTag(); the result is false then.
+    // Draws the chart. A failing chart keeps what was drawn and writes one log entry under
+    // drawTag(); the result is false then.
     bool draw(const GraphInput& input);
 
     // Takes the shared selector into this page.

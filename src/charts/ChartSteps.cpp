@@ -10,8 +10,12 @@ double requiredValue(const std::optional<double>& value, const QString& column) 
     return *value;
 }
 
+bool nodeCountInRange(const GraphSensor& sensor) {
+    return sensor.nodeCount >= 1 && sensor.nodeCount <= 8;
+}
+
 int checkedNodeCount(const GraphSensor& sensor) {
-    if (sensor.nodeCount < 1 || sensor.nodeCount > 8) {
+    if (!nodeCountInRange(sensor)) {
         throw DbError(ErrorCode::InvalidArgument,
                       QStringLiteral("Node count out of range: %1").arg(sensor.nodeCount));
     }

@@ -3,7 +3,6 @@
 #include "charts/ChartRules.h"
 #include "charts/ChartSteps.h"
 #include "charts/NodeRates.h"
-#include "store/Guard.h"
 
 #include <algorithm>
 
@@ -61,16 +60,15 @@ void DrawRateGraph(ChartWidget& chart, const GraphInput& input) {
         chart.setSeriesVisible(i, false);
     }
     chart.setAxisTitle(Axis::Y, QStringLiteral("Rate (mm/day)"));
-    ignoring([&] {
-        QList<QPointF> temperature;
-        for (const GraphRow& row : input.rows) {
-            temperature << QPointF(ChartWidget::timeX(row.fullDate), row.numTemp);
-        }
-        chart.setPoints(0, temperature);
-        chart.setSeriesVisible(0, true);
-    });
-    ignoring([&] {
-        const int n = checkedNodeCount(sensor);
+    QList<QPointF> temperature;
+    for (const GraphRow& row : input.rows) {
+        temperature << QPointF(ChartWidget::timeX(row.fullDate), row.numTemp);
+    }
+    chart.setPoints(0, temperature);
+    chart.setSeriesVisible(0, true);
+    // A node count out of range draws the temperature alone; the chart page logs it.
+    if (nodeCountInRange(sensor)) {
+        const int n = sensor.nodeCount;
         // The nodes in the series the displacement chart gives them; the head has no rate.
         for (int node = 1; node <= n; ++node) {
             const int series = sensor.headAtCollar ? n - node + 1 : node + 1;
@@ -79,18 +77,16 @@ void DrawRateGraph(ChartWidget& chart, const GraphInput& input) {
                                                    sensor.minRateReadings));
             chart.setSeriesVisible(series, true);
         }
-    });
+    }
     QList<double> levels;
     for (const auto& level : {sensor.amberRate, sensor.redRate}) {
         if (level) {
             levels << *level;
         }
     }
-    ignoring([&] { fitValueAxis(chart, levels); });
-    ignoring([&] {
-        if (!input.rows.isEmpty()) {
-            applyTimeAxis(chart, input.rows.first().fullDate, input.rows.last().fullDate);
-        }
-    });
-    ignoring([&] { chart.setLevelLines(amberRedLines(sensor.amberRate, sensor.redRate)); });
+    fitValueAxis(chart, levels);
+    if (!input.rows.isEmpty()) {
+        applyTimeAxis(chart, input.rows.first().fullDate, input.rows.last().fullDate);
+    }
+    chart.setLevelLines(amberRedLines(sensor.amberRate, sensor.redRate));
 }

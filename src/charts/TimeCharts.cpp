@@ -4,7 +4,6 @@
 #include "charts/ChartSteps.h"
 #include "charts/ChartWidget.h"
 #include "charts/RateChart.h"
-#include "store/Guard.h"
 
 #include <QTimeZone>
 #include <algorithm>
@@ -49,14 +48,12 @@ void begin(ChartWidget& chart, const GraphInput& input, const QString& valueTitl
 
 // Value axis by the time table, then the time axis by the span of the readings.
 void finish(ChartWidget& chart, const GraphInput& input) {
-    ignoring([&] { applyValueAxis(chart, ChartKind::Time, input.sensor.scaleText); });
-    ignoring([&] {
-        const TimeAxisPlan plan = timeAxisPlan(input.rows);
-        chart.setAxisLabelFormat(Axis::X, plan.labelFormat);
-        chart.setAxisTitle(Axis::X, plan.title);
-        chart.setAxisRange(Axis::X, ChartWidget::timeX(plan.min), ChartWidget::timeX(plan.max));
-        chart.setAxisStep(Axis::X, static_cast<double>(plan.stepMs));
-    });
+    applyValueAxis(chart, ChartKind::Time, input.sensor.scaleText);
+    const TimeAxisPlan plan = timeAxisPlan(input.rows);
+    chart.setAxisLabelFormat(Axis::X, plan.labelFormat);
+    chart.setAxisTitle(Axis::X, plan.title);
+    chart.setAxisRange(Axis::X, ChartWidget::timeX(plan.min), ChartWidget::timeX(plan.max));
+    chart.setAxisStep(Axis::X, static_cast<double>(plan.stepMs));
 }
 
 Column dispColumn(int node) {
@@ -80,9 +77,10 @@ void setupTimeChart(ChartWidget& chart) {
 void DrawTgraph(ChartWidget& chart, const GraphInput& input) {
     const ChartWidget::Drawing drawing(chart);
     begin(chart, input, QStringLiteral("Displacement (mm)"));
-    ignoring([&] {
+    // A node count out of range draws the temperature alone; the chart page logs it.
+    if (nodeCountInRange(input.sensor)) {
         const GraphSensor& sensor = input.sensor;
-        const int n = checkedNodeCount(sensor);
+        const int n = sensor.nodeCount;
         const auto label = [&](int node) {
             return sensor.anchorTexts.at(node - 1) + QStringLiteral(" m");
         };
@@ -100,12 +98,11 @@ void DrawTgraph(ChartWidget& chart, const GraphInput& input) {
                 plot(chart, i, label(i - 1), input.rows, dispColumn(i - 1));
             }
         }
-    });
+    }
     finish(chart, input);
     // The sensor's displacement levels, across the time axis just set.
-    ignoring(
-        [&] { chart.setLevelLines(amberRedLines(input.sensor.amberDisp, input.sensor.redDisp)); });
-    ignoring([&] { chart.setMarkerLines(revisionMarkers(input.sensor)); });
+    chart.setLevelLines(amberRedLines(input.sensor.amberDisp, input.sensor.redDisp));
+    chart.setMarkerLines(revisionMarkers(input.sensor));
 }
 
 QList<ChartWidget::MarkerLine> revisionMarkers(const GraphSensor& sensor) {
@@ -130,9 +127,9 @@ QList<ChartWidget::MarkerLine> revisionMarkers(const GraphSensor& sensor) {
 void DrawLVTgraph(ChartWidget& chart, const GraphInput& input) {
     const ChartWidget::Drawing drawing(chart);
     begin(chart, input, QStringLiteral("Load (kN)"));
-    ignoring([&] {
+    if (nodeCountInRange(input.sensor)) {
         const GraphSensor& sensor = input.sensor;
-        const int pairs = std::min(checkedNodeCount(sensor) - 1, 5);
+        const int pairs = std::min(sensor.nodeCount - 1, 5);
         const auto label = [&](int pair) {
             return sensor.loadLocations.at(pair - 1) + QStringLiteral(" m");
         };
@@ -140,7 +137,7 @@ void DrawLVTgraph(ChartWidget& chart, const GraphInput& input) {
             const int pair = sensor.headAtCollar ? pairs - i + 1 : i;
             plot(chart, i, label(pair), input.rows, loadColumn(pair));
         }
-    });
+    }
     finish(chart, input);
-    ignoring([&] { chart.setMarkerLines(revisionMarkers(input.sensor)); });
+    chart.setMarkerLines(revisionMarkers(input.sensor));
 }

@@ -7,6 +7,7 @@
 #include "cli/LoggerImportAdapter.h"
 #include "logger/LoggerAppend.h"
 #include "store/Clock.h"
+#include "store/Guard.h"
 #include "triggers/TriggerEvents.h"
 #include "ui/AppContext.h"
 #include "ui/Prompter.h"
@@ -81,7 +82,8 @@ void importCommand(CliSession& session, const CommandLineArgs& args, const AppCo
     }
     if (result.appended > 0) {
         // As after the window's append: the move is a courtesy, the readings stand without it.
-        ignoring([&] { moveLoggerFileToBackup(file.absolutePath(), id, context.clock->today()); });
+        ignoring(ErrorLog{context.dataFolder, context.clock}, " import",
+                 [&] { moveLoggerFileToBackup(file.absolutePath(), id, context.clock->today()); });
     }
     printOut(QStringLiteral("%1: %2 lines, %3 chosen, %4 appended to %5, %6 duplicates skipped, "
                             "%7 bad lines passed over")

@@ -243,7 +243,8 @@ void frmTrovData::appendChecked() {
         context_.prompter->message(kOmbrevaultTitle, *result.levelReached, MsgIcon::Exclamation);
     }
     if (result.appended >= 1) {
-        ignoring(
-            [&] { moveLoggerFileToBackup(loggerFolder_, instrumentId_, context_.clock->today()); });
+        ignoring(ErrorLog{state_.dataFolder, context_.clock}, " appendChecked", [&] {
+            moveLoggerFileToBackup(loggerFolder_, instrumentId_, context_.clock->today());
+        });
     }
 }

@@ -246,7 +246,7 @@ void ReadingEntry::CheckDateTime() {
         return;
     }
     const QScopedValueRollback<bool> checking(checking_, true);
-    // A failure ends the re-key without a message.
+    // A failure ends the re-key with a log entry and no message.
     try {
         RecordSet& rs = readings();
         CurrentReadingPos = rs.absolutePosition();
@@ -285,13 +285,18 @@ void ReadingEntry::CheckDateTime() {
         rs.requery();
         try {
             rs.setBookmark(mark);
-        } catch (const DbError&) {
-            context_.prompter->message(kAppTitle, "error");
+        } catch (const DbError& e) {
+            log().report(e, " CheckDateTime");
+            context_.prompter->message(kAppTitle,
+                                       "The new date and time of the reading were saved, but the "
+                                       "reading could not be shown again: " +
+                                           e.description(),
+                                       MsgIcon::Exclamation);
             return;
         }
         fillreadings();
-    } catch (const DbError&) {
-        return;
+    } catch (const DbError& e) {
+        log().report(e, " CheckDateTime");
     }
 }
 
@@ -328,8 +333,9 @@ void ReadingEntry::imgAddReading_Click() {
         // server keeps its keys unique and refuses this one.
         bool stored = false;
         if (e.kind() == DbErrorKind::Constraint) {
-            ignoring(
-                [&] { stored = !readingsWithKey(*state_.db, adding->table(), key).isEmpty(); });
+            ignoring(log(), " imgAddReading_Click", [&] {
+                stored = !readingsWithKey(*state_.db, adding->table(), key).isEmpty();
+            });
         }
         if (stored) {
             context_.prompter->message(kDuplicateTitle,

@@ -319,7 +319,7 @@ void ReadingsPage::showReadingsAgain() {
     state_.rsReadings.reset();
     OpenSensorData(state_, context_);
     // Also run when a window closes: a failure here is skipped, never passed on.
-    ignoring([&] {
+    ignoring(ErrorLog{state_.dataFolder, context_.clock}, " showReadingsAgain", [&] {
         RecordSet* rs = state_.rsReadings.get();
         if (rs && rs->isOpen() && rs->recordCount() > 0) {
             bool placed = false;

@@ -1,5 +1,6 @@
 #include "readings/SensorData.h"
 
+#include "store/Columns.h"
 #include "store/Guard.h"
 #include "store/ReadingsTables.h"
 #include "store/Schema.h"
@@ -27,7 +28,7 @@ bool TableExists(Connection& db, const QString& tableName) {
 void AddDataTable(AppState& state, const AppContext& context) {
     const auto inUse = [&](const DbError& e) { tellIfInUse(*context.prompter, e); };
     guarded(logOf(state.dataFolder, context), " Module1_AddDataTable", inUse, [&] {
-        const QString number = sensorList(state).text("InstrumentID");
+        const QString number = sensorList(state).text(col::InstrumentID);
         if (TableExists(*state.db, number)) {
             context.prompter->message(kAppTitle, "Table " + number + " Already Exists");
             const MsgAnswer answer = context.prompter->message(
@@ -55,7 +56,7 @@ void OpenSensorData(AppState& state, const AppContext& context) {
         }
         // Readings of another sensor must not stay open in place of these should this fail.
         state.rsReadings.reset();
-        const QString number = state.rsSensors->text("InstrumentID");
+        const QString number = state.rsSensors->text(col::InstrumentID);
         if (!TableExists(*state.db, number)) {
             context.prompter->message(kAppTitle, "The data table for Sensor " + number +
                                                      " could not be found\r\n"

@@ -367,7 +367,7 @@ void frmDatasheet::Form_Unload() {
         Read_Values_From_Grid();
     }
     OpenSensorData(state_, context_);
-    ignoring([&] {
+    ignoring(log(), " Form_Unload", [&] {
         RecordSet* rs = state_.rsReadings.get();
         if (!rs || !rs->isOpen() || rs->recordCount() == 0) {
             return;

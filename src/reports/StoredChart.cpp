@@ -5,22 +5,23 @@
 #include "charts/Loads.h"
 #include "charts/ScaleSelector.h"
 #include "revisions/RevisionStore.h"
+#include "store/Columns.h"
 #include "store/RecordSet.h"
 #include "store/SensorTypes.h"
 #include "triggers/TriggerLevels.h"
 
 GraphInput storedChartInput(Connection& db, const ErrorLog& log, const RecordSet& sensor,
                             GraphVariant variant) {
-    const QString type = sensor.text(QStringLiteral("SensorType"));
+    const QString type = sensor.text(col::SensorType);
     const std::optional<SensorTypeInfo> info = lookupSensorType(type);
     if (!info) {
         throw DbError(ErrorCode::InvalidArgument,
                       QStringLiteral("unknown sensor type! (%1)").arg(type));
     }
     GeometryInput geometry;
-    geometry.headAtCollar = sensor.value(QStringLiteral("HeadLocation")).toBool();
-    geometry.recess = sensor.text(QStringLiteral("Recess"));
-    geometry.lengthOfCable = sensor.text(QStringLiteral("LengthofCable"));
+    geometry.headAtCollar = sensor.value(col::HeadLocation).toBool();
+    geometry.recess = sensor.text(col::Recess);
+    geometry.lengthOfCable = sensor.text(col::LengthofCable);
     for (int i = 1; i <= MaxAnchors; ++i) {
         const QString column = QStringLiteral("NodeLocation%1").arg(i);
         geometry.nodeTexts << (sensor.hasColumn(column) ? sensor.text(column) : QString());
@@ -30,7 +31,7 @@ GraphInput storedChartInput(Connection& db, const ErrorLog& log, const RecordSet
 
     GraphInput input;
     GraphSensor& s = input.sensor;
-    s.instrumentId = sensor.text(QStringLiteral("InstrumentID"));
+    s.instrumentId = sensor.text(col::InstrumentID);
     s.headAtCollar = geometry.headAtCollar;
     s.nodeCount = info->nodeCount;
     for (int i = 0; i < MaxAnchors && i < shown.anchors.size(); ++i) {
@@ -39,7 +40,7 @@ GraphInput storedChartInput(Connection& db, const ErrorLog& log, const RecordSet
     s.headText = shown.head;
     s.recessText = geometry.recess;
     s.lengthOfCableText = geometry.lengthOfCable;
-    s.plate = sensor.value(QStringLiteral("Plate")).toBool();
+    s.plate = sensor.value(col::Plate).toBool();
     const QStringList locations = loadLocations(shown.anchors);
     for (int i = 0; i < 5 && i < locations.size(); ++i) {
         s.loadLocations[i] = locations[i];
@@ -50,7 +51,7 @@ GraphInput storedChartInput(Connection& db, const ErrorLog& log, const RecordSet
     batch.headAtCollar = geometry.headAtCollar;
     batch.nodeCount = info->nodeCount;
     batch.anchorTexts = shown.anchors;
-    batch.kvalText = sensor.text(QStringLiteral("kval"));
+    batch.kvalText = sensor.text(col::kval);
     guarded(log, " G_GetTemporalData",
             [&] { runGraphBatch(db, s.instrumentId, variant, false, batch, log); });
     // The window's report draws the sensor's trigger levels on its charts; so does this one.

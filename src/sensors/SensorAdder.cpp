@@ -5,6 +5,7 @@
 #include "sensors/SensorForm.h"
 #include "sensors/SensorNumber.h"
 #include "store/Clock.h"
+#include "store/Columns.h"
 #include "store/Guard.h"
 #include "ui/AppContext.h"
 #include "ui/AppState.h"
@@ -54,7 +55,7 @@ void SensorAdder::AddTypedSensor() {
         RecordSet& rs = sensorList(state_);
         if (TableExists(*state_.db, number)) {
             // A table without a visible row blocks the number without a word.
-            if (rs.lookup("InstrumentID", number) != 0) {
+            if (rs.lookup(col::InstrumentID, number) != 0) {
                 context_.prompter->message(
                     kOmbrevaultTitle,
                     "Sensor " + number +
@@ -80,7 +81,7 @@ void SensorAdder::AddTypedSensor() {
         if (!rs.filtered()) {
             rs.requery();
             rs.moveFirst();
-            rs.find("InstrumentID", number);
+            rs.find(col::InstrumentID, number);
         }
         form_.fillfields();
         form_.savefields();
@@ -95,10 +96,10 @@ void SensorAdder::AddTypedSensor() {
 
 // A refused number must not stay in the box over the form of another sensor.
 void SensorAdder::showCurrentNumber() {
-    ignoring([&] {
+    ignoring(ErrorLog{state_.dataFolder, context_.clock}, " showCurrentNumber", [&] {
         RecordSet& rs = sensorList(state_);
         const bool current = rs.recordCount() > 0 && !rs.bof() && !rs.eof();
-        identification_.cboSensors->setEditText(current ? rs.text("InstrumentID") : QString());
+        identification_.cboSensors->setEditText(current ? rs.text(col::InstrumentID) : QString());
     });
 }
 
@@ -107,18 +108,18 @@ void SensorAdder::insertSensorRow(const QString& number) {
     const SensorNumberParts parts = splitSensorNumber(number);
     rs.addNew();
     try {
-        rs.setValue("InstrumentID", number);
-        rs.setValue("Family", state_.sensorType.modelName);
-        rs.setValue("Model", state_.sensorType.familyTag);
-        rs.setValue("SensorType", parts.typeId);
-        rs.setValue("DateID", parts.dateId);
-        rs.setValue("TypeID", parts.typeId);
-        rs.setValue("SensorNo", parts.serial);
-        rs.setValue("InstallDate", context_.clock->today().toString("yyyy/MM/dd"));
-        rs.setValue("Destroyed", QStringLiteral("No"));
-        rs.setValue("HeadLocation", 1);
-        rs.setValue("LengthofCable", 0.0);
-        rs.setValue("Recess", 0.0);
+        rs.setValue(col::InstrumentID, number);
+        rs.setValue(col::Family, state_.sensorType.modelName);
+        rs.setValue(col::Model, state_.sensorType.familyTag);
+        rs.setValue(col::SensorType, parts.typeId);
+        rs.setValue(col::DateID, parts.dateId);
+        rs.setValue(col::TypeID, parts.typeId);
+        rs.setValue(col::SensorNo, parts.serial);
+        rs.setValue(col::InstallDate, context_.clock->today().toString("yyyy/MM/dd"));
+        rs.setValue(col::Destroyed, QStringLiteral("No"));
+        rs.setValue(col::HeadLocation, 1);
+        rs.setValue(col::LengthofCable, 0.0);
+        rs.setValue(col::Recess, 0.0);
         rs.update();
     } catch (...) {
         // A refused row must not stay pending and be retried by every later move.

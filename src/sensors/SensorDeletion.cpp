@@ -2,6 +2,7 @@
 
 #include "sensors/IdentificationPage.h"
 #include "sensors/SensorForm.h"
+#include "store/Columns.h"
 #include "store/Guard.h"
 #include "store/ReadingsTables.h"
 #include "ui/AppContext.h"
@@ -26,18 +27,17 @@ void SensorDeletion::imgDelete_Click() {
         return;
     }
     QString number;
-    ignoring([&] { number = state_.rsSensors->text("InstrumentID"); });
+    const ErrorLog log{state_.dataFolder, context_.clock};
+    ignoring(log, " imgDelete_Click", [&] { number = state_.rsSensors->text(col::InstrumentID); });
     if (context_.prompter->message("Ombrevault's QUORVELLE",
                                    "Permanently delete Sensor " + number + " from database?",
                                    MsgIcon::None, MsgButtons::YesNo) != MsgAnswer::Yes) {
         return;
     }
-    ignoring([&] {
-        // The readings set of this sensor would point at a table that is gone.
-        if (state_.rsReadings && state_.rsReadings->table() == number) {
-            state_.rsReadings->close();
-        }
-    });
+    // The readings set of this sensor would point at a table that is gone.
+    if (state_.rsReadings && state_.rsReadings->table() == number) {
+        state_.rsReadings->close();
+    }
     // The readings go row by row, then their table, then the sensor's row, in one transaction:
     // the audit trail keeps all of it as one change that a restore can put back. A deletion
     // that fails leaves the sensor whole, and the user is told; a table already missing is no
@@ -55,27 +55,27 @@ void SensorDeletion::imgDelete_Click() {
     } catch (const DbError& e) {
         // The record set forgot the row that the rollback kept.
         if (rowDeleted) {
-            ignoring([&] { state_.rsSensors->requery(); });
+            ignoring(log, " imgDelete_Click", [&] { state_.rsSensors->requery(); });
         }
         tellNotSaved(*context_.prompter, "The deletion of Sensor " + number, e);
         return;
     }
-    ignoring([&] {
-        RecordSet network(*state_.db, "NetworkConfig", QString(), QVariantList(), "SensorID");
+    ignoring(log, " imgDelete_Click", [&] {
+        RecordSet network(*state_.db, "NetworkConfig", QString(), QVariantList(), col::SensorID);
         network.moveFirst();
-        if (network.find("SensorID", number)) {
+        if (network.find(col::SensorID, number)) {
             network.deleteCurrent();
         }
         network.close();
     });
-    ignoring([&] {
+    ignoring(log, " imgDelete_Click", [&] {
         QComboBox* combo = identification_.cboSensors;
         combo->clear();
         RecordSet& rs = *state_.rsSensors;
         if (rs.recordCount() > 0) {
-            combo->addItems(rs.texts("InstrumentID"));
+            combo->addItems(rs.texts(col::InstrumentID));
             rs.moveFirst();
-            combo->setEditText(rs.text("InstrumentID"));
+            combo->setEditText(rs.text(col::InstrumentID));
         }
     });
     form_.fillfields();

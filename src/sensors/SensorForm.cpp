@@ -6,6 +6,7 @@
 #include "sensors/InstallationPage.h"
 #include "sensors/SensorFields.h"
 #include "sensors/TypedKey.h"
+#include "store/Columns.h"
 #include "store/Formats.h"
 #include "store/Guard.h"
 #include "ui/AppContext.h"
@@ -52,8 +53,9 @@ SensorForm::SensorForm(AppState& state, const AppContext& context,
     installation_.cableGeometry = [this] { return identification_.cableGeometry(); };
     // Leaving either page of the record saves it; a failure is told by savefields itself.
     const auto saveRecord = [this] {
-        ignoring([&] { savefields(); });
-        ignoring([&] { fillfields(); });
+        const ErrorLog log{state_.dataFolder, context_.clock};
+        ignoring(log, " saveRecord", [&] { savefields(); });
+        ignoring(log, " saveRecord", [&] { fillfields(); });
     };
     identification_.saveRecord = saveRecord;
     installation_.saveRecord = saveRecord;
@@ -116,56 +118,56 @@ void SensorForm::fillfields() {
     }
     IdentificationPage& id = identification_;
     InstallationPage& inst = installation_;
-    const auto show = [rs](QLineEdit* box, const QString& column) {
-        ignoring([&] { box->setText(rs->text(column)); });
+    const ErrorLog log{state_.dataFolder, context_.clock};
+    const auto show = [rs, &log](QLineEdit* box, const QString& column) {
+        ignoring(log, " fillfields", [&] { box->setText(rs->text(column)); });
     };
-    show(id.txtSensor, "InstrumentID");
-    show(id.txtDateID, "DateID");
-    show(id.txtTypeID, "TypeID");
-    show(id.txtSensorNo, "SensorNo");
-    show(id.txtFamily, "Family");
-    ignoring([&] { txtSCount_.setText(QString::number(rs->recordCount())); });
-    show(id.txtLengthofCable, "LengthofCable");
-    ignoring([&] {
-        id.txtSnav->setText(QString::number(rs->absolutePosition()) + " of " +
-                            QString::number(rs->recordCount()));
-    });
-    show(inst.txtSensor2, "InstrumentID");
-    show(inst.txtLevel, "Level");
-    show(inst.txtLocation, "Location");
-    show(inst.txtBorehole, "Borehole");
-    ignoring([&] { inst.txtInstallDate->setText(shownDate(rs->value("InstallDate"))); });
-    show(inst.txtInstallBy, "InstallBy");
-    show(inst.txtPurpose, "Purpose");
-    show(inst.txtNotes, "Notes");
-    show(inst.txtRecess, "Recess");
-    ignoring([&] {
-        const bool atCollar = rs->value("HeadLocation").toBool();
+    show(id.txtSensor, col::InstrumentID);
+    show(id.txtDateID, col::DateID);
+    show(id.txtTypeID, col::TypeID);
+    show(id.txtSensorNo, col::SensorNo);
+    show(id.txtFamily, col::Family);
+    txtSCount_.setText(QString::number(rs->recordCount()));
+    show(id.txtLengthofCable, col::LengthofCable);
+    id.txtSnav->setText(QString::number(rs->absolutePosition()) + " of " +
+                        QString::number(rs->recordCount()));
+    show(inst.txtSensor2, col::InstrumentID);
+    show(inst.txtLevel, col::Level);
+    show(inst.txtLocation, col::Location);
+    show(inst.txtBorehole, col::Borehole);
+    ignoring(log, " fillfields",
+             [&] { inst.txtInstallDate->setText(shownDate(rs->value(col::InstallDate))); });
+    show(inst.txtInstallBy, col::InstallBy);
+    show(inst.txtPurpose, col::Purpose);
+    show(inst.txtNotes, col::Notes);
+    show(inst.txtRecess, col::Recess);
+    ignoring(log, " fillfields", [&] {
+        const bool atCollar = rs->value(col::HeadLocation).toBool();
         (atCollar ? id.Option1 : id.Option2)->setChecked(true);
     });
-    ignoring([&] { id.chkPlate->setChecked(rs->value("Plate").toBool()); });
-    show(id.txtkval, "kval");
+    ignoring(log, " fillfields", [&] { id.chkPlate->setChecked(rs->value(col::Plate).toBool()); });
+    show(id.txtkval, col::kval);
     for (int i = 1; i <= id.txtNode.size(); ++i) {
         show(id.txtNode[i - 1], nodeColumn(i));
     }
     QString type;
-    ignoring([&] {
-        type = rs->text("SensorType");
+    ignoring(log, " fillfields", [&] {
+        type = rs->text(col::SensorType);
         applySensorType(type);
     });
-    ignoring([&] { CalcReltoRoof(); });
-    show(readings_.txtSensor3, "InstrumentID");
-    ignoring([&] { id.cboDestroyed->setEditText(rs->text("Destroyed")); });
-    ignoring([&] {
-        const bool destroyed = rs->text("Destroyed") == QLatin1String("Yes");
+    CalcReltoRoof();
+    show(readings_.txtSensor3, col::InstrumentID);
+    ignoring(log, " fillfields", [&] { id.cboDestroyed->setEditText(rs->text(col::Destroyed)); });
+    ignoring(log, " fillfields", [&] {
+        const bool destroyed = rs->text(col::Destroyed) == QLatin1String("Yes");
         showStatus(destroyed);
-        id.txtDestructionDate->setText(destroyed ? rs->text("DestructionDate") : QString());
+        id.txtDestructionDate->setText(destroyed ? rs->text(col::DestructionDate) : QString());
     });
     // The type was looked up above; an unknown one has been reported once already.
-    ignoring([&] { SetSensorType(type, state_.sensorType); });
+    SetSensorType(type, state_.sensorType);
     ConfigureForm();
     for (int tab : {0, 1, 3, 4, 5, 6, 7}) {
-        ignoring([&] { tabs_.setTabEnabled(tab, true); });
+        tabs_.setTabEnabled(tab, true);
     }
 }
 
@@ -219,7 +221,7 @@ void SensorForm::savefields() {
         const QString shown = identification_.txtSensor->text();
         number = shown;
         written = rs;
-        number = rs->text("InstrumentID");
+        number = rs->text(col::InstrumentID);
         if (!shown.isEmpty() && shown != number) {
             // The form could not show the row when it became current: its boxes hold another
             // sensor's values, which must not be written over this one.
@@ -246,32 +248,32 @@ void SensorForm::writeFields() {
     const auto trimmed = [&rs](const QString& column, const QLineEdit* box) {
         rs.setValue(column, box->text().trimmed());
     };
-    trimmed("DateID", id.txtDateID);
-    trimmed("TypeID", id.txtTypeID);
-    trimmed("SensorNo", id.txtSensorNo);
-    trimmed("Family", id.txtFamily);
-    rs.setValue("LengthofCable", formattedNumberValue(id.txtLengthofCable->text(), kTwoDecimals,
-                                                      QStringLiteral("The length of cable")));
-    trimmed("Level", inst.txtLevel);
-    trimmed("Location", inst.txtLocation);
-    trimmed("Borehole", inst.txtBorehole);
-    rs.setValue("InstallDate", installDateValue(inst.txtInstallDate->text()));
-    trimmed("InstallBy", inst.txtInstallBy);
-    trimmed("Purpose", inst.txtPurpose);
-    trimmed("Notes", inst.txtNotes);
-    rs.setValue("Recess", toNumber(inst.txtRecess->text()));
-    rs.setValue("HeadLocation", id.Option1->isChecked() ? 1 : 0);
-    rs.setValue("Plate", id.chkPlate->isChecked() ? 1 : 0);
+    trimmed(col::DateID, id.txtDateID);
+    trimmed(col::TypeID, id.txtTypeID);
+    trimmed(col::SensorNo, id.txtSensorNo);
+    trimmed(col::Family, id.txtFamily);
+    rs.setValue(col::LengthofCable, formattedNumberValue(id.txtLengthofCable->text(), kTwoDecimals,
+                                                         QStringLiteral("The length of cable")));
+    trimmed(col::Level, inst.txtLevel);
+    trimmed(col::Location, inst.txtLocation);
+    trimmed(col::Borehole, inst.txtBorehole);
+    rs.setValue(col::InstallDate, installDateValue(inst.txtInstallDate->text()));
+    trimmed(col::InstallBy, inst.txtInstallBy);
+    trimmed(col::Purpose, inst.txtPurpose);
+    trimmed(col::Notes, inst.txtNotes);
+    rs.setValue(col::Recess, toNumber(inst.txtRecess->text()));
+    rs.setValue(col::HeadLocation, id.Option1->isChecked() ? 1 : 0);
+    rs.setValue(col::Plate, id.chkPlate->isChecked() ? 1 : 0);
     for (int i = 1; i <= id.txtNode.size(); ++i) {
         rs.setValue(nodeColumn(i),
                     formattedNumberValue(id.txtNode[i - 1]->text(), kNodeDecimals,
                                          QStringLiteral("Node %1's location").arg(i)));
     }
-    rs.setValue("kval", leadingNumber(id.txtkval->text()));
+    rs.setValue(col::kval, leadingNumber(id.txtkval->text()));
     CalcReltoRoof();
-    rs.setValue("Destroyed", id.cboDestroyed->currentText());
+    rs.setValue(col::Destroyed, id.cboDestroyed->currentText());
     if (!id.txtDestructionDate->text().isEmpty()) {
-        rs.setValue("DestructionDate", id.txtDestructionDate->text());
+        rs.setValue(col::DestructionDate, id.txtDestructionDate->text());
     }
 }
 

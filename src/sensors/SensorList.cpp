@@ -1,7 +1,8 @@
 #include "sensors/SensorList.h"
 
 #include "sensors/SensorForm.h"
-#include "store/Guard.h"
+#include "store/Columns.h"
+#include "store/DbError.h"
 #include "store/RecordSet.h"
 #include "store/SensorListMark.h"
 #include "ui/AppState.h"
@@ -12,10 +13,10 @@
 
 void showSensorList(RecordSet& rs, QComboBox& cboSensors, SensorForm& form, QLineEdit& txtSCount) {
     cboSensors.clear();
-    cboSensors.addItems(rs.texts("InstrumentID"));
+    cboSensors.addItems(rs.texts(col::InstrumentID));
     rs.moveFirst();
     form.fillfields();
-    cboSensors.setEditText(rs.recordCount() > 0 ? rs.text("InstrumentID") : QString());
+    cboSensors.setEditText(rs.recordCount() > 0 ? rs.text(col::InstrumentID) : QString());
     txtSCount.setText(QString::number(rs.recordCount()));
 }
 
@@ -44,18 +45,22 @@ bool refreshSensorList(AppState& state, QComboBox& cboSensors, SensorForm& form,
     state.listedSensors = mark;
     bool kept = false;
     if (shown) {
-        // A sensor that another user changed out of the filter is no longer in the list.
-        ignoring([&] {
+        try {
             rs.setBookmark(*shown);
             kept = true;
-        });
+        } catch (const DbError& e) {
+            // A sensor that another user changed out of the filter is no longer in the list.
+            if (e.number() != ErrorCode::ItemNotFound) {
+                throw;
+            }
+        }
     }
     if (!kept) {
         form.fillfields();
     }
-    const QString current = rs.recordCount() > 0 ? rs.text("InstrumentID") : QString();
+    const QString current = rs.recordCount() > 0 ? rs.text(col::InstrumentID) : QString();
     cboSensors.clear();
-    cboSensors.addItems(rs.texts("InstrumentID"));
+    cboSensors.addItems(rs.texts(col::InstrumentID));
     cboSensors.setEditText(current);
     txtSCount.setText(QString::number(rs.recordCount()));
     return true;

@@ -2,6 +2,7 @@
 
 #include "sensors/IdentificationPage.h"
 #include "sensors/SensorForm.h"
+#include "store/Columns.h"
 #include "store/Guard.h"
 #include "ui/AppContext.h"
 #include "ui/AppState.h"
@@ -15,9 +16,11 @@ namespace {
 // The bookmark of the sensor on the form; none before the first, after the last or after a
 // deletion.
 std::optional<qint64> shownSensor(const RecordSet& rs) {
-    std::optional<qint64> shown;
-    ignoring([&] { shown = rs.bookmark(); });
-    return shown;
+    // Position 0 is before the first, after the last or a deleted row.
+    if (rs.absolutePosition() == 0) {
+        return std::nullopt;
+    }
+    return rs.bookmark();
 }
 } // namespace
 
@@ -37,7 +40,7 @@ SensorNavigation::SensorNavigation(AppState& state, const AppContext& context, S
 
 void SensorNavigation::showCurrent() {
     form_.fillfields();
-    identification_.cboSensors->setEditText(sensorList(state_).text("InstrumentID"));
+    identification_.cboSensors->setEditText(sensorList(state_).text(col::InstrumentID));
 }
 
 void SensorNavigation::moveShowing(void (RecordSet::*move)()) {
@@ -48,7 +51,8 @@ void SensorNavigation::moveShowing(void (RecordSet::*move)()) {
         showCurrent();
     } catch (const DbError&) {
         if (shown) {
-            ignoring([&] { rs.setBookmark(*shown); });
+            ignoring(ErrorLog{state_.dataFolder, context_.clock}, " moveShowing",
+                     [&] { rs.setBookmark(*shown); });
         }
         throw;
     }
@@ -90,11 +94,12 @@ void SensorNavigation::cboSensors_Click() {
         bool found = false;
         try {
             rs.moveFirst();
-            found = rs.find("InstrumentID", identification_.cboSensors->currentText());
+            found = rs.find(col::InstrumentID, identification_.cboSensors->currentText());
         } catch (const DbError&) {
             // The sensor on the form stays the current one: the form's boxes belong to it.
             if (shown) {
-                ignoring([&] { rs.setBookmark(*shown); });
+                ignoring(ErrorLog{state_.dataFolder, context_.clock}, " cboSensors_Click",
+                         [&] { rs.setBookmark(*shown); });
             }
             throw;
         }

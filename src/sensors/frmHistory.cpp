@@ -25,8 +25,8 @@ const QString kTitle = QStringLiteral("History");
 } // namespace
 
 frmHistory::frmHistory(Connection& db, const QString& instrumentId, const QDate& today,
-                       Prompter& prompter, QWidget* parent)
-    : QDialog(parent), db_(db), prompter_(prompter) {
+                       Prompter& prompter, const ErrorLog& log, QWidget* parent)
+    : QDialog(parent), db_(db), prompter_(prompter), log_(log) {
     setObjectName("frmHistory");
     setWindowTitle(kTitle);
     resize(1000, 560);
@@ -102,14 +102,14 @@ frmHistory::frmHistory(Connection& db, const QString& instrumentId, const QDate&
 
 void frmHistory::fillSensors(const QString& current) {
     QStringList ids;
-    ignoring([&] {
+    ignoring(log_, " fillSensors", [&] {
         QSqlQuery query = runQuery(
             db_, QStringLiteral("SELECT InstrumentID FROM Sensors ORDER BY InstrumentID"), {});
         while (query.next()) {
             ids << query.value(0).toString();
         }
     });
-    ignoring([&] {
+    ignoring(log_, " fillSensors", [&] {
         for (const QString& id : deletedSensors(db_)) {
             ids << id;
         }

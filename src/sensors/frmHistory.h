@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/AuditHistory.h"
+#include "store/Guard.h"
 
 #include <QDialog>
 #include <QList>
@@ -21,9 +22,10 @@ class frmHistory : public QDialog {
     Q_OBJECT
 public:
     // instrumentId: the sensor shown first; the list also offers the deleted sensors. today:
-    // the day the date filter starts at.
+    // the day the date filter starts at. log: where a sensor list that could not be read is
+    // written.
     frmHistory(Connection& db, const QString& instrumentId, const QDate& today, Prompter& prompter,
-               QWidget* parent = nullptr);
+               const ErrorLog& log, QWidget* parent = nullptr);
 
     // Reads the chosen sensor's changes again, with the filters.
     void refresh();
@@ -52,5 +54,6 @@ private:
 
     Connection& db_;
     Prompter& prompter_;
+    ErrorLog log_;
     QList<AuditEntry> entries_;
 };

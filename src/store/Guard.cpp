@@ -60,10 +60,6 @@ bool guarded(const ErrorLog& log, const QString& tag,
     return false;
 }
 
-void ignoring(const std::function<void()>& body) {
-    try {
-        body();
-    } catch (const std::exception&) {
-        // Skipped by design: the caller goes on with its next statement.
-    }
+void ignoring(const ErrorLog& log, const QString& tag, const std::function<void()>& body) {
+    guarded(log, tag, body);
 }

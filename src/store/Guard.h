@@ -28,5 +28,6 @@ bool guarded(const ErrorLog& log, const QString& tag,
              const std::function<void(const DbError&)>& onFailure,
              const std::function<void()>& body);
 
-// Runs body and ignores its failure: the "skip a failing statement" rule.
-void ignoring(const std::function<void()>& body);
+// Runs body and goes on after its failure, the "skip a failing statement" rule: the failure
+// still becomes one log entry under tag.
+void ignoring(const ErrorLog& log, const QString& tag, const std::function<void()>& body);

@@ -2,7 +2,6 @@
 
 #include "charts/ChartWidget.h"
 #include "charts/RateChart.h"
-#include "store/Guard.h"
 
 #include <QTimeZone>
 
@@ -37,35 +36,31 @@ void drawCompareChart(ChartWidget& chart, const QList<CompareSeries>& sensors,
     QDateTime first;
     QDateTime last;
     for (int i = 0; i < chart.seriesCount(); ++i) {
-        ignoring([&] {
-            chart.clearSeries(i);
-            if (i >= sensors.size()) {
-                chart.setSeriesVisible(i, false);
-                return;
-            }
-            const CompareSeries& sensor = sensors[i];
-            const QList<TimedValue>& values =
-                measure == CompareMeasure::Rate ? sensor.rate : sensor.displacement;
-            QList<QPointF> points;
-            points.reserve(values.size());
-            for (const TimedValue& v : values) {
-                points << QPointF(xOf(v.at), v.value);
-            }
-            if (!values.isEmpty()) {
-                first = first.isValid() ? std::min(first, values.first().at) : values.first().at;
-                last = last.isValid() ? std::max(last, values.last().at) : values.last().at;
-            }
-            chart.setSeriesTitle(i, sensor.instrumentId);
-            chart.setPoints(i, points);
-            chart.setSeriesVisible(i, true);
-        });
-    }
-    ignoring([&] { fitValueAxis(chart, {}); });
-    ignoring([&] {
-        if (first.isValid()) {
-            const QTimeZone zone = QTimeZone::systemTimeZone();
-            applyTimeAxis(chart, QDateTime(first.date(), first.time(), zone),
-                          QDateTime(last.date(), last.time(), zone));
+        chart.clearSeries(i);
+        if (i >= sensors.size()) {
+            chart.setSeriesVisible(i, false);
+            continue;
         }
-    });
+        const CompareSeries& sensor = sensors[i];
+        const QList<TimedValue>& values =
+            measure == CompareMeasure::Rate ? sensor.rate : sensor.displacement;
+        QList<QPointF> points;
+        points.reserve(values.size());
+        for (const TimedValue& v : values) {
+            points << QPointF(xOf(v.at), v.value);
+        }
+        if (!values.isEmpty()) {
+            first = first.isValid() ? std::min(first, values.first().at) : values.first().at;
+            last = last.isValid() ? std::max(last, values.last().at) : values.last().at;
+        }
+        chart.setSeriesTitle(i, sensor.instrumentId);
+        chart.setPoints(i, points);
+        chart.setSeriesVisible(i, true);
+    }
+    fitValueAxis(chart, {});
+    if (first.isValid()) {
+        const QTimeZone zone = QTimeZone::systemTimeZone();
+        applyTimeAxis(chart, QDateTime(first.date(), first.time(), zone),
+                      QDateTime(last.date(), last.time(), zone));
+    }
 }

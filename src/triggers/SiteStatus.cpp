@@ -1,5 +1,6 @@
 #include "triggers/SiteStatus.h"
 
+#include "store/Columns.h"
 #include "triggers/TriggerEvents.h"
 
 #include "charts/Displacement.h"
@@ -26,7 +27,7 @@ constexpr double kMsPerDay = 86400000.0;
 
 // FullDate and the values a state is computed from.
 QString readingColumns() {
-    QStringList columns{QStringLiteral("DateTimeKey"), QStringLiteral("FullDate")};
+    QStringList columns{col::DateTimeKey, col::FullDate};
     for (int n = 1; n <= ChannelCount; ++n) {
         columns << QStringLiteral("Channel%1").arg(n);
     }
@@ -122,8 +123,9 @@ QString decimals(const std::optional<double>& value, int places) {
 } // namespace
 
 QList<SensorInfo> readSensorInfos(Connection& db, const std::optional<QStringList>& only) {
-    QStringList columns{"InstrumentID", "SensorType",   "Level",  "Location",     "Borehole",
-                        "Destroyed",    "HeadLocation", "Recess", "LengthofCable"};
+    QStringList columns{col::InstrumentID, col::SensorType, col::Level,
+                        col::Location,     col::Borehole,   col::Destroyed,
+                        col::HeadLocation, col::Recess,     col::LengthofCable};
     for (int n = 1; n <= MaxAnchors; ++n) {
         columns << QStringLiteral("NodeLocation%1").arg(n);
     }

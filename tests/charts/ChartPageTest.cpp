@@ -140,6 +140,24 @@ TEST_F(ChartPageTest, FailingLengthChartsWriteOneLogEntryUnderTheirTag) {
     EXPECT_TRUE(logText().contains(" G_DrawSloadgraph"));
 }
 
+TEST_F(ChartPageTest, TimeChartsOfABadNodeCountDrawTheTemperatureAndLogIt) {
+    for (const ChartPage::Kind kind : {ChartPage::Kind::DispTime, ChartPage::Kind::LoadTime}) {
+        GraphInput input = testInput(3, true, 2);
+        input.sensor.nodeCount = 9;
+        ChartPage page(kind, context());
+        const int before = logEntries();
+        EXPECT_FALSE(page.draw(input));
+        EXPECT_EQ(logEntries(), before + 1);
+        EXPECT_TRUE(logText().contains("Node count out of range: 9"));
+        EXPECT_EQ(page.chart()->points(0).size(), 2);
+        EXPECT_TRUE(page.chart()->points(1).isEmpty());
+
+        EXPECT_TRUE(page.draw(testInput(3, true, 2)));
+        EXPECT_EQ(logEntries(), before + 1);
+        EXPECT_EQ(page.chart()->points(1).size(), 2);
+    }
+}
+
 TEST_F(ChartPageTest, SharedScaleSelectorTakesEffectAtTheNextDrawing) {
     ChartPage time(ChartPage::Kind::DispTime, context());
     ChartPage length(ChartPage::Kind::DispLength, context());

@@ -1,3 +1,4 @@
+#include "store/Columns.h"
 #include "store/Connection.h"
 #include "store/DbError.h"
 #include "store/Guard.h"
@@ -14,6 +15,7 @@
 #include <QSqlRecord>
 #include <functional>
 #include <optional>
+#include <stdexcept>
 
 namespace {
 QStringList columnsOf(Connection& db, const QString& table) {
@@ -42,6 +44,18 @@ TEST_F(StoreTest, FirstLogEntryCreatesTheFileWithTheExactLayout) {
     EXPECT_TRUE(logText().endsWith(" - Err #1: second G_savefields\r\n"));
 }
 
+TEST_F(StoreTest, IgnoringGoesOnAfterAFailureButLogsItUnderItsTag) {
+    const ErrorLog log = errorLog();
+    bool after = false;
+    ignoring(log, " fillfields", [] { throw DbError(3021, "No current record."); });
+    ignoring(log, " shutdown", [] { throw std::runtime_error("closed twice"); });
+    ignoring(log, " shutdown", [&] { after = true; });
+    EXPECT_TRUE(after);
+    EXPECT_EQ(logEntries(), 2);
+    EXPECT_TRUE(logText().contains(" - Err #3021: No current record. fillfields\r\n"));
+    EXPECT_TRUE(logText().contains("closed twice shutdown\r\n"));
+}
+
 TEST_F(StoreTest, LoggingIntoAMissingFolderLosesTheEntrySilently) {
     const ErrorLog log{path("no/such/folder"), &clock_};
     EXPECT_FALSE(guarded(log, " G_x", [] { throw DbError(5, "boom"); }));
@@ -62,6 +76,27 @@ TEST_F(StoreTest, ReadingsTableCopiesTheTemplateColumnsAndNoRows) {
     EXPECT_THROW(createReadingsTable(db, "120521001"), DbError);
     EXPECT_EQ(db.scalar("SELECT count(*) FROM Configuration").toInt(), 1);
     EXPECT_EQ(db.scalar("SELECT count(*) FROM Prefs").toInt(), 1);
+}
+
+TEST_F(StoreTest, ColumnNamesAreThoseOfTheCreatedTables) {
+    createDatabaseFile(path("db.mdb"));
+    Connection db;
+    db.open(path("db.mdb"));
+    const QStringList sensors = columnsOf(db, "Sensors");
+    for (const char* column :
+         {col::InstrumentID,   col::SensorType,  col::DateID,        col::TypeID,  col::SensorNo,
+          col::Family,         col::Model,       col::LengthofCable, col::Level,   col::Location,
+          col::Borehole,       col::InstallDate, col::InstallBy,     col::Purpose, col::Notes,
+          col::HeadLocation,   col::Recess,      col::Plate,         col::kval,    col::Destroyed,
+          col::DestructionDate}) {
+        EXPECT_TRUE(sensors.contains(QLatin1String(column))) << column;
+    }
+    const QStringList readings = columnsOf(db, "sensordata");
+    for (const char* column : {col::DateTimeKey, col::FullDate, col::ReadingDate, col::ReadingTime,
+                               col::NumTemp, col::Reference}) {
+        EXPECT_TRUE(readings.contains(QLatin1String(column))) << column;
+    }
+    EXPECT_TRUE(columnsOf(db, "NetworkConfig").contains(QLatin1String(col::SensorID)));
 }
 
 TEST_F(StoreTest, OpeningAMissingFileFailsWithoutCreatingIt) {
