@@ -3,8 +3,8 @@
 #include "cli/CliPrompter.h"
 #include "cli/CliSession.h"
 #include "cli/CommandLineArgs.h"
-#include "site/PlanReportPages.h"
 #include "store/Clock.h"
+#include "triggers/PlanReportPages.h"
 #include "triggers/SiteReport.h"
 #include "ui/AppContext.h"
 

@@ -2,7 +2,6 @@
 
 #include "readings/GridExport.h"
 #include "site/PlanPage.h"
-#include "site/PlanReportPages.h"
 #include "site/SiteTables.h"
 #include "store/AlarmStore.h"
 #include "store/Clock.h"
@@ -10,6 +9,7 @@
 #include "store/Guard.h"
 #include "store/TriggerTables.h"
 #include "triggers/ComparePage.h"
+#include "triggers/PlanReportPages.h"
 #include "triggers/ResponsePlan.h"
 #include "triggers/SiteMarkers.h"
 #include "triggers/SiteReport.h"

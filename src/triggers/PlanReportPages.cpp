@@ -1,4 +1,4 @@
-#include "site/PlanReportPages.h"
+#include "triggers/PlanReportPages.h"
 
 #include "site/PlanScene.h"
 #include "site/SiteTables.h"
