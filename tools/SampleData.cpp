@@ -1,6 +1,7 @@
 #include "tools/SampleData.h"
 
 #include "charts/TemperatureCorrection.h"
+#include "checks/ReadingFlagStore.h"
 #include "revisions/RevisionStore.h"
 #include "store/Connection.h"
 #include "store/DataFolder.h"
@@ -449,6 +450,40 @@ void writeReadings(Connection& db, const QString& instrumentId,
     }
 }
 
+namespace {
+
+// The sensor that gets a readout glitch: the first in service to the end with two nodes or more
+// and nothing revised.
+bool takesGlitch(const SampleSensor& sensor) {
+    return sensor.nodeCount >= 2 && !sensor.destructionDate.isValid() &&
+           !sensor.repairAt.isValid() && sensor.maxReadings == 0 && sensor.silentDays == 0;
+}
+
+// A readout glitch: one more reading, half an hour after the sixth newest, whose first channel
+// reads 25 mm high, inside the rate window of the sensor's state. The checks flag it and it is
+// rejected, so it is kept but neither judged nor drawn.
+void writeSampleGlitch(Connection& db, const SampleSensor& sensor,
+                       const QVector<SampleReading>& readings, const QDateTime& now) {
+    for (qsizetype i = readings.size() - 6; i < readings.size() - 1; ++i) {
+        if (readings[i].channels.value(0).isEmpty()) {
+            continue;
+        }
+        SampleReading glitch = readings[i];
+        glitch.at = glitch.at.addSecs(1800);
+        glitch.channels[0] = twoDecimals(glitch.channels[0].toDouble() + 25.0);
+        glitch.plotTemporal = true;
+        glitch.plotSpatial = false;
+        writeReadings(db, sensor.instrumentId, {glitch});
+        refreshReadingFlags(db, sensor.instrumentId, now);
+        rejectReading(db, sensor.instrumentId,
+                      sensor.instrumentId + ' ' + glitch.at.toString("yyyy/MM/dd HH:mm:ss"), true,
+                      QStringLiteral("readout glitch"), QStringLiteral("sample"), now);
+        return;
+    }
+}
+
+} // namespace
+
 QString writeSampleDatabase(const QString& dataFolder, const SampleOptions& options) {
     if (!QDir().mkpath(dataFolder)) {
         throw DbError(ErrorCode::FileNotFound, "Could not create folder '" + dataFolder + "'.");
@@ -468,10 +503,14 @@ QString writeSampleDatabase(const QString& dataFolder, const SampleOptions& opti
         db.rollback();
         throw;
     }
-    for (const SampleSensor& sensor : sensors) {
-        const QVector<SampleReading> readings = sampleReadings(sensor, options);
-        writeReadings(db, sensor.instrumentId, readings);
-        writeSampleRevision(db, sensor, readings);
+    const auto glitched = std::find_if(sensors.begin(), sensors.end(), takesGlitch);
+    for (auto sensor = sensors.begin(); sensor != sensors.end(); ++sensor) {
+        const QVector<SampleReading> readings = sampleReadings(*sensor, options);
+        writeReadings(db, sensor->instrumentId, readings);
+        writeSampleRevision(db, *sensor, readings);
+        if (sensor == glitched && readings.size() >= 10) {
+            writeSampleGlitch(db, *sensor, readings, options.end);
+        }
     }
     writeSampleLevels(db, options);
     writeSamplePlans(db, sensors);

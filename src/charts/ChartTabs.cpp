@@ -6,6 +6,7 @@
 #include "charts/GraphData.h"
 #include "charts/Loads.h"
 #include "charts/ScaleSelector.h"
+#include "checks/ReadingFlagStore.h"
 #include "revisions/RevisionStore.h"
 #include "store/Guard.h"
 #include "ui/AppState.h"
@@ -135,6 +136,11 @@ GraphSensor ChartTabs::sensor() const {
     if (state_.db) {
         guarded(ErrorLog{state_.dataFolder, context_.clock}, " G_ReadRevisions", [&] {
             s.revisions = effectiveRevisions(readRevisions(*state_.db, s.instrumentId));
+        });
+        guarded(ErrorLog{state_.dataFolder, context_.clock}, " G_ReadFlags", [&] {
+            for (const ReadingFlag& flag : readFlags(*state_.db, s.instrumentId)) {
+                s.flaggedKeys.insert(flag.key);
+            }
         });
     }
     return s;

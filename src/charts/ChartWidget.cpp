@@ -667,6 +667,26 @@ void ChartWidget::setMarkerLines(const QList<MarkerLine>& lines) {
     }
 }
 
+void ChartWidget::setFlagMarks(const QList<QPointF>& points) {
+    if (!flagSeries_) {
+        flagSeries_ = new QScatterSeries;
+        flagSeries_->setMarkerShape(QScatterSeries::MarkerShapeCircle);
+        flagSeries_->setMarkerSize(11);
+        flagSeries_->setColor(Qt::transparent);
+        flagSeries_->setBorderColor(QColor(255, 140, 0));
+        QPen pen(QColor(255, 140, 0), 2);
+        flagSeries_->setPen(pen);
+        chart_->addSeries(flagSeries_);
+        flagSeries_->attachAxis(xAxis_);
+        flagSeries_->attachAxis(yAxis_);
+    }
+    flagSeries_->replace(points);
+}
+
+QList<QPointF> ChartWidget::flagMarks() const {
+    return flagSeries_ ? flagSeries_->points() : QList<QPointF>{};
+}
+
 void ChartWidget::setLegendTitle(const QString& title) {
     legend_->setTitle(title);
 }

@@ -14,6 +14,7 @@ class QChart;
 class QCheckBox;
 class QLabel;
 class QLineSeries;
+class QScatterSeries;
 class QXYSeries;
 class QValueAxis;
 class ChartLegend;
@@ -126,6 +127,11 @@ public:
     void setMarkerLines(const QList<MarkerLine>& lines);
     QList<MarkerLine> markerLines() const { return markerLines_; }
 
+    // Replaces the marks of flagged readings: small hollow orange circles at the points, on
+    // the left value axis, with no legend entry and no part in either axis range.
+    void setFlagMarks(const QList<QPointF>& points);
+    QList<QPointF> flagMarks() const;
+
     void setLegendTitle(const QString& title);
     QString legendTitle() const;
     // Titles of the listed series and then of the level lines, in legend order.
@@ -215,6 +221,7 @@ private:
     QList<QLineSeries*> levelSeries_;
     QList<MarkerLine> markerLines_;
     QList<QXYSeries*> markerSeries_;
+    QScatterSeries* flagSeries_ = nullptr;
     AxisSpec xSpec_;
     AxisSpec ySpec_;
 };

@@ -77,7 +77,7 @@ QList<GraphRow> readGraphRows(Connection& db, const QString& instrumentId, Graph
     const int zeros = static_cast<int>(shape.zero.size());
     const int disps = static_cast<int>(shape.disp.size());
     const int loads = static_cast<int>(shape.load.size());
-    const QStringList columns = QStringList{"FullDate", "ReadingDate", "NumTemp"} +
+    const QStringList columns = QStringList{"DateTimeKey", "FullDate", "ReadingDate", "NumTemp"} +
                                 numberedColumns("zero", zeros) + numberedColumns("Disp", disps) +
                                 QStringList{"Reference"} + numberedColumns("Load", loads);
     NativeStatement query(db, graphSelect(db, instrumentId, variant, columns));
@@ -85,10 +85,11 @@ QList<GraphRow> readGraphRows(Connection& db, const QString& instrumentId, Graph
     QList<GraphRow> rows;
     while (query.step()) {
         GraphRow row;
-        row.fullDate = fullDateOf(query.textAt(0), zone);
-        row.readingDate = query.textAt(1);
-        row.numTemp = query.numberAt(2).value_or(0.0);
-        int column = 3;
+        row.key = query.textAt(0);
+        row.fullDate = fullDateOf(query.textAt(1), zone);
+        row.readingDate = query.textAt(2);
+        row.numTemp = query.numberAt(3).value_or(0.0);
+        int column = 4;
         for (auto& zero : row.zero) {
             zero = query.numberAt(column++);
         }

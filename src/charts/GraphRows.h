@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <array>
 #include <optional>
@@ -11,6 +12,7 @@
 // One reading of a graph selection with the columns the chart procedures read. A column
 // that holds no value is empty.
 struct GraphRow {
+    QString key; // DateTimeKey
     QDateTime fullDate;
     QString readingDate; // "yyyy/MM/dd"
     double numTemp = 0;
@@ -42,6 +44,8 @@ struct GraphSensor {
     // The revisions in force, drawn on the time charts.
     QList<SensorRevision> revisions;
     bool temperatureCorrected = false; // its displacements are corrected for temperature
+    // Keys of its readings the checks flagged, marked on the time charts.
+    QSet<QString> flaggedKeys;
 };
 
 // One chart's inputs: the sensor and its selected readings in ascending FullDate order.

@@ -14,14 +14,18 @@ namespace {
 using Axis = ChartWidget::Axis;
 using Column = std::function<std::optional<double>(const GraphRow&)>;
 
-// One point per reading that holds a value in the column, x the reading's date and time.
-void plot(ChartWidget& chart, int series, const QString& title, const QList<GraphRow>& rows,
-          const Column& column) {
+// One point per reading that holds a value in the column, x the reading's date and time; the
+// points of flagged readings are added to flags when given.
+void plot(ChartWidget& chart, int series, const QString& title, const GraphInput& input,
+          const Column& column, QList<QPointF>* flags = nullptr) {
     QList<QPointF> points;
-    points.reserve(rows.size());
-    for (const GraphRow& row : rows) {
+    points.reserve(input.rows.size());
+    for (const GraphRow& row : input.rows) {
         if (const std::optional<double> y = column(row)) {
             points << QPointF(ChartWidget::timeX(row.fullDate), *y);
+            if (flags && input.sensor.flaggedKeys.contains(row.key)) {
+                *flags << points.back();
+            }
         }
     }
     chart.setSeriesTitle(series, title);
@@ -42,7 +46,8 @@ void begin(ChartWidget& chart, const GraphInput& input, const QString& valueTitl
         chart.setSeriesVisible(i, false);
     }
     chart.setAxisTitle(Axis::Y, valueTitle);
-    plot(chart, 0, chart.seriesTitle(0), input.rows,
+    chart.setFlagMarks({});
+    plot(chart, 0, chart.seriesTitle(0), input,
          [](const GraphRow& row) { return std::optional<double>(row.numTemp); });
 }
 
@@ -77,6 +82,7 @@ void setupTimeChart(ChartWidget& chart) {
 void DrawTgraph(ChartWidget& chart, const GraphInput& input) {
     const ChartWidget::Drawing drawing(chart);
     begin(chart, input, QStringLiteral("Displacement (mm)"));
+    QList<QPointF> flags;
     // A node count out of range draws the temperature alone; the chart page logs it.
     if (nodeCountInRange(input.sensor)) {
         const GraphSensor& sensor = input.sensor;
@@ -88,18 +94,21 @@ void DrawTgraph(ChartWidget& chart, const GraphInput& input) {
         if (sensor.headAtCollar) {
             // Deepest node first; the head carries the change of the last channel.
             for (int i = 1; i <= n; ++i) {
-                plot(chart, i, label(n - i + 1), input.rows, dispColumn(n - i + 1));
+                plot(chart, i, label(n - i + 1), input, dispColumn(n - i + 1), &flags);
             }
-            plot(chart, n + 1, head, input.rows,
-                 [n](const GraphRow& row) { return row.zero.at(n - 1); });
+            plot(
+                chart, n + 1, head, input, [n](const GraphRow& row) { return row.zero.at(n - 1); },
+                &flags);
         } else {
-            plot(chart, 1, head, input.rows, [](const GraphRow& row) { return row.reference; });
+            plot(
+                chart, 1, head, input, [](const GraphRow& row) { return row.reference; }, &flags);
             for (int i = 2; i <= n + 1; ++i) {
-                plot(chart, i, label(i - 1), input.rows, dispColumn(i - 1));
+                plot(chart, i, label(i - 1), input, dispColumn(i - 1), &flags);
             }
         }
     }
     finish(chart, input);
+    chart.setFlagMarks(flags);
     // The sensor's displacement levels, across the time axis just set.
     chart.setLevelLines(amberRedLines(input.sensor.amberDisp, input.sensor.redDisp));
     chart.setMarkerLines(revisionMarkers(input.sensor));
@@ -127,6 +136,7 @@ QList<ChartWidget::MarkerLine> revisionMarkers(const GraphSensor& sensor) {
 void DrawLVTgraph(ChartWidget& chart, const GraphInput& input) {
     const ChartWidget::Drawing drawing(chart);
     begin(chart, input, QStringLiteral("Load (kN)"));
+    QList<QPointF> flags;
     if (nodeCountInRange(input.sensor)) {
         const GraphSensor& sensor = input.sensor;
         const int pairs = std::min(sensor.nodeCount - 1, 5);
@@ -135,9 +145,10 @@ void DrawLVTgraph(ChartWidget& chart, const GraphInput& input) {
         };
         for (int i = 1; i <= pairs; ++i) {
             const int pair = sensor.headAtCollar ? pairs - i + 1 : i;
-            plot(chart, i, label(pair), input.rows, loadColumn(pair));
+            plot(chart, i, label(pair), input, loadColumn(pair), &flags);
         }
     }
     finish(chart, input);
+    chart.setFlagMarks(flags);
     chart.setMarkerLines(revisionMarkers(input.sensor));
 }

@@ -1,4 +1,5 @@
 #include "charts/ChartWidget.h"
+#include "checks/ReadingFlagStore.h"
 #include "logger/LoggerAppend.h"
 #include "logger/LoggerFile.h"
 #include "logger/LoggerReadings.h"
@@ -19,6 +20,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QValueAxis>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -558,4 +560,88 @@ TEST_P(ChartTabsTest, AReZeroIsShownSinceItOrSinceInstallationOnBothTimeCharts) 
     ASSERT_EQ(switches.size(), 2);
     EXPECT_TRUE(switches[0]->isChecked() && switches[1]->isChecked());
     EXPECT_EQ(chart("ChartLVT")->markerLines().size(), 1);
+}
+
+TEST_P(ChartTabsTest, FlaggedReadingsAreMarkedOnEveryNodeLineAndRejectedOnesNotDrawn) {
+    addSensors({kThree});
+    install(kThree, true);
+    for (int d = 1; d <= 6; ++d) {
+        const QString first = QString::number(10.0 + 0.1 * d, 'f', 2);
+        reading(kThree, QStringLiteral("2024-03-%1 08:00:00").arg(d, 2, 10, QChar('0')),
+                {d == 4 ? "70.00" : first, "20.00", "30.00"});
+    }
+    const QString spike = kThree + " 2024/03/04 08:00:00";
+    const QDateTime now(QDate(2024, 3, 7), QTime(9, 0));
+    {
+        Connection c;
+        c.open(location());
+        refreshReadingFlags(c, kThree, now);
+    }
+    frmQuorvelle& w = open();
+    w.SSTab1->setCurrentIndex(3);
+    ASSERT_EQ(w.SSTab1->currentIndex(), 3);
+    ChartWidget* t = chart("ChartT");
+    ASSERT_NE(t, nullptr);
+    const double spikeX = t->points(1).at(3).x();
+
+    // Each flagged reading is marked where each node line and the head pass it, and
+    // nowhere else; the temperature carries no marks and the legend gains no entry.
+    const auto expectMarks = [&](ChartWidget* c, int lines, const QSet<double>& flaggedXs) {
+        QList<QPointF> expected;
+        for (int i = 1; i <= lines; ++i) {
+            for (const QPointF& p : c->points(i)) {
+                if (flaggedXs.contains(p.x())) {
+                    expected << p;
+                }
+            }
+        }
+        QList<QPointF> marks = c->flagMarks();
+        const auto byXy = [](const QPointF& a, const QPointF& b) {
+            return a.x() != b.x() ? a.x() < b.x() : a.y() < b.y();
+        };
+        std::sort(marks.begin(), marks.end(), byXy);
+        std::sort(expected.begin(), expected.end(), byXy);
+        EXPECT_EQ(marks, expected);
+    };
+    QSet<double> flaggedXs;
+    QSet<QString> keys;
+    {
+        Connection c;
+        c.open(location());
+        for (const ReadingFlag& flag : readFlags(c, kThree)) {
+            keys.insert(flag.key);
+        }
+    }
+    ASSERT_TRUE(keys.contains(spike));
+    for (int d = 0; d < 6; ++d) {
+        if (keys.contains(kThree +
+                          QStringLiteral(" 2024/03/%1 08:00:00").arg(d + 1, 2, 10, QChar('0')))) {
+            flaggedXs.insert(t->points(1).at(d).x());
+        }
+    }
+    EXPECT_TRUE(flaggedXs.contains(spikeX));
+    expectMarks(t, 4, flaggedXs);
+    EXPECT_GE(t->flagMarks().size(), 4);
+    EXPECT_EQ(t->legendEntries(), QStringList({"Temp (C)", "6.25 m", "3.25 m", "1.25 m", "Head"}));
+
+    w.SSTab1->setCurrentIndex(5);
+    ChartWidget* load = chart("ChartLVT");
+    ASSERT_NE(load, nullptr);
+    expectMarks(load, 2, flaggedXs);
+    EXPECT_FALSE(load->flagMarks().isEmpty());
+
+    // Rejected: the spike is neither drawn nor marked.
+    {
+        Connection c;
+        c.open(location());
+        rejectReading(c, kThree, spike, true, "readout glitch", "surveyor", now);
+        refreshReadingFlags(c, kThree, now);
+    }
+    w.SSTab1->setCurrentIndex(0);
+    w.SSTab1->setCurrentIndex(3);
+    EXPECT_EQ(t->points(1).size(), 5);
+    for (const QPointF& p : t->points(1) + t->flagMarks()) {
+        EXPECT_NE(p.x(), spikeX);
+    }
+    EXPECT_EQ(logEntries(), 0);
 }

@@ -1,3 +1,4 @@
+#include "checks/ReadingFlagStore.h"
 #include "logger/LoggerGridModel.h"
 #include "logger/LoggerProgressDialog.h"
 #include "logger/OffThreadWork.h"
@@ -249,6 +250,61 @@ TEST_P(LoggerImportTest, TheReviewShowsTheNodeChannelsAndCountsTheTickedLines) {
     // A click beside the mark column changes nothing.
     form->MSFlexGrid1_Click(form->grid().index(1, 3));
     EXPECT_EQ(form->lblMarked->text(), "5 of 5 lines ticked to append");
+}
+
+TEST_P(LoggerImportTest, TheReviewMarksImpossibleDatesAndFlaggedValuesBeforeTheAppend) {
+    addSensors({kId});
+    openOnReadings();
+    page().cboTrovInt->setCurrentText("1");
+    frmTrovData* form = import(loggerFile(kId + ".txt", "2026/02/27 09:00:00,T7,21,001,20,20\n"
+                                                        "2026/02/28 09:00:00,T7,21,001,20,500\n"
+                                                        "2026/02/30 09:00:00,T7,21,001,20,21\n"
+                                                        "2026/03/01 09:00:00,T7,21,001,20,21\n"));
+    ASSERT_NE(form, nullptr);
+    const int channel = LoggerGridModel::kFirstChannelColumn;
+    const auto colour = [&](int row, int column) {
+        return form->grid().index(row, column).data(Qt::BackgroundRole).value<QBrush>().color();
+    };
+    const auto tip = [&](int row, int column) {
+        return form->grid().index(row, column).data(Qt::ToolTipRole).toString();
+    };
+
+    // A clean line has no colour and no tooltip.
+    EXPECT_FALSE(form->grid().index(0, 0).data(Qt::BackgroundRole).isValid());
+    EXPECT_FALSE(form->grid().index(0, channel).data(Qt::BackgroundRole).isValid());
+    EXPECT_TRUE(tip(0, channel).isEmpty());
+    // The value out of the channel's range: its cell amber, the date left alone, and every
+    // cell of the line tells why.
+    EXPECT_EQ(colour(1, channel), QColor(255, 214, 140));
+    EXPECT_FALSE(form->grid().index(1, 0).data(Qt::BackgroundRole).isValid());
+    EXPECT_TRUE(tip(1, 0).contains("500")) << tip(1, 0).toStdString();
+    EXPECT_EQ(tip(1, 0), tip(1, channel));
+    // 30 February: the date red, and said so.
+    EXPECT_EQ(colour(2, 0), QColor(255, 150, 150));
+    EXPECT_FALSE(tip(2, 0).isEmpty());
+    EXPECT_FALSE(form->grid().index(2, channel).data(Qt::BackgroundRole).isValid());
+    EXPECT_TRUE(tip(3, 0).isEmpty()) << tip(3, 0).toStdString();
+
+    // The impossible line starts unticked; the count follows the ticks, and the lines ticked
+    // are the ones appended, the flagged value flagged in the register too.
+    EXPECT_EQ(marks(form), QVector<bool>({true, true, false, true}));
+    EXPECT_EQ(form->lblMarked->text(), "3 of 4 lines ticked to append");
+    form->MSFlexGrid1_Click(form->grid().index(2, LoggerGridModel::kAppendColumn));
+    EXPECT_EQ(form->lblMarked->text(), "4 of 4 lines ticked to append");
+    setMarks(form, {true, true, false, true});
+    EXPECT_EQ(form->lblMarked->text(), "3 of 4 lines ticked to append");
+    prompter.answers.enqueue(MsgAnswer::Yes);
+    form->cmdAppend->click();
+    EXPECT_EQ(readingCount(kId), 3);
+    Connection c;
+    c.open(location());
+    QStringList flagged;
+    for (const ReadingFlag& flag : readFlags(c, kId)) {
+        if (flag.check == CheckKind::Range) {
+            flagged << flag.key;
+        }
+    }
+    EXPECT_EQ(flagged, QStringList{kId + " 2026/02/28 09:00:00"});
 }
 
 TEST_P(LoggerImportTest, TheSummaryCountsReadingsDatedAfterTheClocksNow) {
