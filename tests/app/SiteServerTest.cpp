@@ -208,10 +208,11 @@ TEST_F(SiteServerTest, TheFileRegisterMovesToTheServerAndTheProgramFollowsIt) {
     emit window->utilities->copyToServer.caption->clicked();
     const QString name =
         server->name() + " on " + server->host() + ":" + QString::number(server->port());
-    // The tables of the register, the trigger tables and the revision list opening made.
+    // The tables of the register, the trigger tables, the revision list and the response
+    // tables opening made.
     EXPECT_EQ(prompter.last().text,
               "The register was copied to the site server " + name +
-                  ": 2 sensors, 1 reading, 5 rows in 10 tables.\r\nUse the site server as this "
+                  ": 2 sensors, 1 reading, 5 rows in 13 tables.\r\nUse the site server as this "
                   "computer's database from now on?")
         << prompter.last().text.toStdString();
     EXPECT_EQ(prompter.last().title, "Copy Register to Server");
