@@ -531,6 +531,15 @@ void createMissingTables(Connection& from, Connection& to, const QStringList& ta
     }
 }
 
+// A table a login without the owner's rights cannot make.
+DbError missingOnServer(const QString& table) {
+    return DbError(ErrorCode::InvalidArgument,
+                   "The site server has no table " + table +
+                       " for the rows of the register; its owner adds it by running server "
+                       "init again. Nothing was changed.",
+                   DbErrorKind::MissingObject);
+}
+
 // Replaces the register of `to` with `from`'s inside `from`'s transaction (replaceRegister).
 // refused names what a login without the administrator's role may not do.
 RegisterCounts replaceWithin(Connection& from, Connection& to, const CopyProgress& progress,
@@ -563,22 +572,14 @@ RegisterCounts replaceWithin(Connection& from, Connection& to, const CopyProgres
                 continue;
             }
             if (!onTarget(table) && !isReadingsTable(table)) {
-                throw DbError(ErrorCode::InvalidArgument,
-                              "The site server has no table " + table +
-                                  " for the rows of the register; its owner adds it by running "
-                                  "server init again. Nothing was changed.",
-                              DbErrorKind::MissingObject);
+                throw missingOnServer(table);
             }
             replaced << table;
         }
         for (const MergedTable& merged : kMergedTables) {
             const QString table = QString::fromLatin1(merged.name);
             if (incoming.contains(table, Qt::CaseInsensitive) && !onTarget(table)) {
-                throw DbError(ErrorCode::InvalidArgument,
-                              "The site server has no table " + table +
-                                  " for the rows of the register; its owner adds it by running "
-                                  "server init again. Nothing was changed.",
-                              DbErrorKind::MissingObject);
+                throw missingOnServer(table);
             }
         }
         // The readings template, empty on both sides, is left as it is.
