@@ -7,6 +7,7 @@
 #include "store/DataFolder.h"
 #include "store/Guard.h"
 #include "store/ServerLocation.h"
+#include "store/SiteAccess.h"
 #include "ui/AppContext.h"
 #include "ui/AppState.h"
 #include "ui/Prompter.h"
@@ -149,7 +150,11 @@ void BackupCommands::imgRestore_Click() {
         } catch (const CopyCancelled&) {
             // The server's register stays as it was.
         } catch (const DbError& e) {
-            context_.prompter->message(kAppTitle, "Error encountered during restore process");
+            // A login the server does not let restore is told why in the role's words.
+            context_.prompter->message(
+                kAppTitle, isRefusal(e)
+                               ? e.description()
+                               : QStringLiteral("Error encountered during restore process"));
             log.report(e, " G_RestoreDB");
         }
         reconnect_(server.isEmpty() ? defaultDatabasePath(state_.dataFolder) : server);

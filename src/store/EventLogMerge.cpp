@@ -65,36 +65,44 @@ QHash<QString, Event> byIdentity(const QList<Event>& events) {
     return known;
 }
 
-// On a server the event number is the row id, which the number column follows.
-void insertEvent(Connection& db, const Event& event, bool keepNumber) {
+// On a server the event number is the row id, which the number column follows. Returns the
+// number the event was stored under.
+qint64 insertEvent(Connection& db, const Event& event, bool keepNumber) {
     QStringList columns = kEventColumns;
     QVariantList values = event.values;
     if (keepNumber) {
         columns.prepend(db.isServer() ? QStringLiteral("rowid") : QStringLiteral("EventID"));
         values.prepend(event.id);
     }
-    db.execute("INSERT INTO TriggerEvents (" + columns.join(", ") + ") VALUES (" +
-                   QStringList(columns.size(), "?").join(", ") + ")",
-               values);
+    const QString insert = "INSERT INTO TriggerEvents (" + columns.join(", ") + ") VALUES (" +
+                           QStringList(columns.size(), "?").join(", ") + ")";
+    if (db.isServer()) {
+        return db.scalar(insert + " RETURNING EventID", values).toLongLong();
+    }
+    db.execute(insert, values);
+    return db.scalar(QStringLiteral("SELECT last_insert_rowid()")).toLongLong();
 }
 } // namespace
 
-qint64 mergeEventLog(Connection& into, Connection& from) {
+qint64 mergeEventLog(Connection& into, Connection& from, QHash<qint64, qint64>* numbers) {
     const QList<Event> incoming = readEvents(from);
     if (incoming.isEmpty()) {
         return 0;
     }
     const QList<Event> held = readEvents(into);
     const QHash<QString, Event> present = byIdentity(held);
-    QSet<qint64> numbers;
+    QSet<qint64> used;
     for (const Event& event : held) {
-        numbers.insert(event.id);
+        used.insert(event.id);
     }
     QList<Event> renumbered;
     qint64 added = 0;
     for (const Event& event : incoming) {
         const auto same = present.constFind(identity(event));
         if (same != present.constEnd()) {
+            if (numbers) {
+                numbers->insert(event.id, same->id);
+            }
             if (acknowledged(event) && !acknowledged(*same)) {
                 const auto value = [&](const char* column) {
                     return event.values[kEventColumns.indexOf(column)];
@@ -103,21 +111,29 @@ qint64 mergeEventLog(Connection& into, Connection& from) {
                              "EventID = ?",
                              {value("AckAt"), value("AckBy"), value("AckNote"), same->id});
             }
-        } else if (numbers.contains(event.id)) {
+        } else if (used.contains(event.id)) {
             renumbered << event;
         } else {
             insertEvent(into, event, true);
-            numbers.insert(event.id);
+            used.insert(event.id);
+            if (numbers) {
+                numbers->insert(event.id, event.id);
+            }
             ++added;
         }
     }
     if (into.isServer()) {
-        // The events given a new number must not take one kept from the other log.
+        // The events given a new number must not take one kept from the other log; a sequence
+        // already past the numbers is left alone.
         into.execute("SELECT setval(pg_get_serial_sequence('triggerevents', 'rowid'), max(rowid)) "
-                     "FROM TriggerEvents HAVING max(rowid) IS NOT NULL");
+                     "FROM TriggerEvents HAVING max(rowid) > coalesce(pg_sequence_last_value("
+                     "pg_get_serial_sequence('triggerevents', 'rowid')::regclass), 0)");
     }
     for (const Event& event : renumbered) {
-        insertEvent(into, event, false);
+        const qint64 number = insertEvent(into, event, false);
+        if (numbers) {
+            numbers->insert(event.id, number);
+        }
         ++added;
     }
     return added;

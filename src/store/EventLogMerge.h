@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QtGlobal>
 
 class Connection;
@@ -13,8 +14,10 @@ class Connection;
 // log that `into` lacks, keeping its number where `into` has no event of that number and
 // giving it the next one otherwise; an event both hold that only `from` has acknowledged takes
 // that acknowledgement. Nothing is deleted or changed otherwise, so the log's rules stay on.
-// Returns how many events were added. A database without the log adds nothing.
-qint64 mergeEventLog(Connection& into, Connection& from);
+// Returns how many events were added. A database without the log adds nothing. numbers, when
+// given, is told the number each of `from`'s events has in `into` afterwards, for the rows that
+// name an event (its closure, its alarm mail) to follow it.
+qint64 mergeEventLog(Connection& into, Connection& from, QHash<qint64, qint64>* numbers = nullptr);
 
 // How many events of `log`'s event log the log of `other` lacks: those a replacement of `log`'s
 // register by `other` keeps only because they are merged back.

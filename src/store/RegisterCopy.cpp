@@ -8,15 +8,18 @@
 #include "store/CorrectionTable.h"
 #include "store/DbError.h"
 #include "store/EventLogMerge.h"
+#include "store/ReadingsTables.h"
 #include "store/ResponseTables.h"
 #include "store/RevisionTable.h"
 #include "store/Schema.h"
+#include "store/SiteAccess.h"
 #include "store/SiteTableSchema.h"
 #include "store/SqlFailure.h"
 #include "store/TriggerTables.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QLocale>
 #include <QMap>
 #include <QSqlRecord>
@@ -124,11 +127,13 @@ void advanceSequences(Connection& to, const QString& table) {
     while (numbered.next()) {
         columns << numbered.value(0).toString();
     }
+    // A numbering already past the rows is left alone: it never goes back to a number used.
     for (const QString& column : columns) {
         to.execute("SELECT setval(pg_get_serial_sequence(?, ?), max(" + quoteName(column) +
                        ")) FROM " + quoteName(table) + " HAVING max(" + quoteName(column) +
-                       ") IS NOT NULL",
-                   {quoteName(table), column});
+                       ") > coalesce(pg_sequence_last_value(pg_get_serial_sequence(?, "
+                       "?)::regclass), 0)",
+                   {quoteName(table), column, quoteName(table), column});
     }
 }
 
@@ -344,6 +349,305 @@ bool onlyDefaults(Connection& db, const QString& table, const QString& differs) 
                                             differs + ") = 0 FROM " + quoteName(table))
                                       .toBool();
 }
+
+// Whether the register holds nothing but a new schema's own rows: no sensors, readings,
+// network settings, nor a row in any table a copy makes beside them (the audit trail counted
+// when withTrail), and the default Configuration and Prefs rows or none.
+bool holdsNoData(Connection& db, bool withTrail) {
+    QStringList tables = QStringList{QStringLiteral("Sensors"), QStringLiteral("NetworkConfig"),
+                                     QStringLiteral("sensordata")} +
+                         addedTables();
+    if (!withTrail) {
+        tables.removeAll(kAuditTable);
+    }
+    for (const QString& table : tables) {
+        if (!emptyOrMissing(db, table)) {
+            return false;
+        }
+    }
+    return onlyDefaults(db, "Configuration",
+                        "SensorType IS DISTINCT FROM '21' OR Description IS DISTINCT FROM "
+                        "'k1VARLO'") &&
+           onlyDefaults(db, "Prefs",
+                        "MaxY IS DISTINCT FROM '' OR MinY IS DISTINCT FROM '' OR MinX IS "
+                        "DISTINCT FROM '' OR MaxX IS DISTINCT FROM ''");
+}
+
+bool sameName(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+int columnIndex(const QStringList& columns, const QString& name) {
+    for (int i = 0; i < columns.size(); ++i) {
+        if (sameName(columns[i], name)) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+// The tables that are only ever added to: a restore never empties them, but adds the rows of
+// the backup they lack. Two rows are the same when their identity columns agree (every column
+// but the number when none are named), and the target numbers the rows it takes.
+struct MergedTable {
+    const char* name;
+    const char* number;
+    const char* identity;
+};
+
+constexpr MergedTable kMergedTables[] = {
+    {"TriggerEventClosures", "", "EventID"},
+    {"SensorRevisions", "RevisionID", ""},
+    {"ReadingRejections", "", ""},
+    // A message's state changes as it is sent; what it says does not.
+    {"AlarmOutbox", "MessageID", "EventID, InstrumentID, Kind, Address, Subject, CreatedAt"}};
+
+const MergedTable* mergedTable(const QString& table) {
+    for (const MergedTable& merged : kMergedTables) {
+        if (sameName(table, QLatin1String(merged.name))) {
+            return &merged;
+        }
+    }
+    return nullptr;
+}
+
+QString identityKey(const QVariantList& values, const QList<int>& fields) {
+    QStringList parts;
+    for (const int field : fields) {
+        const QVariant& value = values[field];
+        parts << (value.isNull() ? QStringLiteral("\x1e") : value.toString());
+    }
+    return parts.join(QChar(0x1f));
+}
+
+// Adds to `to`'s table the rows of `from`'s that it lacks, a row that names an event naming
+// it by its number in the merged log (events: the backup's number to the merged one). Returns
+// the rows `to` holds.
+qint64 mergeRows(Connection& from, Connection& to, const MergedTable& merged,
+                 const QHash<qint64, qint64>& events) {
+    const QString table = QString::fromLatin1(merged.name);
+    QStringList columns = columnsOf(from, table);
+    columns.removeIf(
+        [&](const QString& column) { return sameName(column, QLatin1String(merged.number)); });
+    const QStringList targets = targetColumns(to, table, columns);
+    const QStringList identity =
+        *merged.identity != '\0' ? QString::fromLatin1(merged.identity).split(", ") : columns;
+    QList<int> fields;
+    for (const QString& column : identity) {
+        fields << columnIndex(columns, column);
+    }
+    QStringList read;
+    QStringList written;
+    QList<int> writtenFields;
+    for (int i = 0; i < columns.size(); ++i) {
+        read << quoteName(columns[i]);
+        if (!targets[i].isEmpty()) {
+            written << targets[i];
+            writtenFields << i;
+        }
+    }
+    // The rows `to` holds, counted: two equal rows of the backup are two rows.
+    QHash<QString, int> held;
+    {
+        QStringList selected;
+        for (const QString& column : identity) {
+            selected << quoteName(column);
+        }
+        QSqlQuery present =
+            runQuery(to, "SELECT " + selected.join(", ") + " FROM " + quoteName(table), {});
+        QList<int> all;
+        for (int i = 0; i < identity.size(); ++i) {
+            all << i;
+        }
+        while (present.next()) {
+            QVariantList values;
+            for (int i = 0; i < identity.size(); ++i) {
+                values << present.value(i);
+            }
+            ++held[identityKey(values, all)];
+        }
+        if (present.lastError().isValid()) {
+            raiseSqlError(to, present.lastError());
+        }
+    }
+    const int eventField = columnIndex(columns, QStringLiteral("EventID"));
+    const SideTable* side = sideTable(table);
+    const QString order = side ? QString::fromLatin1(side->order) : QStringLiteral("rowid");
+    QSqlQuery source = runQuery(
+        from, "SELECT " + read.join(", ") + " FROM " + quoteName(table) + " ORDER BY " + order, {});
+    const QString insert = "INSERT INTO " + quoteName(table) + " (" + written.join(", ") +
+                           ") VALUES (" + QStringList(written.size(), "?").join(", ") + ")";
+    while (source.next()) {
+        QVariantList values;
+        for (int i = 0; i < columns.size(); ++i) {
+            values << source.value(i);
+        }
+        if (eventField >= 0 && !values[eventField].isNull()) {
+            const qint64 number = values[eventField].toLongLong();
+            values[eventField] = events.value(number, number);
+        }
+        const QString key = identityKey(values, fields);
+        if (held.value(key) > 0) {
+            --held[key];
+            continue;
+        }
+        QVariantList params;
+        for (const int field : writtenFields) {
+            params << values[field];
+        }
+        to.execute(insert, params);
+    }
+    if (source.lastError().isValid()) {
+        raiseSqlError(from, source.lastError());
+    }
+    return rowCount(to, table);
+}
+
+// Creates on `to` the tables of `from`'s register it lacks, the readings tables aside: for the
+// owner of the tables, who alone may make them.
+void createMissingTables(Connection& from, Connection& to, const QStringList& tables) {
+    if (!hasRegister(to)) {
+        createSchemaWithin(to);
+    }
+    if (presentOn(from, kTriggerTables).size() == kTriggerTables.size() && !hasTriggerTables(to)) {
+        createTriggerTablesWithin(to);
+    }
+    if (tables.contains(kRevisionTable, Qt::CaseInsensitive) && !hasRevisionTable(to)) {
+        createRevisionTableWithin(to);
+    }
+    if (!presentOn(from, kCheckTables).isEmpty()) {
+        createCheckTablesWithin(to);
+    }
+    const QStringList present = to.tables();
+    for (const QString& table : tables) {
+        if (present.contains(table, Qt::CaseInsensitive)) {
+            continue;
+        }
+        if (isCorrectionTable(table)) {
+            createCorrectionTableWithin(to);
+        } else if (const SideTable* side = sideTable(table)) {
+            side->create(to);
+        }
+    }
+}
+
+// A table a login without the owner's rights cannot make.
+DbError missingOnServer(const QString& table) {
+    return DbError(ErrorCode::InvalidArgument,
+                   "The site server has no table " + table +
+                       " for the rows of the register; its owner adds it by running server "
+                       "init again. Nothing was changed.",
+                   DbErrorKind::MissingObject);
+}
+
+// Replaces the register of `to` with `from`'s inside `from`'s transaction (replaceRegister).
+// refused names what a login without the administrator's role may not do.
+RegisterCounts replaceWithin(Connection& from, Connection& to, const CopyProgress& progress,
+                             const QString& refused) {
+    const AccessRole role = findLoginRole(to);
+    if (!accessAllows(role, AccessRole::Admin)) {
+        throw DbError(kRefusedToRole,
+                      "Your login (" + accessRoleName(role) + ") may not " + refused + ".");
+    }
+    const bool owner = role == AccessRole::Unrestricted;
+    const QStringList incoming = registerTables(from) + presentSideTables(from);
+    RegisterCounts counts;
+    to.inTransaction([&] {
+        const bool existing = hasRegister(to);
+        // The server's audit trail is its own record, kept whole and writing down the restore
+        // row by row; a backup's trail goes only where there is none yet.
+        const bool carryTrail = owner && incoming.contains(kAuditTable, Qt::CaseInsensitive) &&
+                                !to.hasTable(kAuditTable);
+        if (owner) {
+            createMissingTables(from, to, incoming);
+        }
+        const QStringList present = to.tables();
+        const auto onTarget = [&](const QString& table) {
+            return present.contains(table, Qt::CaseInsensitive);
+        };
+        QStringList replaced;
+        for (const QString& table : incoming) {
+            if (sameName(table, kAuditTable) || sameName(table, "TriggerEvents") ||
+                mergedTable(table)) {
+                continue;
+            }
+            if (!onTarget(table) && !isReadingsTable(table)) {
+                throw missingOnServer(table);
+            }
+            replaced << table;
+        }
+        for (const MergedTable& merged : kMergedTables) {
+            const QString table = QString::fromLatin1(merged.name);
+            if (incoming.contains(table, Qt::CaseInsensitive) && !onTarget(table)) {
+                throw missingOnServer(table);
+            }
+        }
+        // The readings template, empty on both sides, is left as it is.
+        if (emptyOrMissing(from, "sensordata") && emptyOrMissing(to, "sensordata")) {
+            replaced.removeIf([](const QString& table) { return sameName(table, "sensordata"); });
+        }
+        // The tables of `to` the backup lacks: readings tables go, others are emptied; the
+        // event log, the audit trail and the append-only tables keep their rows.
+        QStringList gone;
+        QStringList emptied;
+        for (const QString& table :
+             existing ? registerTables(to) + presentSideTables(to) : QStringList()) {
+            if (incoming.contains(table, Qt::CaseInsensitive) || sameName(table, kAuditTable) ||
+                sameName(table, "TriggerEvents") || mergedTable(table)) {
+                continue;
+            }
+            (isReadingsTable(table) ? gone : emptied) << table;
+        }
+        // Nobody writes to what is replaced until the restore is done; readers see the old
+        // register until then.
+        QStringList locked;
+        for (const QString& table :
+             replaced + emptied + gone + QStringList{QStringLiteral("TriggerEvents")}) {
+            if (onTarget(table)) {
+                locked << quoteName(table);
+            }
+        }
+        if (!locked.isEmpty()) {
+            to.execute("LOCK TABLE " + locked.join(", ") + " IN EXCLUSIVE MODE");
+        }
+        // Row by row, so that the audit trail holds every row the restore removed.
+        for (const QString& table : gone) {
+            to.execute("DELETE FROM " + quoteName(table));
+            dropReadingsTable(to, table);
+        }
+        for (const QString& table : emptied + replaced) {
+            if (onTarget(table)) {
+                to.execute("DELETE FROM " + quoteName(table));
+            } else {
+                createReadingsTable(to, table);
+            }
+        }
+        QStringList copied = replaced;
+        if (carryTrail) {
+            copied << kAuditTable;
+        }
+        counts = copyAllRows(from, to, copied, progress);
+        QHash<qint64, qint64> events;
+        if (to.hasTable("TriggerEvents")) {
+            mergeEventLog(to, from, &events);
+            const qint64 held = rowCount(to, "TriggerEvents");
+            counts.tables.append({"TriggerEvents", held});
+            counts.rows += held;
+        }
+        for (const MergedTable& merged : kMergedTables) {
+            const QString table = QString::fromLatin1(merged.name);
+            if (incoming.contains(table, Qt::CaseInsensitive)) {
+                const qint64 held = mergeRows(from, to, merged, events);
+                counts.tables.append({table, held});
+                counts.rows += held;
+            }
+        }
+        if (!existing) {
+            markComplete(to);
+        }
+    });
+    return counts;
+}
 } // namespace
 
 RegisterCounts copyRegister(Connection& from, Connection& to, const CopyProgress& progress) {
@@ -352,6 +656,13 @@ RegisterCounts copyRegister(Connection& from, Connection& to, const CopyProgress
         readAsASnapshot(from);
         const QStringList tables = registerTables(from) + presentSideTables(from);
         const QStringList inTheWay = presentOn(to, tables);
+        // A server prepared for logins of their own holds the register's tables from the
+        // start, with their rights: an empty one takes the copy in place.
+        if (!inTheWay.isEmpty() && isPreparedServer(to) && holdsNoData(to, false)) {
+            counts = replaceWithin(from, to, progress,
+                                   QStringLiteral("copy a register onto the site server"));
+            return;
+        }
         if (!inTheWay.isEmpty()) {
             throw DbError(ErrorCode::InvalidArgument,
                           "The database already holds the table " + inTheWay.first() +
@@ -399,54 +710,7 @@ RegisterCounts replaceRegister(Connection& from, Connection& to, const CopyProgr
     RegisterCounts counts;
     from.inTransaction([&] {
         readAsASnapshot(from);
-        QStringList tables = registerTables(from);
-        const bool triggers = presentOn(from, kTriggerTables).size() == kTriggerTables.size();
-        to.inTransaction([&] {
-            const bool existing = hasRegister(to);
-            const QStringList old = existing ? registerTables(to) : QStringList();
-            if (!existing) {
-                createSchemaWithin(to);
-            }
-            if (triggers && !hasTriggerTables(to)) {
-                createTriggerTablesWithin(to);
-            }
-            if (tables.contains(kRevisionTable, Qt::CaseInsensitive) && !hasRevisionTable(to)) {
-                createRevisionTableWithin(to);
-            }
-            if (!presentOn(from, kCheckTables).isEmpty()) {
-                createCheckTablesWithin(to);
-            }
-            // The event log is the site's record: it is neither dropped nor emptied, and the
-            // backup's events are merged into it below.
-            tables.removeIf([](const QString& table) {
-                return table.compare("TriggerEvents", Qt::CaseInsensitive) == 0;
-            });
-            QStringList gone;
-            for (const QString& table : old) {
-                if (!tables.contains(table, Qt::CaseInsensitive) &&
-                    table.compare("TriggerEvents", Qt::CaseInsensitive) != 0) {
-                    gone << table;
-                }
-            }
-            dropTables(to, gone);
-            const QStringList present = to.tables();
-            for (const QString& table : tables) {
-                if (isCorrectionTable(table) && !present.contains(table, Qt::CaseInsensitive)) {
-                    createCorrectionTableWithin(to);
-                } else if (!present.contains(table, Qt::CaseInsensitive)) {
-                    createReadingsTable(to, table);
-                } else {
-                    to.execute("TRUNCATE TABLE " + quoteName(table));
-                }
-            }
-            counts = copyAllRows(from, to, tables, progress);
-            if (to.hasTable("TriggerEvents")) {
-                mergeEventLog(to, from);
-                const qint64 events = rowCount(to, "TriggerEvents");
-                counts.tables.append({"TriggerEvents", events});
-                counts.rows += events;
-            }
-        });
+        counts = replaceWithin(from, to, progress, QStringLiteral("restore the register"));
     });
     return counts;
 }
@@ -502,25 +766,9 @@ void createServerRegister(Connection& server, const QString& bundledFile) {
 }
 
 bool isUnfinishedRegister(Connection& db) {
-    if (!db.isServer() || !hasRegister(db) ||
-        !db.scalar("SELECT obj_description(to_regclass('sensors'), 'pg_class')").isNull()) {
-        return false;
-    }
-    const QStringList tables =
-        QStringList{QStringLiteral("Sensors"), QStringLiteral("NetworkConfig"),
-                    QStringLiteral("sensordata")} +
-        addedTables();
-    for (const QString& table : tables) {
-        if (!emptyOrMissing(db, table)) {
-            return false;
-        }
-    }
-    return onlyDefaults(db, "Configuration",
-                        "SensorType IS DISTINCT FROM '21' OR Description IS DISTINCT FROM "
-                        "'k1VARLO'") &&
-           onlyDefaults(db, "Prefs",
-                        "MaxY IS DISTINCT FROM '' OR MinY IS DISTINCT FROM '' OR MinX IS "
-                        "DISTINCT FROM '' OR MaxX IS DISTINCT FROM ''");
+    return db.isServer() && hasRegister(db) &&
+           db.scalar("SELECT obj_description(to_regclass('sensors'), 'pg_class')").isNull() &&
+           holdsNoData(db, true);
 }
 
 void clearUnfinishedRegister(Connection& db) {

@@ -29,19 +29,25 @@ struct CopyCancelled : std::exception {
 // Copies the register of `from` (every table of registerTables, the site plans, response
 // plans and closures, alarm recipients and outbox and the audit trail where `from` has them,
 // and every row) into `to`, which must hold none of those tables: otherwise nothing is written and
-// a DbError says which table is in the way. The tables and all rows go in one transaction, with the
-// row counts compared table by table; any failure or difference, and a connection lost or a program
-// ended half way, leaves `to` as it was found. `from` is read in one transaction, so a register
-// others write to meanwhile is copied as it stood. On a server the register is marked whole.
+// a DbError says which table is in the way. A server prepared for logins of their own (server
+// init) whose register holds nothing but init's own rows takes the copy in place instead, as
+// replaceRegister does, for an administrator or the owner. The tables and all rows go in one
+// transaction, with the row counts compared table by table; any failure or difference, and a
+// connection lost or a program ended half way, leaves `to` as it was found. `from` is read in one
+// transaction, so a register others write to meanwhile is copied as it stood. On a server the
+// register is marked whole.
 RegisterCounts copyRegister(Connection& from, Connection& to, const CopyProgress& progress = {});
 
-// Replaces the register on the site server `to` with the one of `from`, in one transaction:
-// `to`'s register tables that `from` lacks are dropped, the others emptied, and `from`'s rows
-// copied as copyRegister does. The event log is the exception: it keeps every event it holds,
-// those logged since `from` was written among them, and takes `from`'s events it lacks
-// (mergeEventLog), so its rules stay on throughout. A failure leaves `to` as it was; tables of
-// `to` that are not the register's stay as they are. A database file is replaced whole instead
-// (RestoreDB).
+// Replaces the register on the site server `to` with the one of `from`, in one transaction, with
+// the rights of an administrator login (no table of the register is dropped, made or truncated
+// but through the owner's functions): the rows of `to`'s register and side tables are deleted
+// row by row, so that its audit trail records the restore, and `from`'s copied as copyRegister
+// does; readings tables `from` lacks are dropped, the ones it adds made. The event log and the
+// tables only ever added to (event closures, revisions, reading rejections, alarm mail) keep
+// every row they hold and take `from`'s rows they lack (mergeEventLog); the server's audit trail
+// keeps its rows and takes none of `from`'s. A viewer or engineer login is refused before
+// anything changes (kRefusedToRole). A failure leaves `to` as it was; tables of `to` that are not
+// the register's stay as they are. A database file is replaced whole instead (RestoreDB).
 RegisterCounts replaceRegister(Connection& from, Connection& to, const CopyProgress& progress = {});
 
 // Writes a complete copy of the register of `from` as a new database file at path, replacing

@@ -200,7 +200,8 @@ const QList<TableGrants>& registerTableGrants() {
         {"NetworkConfig", "INSERT, UPDATE, DELETE", ""},
         {"Configuration", "", "INSERT, UPDATE, DELETE"},
         {"Prefs", "INSERT, UPDATE, DELETE", ""},
-        {"sensordata", "", ""},
+        // The readings template: emptied and filled only by a restore.
+        {"sensordata", "", "INSERT, DELETE"},
         {"TriggerLevels", "", "INSERT, UPDATE, DELETE"},
         {"TriggerEvents", "INSERT, UPDATE", ""},
         {"TriggerEventClosures", "INSERT", ""},
@@ -320,6 +321,8 @@ void prepareServer(Connection& db, const QString& admin, const QString& bundledF
             }
         }
         db.execute("GRANT USAGE, SELECT ON ALL SEQUENCES IN SCHEMA public TO " + kEngineerRole);
+        // A restore numbers on from the rows it puts back, which moves the numbering.
+        db.execute("GRANT UPDATE ON ALL SEQUENCES IN SCHEMA public TO " + kAdminRole);
         // Tables made later through the owner's functions can be read by every login; the
         // writes each one allows are granted where it is made.
         db.execute("ALTER DEFAULT PRIVILEGES IN SCHEMA public GRANT SELECT ON TABLES TO " +
@@ -327,6 +330,8 @@ void prepareServer(Connection& db, const QString& admin, const QString& bundledF
         db.execute("ALTER DEFAULT PRIVILEGES IN SCHEMA public GRANT USAGE, SELECT ON SEQUENCES "
                    "TO " +
                    kEngineerRole);
+        db.execute("ALTER DEFAULT PRIVILEGES IN SCHEMA public GRANT UPDATE ON SEQUENCES TO " +
+                   kAdminRole);
         for (const QString& statement : functionStatements(db)) {
             db.execute(statement);
         }
