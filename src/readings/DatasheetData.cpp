@@ -79,38 +79,70 @@ QVector<QStringList> datasheetGridTexts(int typeDigit, const QVector<DatasheetRo
 GridRows datasheetGridRows(Connection& db, const QString& table, int typeDigit,
                            const QVector<DatasheetRow>& rows) {
     if (rows.isEmpty()) {
-        return {1, [](int) { return QStringList{kNoReadings}; }};
+        return {1, [](int) { return QStringList{kNoReadings}; }, {}};
     }
-    // Rows read a block at a time: the block being written is all that is held.
-    constexpr int kBlockRows = 1024;
-    struct Block {
-        int first = -1;
-        QVector<DatasheetRow> rows;
+    // The table is read in the grid's order in one pass, each row's bytes written as they come:
+    // only the row being written is held. A row the pass does not meet where the grid has it
+    // (added or moved since the grid was read) is looked up by itself.
+    struct Reader {
+        std::optional<NativeStatement> pass;
+        std::optional<NativeStatement> one;
+        bool onRow = false;
+        bool stepped = false;
     };
-    const auto block = std::make_shared<Block>();
+    const auto reader = std::make_shared<Reader>();
     const QStringList headings = datasheetHeadings(typeDigit);
-    return {static_cast<int>(rows.size()) + 1,
-            [&db, table, typeDigit, &rows, block, headings](int row) {
-                if (row == 0) {
-                    return headings;
+    const QString columns = quotedColumns(dataColumns(typeDigit));
+    const int count = static_cast<int>(dataColumns(typeDigit).size());
+    GridRows grid;
+    grid.count = static_cast<int>(rows.size()) + 1;
+    grid.cells = [&db, table, &rows, reader, headings, columns, count](int row, GridCells& cells) {
+        if (row == 0) {
+            for (const QString& heading : headings) {
+                cells.add(heading);
+            }
+            return;
+        }
+        const DatasheetRow& wanted = rows[row - 1];
+        if (wanted.loaded) {
+            for (const QString& text : wanted.cells) {
+                cells.add(text);
+            }
+        } else {
+            Reader& r = *reader;
+            if (!r.pass) {
+                r.pass.emplace(db, "SELECT rowid, " + columns + " FROM " + quoteName(table) +
+                                       " ORDER BY FullDate, rowid");
+            }
+            if (!r.stepped) {
+                r.onRow = r.pass->step();
+                r.stepped = true;
+            }
+            NativeStatement* source = nullptr;
+            int from = 1;
+            if (r.onRow && r.pass->int64At(0) == wanted.id) {
+                source = &*r.pass;
+                r.stepped = false;
+            } else {
+                if (!r.one) {
+                    r.one.emplace(db, "SELECT " + columns + " FROM " + quoteName(table) +
+                                          " WHERE rowid = ?");
                 }
-                const int r = row - 1;
-                QStringList texts;
-                if (rows[r].loaded) {
-                    texts = rows[r].cells;
-                } else {
-                    if (block->first < 0 || r < block->first ||
-                        r >= block->first + block->rows.size()) {
-                        block->first = r;
-                        block->rows = rows.mid(r, kBlockRows);
-                        loadDatasheetCells(db, table, typeDigit, block->rows, 0,
-                                           static_cast<int>(block->rows.size()));
-                    }
-                    texts = block->rows[r - block->first].cells;
+                r.one->reset();
+                r.one->bind(1, wanted.id);
+                if (r.one->step()) {
+                    source = &*r.one;
+                    from = 0;
                 }
-                texts << QString() << QString();
-                return texts;
-            }};
+            }
+            for (int c = 0; c < count; ++c) {
+                cells.addUtf8(source != nullptr ? source->utf8At(from + c) : std::string_view());
+            }
+        }
+        cells.add(QString());
+        cells.add(QString());
+    };
+    return grid;
 }
 
 QVector<DatasheetRow> readDatasheetRows(Connection& db, const QString& table) {

@@ -12,10 +12,13 @@
 #include <QRegularExpression>
 #include <QTime>
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <filesystem>
+#include <iterator>
 #include <optional>
+#include <string>
 #include <xlsxwriter.h>
 
 namespace {
@@ -33,31 +36,61 @@ constexpr double kSecondsPerDay = 86400.0;
 // Most cells are plain texts of digits: those are read here, character by character, and only
 // the others go through Qt's parsers, which give the same results for the plain ones.
 
-bool isDigit(QChar c) {
+bool isDigit(char16_t c) {
     return c >= u'0' && c <= u'9';
 }
 
+char16_t unitOf(QChar c) {
+    return c.unicode();
+}
+char16_t unitOf(char c) {
+    return static_cast<unsigned char>(c);
+}
+
 // The number of the digits at text[from, from + count); -1 when one is not a digit.
-int digitsAt(QStringView text, qsizetype from, qsizetype count) {
+template <typename Text> int digitsAt(const Text& text, qsizetype from, qsizetype count) {
     int value = 0;
     for (qsizetype i = from; i < from + count; ++i) {
-        if (!isDigit(text[i])) {
+        const char16_t c = unitOf(text[static_cast<size_t>(i)]);
+        if (!isDigit(c)) {
             return -1;
         }
-        value = value * 10 + (text[i].unicode() - u'0');
+        value = value * 10 + (c - u'0');
     }
     return value;
 }
 
-// A reading time as the readings table stores it, "HH:mm:ss".
-std::optional<QTime> parseTime(const QString& text) {
-    if (text.size() == 8 && text[2] == u':' && text[5] == u':') {
+// A reading time in "HH:mm:ss", as seconds of the day.
+template <typename Text> std::optional<int> plainTime(const Text& text, qsizetype size) {
+    if (size == 8 && unitOf(text[2]) == u':' && unitOf(text[5]) == u':') {
         const int hour = digitsAt(text, 0, 2);
         const int minute = digitsAt(text, 3, 2);
         const int second = digitsAt(text, 6, 2);
         if (QTime::isValid(hour, minute, second)) {
-            return QTime(hour, minute, second);
+            return hour * 3600 + minute * 60 + second;
         }
+    }
+    return std::nullopt;
+}
+
+// A reading date in "yyyy/MM/dd" or "yyyy-MM-dd", from 1900 on as spreadsheets count.
+template <typename Text> std::optional<lxw_datetime> plainDate(const Text& text, qsizetype size) {
+    if (size == 10 && (unitOf(text[4]) == u'/' || unitOf(text[4]) == u'-') &&
+        unitOf(text[7]) == unitOf(text[4])) {
+        const int year = digitsAt(text, 0, 4);
+        const int month = digitsAt(text, 5, 2);
+        const int day = digitsAt(text, 8, 2);
+        if (year >= 1900 && QDate::isValid(year, month, day)) {
+            return lxw_datetime{year, month, day, 0, 0, 0.0};
+        }
+    }
+    return std::nullopt;
+}
+
+// A reading time as the readings table stores it, "HH:mm:ss".
+std::optional<QTime> parseTime(const QString& text) {
+    if (const auto seconds = plainTime(text, text.size())) {
+        return QTime::fromMSecsSinceStartOfDay(*seconds * 1000);
     }
     const QTime time = QTime::fromString(text.trimmed(), QStringLiteral("HH:mm:ss"));
     return time.isValid() ? std::optional<QTime>(time) : std::nullopt;
@@ -65,13 +98,8 @@ std::optional<QTime> parseTime(const QString& text) {
 
 std::optional<QDate> parseDate(const QString& text) {
     // "yyyy/MM/dd" or "yyyy-MM-dd", as the readings table stores its dates.
-    if (text.size() == 10 && (text[4] == u'/' || text[4] == u'-') && text[7] == text[4]) {
-        const int year = digitsAt(text, 0, 4);
-        const int month = digitsAt(text, 5, 2);
-        const int day = digitsAt(text, 8, 2);
-        if (year >= 1900 && QDate::isValid(year, month, day)) {
-            return QDate(year, month, day);
-        }
+    if (const auto date = plainDate(text, text.size())) {
+        return QDate(date->year, date->month, date->day);
     }
     const QString trimmed = text.trimmed();
     for (const char* form : {"yyyy/M/d", "yyyy-M-d"}) {
@@ -91,40 +119,60 @@ struct PlainNumber {
     std::optional<int> decimals;
 };
 
-std::optional<PlainNumber> plainNumber(const QString& text) {
-    constexpr qsizetype kLongest = 40;
-    const qsizetype size = text.size();
-    if (size == 0 || size > kLongest) {
+constexpr qsizetype kLongestPlain = 40;
+
+// The characters of a plain decimal, as Latin-1 in latin; false for any other text.
+bool plainLatin(QStringView text, char* latin) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c > 0x7f) {
+            return false;
+        }
+        latin[i] = static_cast<char>(c);
+    }
+    return true;
+}
+
+std::optional<PlainNumber> plainNumber(std::string_view text) {
+    const auto size = static_cast<qsizetype>(text.size());
+    if (size == 0 || size > kLongestPlain) {
         return std::nullopt;
     }
-    char latin[kLongest];
     qsizetype point = -1;
     int digits = 0;
     for (qsizetype i = 0; i < size; ++i) {
-        const QChar c = text[i];
-        if (isDigit(c)) {
+        const char c = text[static_cast<size_t>(i)];
+        if (c >= '0' && c <= '9') {
             ++digits;
-        } else if (c == u'.' && point < 0) {
+        } else if (c == '.' && point < 0) {
             point = i;
-        } else if (c != u'-' || i != 0) {
+        } else if (c != '-' || i != 0) {
             return std::nullopt;
         }
-        latin[i] = static_cast<char>(c.unicode());
     }
     // A digit on either side of the point: other forms are left to Qt's conversion.
-    const qsizetype integerFrom = text[0] == u'-' ? 1 : 0;
+    const qsizetype integerFrom = text[0] == '-' ? 1 : 0;
     if (digits == 0 || point == size - 1 || point == integerFrom) {
         return std::nullopt;
     }
     PlainNumber number;
-    const auto [end, failed] = std::from_chars(latin, latin + size, number.value);
-    if (failed != std::errc() || end != latin + size || !std::isfinite(number.value)) {
+    const char* const first = text.data();
+    const auto [end, failed] = std::from_chars(first, first + size, number.value);
+    if (failed != std::errc() || end != first + size || !std::isfinite(number.value)) {
         return std::nullopt;
     }
     if (point >= 0) {
         number.decimals = static_cast<int>(size - point - 1);
     }
     return number;
+}
+
+std::optional<PlainNumber> plainNumber(const QString& text) {
+    char latin[kLongestPlain];
+    if (text.isEmpty() || text.size() > kLongestPlain || !plainLatin(text, latin)) {
+        return std::nullopt;
+    }
+    return plainNumber(std::string_view(latin, static_cast<size_t>(text.size())));
 }
 
 std::optional<double> parseNumber(const QString& text) {
@@ -227,9 +275,8 @@ public:
             }
         }
         if (const auto plain = plainNumber(text)) {
-            lxw_format* format =
-                plain->decimals ? numberFormat("0." + QByteArray(*plain->decimals, '0')) : nullptr;
-            worksheet_write_number(sheet_, row, col, plain->value, format);
+            worksheet_write_number(sheet_, row, col, plain->value,
+                                   plain->decimals ? decimalsFormat(*plain->decimals) : nullptr);
             return static_cast<int>(text.size());
         }
         if (const auto number = parseNumber(text)) {
@@ -243,7 +290,70 @@ public:
         return static_cast<int>(text.size());
     }
 
+    // The same for a text given as UTF-8: the common forms (plain decimals, dates, times and
+    // texts that cannot be numbers, all in ASCII) are written from the bytes, the others as
+    // their text.
+    int write(lxw_row_t row, lxw_col_t col, std::string_view utf8) {
+        if (utf8.empty()) {
+            return 0;
+        }
+        const auto size = static_cast<qsizetype>(utf8.size());
+        if (col == kTimeColumn) {
+            if (const auto seconds = plainTime(utf8, size)) {
+                worksheet_write_number(sheet_, row, col, *seconds / kSecondsPerDay,
+                                       numberFormat(kTimeFormat));
+                return kTimeTextLength;
+            }
+            return write(row, col, QString::fromUtf8(utf8.data(), size));
+        }
+        if (col == kDateColumn) {
+            if (auto date = plainDate(utf8, size)) {
+                worksheet_write_datetime(sheet_, row, col, &*date, numberFormat(kDateFormat));
+                return kDateTextLength;
+            }
+            return write(row, col, QString::fromUtf8(utf8.data(), size));
+        }
+        if (const auto plain = plainNumber(utf8)) {
+            worksheet_write_number(sheet_, row, col, plain->value,
+                                   plain->decimals ? decimalsFormat(*plain->decimals) : nullptr);
+            return static_cast<int>(size);
+        }
+        if (!plainText(utf8)) {
+            return write(row, col, QString::fromUtf8(utf8.data(), size));
+        }
+        text_.assign(utf8);
+        worksheet_write_string(sheet_, row, col, text_.c_str(), nullptr);
+        return static_cast<int>(size);
+    }
+
 private:
+    // ASCII that no number conversion reads as a number: it holds a character that no number
+    // text has, and no control character that trimming would drop.
+    static bool plainText(std::string_view utf8) {
+        bool unlikeNumber = false;
+        for (const char c : utf8) {
+            const auto u = static_cast<unsigned char>(c);
+            if (u >= 0x80 || u < 0x20) {
+                return false;
+            }
+            if (!std::isalnum(u) && c != '.' && c != ',' && c != '+' && c != '-' && c != ' ') {
+                unlikeNumber = true;
+            }
+        }
+        return unlikeNumber;
+    }
+
+    lxw_format* decimalsFormat(int decimals) {
+        if (decimals >= static_cast<int>(std::size(decimalFormats_))) {
+            return numberFormat("0." + QByteArray(decimals, '0'));
+        }
+        lxw_format*& format = decimalFormats_[decimals];
+        if (format == nullptr) {
+            format = numberFormat("0." + QByteArray(decimals, '0'));
+        }
+        return format;
+    }
+
     lxw_format* numberFormat(const QByteArray& code) {
         auto found = formats_.find(code);
         if (found == formats_.end()) {
@@ -257,6 +367,8 @@ private:
     lxw_workbook* book_;
     lxw_worksheet* sheet_;
     QHash<QByteArray, lxw_format*> formats_;
+    lxw_format* decimalFormats_[24] = {};
+    std::string text_;
 };
 
 // A column width, in characters of the default font, that shows the longest text whole.
@@ -271,11 +383,24 @@ void writeSheet(lxw_workbook* book, lxw_worksheet* sheet, const GridRows& grid, 
     CellWriter cells(book, sheet);
     const int columns = std::max(columnCount, 0);
     QVector<int> longest(columns, 0);
+    GridCells given;
     for (int i = 0; i < grid.count; ++i) {
+        const auto at = static_cast<lxw_row_t>(i);
+        if (grid.cells) {
+            given.clear();
+            grid.cells(i, given);
+            for (int j = 0; j < columns && j < given.size(); ++j) {
+                const GridCells::Cell& cell = given[j];
+                const int shown = cell.isText
+                                      ? cells.write(at, static_cast<lxw_col_t>(j), cell.text)
+                                      : cells.write(at, static_cast<lxw_col_t>(j), cell.utf8);
+                longest[j] = std::max(longest[j], shown);
+            }
+            continue;
+        }
         const QStringList row = grid.row(i);
         for (int j = 0; j < columns && j < row.size(); ++j) {
-            const int shown =
-                cells.write(static_cast<lxw_row_t>(i), static_cast<lxw_col_t>(j), row[j]);
+            const int shown = cells.write(at, static_cast<lxw_col_t>(j), row[j]);
             longest[j] = std::max(longest[j], shown);
         }
     }
@@ -290,7 +415,8 @@ void writeSheet(lxw_workbook* book, lxw_worksheet* sheet, const GridRows& grid, 
 // The first rowCount rows of the grid.
 GridRows rowsOf(const QVector<QStringList>& grid, int rowCount) {
     return {std::clamp(rowCount, 0, static_cast<int>(grid.size())),
-            [&grid](int row) { return grid[row]; }};
+            [&grid](int row) { return grid[row]; },
+            {}};
 }
 } // namespace
 

@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <QVector>
 #include <functional>
+#include <string_view>
+#include <vector>
 
 class Clock;
 
@@ -38,9 +40,30 @@ void writeGridWorkbook(const QVector<QStringList>& grid, int rowCount, int colum
 
 // A grid's rows handed over one at a time, in order, so that no more than one is held: row(i)
 // gives the texts of row i, heading row first.
+// One row's cells as the writer takes them, each a text or its UTF-8 bytes; bytes stay the
+// caller's and must last until the next row is asked for.
+class GridCells {
+public:
+    struct Cell {
+        std::string_view utf8;
+        QString text;
+        bool isText = false;
+    };
+    void clear() { cells_.clear(); }
+    void add(const QString& text) { cells_.push_back({{}, text, true}); }
+    void addUtf8(std::string_view bytes) { cells_.push_back({bytes, {}, false}); }
+    int size() const { return static_cast<int>(cells_.size()); }
+    const Cell& operator[](int i) const { return cells_[static_cast<size_t>(i)]; }
+
+private:
+    std::vector<Cell> cells_;
+};
+
 struct GridRows {
     int count = 0;
     std::function<QStringList(int row)> row;
+    // When set, fills the row's cells in place of row, without a list of texts per row.
+    std::function<void(int row, GridCells& cells)> cells;
 };
 
 // FlexGridToExcel and writeGridWorkbook for rows handed over one at a time.

@@ -9,6 +9,9 @@
 #include <QSet>
 #include <QSqlQuery>
 #include <QStringList>
+#include <algorithm>
+#include <iterator>
+#include <optional>
 
 namespace {
 
@@ -191,7 +194,52 @@ void auditTable(Connection& db, const QString& table, const QString& key, const 
     if (db.isServer()) {
         serverTrigger(db, table, key, name, instrumentId);
     } else {
+        db.markTableMet(table);
         fileTriggers(db, table, key, name, instrumentId);
+    }
+}
+
+bool hasFileTriggers(Connection& db, const QString& table) {
+    return db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_temp_master WHERE type = "
+                                    "'trigger' AND tbl_name = ? COLLATE NOCASE AND name LIKE "
+                                    "'auditlog\\_%' ESCAPE '\\'"),
+                     {table})
+               .toInt() > 0;
+}
+
+// A file's table at its first change in the session: an audited one gets its triggers, in the
+// change's own transaction, unless it has them already (made in a transaction that stood).
+void meetFileTables(Connection& db, const QStringList& tables) {
+    std::optional<bool> hasSensors;
+    for (const QString& table : tables) {
+        const auto audited = std::find_if(
+            std::begin(kAuditedTables), std::end(kAuditedTables), [&](const AuditedTable& t) {
+                return table.compare(QLatin1String(t.name), Qt::CaseInsensitive) == 0;
+            });
+        if (audited != std::end(kAuditedTables)) {
+            if (!hasFileTriggers(db, table)) {
+                const QString name = QString::fromLatin1(audited->name);
+                fileTriggers(db, name, QString::fromLatin1(audited->key), name, {});
+            }
+            continue;
+        }
+        if (table.compare(QLatin1String("sensordata"), Qt::CaseInsensitive) == 0 ||
+            table.compare(kAuditTable, Qt::CaseInsensitive) == 0) {
+            continue;
+        }
+        if (!hasSensors) {
+            hasSensors = db.hasTable(QStringLiteral("Sensors"));
+        }
+        if (!*hasSensors) {
+            continue;
+        }
+        const QString id = db.scalar(QStringLiteral("SELECT InstrumentID FROM Sensors WHERE "
+                                                    "InstrumentID = ? COLLATE NOCASE LIMIT 1"),
+                                     {table})
+                               .toString();
+        if (!id.isEmpty() && !hasFileTriggers(db, id)) {
+            fileTriggers(db, id, kReadingsKey, id, id);
+        }
     }
 }
 
@@ -230,6 +278,11 @@ void installAudit(Connection& db, const QString& who) {
                 auditTable(db, name, QString::fromLatin1(table.key), name, {});
             }
         }
+        if (!server) {
+            // A file's readings tables get their triggers at their first change: a register of
+            // a thousand sensors opens without making three thousand.
+            return;
+        }
         if (!present.contains(QStringLiteral("sensors"))) {
             return;
         }
@@ -249,6 +302,9 @@ void installAudit(Connection& db, const QString& who) {
         db.setTransactionBoundaryHook([&db] {
             db.execute(QStringLiteral("UPDATE temp.AuditSession SET ChangeSet = ChangeSet + 1"));
         });
+        db.setFirstChangeHook([&db](const QStringList& tables) { meetFileTables(db, tables); });
+        // The triggers' own writes go to the trail, which is never audited.
+        db.markTableMet(kAuditTable);
     }
 }
 

@@ -273,9 +273,9 @@ void Connection::openFile(const QString& path) {
     // A double-quoted name that matches nothing is an error, as on a server, not a text.
     const QVariant handle = db_.driver()->handle();
     if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0) {
-        sqlite3* native = *static_cast<sqlite3* const*>(handle.constData());
-        sqlite3_db_config(native, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
-        sqlite3_db_config(native, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+        native_ = *static_cast<sqlite3* const*>(handle.constData());
+        sqlite3_db_config(native_, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+        sqlite3_db_config(native_, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     }
     // SQLite opens anything lazily; reading the catalogue proves the file is a database.
     QSqlQuery probe(db_);
@@ -375,6 +375,14 @@ bool Connection::isOpen() const {
 void Connection::close() {
     open_ = false;
     transactionBoundary_ = nullptr;
+    if (native_ != nullptr && firstChange_) {
+        sqlite3_set_authorizer(native_, nullptr, nullptr);
+    }
+    native_ = nullptr;
+    firstChange_ = nullptr;
+    met_.clear();
+    metInTransaction_.clear();
+    waiting_.clear();
     if (db_.isValid()) {
         discard();
     }
@@ -618,7 +626,118 @@ bool Connection::prepareFor(Statement kind) {
     return true;
 }
 
+void Connection::setFirstChangeHook(std::function<void(const QStringList&)> meet) {
+    if (native_ == nullptr) {
+        return;
+    }
+    firstChange_ = std::move(meet);
+    sqlite3_set_authorizer(native_, firstChange_ ? &Connection::authorize : nullptr, this);
+}
+
+void Connection::markTableMet(const QString& table) {
+    if (!firstChange_) {
+        return;
+    }
+    const QString name = table.toLower();
+    met_.insert(name);
+    if (sqlite3_get_autocommit(native_) == 0) {
+        metInTransaction_ << name;
+    }
+}
+
+int Connection::authorize(void* self, int action, const char* table, const char*,
+                          const char* database, const char*) {
+    if ((action != SQLITE_INSERT && action != SQLITE_UPDATE && action != SQLITE_DELETE &&
+         action != SQLITE_DROP_TABLE) ||
+        table == nullptr || database == nullptr || qstrcmp(database, "main") != 0 ||
+        qstrnicmp(table, "sqlite_", 7) == 0) {
+        return SQLITE_OK;
+    }
+    auto* connection = static_cast<Connection*>(self);
+    const QString name = QString::fromUtf8(table).toLower();
+    if (action == SQLITE_DROP_TABLE) {
+        // A table made again under the name has none of the old one's triggers; the drop's
+        // own deletion of the rows goes through.
+        connection->met_.remove(name);
+        connection->dropping_ = name;
+        return SQLITE_OK;
+    }
+    if (connection->met_.contains(name) ||
+        (action == SQLITE_DELETE && name == connection->dropping_)) {
+        return SQLITE_OK;
+    }
+    if (!connection->waiting_.contains(name)) {
+        connection->waiting_ << name;
+    }
+    return SQLITE_DENY;
+}
+
+bool Connection::meetWaitingTables() {
+    dropping_.clear();
+    if (waiting_.isEmpty() || !firstChange_) {
+        waiting_.clear();
+        return false;
+    }
+    const QStringList tables = std::exchange(waiting_, {});
+    const bool inTransaction = sqlite3_get_autocommit(native_) == 0;
+    for (const QString& table : tables) {
+        met_.insert(table);
+    }
+    try {
+        firstChange_(tables);
+    } catch (...) {
+        for (const QString& table : tables) {
+            met_.remove(table);
+        }
+        throw;
+    }
+    if (inTransaction) {
+        metInTransaction_ << tables;
+    }
+    return true;
+}
+
+void Connection::settleMetTables(Statement kind, bool failed) {
+    dropping_.clear();
+    if (metInTransaction_.isEmpty() || native_ == nullptr) {
+        return;
+    }
+    const bool ended = sqlite3_get_autocommit(native_) != 0;
+    if (kind == Statement::Rollback || (ended && failed)) {
+        // Rolled back, perhaps only to a savepoint: what was made for them may be gone.
+        for (const QString& table : std::as_const(metInTransaction_)) {
+            met_.remove(table);
+        }
+        metInTransaction_.clear();
+    } else if (ended) {
+        metInTransaction_.clear();
+    }
+}
+
+void Connection::runOnFile(Statement kind, const std::function<void()>& attempt) {
+    // Each round meets every table the statement was refused for; a few rounds cover tables
+    // that the meeting itself brings in.
+    constexpr int kRounds = 4;
+    for (int round = 0;; ++round) {
+        try {
+            attempt();
+            break;
+        } catch (const DbError&) {
+            settleMetTables(kind, true);
+            if (round == kRounds || !meetWaitingTables()) {
+                waiting_.clear();
+                throw;
+            }
+        }
+    }
+    settleMetTables(kind, false);
+}
+
 void Connection::runStatement(Statement kind, const std::function<void()>& attempt) {
+    if (!server_ && firstChange_) {
+        runOnFile(kind, attempt);
+        return;
+    }
     if (!server_ || opening_) {
         attempt();
         return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -8,6 +9,7 @@
 #include <memory>
 
 class DbError;
+struct sqlite3;
 
 // The one database connection of a run: an SQLite file, or a register on a PostgreSQL site
 // server, reached through Qt SQL. Every failure is raised as a DbError.
@@ -63,6 +65,18 @@ public:
         transactionBoundary_ = std::move(hook);
     }
 
+    // On a file, has the first change of each table wait for meet(tables): a statement that
+    // would change a table of the file not met yet in this session is refused while it is
+    // prepared, the tables are met, and the statement runs again. meet's failure is the
+    // statement's. The audit trail makes a table's triggers there, so that opening a register
+    // of thousands of tables makes none. A table met inside a transaction that is rolled back
+    // is met again at its next change. Null stops it.
+    void setFirstChangeHook(std::function<void(const QStringList& tables)> meet);
+    // Counts the table as met: its first change runs without the hook.
+    void markTableMet(const QString& table);
+    // Meets the tables a refused statement was to change; false when none was waiting.
+    bool meetWaitingTables();
+
     QSqlDatabase& db() { return db_; }
     QString connectionName() const { return name_; }
 
@@ -100,6 +114,12 @@ private:
     void reopen();
     [[noreturn]] void refuse(const DbError& error);
     void reachedAgain();
+    void runOnFile(Statement kind, const std::function<void()>& attempt);
+    // After a statement on a file: tables met in a transaction that ended without its commit
+    // are met again.
+    void settleMetTables(Statement kind, bool failed);
+    static int authorize(void* self, int action, const char* table, const char* column,
+                         const char* database, const char* trigger);
 
     QString name_;
     QString baseName_;
@@ -122,6 +142,14 @@ private:
     QStringList retiredNames_;
     std::function<void(const DbError*)> listener_;
     std::function<void()> transactionBoundary_;
+
+    sqlite3* native_ = nullptr;
+    std::function<void(const QStringList&)> firstChange_;
+    // Table names in lower case.
+    QSet<QString> met_;
+    QStringList metInTransaction_;
+    QStringList waiting_;
+    QString dropping_;
 };
 
 // Quotes a table or column name with double quotes, doubling any double quote inside it and

@@ -12,6 +12,7 @@
 
 namespace {
 QAtomicInt nextStatement{0};
+constexpr int kMeetRounds = 4;
 
 sqlite3* fileHandle(Connection& db) {
     const QVariant handle = db.db().driver()->handle();
@@ -66,10 +67,16 @@ NativeStatement::NativeStatement(Connection& db, const QString& sql) : db_(&db) 
         throw DbError(ErrorCode::NotOpen, QStringLiteral("The connection has no native handle."));
     }
     const QByteArray text = sql.toUtf8();
-    const int code = sqlite3_prepare_v2(handle_, text.constData(), static_cast<int>(text.size()),
-                                        &statement_, nullptr);
-    if (code != SQLITE_OK) {
-        fail(code);
+    for (int round = 0;; ++round) {
+        const int code = sqlite3_prepare_v2(handle_, text.constData(),
+                                            static_cast<int>(text.size()), &statement_, nullptr);
+        if (code == SQLITE_OK) {
+            return;
+        }
+        // A table's first change in the session waits for what the connection makes for it.
+        if (round == kMeetRounds || !db.meetWaitingTables()) {
+            fail(code);
+        }
     }
 }
 
@@ -219,15 +226,20 @@ bool NativeStatement::step() {
     if (server_ != nullptr) {
         return stepOnServer();
     }
-    const int code = sqlite3_step(statement_);
-    if (code == SQLITE_ROW) {
-        return true;
+    for (int round = 0;; ++round) {
+        const int code = sqlite3_step(statement_);
+        if (code == SQLITE_ROW) {
+            return true;
+        }
+        if (code == SQLITE_DONE) {
+            return false;
+        }
+        sqlite3_reset(statement_);
+        // Prepared again at the step, after a change of schema, it may meet a new table.
+        if (round == kMeetRounds || !db_->meetWaitingTables()) {
+            fail(code);
+        }
     }
-    if (code == SQLITE_DONE) {
-        return false;
-    }
-    sqlite3_reset(statement_);
-    fail(code);
 }
 
 void NativeStatement::runQueued() {
@@ -353,6 +365,21 @@ QString NativeStatement::textAt(int column) const {
     }
     const int bytes = sqlite3_column_bytes16(statement_, column);
     return QString::fromUtf16(text, bytes / 2);
+}
+
+std::string_view NativeStatement::utf8At(int column) const {
+    if (server_ != nullptr) {
+        if (PQgetisnull(rows_, row_, column) != 0) {
+            return {};
+        }
+        return {PQgetvalue(rows_, row_, column),
+                static_cast<size_t>(PQgetlength(rows_, row_, column))};
+    }
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
+    if (text == nullptr) {
+        return {};
+    }
+    return {text, static_cast<size_t>(sqlite3_column_bytes(statement_, column))};
 }
 
 bool NativeStatement::holdsNumberAt(int column) const {

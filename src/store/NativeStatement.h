@@ -46,6 +46,8 @@ public:
     qint64 int64At(int column) const;
     // The column as text; null gives the null (empty) text.
     QString textAt(int column) const;
+    // The column as UTF-8 bytes, valid until the next step or reset; null gives none.
+    std::string_view utf8At(int column) const;
     // The column as a number; null, or text that is not a number, gives no value.
     std::optional<double> numberAt(int column) const;
     // Whether the column holds a number or null, not a text or a blob.

@@ -1,7 +1,10 @@
 #include "ReadingsFixture.h"
 
+#include "readings/DatasheetData.h"
 #include "readings/DatasheetModel.h"
+#include "readings/GridExport.h"
 #include "readings/frmDatasheet.h"
+#include "store/Connection.h"
 #include "support/XlsxReader.h"
 #include "ui/ClickableLabel.h"
 #include "ui/Prompter.h"
@@ -15,6 +18,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <utility>
 
 namespace {
 const QString kOneNode = QStringLiteral("120521001");
@@ -509,4 +513,28 @@ TEST_P(DatasheetTest, FlaggedCellsAreMarkedAndAReadingIsRejectedAndRestoredWithA
     EXPECT_FALSE(model.isRejected(2));
     EXPECT_EQ(scalar("SELECT count(*) FROM ReadingRejections").toInt(), 2);
     sheet->reject();
+}
+
+// The export reads the table in one pass in the grid's order; rows the pass does not meet
+// where the grid has them are still written as stored, and a row gone since is left empty.
+TEST_P(DatasheetTest, TheExportWritesRowsOutOfTheTablesOrderAndLeavesOutNone) {
+    addSensors({kOneNode});
+    addHourlyReadings(5, "1");
+    Connection db;
+    db.open(location());
+    QVector<DatasheetRow> rows = readDatasheetRows(db, kOneNode);
+    std::swap(rows[1], rows[3]);
+    exec("DELETE FROM " + quoteName(kOneNode) + " WHERE DateTimeKey = ?", {hourlyKey(2)});
+    const QString file = path("rows.xlsx");
+    writeGridWorkbook(datasheetGridRows(db, kOneNode, datasheetTypeDigit(kOneNode), rows), 7,
+                      kOneNode, file);
+
+    const XlsxReader book(file);
+    ASSERT_EQ(book.rowCount(0), 6);
+    const QStringList keys = {hourlyKey(0), hourlyKey(3), {}, hourlyKey(1), hourlyKey(4)};
+    for (int r = 0; r < 5; ++r) {
+        EXPECT_EQ(book.text(0, r + 2, 1), keys[r]) << r;
+    }
+    EXPECT_DOUBLE_EQ(book.cell(0, 3, 5).value.toDouble(), 3.0);
+    EXPECT_EQ(book.cell(0, 4, 5).kind, XlsxCell::Kind::Empty);
 }

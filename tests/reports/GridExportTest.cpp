@@ -164,3 +164,47 @@ TEST_F(GridExportTest, UnwritableFolderRaises) {
     blocker.close();
     EXPECT_THROW(exportGrid(oneNodeDatasheet(), "120521001"), DbError);
 }
+
+TEST_F(GridExportTest, CellsGivenAsBytesAreWrittenAsTheSameTexts) {
+    // The forms the byte path writes itself, and the ones it must leave to the text path.
+    QVector<QStringList> grid = {
+        {"DateTime Key", "ReadingDate", "R. Time", "ChannelT", "Channel1", "Channel2", ""},
+        {"120521001 2012/05/03 14:20:00", "2012/05/03", "14:20:00", "21.456", "-3.50", "0", ""},
+        {"x", "2012-5-3", "8:00", " 12.5 ", "1e3", "1,000", ""},
+        {"inf", "1899/12/31", "25:00:00", "-", ".5", "5.", ""},
+        {"nan", "2012/02/30", "14:20", "\t7", "température", "12.000000000000000000001", ""},
+        {"a:b", "2012/05/03 ", "", "-0.0", "99999999999999999999.5", "+4", ""},
+    };
+    const QString texts = path("texts.xlsx");
+    const QString bytes = path("bytes.xlsx");
+    writeGridWorkbook(grid, static_cast<int>(grid.size()), 7, "120521001", texts);
+    QVector<QByteArray> held;
+    GridRows rows;
+    rows.count = static_cast<int>(grid.size());
+    rows.cells = [&](int row, GridCells& cells) {
+        held.clear();
+        held.reserve(grid[row].size());
+        for (const QString& text : grid[row]) {
+            held << text.toUtf8();
+            cells.addUtf8(std::string_view(held.back().constData(), held.back().size()));
+        }
+    };
+    writeGridWorkbook(rows, 7, "120521001", bytes);
+
+    const XlsxReader a(texts);
+    const XlsxReader b(bytes);
+    ASSERT_EQ(b.rowCount(0), a.rowCount(0));
+    ASSERT_EQ(b.columnCount(0), a.columnCount(0));
+    for (int r = 1; r <= a.rowCount(0); ++r) {
+        for (int c = 1; c <= a.columnCount(0); ++c) {
+            const XlsxCell x = a.cell(0, r, c);
+            const XlsxCell y = b.cell(0, r, c);
+            EXPECT_EQ(y.kind, x.kind) << r << "," << c;
+            EXPECT_EQ(y.value, x.value) << r << "," << c;
+            EXPECT_EQ(y.numFmtCode, x.numFmtCode) << r << "," << c;
+        }
+    }
+    for (int c = 1; c <= 7; ++c) {
+        EXPECT_EQ(b.columnWidth(0, c), a.columnWidth(0, c)) << c;
+    }
+}

@@ -4,6 +4,7 @@
 #include "store/AuditRestore.h"
 #include "store/Connection.h"
 #include "store/DbError.h"
+#include "store/NativeStatement.h"
 #include "store/RevisionTable.h"
 #include "store/Schema.h"
 #include "store/SqlFailure.h"
@@ -115,6 +116,63 @@ TEST_P(AuditLogTest, EveryKindOfChangeIsRecordedWithItsAuthorAndValues) {
     // The filters: by reading and by day.
     EXPECT_EQ(sensorHistory(db, kId, {"01/01 10", {}}).size(), 3);
     EXPECT_TRUE(sensorHistory(db, kId, {{}, "2999-01-01"}).isEmpty());
+}
+
+TEST_P(AuditLogTest, OnAFileATablesFirstChangeIsRecordedInItsTransactionWhicheverWayItRuns) {
+    if (onServer()) {
+        GTEST_SKIP() << "a server's tables carry their triggers";
+    }
+    // A sensor added by another program since the register was opened.
+    const QString second = QStringLiteral("120521002");
+    {
+        Connection other;
+        other.open(db.location());
+        other.execute(
+            "INSERT INTO Sensors (InstrumentID, SensorType, Level) VALUES (?, '21', 'L1')",
+            {second});
+        createReadingsTable(other, second);
+    }
+    const auto recorded = [&](const QString& id) {
+        return db.scalar("SELECT count(*) FROM AuditLog WHERE InstrumentID = ?", {id}).toInt();
+    };
+
+    // Recorded before the commit; rolled back with the change, and recorded once the next time.
+    db.beginTransaction();
+    addReading("2026/01/01 10:00", 1.5);
+    EXPECT_EQ(recorded(kId), 1);
+    db.rollback();
+    EXPECT_EQ(recorded(kId), 0);
+    addReading("2026/01/01 10:00", 1.5);
+    EXPECT_EQ(recorded(kId), 1);
+
+    // A native statement's first change, inside a savepoint rolled back, then again.
+    NativeStatement insert(db, "INSERT INTO " + quoteName(second) +
+                                   " (DateTimeKey, FullDate, Disp1) VALUES (?, ?, ?)");
+    db.execute("SAVEPOINT first_change");
+    insert.bindText(1, "k1");
+    insert.bindText(2, "2026-01-01 10:00:00");
+    insert.bind(3, 0.5);
+    insert.run();
+    EXPECT_EQ(recorded(second), 1);
+    db.execute("ROLLBACK TO first_change");
+    db.execute("RELEASE first_change");
+    EXPECT_EQ(recorded(second), 0);
+    db.inTransaction([&] { insert.run(); });
+    EXPECT_EQ(recorded(second), 1);
+
+    // Another connection of the register: a prepared statement, and a plain one.
+    Connection fresh;
+    fresh.open(db.location());
+    installAudit(fresh, "bob");
+    QSqlQuery update = prepareQuery(fresh, "UPDATE " + quoteName(second) + " SET Disp1 = ?");
+    update.addBindValue(0.75);
+    runQuery(fresh, update);
+    fresh.execute("DELETE FROM " + quoteName(kId));
+    EXPECT_EQ(fresh
+                  .scalar("SELECT group_concat(Operation || ' ' || InstrumentID || ' ' || "
+                          "ChangedBy, ', ') FROM AuditLog WHERE ChangedBy = 'bob'")
+                  .toString(),
+              "UPDATE 120521002 bob, DELETE 120521001 bob");
 }
 
 TEST_P(AuditLogTest, TheTrailRefusesToBeChanged) {
