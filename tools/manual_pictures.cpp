@@ -252,9 +252,9 @@ int main(int argc, char* argv[]) {
     }
 
     // The time chart draws its level lines within the axis for the sensor that reached red.
-    const auto* events = window.findChild<QTableWidget*>("tblTriggerEvents");
-    const int redIndex = events != nullptr && events->rowCount() > 0
-                             ? sensorList->findText(events->item(0, 1)->text())
+    const auto* events = window.findChild<QTableView*>("tblTriggerEvents");
+    const int redIndex = events != nullptr && events->model()->rowCount() > 0
+                             ? sensorList->findText(events->model()->index(0, 1).data().toString())
                              : -1;
     if (redIndex >= 0) {
         window.SSTab1->setCurrentIndex(0);
@@ -278,10 +278,10 @@ int main(int argc, char* argv[]) {
     // The amber and red sensors compared on one chart.
     window.SSTab1->setCurrentIndex(8);
     SiteStatusPage& status = *window.siteStatus;
-    QTableWidget* table = status.tblSiteStatus;
+    QTableView* table = status.tblSiteStatus;
     table->clearSelection();
-    for (int r = 0; r < table->rowCount(); ++r) {
-        const QString state = table->item(r, ColState)->text();
+    for (int r = 0; r < table->model()->rowCount(); ++r) {
+        const QString state = table->model()->index(r, ColState).data().toString();
         if (state == QLatin1String("Red") || state == QLatin1String("Amber")) {
             table->selectionModel()->select(table->model()->index(r, 0),
                                             QItemSelectionModel::Select |

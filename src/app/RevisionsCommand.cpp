@@ -2,6 +2,7 @@
 
 #include "readings/ReadingsPage.h"
 #include "revisions/frmRevisions.h"
+#include "store/Columns.h"
 #include "store/Guard.h"
 #include "store/RecordSet.h"
 #include "triggers/TriggerEvents.h"
@@ -17,7 +18,7 @@ QDateTime currentReading(AppState& state) {
         return {};
     }
     const QDateTime at =
-        QDateTime::fromString(rs->text("FullDate"), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        QDateTime::fromString(rs->text(col::FullDate), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     return at.isValid() ? QDateTime(at.date(), at.time(), Qt::UTC) : QDateTime();
 }
 } // namespace

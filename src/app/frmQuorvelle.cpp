@@ -26,12 +26,14 @@
 #include "sensors/SensorFilter.h"
 #include "sensors/SensorForm.h"
 #include "sensors/SensorList.h"
+#include "sensors/SensorNavigation.h"
 #include "sensors/SensorRegister.h"
 #include "sensors/TemperatureCorrectionBlock.h"
 #include "site/PositionBlock.h"
 #include "store/AuditLog.h"
 #include "store/CheckTables.h"
 #include "store/Clock.h"
+#include "store/Columns.h"
 #include "store/Compaction.h"
 #include "store/ConnectionOpener.h"
 #include "store/DataFolder.h"
@@ -133,12 +135,14 @@ frmQuorvelle::frmQuorvelle(const AppContext& context, QWidget* parent)
             [this] { loggerImport_->imgAddTrovData_Click(); });
     sensorForm = std::make_unique<SensorForm>(state_, context_, *identification, *installation,
                                               *readings, *utilities->txtSCount, *SSTab1);
-    sensorFilter_ = buildSensorRegister(state_, context_, *sensorForm, *identification,
-                                        *utilities->filterPanel, *utilities->txtSCount);
-    addCommandShortcuts();
+    const SensorRegisterCommands sensorCommands =
+        buildSensorRegister(state_, context_, *sensorForm, *identification, *utilities->filterPanel,
+                            *utilities->txtSCount);
+    sensorFilter_ = sensorCommands.filter;
+    addCommandShortcuts(*sensorCommands.navigation);
 }
 
-void frmQuorvelle::addCommandShortcuts() {
+void frmQuorvelle::addCommandShortcuts(SensorNavigation& navigation) {
     const auto press = [](ClickableLabel* image) { return [image] { emit image->clicked(); }; };
     addPageShortcut(*this, QKeySequence(Qt::CTRL | Qt::Key_PageUp),
                     {{identification, press(identification->imgPrevious.image)},
@@ -147,9 +151,11 @@ void frmQuorvelle::addCommandShortcuts() {
                     {{identification, press(identification->imgNext.image)},
                      {readings, press(readings->next.image)}});
     addPageShortcut(*this, QKeySequence(Qt::CTRL | Qt::Key_Home),
-                    {{readings, press(readings->first.image)}});
+                    {{identification, [&navigation] { navigation.showFirst(); }},
+                     {readings, press(readings->first.image)}});
     addPageShortcut(*this, QKeySequence(Qt::CTRL | Qt::Key_End),
-                    {{readings, press(readings->last.image)}});
+                    {{identification, [&navigation] { navigation.showLast(); }},
+                     {readings, press(readings->last.image)}});
     addPageShortcut(*this, QKeySequence(Qt::CTRL | Qt::Key_N),
                     {{identification, press(identification->imgAddSensor.image)},
                      {readings, press(readings->addNew.image)}});
@@ -308,10 +314,10 @@ bool frmQuorvelle::connectSequence() {
     reachability_->watch(*state_.db);
     loginAccess(*this).connected(*state_.db);
     state_.rsConfig = std::make_unique<RecordSet>(*state_.db, "Configuration", QString(),
-                                                  QVariantList(), "SensorType");
+                                                  QVariantList(), col::SensorType);
     state_.rsConfig->moveFirst();
     // Configuration must hold a row: reading it proves the table is usable.
-    state_.rsConfig->value("SensorType");
+    state_.rsConfig->value(col::SensorType);
     guarded(errorLog(), " Module1_GetPrefs", [&] { GetPrefs(*state_.db, state_.prefs); });
     guarded(errorLog(), " G_CreateTriggerTables", [&] {
         if (!hasTriggerTables(*state_.db)) {
@@ -379,9 +385,9 @@ void frmQuorvelle::openSensorList(bool descending) {
     } catch (const DbError& e) {
         markLost = e;
     }
-    state_.rsSensors =
-        std::make_unique<RecordSet>(*state_.db, "Sensors", QString(), QVariantList(),
-                                    descending ? "InstrumentID DESC" : "InstrumentID");
+    state_.rsSensors = std::make_unique<RecordSet>(*state_.db, "Sensors", QString(), QVariantList(),
+                                                   descending ? QString(col::InstrumentID) + " DESC"
+                                                              : QString(col::InstrumentID));
     if (markLost) {
         errorLog().report(*markLost, " openSensorList");
     }

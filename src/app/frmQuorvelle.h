@@ -23,6 +23,7 @@ class SensorForm;
 class ReportCommand;
 class LoggerImport;
 class SensorFilter;
+class SensorNavigation;
 class BackupCommands;
 class CompactCommands;
 class ServerCommands;
@@ -100,7 +101,7 @@ private:
     void buildTabs();
     // Ctrl+PgUp/PgDown previous and next, Ctrl+N add, Ctrl+S save: the sensor on the first two
     // tabs, the reading on "3. Readings"; Ctrl+Home/End the first and last reading.
-    void addCommandShortcuts();
+    void addCommandShortcuts(SensorNavigation& navigation);
     // Starts opening the database the location file names, while the window is built.
     void startOpening();
     bool connectSequence();

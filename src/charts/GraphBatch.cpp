@@ -6,6 +6,7 @@
 #include "charts/TemperatureCorrection.h"
 #include "revisions/RevisionStore.h"
 #include "store/CheckTables.h"
+#include "store/Columns.h"
 #include "store/Connection.h"
 #include "store/DbError.h"
 #include "store/EngineSql.h"
@@ -40,7 +41,7 @@ QStringList outputColumns(int dispColumns, bool headAtCollar, int loadCount) {
     for (int n = 1; n <= ChannelCount; ++n) {
         columns << QStringLiteral("zero%1").arg(n);
     }
-    columns << QStringLiteral("NumTemp");
+    columns << col::NumTemp;
     for (int n = 1; n <= dispColumns; ++n) {
         columns << QStringLiteral("Disp%1").arg(n);
     }
@@ -48,7 +49,7 @@ QStringList outputColumns(int dispColumns, bool headAtCollar, int loadCount) {
         columns << QStringLiteral("Load%1").arg(i);
     }
     if (!headAtCollar) {
-        columns << QStringLiteral("Reference");
+        columns << col::Reference;
     }
     return columns;
 }
@@ -69,7 +70,7 @@ QStringList rowColumns(const QStringList& outputs) {
     for (int n = 1; n <= ChannelCount; ++n) {
         columns << QStringLiteral("Channel%1").arg(n);
     }
-    return columns << QStringLiteral("ChannelT") << QStringLiteral("FullDate") << outputs;
+    return columns << col::ChannelT << col::FullDate << outputs;
 }
 
 SelectedRow rowOf(const NativeStatement& query, int outputCount) {

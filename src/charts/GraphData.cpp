@@ -1,6 +1,7 @@
 #include "charts/GraphData.h"
 
 #include "store/CheckTables.h"
+#include "store/Columns.h"
 #include "store/Connection.h"
 #include "store/NativeStatement.h"
 
@@ -77,9 +78,10 @@ QList<GraphRow> readGraphRows(Connection& db, const QString& instrumentId, Graph
     const int zeros = static_cast<int>(shape.zero.size());
     const int disps = static_cast<int>(shape.disp.size());
     const int loads = static_cast<int>(shape.load.size());
-    const QStringList columns = QStringList{"DateTimeKey", "FullDate", "ReadingDate", "NumTemp"} +
-                                numberedColumns("zero", zeros) + numberedColumns("Disp", disps) +
-                                QStringList{"Reference"} + numberedColumns("Load", loads);
+    const QStringList columns =
+        QStringList{col::DateTimeKey, col::FullDate, col::ReadingDate, col::NumTemp} +
+        numberedColumns("zero", zeros) + numberedColumns("Disp", disps) +
+        QStringList{col::Reference} + numberedColumns("Load", loads);
     NativeStatement query(db, graphSelect(db, instrumentId, variant, columns));
     const QTimeZone zone = QTimeZone::systemTimeZone();
     QList<GraphRow> rows;

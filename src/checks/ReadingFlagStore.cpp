@@ -2,6 +2,7 @@
 
 #include "store/BulkInsert.h"
 #include "store/CheckTables.h"
+#include "store/Columns.h"
 #include "store/Connection.h"
 #include "store/NativeStatement.h"
 #include "store/SensorTypes.h"
@@ -131,7 +132,8 @@ int refreshReadingFlags(Connection& db, const QString& instrumentId, const QDate
     int count = 0;
     db.inTransaction([&] {
         const QSet<QString> rejected = rejectedKeys(db, instrumentId);
-        QStringList columns{"DateTimeKey", "FullDate", "ReadingDate", "ReadingTime", "ChannelT"};
+        QStringList columns{col::DateTimeKey, col::FullDate, col::ReadingDate, col::ReadingTime,
+                            col::ChannelT};
         for (int n = 1; n <= nodes; ++n) {
             columns << QStringLiteral("Channel%1").arg(n);
         }

@@ -12,6 +12,7 @@
 #include "reports/SensorReport.h"
 #include "revisions/RevisionStore.h"
 #include "store/Clock.h"
+#include "store/Columns.h"
 #include "ui/AppContext.h"
 #include "ui/Prompter.h"
 
@@ -20,7 +21,7 @@
 
 void exportCommand(CliSession& session, const CommandLineArgs& args) {
     const std::unique_ptr<RecordSet> sensor = session.sensor(args.sensor);
-    const QString id = sensor->text(QStringLiteral("InstrumentID"));
+    const QString id = sensor->text(col::InstrumentID);
     const int typeDigit = datasheetTypeDigit(id);
     const QVector<DatasheetRow> rows = readDatasheetRows(session.db(), id);
     const int columns = rows.isEmpty() ? 1 : static_cast<int>(datasheetHeadings(typeDigit).size());

@@ -3,6 +3,7 @@
 #include "cli/CliPrompter.h"
 #include "cli/CliSession.h"
 #include "cli/CommandLineArgs.h"
+#include "store/Columns.h"
 #include "store/SensorTypes.h"
 
 #include <QStringList>
@@ -36,8 +37,7 @@ QString describe(const QString& id, const TemperatureCorrection& c) {
 
 void correctionCommand(CliSession& session, const CommandLineArgs& args) {
     const std::unique_ptr<RecordSet> sensor = session.sensor(args.sensor);
-    const std::optional<SensorTypeInfo> type =
-        lookupSensorType(sensor->text(QStringLiteral("SensorType")));
+    const std::optional<SensorTypeInfo> type = lookupSensorType(sensor->text(col::SensorType));
     const int nodes = type ? type->nodeCount : 0;
     TemperatureCorrection correction;
     if (!args.correctionOff) {

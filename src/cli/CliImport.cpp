@@ -7,6 +7,7 @@
 #include "cli/LoggerImportAdapter.h"
 #include "logger/LoggerAppend.h"
 #include "store/Clock.h"
+#include "store/Columns.h"
 #include "store/Guard.h"
 #include "triggers/TriggerEvents.h"
 #include "ui/AppContext.h"
@@ -18,7 +19,7 @@
 
 void importCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context) {
     const std::unique_ptr<RecordSet> sensor = session.sensor(args.sensor);
-    const QString id = sensor->text(QStringLiteral("InstrumentID"));
+    const QString id = sensor->text(col::InstrumentID);
     const QFileInfo file(args.file);
     const QString title = file.fileName();
     const QString shownFile = QDir::toNativeSeparators(args.file);
@@ -43,7 +44,7 @@ void importCommand(CliSession& session, const CommandLineArgs& args, const AppCo
 
     LoggerImportRequest request;
     request.instrumentId = id;
-    request.sensorType = sensor->text(QStringLiteral("SensorType"));
+    request.sensorType = sensor->text(col::SensorType);
     request.file = file.absoluteFilePath();
     request.intervalHours = args.intervalHours;
     request.order = args.dateOrder;

@@ -2,6 +2,7 @@
 
 #include "reports/StoredChart.h"
 #include "store/AuditLog.h"
+#include "store/Columns.h"
 #include "store/DataFolder.h"
 #include "store/SensorTypes.h"
 #include "store/ServerLocation.h"
@@ -35,9 +36,9 @@ CliSession::CliSession(const QString& dataFolder, const QString& database, Promp
         }
         // As at start-up: the Configuration table must give its first row.
         RecordSet config(db_, QStringLiteral("Configuration"), QString(), QVariantList(),
-                         QStringLiteral("SensorType"));
+                         col::SensorType);
         config.moveFirst();
-        config.value(QStringLiteral("SensorType"));
+        config.value(col::SensorType);
     } catch (const DbError&) {
         prompter.message(
             QStringLiteral("Database connection error"),
@@ -70,7 +71,7 @@ std::unique_ptr<RecordSet> CliSession::sensor(const QString& instrumentId) {
 }
 
 GraphInput storedChartInput(CliSession& session, const RecordSet& sensor, GraphVariant variant) {
-    const QString type = sensor.text(QStringLiteral("SensorType"));
+    const QString type = sensor.text(col::SensorType);
     if (!lookupSensorType(type)) {
         throw CliFailure(QStringLiteral("unknown sensor type! (%1)").arg(type));
     }

@@ -1,6 +1,7 @@
 #include "logger/LoggerAppend.h"
 
 #include "store/BulkInsert.h"
+#include "store/Columns.h"
 #include "store/Connection.h"
 #include "store/DbError.h"
 #include "store/Schema.h"
@@ -13,8 +14,8 @@ namespace {
 constexpr qint64 kProgressRows = 4096;
 
 QStringList insertColumns() {
-    QStringList columns = {"DateTimeKey", "ReadingDate", "ReadingTime", "FullDate",
-                           "ChannelT",    "IsDirty",     "PlotSpatial", "Plottemporal"};
+    QStringList columns = {col::DateTimeKey, col::ReadingDate, col::ReadingTime, col::FullDate,
+                           col::ChannelT,    col::IsDirty,     col::PlotSpatial, col::Plottemporal};
     for (int k = 1; k <= kChannelColumns; ++k) {
         columns << QStringLiteral("Channel%1").arg(k);
     }
@@ -53,7 +54,7 @@ LoggerAppendResult appendLoggerRows(Connection& db, const QString& table, const 
     bool cancelled = false;
     db.beginTransaction();
     try {
-        StoredKeys existing(db, table, QStringLiteral("DateTimeKey"));
+        StoredKeys existing(db, table, col::DateTimeKey);
         BulkInsert insert(db, table, insertColumns());
         LoggerLine line;
         LoggerReading reading;

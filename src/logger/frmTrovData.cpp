@@ -8,6 +8,7 @@
 #include "logger/LoggerProgressDialog.h"
 #include "readings/MarkGrid.h"
 #include "store/Clock.h"
+#include "store/Columns.h"
 #include "store/Guard.h"
 #include "ui/AppContext.h"
 #include "ui/AppState.h"
@@ -40,7 +41,7 @@ frmTrovData::frmTrovData(AppState& state, const AppContext& context, LoggerStage
                          const QString& loggerFolder, QWidget* parent)
     : QDialog(parent), state_(state), context_(context), loggerFolder_(loggerFolder),
       instrumentId_(state.currentInstrumentId()),
-      channelCount_(loggerChannelCount(state.rsSensors->text("SensorType"))),
+      channelCount_(loggerChannelCount(state.rsSensors->text(col::SensorType))),
       nodeCount_(state.nodeCount()), model_(new LoggerGridModel(this)) {
     setObjectName("frmTrovData");
     setWindowTitle("Import DataFiles");

@@ -2,6 +2,7 @@
 
 #include "readings/ReadingKeys.h"
 #include "readings/ReadingStore.h"
+#include "store/Columns.h"
 #include "store/Connection.h"
 #include "store/EngineSql.h"
 #include "store/NativeStatement.h"
@@ -19,7 +20,7 @@ constexpr int kKeyColumnTwips = 2600;
 constexpr int kFixedDataColumns = 4; // DateTimeKey, ReadingDate, ReadingTime, ChannelT
 
 QStringList dataColumns(int typeDigit) {
-    QStringList columns = {"DateTimeKey", "ReadingDate", "ReadingTime", "ChannelT"};
+    QStringList columns = {col::DateTimeKey, col::ReadingDate, col::ReadingTime, col::ChannelT};
     for (int n = 1; n < typeDigit; ++n) {
         columns << QStringLiteral("Channel%1").arg(n);
     }

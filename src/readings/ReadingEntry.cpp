@@ -6,6 +6,7 @@
 #include "readings/ReadingValue.h"
 #include "readings/ReadingsPage.h"
 #include "store/Clock.h"
+#include "store/Columns.h"
 #include "store/Guard.h"
 #include "ui/AppContext.h"
 #include "ui/AppState.h"
@@ -28,13 +29,13 @@ bool ticked(const QVariant& flag) {
 }
 
 QDate storedDate(const RecordSet& rs) {
-    const QDate date = readingDateOf(rs.text("ReadingDate"));
-    return date.isValid() ? date : readingDateOf(rs.text("FullDate"));
+    const QDate date = readingDateOf(rs.text(col::ReadingDate));
+    return date.isValid() ? date : readingDateOf(rs.text(col::FullDate));
 }
 
 QTime storedTime(const RecordSet& rs) {
-    const QTime time = readingTimeOf(rs.text("ReadingTime"));
-    return time.isValid() ? time : readingTimeOf(rs.text("FullDate").mid(11));
+    const QTime time = readingTimeOf(rs.text(col::ReadingTime));
+    return time.isValid() ? time : readingTimeOf(rs.text(col::FullDate).mid(11));
 }
 } // namespace
 
@@ -108,14 +109,14 @@ void ReadingEntry::fillreadings() {
             return;
         }
         page_.lblError->hide();
-        page_.txtReadingID->setText(rs.text("DateTimeKey"));
+        page_.txtReadingID->setText(rs.text(col::DateTimeKey));
         setPickers(storedDate(rs), storedTime(rs));
-        page_.txtChannelT->setText(rs.text("ChannelT"));
+        page_.txtChannelT->setText(rs.text(col::ChannelT));
         for (int n = 1; n <= page_.txtChannel.size(); ++n) {
             page_.txtChannel[n - 1]->setText(rs.text(QStringLiteral("Channel%1").arg(n)));
         }
-        page_.chkTemporal->setChecked(ticked(rs.value("Plottemporal")));
-        page_.chkSpatial->setChecked(ticked(rs.value("PlotSpatial")));
+        page_.chkTemporal->setChecked(ticked(rs.value(col::Plottemporal)));
+        page_.chkSpatial->setChecked(ticked(rs.value(col::PlotSpatial)));
         showPosition();
         CheckFutureDate();
         shown_ = pageValues();
@@ -125,17 +126,17 @@ void ReadingEntry::fillreadings() {
 void ReadingEntry::writePage(RecordSet& rs) {
     const QDate date = page_.dtpRdate->date();
     const QTime time = page_.dtpRtime->time();
-    rs.setValue("DateTimeKey", readingKey(state_.currentInstrumentId(), date, time));
-    rs.setValue("FullDate", fullDateText(date, time));
-    rs.setValue("ReadingDate", readingDateText(date));
-    rs.setValue("ReadingTime", readingTimeText(time));
-    rs.setValue("ChannelT", storedText(page_.txtChannelT->text()));
+    rs.setValue(col::DateTimeKey, readingKey(state_.currentInstrumentId(), date, time));
+    rs.setValue(col::FullDate, fullDateText(date, time));
+    rs.setValue(col::ReadingDate, readingDateText(date));
+    rs.setValue(col::ReadingTime, readingTimeText(time));
+    rs.setValue(col::ChannelT, storedText(page_.txtChannelT->text()));
     for (int n = 1; n <= page_.txtChannel.size(); ++n) {
         rs.setValue(QStringLiteral("Channel%1").arg(n),
                     storedText(channelText(page_.txtChannel[n - 1]->text())));
     }
-    rs.setValue("Plottemporal", page_.chkTemporal->isChecked() ? 1 : 0);
-    rs.setValue("PlotSpatial", page_.chkSpatial->isChecked() ? 1 : 0);
+    rs.setValue(col::Plottemporal, page_.chkTemporal->isChecked() ? 1 : 0);
+    rs.setValue(col::PlotSpatial, page_.chkSpatial->isChecked() ? 1 : 0);
 }
 
 void ReadingEntry::keepDrawableValues() {
@@ -196,7 +197,7 @@ std::optional<QString> ReadingEntry::storeWithEvent(RecordSet& rs) {
     std::optional<QString> reached;
     state_.db->inTransaction([&] {
         rs.update();
-        reached = state_.readingsWritten(state_.currentInstrumentId(), {rs.text("DateTimeKey")});
+        reached = state_.readingsWritten(state_.currentInstrumentId(), {rs.text(col::DateTimeKey)});
     });
     checkReadingsOf(state_, context_, state_.currentInstrumentId());
     return reached;
@@ -256,7 +257,7 @@ void ReadingEntry::CheckDateTime() {
         const QDate date = page_.dtpRdate->date();
         const QTime time = page_.dtpRtime->time();
         const QString key = readingKey(state_.currentInstrumentId(), date, time);
-        if (key == rs.text("DateTimeKey")) {
+        if (key == rs.text(col::DateTimeKey)) {
             return;
         }
         if (DupID(key, CurrentReadingPos)) {
@@ -362,13 +363,13 @@ void ReadingEntry::imgAddReading_Click() {
         }
         adding = &rs;
         rs.addNew();
-        rs.setValue("DateTimeKey", key);
-        rs.setValue("FullDate", fullDateText(date, time));
-        rs.setValue("ReadingDate", readingDateText(date));
-        rs.setValue("ReadingTime", readingTimeText(time));
-        rs.setValue("IsDirty", 1);
-        rs.setValue("Plottemporal", 1);
-        rs.setValue("PlotSpatial", 0);
+        rs.setValue(col::DateTimeKey, key);
+        rs.setValue(col::FullDate, fullDateText(date, time));
+        rs.setValue(col::ReadingDate, readingDateText(date));
+        rs.setValue(col::ReadingTime, readingTimeText(time));
+        rs.setValue(col::IsDirty, 1);
+        rs.setValue(col::Plottemporal, 1);
+        rs.setValue(col::PlotSpatial, 0);
         rs.update();
         adding = nullptr;
         rs.requery();

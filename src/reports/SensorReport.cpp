@@ -3,6 +3,7 @@
 #include "reports/DocxWriter.h"
 #include "sensors/SensorFields.h"
 #include "store/Clock.h"
+#include "store/Columns.h"
 #include "store/DbError.h"
 #include "store/RecordSet.h"
 
@@ -41,15 +42,15 @@ void addRevisions(ReportDocument& doc, const QStringList& revisions) {
 
 ReportSensor reportSensorOf(const RecordSet& rs) {
     ReportSensor s;
-    s.instrumentId = rs.text("InstrumentID");
-    s.family = rs.text("Family");
-    s.model = rs.text("Model");
-    s.installDate = shownDate(rs.value("InstallDate"));
-    s.installBy = rs.text("InstallBy");
-    s.level = rs.text("Level");
-    s.location = rs.text("Location");
-    s.purpose = rs.text("Purpose");
-    s.notes = rs.text("Notes");
+    s.instrumentId = rs.text(col::InstrumentID);
+    s.family = rs.text(col::Family);
+    s.model = rs.text(col::Model);
+    s.installDate = shownDate(rs.value(col::InstallDate));
+    s.installBy = rs.text(col::InstallBy);
+    s.level = rs.text(col::Level);
+    s.location = rs.text(col::Location);
+    s.purpose = rs.text(col::Purpose);
+    s.notes = rs.text(col::Notes);
     return s;
 }
 

@@ -1,6 +1,7 @@
 #include "sensors/FilterCriteria.h"
 
 #include "sensors/SensorFields.h"
+#include "store/Columns.h"
 #include "store/SensorTypes.h"
 
 namespace {
@@ -61,20 +62,20 @@ SensorFilterResult sensorFilterCriteria(const SensorFilterInput& input, const QD
         return result;
     }
     if (input.hideDestroyed) {
-        result.criteria.append({"Destroyed", "=", QStringLiteral("No")});
+        result.criteria.append({col::Destroyed, "=", QStringLiteral("No")});
     }
     if (!type->isEmpty()) {
-        result.criteria.append({"SensorType", "=", *type});
+        result.criteria.append({col::SensorType, "=", *type});
     }
     if (!level.isEmpty()) {
-        result.criteria.append({"Level", "=", level});
+        result.criteria.append({col::Level, "=", level});
     }
     if (!location.isEmpty()) {
-        result.criteria.append({"Location", "=", location});
+        result.criteria.append({col::Location, "=", location});
     }
     if (start) {
-        result.criteria.append({"InstallDate", ">=", start->toString(kDateForm)});
-        result.criteria.append({"InstallDate", "<=", end->toString(kDateForm)});
+        result.criteria.append({col::InstallDate, ">=", start->toString(kDateForm)});
+        result.criteria.append({col::InstallDate, "<=", end->toString(kDateForm)});
     }
     return result;
 }

@@ -83,6 +83,26 @@ void SensorNavigation::imgPrevious_Click() {
     });
 }
 
+void SensorNavigation::moveToEnd(const QString& tag, bool last) {
+    guarded(ErrorLog{state_.dataFolder, context_.clock}, tag, [&] {
+        RecordSet& rs = sensorList(state_);
+        const int count = rs.recordCount();
+        if (count == 0 || rs.absolutePosition() == (last ? count : 1)) {
+            return;
+        }
+        form_.savefields();
+        moveShowing(last ? &RecordSet::moveLast : &RecordSet::moveFirst);
+    });
+}
+
+void SensorNavigation::showFirst() {
+    moveToEnd(QStringLiteral(" showFirst"), false);
+}
+
+void SensorNavigation::showLast() {
+    moveToEnd(QStringLiteral(" showLast"), true);
+}
+
 void SensorNavigation::cboSensors_Click() {
     if (state_.firstload) {
         return;

@@ -9,8 +9,8 @@ class SensorForm;
 class QLineEdit;
 class RecordSet;
 
-// Moves between sensors: "Next", "Previous" and a choice in cboSensors. Each move saves the
-// sensor being left, then shows the new one.
+// Moves between sensors: "Next", "Previous", the first and the last, and a choice in cboSensors.
+// Each move saves the sensor being left, then shows the new one.
 class SensorNavigation : public QObject {
     Q_OBJECT
 public:
@@ -20,6 +20,10 @@ public:
 
     void imgNext_Click();
     void imgPrevious_Click();
+    // The register's first or last sensor, as it is listed; nothing when already there or
+    // when the register is empty.
+    void showFirst();
+    void showLast();
     // Makes the sensor named in the combo box's text current.
     void cboSensors_Click();
 
@@ -28,6 +32,8 @@ private:
     // Moves by one sensor and shows it; when it cannot be shown (the site server has gone)
     // the sensor on the form stays the current one, since the form's boxes belong to it.
     void moveShowing(void (RecordSet::*move)());
+    // To the first (or last) sensor unless the form shows it already.
+    void moveToEnd(const QString& tag, bool last);
 
     AppState& state_;
     const AppContext& context_;

@@ -1,6 +1,7 @@
 #include "store/AuditLog.h"
 
 #include "store/AppendOnlyRules.h"
+#include "store/Columns.h"
 #include "store/Connection.h"
 #include "store/SqlFailure.h"
 
@@ -27,7 +28,7 @@ constexpr AuditedTable kAuditedTables[] = {
     {"ResponsePlans", "Level"},        {"SensorRevisions", "RevisionID"},
     {"AlarmRecipients", "RecipientID"}};
 
-const QString kReadingsKey = QStringLiteral("DateTimeKey");
+const QString kReadingsKey = col::DateTimeKey;
 
 // Lets in only the rows the owner's record function writes; refuses every other insert, change
 // and deletion, even the owner's own until the owner switches the rule off.

@@ -1,6 +1,7 @@
 #include "store/AuditRestore.h"
 
 #include "store/AuditHistory.h"
+#include "store/Columns.h"
 #include "store/Connection.h"
 #include "store/Schema.h"
 #include "store/SqlFailure.h"
@@ -80,9 +81,9 @@ void insertRow(Connection& db, const QString& table, const QMap<QString, QString
 
 void restoreReading(Connection& db, const AuditEntry& entry,
                     const QMap<QString, QString>& columns) {
-    const QString key = entry.before.value(QStringLiteral("DateTimeKey")).isUndefined()
+    const QString key = entry.before.value(col::DateTimeKey).isUndefined()
                             ? entry.before.value(QStringLiteral("datetimekey")).toString()
-                            : entry.before.value(QStringLiteral("DateTimeKey")).toString();
+                            : entry.before.value(col::DateTimeKey).toString();
     if (db.scalar("SELECT count(*) FROM " + quoteName(entry.instrumentId) +
                       " WHERE DateTimeKey = ?",
                   {key})

@@ -31,8 +31,12 @@ inline constexpr char DateTimeKey[] = "DateTimeKey";
 inline constexpr char FullDate[] = "FullDate";
 inline constexpr char ReadingDate[] = "ReadingDate";
 inline constexpr char ReadingTime[] = "ReadingTime";
+inline constexpr char ChannelT[] = "ChannelT";
 inline constexpr char NumTemp[] = "NumTemp";
 inline constexpr char Reference[] = "Reference";
+inline constexpr char IsDirty[] = "IsDirty";
+inline constexpr char PlotSpatial[] = "PlotSpatial";
+inline constexpr char Plottemporal[] = "Plottemporal";
 
 // NetworkConfig: the sensor of each logger channel.
 inline constexpr char SensorID[] = "SensorID";

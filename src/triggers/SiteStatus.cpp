@@ -31,7 +31,7 @@ QString readingColumns() {
     for (int n = 1; n <= ChannelCount; ++n) {
         columns << QStringLiteral("Channel%1").arg(n);
     }
-    columns << QStringLiteral("ChannelT") << QStringLiteral("Plottemporal = 1");
+    columns << col::ChannelT << QStringLiteral("Plottemporal = 1");
     return columns.join(QStringLiteral(", "));
 }
 

@@ -59,7 +59,15 @@ QList<SiteStatusRow> computeSiteStatus(Connection& db, const QDateTime& now,
 QStringList siteStatusHeadings();
 QStringList siteStatusCells(const SiteStatusRow& row);
 // Column indexes of siteStatusHeadings().
-enum SiteStatusColumn { ColSensor = 0, ColDaysSince = 6, ColState = 10, ColOverdue = 11 };
+enum SiteStatusColumn {
+    ColSensor = 0,
+    ColNodes = 4,
+    ColDaysSince = 6,
+    ColMaxDisp = 7,
+    ColRate = 9,
+    ColState = 10,
+    ColOverdue = 11
+};
 
 // "Node 2 (2.75 m)" for the node, or empty.
 QString nodeText(const SensorSetup& setup, int node);

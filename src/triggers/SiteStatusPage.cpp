@@ -5,14 +5,17 @@
 #include "site/SiteTables.h"
 #include "store/AlarmStore.h"
 #include "store/Clock.h"
+#include "store/Columns.h"
 #include "store/DbError.h"
 #include "store/Guard.h"
 #include "store/TriggerTables.h"
 #include "triggers/ComparePage.h"
+#include "triggers/OpenEventsModel.h"
 #include "triggers/PlanReportPages.h"
 #include "triggers/ResponsePlan.h"
 #include "triggers/SiteMarkers.h"
 #include "triggers/SiteReport.h"
+#include "triggers/SiteStatusModel.h"
 #include "triggers/SiteViews.h"
 #include "ui/AppContext.h"
 #include "ui/AppState.h"
@@ -34,77 +37,23 @@
 #include <QPushButton>
 #include <QSet>
 #include <QStackedWidget>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTextDocument>
 #include <QVBoxLayout>
-#include <cmath>
 
 namespace {
 
 const QString kTitle = QStringLiteral("Site Status");
 
-// Set on the cells of a destroyed sensor's row.
-constexpr int kApartRole = Qt::UserRole + 2;
-
-// Sorts by the value kept under Qt::UserRole: numbers as numbers, states by rank.
-class SortItem : public QTableWidgetItem {
-public:
-    explicit SortItem(const QString& text, const QVariant& key = {}, bool apart = false)
-        : QTableWidgetItem(text) {
-        setData(Qt::UserRole, key.isValid() ? key : QVariant(text));
-        setData(kApartRole, apart);
-        setFlags(flags() & ~Qt::ItemIsEditable);
-    }
-    bool operator<(const QTableWidgetItem& other) const override {
-        const bool mine = data(kApartRole).toBool();
-        if (mine != other.data(kApartRole).toBool()) {
-            // Destroyed sensors stay below the judged ones whichever way a column is sorted.
-            const QTableWidget* table = tableWidget();
-            const bool descending =
-                table != nullptr &&
-                table->horizontalHeader()->sortIndicatorOrder() == Qt::DescendingOrder;
-            return descending == mine;
-        }
-        const QVariant a = data(Qt::UserRole);
-        const QVariant b = other.data(Qt::UserRole);
-        if (a.typeId() == QMetaType::Double || b.typeId() == QMetaType::Double) {
-            // Empty cells sort before every number.
-            const double x = a.typeId() == QMetaType::Double ? a.toDouble() : -1e300;
-            const double y = b.typeId() == QMetaType::Double ? b.toDouble() : -1e300;
-            return x < y;
-        }
-        return QString::compare(a.toString(), b.toString(), Qt::CaseInsensitive) < 0;
-    }
-};
-
-QVariant numberKey(const std::optional<double>& value) {
-    return value ? QVariant(*value) : QVariant(QString());
-}
-
-const QColor kOverdueColour(0xFF, 0xE0, 0x82);
-
-QTableWidget* makeTable(const QString& name, const QStringList& headings, QWidget* parent) {
-    auto* table = new QTableWidget(0, static_cast<int>(headings.size()), parent);
+QTableView* makeTable(const QString& name, QAbstractItemModel* model, QWidget* parent) {
+    auto* table = new QTableView(parent);
     table->setObjectName(name);
-    table->setHorizontalHeaderLabels(headings);
+    table->setModel(model);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->verticalHeader()->hide();
     table->horizontalHeader()->setHighlightSections(false);
     return table;
-}
-
-QString eventValue(const TriggerEvent& e) {
-    const QString unit =
-        e.measure == Measure::Rate ? QStringLiteral(" mm/day") : QStringLiteral(" mm");
-    QString text = QString::number(e.value, 'f', 2) + unit;
-    if (e.node > 0) {
-        text += QStringLiteral(" at Node %1").arg(e.node);
-        if (!e.anchor.isEmpty()) {
-            text += QStringLiteral(" (%1 m)").arg(e.anchor);
-        }
-    }
-    return text;
 }
 
 } // namespace
@@ -116,10 +65,8 @@ SiteStatusPage::SiteStatusPage(AppState& state, const AppContext& context, QWidg
     lblEvents = new QLabel("Open Events:", this);
     lblEvents->setObjectName("lblEvents");
     lblEvents->setStyleSheet("font-weight: bold;");
-    tblTriggerEvents = makeTable("tblTriggerEvents",
-                                 {"Detected", "Sensor", "State", "Step", "Value", "Level",
-                                  "Response Plan", "Acknowledged", "Reading", "Detected By"},
-                                 this);
+    eventsModel = new OpenEventsModel(this);
+    tblTriggerEvents = makeTable("tblTriggerEvents", eventsModel, this);
     tblTriggerEvents->horizontalHeader()->setStretchLastSection(true);
     cmdAcknowledge = new QPushButton("Acknowledge", this);
     cmdAcknowledge->setObjectName("cmdAcknowledge");
@@ -134,7 +81,10 @@ SiteStatusPage::SiteStatusPage(AppState& state, const AppContext& context, QWidg
     lblSensors = new QLabel("Sensors:", this);
     lblSensors->setObjectName("lblSensors");
     lblSensors->setStyleSheet("font-weight: bold;");
-    tblSiteStatus = makeTable("tblSiteStatus", siteStatusHeadings(), this);
+    statusModel = new SiteStatusModel(this);
+    statusSort = new SiteStatusSort(this);
+    statusSort->setSourceModel(statusModel);
+    tblSiteStatus = makeTable("tblSiteStatus", statusSort, this);
     tblSiteStatus->setSortingEnabled(true);
     tblSiteStatus->sortByColumn(ColSensor, Qt::AscendingOrder);
     tblSiteStatus->horizontalHeader()->setStretchLastSection(true);
@@ -192,7 +142,7 @@ SiteStatusPage::SiteStatusPage(AppState& state, const AppContext& context, QWidg
 
     connect(cmdAcknowledge, &QPushButton::clicked, this, &SiteStatusPage::cmdAcknowledge_Click);
     connect(cmdCloseEvent, &QPushButton::clicked, this, &SiteStatusPage::cmdCloseEvent_Click);
-    connect(tblTriggerEvents, &QTableWidget::itemSelectionChanged, this,
+    connect(tblTriggerEvents->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &SiteStatusPage::showEventDetail);
     connect(cmdExportStatus, &QPushButton::clicked, this, &SiteStatusPage::cmdExportStatus_Click);
     connect(cmdPrintStatus, &QPushButton::clicked, this, &SiteStatusPage::cmdPrintStatus_Click);
@@ -206,17 +156,24 @@ SiteStatusPage::SiteStatusPage(AppState& state, const AppContext& context, QWidg
     // The compare chart follows the selection while it is on screen.
     connect(siteViews, &SiteViews::compareShown, this,
             [this] { compare->setSensors(selectedSensors()); });
-    connect(tblSiteStatus, &QTableWidget::itemSelectionChanged, this, [this] {
+    connect(tblSiteStatus->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (siteViews->comparing()) {
             compare->setSensors(selectedSensors());
         }
     });
-    connect(tblSiteStatus, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
-        const QTableWidgetItem* item = tblSiteStatus->item(row, ColSensor);
-        if (item != nullptr && showSensor) {
-            showSensor(item->text());
+    connect(tblSiteStatus, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (index.isValid() && showSensor) {
+            showSensor(sensorAt(index.row()));
         }
     });
+}
+
+const QList<SiteStatusRow>& SiteStatusPage::rows() const {
+    return statusModel->rows();
+}
+
+QString SiteStatusPage::sensorAt(int row) const {
+    return statusSort->index(row, ColSensor).data().toString();
 }
 
 QString SiteStatusPage::enter() {
@@ -239,7 +196,7 @@ std::optional<QStringList> SiteStatusPage::listedSensors() const {
     const qint64 mark = rs->absolutePosition() > 0 ? rs->bookmark() : 0;
     QStringList ids;
     for (rs->moveFirst(); !rs->eof(); rs->moveNext()) {
-        ids << rs->text("InstrumentID");
+        ids << rs->text(col::InstrumentID);
     }
     if (mark != 0) {
         rs->setBookmark(mark);
@@ -250,9 +207,9 @@ std::optional<QStringList> SiteStatusPage::listedSensors() const {
 }
 
 void SiteStatusPage::refresh() {
-    rows_.clear();
-    events_.clear();
-    plans_.clear();
+    QList<SiteStatusRow> rows;
+    QList<EventRecord> events;
+    QList<QString> plans;
     if (state_.db && state_.db->isOpen()) {
         try {
             if (!hasTriggerTables(*state_.db)) {
@@ -269,14 +226,16 @@ void SiteStatusPage::refresh() {
                 }
                 const std::optional<ResponsePlan> plan =
                     responsePlanFor(*state_.db, it->event.instrumentId, it->event.state);
-                events_ << *it;
-                plans_ << (plan ? responsePlanText(*plan) : QString());
+                events << *it;
+                plans << (plan ? responsePlanText(*plan) : QString());
             }
-            rows_ = computeSiteStatus(*state_.db, context_.clock->now(), only);
+            rows = computeSiteStatus(*state_.db, context_.clock->now(), only);
         } catch (const DbError& e) {
             report(e, " G_SiteStatus", "The site status could not be read:");
         }
     }
+    eventsModel->setEvents(events, plans);
+    statusModel->setRows(rows);
     fillEvents();
     fillStatus();
     fillPlan();
@@ -291,20 +250,19 @@ void SiteStatusPage::refresh() {
 
 void SiteStatusPage::fillPlan() {
     QHash<QString, SensorPosition> positions;
-    if (state_.db && state_.db->isOpen() && !rows_.isEmpty()) {
+    if (state_.db && state_.db->isOpen() && !rows().isEmpty()) {
         try {
             positions = readPositions(*state_.db);
         } catch (const DbError& e) {
             report(e, " G_SitePositions", "The sensors' positions could not be read:");
         }
     }
-    planPage->setMarkers(planMarkers(rows_, positions));
+    planPage->setMarkers(planMarkers(rows(), positions));
 }
 
 void SiteStatusPage::selectSensor(const QString& instrumentId) {
-    for (int r = 0; r < tblSiteStatus->rowCount(); ++r) {
-        const QTableWidgetItem* item = tblSiteStatus->item(r, ColSensor);
-        if (item != nullptr && item->text() == instrumentId) {
+    for (int r = 0; r < statusSort->rowCount(); ++r) {
+        if (sensorAt(r) == instrumentId) {
             tblSiteStatus->selectRow(r);
             return;
         }
@@ -338,68 +296,46 @@ void SiteStatusPage::fillOutbox() {
 }
 
 void SiteStatusPage::fillEvents() {
-    tblTriggerEvents->setRowCount(0);
-    tblTriggerEvents->setRowCount(static_cast<int>(events_.size()));
+    const QList<EventRecord>& events = eventsModel->events();
     int waiting = 0;
-    for (int r = 0; r < events_.size(); ++r) {
-        const TriggerEvent& e = events_[r].event;
-        waiting += e.ackAt.isEmpty() ? 1 : 0;
-        const QString level =
-            QString::number(e.level, 'g', 6) +
-            (e.measure == Measure::Rate ? QStringLiteral(" mm/day") : QStringLiteral(" mm"));
-        const QStringList cells{shownEventTime(e.detectedAt),
-                                e.instrumentId,
-                                stateText(e.state).toUpper(),
-                                stageText(events_[r].stage()),
-                                eventValue(e),
-                                level,
-                                plans_[r],
-                                e.ackAt.isEmpty() ? QString()
-                                                  : shownEventTime(e.ackAt) + " by " + e.ackBy,
-                                e.readingKey.mid(e.instrumentId.size()).trimmed(),
-                                e.detectedBy};
-        for (int c = 0; c < cells.size(); ++c) {
-            auto* item = new SortItem(cells[c]);
-            item->setData(Qt::UserRole + 1, e.id);
-            if (c == 2) {
-                item->setBackground(stateColour(e.state));
-            }
-            tblTriggerEvents->setItem(r, c, item);
-        }
+    for (const EventRecord& r : events) {
+        waiting += r.event.ackAt.isEmpty() ? 1 : 0;
     }
     tblTriggerEvents->resizeColumnsToContents();
     lblEvents->setText(
-        QStringLiteral("Open Events: %1 (%2 unacknowledged)").arg(events_.size()).arg(waiting));
+        QStringLiteral("Open Events: %1 (%2 unacknowledged)").arg(events.size()).arg(waiting));
     cmdAcknowledge->setEnabled(waiting > 0);
-    cmdCloseEvent->setEnabled(!events_.isEmpty());
+    cmdCloseEvent->setEnabled(!events.isEmpty());
     showEventDetail();
 }
 
 QList<qint64> SiteStatusPage::selectedEvents() const {
     QList<qint64> ids;
     for (const QModelIndex& index : tblTriggerEvents->selectionModel()->selectedRows()) {
-        ids << tblTriggerEvents->item(index.row(), 0)->data(Qt::UserRole + 1).toLongLong();
+        ids << index.data(OpenEventsModel::EventIdRole).toLongLong();
     }
     return ids;
 }
 
 void SiteStatusPage::showEventDetail() {
     const QList<qint64> ids = selectedEvents();
+    const QList<EventRecord>& events = eventsModel->events();
     if (ids.size() != 1) {
-        lblEventDetail->setText(events_.isEmpty()
+        lblEventDetail->setText(events.isEmpty()
                                     ? QString()
                                     : QStringLiteral("Select an event to see its response plan."));
         return;
     }
-    for (int r = 0; r < events_.size(); ++r) {
-        const TriggerEvent& e = events_[r].event;
+    for (int r = 0; r < events.size(); ++r) {
+        const TriggerEvent& e = events[r].event;
+        const QString& plan = eventsModel->plan(r);
         if (e.id != ids.first()) {
             continue;
         }
         QString text = QStringLiteral("Event %1, %2 response plan: %3")
                            .arg(e.id)
                            .arg(stateText(e.state).toUpper(),
-                                plans_[r].isEmpty() ? QStringLiteral("none set") : plans_[r]);
+                                plan.isEmpty() ? QStringLiteral("none set") : plan);
         if (!e.ackAt.isEmpty()) {
             text += QStringLiteral(". Acknowledged %1 by %2").arg(shownEventTime(e.ackAt), e.ackBy);
             if (!e.ackNote.isEmpty()) {
@@ -412,49 +348,18 @@ void SiteStatusPage::showEventDetail() {
 }
 
 void SiteStatusPage::fillStatus() {
-    const bool sorting = tblSiteStatus->isSortingEnabled();
-    tblSiteStatus->setSortingEnabled(false);
-    tblSiteStatus->setRowCount(0);
-    tblSiteStatus->setRowCount(static_cast<int>(rows_.size()));
+    const QList<SiteStatusRow>& rows = statusModel->rows();
     int counts[5] = {};
     int overdue = 0;
-    for (int r = 0; r < rows_.size(); ++r) {
-        const SiteStatusRow& row = rows_[r];
-        const QStringList cells = siteStatusCells(row);
-        const QList<QVariant> keys{
-            {},
-            {},
-            {},
-            {},
-            double(row.sensor.setup.nodeCount),
-            {},
-            numberKey(row.daysSince),
-            numberKey(row.status.maxDisp ? std::optional<double>(std::abs(*row.status.maxDisp))
-                                         : std::nullopt),
-            {},
-            numberKey(row.status.rate),
-            double(static_cast<int>(row.status.state)),
-            {}};
-        for (int c = 0; c < cells.size(); ++c) {
-            auto* item = new SortItem(cells[c], keys.value(c), row.sensor.destroyed);
-            if (c == ColState) {
-                item->setBackground(stateColour(row.status.state));
-                item->setForeground(row.status.state == TriggerState::Red ? Qt::white : Qt::black);
-            }
-            if ((c == ColOverdue || c == ColDaysSince) && row.overdue) {
-                item->setBackground(kOverdueColour);
-            }
-            tblSiteStatus->setItem(r, c, item);
-        }
+    for (const SiteStatusRow& row : rows) {
         ++counts[static_cast<int>(row.status.state)];
         overdue += row.overdue ? 1 : 0;
     }
-    tblSiteStatus->setSortingEnabled(sorting);
     tblSiteStatus->resizeColumnsToContents();
     const int destroyed = counts[static_cast<int>(TriggerState::Destroyed)];
     lblStatusSummary->setText(
         QStringLiteral("%1 sensors: %2 red, %3 amber, %4 green, %5 grey%6; %7 overdue")
-            .arg(rows_.size())
+            .arg(rows.size())
             .arg(counts[static_cast<int>(TriggerState::Red)])
             .arg(counts[static_cast<int>(TriggerState::Amber)])
             .arg(counts[static_cast<int>(TriggerState::Green)])
@@ -490,7 +395,7 @@ void SiteStatusPage::cmdCloseEvent_Click() {
                                    MsgIcon::Information);
         return;
     }
-    for (const EventRecord& r : events_) {
+    for (const EventRecord& r : eventsModel->events()) {
         if (ids.contains(r.event.id) && r.stage() == EventStage::Open) {
             context_.prompter->message(kOmbrevaultTitle,
                                        QStringLiteral("Event %1 is not acknowledged: only an "
@@ -536,11 +441,10 @@ void SiteStatusPage::cmdCloseEvent_Click() {
 
 QVector<QStringList> SiteStatusPage::grid() const {
     QVector<QStringList> cells{siteStatusHeadings()};
-    for (int r = 0; r < tblSiteStatus->rowCount(); ++r) {
+    for (int r = 0; r < statusSort->rowCount(); ++r) {
         QStringList row;
-        for (int c = 0; c < tblSiteStatus->columnCount(); ++c) {
-            const QTableWidgetItem* item = tblSiteStatus->item(r, c);
-            row << (item != nullptr ? item->text() : QString());
+        for (int c = 0; c < statusSort->columnCount(); ++c) {
+            row << statusSort->index(r, c).data().toString();
         }
         cells << row;
     }
@@ -590,10 +494,9 @@ void SiteStatusPage::cmdPrintStatus_Click() {
     for (int r = 1; r < cells.size(); ++r) {
         html += "<tr>";
         for (int c = 0; c < cells[r].size(); ++c) {
-            const QTableWidgetItem* item = tblSiteStatus->item(r - 1, c);
-            const QColor back = item != nullptr ? item->background().color() : QColor();
-            const bool coloured = item != nullptr && item->background().style() != Qt::NoBrush;
-            html += coloured ? "<td bgcolor='" + back.name() + "'>" : QStringLiteral("<td>");
+            const QVariant back = statusSort->index(r - 1, c).data(Qt::BackgroundRole);
+            html += back.isValid() ? "<td bgcolor='" + back.value<QColor>().name() + "'>"
+                                   : QStringLiteral("<td>");
             html += cells[r][c].toHtmlEscaped() + "</td>";
         }
         html += "</tr>";
@@ -631,9 +534,7 @@ QStringList SiteStatusPage::selectedSensors() const {
     std::sort(rows.begin(), rows.end());
     QStringList ids;
     for (const int r : rows) {
-        if (const QTableWidgetItem* item = tblSiteStatus->item(r, ColSensor)) {
-            ids << item->text();
-        }
+        ids << sensorAt(r);
     }
     return ids;
 }

@@ -16,7 +16,10 @@ class QListWidget;
 class PlanPage;
 class SiteViews;
 class QPushButton;
-class QTableWidget;
+class QTableView;
+class OpenEventsModel;
+class SiteStatusModel;
+class SiteStatusSort;
 class ComparePage;
 
 // Tab "9. Site Status": the trigger events not yet closed, each with its step and the response
@@ -50,18 +53,22 @@ public:
     // Called after each refresh, once the events are read.
     std::function<void()> refreshed;
 
-    const QList<SiteStatusRow>& rows() const { return rows_; }
+    const QList<SiteStatusRow>& rows() const;
     // Selects the sensor's row of the table.
     void selectSensor(const QString& instrumentId);
 
     QLabel* lblEvents;
-    QTableWidget* tblTriggerEvents;
+    QTableView* tblTriggerEvents;
+    OpenEventsModel* eventsModel;
     QPushButton* cmdAcknowledge;
     QPushButton* cmdCloseEvent;
     // The selected event: its response plan and its steps.
     QLabel* lblEventDetail;
     QLabel* lblSensors;
-    QTableWidget* tblSiteStatus;
+    // The status table shows statusModel through statusSort, which sorts it.
+    QTableView* tblSiteStatus;
+    SiteStatusModel* statusModel;
+    SiteStatusSort* statusSort;
     // The views of the sensors: the table, the plan of a level and the compare chart.
     SiteViews* siteViews;
     PlanPage* planPage;
@@ -85,16 +92,13 @@ private:
     void fillPlan();
     // The table as it is sorted on screen, heading row first.
     QVector<QStringList> grid() const;
+    // The sensor of the table's row as sorted on screen.
+    QString sensorAt(int row) const;
     QString exportPath(const QString& title, const QString& extension) const;
     void report(const DbError& error, const QString& tag, const QString& what);
 
     AppState& state_;
     const AppContext& context_;
-    QList<SiteStatusRow> rows_;
     QList<qint64> selectedEvents() const;
     void showEventDetail();
-
-    QList<EventRecord> events_;
-    // The plan that applies to each listed event, as shown.
-    QList<QString> plans_;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/Columns.h"
 #include "store/Connection.h"
 #include "store/DbError.h"
 #include "store/Prefs.h"
@@ -58,7 +59,7 @@ struct AppState {
         return rsSensors && rsSensors->isOpen() && !rsSensors->bof() && !rsSensors->eof();
     }
     QString currentInstrumentId() const {
-        return hasCurrentSensor() ? rsSensors->text("InstrumentID") : QString();
+        return hasCurrentSensor() ? rsSensors->text(col::InstrumentID) : QString();
     }
 };
 

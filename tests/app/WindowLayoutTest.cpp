@@ -10,6 +10,7 @@
 #include <QChart>
 #include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -120,6 +121,32 @@ TEST_F(WindowLayoutTest, AltAndTheTabsNumberShowsThatTab) {
     EXPECT_EQ(w.SSTab1->currentIndex(), 1);
     QTest::keyClick(&w, Qt::Key_1, Qt::AltModifier);
     EXPECT_EQ(w.SSTab1->currentIndex(), 0);
+}
+
+TEST_F(WindowLayoutTest, CtrlHomeAndCtrlEndShowTheFirstAndLastSensor) {
+    addSensors({"120521001", "120521002", "120521003"});
+    frmQuorvelle& w = open();
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    IdentificationPage& id = *w.identification;
+    // The register is listed newest number first and opens on its first sensor.
+    ASSERT_EQ(id.txtSensor->text(), "120521003");
+    id.imgNext.image->setFocus();
+    id.txtFamily->setText("Crusher drive");
+
+    QTest::keyClick(&w, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(id.txtSensor->text(), "120521001");
+    EXPECT_EQ(id.cboSensors->currentText(), "120521001");
+    // The sensor left was stored on the way.
+    EXPECT_EQ(scalar("SELECT Family FROM Sensors WHERE InstrumentID = '120521003'").toString(),
+              "Crusher drive");
+    // At the end already, the key changes nothing.
+    QTest::keyClick(&w, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(id.txtSensor->text(), "120521001");
+    QTest::keyClick(&w, Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(id.txtSensor->text(), "120521003");
+    EXPECT_EQ(id.txtFamily->text(), "Crusher drive");
 }
 
 TEST(RunningWindowTest, ASecondStartAsksTheRunningCopyToComeForward) {

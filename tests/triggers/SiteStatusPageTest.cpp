@@ -11,6 +11,7 @@
 #include "store/Connection.h"
 #include "store/TriggerTables.h"
 #include "support/FaultConditions.h"
+#include "support/XlsxReader.h"
 #include "triggers/ResponsePlan.h"
 #include "triggers/TriggerEvents.h"
 #include "triggers/TriggerLevelsBlock.h"
@@ -26,7 +27,7 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTabWidget>
-#include <QTableWidget>
+#include <QTableView>
 
 namespace {
 
@@ -57,10 +58,18 @@ protected:
         return *window->siteStatus;
     }
 
-    QStringList column(QTableWidget* table, int c) {
+    static QString cell(const QTableView* table, int r, int c) {
+        return table->model()->index(r, c).data().toString();
+    }
+    static int rowCount(const QTableView* table) { return table->model()->rowCount(); }
+    static QColor background(const QTableView* table, int r, int c) {
+        return table->model()->index(r, c).data(Qt::BackgroundRole).value<QColor>();
+    }
+
+    QStringList column(QTableView* table, int c) {
         QStringList texts;
-        for (int r = 0; r < table->rowCount(); ++r) {
-            texts << table->item(r, c)->text();
+        for (int r = 0; r < rowCount(table); ++r) {
+            texts << cell(table, r, c);
         }
         return texts;
     }
@@ -85,19 +94,19 @@ TEST_P(SiteStatusPageTest, TheTableShowsEverySensorOfTheFilteredRegister) {
 
     SiteStatusPage& page = statusTab();
     EXPECT_EQ(window->SSTab1->tabText(8), "9. Site Status");
-    QTableWidget* table = page.tblSiteStatus;
-    ASSERT_EQ(table->rowCount(), 3);
-    table->sortItems(ColSensor);
+    QTableView* table = page.tblSiteStatus;
+    ASSERT_EQ(rowCount(table), 3);
+    table->sortByColumn(ColSensor, Qt::AscendingOrder);
     EXPECT_EQ(column(table, ColSensor), (QStringList{kRed, kGrey, kGreen}));
     EXPECT_EQ(column(table, ColState), (QStringList{"Red", "Grey", "Green"}));
     EXPECT_EQ(column(table, 7), (QStringList{"30.00", "", "1.00"}));
     EXPECT_EQ(column(table, 8), (QStringList{"Node 1 (3.00 m)", "", "Node 1 (3.00 m)"}));
-    EXPECT_EQ(table->item(0, ColState)->background().color(), QColor(0xE5, 0x39, 0x35));
+    EXPECT_EQ(background(table, 0, ColState), QColor(0xE5, 0x39, 0x35));
     EXPECT_EQ(page.lblStatusSummary->text(),
               "3 sensors: 1 red, 0 amber, 1 green, 1 grey; 0 overdue");
 
     // Sorting by state puts the worst last.
-    table->sortItems(ColState);
+    table->sortByColumn(ColState, Qt::AscendingOrder);
     EXPECT_EQ(column(table, ColState), (QStringList{"Grey", "Green", "Red"}));
 
     // The sensor filter narrows the table as it narrows the register.
@@ -107,12 +116,12 @@ TEST_P(SiteStatusPageTest, TheTableShowsEverySensorOfTheFilteredRegister) {
     window->SSTab1->setCurrentIndex(7);
     emit filter->imgFilter.image->clicked();
     statusTab();
-    table->sortItems(ColSensor);
+    table->sortByColumn(ColSensor, Qt::AscendingOrder);
     EXPECT_EQ(column(table, ColSensor), (QStringList{kRed, kGrey}));
 
     // A double click shows the sensor on the first tab.
     const int row = column(table, ColSensor).indexOf(kGrey);
-    emit table->cellDoubleClicked(row, 3);
+    emit table->doubleClicked(table->model()->index(row, 3));
     EXPECT_EQ(window->SSTab1->currentIndex(), 0);
     EXPECT_EQ(window->identification->txtSensor->text(), kGrey);
 
@@ -125,6 +134,38 @@ TEST_P(SiteStatusPageTest, TheTableShowsEverySensorOfTheFilteredRegister) {
     ASSERT_EQ(desktop.opened.size(), 2);
     EXPECT_TRUE(desktop.opened.last().endsWith(".pdf"));
     EXPECT_GT(QFileInfo(desktop.opened.last()).size(), 1000);
+}
+
+TEST_P(SiteStatusPageTest, TheExportFollowsTheTableAsSortedOnScreen) {
+    addToeSensors({kRed, kGreen, kGrey});
+    addReadings(kRed, {QDateTime(QDate(2026, 12, 1), QTime(8, 0)),
+                       QDateTime(QDate(2026, 12, 2), QTime(8, 0))});
+    exec("UPDATE \"120521001\" SET Channel1 = '31.00' WHERE FullDate LIKE '2026-12-02%'");
+    addReadings(kGreen, {QDateTime(QDate(2026, 12, 1), QTime(8, 0)),
+                         QDateTime(QDate(2026, 12, 7), QTime(8, 0))});
+    addReadings(kGrey, {QDateTime(QDate(2026, 12, 1), QTime(8, 0))});
+    setLevels(kSiteDefaultKey, 10, 20);
+    open();
+    SiteStatusPage& page = statusTab();
+    QTableView* table = page.tblSiteStatus;
+    table->sortByColumn(ColState, Qt::DescendingOrder);
+    ASSERT_EQ(column(table, ColState), (QStringList{"Red", "Green", "Grey"}));
+    // The selection is read through the sorting too.
+    table->selectRow(2);
+    EXPECT_EQ(page.selectedSensors(), QStringList{kGrey});
+
+    page.cmdExportStatus->click();
+    ASSERT_EQ(desktop.opened.size(), 1);
+    const XlsxReader book(desktop.opened[0]);
+    EXPECT_EQ(book.text(0, 1, ColState + 1), "State");
+    QStringList sensors;
+    QStringList states;
+    for (int r = 2; r <= book.rowCount(0); ++r) {
+        sensors << book.text(0, r, ColSensor + 1);
+        states << book.text(0, r, ColState + 1);
+    }
+    EXPECT_EQ(sensors, (QStringList{kRed, kGreen, kGrey}));
+    EXPECT_EQ(states, (QStringList{"Red", "Green", "Grey"}));
 }
 
 TEST_P(SiteStatusPageTest, ThePrintedTableIsHeadedWithTheMomentInTheRegistersForm) {
@@ -168,13 +209,13 @@ TEST_P(SiteStatusPageTest, ADestroyedSensorIsShownApartAndNeverJudged) {
     EXPECT_TRUE(prompter.calls.isEmpty()) << prompter.last().text.toStdString();
     EXPECT_EQ(scalar("SELECT count(*) FROM TriggerEvents").toInt(), 0);
 
-    QTableWidget* table = statusTab().tblSiteStatus;
-    ASSERT_EQ(table->rowCount(), 2);
+    QTableView* table = statusTab().tblSiteStatus;
+    ASSERT_EQ(rowCount(table), 2);
     // The register's first sensor, listed after the judged one.
     EXPECT_EQ(column(table, ColSensor), (QStringList{kGreen, kRed}));
     EXPECT_EQ(column(table, ColState), (QStringList{"Red", "Destroyed"}));
     EXPECT_EQ(column(table, ColDaysSince)[1], "0.0");
-    EXPECT_EQ(table->item(1, ColState)->background().color(), QColor(0x90, 0xA4, 0xAE));
+    EXPECT_EQ(background(table, 1, ColState), QColor(0x90, 0xA4, 0xAE));
     EXPECT_EQ(statusTab().lblStatusSummary->text(),
               "2 sensors: 1 red, 0 amber, 0 green, 0 grey, 1 destroyed; 0 overdue");
     // Sorting either way keeps it after the judged ones.
@@ -232,10 +273,10 @@ TEST_P(SiteStatusPageTest, AReadingTypedOverALevelIsReportedOnceLoggedAndAcknowl
     EXPECT_EQ(scalar("SELECT DetectedBy FROM TriggerEvents").toString(), loginName());
 
     SiteStatusPage& status = statusTab();
-    ASSERT_EQ(status.tblTriggerEvents->rowCount(), 1);
-    EXPECT_EQ(status.tblTriggerEvents->item(0, 2)->text(), "RED");
+    ASSERT_EQ(rowCount(status.tblTriggerEvents), 1);
+    EXPECT_EQ(cell(status.tblTriggerEvents, 0, 2), "RED");
     // Stored as "2026-12-08 09:30:00", shown in the register's form.
-    EXPECT_EQ(status.tblTriggerEvents->item(0, 0)->text(), "2026/12/08 09:30:00");
+    EXPECT_EQ(cell(status.tblTriggerEvents, 0, 0), "2026/12/08 09:30:00");
     status.cmdAcknowledge->click();
     EXPECT_EQ(prompter.last().text, "Select the events to acknowledge.");
     status.tblTriggerEvents->selectRow(0);
@@ -249,9 +290,9 @@ TEST_P(SiteStatusPageTest, AReadingTypedOverALevelIsReportedOnceLoggedAndAcknowl
     prompter.inputs.enqueue(QStringLiteral("Area barricaded"));
     status.cmdAcknowledge->click();
     // Acknowledged, the event stays listed until it is closed.
-    ASSERT_EQ(status.tblTriggerEvents->rowCount(), 1);
-    EXPECT_EQ(status.tblTriggerEvents->item(0, 3)->text(), "Acknowledged");
-    EXPECT_EQ(status.tblTriggerEvents->item(0, 7)->text(), "2026/12/08 09:30:00 by " + loginName());
+    ASSERT_EQ(rowCount(status.tblTriggerEvents), 1);
+    EXPECT_EQ(cell(status.tblTriggerEvents, 0, 3), "Acknowledged");
+    EXPECT_EQ(cell(status.tblTriggerEvents, 0, 7), "2026/12/08 09:30:00 by " + loginName());
     EXPECT_EQ(status.lblEvents->text(), "Open Events: 1 (0 unacknowledged)");
     EXPECT_EQ(scalar("SELECT AckNote FROM TriggerEvents").toString(), "Area barricaded");
     EXPECT_EQ(scalar("SELECT AckBy FROM TriggerEvents").toString(), loginName());
@@ -275,7 +316,7 @@ TEST_P(SiteStatusPageTest, AReadingTypedOverALevelIsReportedOnceLoggedAndAcknowl
     EXPECT_EQ(prompter.calls.size(), 2) << prompter.messageTexts().join('|').toStdString();
     EXPECT_EQ(prompter.calls[0].title, "Close Event");
     EXPECT_EQ(prompter.calls[0].text, "Actions taken:");
-    EXPECT_EQ(status.tblTriggerEvents->rowCount(), 0);
+    EXPECT_EQ(rowCount(status.tblTriggerEvents), 0);
     EXPECT_EQ(scalar("SELECT ActionsTaken FROM TriggerEventClosures").toString(),
               "Scaled and bolted");
     EXPECT_EQ(scalar("SELECT ReentryNote FROM TriggerEventClosures").toString(),
@@ -299,9 +340,9 @@ TEST_P(SiteStatusPageTest, TheSelectedEventShowsTheResponsePlanThatAppliesToIt) 
     }
     open();
     SiteStatusPage& status = statusTab();
-    ASSERT_EQ(status.tblTriggerEvents->rowCount(), 1);
-    EXPECT_EQ(status.tblTriggerEvents->item(0, 3)->text(), "Open");
-    EXPECT_EQ(status.tblTriggerEvents->item(0, 6)->text(),
+    ASSERT_EQ(rowCount(status.tblTriggerEvents), 1);
+    EXPECT_EQ(cell(status.tblTriggerEvents, 0, 3), "Open");
+    EXPECT_EQ(cell(status.tblTriggerEvents, 0, 6),
               "Act: Barricade the area; Who: Shift boss; Within 2 hours");
     EXPECT_EQ(status.lblEventDetail->text(), "Select an event to see its response plan.");
     status.tblTriggerEvents->selectRow(0);

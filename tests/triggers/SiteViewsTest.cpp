@@ -12,7 +12,7 @@
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QTabWidget>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTimeZone>
 
 namespace {
@@ -49,10 +49,10 @@ protected:
 
     // Selects the table's rows of these sensors, and those only.
     void select(const QStringList& ids) {
-        QTableWidget* table = statusTab().tblSiteStatus;
+        QTableView* table = statusTab().tblSiteStatus;
         table->clearSelection();
-        for (int r = 0; r < table->rowCount(); ++r) {
-            if (ids.contains(table->item(r, ColSensor)->text())) {
+        for (int r = 0; r < table->model()->rowCount(); ++r) {
+            if (ids.contains(table->model()->index(r, ColSensor).data().toString())) {
                 table->selectionModel()->select(table->model()->index(r, 0),
                                                 QItemSelectionModel::Select |
                                                     QItemSelectionModel::Rows);
@@ -103,15 +103,15 @@ TEST_F(SiteViewsTest, CompareDrawsTheSelectedSensorsLargestNodeAndRate) {
     EXPECT_NEAR(rates[2], 1.3, 1e-9); // 0, 1, 2, 4 mm over days 0 to 3
     // The last rate is the one the table shows.
     const int row = [&] {
-        for (int r = 0; r < page.tblSiteStatus->rowCount(); ++r) {
-            if (page.tblSiteStatus->item(r, ColSensor)->text() == kSecond) {
+        for (int r = 0; r < page.tblSiteStatus->model()->rowCount(); ++r) {
+            if (page.tblSiteStatus->model()->index(r, ColSensor).data().toString() == kSecond) {
                 return r;
             }
         }
         return -1;
     }();
     ASSERT_GE(row, 0);
-    EXPECT_EQ(page.tblSiteStatus->item(row, 9)->text(), "1.300");
+    EXPECT_EQ(page.tblSiteStatus->model()->index(row, 9).data().toString(), "1.300");
 
     // The chart follows the selection; a sensor without readings has an empty series.
     select({kThird});
