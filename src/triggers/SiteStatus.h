@@ -61,6 +61,7 @@ QStringList siteStatusCells(const SiteStatusRow& row);
 // Column indexes of siteStatusHeadings().
 enum SiteStatusColumn {
     ColSensor = 0,
+    ColLocation = 2,
     ColNodes = 4,
     ColDaysSince = 6,
     ColMaxDisp = 7,

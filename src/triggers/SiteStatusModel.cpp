@@ -63,6 +63,7 @@ QVariant SiteStatusModel::data(const QModelIndex& index, int role) const {
     const int c = index.column();
     switch (role) {
     case Qt::DisplayRole:
+    case Qt::ToolTipRole:
         return cells_[index.row()].value(c);
     case SortRole: {
         const QVariant key = sortKey(row, c);

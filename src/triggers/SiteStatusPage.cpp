@@ -19,6 +19,7 @@
 #include "triggers/SiteViews.h"
 #include "ui/AppContext.h"
 #include "ui/AppState.h"
+#include "ui/ColumnFit.h"
 #include "ui/Desktop.h"
 #include "ui/FailureMessages.h"
 #include "ui/PdfFile.h"
@@ -355,7 +356,7 @@ void SiteStatusPage::fillStatus() {
         ++counts[static_cast<int>(row.status.state)];
         overdue += row.overdue ? 1 : 0;
     }
-    tblSiteStatus->resizeColumnsToContents();
+    fitColumnsToView(tblSiteStatus, ColLocation);
     const int destroyed = counts[static_cast<int>(TriggerState::Destroyed)];
     lblStatusSummary->setText(
         QStringLiteral("%1 sensors: %2 red, %3 amber, %4 green, %5 grey%6; %7 overdue")
