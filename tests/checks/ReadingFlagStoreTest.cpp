@@ -8,6 +8,7 @@
 #include "store/Schema.h"
 #include "store/TriggerTables.h"
 #include "support/ServerDatabase.h"
+#include "support/TestReadings.h"
 #include "triggers/SiteStatus.h"
 #include "triggers/TriggerLevels.h"
 
@@ -29,16 +30,7 @@ QString keyOf(int d) {
 class ReadingFlagStoreTest : public EngineDbTest {
 protected:
     void prepare() override {
-        createTriggerTables(db);
-        db.execute("INSERT INTO Sensors (InstrumentID, SensorType, HeadLocation, Recess, "
-                   "LengthofCable, NodeLocation1, NodeLocation2, NodeLocation3) VALUES (?, '41', "
-                   "0, 0.25, 7, 1, 3, 4.5)",
-                   {kId});
-        createReadingsTable(db, kId);
-        TriggerLevels levels;
-        levels.amberDisp = 5;
-        levels.redDisp = 10;
-        writeTriggerLevels(db, kId, levels);
+        addSensorWithLevels(db, kId, 5, 10);
         clock_.set(day(20));
     }
 
