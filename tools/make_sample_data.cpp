@@ -3,7 +3,7 @@
 #include "tools/SampleData.h"
 
 #include "store/Clock.h"
-#include "store/DbError.h"
+#include "tools/ToolArgs.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -16,11 +16,6 @@ const char kUsage[] =
     "trigger levels that show every state, and one sensor installed yesterday.\n"
     "An existing database is never overwritten.\n";
 
-bool positiveInt(const QString& text, int& value) {
-    bool ok = false;
-    value = text.toInt(&ok);
-    return ok && value > 0;
-}
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -32,32 +27,10 @@ int main(int argc, char* argv[]) {
     QString folder;
     int years = 3;
     int perDay = 4;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& arg = args[i];
-        if (arg == "--help" || arg == "-h") {
-            out << kUsage;
-            return 0;
-        }
-        if (arg == "--years" || arg == "--readings-per-day") {
-            int& target = arg == "--years" ? years : perDay;
-            if (i + 1 >= args.size() || !positiveInt(args[i + 1], target) ||
-                (arg == "--readings-per-day" && target > 24)) {
-                err << arg << " needs a whole number" << (arg == "--years" ? "" : " from 1 to 24")
-                    << "\n"
-                    << kUsage;
-                return 2;
-            }
-            ++i;
-        } else if (folder.isEmpty() && !arg.startsWith('-')) {
-            folder = arg;
-        } else {
-            err << "unexpected argument: " << arg << "\n" << kUsage;
-            return 2;
-        }
-    }
-    if (folder.isEmpty()) {
-        err << kUsage;
-        return 2;
+    if (const std::optional<int> done =
+            readToolArgs(args, kUsage, {{"--years", &years}, {"--readings-per-day", &perDay, 24}},
+                         folder, out, err)) {
+        return *done;
     }
 
     SampleOptions options;
@@ -65,12 +38,8 @@ int main(int argc, char* argv[]) {
     options.days = years * 365;
     options.readingsPerDay = perDay;
     options.newInstallation = true;
-    try {
+    return writingTool(err, [&] {
         const QString path = writeSampleDatabase(folder, options);
         out << "wrote " << path << "\n";
-    } catch (const DbError& e) {
-        err << "Err #" << e.number() << ": " << e.description() << "\n";
-        return 1;
-    }
-    return 0;
+    });
 }

@@ -248,6 +248,126 @@ QList<ReadingFlag> checkReadings(const QList<CheckedReading>& readings,
     return flags;
 }
 
+CheckReach checkReach(const QList<CheckedReading>& stretch, qsizetype changedFrom,
+                      qsizetype changedTo, bool fromStart, bool toEnd, const CheckSettings& s) {
+    CheckReach reach{changedFrom, changedTo, false, false};
+    const qsizetype n = stretch.size();
+    if (n == 0) {
+        reach.wantsEarlier = !fromStart;
+        reach.wantsLater = !toEnd;
+        return reach;
+    }
+    const int wanted = std::max(1, s.spikeNeighbours);
+    const bool flat = s.flatCount > 1;
+    qsizetype channels = 0;
+    for (const CheckedReading& r : stretch) {
+        channels = std::max(channels, r.channels.size());
+    }
+    // Per channel, the values of the readings that are someone's neighbour.
+    std::vector<std::vector<std::optional<double>>> usable;
+    for (int c = 0; c < channels; ++c) {
+        usable.push_back(channelValues(stretch, c));
+        for (qsizetype i = 0; i < n; ++i) {
+            if (stretch[i].rejected) {
+                usable.back()[i].reset();
+            }
+        }
+    }
+    const auto usableFrom = [&](const std::vector<std::optional<double>>& v, qsizetype from,
+                                int step) {
+        int seen = 0;
+        for (qsizetype j = from; j >= 0 && j < n; j += step) {
+            if (v[j] && ++seen == wanted) {
+                return true;
+            }
+        }
+        return false;
+    };
+
+    // Later readings: those with the change among their spike neighbours before them (which
+    // takes in the next reading's rate), and a flat line running on from the change.
+    for (const auto& v : usable) {
+        int seen = 0;
+        std::optional<qsizetype> spikeEnd;
+        std::optional<qsizetype> flatEnd;
+        if (!flat) {
+            flatEnd = changedTo;
+        }
+        std::optional<double> previous;
+        for (qsizetype j = changedTo; j < n && (!spikeEnd || !flatEnd); ++j) {
+            if (!v[j]) {
+                continue;
+            }
+            if (++seen == wanted) {
+                spikeEnd = j;
+            }
+            // From here on the run is counted afresh whatever the change was.
+            if (!flatEnd && previous && *previous != *v[j]) {
+                flatEnd = j;
+            }
+            previous = v[j];
+        }
+        if (spikeEnd && flatEnd) {
+            reach.judgedTo = std::max(reach.judgedTo, std::max(*spikeEnd, *flatEnd) + 1);
+        } else if (toEnd) {
+            reach.judgedTo = n;
+        } else {
+            reach.wantsLater = true;
+        }
+    }
+    // Earlier readings: those with the change among their spike neighbours after them.
+    for (const auto& v : usable) {
+        int seen = 0;
+        std::optional<qsizetype> start;
+        for (qsizetype j = changedFrom - 1; j >= 0 && !start; --j) {
+            if (v[j] && ++seen == wanted) {
+                start = j;
+            }
+        }
+        if (start) {
+            reach.judgedFrom = std::min(reach.judgedFrom, *start);
+        } else if (fromStart) {
+            reach.judgedFrom = 0;
+        } else {
+            reach.wantsEarlier = true;
+        }
+    }
+    if (reach.wantsEarlier || reach.wantsLater) {
+        return reach;
+    }
+
+    // What the judged readings are judged against: their spike neighbours either side, the
+    // reading before the first, and the start of the flat line the first is in.
+    for (const auto& v : usable) {
+        if (!toEnd && !usableFrom(v, reach.judgedTo, 1)) {
+            reach.wantsLater = true;
+        }
+        if (fromStart) {
+            continue;
+        }
+        if (!usableFrom(v, reach.judgedFrom - 1, -1)) {
+            reach.wantsEarlier = true;
+            continue;
+        }
+        if (!flat) {
+            continue;
+        }
+        std::optional<double> next;
+        for (qsizetype j = reach.judgedFrom; j < n && !next; ++j) {
+            next = v[j];
+        }
+        bool started = !next;
+        for (qsizetype j = reach.judgedFrom - 1; j >= 0 && !started; --j) {
+            if (v[j]) {
+                started = *v[j] != *next;
+                next = v[j];
+            }
+        }
+        reach.wantsEarlier = reach.wantsEarlier || !started;
+    }
+    return reach;
+}
+
 QString flagsText(const QList<ReadingFlag>& flags) {
     QStringList lines;
     for (const ReadingFlag& flag : flags) {

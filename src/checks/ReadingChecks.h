@@ -72,6 +72,25 @@ bool isPossibleMoment(const QString& readingDate, const QString& readingTime);
 QList<ReadingFlag> checkReadings(const QList<CheckedReading>& readings,
                                  const CheckSettings& settings, const QDateTime& now);
 
+// Which readings of a stretch (consecutive readings of a sensor, oldest first) a change at
+// positions changedFrom .. changedTo - 1 can alter, and whether the stretch holds what their
+// checks need. A change is an added, edited, deleted (then nothing may stand there),
+// rejected or restored reading. It reaches the spike neighbours either side, the next
+// reading's rate and a flat line until its value changes; judging those needs their own
+// neighbours, and a flat line's start. fromStart and toEnd: the stretch begins with the
+// sensor's first reading, ends with its last. While wantsEarlier or wantsLater, the stretch
+// is too short that way; otherwise checkReadings() of the stretch gives the flags of the
+// readings judgedFrom .. judgedTo - 1 as the checks of all the sensor's readings would.
+struct CheckReach {
+    qsizetype judgedFrom = 0;
+    qsizetype judgedTo = 0;
+    bool wantsEarlier = false;
+    bool wantsLater = false;
+};
+CheckReach checkReach(const QList<CheckedReading>& stretch, qsizetype changedFrom,
+                      qsizetype changedTo, bool fromStart, bool toEnd,
+                      const CheckSettings& settings);
+
 // The flags of one reading alone (range, dates, temperature): what the logger review can
 // judge of a line before it is appended.
 QList<ReadingFlag> checkLone(const CheckedReading& reading, const CheckSettings& settings,

@@ -26,6 +26,30 @@ QString checkSettingsProblem(const CheckSettings& settings);
 // flags. Run once the readings are committed: a failure here leaves them as they are.
 int refreshReadingFlags(Connection& db, const QString& instrumentId, const QDateTime& now);
 
+// Where readings of a sensor were added, edited, deleted, rejected or restored: the readings
+// with FullDate from .. to ("yyyy-MM-dd HH:mm:ss"). deleted: readings may have gone from
+// there, and their flags go with them.
+struct ReadingSpan {
+    QString from;
+    QString to;
+    bool deleted = false;
+};
+// The places of the sensor's readings with these keys (rowids), as they are stored now; a
+// key of no reading gives none. Many readings give one span from the first to the last.
+QList<ReadingSpan> spansOfKeys(Connection& db, const QString& instrumentId,
+                               const QStringList& keys);
+QList<ReadingSpan> spansOfRows(Connection& db, const QString& instrumentId,
+                               const QList<qint64>& rowids);
+
+// Checks again only the readings a change in the spans can alter (with the neighbours their
+// checks take) and those dated after now or flagged so, and replaces their stored flags, in
+// one transaction of its own; the flags of the readings of a deleted span that are gone go
+// too. The flags come out as refreshReadingFlags() would give them. A sensor not checked
+// in full under the site's present thresholds is checked in full. Gives the sensor's number
+// of flags.
+int refreshReadingFlagsNear(Connection& db, const QString& instrumentId,
+                            const QList<ReadingSpan>& changed, const QDateTime& now);
+
 // The sensor's stored flags in reading order and then as found; none without the table.
 QList<ReadingFlag> readFlags(Connection& db, const QString& instrumentId);
 // The same by reading key.

@@ -8,6 +8,32 @@
 #include "store/LoginName.h"
 #include "ui/AppContext.h"
 
+#include <functional>
+
+namespace {
+
+void checking(CliSession& session, const std::function<void()>& check) {
+    try {
+        check();
+    } catch (const DbError& e) {
+        session.log().report(e, QStringLiteral(" G_CheckReadings"));
+        printError("quorvelle: the readings were stored, but they could not be checked: " +
+                   e.description());
+    }
+}
+
+// After a rejection or restoration: the readings about it checked again.
+void checkAround(CliSession& session, const QString& instrumentId, const QString& key,
+                 const AppContext& context) {
+    checking(session, [&] {
+        refreshReadingFlagsNear(session.db(), instrumentId,
+                                spansOfKeys(session.db(), instrumentId, {key}),
+                                context.clock->now());
+    });
+}
+
+} // namespace
+
 void flagsCommand(CliSession& session, const CommandLineArgs& args) {
     session.sensor(args.sensor);
     const QList<ReadingFlag> flags = readFlags(session.db(), args.sensor);
@@ -36,18 +62,13 @@ void rejectCommand(CliSession& session, const CommandLineArgs& args, const AppCo
     } catch (const RejectionRefused& refused) {
         throw CliFailure(refused.reason());
     }
-    checkAfterImport(session, args.sensor, context);
+    checkAround(session, args.sensor, key, context);
     printOut((args.restore ? QStringLiteral("Reading %1 restored: %2")
                            : QStringLiteral("Reading %1 rejected: %2"))
                  .arg(key, args.reason.trimmed()));
 }
 
 void checkAfterImport(CliSession& session, const QString& instrumentId, const AppContext& context) {
-    try {
-        refreshReadingFlags(session.db(), instrumentId, context.clock->now());
-    } catch (const DbError& e) {
-        session.log().report(e, QStringLiteral(" G_CheckReadings"));
-        printError("quorvelle: the readings were stored, but they could not be checked: " +
-                   e.description());
-    }
+    checking(session,
+             [&] { refreshReadingFlags(session.db(), instrumentId, context.clock->now()); });
 }

@@ -26,7 +26,7 @@ void reviseCommand(CliSession& session, const CommandLineArgs& args, const AppCo
 // The reading checks: the flags of a sensor's readings, and a rejection or restoration.
 void flagsCommand(CliSession& session, const CommandLineArgs& args);
 void rejectCommand(CliSession& session, const CommandLineArgs& args, const AppContext& context);
-// After an import or a rejection: the sensor's readings checked again, a failure logged and
+// After an import: every reading of the sensor checked again, a failure logged and
 // told on standard error only.
 void checkAfterImport(CliSession& session, const QString& instrumentId, const AppContext& context);
 

@@ -1,5 +1,6 @@
 #include "readings/ReadingDeletion.h"
 
+#include "checks/ReadingCheckRun.h"
 #include "readings/ReadingStore.h"
 #include "readings/ReadingsPage.h"
 #include "readings/frmBatchDel.h"
@@ -45,14 +46,21 @@ void ReadingDeletion::apply(const frmBatchDel& choice) {
                           "Operation is not allowed when the object is closed.");
         }
         RecordSet& rs = *state_.rsReadings;
+        const QString instrumentId = rs.table();
+        // The neighbours of what went are checked again, and what is gone keeps no flag.
         if (choice.SingleDelete) {
+            const QString storedAt = rs.text("FullDate");
             rs.deleteCurrent();
+            checkReadingsOf(state_, context_, instrumentId,
+                            ChangedReadings{{}, {}, {{storedAt, storedAt, true}}});
             rs.requery();
             showNewest();
         }
         if (choice.BatchDelete) {
             const int deleted = deleteReadingsBetween(*state_.db, rs.table(),
                                                       choice.DeleteStartDate, choice.DeleteEndDate);
+            // The days are the readings' own dates, which need not be their place.
+            checkReadingsOf(state_, context_, instrumentId, ChangedReadings{{}, {}, {}, true});
             rs.requery();
             showNewest();
             const QLocale locale = QLocale::system();
@@ -64,6 +72,7 @@ void ReadingDeletion::apply(const frmBatchDel& choice) {
         }
         if (choice.DeleteAll) {
             deleteAllReadings(*state_.db, rs.table());
+            checkReadingsOf(state_, context_, instrumentId, ChangedReadings{{}, {}, {}, true});
             rs.requery();
             showNewest();
         }

@@ -185,21 +185,27 @@ void ReadingEntry::SaveReadings() {
         }
         RecordSet& rs = *state_.rsReadings;
         written = &rs;
+        // A reading given another date leaves neighbours behind at its old place.
+        const QString storedAt = rs.text("FullDate");
         writePage(rs);
-        const std::optional<QString> reached = storeWithEvent(rs);
+        const std::optional<QString> reached = storeWithEvent(rs, storedAt);
         shown_ = pageValues();
         state_.tellResult("The reading " + page_.txtReadingID->text() + " was saved.");
         tellLevelReached(reached);
     });
 }
 
-std::optional<QString> ReadingEntry::storeWithEvent(RecordSet& rs) {
+std::optional<QString> ReadingEntry::storeWithEvent(RecordSet& rs, const QString& storedAt) {
     std::optional<QString> reached;
     state_.db->inTransaction([&] {
         rs.update();
         reached = state_.readingsWritten(state_.currentInstrumentId(), {rs.text(col::DateTimeKey)});
     });
-    checkReadingsOf(state_, context_, state_.currentInstrumentId());
+    ChangedReadings changed;
+    if (!storedAt.isEmpty() && storedAt != rs.text("FullDate")) {
+        changed.spans.append({storedAt, storedAt, true});
+    }
+    checkReadingsOf(state_, context_, state_.currentInstrumentId(), changed);
     return reached;
 }
 
@@ -276,8 +282,9 @@ void ReadingEntry::CheckDateTime() {
         keepDrawableValues();
         std::optional<QString> reached;
         try {
+            const QString storedAt = rs.text("FullDate");
             writePage(rs);
-            reached = storeWithEvent(rs);
+            reached = storeWithEvent(rs, storedAt);
         } catch (const DbError& e) {
             lostReading(&rs, e);
             return;

@@ -60,8 +60,9 @@ private:
     enum class Move { First, Previous, Next, Last };
     PageValues pageValues() const;
     // Stores the edits of the current row and logs the trigger event they raise, in one
-    // transaction, then checks the sensor's readings; gives the message that tells the event.
-    std::optional<QString> storeWithEvent(RecordSet& rs);
+    // transaction, then checks the sensor's readings about it and about storedAt, where it
+    // stood before (empty for a new reading); gives the message that tells the event.
+    std::optional<QString> storeWithEvent(RecordSet& rs, const QString& storedAt);
     // Tells the event logged, once its transaction committed.
     void tellLevelReached(const std::optional<QString>& reached);
     // Drops the refused values of written and tells the user the reading was not saved.

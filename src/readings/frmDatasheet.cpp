@@ -234,7 +234,7 @@ void frmDatasheet::cmdReject_Click() {
             context_.prompter->message(kOmbrevaultTitle, refused.reason(), MsgIcon::Exclamation);
             return;
         }
-        checkReadingsOf(state_, context_, instrumentId_);
+        checkReadingsOf(state_, context_, instrumentId_, ChangedReadings{{key}, {}, {}});
         showChecks();
     });
 }
@@ -358,7 +358,14 @@ void frmDatasheet::Read_Values_From_Grid() {
         if (state_.rsReadings) {
             state_.rsReadings->close();
         }
-        checkReadingsOf(state_, context_, instrumentId_);
+        // Dates are not edited here: the typed rows stay where they were.
+        ChangedReadings changed;
+        for (const DatasheetRow& row : model_->rows()) {
+            if (row.edited) {
+                changed.rowids << row.id;
+            }
+        }
+        checkReadingsOf(state_, context_, instrumentId_, changed);
     });
 }
 

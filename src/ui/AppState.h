@@ -8,6 +8,7 @@
 #include "store/SensorListMark.h"
 #include "store/SensorTypes.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -40,10 +41,14 @@ struct AppState {
     // the event, which the caller shows once the transaction committed.
     std::function<std::optional<QString>(const QString& instrumentId, const QStringList& keys)>
         onReadingsWritten;
-    std::optional<QString> readingsWritten(const QString& instrumentId,
-                                           const QStringList& keys) const {
+    std::optional<QString> readingsWritten(const QString& instrumentId, const QStringList& keys) {
+        keysToCheck[instrumentId] += keys;
         return onReadingsWritten ? onReadingsWritten(instrumentId, keys) : std::nullopt;
     }
+    // Keys of the readings written since their sensor's readings were last checked: the check
+    // after a hand reading or a logger append judges their neighbourhood only. Keys of a
+    // transaction rolled back name no reading and are passed over.
+    QHash<QString, QStringList> keysToCheck;
 
     // Shows how the last command ended (what it stored, or that it stored nothing) where the
     // window keeps it; the main window sets it.

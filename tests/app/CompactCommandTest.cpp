@@ -2,6 +2,7 @@
 #include "sensors/IdentificationPage.h"
 #include "store/Connection.h"
 #include "support/MainWindowFixture.h"
+#include "support/TestReadings.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -18,19 +19,7 @@ QByteArray contentOf(const QString& path) {
 class CompactCommandTest : public MainWindowTest {
 protected:
     // Readings of 4000 bytes each, some of them deleted again.
-    void fill(int kept, int deleted) {
-        Connection db;
-        db.open(dbPath());
-        db.inTransaction([&] {
-            for (int i = 0; i < kept + deleted; ++i) {
-                db.execute("INSERT INTO `120521001` (DateTimeKey, Channel1, Channel2) "
-                           "VALUES (?, ?, ?)",
-                           {QString("k%1").arg(i), QString(4000, 'x'),
-                            i < kept ? QVariant("kept") : QVariant("gone")});
-            }
-            db.execute("DELETE FROM `120521001` WHERE Channel2 = 'gone'");
-        });
-    }
+    void fill(int kept, int deleted) { fillWithFreePages(dbPath(), kept, deleted); }
 };
 
 TEST_F(CompactCommandTest, ClosingLeavesASmallShareOfFreePagesForTheCommandToReclaim) {

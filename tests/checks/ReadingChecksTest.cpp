@@ -163,3 +163,30 @@ TEST(ReadingChecksTest, PossibleMoments) {
         EXPECT_EQ(checkKindOf(checkName(kind)), kind);
     }
 }
+
+TEST(ReadingChecksTest, ChangeReachesSpikeNeighboursNextRateAndTheRestOfAFlatLine) {
+    const auto reach = [](const QList<CheckedReading>& stretch, qsizetype at, bool fromStart) {
+        const CheckReach r = checkReach(stretch, at, at + 1, fromStart, true, CheckSettings{});
+        return QList<qsizetype>{r.judgedFrom, r.judgedTo, r.wantsEarlier, r.wantsLater};
+    };
+    QList<double> noise;
+    QList<double> flat;
+    for (int i = 0; i < 100; ++i) {
+        noise << 10.0 + (i % 2 == 0 ? 0.1 : 0.0);
+        flat << (i >= 30 && i < 70 ? 5.0 : noise.back());
+    }
+    // Two neighbours each side, and what those are judged against is in the stretch.
+    EXPECT_EQ(reach(series(noise), 50, false), (QList<qsizetype>{48, 53, false, false}));
+    EXPECT_EQ(reach(series(noise) << reading(100, "10.00"), 100, false),
+              (QList<qsizetype>{98, 101, false, false}));
+    // The flat line's count runs on to its end and is counted from its start.
+    EXPECT_EQ(reach(series(flat), 40, false), (QList<qsizetype>{38, 71, false, false}));
+    // Rejected readings are nobody's neighbour.
+    QList<CheckedReading> rejected = series(noise);
+    rejected[49].rejected = true;
+    rejected[51].rejected = true;
+    EXPECT_EQ(reach(rejected, 50, false), (QList<qsizetype>{47, 54, false, false}));
+    // Too few readings before the change: more are read unless these are the first.
+    EXPECT_EQ(reach(series(noise), 1, false), (QList<qsizetype>{1, 4, true, false}));
+    EXPECT_EQ(reach(series(noise), 1, true), (QList<qsizetype>{0, 4, false, false}));
+}

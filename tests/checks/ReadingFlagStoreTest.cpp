@@ -8,6 +8,7 @@
 #include "store/Schema.h"
 #include "store/TriggerTables.h"
 #include "support/ServerDatabase.h"
+#include "support/TestReadings.h"
 #include "triggers/SiteStatus.h"
 #include "triggers/TriggerLevels.h"
 
@@ -29,16 +30,7 @@ QString keyOf(int d) {
 class ReadingFlagStoreTest : public EngineDbTest {
 protected:
     void prepare() override {
-        createTriggerTables(db);
-        db.execute("INSERT INTO Sensors (InstrumentID, SensorType, HeadLocation, Recess, "
-                   "LengthofCable, NodeLocation1, NodeLocation2, NodeLocation3) VALUES (?, '41', "
-                   "0, 0.25, 7, 1, 3, 4.5)",
-                   {kId});
-        createReadingsTable(db, kId);
-        TriggerLevels levels;
-        levels.amberDisp = 5;
-        levels.redDisp = 10;
-        writeTriggerLevels(db, kId, levels);
+        addSensorWithLevels(db, kId, 5, 10);
         clock_.set(day(20));
     }
 
@@ -48,6 +40,31 @@ protected:
                    "'20.00', '30.00', ?, 1)",
                    {keyOf(d), day(d).toString("yyyy-MM-dd HH:mm:ss"), day(d).toString("yyyy/MM/dd"),
                     day(d).toString("HH:mm:ss"), QString::number(c1, 'f', 2), temperature});
+    }
+
+    // A reading with channel 3 stepping through four values.
+    QString insert(const QDateTime& at, const QString& c1, const QString& c2,
+                   const QString& temperature = QStringLiteral("18")) {
+        const QString key = kId + at.toString(" yyyy/MM/dd HH:mm:ss");
+        db.execute("INSERT INTO \"120541001\" (DateTimeKey, FullDate, ReadingDate, ReadingTime, "
+                   "Channel1, Channel2, Channel3, ChannelT, Plottemporal) VALUES (?, ?, ?, ?, ?, "
+                   "?, ?, ?, 1)",
+                   {key, at.toString("yyyy-MM-dd HH:mm:ss"), at.toString("yyyy/MM/dd"),
+                    at.toString("HH:mm:ss"), c1, c2,
+                    QString::number(30.0 + 0.01 * (at.time().hour() % 4), 'f', 2), temperature});
+        return key;
+    }
+
+    // The flags as lines of text, for a readable difference.
+    std::string flagTexts() {
+        QStringList texts;
+        for (const ReadingFlag& flag : readFlags(db, kId)) {
+            texts << QStringLiteral("%1 %2 %3: %4")
+                         .arg(flag.key, checkName(flag.check))
+                         .arg(flag.channel)
+                         .arg(flag.detail);
+        }
+        return texts.join('\n').toStdString();
     }
 
     TriggerState state() {
@@ -132,6 +149,63 @@ TEST_P(ReadingFlagStoreTest, RejectedSpikeLeavesStateChartsAndNeighboursAndComes
     EXPECT_THROW(db.execute("DELETE FROM ReadingRejections"), DbError);
     EXPECT_THROW(db.execute("UPDATE ReadingRejections SET Rejected = 1"), DbError);
     EXPECT_EQ(readRejections(db, kId).size(), 2);
+}
+
+TEST_P(ReadingFlagStoreTest, NeighbourhoodCheckFlagsAsTheFullCheckDoes) {
+    // Hourly readings with noise, spikes, jumps, a flat line longer than a block read at once,
+    // a channel left empty for a while, a rejected reading and one dated after now.
+    const QDateTime start(QDate(2026, 10, 1), QTime(0, 0));
+    const auto at = [&](double hours) { return start.addSecs(qint64(hours * 3600)); };
+    QStringList keys;
+    db.beginTransaction();
+    for (int i = 0; i < 300; ++i) {
+        double c1 = 10.0 + 0.01 * i + (i % 2 == 0 ? 0.04 : -0.04);
+        if (i >= 60 && i < 210) {
+            c1 = 12.5;
+        } else if (i % 37 == 0) {
+            c1 += 9.0;
+        }
+        const QString c2 =
+            i >= 100 && i < 140 ? QString() : QString::number(20.0 + (i % 50 == 7 ? 6 : 0), 'f', 2);
+        keys << insert(at(i), QString::number(c1, 'f', 2), c2, i % 90 == 5 ? QString() : "18");
+    }
+    insert(QDateTime(QDate(2026, 12, 1), QTime(6, 0)), "14.00", "20.00");
+    db.commit();
+    rejectReading(db, kId, keys[111], true, "readout fault", "surveyor", clock_.now());
+    refreshReadingFlags(db, kId, clock_.now());
+
+    const auto sameAsFull = [&](const char* change, const QList<ReadingSpan>& spans) {
+        SCOPED_TRACE(change);
+        const int count = refreshReadingFlagsNear(db, kId, spans, clock_.now());
+        const std::string near = flagTexts();
+        EXPECT_EQ(refreshReadingFlags(db, kId, clock_.now()), count);
+        EXPECT_EQ(near, flagTexts());
+    };
+
+    const QString end = insert(at(300), "25.00", "20.00");
+    sameAsFull("appended at the end", spansOfKeys(db, kId, {end}));
+    // Into the flat line: its count starts again after it, up to where it ends.
+    const QString middle = insert(at(130.5), "12.60", "");
+    sameAsFull("appended in the middle", spansOfKeys(db, kId, {middle, keys[20]}));
+    db.execute("UPDATE \"120541001\" SET Channel1 = '19.00', Channel2 = '' WHERE DateTimeKey = ?",
+               {keys[250]});
+    db.execute("UPDATE \"120541001\" SET Channel2 = '27.00' WHERE DateTimeKey = ?", {keys[120]});
+    sameAsFull("edited", spansOfKeys(db, kId, {keys[250], keys[120]}));
+    const QString gone = at(74).toString("yyyy-MM-dd HH:mm:ss");
+    db.execute("DELETE FROM \"120541001\" WHERE DateTimeKey = ? OR DateTimeKey = ?",
+               {keys[74], keys[259]});
+    const QString goneToo = at(259).toString("yyyy-MM-dd HH:mm:ss");
+    sameAsFull("deleted", {{gone, gone, true}, {goneToo, goneToo, true}});
+    rejectReading(db, kId, keys[222], true, "spike", "surveyor", clock_.now());
+    rejectReading(db, kId, keys[111], false, "checked", "engineer", clock_.now());
+    sameAsFull("rejected and restored", spansOfKeys(db, kId, {keys[222], keys[111]}));
+    clock_.set(QDateTime(QDate(2026, 12, 2), QTime(0, 0)));
+    sameAsFull("a day later", {});
+    CheckSettings tighter;
+    tighter.spikeThreshold = 1.0;
+    tighter.flatCount = 5;
+    writeCheckSettings(db, tighter);
+    sameAsFull("new thresholds", {});
 }
 
 TEST_P(ReadingFlagStoreTest, RegisterCopyCarriesFlagsRejectionsAndThresholds) {

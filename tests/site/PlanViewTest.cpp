@@ -6,6 +6,7 @@
 #include "site/SiteTables.h"
 #include "store/Connection.h"
 #include "store/TriggerTables.h"
+#include "support/TestReadings.h"
 #include "triggers/SiteStatusPage.h"
 #include "triggers/SiteViews.h"
 #include "triggers/TriggerLevels.h"
@@ -76,11 +77,7 @@ protected:
 
         Connection db;
         db.open(location());
-        createTriggerTables(db);
-        TriggerLevels levels;
-        levels.amberDisp = 10;
-        levels.redDisp = 20;
-        writeTriggerLevels(db, kSiteDefaultKey, levels);
+        writeDisplacementLevels(db, kSiteDefaultKey, 10, 20);
         storePosition(db, kRed, SensorPosition{15050, 80050, -1040});
         storePosition(db, kGreen, SensorPosition{15150, 80050, std::nullopt});
         storePosition(db, kGrey, SensorPosition{15100, 80020, std::nullopt});

@@ -4,8 +4,10 @@
 #include "store/Schema.h"
 #include "support/TempDataFolder.h"
 
+#include "support/TestReadings.h"
 #include <QFile>
 #include <QFileInfo>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -29,19 +31,7 @@ protected:
         return db.scalar("PRAGMA freelist_count").toLongLong();
     }
     // Adds kept rows of 4000 bytes, then rows deleted again, leaving their pages free.
-    void fill(int kept, int deleted) {
-        Connection db;
-        db.open(file());
-        db.inTransaction([&] {
-            for (int i = 0; i < kept + deleted; ++i) {
-                db.execute("INSERT INTO `120521001` (DateTimeKey, Channel1, Channel2) "
-                           "VALUES (?, ?, ?)",
-                           {QString("k%1").arg(i), QString(4000, 'x'),
-                            i < kept ? QVariant("kept") : QVariant("gone")});
-            }
-            db.execute("DELETE FROM `120521001` WHERE Channel2 = 'gone'");
-        });
-    }
+    void fill(int kept, int deleted) { fillWithFreePages(file(), kept, deleted); }
     qint64 freeShareTenths() {
         Connection db;
         db.open(file());

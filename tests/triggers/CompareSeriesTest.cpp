@@ -1,6 +1,8 @@
 #include "triggers/CompareSeries.h"
 #include "charts/NodeRates.h"
 
+#include "support/TestReadings.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -8,13 +10,7 @@ namespace {
 const QDateTime kStart(QDate(2026, 11, 1), QTime(8, 0), Qt::UTC);
 
 StatusReading reading(double day, const QStringList& channels, bool ticked = false) {
-    StatusReading r;
-    r.at = kStart.addSecs(static_cast<qint64>(day * 86400));
-    r.key = QStringLiteral("120531001 ") + r.at.toString("yyyy/MM/dd HH:mm:ss");
-    r.channels = channels;
-    r.channelT = QStringLiteral("18.5");
-    r.plotTemporal = ticked;
-    return r;
+    return statusReading(kStart, day, channels, ticked);
 }
 
 // Two nodes, head at the toe: each node's displacement is its channel's change.

@@ -3,6 +3,7 @@
 #include "sensors/InstallationPage.h"
 #include "store/Connection.h"
 #include "store/TriggerTables.h"
+#include "support/TestReadings.h"
 #include "triggers/ResponsePlan.h"
 #include "triggers/SiteStatusPage.h"
 #include "triggers/TriggerLevelsBlock.h"
@@ -39,11 +40,7 @@ protected:
         addReadings(kSensor, {QDateTime(QDate(2026, 12, 1), QTime(8, 0))});
         Connection db;
         db.open(location());
-        createTriggerTables(db);
-        TriggerLevels levels;
-        levels.amberDisp = 10;
-        levels.redDisp = 20;
-        writeTriggerLevels(db, kSensor, levels);
+        writeDisplacementLevels(db, kSensor, 10, 20);
         writeResponsePlan(db, kSiteDefaultKey, TriggerState::Red,
                           {"Barricade the area", "Shift boss", 2});
         clock_.set(QDateTime(QDate(2026, 12, 8), QTime(9, 30)));

@@ -4,6 +4,7 @@
 #include "store/Schema.h"
 #include "store/TriggerTables.h"
 #include "support/ServerDatabase.h"
+#include "support/TestReadings.h"
 #include "triggers/SiteStatus.h"
 
 #include <gtest/gtest.h>
@@ -14,18 +15,7 @@ const QString kId = QStringLiteral("120531001"); // three nodes
 
 class TriggerEventsTest : public EngineDbTest {
 protected:
-    void prepare() override {
-        createTriggerTables(db);
-        db.execute("INSERT INTO Sensors (InstrumentID, SensorType, HeadLocation, Recess, "
-                   "LengthofCable, NodeLocation1, NodeLocation2, NodeLocation3) VALUES (?, '41', "
-                   "0, 0.25, 7, 1, 3, 4.5)",
-                   {kId});
-        createReadingsTable(db, kId);
-        TriggerLevels levels;
-        levels.amberDisp = 10;
-        levels.redDisp = 20;
-        writeTriggerLevels(db, kId, levels);
-    }
+    void prepare() override { addSensorWithLevels(db, kId, 10, 20); }
 
     // A daily reading whose node 2 has moved `node2` mm from the first one.
     QString add(int day, double node2) {

@@ -1,5 +1,7 @@
 #include "triggers/TriggerState.h"
 
+#include "support/TestReadings.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -7,13 +9,7 @@ namespace {
 const QDateTime kStart(QDate(2026, 11, 1), QTime(8, 0), Qt::UTC);
 
 StatusReading reading(double day, const QStringList& channels, bool ticked = true) {
-    StatusReading r;
-    r.at = kStart.addSecs(static_cast<qint64>(day * 86400));
-    r.key = QStringLiteral("120531001 ") + r.at.toString("yyyy/MM/dd HH:mm:ss");
-    r.channels = channels;
-    r.channelT = QStringLiteral("18.5");
-    r.plotTemporal = ticked;
-    return r;
+    return statusReading(kStart, day, channels, ticked);
 }
 
 SensorSetup setup(int nodes, bool collar) {
