@@ -264,10 +264,11 @@ void PlanPage::fillLayers() {
 
 void PlanPage::fillUnplaced() {
     lstUnplaced->clear();
+    const QRectF extent = plan_.extent();
     for (const PlanMarker& m : levelMarkers()) {
         if (!m.at) {
             lstUnplaced->addItem(m.instrumentId + QStringLiteral(": no position"));
-        } else if (!onPlan(plan_, *m.at)) {
+        } else if (!onPlan(plan_, extent, *m.at)) {
             lstUnplaced->addItem(QStringLiteral("%1: far off the plan at %2, %3")
                                      .arg(m.instrumentId)
                                      .arg(m.at->x(), 0, 'f', 1)

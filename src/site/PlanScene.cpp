@@ -167,10 +167,13 @@ LoadedPlan loadStoredPlan(const StoredPlan& stored, QString* problem) {
 }
 
 bool onPlan(const LoadedPlan& plan, const QPointF& at) {
+    return onPlan(plan, plan.extent(), at);
+}
+
+bool onPlan(const LoadedPlan& plan, const QRectF& extent, const QPointF& at) {
     if (plan.isEmpty()) {
         return true;
     }
-    const QRectF extent = plan.extent();
     const double grow = std::max(std::max(extent.width(), extent.height()) / 2, 10.0);
     return extent.adjusted(-grow, -grow, grow, grow).contains(at);
 }
@@ -247,11 +250,13 @@ QRectF buildPlanScene(QGraphicsScene& scene, const LoadedPlan& plan,
         text->setTransform(transform);
     }
     if (!g.paths.isEmpty() || !g.texts.isEmpty()) {
-        const QRectF b = g.bounds();
+        const QRectF& b = drawing;
         take(QRectF(b.left(), -b.bottom(), b.width(), b.height()));
     }
+    // The extent goes over every point of the drawing: once, not once a marker.
+    const QRectF extent = plan.extent();
     for (const PlanMarker& m : markers) {
-        if (!m.at || !onPlan(plan, *m.at)) {
+        if (!m.at || !onPlan(plan, extent, *m.at)) {
             continue;
         }
         auto* item = new MarkerItem(m);

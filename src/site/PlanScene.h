@@ -55,6 +55,8 @@ std::optional<PictureTransform> placementOf(const QString& text);
 // Whether a marker at this grid point is drawn over the plan: inside its extent grown by half
 // its size each way. Every point is drawn over an empty plan.
 bool onPlan(const LoadedPlan& plan, const QPointF& at);
+// The same with the plan's extent() worked out once, for testing many points.
+bool onPlan(const LoadedPlan& plan, const QRectF& extent, const QPointF& at);
 
 // Fills the scene with the plan (its layers but the hidden ones) and the markers that are on
 // it, the scene's y being the northing turned downwards. Gives the rectangle to show: the plan

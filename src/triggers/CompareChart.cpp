@@ -4,15 +4,54 @@
 #include "charts/RateChart.h"
 
 #include <QTimeZone>
+#include <limits>
 
 namespace {
 using Axis = ChartWidget::Axis;
 
-// The chart's x of a wall-clock moment, placed in the system's time zone as the other time
-// charts place their readings.
-double xOf(const QDateTime& at) {
-    return ChartWidget::timeX(QDateTime(at.date(), at.time(), QTimeZone::systemTimeZone()));
-}
+// The chart's x of wall-clock moments, placed in the system's time zone as the other time
+// charts place their readings. Looking the zone up and converting through it costs file
+// lookups per moment, so the zone is taken once and its offset reused for the moments well
+// clear of its transitions; those near one are converted through the zone itself.
+class WallClockX {
+public:
+    double operator()(const QDateTime& at) {
+        const qint64 wall = QDateTime(at.date(), at.time(), Qt::UTC).toMSecsSinceEpoch();
+        if (wall < from_ || wall >= until_) {
+            learnOffsetAt(at, wall);
+        }
+        if (wall >= from_ && wall < until_) {
+            return static_cast<double>(wall - offset_);
+        }
+        return ChartWidget::timeX(QDateTime(at.date(), at.time(), zone_));
+    }
+
+private:
+    void learnOffsetAt(const QDateTime& at, qint64 wall) {
+        constexpr qint64 kMargin = 2LL * 86400000;
+        const QDateTime placed(at.date(), at.time(), zone_);
+        const qint64 real = placed.toMSecsSinceEpoch();
+        from_ = std::numeric_limits<qint64>::min();
+        until_ = std::numeric_limits<qint64>::max();
+        offset_ = wall - real;
+        if (zone_.hasTransitions()) {
+            const QTimeZone::OffsetData before = zone_.previousTransition(placed);
+            const QTimeZone::OffsetData after = zone_.nextTransition(placed);
+            if (before.atUtc.isValid()) {
+                from_ = before.atUtc.toMSecsSinceEpoch() + offset_ + kMargin;
+            }
+            if (after.atUtc.isValid()) {
+                until_ = after.atUtc.toMSecsSinceEpoch() + offset_ - kMargin;
+            }
+        }
+    }
+
+    QTimeZone zone_ = QTimeZone::systemTimeZone();
+    qint64 offset_ = 0;
+    // The wall-clock span (as if UTC) over which offset_ holds; empty before the first moment.
+    qint64 from_ = 1;
+    qint64 until_ = 0;
+};
 } // namespace
 
 ChartWidget* makeCompareChart(QWidget* parent) {
@@ -35,6 +74,7 @@ void drawCompareChart(ChartWidget& chart, const QList<CompareSeries>& sensors,
                                     : QStringLiteral("Displacement (mm)"));
     QDateTime first;
     QDateTime last;
+    WallClockX xOf;
     for (int i = 0; i < chart.seriesCount(); ++i) {
         chart.clearSeries(i);
         if (i >= sensors.size()) {

@@ -14,6 +14,8 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimeZone>
+#include <ctime>
+#include <memory>
 
 namespace {
 
@@ -129,4 +131,41 @@ TEST_F(SiteViewsTest, CompareDrawsTheSelectedSensorsLargestNodeAndRate) {
     EXPECT_EQ(views.stkSiteView->currentWidget(), page.tblSiteStatus);
     select({kFirst});
     EXPECT_EQ(page.compare->sensors(), QStringList{kThird});
+}
+
+// The compare chart places each reading in the system's time zone as the other time charts do,
+// also over the hours its clocks change and across a year of such changes.
+TEST(CompareChartTime, ReadingsArePlacedInTheSystemZoneAcrossClockChanges) {
+    const bool hadZone = qEnvironmentVariableIsSet("TZ");
+    const QByteArray previous = qgetenv("TZ");
+    qputenv("TZ", "Europe/Berlin");
+    tzset();
+    CompareSeries sensor;
+    sensor.instrumentId = "120541001";
+    const QDateTime start(QDate(2024, 3, 20), QTime(0, 30), Qt::UTC);
+    // Hourly, so that the wall-clock hours a spring change skips and an autumn change repeats
+    // are among them.
+    for (int hour = 0; hour < 24 * 400; ++hour) {
+        sensor.displacement << TimedValue{start.addSecs(3600LL * hour), 0.1 * hour};
+    }
+    std::unique_ptr<ChartWidget> chart(makeCompareChart(nullptr));
+    drawCompareChart(*chart, {sensor}, CompareMeasure::Displacement);
+    const QList<QPointF> points = chart->points(0);
+    const QTimeZone zone = QTimeZone::systemTimeZone();
+    if (hadZone) {
+        qputenv("TZ", previous);
+    } else {
+        qunsetenv("TZ");
+    }
+    tzset();
+    ASSERT_EQ(points.size(), sensor.displacement.size());
+    QSet<qint64> offsets;
+    for (qsizetype i = 0; i < points.size(); ++i) {
+        const QDateTime& at = sensor.displacement[i].at;
+        const QDateTime placed(at.date(), at.time(), zone);
+        offsets << at.toMSecsSinceEpoch() - placed.toMSecsSinceEpoch();
+        EXPECT_EQ(static_cast<qint64>(points[i].x()), placed.toMSecsSinceEpoch())
+            << qPrintable(at.toString(Qt::ISODate));
+    }
+    EXPECT_GE(offsets.size(), 2) << "the readings do not span both offsets of the zone";
 }
