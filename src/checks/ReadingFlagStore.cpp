@@ -102,7 +102,8 @@ bool judgedUnder(Connection& db, const QString& instrumentId, const CheckSetting
 }
 
 QStringList readingColumns(int nodes) {
-    QStringList columns{"DateTimeKey", "FullDate", "ReadingDate", "ReadingTime", "ChannelT"};
+    QStringList columns{col::DateTimeKey, col::FullDate, col::ReadingDate, col::ReadingTime,
+                        col::ChannelT};
     for (int n = 1; n <= nodes; ++n) {
         columns << QStringLiteral("Channel%1").arg(n);
     }
