@@ -5,6 +5,7 @@
 #include "charts/Loads.h"
 #include "charts/TemperatureCorrection.h"
 #include "revisions/RevisionStore.h"
+#include "store/ChangeMark.h"
 #include "store/CheckTables.h"
 #include "store/Columns.h"
 #include "store/Connection.h"
@@ -14,6 +15,7 @@
 #include "store/Guard.h"
 #include "store/NativeStatement.h"
 
+#include <QMutex>
 #include <QSet>
 #include <algorithm>
 #include <array>
@@ -230,6 +232,63 @@ private:
     QStringList locations_;
 };
 
+// The state of each chart kind's batch is kept apart.
+int selectionOf(GraphVariant variant, bool withLoads) {
+    return (variant == GraphVariant::Time ? 0 : 2) + (withLoads ? 1 : 0);
+}
+
+// The clean batches of the run, each with the mark of the database file it left: while the
+// file stands at that mark, the stored columns are still what the batch left and the batch
+// is told at once, without reading a row. A file written since, by anyone, is read again.
+class CleanBatches {
+public:
+    std::optional<BatchResult> find(const QString& instrumentId, int selection,
+                                    const QByteArray& settings, const ChangeMark& mark) {
+        const QMutexLocker lock(&mutex_);
+        for (const Entry& e : entries_) {
+            if (e.mark == mark && e.selection == selection && e.instrumentId == instrumentId &&
+                e.settings == settings) {
+                return e.result;
+            }
+        }
+        return std::nullopt;
+    }
+
+    void remember(const QString& instrumentId, int selection, const QByteArray& settings,
+                  const ChangeMark& mark, const BatchResult& result) {
+        const QMutexLocker lock(&mutex_);
+        // Only the latest state of a selection can match again.
+        entries_.erase(std::remove_if(entries_.begin(), entries_.end(),
+                                      [&](const Entry& e) {
+                                          return e.mark.opening == mark.opening &&
+                                                 e.selection == selection &&
+                                                 e.instrumentId == instrumentId;
+                                      }),
+                       entries_.end());
+        if (entries_.size() >= kKept) {
+            entries_.erase(entries_.begin());
+        }
+        entries_.push_back(Entry{instrumentId, selection, settings, mark, result});
+    }
+
+private:
+    static constexpr std::size_t kKept = 32;
+    struct Entry {
+        QString instrumentId;
+        int selection;
+        QByteArray settings;
+        ChangeMark mark;
+        BatchResult result;
+    };
+    QMutex mutex_;
+    std::vector<Entry> entries_;
+};
+
+CleanBatches& cleanBatches() {
+    static CleanBatches batches;
+    return batches;
+}
+
 struct BatchContext {
     const BatchGeometry& geometry;
     const QList<SensorRevision>& revisions;
@@ -244,16 +303,13 @@ struct BatchContext {
     QStringList outputs() const {
         return outputColumns(dispColumns, geometry.headAtCollar, loadCount);
     }
-    // The state of each chart kind's batch is kept apart.
-    int selection() const { return (variant == GraphVariant::Time ? 0 : 2) + (withLoads ? 1 : 0); }
+    int selection() const { return selectionOf(variant, withLoads); }
 };
 
-// The digest of everything the batch reads and stores, rows as they stand.
-QByteArray fingerprintOf(const BatchContext& context, const std::vector<SelectedRow>& rows) {
-    BatchFingerprint f;
-    const BatchGeometry& g = context.geometry;
+// What a batch takes from outside the database: the form's geometry and the chart's kind.
+void addSettings(BatchFingerprint& f, const BatchGeometry& g, int selection) {
     f.add(kComputationVersion);
-    f.add(static_cast<qint64>(context.selection()));
+    f.add(static_cast<qint64>(selection));
     f.add(static_cast<qint64>(g.headAtCollar));
     f.add(static_cast<qint64>(g.nodeCount));
     f.add(static_cast<qint64>(g.anchorTexts.size()));
@@ -262,6 +318,18 @@ QByteArray fingerprintOf(const BatchContext& context, const std::vector<Selected
     }
     f.add(g.kvalText);
     f.add(static_cast<qint64>(g.rezeroView));
+}
+
+QByteArray settingsDigest(const BatchGeometry& g, int selection) {
+    BatchFingerprint f;
+    addSettings(f, g, selection);
+    return f.result();
+}
+
+// The digest of everything the batch reads and stores, rows as they stand.
+QByteArray fingerprintOf(const BatchContext& context, const std::vector<SelectedRow>& rows) {
+    BatchFingerprint f;
+    addSettings(f, context.geometry, context.selection());
     f.add(static_cast<qint64>(context.correction.mode));
     f.add(static_cast<qint64>(context.correction.perNode.size()));
     for (const double v : context.correction.perNode) {
@@ -325,7 +393,7 @@ QList<SensorRevision> headRevisions(const QList<SensorRevision>& revisions, int 
 // computed; a failure leaves the rows before it written. A batch that ends without a failure
 // or a logged reading records its state.
 void processRows(Connection& db, const QString& instrumentId, const BatchContext& context,
-                 std::vector<SelectedRow>& rows, BatchResult& result) {
+                 std::vector<SelectedRow>& rows, BatchResult& result, bool& recorded) {
     const BatchGeometry& geometry = context.geometry;
     const ChannelOffsets offsets = selectionOffsets(rows);
     // Every displacement first, as a revision carries on from the rows before it.
@@ -430,17 +498,18 @@ void processRows(Connection& db, const QString& instrumentId, const BatchContext
         writeBatchState(
             db, instrumentId, context.selection(),
             BatchState{fingerprintOf(context, rows), result.uncorrectedRows, result.loadLocations});
+        recorded = true;
     }
 }
 
 // Runs the rows as one batch of writes: when a failure ends it early, the rows processed
 // before it stay written on a file; on a server none is.
 void writeBatch(Connection& db, const QString& instrumentId, const BatchContext& context,
-                std::vector<SelectedRow>& rows, BatchResult& result) {
+                std::vector<SelectedRow>& rows, BatchResult& result, bool& recorded) {
     BatchWrites batch(db);
     std::optional<DbError> failure;
     try {
-        processRows(db, instrumentId, context, rows, result);
+        processRows(db, instrumentId, context, rows, result, recorded);
     } catch (const DbError& error) {
         failure = error;
     }
@@ -461,6 +530,14 @@ void writeBatch(Connection& db, const QString& instrumentId, const BatchContext&
 
 BatchResult runGraphBatch(Connection& db, const QString& instrumentId, GraphVariant variant,
                           bool withLoads, const BatchGeometry& geometry, const ErrorLog& log) {
+    const int selection = selectionOf(variant, withLoads);
+    const QByteArray settings = settingsDigest(geometry, selection);
+    if (const std::optional<ChangeMark> mark = changeMark(db)) {
+        if (std::optional<BatchResult> clean =
+                cleanBatches().find(instrumentId, selection, settings, *mark)) {
+            return *clean;
+        }
+    }
     // An out-of-range node count still runs, so that the displacement step fails and is
     // logged; only the columns that exist are read and written.
     const QList<SensorRevision> revisions = readRevisions(db, instrumentId);
@@ -487,6 +564,8 @@ BatchResult runGraphBatch(Connection& db, const QString& instrumentId, GraphVari
     }
     addRevisionNeighbours(db, instrumentId, revisions, outputs, rows);
     std::optional<DbError> lost;
+    // Whether the stored columns are now what the state recorded says, nothing logged.
+    bool clean = false;
     result.completed = guarded(log, kBatchTag, [&] {
         try {
             // The columns already hold what the last batch over the same readings stored.
@@ -499,9 +578,10 @@ BatchResult runGraphBatch(Connection& db, const QString& instrumentId, GraphVari
                 result.temperatureCorrected = context.correction.isOn();
                 result.uncorrectedRows = state->uncorrectedRows;
                 result.loadLocations = state->loadLocations;
+                clean = true;
                 return;
             }
-            writeBatch(db, instrumentId, context, rows, result);
+            writeBatch(db, instrumentId, context, rows, result, clean);
         } catch (const DbError& e) {
             // Without the server there is nothing to draw: that is the caller's to tell.
             if (e.kind() != DbErrorKind::Unreachable) {
@@ -512,6 +592,14 @@ BatchResult runGraphBatch(Connection& db, const QString& instrumentId, GraphVari
     });
     if (lost) {
         throw *lost;
+    }
+    if (clean && result.completed) {
+        if (const std::optional<ChangeMark> mark = changeMark(db)) {
+            BatchResult again = result;
+            again.upToDate = true;
+            again.rowsChanged = 0;
+            cleanBatches().remember(instrumentId, selection, settings, *mark, again);
+        }
     }
     return result;
 }

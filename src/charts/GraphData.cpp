@@ -1,10 +1,12 @@
 #include "charts/GraphData.h"
 
+#include "store/ChangeMark.h"
 #include "store/CheckTables.h"
 #include "store/Columns.h"
 #include "store/Connection.h"
 #include "store/NativeStatement.h"
 
+#include <QMutex>
 #include <QTimeZone>
 #include <algorithm>
 #include <iterator>
@@ -35,6 +37,49 @@ QDateTime fullDateOf(const QString& text, const QTimeZone& zone) {
     return parsed.isValid() ? QDateTime(parsed.date(), parsed.time(), zone) : parsed;
 }
 
+// The selections read last, each with the mark of the database file it was read at: while
+// the file stands at that mark, entering a chart again reads no row. Two are kept, a time
+// and a length selection; the rows are shared with the charts that draw them.
+class ReadSelections {
+public:
+    std::optional<QList<GraphRow>> find(const QString& instrumentId, GraphVariant variant,
+                                        const QByteArray& zone, const ChangeMark& mark) {
+        const QMutexLocker lock(&mutex_);
+        for (const Entry& e : entries_) {
+            if (e.mark == mark && e.variant == variant && e.instrumentId == instrumentId &&
+                e.zone == zone) {
+                return e.rows;
+            }
+        }
+        return std::nullopt;
+    }
+
+    void remember(const QString& instrumentId, GraphVariant variant, const QByteArray& zone,
+                  const ChangeMark& mark, const QList<GraphRow>& rows) {
+        const QMutexLocker lock(&mutex_);
+        entries_.erase(std::remove_if(entries_.begin(), entries_.end(),
+                                      [&](const Entry& e) { return e.variant == variant; }),
+                       entries_.end());
+        entries_.push_back(Entry{instrumentId, variant, zone, mark, rows});
+    }
+
+private:
+    struct Entry {
+        QString instrumentId;
+        GraphVariant variant;
+        QByteArray zone;
+        ChangeMark mark;
+        QList<GraphRow> rows;
+    };
+    QMutex mutex_;
+    std::vector<Entry> entries_;
+};
+
+ReadSelections& readSelections() {
+    static ReadSelections selections;
+    return selections;
+}
+
 QStringList numberedColumns(const QString& stem, int count) {
     QStringList columns;
     for (int n = 1; n <= count; ++n) {
@@ -59,6 +104,12 @@ QString graphSelect(Connection& db, const QString& instrumentId, GraphVariant va
 }
 
 int countGraphRows(Connection& db, const QString& instrumentId, GraphVariant variant) {
+    if (const std::optional<ChangeMark> mark = changeMark(db)) {
+        if (const std::optional<QList<GraphRow>> rows = readSelections().find(
+                instrumentId, variant, QTimeZone::systemTimeZoneId(), *mark)) {
+            return static_cast<int>(rows->size());
+        }
+    }
     return db
         .scalar("SELECT count(*) FROM " + quoteName(instrumentId) + " WHERE " +
                 graphWhere(db, variant))
@@ -82,8 +133,16 @@ QList<GraphRow> readGraphRows(Connection& db, const QString& instrumentId, Graph
         QStringList{col::DateTimeKey, col::FullDate, col::ReadingDate, col::NumTemp} +
         numberedColumns("zero", zeros) + numberedColumns("Disp", disps) +
         QStringList{col::Reference} + numberedColumns("Load", loads);
-    NativeStatement query(db, graphSelect(db, instrumentId, variant, columns));
+    // Taken before the rows are read: a write while they are read moves the file past it.
+    const std::optional<ChangeMark> mark = changeMark(db);
     const QTimeZone zone = QTimeZone::systemTimeZone();
+    if (mark) {
+        if (std::optional<QList<GraphRow>> rows =
+                readSelections().find(instrumentId, variant, zone.id(), *mark)) {
+            return *rows;
+        }
+    }
+    NativeStatement query(db, graphSelect(db, instrumentId, variant, columns));
     QList<GraphRow> rows;
     while (query.step()) {
         GraphRow row;
@@ -103,6 +162,9 @@ QList<GraphRow> readGraphRows(Connection& db, const QString& instrumentId, Graph
             load = query.numberAt(column++);
         }
         rows.append(row);
+    }
+    if (mark) {
+        readSelections().remember(instrumentId, variant, zone.id(), *mark, rows);
     }
     return rows;
 }

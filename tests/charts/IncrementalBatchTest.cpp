@@ -237,6 +237,53 @@ TEST_P(IncrementalBatchTest, ABatchThatLoggedAReadingLogsItAgainEveryTime) {
     EXPECT_EQ(logEntries(), 2 * once);
 }
 
+// An entry found up to date without reading a row is followed, after every kind of change
+// and whoever makes it, by a batch that stores the new values.
+TEST_P(IncrementalBatchTest, AChangeAfterAnUpToDateEntryIsComputed) {
+    const Kind time{GraphVariant::Time, true};
+    const auto enterTwice = [&](const char* what) {
+        SCOPED_TRACE(what);
+        runGraphBatch(db, kId, time.variant, time.loads, collar, errorLog());
+        const BatchResult again =
+            runGraphBatch(db, kId, time.variant, time.loads, collar, errorLog());
+        EXPECT_TRUE(again.upToDate);
+        EXPECT_EQ(again.rowsChanged, 0);
+        fullBatch(time, collar);
+        EXPECT_EQ(stored(kId, time, collar), stored(kTwin, time, collar));
+    };
+    enterTwice("first");
+    change("UPDATE %1 SET Channel1 = '11.5' WHERE FullDate = ?", {date(0)});
+    enterTwice("zero reference");
+    change("UPDATE %1 SET Plottemporal = 0 WHERE FullDate = ?", {date(0)});
+    enterTwice("ticks");
+    change("DELETE FROM %1 WHERE FullDate = ?", {date(6)});
+    enterTwice("deleted");
+    revise(12, RevisionKind::Offset);
+    enterTwice("revision");
+    correct(TemperatureCorrection{CorrectionMode::Coefficients, {0.1, 0.0, -0.05, 0.2}});
+    enterTwice("temperature");
+    // A column written behind the batch's back, by this connection and by another one.
+    db.execute("UPDATE " + quoteName(kId) + " SET Disp1 = 99 WHERE FullDate = ?", {date(3)});
+    EXPECT_FALSE(runGraphBatch(db, kId, time.variant, time.loads, collar, errorLog()).upToDate);
+    if (!onServer()) {
+        runGraphBatch(db, kId, time.variant, time.loads, collar, errorLog());
+        Connection other;
+        other.open(db.location());
+        other.execute("UPDATE " + quoteName(kId) + " SET Disp1 = 98 WHERE FullDate = ?", {date(3)});
+        EXPECT_FALSE(runGraphBatch(db, kId, time.variant, time.loads, collar, errorLog()).upToDate);
+    }
+    // A batch run inside a transaction that is rolled back is not taken as stored.
+    if (!onServer()) {
+        db.execute("UPDATE " + quoteName(kId) + " SET Disp1 = NULL");
+        db.beginTransaction();
+        runGraphBatch(db, kId, time.variant, time.loads, collar, errorLog());
+        db.rollback();
+        EXPECT_FALSE(runGraphBatch(db, kId, time.variant, time.loads, collar, errorLog()).upToDate);
+    }
+    fullBatch(time, collar);
+    EXPECT_EQ(stored(kId, time, collar), stored(kTwin, time, collar));
+}
+
 INSTANTIATE_ON_BOTH_ENGINES(IncrementalBatchTest);
 
 } // namespace
