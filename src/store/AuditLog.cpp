@@ -3,6 +3,7 @@
 #include "store/AppendOnlyRules.h"
 #include "store/Columns.h"
 #include "store/Connection.h"
+#include "store/Schema.h"
 #include "store/SqlFailure.h"
 
 #include <QAtomicInteger>
@@ -30,6 +31,32 @@ constexpr AuditedTable kAuditedTables[] = {
 
 const QString kReadingsKey = col::DateTimeKey;
 
+// The columns of a readings table that the chart batch computes from the others. Rewriting
+// them changes nothing anyone entered, so the trail leaves such updates out: a zero reference
+// moved would otherwise write a row of the trail for every reading of the sensor.
+QStringList computedReadingsColumns() {
+    QStringList columns;
+    for (int n = 1; n <= kChannelColumns; ++n) {
+        columns << QStringLiteral("zero%1").arg(n);
+    }
+    for (int n = 1; n <= kDispColumns; ++n) {
+        columns << QStringLiteral("Disp%1").arg(n);
+    }
+    for (int n = 1; n <= kLoadColumns; ++n) {
+        columns << QStringLiteral("Load%1").arg(n);
+    }
+    return columns << QStringLiteral("NumTemp") << QStringLiteral("Reference");
+}
+
+// The same columns as the server's row keys, for the record function to set aside.
+QString computedKeysArray() {
+    QStringList keys;
+    for (const QString& column : computedReadingsColumns()) {
+        keys << '\'' + column.toLower() + '\'';
+    }
+    return "ARRAY[" + keys.join(", ") + "]::text[]";
+}
+
 // Lets in only the rows the owner's record function writes; refuses every other insert, change
 // and deletion, even the owner's own until the owner switches the rule off.
 const QString kKeepBody = QStringLiteral(
@@ -52,7 +79,9 @@ const QStringList kFileRules = {
 const QString kRecordBody = QStringLiteral(
     " DECLARE old_row jsonb; new_row jsonb; any_row jsonb; BEGIN IF TG_OP <> 'INSERT' THEN "
     "old_row := to_jsonb(OLD); END IF; IF TG_OP <> 'DELETE' THEN new_row := to_jsonb(NEW); END "
-    "IF; IF old_row = new_row THEN RETURN NULL; END IF; any_row := COALESCE(new_row, old_row); "
+    "IF; IF old_row = new_row THEN RETURN NULL; END IF; IF TG_OP = 'UPDATE' AND TG_NARGS > 2 AND "
+    "(old_row - %1) = (new_row - %1) THEN RETURN NULL; END IF; any_row := COALESCE(new_row, "
+    "old_row); "
     "INSERT INTO AuditLog (ChangedAt, ChangedBy, ChangeSet, TableName, InstrumentID, RowKey, "
     "Operation, Before, After) VALUES (to_char(clock_timestamp(), 'YYYY-MM-DD HH24:MI:SS'), "
     "session_user, txid_current(), TG_ARGV[1], COALESCE(TG_ARGV[2], any_row ->> "
@@ -81,7 +110,7 @@ QStringList serverTableStatements(bool withRecorder) {
     if (withRecorder) {
         statements << "CREATE OR REPLACE FUNCTION auditlog_record() RETURNS trigger LANGUAGE "
                       "plpgsql SECURITY DEFINER SET search_path FROM CURRENT AS $$" +
-                          kRecordBody + "$$";
+                          kRecordBody.arg(computedKeysArray()) + "$$";
     }
     for (const ServerRule& rule : kServerRules) {
         statements << QStringLiteral("CREATE OR REPLACE TRIGGER %1 %2 EXECUTE FUNCTION "
@@ -179,7 +208,18 @@ void fileTriggers(Connection& db, const QString& table, const QString& key, cons
         const QString trigger =
             quoteName("auditlog_" + table + '_' + QString::fromLatin1(op.name).toLower() + '_' +
                       QString::number(serial.fetchAndAddRelaxed(1)));
-        db.execute("CREATE TEMP TRIGGER " + trigger + " AFTER " + op.name + " ON main." +
+        // On a readings table an update fires only when it sets a column someone entered.
+        QString event = QString::fromLatin1(op.name);
+        if (!instrumentId.isEmpty() && op.before && op.after) {
+            QStringList entered;
+            for (const QString& column : columns) {
+                if (!computedReadingsColumns().contains(column, Qt::CaseInsensitive)) {
+                    entered << quoteName(column);
+                }
+            }
+            event += " OF " + entered.join(", ");
+        }
+        db.execute("CREATE TEMP TRIGGER " + trigger + " AFTER " + event + " ON main." +
                    quoteName(table) +
                    (op.before && op.after ? " WHEN " + before + " IS NOT " + after : QString()) +
                    " BEGIN INSERT INTO AuditLog (ChangedAt, ChangedBy, ChangeSet, TableName, "
