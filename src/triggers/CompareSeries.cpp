@@ -22,6 +22,17 @@ std::optional<double> largest(const RevisionNodes& nodes, int count) {
     return peak;
 }
 
+// How many of the sensor's node channels the reading holds a number for.
+int present(const StatusReading& reading, int nodes) {
+    int values = 0;
+    for (int n = 0; n < nodes && n < reading.channels.size(); ++n) {
+        bool ok = false;
+        reading.channels[n].trimmed().toDouble(&ok);
+        values += ok ? 1 : 0;
+    }
+    return values;
+}
+
 } // namespace
 
 CompareSeries compareSeriesOf(const QString& instrumentId, const QList<StatusReading>& readings,
@@ -72,8 +83,14 @@ CompareSeries compareSeriesOf(const QString& instrumentId, const QList<StatusRea
     const double needed = levels.minRateReadings.value_or(kDefaultMinRateReadings);
     qsizetype start = 0;
     for (int i = first; i < readings.size(); ++i) {
-        const std::optional<double> peak =
-            largest(judged[static_cast<std::size_t>(i)], setup.nodeCount);
+        const RevisionNodes& nodes = judged[static_cast<std::size_t>(i)];
+        // A node channel the reading before had but this one lacks would count as no
+        // movement and draw a drop to zero and back: such a reading is left out.
+        if (i > first &&
+            present(readings[i], setup.nodeCount) < present(readings[i - 1], setup.nodeCount)) {
+            continue;
+        }
+        const std::optional<double> peak = largest(nodes, setup.nodeCount);
         if (i > first && peak) {
             series.displacement << TimedValue{readings[i].at, *peak};
         }

@@ -48,6 +48,18 @@ TEST(CompareSeries, TheLargestNodeIsFollowedReadingByReadingWithItsSign) {
     EXPECT_NEAR(s.rate[1].value, 1.5, 1e-9);
 }
 
+TEST(CompareSeries, AReadingMissingTheLeadingNodeIsLeftOutRatherThanDrawnAsADrop) {
+    const QList<StatusReading> readings{reading(0, {"10.00", "20.00"}),
+                                        reading(1, {"10.50", "24.00"}), reading(2, {"10.60", ""}),
+                                        reading(3, {"10.70", "25.00"})};
+    const CompareSeries s = compareSeriesOf("120531001", readings, kToe, levels(7));
+    ASSERT_EQ(s.displacement.size(), 2);
+    EXPECT_EQ(s.displacement[0].at, readings[1].at);
+    EXPECT_NEAR(s.displacement[0].value, 4.0, 1e-9);
+    EXPECT_EQ(s.displacement[1].at, readings[3].at);
+    EXPECT_NEAR(s.displacement[1].value, 5.0, 1e-9);
+}
+
 TEST(CompareSeries, StartsAtTheTickedReferenceAndEndsOnTheStatusTablesValues) {
     QList<StatusReading> readings;
     // An early reading not ticked, then the ticked reference, then 0.5 mm a day for ten days.
