@@ -7,6 +7,7 @@
 #include "readings/ReadingsPage.h"
 #include "store/Connection.h"
 #include "store/DbError.h"
+#include "store/LoginName.h"
 #include "support/FaultConditions.h"
 
 #include <QComboBox>
@@ -406,6 +407,26 @@ TEST_P(LoggerImportTest, AppendStoresTheCheckedRowsAndRefusesDuplicates) {
                                  "appended.",
                            " No data was found to append\r\n3 duplicate readings were skipped."}));
     EXPECT_EQ(readingCount(kId), 4);
+}
+
+TEST_P(LoggerImportTest, AppendedReadingsAreInTheAuditTrailByTheLoginInOneChangeSet) {
+    addSensors({kId});
+    openOnReadings();
+    frmTrovData* form = import(loggerFile(kId + ".txt", kThreeDays));
+    ASSERT_NE(form, nullptr);
+    form->cmdAppend->click();
+    ASSERT_EQ(readingCount(kId), 3);
+
+    const QString sensorRows =
+        "FROM AuditLog WHERE lower(TableName) = lower('" + kId + "') AND Operation = 'INSERT'";
+    EXPECT_EQ(scalar("SELECT count(*) " + sensorRows).toInt(), 3);
+    EXPECT_EQ(scalar("SELECT count(DISTINCT ChangeSet) " + sensorRows).toInt(), 1);
+    const QString who = onServer() ? scalar("SELECT current_user").toString() : loginName();
+    EXPECT_EQ(scalar("SELECT count(*) " + sensorRows + " AND ChangedBy = ?", {who}).toInt(), 3);
+    EXPECT_EQ(
+        scalar("SELECT count(*) " + sensorRows + " AND RowKey = ?", {kId + " 2013/04/07 10:00:00"})
+            .toInt(),
+        1);
 }
 
 TEST_P(LoggerImportTest, TheDateOrderAndTheAnswerNoDecideWhatIsStored) {
