@@ -13,13 +13,14 @@
 #include "store/EngineSql.h"
 #include "store/Formats.h"
 #include "store/Guard.h"
+#include "store/MarkedValues.h"
 #include "store/NativeStatement.h"
 
-#include <QMutex>
 #include <QSet>
 #include <algorithm>
 #include <array>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -240,52 +241,13 @@ int selectionOf(GraphVariant variant, bool withLoads) {
 // The clean batches of the run, each with the mark of the database file it left: while the
 // file stands at that mark, the stored columns are still what the batch left and the batch
 // is told at once, without reading a row. A file written since, by anyone, is read again.
-class CleanBatches {
-public:
-    std::optional<BatchResult> find(const QString& instrumentId, int selection,
-                                    const QByteArray& settings, const ChangeMark& mark) {
-        const QMutexLocker lock(&mutex_);
-        for (const Entry& e : entries_) {
-            if (e.mark == mark && e.selection == selection && e.instrumentId == instrumentId &&
-                e.settings == settings) {
-                return e.result;
-            }
-        }
-        return std::nullopt;
-    }
-
-    void remember(const QString& instrumentId, int selection, const QByteArray& settings,
-                  const ChangeMark& mark, const BatchResult& result) {
-        const QMutexLocker lock(&mutex_);
-        // Only the latest state of a selection can match again.
-        entries_.erase(std::remove_if(entries_.begin(), entries_.end(),
-                                      [&](const Entry& e) {
-                                          return e.mark.opening == mark.opening &&
-                                                 e.selection == selection &&
-                                                 e.instrumentId == instrumentId;
-                                      }),
-                       entries_.end());
-        if (entries_.size() >= kKept) {
-            entries_.erase(entries_.begin());
-        }
-        entries_.push_back(Entry{instrumentId, selection, settings, mark, result});
-    }
-
-private:
-    static constexpr std::size_t kKept = 32;
-    struct Entry {
-        QString instrumentId;
-        int selection;
-        QByteArray settings;
-        ChangeMark mark;
-        BatchResult result;
-    };
-    QMutex mutex_;
-    std::vector<Entry> entries_;
-};
+// Only the latest state of a sensor's selection in one opening of the file can match again.
+using BatchKey = std::tuple<QString, int, QByteArray>; // sensor, selection, settings
+using BatchSlot = std::tuple<qint64, int, QString>;    // opening, selection, sensor
+using CleanBatches = MarkedValues<BatchKey, BatchSlot, BatchResult>;
 
 CleanBatches& cleanBatches() {
-    static CleanBatches batches;
+    static CleanBatches batches(32);
     return batches;
 }
 
@@ -534,7 +496,7 @@ BatchResult runGraphBatch(Connection& db, const QString& instrumentId, GraphVari
     const QByteArray settings = settingsDigest(geometry, selection);
     if (const std::optional<ChangeMark> mark = changeMark(db)) {
         if (std::optional<BatchResult> clean =
-                cleanBatches().find(instrumentId, selection, settings, *mark)) {
+                cleanBatches().find({instrumentId, selection, settings}, *mark)) {
             return *clean;
         }
     }
@@ -598,7 +560,8 @@ BatchResult runGraphBatch(Connection& db, const QString& instrumentId, GraphVari
             BatchResult again = result;
             again.upToDate = true;
             again.rowsChanged = 0;
-            cleanBatches().remember(instrumentId, selection, settings, *mark, again);
+            cleanBatches().remember({instrumentId, selection, settings},
+                                    {mark->opening, selection, instrumentId}, *mark, again);
         }
     }
     return result;

@@ -4,13 +4,14 @@
 #include "store/CheckTables.h"
 #include "store/Columns.h"
 #include "store/Connection.h"
+#include "store/MarkedValues.h"
 #include "store/NativeStatement.h"
 
-#include <QMutex>
 #include <QTimeZone>
 #include <algorithm>
 #include <iterator>
 #include <optional>
+#include <tuple>
 
 namespace {
 
@@ -40,43 +41,11 @@ QDateTime fullDateOf(const QString& text, const QTimeZone& zone) {
 // The selections read last, each with the mark of the database file it was read at: while
 // the file stands at that mark, entering a chart again reads no row. Two are kept, a time
 // and a length selection; the rows are shared with the charts that draw them.
-class ReadSelections {
-public:
-    std::optional<QList<GraphRow>> find(const QString& instrumentId, GraphVariant variant,
-                                        const QByteArray& zone, const ChangeMark& mark) {
-        const QMutexLocker lock(&mutex_);
-        for (const Entry& e : entries_) {
-            if (e.mark == mark && e.variant == variant && e.instrumentId == instrumentId &&
-                e.zone == zone) {
-                return e.rows;
-            }
-        }
-        return std::nullopt;
-    }
-
-    void remember(const QString& instrumentId, GraphVariant variant, const QByteArray& zone,
-                  const ChangeMark& mark, const QList<GraphRow>& rows) {
-        const QMutexLocker lock(&mutex_);
-        entries_.erase(std::remove_if(entries_.begin(), entries_.end(),
-                                      [&](const Entry& e) { return e.variant == variant; }),
-                       entries_.end());
-        entries_.push_back(Entry{instrumentId, variant, zone, mark, rows});
-    }
-
-private:
-    struct Entry {
-        QString instrumentId;
-        GraphVariant variant;
-        QByteArray zone;
-        ChangeMark mark;
-        QList<GraphRow> rows;
-    };
-    QMutex mutex_;
-    std::vector<Entry> entries_;
-};
+using SelectionKey = std::tuple<QString, GraphVariant, QByteArray>; // sensor, variant, zone
+using ReadSelections = MarkedValues<SelectionKey, GraphVariant, QList<GraphRow>>;
 
 ReadSelections& readSelections() {
-    static ReadSelections selections;
+    static ReadSelections selections(2);
     return selections;
 }
 
@@ -106,7 +75,7 @@ QString graphSelect(Connection& db, const QString& instrumentId, GraphVariant va
 int countGraphRows(Connection& db, const QString& instrumentId, GraphVariant variant) {
     if (const std::optional<ChangeMark> mark = changeMark(db)) {
         if (const std::optional<QList<GraphRow>> rows = readSelections().find(
-                instrumentId, variant, QTimeZone::systemTimeZoneId(), *mark)) {
+                {instrumentId, variant, QTimeZone::systemTimeZoneId()}, *mark)) {
             return static_cast<int>(rows->size());
         }
     }
@@ -138,7 +107,7 @@ QList<GraphRow> readGraphRows(Connection& db, const QString& instrumentId, Graph
     const QTimeZone zone = QTimeZone::systemTimeZone();
     if (mark) {
         if (std::optional<QList<GraphRow>> rows =
-                readSelections().find(instrumentId, variant, zone.id(), *mark)) {
+                readSelections().find({instrumentId, variant, zone.id()}, *mark)) {
             return *rows;
         }
     }
@@ -164,7 +133,7 @@ QList<GraphRow> readGraphRows(Connection& db, const QString& instrumentId, Graph
         rows.append(row);
     }
     if (mark) {
-        readSelections().remember(instrumentId, variant, zone.id(), *mark, rows);
+        readSelections().remember({instrumentId, variant, zone.id()}, variant, *mark, rows);
     }
     return rows;
 }
