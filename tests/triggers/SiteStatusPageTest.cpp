@@ -31,6 +31,10 @@
 
 namespace {
 
+const QString kRed = QStringLiteral("120521001");
+const QString kGreen = QStringLiteral("120531002");
+const QString kGrey = QStringLiteral("120521003");
+
 class SiteStatusPageTest : public OnBothEngines<ReadingsTest> {
 protected:
     // Sensors with one node, head at the toe, so that the displacement is the node's change.
@@ -73,24 +77,24 @@ protected:
         }
         return texts;
     }
+    // A red, a green and a grey sensor (too few readings) under site levels of 10 and 20 mm.
+    void openRedGreenAndGrey() {
+        addToeSensors({kRed, kGreen, kGrey});
+        addReadings(kRed, {QDateTime(QDate(2026, 12, 1), QTime(8, 0)),
+                           QDateTime(QDate(2026, 12, 2), QTime(8, 0))});
+        exec("UPDATE \"120521001\" SET Channel1 = '31.00' WHERE FullDate LIKE '2026-12-02%'");
+        addReadings(kGreen, {QDateTime(QDate(2026, 12, 1), QTime(8, 0)),
+                             QDateTime(QDate(2026, 12, 7), QTime(8, 0))});
+        addReadings(kGrey, {QDateTime(QDate(2026, 12, 1), QTime(8, 0))});
+        setLevels(kSiteDefaultKey, 10, 20);
+        open();
+    }
 };
-
-const QString kRed = QStringLiteral("120521001");
-const QString kGreen = QStringLiteral("120531002");
-const QString kGrey = QStringLiteral("120521003");
 
 } // namespace
 
 TEST_P(SiteStatusPageTest, TheTableShowsEverySensorOfTheFilteredRegister) {
-    addToeSensors({kRed, kGreen, kGrey});
-    addReadings(kRed, {QDateTime(QDate(2026, 12, 1), QTime(8, 0)),
-                       QDateTime(QDate(2026, 12, 2), QTime(8, 0))});
-    exec("UPDATE \"120521001\" SET Channel1 = '31.00' WHERE FullDate LIKE '2026-12-02%'");
-    addReadings(kGreen, {QDateTime(QDate(2026, 12, 1), QTime(8, 0)),
-                         QDateTime(QDate(2026, 12, 7), QTime(8, 0))});
-    addReadings(kGrey, {QDateTime(QDate(2026, 12, 1), QTime(8, 0))});
-    setLevels(kSiteDefaultKey, 10, 20);
-    open();
+    openRedGreenAndGrey();
 
     SiteStatusPage& page = statusTab();
     EXPECT_EQ(window->SSTab1->tabText(8), "9. Site Status");
@@ -137,15 +141,7 @@ TEST_P(SiteStatusPageTest, TheTableShowsEverySensorOfTheFilteredRegister) {
 }
 
 TEST_P(SiteStatusPageTest, TheExportFollowsTheTableAsSortedOnScreen) {
-    addToeSensors({kRed, kGreen, kGrey});
-    addReadings(kRed, {QDateTime(QDate(2026, 12, 1), QTime(8, 0)),
-                       QDateTime(QDate(2026, 12, 2), QTime(8, 0))});
-    exec("UPDATE \"120521001\" SET Channel1 = '31.00' WHERE FullDate LIKE '2026-12-02%'");
-    addReadings(kGreen, {QDateTime(QDate(2026, 12, 1), QTime(8, 0)),
-                         QDateTime(QDate(2026, 12, 7), QTime(8, 0))});
-    addReadings(kGrey, {QDateTime(QDate(2026, 12, 1), QTime(8, 0))});
-    setLevels(kSiteDefaultKey, 10, 20);
-    open();
+    openRedGreenAndGrey();
     SiteStatusPage& page = statusTab();
     QTableView* table = page.tblSiteStatus;
     table->sortByColumn(ColState, Qt::DescendingOrder);
