@@ -175,10 +175,10 @@ TEST(CompareChartTime, ReadingsArePlacedInTheSystemZoneAcrossClockChanges) {
 TEST(CompareChartTime, AnEmptyChartShowsNoTimeLabels) {
     std::unique_ptr<ChartWidget> chart(makeCompareChart(nullptr));
     drawCompareChart(*chart, {}, CompareMeasure::Displacement);
-    EXPECT_FALSE(chart->axisLabelsVisible(Axis::X));
+    EXPECT_FALSE(chart->axisLabelsVisible(ChartWidget::Axis::X));
     CompareSeries sensor;
     sensor.instrumentId = "120541001";
     sensor.displacement << TimedValue{QDateTime(QDate(2026, 1, 5), QTime(8, 0), Qt::UTC), 0.5};
     drawCompareChart(*chart, {sensor}, CompareMeasure::Displacement);
-    EXPECT_TRUE(chart->axisLabelsVisible(Axis::X));
+    EXPECT_TRUE(chart->axisLabelsVisible(ChartWidget::Axis::X));
 }
