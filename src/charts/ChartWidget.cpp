@@ -493,6 +493,14 @@ void ChartWidget::setAxisLabelFormat(Axis axis, const QString& format) {
     applyAxis(axis);
 }
 
+void ChartWidget::setAxisLabelsVisible(Axis axis, bool visible) {
+    qtAxis(axis)->setLabelsVisible(visible);
+}
+
+bool ChartWidget::axisLabelsVisible(Axis axis) const {
+    return qtAxis(axis)->labelsVisible();
+}
+
 void ChartWidget::setAxisLabelAngle(Axis axis, int degrees) {
     spec(axis).labelAngle = degrees;
     // Qt turns labels clockwise.

@@ -106,6 +106,9 @@ public:
     void setAxisStep(Axis axis, double step);
     void setAxisLabelFormat(Axis axis, const QString& format);
     void setAxisLabelAngle(Axis axis, int degrees);
+    // An axis with nothing to measure shows no labels rather than its default range's.
+    void setAxisLabelsVisible(Axis axis, bool visible);
+    bool axisLabelsVisible(Axis axis) const;
     const AxisSpec& axisSpec(Axis axis) const { return axis == Axis::X ? xSpec_ : ySpec_; }
 
     // Puts a series on a value axis of its own at the right, titled; that axis fits the

@@ -98,6 +98,8 @@ void drawCompareChart(ChartWidget& chart, const QList<CompareSeries>& sensors,
         chart.setSeriesVisible(i, true);
     }
     fitValueAxis(chart, {});
+    // Without a reading there is no time to show: the axis' default range would read 1970.
+    chart.setAxisLabelsVisible(Axis::X, first.isValid());
     if (first.isValid()) {
         const QTimeZone zone = QTimeZone::systemTimeZone();
         applyTimeAxis(chart, QDateTime(first.date(), first.time(), zone),

@@ -64,7 +64,8 @@ CompareSeries compareSeriesOf(const QString& instrumentId, const QList<StatusRea
     for (const StatusReading& r : readings) {
         dates << r.at.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
         RevisionNodes nodes{};
-        const QList<double> d = nodeDisplacements(r, offsets, setup, referenceTemperature);
+        const QList<std::optional<double>> d =
+            nodeDisplacements(r, offsets, setup, referenceTemperature);
         for (qsizetype n = 0; n < d.size() && n < kRevisionNodes; ++n) {
             nodes[n] = d[n];
         }

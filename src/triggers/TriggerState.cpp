@@ -154,7 +154,7 @@ public:
             keys << r.key;
             dates << r.at.toString(kStamp);
             RevisionNodes nodes{};
-            const QList<double> d = nodeDisplacements(r, offsets_, setup_, referenceTemperature_);
+            const Judged d = nodeDisplacements(r, offsets_, setup_, referenceTemperature_);
             for (qsizetype n = 0; n < d.size(); ++n) {
                 nodes[n] = d[n];
             }
@@ -168,9 +168,7 @@ public:
     }
 
     Judged of(const StatusReading& reading) const {
-        const QList<double> computed =
-            nodeDisplacements(reading, offsets_, setup_, referenceTemperature_);
-        Judged judged(computed.begin(), computed.end());
+        Judged judged = nodeDisplacements(reading, offsets_, setup_, referenceTemperature_);
         if (const auto it = revised_.constFind(reading.key); it != revised_.constEnd()) {
             for (qsizetype n = 0; n < judged.size(); ++n) {
                 judged[n] = (*it)[n];
@@ -258,19 +256,16 @@ QString stateText(TriggerState state) {
     return QStringLiteral("Destroyed");
 }
 
-QList<double> nodeDisplacements(const StatusReading& reading, const ChannelOffsets& offsets,
-                                const SensorSetup& setup,
-                                const std::optional<double>& referenceTemperature) {
+QList<std::optional<double>> nodeDisplacements(const StatusReading& reading,
+                                               const ChannelOffsets& offsets,
+                                               const SensorSetup& setup,
+                                               const std::optional<double>& referenceTemperature) {
     const int nodes = std::clamp(setup.nodeCount, 0, MaxDispNodes);
     const ZeroResult zeros = SetZeros(reading.channels, reading.channelT, offsets, nodes);
-    std::array<double, ChannelCount> zero{};
-    for (int n = 0; n < ChannelCount; ++n) {
-        zero[n] = zeros.zero[n].value_or(0.0);
-    }
-    QList<double> disp = SetHeadlocs(zero, nodes, setup.headAtCollar).disp;
-    correctForTemperature(disp, setup.correction, readingTemperature(reading.channelT),
+    NodeDisplacements disp = displacementsOf(zeros.zero, nodes, setup.headAtCollar);
+    correctForTemperature(disp, nodes, setup.correction, readingTemperature(reading.channelT),
                           referenceTemperature);
-    return disp;
+    return QList<std::optional<double>>(disp.begin(), disp.begin() + nodes);
 }
 
 SensorStatus evaluateSensor(const StatusInput& input, const SensorSetup& setup,

@@ -79,12 +79,15 @@ struct SensorStatus {
 };
 
 // Displacement of every node of a reading against the zero reference, from the chart's own
-// GetOffsets, SetZeros and SetHeadlocs: an empty channel changes by 0, and a channel that
-// cannot be compared with the reference counts as unchanged. With the sensor's temperature
-// correction on, corrected for the change since referenceTemperature (correctForTemperature).
-QList<double> nodeDisplacements(const StatusReading& reading, const ChannelOffsets& offsets,
-                                const SensorSetup& setup,
-                                const std::optional<double>& referenceTemperature = std::nullopt);
+// GetOffsets, SetZeros and SetHeadlocs, as the charts' batch stores them (displacementsOf): an
+// empty channel changes by 0, and a node without a value (no reference, a text that is not a
+// number, or with the head at the collar the deepest node lacking one) has none, so it is
+// neither judged nor taken as unchanged. With the sensor's temperature correction on,
+// corrected for the change since referenceTemperature (correctForTemperature).
+QList<std::optional<double>>
+nodeDisplacements(const StatusReading& reading, const ChannelOffsets& offsets,
+                  const SensorSetup& setup,
+                  const std::optional<double>& referenceTemperature = std::nullopt);
 
 // The state a sensor's readings reach against its levels (already made effective), judged on
 // the newest reading alone. A level is reached when the value comes to it; displacement and

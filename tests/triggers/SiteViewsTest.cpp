@@ -169,3 +169,16 @@ TEST(CompareChartTime, ReadingsArePlacedInTheSystemZoneAcrossClockChanges) {
     }
     EXPECT_GE(offsets.size(), 2) << "the readings do not span both offsets of the zone";
 }
+
+// With no sensor chosen the time axis has nothing to show, so it shows no dates at all; the
+// labels come back with the first readings drawn.
+TEST(CompareChartTime, AnEmptyChartShowsNoTimeLabels) {
+    std::unique_ptr<ChartWidget> chart(makeCompareChart(nullptr));
+    drawCompareChart(*chart, {}, CompareMeasure::Displacement);
+    EXPECT_FALSE(chart->axisLabelsVisible(ChartWidget::Axis::X));
+    CompareSeries sensor;
+    sensor.instrumentId = "120541001";
+    sensor.displacement << TimedValue{QDateTime(QDate(2026, 1, 5), QTime(8, 0), Qt::UTC), 0.5};
+    drawCompareChart(*chart, {sensor}, CompareMeasure::Displacement);
+    EXPECT_TRUE(chart->axisLabelsVisible(ChartWidget::Axis::X));
+}

@@ -45,6 +45,27 @@ TEST(TriggerState, DisplacementOfTheNewestReadingFollowsTheHeadArrangement) {
     EXPECT_NEAR(*toe.rate, 2.0, 1e-9);
 }
 
+TEST(TriggerState, ANodeWithoutAValueIsNotJudgedNorTakenAsUnchanged) {
+    // The reference lacks the deepest channel, so that node has no change to give; with the
+    // head at the collar every node is measured against it and none has a value, as the chart
+    // stores them. Taken as 0 it made node 1 look 2.0 mm out and reach the red level.
+    const QList<StatusReading> readings{reading(0, {"10.00", "20.00", ""}),
+                                        reading(1, {"12.00", "21.50", "30.50"})};
+    TriggerLevels levels;
+    levels.redDisp = 1.9;
+    levels.rateWindow = 7;
+    const SensorStatus collar = evaluateSensor(input(readings), setup(3, true), levels);
+    EXPECT_FALSE(collar.maxDisp);
+    EXPECT_NE(collar.state, TriggerState::Red);
+
+    // At the toe each node stands alone: node 3 has none, node 1 still moved 2.0.
+    const SensorStatus toe = evaluateSensor(input(readings), setup(3, false), levels);
+    ASSERT_TRUE(toe.maxDisp);
+    EXPECT_DOUBLE_EQ(*toe.maxDisp, 2.0);
+    EXPECT_EQ(toe.maxNode, 1);
+    EXPECT_EQ(toe.state, TriggerState::Red);
+}
+
 TEST(TriggerState, LevelsAreReachedByTheSizeOfTheDisplacementAndExactlyOnTheLevel) {
     // 37.30 - 10.00 is a hair under 27.3 in binary; the level still counts as reached.
     const QList<StatusReading> readings{reading(0, {"10.00"}), reading(1, {"37.30"})};
