@@ -636,7 +636,7 @@ TEST(LoggerProgressDialogTest, OffThreadWorkReportsStopsAndRaises) {
             seen.push_back(done);
             return done < 50;
         },
-        [&](const LoggerProgress& progress) {
+        [&](const LoggerProgress& progress, const OnWindowThread&) {
             ranOn = QThread::currentThread();
             for (qint64 i = 0; i < 1000 && progress(i, 1000); ++i) {
                 reached = i;
@@ -648,10 +648,41 @@ TEST(LoggerProgressDialogTest, OffThreadWorkReportsStopsAndRaises) {
     EXPECT_LT(reached, 999); // stopped once the window's side said so
     EXPECT_GE(reached, 50);
 
-    EXPECT_THROW(
-        runOffThread({},
-                     [](const LoggerProgress&) { throw DbError(ErrorCode::FileNotFound, "gone"); }),
-        DbError);
+    EXPECT_THROW(runOffThread({},
+                              [](const LoggerProgress&, const OnWindowThread&) {
+                                  throw DbError(ErrorCode::FileNotFound, "gone");
+                              }),
+                 DbError);
+}
+
+// Tasks the work hands to the window's thread run there one at a time, in the work's order,
+// the work waiting for each; what one raises reaches the work.
+TEST(LoggerProgressDialogTest, OffThreadWorkHandsTasksToTheWindowsThreadInOrder) {
+    QThread* const window = QThread::currentThread();
+    QList<QThread*> ranOn;
+    QStringList asked;
+    QStringList answered;
+    bool raised = false;
+    runOffThread({}, [&](const LoggerProgress&, const OnWindowThread& onWindow) {
+        for (const QString question : {"first", "second", "third"}) {
+            QString answer;
+            onWindow([&] {
+                ranOn << QThread::currentThread();
+                asked << question;
+                answer = question.toUpper();
+            });
+            answered << answer;
+        }
+        try {
+            onWindow([] { throw DbError(ErrorCode::FileNotFound, "gone"); });
+        } catch (const DbError&) {
+            raised = true;
+        }
+    });
+    EXPECT_EQ(ranOn, QList<QThread*>(3, window));
+    EXPECT_EQ(asked, QStringList({"first", "second", "third"}));
+    EXPECT_EQ(answered, QStringList({"FIRST", "SECOND", "THIRD"}));
+    EXPECT_TRUE(raised);
 }
 
 INSTANTIATE_ON_BOTH_ENGINES(LoggerImportTest);
