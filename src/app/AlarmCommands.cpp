@@ -36,10 +36,6 @@ AlarmCommands::AlarmCommands(AppState& state, const AppContext& context, Utiliti
             &AlarmCommands::cmdAlarmRecipients_Click);
 }
 
-void AlarmCommands::queue(const TriggerEvent& event) {
-    queueEventMail(*state_.db, event, context_.clock->now());
-}
-
 void AlarmCommands::deliverSoon() {
     QTimer::singleShot(0, this, [this] {
         if (stopped_ || !state_.db || !state_.db->isOpen()) {

@@ -6,19 +6,15 @@ class AlarmDispatcher;
 class UtilitiesPage;
 struct AppContext;
 struct AppState;
-struct TriggerEvent;
 
-// The window's side of the alarm mail: "Alarm Recipients" on the Utilities tab, the messages
-// of an event written with it, and the outbox sent off the window's thread after each write of
-// readings and once the register is open.
+// The window's side of the alarm mail: "Alarm Recipients" on the Utilities tab, and the outbox
+// sent off the window's thread after each write of readings and once the register is open.
 class AlarmCommands : public QObject {
     Q_OBJECT
 public:
     AlarmCommands(AppState& state, const AppContext& context, UtilitiesPage& utilities,
                   QObject* parent = nullptr);
 
-    // In the transaction that logs the event: its messages go to the outbox with it.
-    void queue(const TriggerEvent& event);
     // Sends the outbox once the work under way has returned to the event loop (its transaction
     // committed), when there is anything to send.
     void deliverSoon();

@@ -1,5 +1,6 @@
 #include "app/frmQuorvelle.h"
 
+#include "alarms/AlarmDelivery.h"
 #include "alarms/AlarmDispatcher.h"
 #include "app/AlarmCommands.h"
 #include "app/BackupCommands.h"
@@ -111,16 +112,17 @@ frmQuorvelle::frmQuorvelle(const AppContext& context, QWidget* parent)
     };
     eventAlerts = new EventAlerts(state_, context_, *SSTab1, SSTab1->indexOf(siteStatusHolder_),
                                   *statusBar(), this);
-    state_.onReadingsWritten = [this](const QString& instrumentId, const QStringList& keys) {
+    state_.onReadingsWritten = [this](Connection& db, const QString& instrumentId,
+                                      const QStringList& keys) {
+        const QDateTime now = context_.clock->now();
+        return logTriggerEvent(db, instrumentId, keys, now, loginName(),
+                               [&](const TriggerEvent& event) { queueEventMail(db, event, now); });
+    };
+    state_.onReadingsCommitted = [this](const std::optional<QString>& told) {
         alarms->deliverSoon();
-        std::optional<QString> told =
-            logTriggerEvent(*state_.db, instrumentId, keys, context_.clock->now(), loginName(),
-                            [this](const TriggerEvent& event) { alarms->queue(event); });
         if (told) {
-            // Read once the readings' transaction has ended.
             eventAlerts->check();
         }
-        return told;
     };
     reportCommand = new ReportCommand(state_, context_, *chartTabs, *readings, this);
     connect(readings->report.image, &ClickableLabel::clicked, reportCommand,

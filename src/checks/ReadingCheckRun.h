@@ -20,7 +20,7 @@ struct ChangedReadings {
 
 // Checks the sensor's readings again once new or changed readings of it were committed (a
 // hand reading, a datasheet edit, a logger append, a deletion, a rejection): those the change
-// can alter, with the readings noted by AppState::readingsWritten. Without a change given nor
+// can alter, with the readings noted by AppState::readingsCommitted. Without a change given nor
 // readings noted, every reading is checked. The readings stay stored whatever happens here: a
 // failure is logged under " G_CheckReadings" and the user is told that the readings were
 // stored but not checked. True when the flags were stored.

@@ -49,11 +49,10 @@ void importCommand(CliSession& session, const CommandLineArgs& args, const AppCo
     request.intervalHours = args.intervalHours;
     request.order = args.dateOrder;
     request.all = args.all;
-    request.beforeCommit = [&](const AddedReadings& added) {
-        return logTriggerEvent(session.db(), id, added, context.clock->now(), loginName(),
-                               [&](const TriggerEvent& event) {
-                                   queueEventMail(session.db(), event, context.clock->now());
-                               });
+    request.beforeCommit = [&](Connection& db, const AddedReadings& added) {
+        return logTriggerEvent(
+            db, id, added, context.clock->now(), loginName(),
+            [&](const TriggerEvent& event) { queueEventMail(db, event, context.clock->now()); });
     };
     request.now = loggerMoment(context.clock->now());
     const LoggerImportOutcome outcome =

@@ -20,7 +20,7 @@ struct LoggerImportRequest {
     bool all = false; // every line instead of the review window's pre-selection
     // As LoggerAppendOptions::beforeCommit: the trigger event's logging, in the append's
     // transaction.
-    std::function<std::optional<QString>(const AddedReadings& added)> beforeCommit;
+    std::function<std::optional<QString>(Connection& db, const AddedReadings& added)> beforeCommit;
     std::optional<LoggerMoment> now; // as LoggerAppendOptions::now
 };
 

@@ -1,5 +1,6 @@
 #include "logger/LoggerAppend.h"
 
+#include "store/AuditLog.h"
 #include "store/BulkInsert.h"
 #include "store/Columns.h"
 #include "store/Connection.h"
@@ -104,7 +105,7 @@ LoggerAppendResult appendLoggerRows(Connection& db, const QString& table, const 
         }
         insert.finish();
         if (options.beforeCommit && !added.isEmpty()) {
-            result.levelReached = options.beforeCommit(added);
+            result.levelReached = options.beforeCommit(db, added);
         }
         db.commit();
     } catch (const DbError& error) {
@@ -130,6 +131,23 @@ LoggerAppendResult appendLoggerRows(Connection& db, const QString& table, const 
     result.appended = appended;
     result.futureDated = futureDated;
     return result;
+}
+
+LoggerAppendResult appendLoggerRowsAt(const QString& location, const QString& who,
+                                      const QString& table, const LoggerStage& stage,
+                                      const QBitArray& marks, const LoggerAppendOptions& options) {
+    Connection db;
+    try {
+        db.open(location);
+        recordChanges(db, who);
+    } catch (const DbError& error) {
+        LoggerAppendResult result;
+        result.status = LoggerAppendResult::Status::Failed;
+        result.errorNumber = error.number();
+        result.error = error.description();
+        return result;
+    }
+    return appendLoggerRows(db, table, stage, marks, options);
 }
 
 QString futureDatedText(int count) {

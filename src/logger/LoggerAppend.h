@@ -28,10 +28,11 @@ struct LoggerAppendOptions {
     DuplicatePolicy duplicates = DuplicatePolicy::Ask;
     std::function<DuplicateAnswer(const QString& key)> askDuplicate; // for DuplicatePolicy::Ask
     LoggerProgress progress; // counts rows; false cancels the append
-    // Run with the readings written, when there are any, in the transaction before it commits
-    // (the trigger event they raise is logged there, reading them back from the table): a
-    // failure rolls the append back. Gives what to tell once the append committed.
-    std::function<std::optional<QString>(const AddedReadings& added)> beforeCommit;
+    // Run with the connection doing the append and the readings written, when there are any,
+    // in the transaction before it commits (the trigger event they raise is logged there,
+    // reading them back from the table): a failure rolls the append back. Gives what to tell
+    // once the append committed.
+    std::function<std::optional<QString>(Connection& db, const AddedReadings& added)> beforeCommit;
     // The clock's now: readings dated after it are counted as dated in the future.
     std::optional<LoggerMoment> now;
 };
@@ -56,6 +57,15 @@ struct LoggerAppendResult {
 // counted as appended.
 LoggerAppendResult appendLoggerRows(Connection& db, const QString& table, const LoggerStage& stage,
                                     const QBitArray& marks, const LoggerAppendOptions& options);
+
+// Appends as appendLoggerRows does, on a connection of its own to location (a file path or a
+// server URI) whose changes the audit trail records as made by who: work off the window's
+// thread appends there, the window's connection belonging to the window's thread. The
+// connection is opened and closed on the calling thread. One that cannot be opened fails the
+// append as a failed commit does.
+LoggerAppendResult appendLoggerRowsAt(const QString& location, const QString& who,
+                                      const QString& table, const LoggerStage& stage,
+                                      const QBitArray& marks, const LoggerAppendOptions& options);
 
 // The warning on appended readings dated in the future: "1 reading is dated in the future." or
 // "<count> readings are dated in the future."

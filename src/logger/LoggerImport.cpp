@@ -61,9 +61,10 @@ void LoggerImport::imgAddTrovData_Click() {
             // Reading a large file takes seconds: the windows keep repainting meanwhile.
             const DateOrder order = localeDateOrder(QLocale());
             const QString dataFolder = state_.dataFolder;
-            runOffThread(progress.progress(), [&](const LoggerProgress& read) {
-                staged = stageLoggerFile(dataFolder, path, interval, order, read);
-            });
+            runOffThread(progress.progress(),
+                         [&](const LoggerProgress& read, const OnWindowThread&) {
+                             staged = stageLoggerFile(dataFolder, path, interval, order, read);
+                         });
         }
         switch (staged.status) {
         case StageResult::Status::NoFile:

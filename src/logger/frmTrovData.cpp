@@ -6,10 +6,12 @@
 #include "logger/LoggerGridModel.h"
 #include "logger/LoggerLineChecks.h"
 #include "logger/LoggerProgressDialog.h"
+#include "logger/OffThreadWork.h"
 #include "readings/MarkGrid.h"
 #include "store/Clock.h"
 #include "store/Columns.h"
 #include "store/Guard.h"
+#include "store/LoginName.h"
 #include "ui/AppContext.h"
 #include "ui/AppState.h"
 #include "ui/FormWidgets.h"
@@ -171,30 +173,47 @@ void frmTrovData::cmdAppend_Click() {
     accept();
 }
 
+DuplicateAnswer frmTrovData::askDuplicate(const QString& key) {
+    const MsgAnswer answer = context_.prompter->message(
+        kAppTitle, key + " is a duplicate reading and cannot be appended.", MsgIcon::None,
+        MsgButtons::OkSkipAll);
+    return answer == MsgAnswer::SkipAll ? DuplicateAnswer::SkipAll : DuplicateAnswer::Skip;
+}
+
 void frmTrovData::appendChecked() {
     LoggerAppendOptions options;
     options.instrumentId = instrumentId_;
     options.channelCount = channelCount_;
     options.order = dateOrder();
     options.desktopOrder = localeDateOrder(QLocale());
-    options.askDuplicate = [this](const QString& key) {
-        const MsgAnswer answer = context_.prompter->message(
-            kAppTitle, key + " is a duplicate reading and cannot be appended.", MsgIcon::None,
-            MsgButtons::OkSkipAll);
-        return answer == MsgAnswer::SkipAll ? DuplicateAnswer::SkipAll : DuplicateAnswer::Skip;
-    };
-    options.beforeCommit = [this](const AddedReadings& added) {
-        return state_.readingsWritten(instrumentId_, added.keys());
-    };
     options.now = loggerMoment(context_.clock->now());
+    // The append runs on a connection of its own off the window's thread; what it needs of the
+    // window is taken here, and the questions it asks come back to the window's thread.
+    const QString location = state_.db->location();
+    const QBitArray marks = model_->marks();
+    const auto written = state_.onReadingsWritten;
+    const QString instrumentId = instrumentId_;
+    QStringList addedKeys;
     LoggerAppendResult result;
     {
         LoggerProgressDialog progress(this, [](qint64 done, qint64 total) {
             return QStringLiteral("Appending line %L1 of %L2").arg(done).arg(total);
         });
-        options.progress = progress.progress();
-        result =
-            appendLoggerRows(*state_.db, instrumentId_, model_->stage(), model_->marks(), options);
+        runOffThread(progress.progress(),
+                     [&](const LoggerProgress& step, const OnWindowThread& onWindow) {
+                         options.progress = step;
+                         options.askDuplicate = [&](const QString& key) {
+                             DuplicateAnswer answer = DuplicateAnswer::Skip;
+                             onWindow([&] { answer = askDuplicate(key); });
+                             return answer;
+                         };
+                         options.beforeCommit = [&](Connection& db, const AddedReadings& added) {
+                             addedKeys = added.keys();
+                             return written ? written(db, instrumentId, addedKeys) : std::nullopt;
+                         };
+                         result = appendLoggerRowsAt(location, loginName(), instrumentId,
+                                                     model_->stage(), marks, options);
+                     });
     }
 
     switch (result.status) {
@@ -215,6 +234,7 @@ void frmTrovData::appendChecked() {
         break;
     }
     if (result.appended > 0) {
+        state_.readingsCommitted(instrumentId_, addedKeys, result.levelReached);
         checkReadingsOf(state_, context_, instrumentId_);
     }
 

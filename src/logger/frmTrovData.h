@@ -2,6 +2,7 @@
 
 #include "checks/ReadingChecks.h"
 
+#include "logger/LoggerAppend.h"
 #include "logger/LoggerFile.h"
 #include "logger/LoggerReadings.h"
 
@@ -47,6 +48,7 @@ public:
 private:
     void Form_Load(LoggerStage stage);
     void appendChecked();
+    DuplicateAnswer askDuplicate(const QString& key);
     void showMarkedCount();
     // Has the grid check its lines with the date order chosen now.
     void checkLines();

@@ -197,15 +197,19 @@ void ReadingEntry::SaveReadings() {
 
 std::optional<QString> ReadingEntry::storeWithEvent(RecordSet& rs, const QString& storedAt) {
     std::optional<QString> reached;
+    const QString instrumentId = state_.currentInstrumentId();
+    QStringList keys;
     state_.db->inTransaction([&] {
         rs.update();
-        reached = state_.readingsWritten(state_.currentInstrumentId(), {rs.text(col::DateTimeKey)});
+        keys = {rs.text(col::DateTimeKey)};
+        reached = state_.readingsWritten(*state_.db, instrumentId, keys);
     });
+    state_.readingsCommitted(instrumentId, keys, reached);
     ChangedReadings changed;
     if (!storedAt.isEmpty() && storedAt != rs.text("FullDate")) {
         changed.spans.append({storedAt, storedAt, true});
     }
-    checkReadingsOf(state_, context_, state_.currentInstrumentId(), changed);
+    checkReadingsOf(state_, context_, instrumentId, changed);
     return reached;
 }
 

@@ -35,19 +35,31 @@ struct AppState {
     qint64 savedReadingMark = 0;
 
     // Run inside the transaction that writes readings of a sensor (typed by hand or appended
-    // from a logger file), with their keys, before it commits: the main window logs the
-    // trigger event they raise there, so that readings and event are stored together or not
-    // at all. A failure is raised and rolls the readings back. Gives the message that tells
-    // the event, which the caller shows once the transaction committed.
-    std::function<std::optional<QString>(const QString& instrumentId, const QStringList& keys)>
+    // from a logger file), on the connection that writes them, with their keys, before it
+    // commits: the main window logs the trigger event they raise there and queues its mail,
+    // so that readings, event and mail are stored together or not at all. A failure is raised
+    // and rolls the readings back. Gives the message that tells the event, which the caller
+    // shows once the transaction committed. It touches nothing of the window: a logger append
+    // runs it off the window's thread, on a connection of its own.
+    std::function<std::optional<QString>(Connection& db, const QString& instrumentId,
+                                         const QStringList& keys)>
         onReadingsWritten;
-    std::optional<QString> readingsWritten(const QString& instrumentId, const QStringList& keys) {
-        keysToCheck[instrumentId] += keys;
-        return onReadingsWritten ? onReadingsWritten(instrumentId, keys) : std::nullopt;
+    std::optional<QString> readingsWritten(Connection& writing, const QString& instrumentId,
+                                           const QStringList& keys) const {
+        return onReadingsWritten ? onReadingsWritten(writing, instrumentId, keys) : std::nullopt;
     }
-    // Keys of the readings written since their sensor's readings were last checked: the check
-    // after a hand reading or a logger append judges their neighbourhood only. Keys of a
-    // transaction rolled back name no reading and are passed over.
+    // Run on the window's thread once that transaction committed, with what onReadingsWritten
+    // gave: the main window sends the outbox and reads the event log again.
+    std::function<void(const std::optional<QString>& told)> onReadingsCommitted;
+    void readingsCommitted(const QString& instrumentId, const QStringList& keys,
+                           const std::optional<QString>& told) {
+        keysToCheck[instrumentId] += keys;
+        if (onReadingsCommitted) {
+            onReadingsCommitted(told);
+        }
+    }
+    // Keys of the readings committed since their sensor's readings were last checked: the
+    // check after a hand reading or a logger append judges their neighbourhood only.
     QHash<QString, QStringList> keysToCheck;
 
     // Shows how the last command ended (what it stored, or that it stored nothing) where the

@@ -388,9 +388,10 @@ TEST_P(LoggerAppendTest, TheTriggerCheckSeesEveryAppendedReadingAndCancelStopsBe
     options.order = DateOrder::YearMonthDay;
     options.duplicates = DuplicatePolicy::SkipAll;
     int checks = 0;
-    options.beforeCommit = [&](const AddedReadings& added) {
+    options.beforeCommit = [&](Connection& appending, const AddedReadings& added) {
         ++checks;
-        return logTriggerEvent(db, kId, added, QDateTime(QDate(2026, 12, 8), QTime(9, 30)),
+        EXPECT_EQ(&appending, &db);
+        return logTriggerEvent(appending, kId, added, QDateTime(QDate(2026, 12, 8), QTime(9, 30)),
                                "surveyor");
     };
     options.progress = [](qint64 done, qint64 total) { return done < total; };

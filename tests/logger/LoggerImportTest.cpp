@@ -5,10 +5,12 @@
 #include "logger/frmTrovData.h"
 #include "readings/ReadingsFixture.h"
 #include "readings/ReadingsPage.h"
+#include "store/AlarmStore.h"
 #include "store/Connection.h"
 #include "store/DbError.h"
 #include "store/LoginName.h"
 #include "support/FaultConditions.h"
+#include "ui/AppState.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -359,9 +361,15 @@ TEST_P(LoggerImportTest, AppendStoresTheCheckedRowsAndRefusesDuplicates) {
     ASSERT_NE(form, nullptr);
     QPointer<frmTrovData> guard(form);
     prompter.clear();
+    // The append runs off the window's thread; its questions come back to the window's.
+    QList<QThread*> askedOn;
+    prompter.onMessage = [&](const ScriptedPrompter::Call&) {
+        askedOn << QThread::currentThread();
+    };
     form->cmdAppend->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(guard.isNull());
+    EXPECT_EQ(askedOn, QList<QThread*>(3, qApp->thread()));
 
     const QString first = kId + " 2013/04/05 09:30:00";
     EXPECT_EQ(
@@ -563,21 +571,99 @@ TEST_P(LoggerImportTest, ATypedPeriodCountsByItsValueRounded) {
     form->reject();
 }
 
+// The readings, the event they raise and its mail are written off the window's thread, on a
+// connection of the append's own, in one transaction: nothing of it is seen elsewhere before
+// the commit, and the window shows it all after.
+TEST_P(LoggerImportTest, TheAppendRunsOffTheWindowsThreadWithItsEventAndMailInOneTransaction) {
+    addSensors({kId});
+    exec("UPDATE Sensors SET HeadLocation = 0, LengthofCable = 5, NodeLocation1 = 2");
+    addReadings(kId, {QDateTime(QDate(2013, 4, 1), QTime(8, 0))});
+    openOnReadings();
+    exec("INSERT INTO TriggerLevels (InstrumentID, AmberDisp, RedDisp) VALUES (?, 2, 4)", {kId});
+    ASSERT_TRUE(addRecipient(*window->state().db, "red", "shift.boss@mine.example"));
+
+    AppState& state = window->state();
+    const auto logEvent = state.onReadingsWritten;
+    QThread* ranOn = nullptr;
+    bool ownConnection = false;
+    QList<int> written;   // readings, events and messages as the appending connection has them
+    QList<int> elsewhere; // the same as another connection has them meanwhile
+    state.onReadingsWritten = [&](Connection& db, const QString& id, const QStringList& keys) {
+        ranOn = QThread::currentThread();
+        ownConnection = &db != state.db.get();
+        std::optional<QString> told = logEvent(db, id, keys);
+        Connection other;
+        other.open(location());
+        for (Connection* c : {&db, &other}) {
+            QList<int>& counts = c == &db ? written : elsewhere;
+            for (const QString& table :
+                 {quoteName(kId), QString("TriggerEvents"), QString("AlarmOutbox")}) {
+                counts << c->scalar("SELECT count(*) FROM " + table).toInt();
+            }
+        }
+        return told;
+    };
+    frmTrovData* form = import(loggerFile(kId + ".txt", kThreeDays));
+    ASSERT_NE(form, nullptr);
+    prompter.clear();
+    form->cmdAppend->click();
+
+    EXPECT_NE(ranOn, nullptr);
+    EXPECT_NE(ranOn, qApp->thread());
+    EXPECT_TRUE(ownConnection);
+    EXPECT_EQ(written, QList<int>({4, 1, 1}));
+    EXPECT_EQ(elsewhere, QList<int>({1, 0, 0}));
+    EXPECT_EQ(readingCount(kId), 4);
+    EXPECT_EQ(scalar("SELECT count(*) FROM TriggerEvents").toInt(), 1);
+    EXPECT_EQ(scalar("SELECT count(*) FROM AlarmOutbox").toInt(), 1);
+    ASSERT_EQ(prompter.calls.size(), 3);
+    EXPECT_EQ(prompter.last().text, "Sensor 120521001 reached RED: -4.5 mm at Node 1 (3.00 m)");
+    EXPECT_EQ(page().txtRcount->text(), "1 of 4");
+}
+
+// A Cancel pressed while the append waits for an answer stops it before its commit.
+TEST_P(LoggerImportTest, ACancelDuringTheAppendStoresNothingAndSaysSo) {
+    addSensors({kId});
+    addReadings(kId, {QDateTime(QDate(2013, 4, 6), QTime(9, 30))});
+    openOnReadings();
+    const QString file = loggerFile(kId + ".txt", kThreeDays);
+    loggerFile("QV" + kId + ".txt", kThreeDays);
+    frmTrovData* form = import(file);
+    ASSERT_NE(form, nullptr);
+    prompter.clear();
+    prompter.onMessage = [&](const ScriptedPrompter::Call& call) {
+        if (call.text.contains("duplicate")) {
+            auto* progress = form->findChild<QProgressDialog*>("prgLoggerImport");
+            ASSERT_NE(progress, nullptr);
+            progress->cancel();
+        }
+    };
+    form->cmdAppend->click();
+    EXPECT_EQ(prompter.messageTexts().mid(1),
+              QStringList({kId + " 2013/04/06 09:30:00 is a duplicate reading and cannot be "
+                                 "appended.",
+                           "The append was cancelled. Nothing was appended to 120521001."}));
+    EXPECT_EQ(readingCount(kId), 1);
+    EXPECT_TRUE(QFile::exists(path("downloads/QV" + kId + ".txt")));
+}
+
 TEST_F(LoggerImportFileTest, AFailedCommitAppendsNothingAndKeepsTheLoggerFile) {
     addSensors({kId});
     openOnReadings();
     const QString file = loggerFile(kId + ".txt", kThreeDays);
     loggerFile("QV" + kId + ".txt", kThreeDays);
-    // A failure injected at the commit through a deferred foreign key no row satisfies.
-    window->state().db->execute("PRAGMA foreign_keys = ON");
-    window->state().db->execute("CREATE TABLE parent (id INTEGER PRIMARY KEY)");
-    window->state().db->execute("CREATE TABLE owed (parent INTEGER REFERENCES parent(id) "
-                                "DEFERRABLE INITIALLY DEFERRED)");
-    window->state().db->execute("CREATE TRIGGER owe AFTER INSERT ON `" + kId +
-                                "` BEGIN INSERT INTO owed VALUES (1); END");
+    // A failure injected at the commit, whichever connection makes it: another program reads
+    // the file in a transaction of its own, so the rows are written but the file cannot be
+    // taken for their commit.
+    const ShortBusyTimeout shortWait;
+    Connection reader;
+    reader.open(location());
+    reader.execute("BEGIN");
+    ASSERT_EQ(reader.scalar("SELECT count(*) FROM `" + kId + "`").toInt(), 0);
     frmTrovData* form = import(file);
     ASSERT_NE(form, nullptr);
     form->cmdAppend->click();
+    reader.execute("ROLLBACK");
     EXPECT_TRUE(prompter.last().text.startsWith("The readings could not be stored ("));
     EXPECT_TRUE(prompter.last().text.endsWith("Nothing was appended to 120521001."));
     EXPECT_EQ(prompter.last().icon, MsgIcon::Critical);
@@ -636,7 +722,7 @@ TEST(LoggerProgressDialogTest, OffThreadWorkReportsStopsAndRaises) {
             seen.push_back(done);
             return done < 50;
         },
-        [&](const LoggerProgress& progress) {
+        [&](const LoggerProgress& progress, const OnWindowThread&) {
             ranOn = QThread::currentThread();
             for (qint64 i = 0; i < 1000 && progress(i, 1000); ++i) {
                 reached = i;
@@ -648,10 +734,41 @@ TEST(LoggerProgressDialogTest, OffThreadWorkReportsStopsAndRaises) {
     EXPECT_LT(reached, 999); // stopped once the window's side said so
     EXPECT_GE(reached, 50);
 
-    EXPECT_THROW(
-        runOffThread({},
-                     [](const LoggerProgress&) { throw DbError(ErrorCode::FileNotFound, "gone"); }),
-        DbError);
+    EXPECT_THROW(runOffThread({},
+                              [](const LoggerProgress&, const OnWindowThread&) {
+                                  throw DbError(ErrorCode::FileNotFound, "gone");
+                              }),
+                 DbError);
+}
+
+// Tasks the work hands to the window's thread run there one at a time, in the work's order,
+// the work waiting for each; what one raises reaches the work.
+TEST(LoggerProgressDialogTest, OffThreadWorkHandsTasksToTheWindowsThreadInOrder) {
+    QThread* const window = QThread::currentThread();
+    QList<QThread*> ranOn;
+    QStringList asked;
+    QStringList answered;
+    bool raised = false;
+    runOffThread({}, [&](const LoggerProgress&, const OnWindowThread& onWindow) {
+        for (const QString question : {"first", "second", "third"}) {
+            QString answer;
+            onWindow([&] {
+                ranOn << QThread::currentThread();
+                asked << question;
+                answer = question.toUpper();
+            });
+            answered << answer;
+        }
+        try {
+            onWindow([] { throw DbError(ErrorCode::FileNotFound, "gone"); });
+        } catch (const DbError&) {
+            raised = true;
+        }
+    });
+    EXPECT_EQ(ranOn, QList<QThread*>(3, window));
+    EXPECT_EQ(asked, QStringList({"first", "second", "third"}));
+    EXPECT_EQ(answered, QStringList({"FIRST", "SECOND", "THIRD"}));
+    EXPECT_TRUE(raised);
 }
 
 INSTANTIATE_ON_BOTH_ENGINES(LoggerImportTest);
