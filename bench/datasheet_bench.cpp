@@ -147,7 +147,7 @@ void compareExport(const QString& database, const QString& folder) {
     std::printf("Export of %d readings to a workbook, each in its own process; %d runs each\n",
                 kRows, kRuns);
     printRuns("export (this program)", ours);
-    printRuns("floor: Qt Core + SQLite, same file, same cells", qtFloor);
+    printRuns("floor: Qt Core + SQLite, same file and cells", qtFloor);
     printRuns("floor: C, same cells, values made up", cFloor);
     printRuns("Qt start, nothing written (this program)", idle);
     printRatio("export / Qt Core + SQLite floor", ours, qtFloor);
