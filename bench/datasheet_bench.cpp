@@ -1,13 +1,16 @@
 // Times the datasheet on a sensor with 100,000 readings: opening and showing the grid,
 // scrolling, reading every cell, writing it back, and a date-range deletion of half the
 // readings. Then the export of the readings to a workbook, as the command line exports them,
-// beside the floor: quorvelle_datasheet_floor writing the same cells with the same workbook
-// library; each runs in a process of its own under quorvelle_child_peak (both built beside
-// this program), which gives its peak memory. Prints the figures; takes no arguments.
+// beside two floors: quorvelle_datasheet_sqlite_floor, a bare Qt Core program reading the
+// same rows from the same file with the SQLite library's own calls and writing the same cells
+// with the same workbook library, and quorvelle_datasheet_floor, a C program writing the same
+// cells from values it makes up, with no database. A QCoreApplication of this program that
+// writes nothing shows what its libraries cost at start. Each runs in a process of its own
+// under quorvelle_child_peak (all built beside this program), which gives its peak memory.
+// Prints the figures; takes no arguments.
 
 #include "readings/DatasheetData.h"
 #include "readings/DatasheetModel.h"
-#include "readings/GridExport.h"
 #include "readings/ReadingStore.h"
 #include "store/Connection.h"
 #include "store/Schema.h"
@@ -53,18 +56,15 @@ double millisecondsOf(const std::function<void()>& work) {
     return static_cast<double>(timer.nsecsElapsed()) / 1e6;
 }
 
-// The export as the command line runs it: every row's cells read, then written.
+// The export as the command line runs it: the table read and written row by row.
 int exportChild(const QString& database, const QString& file) {
     Connection db;
     db.open(database);
     QElapsedTimer timer;
     timer.start();
-    const int t = datasheetTypeDigit(kSensor);
-    const QVector<DatasheetRow> rows = readDatasheetRows(db, kSensor);
-    writeGridWorkbook(datasheetGridRows(db, kSensor, t, rows),
-                      static_cast<int>(datasheetHeadings(t).size()), kSensor, file);
+    const int written = writeDatasheetWorkbook(db, kSensor, datasheetTypeDigit(kSensor), file);
     std::printf("exported %.4f\n", static_cast<double>(timer.nsecsElapsed()) / 1e9);
-    return 0;
+    return written == kRows ? 0 : 1;
 }
 
 struct Measured {
@@ -99,40 +99,59 @@ Measured measured(const QString& program, const QStringList& arguments) {
     return figures;
 }
 
-void compareExport(const QString& database, const QString& folder) {
-    constexpr int kRuns = 3;
-    std::vector<double> ours;
-    std::vector<double> floors;
-    std::vector<double> ourPeaks;
-    std::vector<double> floorPeaks;
-    for (int r = 0; r < kRuns; ++r) {
-        const Measured a = measured(QCoreApplication::applicationFilePath(),
-                                    {"--export", database, folder + "/export.xlsx"});
-        const Measured b =
-            measured(QCoreApplication::applicationDirPath() + "/quorvelle_datasheet_floor",
-                     {folder + "/floor.xlsx", QString::number(kRows)});
-        ours.push_back(a.seconds);
-        floors.push_back(b.seconds);
-        ourPeaks.push_back(a.peakMiB);
-        floorPeaks.push_back(b.peakMiB);
+// Best and median seconds and median peak of a program's runs.
+struct Runs {
+    std::vector<double> seconds;
+    std::vector<double> peaks;
+
+    void add(const Measured& m) {
+        seconds.push_back(m.seconds);
+        peaks.push_back(m.peakMiB);
     }
-    const auto median = [](std::vector<double> v) {
+    static double median(std::vector<double> v) {
         std::sort(v.begin(), v.end());
         return v[v.size() / 2];
-    };
-    const auto best = [](const std::vector<double>& v) {
-        return *std::min_element(v.begin(), v.end());
-    };
+    }
+    double best() const { return *std::min_element(seconds.begin(), seconds.end()); }
+    double medianSeconds() const { return median(seconds); }
+    double medianPeak() const { return median(peaks); }
+};
+
+void printRuns(const char* name, const Runs& runs) {
+    std::printf("  %-44s best %6.2f s  median %6.2f s  peak %6.1f MiB\n", name, runs.best(),
+                runs.medianSeconds(), runs.medianPeak());
+}
+
+void printRatio(const char* name, const Runs& ours, const Runs& floor) {
+    std::printf("  %-44s best %6.2f x  median %6.2f x  peak %6.2f x\n", name,
+                ours.best() / floor.best(), ours.medianSeconds() / floor.medianSeconds(),
+                ours.medianPeak() / floor.medianPeak());
+}
+
+void compareExport(const QString& database, const QString& folder) {
+    constexpr int kRuns = 5;
+    const QString here = QCoreApplication::applicationDirPath();
+    Runs ours;
+    Runs qtFloor;
+    Runs cFloor;
+    Runs idle;
+    for (int r = 0; r < kRuns; ++r) {
+        ours.add(measured(QCoreApplication::applicationFilePath(),
+                          {"--export", database, folder + "/export.xlsx"}));
+        qtFloor.add(measured(here + "/quorvelle_datasheet_sqlite_floor",
+                             {database, kSensor, folder + "/sqlite-floor.xlsx"}));
+        cFloor.add(measured(here + "/quorvelle_datasheet_floor",
+                            {folder + "/floor.xlsx", QString::number(kRows)}));
+        idle.add(measured(QCoreApplication::applicationFilePath(), {"--idle"}));
+    }
     std::printf("Export of %d readings to a workbook, each in its own process; %d runs each\n",
                 kRows, kRuns);
-    std::printf("  %-36s best %7.2f s  median %7.2f s  peak %7.1f MiB\n", "export", best(ours),
-                median(ours), median(ourPeaks));
-    std::printf("  %-36s best %7.2f s  median %7.2f s  peak %7.1f MiB\n",
-                "same cells, same library (floor)", best(floors), median(floors),
-                median(floorPeaks));
-    std::printf("  %-36s best %7.2f x  median %7.2f x  peak %7.2f x\n", "export / floor",
-                best(ours) / best(floors), median(ours) / median(floors),
-                median(ourPeaks) / median(floorPeaks));
+    printRuns("export (this program)", ours);
+    printRuns("floor: Qt Core + SQLite, same file and cells", qtFloor);
+    printRuns("floor: C, same cells, values made up", cFloor);
+    printRuns("Qt start, nothing written (this program)", idle);
+    printRatio("export / Qt Core + SQLite floor", ours, qtFloor);
+    printRatio("export / C floor", ours, cFloor);
 }
 
 } // namespace
@@ -141,6 +160,10 @@ int main(int argc, char** argv) {
     if (argc == 4 && QByteArray(argv[1]) == "--export") {
         QCoreApplication app(argc, argv);
         return exportChild(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    }
+    if (argc == 2 && QByteArray(argv[1]) == "--idle") {
+        QCoreApplication app(argc, argv);
+        return 0;
     }
     QApplication app(argc, argv);
     QTemporaryDir dir;
@@ -187,8 +210,8 @@ int main(int argc, char** argv) {
         row.changed = true;
     }
     const double written = millisecondsOf([&] { writeDatasheetRows(db, kSensor, t, rows); });
-    // The export reads every cell.
-    const double exported = millisecondsOf([&] { model.gridTexts(); });
+    // Every cell's text, rows not read yet read from the table.
+    const double allTexts = millisecondsOf([&] { model.gridTexts(); });
     int deleted = 0;
     const double removed = millisecondsOf([&] {
         deleted = deleteReadingsBetween(db, kSensor, QDate(2015, 1, 1), QDate(2020, 9, 15));
@@ -199,7 +222,7 @@ int main(int argc, char** argv) {
     std::printf("  fill and show the view:     %8.1f ms\n", shown);
     std::printf("  open in all:                %8.1f ms\n", read + shown);
     std::printf("  one scrolled frame:         %8.1f ms\n", scrolled);
-    std::printf("  read every cell (export):   %8.1f ms\n", exported);
+    std::printf("  read every cell as text:    %8.1f ms\n", allTexts);
     std::printf("  write back one edited row:  %8.1f ms\n", writtenOne);
     std::printf("  write back every mark:      %8.1f ms\n", written);
     std::printf("  delete a range (%d rows): %8.1f ms\n", deleted, removed);

@@ -4,7 +4,6 @@
 #include "cli/CliSession.h"
 #include "cli/CommandLineArgs.h"
 #include "readings/DatasheetData.h"
-#include "readings/GridExport.h"
 #include "readings/RevisionSheet.h"
 #include "reports/DocxWriter.h"
 #include "reports/PdfWriter.h"
@@ -22,13 +21,10 @@
 void exportCommand(CliSession& session, const CommandLineArgs& args) {
     const std::unique_ptr<RecordSet> sensor = session.sensor(args.sensor);
     const QString id = sensor->text(col::InstrumentID);
-    const int typeDigit = datasheetTypeDigit(id);
-    const QVector<DatasheetRow> rows = readDatasheetRows(session.db(), id);
-    const int columns = rows.isEmpty() ? 1 : static_cast<int>(datasheetHeadings(typeDigit).size());
-    writeGridWorkbook(datasheetGridRows(session.db(), id, typeDigit, rows), columns, id, args.file,
-                      revisionSheets(session.db(), id));
+    const int readings = writeDatasheetWorkbook(session.db(), id, datasheetTypeDigit(id), args.file,
+                                                revisionSheets(session.db(), id));
     printOut(QStringLiteral("Exported %1 readings of sensor %2 to %3")
-                 .arg(rows.size())
+                 .arg(readings)
                  .arg(id, QDir::toNativeSeparators(args.file)));
 }
 

@@ -146,6 +146,52 @@ GridRows datasheetGridRows(Connection& db, const QString& table, int typeDigit,
     return grid;
 }
 
+int writeDatasheetWorkbook(Connection& db, const QString& table, int typeDigit, const QString& path,
+                           const QList<GridSheet>& moreSheets) {
+    const QStringList columns = dataColumns(typeDigit);
+    NativeStatement pass(db, "SELECT " + quotedColumns(columns) + " FROM " + quoteName(table) +
+                                 " ORDER BY FullDate, rowid");
+    bool onRow = pass.step();
+    if (!onRow) {
+        writeGridWorkbook(QVector<QStringList>{QStringList{kNoReadings}}, 1, 1, table, path,
+                          moreSheets);
+        return 0;
+    }
+    const QStringList headings = datasheetHeadings(typeDigit);
+    const auto count = static_cast<int>(columns.size());
+    // The first reading is stepped to already; the others are stepped to once the writer has
+    // taken the one before, whose bytes last until then.
+    bool headed = false;
+    bool firstGiven = false;
+    int readings = 0;
+    writeGridWorkbook(
+        [&](GridCells& cells) {
+            if (!headed) {
+                for (const QString& heading : headings) {
+                    cells.add(heading);
+                }
+                headed = true;
+                return true;
+            }
+            if (firstGiven) {
+                onRow = pass.step();
+            }
+            firstGiven = true;
+            if (!onRow) {
+                return false;
+            }
+            for (int c = 0; c < count; ++c) {
+                cells.addUtf8(pass.utf8At(c));
+            }
+            cells.add(QString());
+            cells.add(QString());
+            ++readings;
+            return true;
+        },
+        static_cast<int>(headings.size()), table, path, moreSheets);
+    return readings;
+}
+
 QVector<DatasheetRow> readDatasheetRows(Connection& db, const QString& table) {
     NativeStatement query(db, "SELECT rowid, " + tickedFlagSql(db, "Plottemporal") + ", " +
                                   tickedFlagSql(db, "PlotSpatial") + " FROM " + quoteName(table) +

@@ -52,6 +52,15 @@ QVector<QStringList> datasheetGridTexts(int typeDigit, const QVector<DatasheetRo
 GridRows datasheetGridRows(Connection& db, const QString& table, int typeDigit,
                            const QVector<DatasheetRow>& rows);
 
+// Exports the table's readings as the datasheet shows them when opened: the grid's cells
+// (the heading row, then every reading in the grid's order; "No Readings" without one) into a
+// workbook at path, as writeGridWorkbook does. The table is read in one pass and each
+// reading written as it comes, so memory stays flat in the number of readings. Returns the
+// number of readings written. Raises DbError when the table cannot be read or the file
+// written; no file is left at path then.
+int writeDatasheetWorkbook(Connection& db, const QString& table, int typeDigit, const QString& path,
+                           const QList<GridSheet>& moreSheets = {});
+
 // Every reading of the table in FullDate order with its marks, and no cell texts yet. A mark
 // is ticked unless its flag is stored false.
 QVector<DatasheetRow> readDatasheetRows(Connection& db, const QString& table);

@@ -220,9 +220,10 @@ public:
         options.constant_memory = LXW_TRUE;
         book_ = workbook_new_opt(QFile::encodeName(path), &options);
     }
+    // A workbook left unfinished (its rows failed) is dropped without writing a file.
     ~Workbook() {
         if (book_ != nullptr) {
-            workbook_close(book_);
+            lxw_workbook_free(book_);
         }
     }
     Workbook(const Workbook&) = delete;
@@ -378,29 +379,24 @@ double fittedWidth(int characters) {
 } // namespace
 
 namespace {
-// The rows and their first columnCount columns, the columns fitted.
-void writeSheet(lxw_workbook* book, lxw_worksheet* sheet, const GridRows& grid, int columnCount) {
+// The rows and their first columnCount columns, the columns fitted; returns the number of
+// rows written.
+int writeSheet(lxw_workbook* book, lxw_worksheet* sheet, const GridStream& next, int columnCount) {
     CellWriter cells(book, sheet);
     const int columns = std::max(columnCount, 0);
     QVector<int> longest(columns, 0);
     GridCells given;
-    for (int i = 0; i < grid.count; ++i) {
-        const auto at = static_cast<lxw_row_t>(i);
-        if (grid.cells) {
-            given.clear();
-            grid.cells(i, given);
-            for (int j = 0; j < columns && j < given.size(); ++j) {
-                const GridCells::Cell& cell = given[j];
-                const int shown = cell.isText
-                                      ? cells.write(at, static_cast<lxw_col_t>(j), cell.text)
-                                      : cells.write(at, static_cast<lxw_col_t>(j), cell.utf8);
-                longest[j] = std::max(longest[j], shown);
-            }
-            continue;
+    int written = 0;
+    for (;; ++written) {
+        given.clear();
+        if (!next(given)) {
+            break;
         }
-        const QStringList row = grid.row(i);
-        for (int j = 0; j < columns && j < row.size(); ++j) {
-            const int shown = cells.write(at, static_cast<lxw_col_t>(j), row[j]);
+        const auto at = static_cast<lxw_row_t>(written);
+        for (int j = 0; j < columns && j < given.size(); ++j) {
+            const GridCells::Cell& cell = given[j];
+            const int shown = cell.isText ? cells.write(at, static_cast<lxw_col_t>(j), cell.text)
+                                          : cells.write(at, static_cast<lxw_col_t>(j), cell.utf8);
             longest[j] = std::max(longest[j], shown);
         }
     }
@@ -410,6 +406,25 @@ void writeSheet(lxw_workbook* book, lxw_worksheet* sheet, const GridRows& grid, 
                                  fittedWidth(longest[j]), nullptr);
         }
     }
+    return written;
+}
+
+// The grid's rows in order, as its cells or its texts give them.
+GridStream streamOf(const GridRows& grid) {
+    return [&grid, i = 0](GridCells& cells) mutable {
+        if (i >= grid.count) {
+            return false;
+        }
+        if (grid.cells) {
+            grid.cells(i, cells);
+        } else {
+            for (const QString& text : grid.row(i)) {
+                cells.add(text);
+            }
+        }
+        ++i;
+        return true;
+    };
 }
 
 // The first rowCount rows of the grid.
@@ -452,6 +467,11 @@ void writeGridWorkbook(const QVector<QStringList>& grid, int rowCount, int colum
 
 void writeGridWorkbook(const GridRows& rows, int columnCount, const QString& title,
                        const QString& path, const QList<GridSheet>& moreSheets) {
+    writeGridWorkbook(streamOf(rows), columnCount, title, path, moreSheets);
+}
+
+int writeGridWorkbook(const GridStream& rows, int columnCount, const QString& title,
+                      const QString& path, const QList<GridSheet>& moreSheets) {
     // The workbook is written under a temporary name and renamed once complete, so a failed
     // write never leaves a partial file under the export's name.
     const QString partial = path + QStringLiteral(".part");
@@ -459,14 +479,14 @@ void writeGridWorkbook(const GridRows& rows, int columnCount, const QString& tit
     if (book.get() == nullptr) {
         throw DbError(ErrorCode::FileNotFound, "Could not create file '" + path + "'.");
     }
-    writeSheet(book.get(), addSheet(book.get(), title), rows, columnCount - 1);
+    const int written = writeSheet(book.get(), addSheet(book.get(), title), rows, columnCount - 1);
     for (const GridSheet& more : moreSheets) {
         qsizetype columns = 0;
         for (const QStringList& row : more.rows) {
             columns = std::max(columns, row.size());
         }
-        writeSheet(book.get(), addSheet(book.get(), more.name),
-                   rowsOf(more.rows, static_cast<int>(more.rows.size())),
+        const GridRows moreRows = rowsOf(more.rows, static_cast<int>(more.rows.size()));
+        writeSheet(book.get(), addSheet(book.get(), more.name), streamOf(moreRows),
                    static_cast<int>(columns));
     }
 
@@ -484,4 +504,5 @@ void writeGridWorkbook(const GridRows& rows, int columnCount, const QString& tit
         QFile::remove(partial);
         throw DbError(ErrorCode::FileNotFound, "Could not write file '" + path + "'.");
     }
+    return written;
 }

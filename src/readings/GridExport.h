@@ -38,8 +38,6 @@ void writeGridWorkbook(const QVector<QStringList>& grid, int rowCount, int colum
                        const QString& title, const QString& path,
                        const QList<GridSheet>& moreSheets = {});
 
-// A grid's rows handed over one at a time, in order, so that no more than one is held: row(i)
-// gives the texts of row i, heading row first.
 // One row's cells as the writer takes them, each a text or its UTF-8 bytes; bytes stay the
 // caller's and must last until the next row is asked for.
 class GridCells {
@@ -59,6 +57,8 @@ private:
     std::vector<Cell> cells_;
 };
 
+// A grid's rows handed over one at a time, in order, so that no more than one is held: row(i)
+// gives the texts of row i, heading row first.
 struct GridRows {
     int count = 0;
     std::function<QStringList(int row)> row;
@@ -72,6 +72,16 @@ QString FlexGridToExcel(const GridRows& rows, int columnCount, const QString& ti
                         const QList<GridSheet>& moreSheets = {});
 void writeGridWorkbook(const GridRows& rows, int columnCount, const QString& title,
                        const QString& path, const QList<GridSheet>& moreSheets = {});
+
+// Rows whose number is known only once all are read: each call fills the next row's cells,
+// heading row first, and returns false (cells left empty) when no row is left.
+using GridStream = std::function<bool(GridCells& cells)>;
+
+// writeGridWorkbook for a stream of rows; returns the number of rows written, heading row
+// included. A failure raised by the stream stops the write and nothing is written: a file
+// already at path stays as it was.
+int writeGridWorkbook(const GridStream& rows, int columnCount, const QString& title,
+                      const QString& path, const QList<GridSheet>& moreSheets = {});
 
 // The folder under the data folder that receives the exported workbooks.
 QString exportFolder(const QString& dataFolder);

@@ -208,3 +208,33 @@ TEST_F(GridExportTest, CellsGivenAsBytesAreWrittenAsTheSameTexts) {
         EXPECT_EQ(b.columnWidth(0, c), a.columnWidth(0, c)) << c;
     }
 }
+
+// A stream of rows is counted as written; one that fails part way raises, and the workbook
+// already at the path stays as it was, with no part-written file beside it.
+TEST_F(GridExportTest, AStreamIsCountedAndOneFailingPartWayLeavesTheFileAsItWas) {
+    const QString file = path("stream.xlsx");
+    const auto rowsUpTo = [](int last, bool fails) {
+        return [last, fails, i = 0](GridCells& cells) mutable {
+            if (i == last) {
+                if (fails) {
+                    throw DbError(ErrorCode::ServerFailure, "The connection was lost.");
+                }
+                return false;
+            }
+            cells.add(QString::number(i++));
+            cells.add(QStringLiteral("x"));
+            return true;
+        };
+    };
+    ASSERT_EQ(writeGridWorkbook(rowsUpTo(5, false), 2, "120521001", file), 5);
+    QFile written(file);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QByteArray before = written.readAll();
+    written.close();
+    EXPECT_EQ(XlsxReader(file).rowCount(0), 5);
+
+    EXPECT_THROW(writeGridWorkbook(rowsUpTo(3000, true), 2, "120521001", file), DbError);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), before);
+    EXPECT_FALSE(QFile::exists(file + ".part"));
+}
