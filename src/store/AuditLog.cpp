@@ -308,6 +308,10 @@ void installAudit(Connection& db, const QString& who) {
         }
         if (!server) {
             startFileSession(db, who);
+            // A file's tables, its own and the readings tables alike, get their triggers at
+            // their first change: opening the register makes none, where making those of the
+            // program's own tables took most of the time a large register took to open.
+            return;
         }
         QSet<QString> present;
         for (const QString& table : db.tables()) {
@@ -318,11 +322,6 @@ void installAudit(Connection& db, const QString& who) {
             if (present.contains(name.toLower())) {
                 auditTable(db, name, QString::fromLatin1(table.key), name, {});
             }
-        }
-        if (!server) {
-            // A file's readings tables get their triggers at their first change: a register of
-            // a thousand sensors opens without making three thousand.
-            return;
         }
         if (!present.contains(QStringLiteral("sensors"))) {
             return;

@@ -429,13 +429,15 @@ QStringList Connection::tables() {
 }
 
 bool Connection::hasTable(const QString& name) {
-    // Looked up by name rather than listed: a register of many sensors holds thousands.
+    // Looked up by name rather than listed: a register of many sensors holds thousands. A file
+    // answers from the catalogue it holds in memory; reading sqlite_master would go through
+    // every table's statement on disk at each look-up.
     const QString sql =
         server_ ? QStringLiteral("SELECT count(*) FROM information_schema.tables WHERE "
                                  "table_schema = current_schema() AND table_type = 'BASE TABLE' "
                                  "AND lower(table_name) = lower(?)")
-                : QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
-                                 "name = ? COLLATE NOCASE");
+                : QStringLiteral("SELECT count(*) FROM pragma_table_list(?) WHERE schema = "
+                                 "'main' AND type = 'table'");
     return scalar(sql, {name}).toInt() > 0;
 }
 

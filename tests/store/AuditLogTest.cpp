@@ -178,6 +178,30 @@ TEST_P(AuditLogTest, OnAFileATablesFirstChangeIsRecordedInItsTransactionWhicheve
               "UPDATE 120521002 bob, DELETE 120521001 bob");
 }
 
+TEST_P(AuditLogTest, OnAFileTheProgramsOwnTablesAreRecordedFromTheirFirstChangeOn) {
+    if (onServer()) {
+        GTEST_SKIP() << "a server's tables carry their triggers";
+    }
+    const auto recorded = [&](const QString& table) {
+        return db.scalar("SELECT count(*) FROM AuditLog WHERE TableName = ?", {table}).toInt();
+    };
+    // A first change rolled back takes its record with it; the next one is recorded again.
+    db.beginTransaction();
+    db.execute("UPDATE Sensors SET Level = 'L2' WHERE InstrumentID = ?", {kId});
+    db.execute("INSERT INTO TriggerLevels (InstrumentID, AmberDisp) VALUES (?, 10)", {kId});
+    EXPECT_EQ(recorded("Sensors"), 1);
+    EXPECT_EQ(recorded("TriggerLevels"), 1);
+    db.rollback();
+    EXPECT_EQ(recorded("Sensors"), 0);
+    EXPECT_EQ(recorded("TriggerLevels"), 0);
+    db.execute("UPDATE Sensors SET Level = 'L3' WHERE InstrumentID = ?", {kId});
+    db.execute("INSERT INTO TriggerLevels (InstrumentID, AmberDisp) VALUES (?, 10)", {kId});
+    db.execute("UPDATE TriggerLevels SET AmberDisp = 12 WHERE InstrumentID = ?", {kId});
+    // Each change once: the triggers of the rolled-back change were not left behind twice.
+    EXPECT_EQ(recorded("Sensors"), 1);
+    EXPECT_EQ(recorded("TriggerLevels"), 2);
+}
+
 TEST_P(AuditLogTest, TheTrailRefusesToBeChanged) {
     addReading("2026/01/01 10:00", 1.5);
     EXPECT_TRUE(auditRulesIntact(db));
