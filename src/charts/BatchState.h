@@ -5,7 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
-#include <string>
+#include <vector>
 
 class Connection;
 
@@ -27,7 +27,10 @@ private:
     void flush();
 
     QCryptographicHash hash_;
-    std::string pending_;
+    // The bytes not yet hashed: hashing them a chunk at a time, rather than value by value,
+    // keeps a selection of many thousand readings quick to digest.
+    std::vector<char> pending_;
+    std::size_t used_ = 0;
 };
 
 // What the last clean batch over a selection left: the digest of its result, and what it
