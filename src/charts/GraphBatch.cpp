@@ -17,6 +17,7 @@
 #include "store/NativeStatement.h"
 
 #include <QSet>
+#include <QTimeZone>
 #include <algorithm>
 #include <array>
 #include <optional>
@@ -57,15 +58,18 @@ QStringList outputColumns(int dispColumns, bool headAtCollar, int loadCount) {
     return columns;
 }
 
-// One selected reading as read: its channels and the columns a batch stores in it.
+// One selected reading as read: its channels, the columns a batch stores in it and the
+// reading as the chart draws it, whose stored columns the batch brings up to date.
 struct SelectedRow {
     qint64 rowid = 0;
     QString fullDate;
     QStringList channels; // Channel1..10, null as empty
     QString channelT;
     bool written = true; // false: beside a revision, outside the selection
+    int position = -1;   // its place in the selection; -1 beside a revision
     StoredColumns stored{};
     bool storedAsNumbers = true; // false: a stored column holds a text
+    GraphRow drawn;
 };
 
 QStringList rowColumns(const QStringList& outputs) {
@@ -73,10 +77,10 @@ QStringList rowColumns(const QStringList& outputs) {
     for (int n = 1; n <= ChannelCount; ++n) {
         columns << QStringLiteral("Channel%1").arg(n);
     }
-    return columns << col::ChannelT << col::FullDate << outputs;
+    return columns << col::ChannelT << col::FullDate << outputs << graphRowColumns();
 }
 
-SelectedRow rowOf(const NativeStatement& query, int outputCount) {
+SelectedRow rowOf(const NativeStatement& query, int outputCount, const QTimeZone& zone) {
     SelectedRow row;
     row.rowid = query.int64At(0);
     for (int n = 0; n < ChannelCount; ++n) {
@@ -89,15 +93,18 @@ SelectedRow rowOf(const NativeStatement& query, int outputCount) {
         row.stored[k] = query.numberAt(column);
         row.storedAsNumbers = row.storedAsNumbers && query.holdsNumberAt(column);
     }
+    row.drawn = graphRowAt(query, 3 + ChannelCount + outputCount, zone);
     return row;
 }
 
 std::vector<SelectedRow> readSelection(Connection& db, const QString& instrumentId,
-                                       GraphVariant variant, const QStringList& outputs) {
+                                       GraphVariant variant, const QStringList& outputs,
+                                       const QTimeZone& zone) {
     NativeStatement query(db, graphSelect(db, instrumentId, variant, rowColumns(outputs)));
     std::vector<SelectedRow> rows;
     while (query.step()) {
-        rows.push_back(rowOf(query, static_cast<int>(outputs.size())));
+        rows.push_back(rowOf(query, static_cast<int>(outputs.size()), zone));
+        rows.back().position = static_cast<int>(rows.size()) - 1;
     }
     return rows;
 }
@@ -107,7 +114,7 @@ std::vector<SelectedRow> readSelection(Connection& db, const QString& instrument
 // not: those the selection lacks are added to be computed with it, never written.
 void addRevisionNeighbours(Connection& db, const QString& instrumentId,
                            const QList<SensorRevision>& revisions, const QStringList& outputs,
-                           std::vector<SelectedRow>& rows) {
+                           const QTimeZone& zone, std::vector<SelectedRow>& rows) {
     if (revisions.isEmpty()) {
         return;
     }
@@ -124,7 +131,7 @@ void addRevisionNeighbours(Connection& db, const QString& instrumentId,
             NativeStatement query(db, select + QLatin1String(side));
             query.bindText(1, std::string_view(from.constData(), from.size()));
             if (query.step()) {
-                SelectedRow row = rowOf(query, static_cast<int>(outputs.size()));
+                SelectedRow row = rowOf(query, static_cast<int>(outputs.size()), zone);
                 if (!known.contains(row.rowid)) {
                     known.insert(row.rowid);
                     row.written = false;
@@ -326,6 +333,35 @@ QByteArray fingerprintOf(const BatchContext& context, const std::vector<Selected
     return f.result();
 }
 
+// The selection as the chart draws it, its stored columns as they stand after the batch, in
+// the order it was read.
+QList<GraphRow> drawnRows(std::vector<SelectedRow>& rows, const BatchContext& context,
+                          int selected) {
+    QList<GraphRow> drawn(selected);
+    for (SelectedRow& row : rows) {
+        if (row.position < 0) {
+            continue;
+        }
+        GraphRow& g = row.drawn;
+        int k = 0;
+        for (auto& zero : g.zero) {
+            zero = row.stored[k++];
+        }
+        g.numTemp = row.stored[k++].value_or(0.0);
+        for (int n = 0; n < context.dispColumns; ++n) {
+            g.disp[n] = row.stored[k++];
+        }
+        for (int i = 0; i < context.loadCount; ++i) {
+            g.load[i] = row.stored[k++];
+        }
+        if (!context.geometry.headAtCollar) {
+            g.reference = row.stored[k++];
+        }
+        drawn[row.position] = std::move(g);
+    }
+    return drawn;
+}
+
 bool sameColumns(const StoredColumns& a, const StoredColumns& b, int count) {
     for (int k = 0; k < count; ++k) {
         if (a[k].has_value() != b[k].has_value() || (a[k] && *a[k] != *b[k])) {
@@ -513,7 +549,8 @@ BatchResult runGraphBatch(Connection& db, const QString& instrumentId, GraphVari
                                withLoads ? std::clamp(geometry.nodeCount - 1, 0, MaxLoads) : 0,
                                readTemperatureCorrection(db, instrumentId)};
     const QStringList outputs = context.outputs();
-    std::vector<SelectedRow> rows = readSelection(db, instrumentId, variant, outputs);
+    const QTimeZone zone = QTimeZone::systemTimeZone();
+    std::vector<SelectedRow> rows = readSelection(db, instrumentId, variant, outputs, zone);
 
     BatchResult result;
     result.rowsSelected = static_cast<int>(rows.size());
@@ -524,7 +561,7 @@ BatchResult runGraphBatch(Connection& db, const QString& instrumentId, GraphVari
                    kOffsetsTag);
         return result;
     }
-    addRevisionNeighbours(db, instrumentId, revisions, outputs, rows);
+    addRevisionNeighbours(db, instrumentId, revisions, outputs, zone, rows);
     std::optional<DbError> lost;
     // Whether the stored columns are now what the state recorded says, nothing logged.
     bool clean = false;
@@ -562,6 +599,9 @@ BatchResult runGraphBatch(Connection& db, const QString& instrumentId, GraphVari
             again.rowsChanged = 0;
             cleanBatches().remember({instrumentId, selection, settings},
                                     {mark->opening, selection, instrumentId}, *mark, again);
+            // The chart that follows draws what was just read and stored, reading no row.
+            rememberGraphRows(instrumentId, variant, zone, *mark,
+                              drawnRows(rows, context, result.rowsSelected));
         }
     }
     return result;
