@@ -17,17 +17,14 @@ constexpr unsigned char kNumber = 1;
 
 BatchFingerprint::BatchFingerprint() : hash_(QCryptographicHash::Blake2b_256), pending_(kChunk) {}
 
-void BatchFingerprint::take(const void* data, std::size_t size) {
-    if (used_ + size > kChunk) {
-        flush();
-        if (size > kChunk) {
-            hash_.addData(
-                QByteArrayView(static_cast<const char*>(data), static_cast<qsizetype>(size)));
-            return;
-        }
+void BatchFingerprint::takeBeyondChunk(const void* data, std::size_t size) {
+    flush();
+    if (size > kChunk) {
+        hash_.addData(QByteArrayView(static_cast<const char*>(data), static_cast<qsizetype>(size)));
+        return;
     }
-    std::memcpy(pending_.data() + used_, data, size);
-    used_ += size;
+    std::memcpy(pending_.data(), data, size);
+    used_ = size;
 }
 
 void BatchFingerprint::flush() {

@@ -4,6 +4,7 @@
 #include <QCryptographicHash>
 #include <QString>
 #include <QStringList>
+#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -23,7 +24,16 @@ public:
     QByteArray result();
 
 private:
-    void take(const void* data, std::size_t size);
+    // Inline, so that each value's few bytes are copied in place.
+    void take(const void* data, std::size_t size) {
+        if (used_ + size > pending_.size()) {
+            takeBeyondChunk(data, size);
+            return;
+        }
+        std::memcpy(pending_.data() + used_, data, size);
+        used_ += size;
+    }
+    void takeBeyondChunk(const void* data, std::size_t size);
     void flush();
 
     QCryptographicHash hash_;
