@@ -17,7 +17,6 @@
 #include "store/NativeStatement.h"
 
 #include <QSet>
-#include <QTimeZone>
 #include <algorithm>
 #include <array>
 #include <optional>
@@ -58,18 +57,15 @@ QStringList outputColumns(int dispColumns, bool headAtCollar, int loadCount) {
     return columns;
 }
 
-// One selected reading as read: its channels, the columns a batch stores in it and the
-// reading as the chart draws it, whose stored columns the batch brings up to date.
+// One selected reading as read: its channels and the columns a batch stores in it.
 struct SelectedRow {
     qint64 rowid = 0;
     QString fullDate;
     QStringList channels; // Channel1..10, null as empty
     QString channelT;
     bool written = true; // false: beside a revision, outside the selection
-    int position = -1;   // its place in the selection; -1 beside a revision
     StoredColumns stored{};
     bool storedAsNumbers = true; // false: a stored column holds a text
-    GraphRow drawn;
 };
 
 QStringList rowColumns(const QStringList& outputs) {
@@ -77,10 +73,10 @@ QStringList rowColumns(const QStringList& outputs) {
     for (int n = 1; n <= ChannelCount; ++n) {
         columns << QStringLiteral("Channel%1").arg(n);
     }
-    return columns << col::ChannelT << col::FullDate << outputs << graphRowColumns();
+    return columns << col::ChannelT << col::FullDate << outputs;
 }
 
-SelectedRow rowOf(const NativeStatement& query, int outputCount, const QTimeZone& zone) {
+SelectedRow rowOf(const NativeStatement& query, int outputCount) {
     SelectedRow row;
     row.rowid = query.int64At(0);
     row.channels.reserve(ChannelCount);
@@ -94,18 +90,15 @@ SelectedRow rowOf(const NativeStatement& query, int outputCount, const QTimeZone
         row.stored[k] = query.numberAt(column);
         row.storedAsNumbers = row.storedAsNumbers && query.holdsNumberAt(column);
     }
-    row.drawn = graphRowAt(query, 3 + ChannelCount + outputCount, zone);
     return row;
 }
 
 std::vector<SelectedRow> readSelection(Connection& db, const QString& instrumentId,
-                                       GraphVariant variant, const QStringList& outputs,
-                                       const QTimeZone& zone) {
+                                       GraphVariant variant, const QStringList& outputs) {
     NativeStatement query(db, graphSelect(db, instrumentId, variant, rowColumns(outputs)));
     std::vector<SelectedRow> rows;
     while (query.step()) {
-        rows.push_back(rowOf(query, static_cast<int>(outputs.size()), zone));
-        rows.back().position = static_cast<int>(rows.size()) - 1;
+        rows.push_back(rowOf(query, static_cast<int>(outputs.size())));
     }
     return rows;
 }
@@ -115,7 +108,7 @@ std::vector<SelectedRow> readSelection(Connection& db, const QString& instrument
 // not: those the selection lacks are added to be computed with it, never written.
 void addRevisionNeighbours(Connection& db, const QString& instrumentId,
                            const QList<SensorRevision>& revisions, const QStringList& outputs,
-                           const QTimeZone& zone, std::vector<SelectedRow>& rows) {
+                           std::vector<SelectedRow>& rows) {
     if (revisions.isEmpty()) {
         return;
     }
@@ -132,7 +125,7 @@ void addRevisionNeighbours(Connection& db, const QString& instrumentId,
             NativeStatement query(db, select + QLatin1String(side));
             query.bindText(1, std::string_view(from.constData(), from.size()));
             if (query.step()) {
-                SelectedRow row = rowOf(query, static_cast<int>(outputs.size()), zone);
+                SelectedRow row = rowOf(query, static_cast<int>(outputs.size()));
                 if (!known.contains(row.rowid)) {
                     known.insert(row.rowid);
                     row.written = false;
@@ -334,35 +327,6 @@ QByteArray fingerprintOf(const BatchContext& context, const std::vector<Selected
     return f.result();
 }
 
-// The selection as the chart draws it, its stored columns as they stand after the batch, in
-// the order it was read.
-QList<GraphRow> drawnRows(std::vector<SelectedRow>& rows, const BatchContext& context,
-                          int selected) {
-    QList<GraphRow> drawn(selected);
-    for (SelectedRow& row : rows) {
-        if (row.position < 0) {
-            continue;
-        }
-        GraphRow& g = row.drawn;
-        int k = 0;
-        for (auto& zero : g.zero) {
-            zero = row.stored[k++];
-        }
-        g.numTemp = row.stored[k++].value_or(0.0);
-        for (int n = 0; n < context.dispColumns; ++n) {
-            g.disp[n] = row.stored[k++];
-        }
-        for (int i = 0; i < context.loadCount; ++i) {
-            g.load[i] = row.stored[k++];
-        }
-        if (!context.geometry.headAtCollar) {
-            g.reference = row.stored[k++];
-        }
-        drawn[row.position] = std::move(g);
-    }
-    return drawn;
-}
-
 bool sameColumns(const StoredColumns& a, const StoredColumns& b, int count) {
     for (int k = 0; k < count; ++k) {
         if (a[k].has_value() != b[k].has_value() || (a[k] && *a[k] != *b[k])) {
@@ -550,8 +514,7 @@ BatchResult runGraphBatch(Connection& db, const QString& instrumentId, GraphVari
                                withLoads ? std::clamp(geometry.nodeCount - 1, 0, MaxLoads) : 0,
                                readTemperatureCorrection(db, instrumentId)};
     const QStringList outputs = context.outputs();
-    const QTimeZone zone = QTimeZone::systemTimeZone();
-    std::vector<SelectedRow> rows = readSelection(db, instrumentId, variant, outputs, zone);
+    std::vector<SelectedRow> rows = readSelection(db, instrumentId, variant, outputs);
 
     BatchResult result;
     result.rowsSelected = static_cast<int>(rows.size());
@@ -562,7 +525,7 @@ BatchResult runGraphBatch(Connection& db, const QString& instrumentId, GraphVari
                    kOffsetsTag);
         return result;
     }
-    addRevisionNeighbours(db, instrumentId, revisions, outputs, zone, rows);
+    addRevisionNeighbours(db, instrumentId, revisions, outputs, rows);
     std::optional<DbError> lost;
     // Whether the stored columns are now what the state recorded says, nothing logged.
     bool clean = false;
@@ -600,9 +563,6 @@ BatchResult runGraphBatch(Connection& db, const QString& instrumentId, GraphVari
             again.rowsChanged = 0;
             cleanBatches().remember({instrumentId, selection, settings},
                                     {mark->opening, selection, instrumentId}, *mark, again);
-            // The chart that follows draws what was just read and stored, reading no row.
-            rememberGraphRows(instrumentId, variant, zone, *mark,
-                              drawnRows(rows, context, result.rowsSelected));
         }
     }
     return result;

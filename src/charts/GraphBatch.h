@@ -50,8 +50,6 @@ struct BatchResult {
 // ends without a failure or a logged reading records a digest of its inputs and its result
 // (ChartBatchState); when the next batch over the same selection reads the same digest,
 // nothing has changed since, whoever wrote the table, and nothing is computed or written.
-// A clean batch on a file hands the selection as it stands after it to readGraphRows, so that
-// the chart drawn next reads no row again.
 // A reading with a node channel that is not a number is logged under " G_SetZeros" and goes on
 // with its other columns; a displacement or load failure ends the batch with one entry under
 // " G_GetTemporalData", keeping the readings already written. A selection that cannot be read

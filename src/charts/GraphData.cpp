@@ -93,41 +93,15 @@ QString twoReadingsMessage(GraphVariant variant) {
                                            : QStringLiteral("Plot Spatial"));
 }
 
-QStringList graphRowColumns() {
-    GraphRow shape;
-    return QStringList{col::DateTimeKey, col::FullDate, col::ReadingDate, col::NumTemp} +
-           numberedColumns("zero", static_cast<int>(shape.zero.size())) +
-           numberedColumns("Disp", static_cast<int>(shape.disp.size())) +
-           QStringList{col::Reference} +
-           numberedColumns("Load", static_cast<int>(shape.load.size()));
-}
-
-GraphRow graphRowAt(const NativeStatement& query, int first, const QTimeZone& zone) {
-    GraphRow row;
-    int column = first;
-    row.key = query.textAt(column++);
-    row.fullDate = fullDateOf(query.textAt(column++), zone);
-    row.readingDate = query.textAt(column++);
-    row.numTemp = query.numberAt(column++).value_or(0.0);
-    for (auto& zero : row.zero) {
-        zero = query.numberAt(column++);
-    }
-    for (auto& disp : row.disp) {
-        disp = query.numberAt(column++);
-    }
-    row.reference = query.numberAt(column++);
-    for (auto& load : row.load) {
-        load = query.numberAt(column++);
-    }
-    return row;
-}
-
-void rememberGraphRows(const QString& instrumentId, GraphVariant variant, const QTimeZone& zone,
-                       const ChangeMark& mark, const QList<GraphRow>& rows) {
-    readSelections().remember({instrumentId, variant, zone.id()}, variant, mark, rows);
-}
-
 QList<GraphRow> readGraphRows(Connection& db, const QString& instrumentId, GraphVariant variant) {
+    GraphRow shape;
+    const int zeros = static_cast<int>(shape.zero.size());
+    const int disps = static_cast<int>(shape.disp.size());
+    const int loads = static_cast<int>(shape.load.size());
+    const QStringList columns =
+        QStringList{col::DateTimeKey, col::FullDate, col::ReadingDate, col::NumTemp} +
+        numberedColumns("zero", zeros) + numberedColumns("Disp", disps) +
+        QStringList{col::Reference} + numberedColumns("Load", loads);
     // Taken before the rows are read: a write while they are read moves the file past it.
     const std::optional<ChangeMark> mark = changeMark(db);
     const QTimeZone zone = QTimeZone::systemTimeZone();
@@ -137,13 +111,29 @@ QList<GraphRow> readGraphRows(Connection& db, const QString& instrumentId, Graph
             return *rows;
         }
     }
-    NativeStatement query(db, graphSelect(db, instrumentId, variant, graphRowColumns()));
+    NativeStatement query(db, graphSelect(db, instrumentId, variant, columns));
     QList<GraphRow> rows;
     while (query.step()) {
-        rows.append(graphRowAt(query, 0, zone));
+        GraphRow row;
+        row.key = query.textAt(0);
+        row.fullDate = fullDateOf(query.textAt(1), zone);
+        row.readingDate = query.textAt(2);
+        row.numTemp = query.numberAt(3).value_or(0.0);
+        int column = 4;
+        for (auto& zero : row.zero) {
+            zero = query.numberAt(column++);
+        }
+        for (auto& disp : row.disp) {
+            disp = query.numberAt(column++);
+        }
+        row.reference = query.numberAt(column++);
+        for (auto& load : row.load) {
+            load = query.numberAt(column++);
+        }
+        rows.append(row);
     }
     if (mark) {
-        rememberGraphRows(instrumentId, variant, zone, *mark, rows);
+        readSelections().remember({instrumentId, variant, zone.id()}, variant, *mark, rows);
     }
     return rows;
 }

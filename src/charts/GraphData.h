@@ -7,9 +7,6 @@
 #include <QStringList>
 
 class Connection;
-class NativeStatement;
-class QTimeZone;
-struct ChangeMark;
 
 // The two selections of readings that charts draw: ticked for time charts or for length charts.
 enum class GraphVariant { Time, Length };
@@ -31,16 +28,3 @@ QString twoReadingsMessage(GraphVariant variant);
 // The selected readings with the columns the charts draw, in one query; a missing table
 // raises DbError.
 QList<GraphRow> readGraphRows(Connection& db, const QString& instrumentId, GraphVariant variant);
-
-// The columns readGraphRows reads of each reading, in the order graphRowAt takes them.
-QStringList graphRowColumns();
-
-// The reading in a query's current row whose graphRowColumns() start at column `first`, its
-// FullDate placed in the zone.
-GraphRow graphRowAt(const NativeStatement& query, int first, const QTimeZone& zone);
-
-// Rows of a selection as they stand at the mark, their FullDate placed in the zone: what
-// readGraphRows would read there, handed over by whoever has them already (the chart batch,
-// which reads and stores them) so that readGraphRows reads no row while the mark holds.
-void rememberGraphRows(const QString& instrumentId, GraphVariant variant, const QTimeZone& zone,
-                       const ChangeMark& mark, const QList<GraphRow>& rows);
