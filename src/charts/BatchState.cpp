@@ -15,20 +15,21 @@ constexpr unsigned char kNoNumber = 0;
 constexpr unsigned char kNumber = 1;
 } // namespace
 
-BatchFingerprint::BatchFingerprint() : hash_(QCryptographicHash::Blake2b_256) {
-    pending_.reserve(kChunk + 256);
-}
+BatchFingerprint::BatchFingerprint() : hash_(QCryptographicHash::Blake2b_256), pending_(kChunk) {}
 
-void BatchFingerprint::take(const void* data, std::size_t size) {
-    pending_.append(static_cast<const char*>(data), size);
-    if (pending_.size() >= kChunk) {
-        flush();
+void BatchFingerprint::takeBeyondChunk(const void* data, std::size_t size) {
+    flush();
+    if (size > kChunk) {
+        hash_.addData(QByteArrayView(static_cast<const char*>(data), static_cast<qsizetype>(size)));
+        return;
     }
+    std::memcpy(pending_.data(), data, size);
+    used_ = size;
 }
 
 void BatchFingerprint::flush() {
-    hash_.addData(QByteArrayView(pending_.data(), static_cast<qsizetype>(pending_.size())));
-    pending_.clear();
+    hash_.addData(QByteArrayView(pending_.data(), static_cast<qsizetype>(used_)));
+    used_ = 0;
 }
 
 void BatchFingerprint::add(qint64 value) {

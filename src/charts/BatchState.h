@@ -4,8 +4,9 @@
 #include <QCryptographicHash>
 #include <QString>
 #include <QStringList>
+#include <cstring>
 #include <optional>
-#include <string>
+#include <vector>
 
 class Connection;
 
@@ -23,11 +24,23 @@ public:
     QByteArray result();
 
 private:
-    void take(const void* data, std::size_t size);
+    // Inline, so that each value's few bytes are copied in place.
+    void take(const void* data, std::size_t size) {
+        if (used_ + size > pending_.size()) {
+            takeBeyondChunk(data, size);
+            return;
+        }
+        std::memcpy(pending_.data() + used_, data, size);
+        used_ += size;
+    }
+    void takeBeyondChunk(const void* data, std::size_t size);
     void flush();
 
     QCryptographicHash hash_;
-    std::string pending_;
+    // The bytes not yet hashed: hashing them a chunk at a time, rather than value by value,
+    // keeps a selection of many thousand readings quick to digest.
+    std::vector<char> pending_;
+    std::size_t used_ = 0;
 };
 
 // What the last clean batch over a selection left: the digest of its result, and what it

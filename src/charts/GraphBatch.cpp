@@ -79,6 +79,7 @@ QStringList rowColumns(const QStringList& outputs) {
 SelectedRow rowOf(const NativeStatement& query, int outputCount) {
     SelectedRow row;
     row.rowid = query.int64At(0);
+    row.channels.reserve(ChannelCount);
     for (int n = 0; n < ChannelCount; ++n) {
         row.channels.append(query.textAt(1 + n));
     }

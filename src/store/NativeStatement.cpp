@@ -359,12 +359,13 @@ QString NativeStatement::textAt(int column) const {
         }
         return QString::fromUtf8(PQgetvalue(rows_, row_, column), PQgetlength(rows_, row_, column));
     }
-    const auto* text = static_cast<const char16_t*>(sqlite3_column_text16(statement_, column));
+    // Read as stored (UTF-8): asking SQLite for UTF-16 converts into a buffer of its own
+    // first, which costs more than the conversion into the QString.
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement_, column));
     if (text == nullptr) {
         return {};
     }
-    const int bytes = sqlite3_column_bytes16(statement_, column);
-    return QString::fromUtf16(text, bytes / 2);
+    return QString::fromUtf8(text, sqlite3_column_bytes(statement_, column));
 }
 
 std::string_view NativeStatement::utf8At(int column) const {
