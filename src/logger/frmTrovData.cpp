@@ -190,8 +190,8 @@ void frmTrovData::appendChecked() {
     // The append runs on a connection of its own off the window's thread; what it needs of the
     // window is taken here, and the questions it asks come back to the window's thread.
     const QString location = state_.db->location();
+    const LoggerStage& stage = model_->stage();
     const QBitArray marks = model_->marks();
-    const auto written = state_.onReadingsWritten;
     const QString instrumentId = instrumentId_;
     QStringList addedKeys;
     LoggerAppendResult result;
@@ -199,21 +199,20 @@ void frmTrovData::appendChecked() {
         LoggerProgressDialog progress(this, [](qint64 done, qint64 total) {
             return QStringLiteral("Appending line %L1 of %L2").arg(done).arg(total);
         });
-        runOffThread(progress.progress(),
-                     [&](const LoggerProgress& step, const OnWindowThread& onWindow) {
-                         options.progress = step;
-                         options.askDuplicate = [&](const QString& key) {
-                             DuplicateAnswer answer = DuplicateAnswer::Skip;
-                             onWindow([&] { answer = askDuplicate(key); });
-                             return answer;
-                         };
-                         options.beforeCommit = [&](Connection& db, const AddedReadings& added) {
-                             addedKeys = added.keys();
-                             return written ? written(db, instrumentId, addedKeys) : std::nullopt;
-                         };
-                         result = appendLoggerRowsAt(location, loginName(), instrumentId,
-                                                     model_->stage(), marks, options);
-                     });
+        runOffThread(progress.progress(), [&](const LoggerProgress& step,
+                                              const OnWindowThread& onWindow) {
+            options.progress = step;
+            options.askDuplicate = [&](const QString& key) {
+                DuplicateAnswer answer = DuplicateAnswer::Skip;
+                onWindow([&] { answer = askDuplicate(key); });
+                return answer;
+            };
+            options.beforeCommit = [&](Connection& db, const AddedReadings& added) {
+                addedKeys = added.keys();
+                return state_.readingsWritten(db, instrumentId, addedKeys);
+            };
+            result = appendLoggerRowsAt(location, loginName(), instrumentId, stage, marks, options);
+        });
     }
 
     switch (result.status) {
