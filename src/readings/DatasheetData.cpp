@@ -151,33 +151,26 @@ int writeDatasheetWorkbook(Connection& db, const QString& table, int typeDigit, 
     const QStringList columns = dataColumns(typeDigit);
     NativeStatement pass(db, "SELECT " + quotedColumns(columns) + " FROM " + quoteName(table) +
                                  " ORDER BY FullDate, rowid");
-    bool onRow = pass.step();
-    if (!onRow) {
+    if (!pass.step()) {
         writeGridWorkbook(QVector<QStringList>{QStringList{kNoReadings}}, 1, 1, table, path,
                           moreSheets);
         return 0;
     }
     const QStringList headings = datasheetHeadings(typeDigit);
     const auto count = static_cast<int>(columns.size());
-    // The first reading is stepped to already; the others are stepped to once the writer has
-    // taken the one before, whose bytes last until then.
-    bool headed = false;
-    bool firstGiven = false;
-    int readings = 0;
+    int given = 0; // rows handed to the writer, the heading row first
     writeGridWorkbook(
         [&](GridCells& cells) {
-            if (!headed) {
+            if (given == 0) {
                 for (const QString& heading : headings) {
                     cells.add(heading);
                 }
-                headed = true;
+                ++given;
                 return true;
             }
-            if (firstGiven) {
-                onRow = pass.step();
-            }
-            firstGiven = true;
-            if (!onRow) {
+            // The first reading is stepped to already; each later one once the writer has
+            // taken the one before, whose bytes last until then.
+            if (given > 1 && !pass.step()) {
                 return false;
             }
             for (int c = 0; c < count; ++c) {
@@ -185,11 +178,11 @@ int writeDatasheetWorkbook(Connection& db, const QString& table, int typeDigit, 
             }
             cells.add(QString());
             cells.add(QString());
-            ++readings;
+            ++given;
             return true;
         },
         static_cast<int>(headings.size()), table, path, moreSheets);
-    return readings;
+    return given - 1;
 }
 
 QVector<DatasheetRow> readDatasheetRows(Connection& db, const QString& table) {
