@@ -83,6 +83,15 @@ protected:
     QString cell(frmTrovData* form, int row, int column) {
         return form->grid().index(row, column).data().toString();
     }
+    // The readings tab on the sensor, its three days' logger file imported and appended.
+    void appendThreeDays() {
+        addSensors({kId});
+        openOnReadings();
+        frmTrovData* form = import(loggerFile(kId + ".txt", kThreeDays));
+        ASSERT_NE(form, nullptr);
+        form->cmdAppend->click();
+        ASSERT_EQ(readingCount(kId), 3);
+    }
 };
 
 class LoggerImportTest : public OnBothEngines<LoggerImportSteps> {};
@@ -337,12 +346,7 @@ TEST_P(LoggerImportTest, TheSummaryCountsReadingsDatedAfterTheClocksNow) {
 }
 
 TEST_P(LoggerImportTest, AnAppendWithoutTheSensorsLoggerFileMakesNoBackupFolder) {
-    addSensors({kId});
-    openOnReadings();
-    frmTrovData* form = import(loggerFile(kId + ".txt", kThreeDays));
-    ASSERT_NE(form, nullptr);
-    form->cmdAppend->click();
-    ASSERT_EQ(readingCount(kId), 3);
+    ASSERT_NO_FATAL_FAILURE(appendThreeDays());
     EXPECT_TRUE(QFile::exists(path("downloads/" + kId + ".txt")));
     EXPECT_FALSE(QDir(path("downloads/backup")).exists());
 }
@@ -418,12 +422,7 @@ TEST_P(LoggerImportTest, AppendStoresTheCheckedRowsAndRefusesDuplicates) {
 }
 
 TEST_P(LoggerImportTest, AppendedReadingsAreInTheAuditTrailByTheLoginInOneChangeSet) {
-    addSensors({kId});
-    openOnReadings();
-    frmTrovData* form = import(loggerFile(kId + ".txt", kThreeDays));
-    ASSERT_NE(form, nullptr);
-    form->cmdAppend->click();
-    ASSERT_EQ(readingCount(kId), 3);
+    ASSERT_NO_FATAL_FAILURE(appendThreeDays());
 
     const QString sensorRows =
         "FROM AuditLog WHERE lower(TableName) = lower('" + kId + "') AND Operation = 'INSERT'";
