@@ -1,13 +1,15 @@
 // Times the datasheet on a sensor with 100,000 readings: opening and showing the grid,
 // scrolling, reading every cell, writing it back, and a date-range deletion of half the
-// readings. Then the export of the readings to a workbook, as the command line exports them,
-// beside two floors: quorvelle_datasheet_sqlite_floor, a bare Qt Core program reading the
-// same rows from the same file with the SQLite library's own calls and writing the same cells
-// with the same workbook library, and quorvelle_datasheet_floor, a C program writing the same
-// cells from values it makes up, with no database. A QCoreApplication of this program that
-// writes nothing shows what its libraries cost at start. Each runs in a process of its own
-// under quorvelle_child_peak (all built beside this program), which gives its peak memory.
-// Prints the figures; takes no arguments.
+// readings. Then the export of the readings to a workbook by the program's own command line
+// (quorvelle export, in a home folder of its own), beside two floors:
+// quorvelle_datasheet_sqlite_floor, a bare Qt Core program reading the same rows from the
+// same file with the SQLite library's own calls and writing the same cells with the same
+// workbook library, and quorvelle_datasheet_floor, a C program writing the same cells from
+// values it makes up, with no database. quorvelle --version, which loads the program's
+// libraries and makes no Qt application, shows what they cost at start. Each runs in a
+// process of its own under quorvelle_child_peak, which gives its peak memory. The program's
+// seconds are its whole run (start, opening the register, export); the floors' leave their
+// start and the opening of the file out. Prints the figures; takes no arguments.
 
 #include "readings/DatasheetData.h"
 #include "readings/DatasheetModel.h"
@@ -56,27 +58,20 @@ double millisecondsOf(const std::function<void()>& work) {
     return static_cast<double>(timer.nsecsElapsed()) / 1e6;
 }
 
-// The export as the command line runs it: the table read and written row by row.
-int exportChild(const QString& database, const QString& file) {
-    Connection db;
-    db.open(database);
-    QElapsedTimer timer;
-    timer.start();
-    const int written = writeDatasheetWorkbook(db, kSensor, datasheetTypeDigit(kSensor), file);
-    std::printf("exported %.4f\n", static_cast<double>(timer.nsecsElapsed()) / 1e9);
-    return written == kRows ? 0 : 1;
-}
-
 struct Measured {
     double seconds = -1;
     double peakMiB = 0;
 };
 
-// Runs the program under quorvelle_child_peak: its peak, and its seconds (its own "exported"
-// figure when it gives one).
-Measured measured(const QString& program, const QStringList& arguments) {
+// Runs the program under quorvelle_child_peak with home as its home folder: its peak, and its
+// seconds (its own "exported" figure when it gives one).
+Measured measured(const QString& program, const QStringList& arguments, const QString& home) {
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HOME", home);
+    env.insert("XDG_CONFIG_HOME", home + "/.config");
+    child.setProcessEnvironment(env);
     child.start(QCoreApplication::applicationDirPath() + "/quorvelle_child_peak",
                 QStringList{program} + arguments);
     Measured figures;
@@ -136,20 +131,22 @@ void compareExport(const QString& database, const QString& folder) {
     Runs cFloor;
     Runs idle;
     for (int r = 0; r < kRuns; ++r) {
-        ours.add(measured(QCoreApplication::applicationFilePath(),
-                          {"--export", database, folder + "/export.xlsx"}));
+        ours.add(measured(
+            QStringLiteral(QUORVELLE_PROGRAM),
+            {"--database", database, "export", "--sensor", kSensor, folder + "/export.xlsx"},
+            folder));
         qtFloor.add(measured(here + "/quorvelle_datasheet_sqlite_floor",
-                             {database, kSensor, folder + "/sqlite-floor.xlsx"}));
+                             {database, kSensor, folder + "/sqlite-floor.xlsx"}, folder));
         cFloor.add(measured(here + "/quorvelle_datasheet_floor",
-                            {folder + "/floor.xlsx", QString::number(kRows)}));
-        idle.add(measured(QCoreApplication::applicationFilePath(), {"--idle"}));
+                            {folder + "/floor.xlsx", QString::number(kRows)}, folder));
+        idle.add(measured(QStringLiteral(QUORVELLE_PROGRAM), {"--version"}, folder));
     }
     std::printf("Export of %d readings to a workbook, each in its own process; %d runs each\n",
                 kRows, kRuns);
-    printRuns("export (this program)", ours);
+    printRuns("quorvelle export (this program)", ours);
     printRuns("floor: Qt Core + SQLite, same file and cells", qtFloor);
     printRuns("floor: C, same cells, values made up", cFloor);
-    printRuns("Qt start, nothing written (this program)", idle);
+    printRuns("quorvelle --version: libraries loaded", idle);
     printRatio("export / Qt Core + SQLite floor", ours, qtFloor);
     printRatio("export / C floor", ours, cFloor);
 }
@@ -157,14 +154,6 @@ void compareExport(const QString& database, const QString& folder) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 4 && QByteArray(argv[1]) == "--export") {
-        QCoreApplication app(argc, argv);
-        return exportChild(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
-    }
-    if (argc == 2 && QByteArray(argv[1]) == "--idle") {
-        QCoreApplication app(argc, argv);
-        return 0;
-    }
     QApplication app(argc, argv);
     QTemporaryDir dir;
     const QString path = dir.filePath("bench.mdb");
@@ -233,6 +222,12 @@ int main(int argc, char** argv) {
     createDatabaseFile(exportPath);
     Connection full;
     full.open(exportPath);
+    full.execute("INSERT INTO Sensors (InstrumentID, SensorType, DateID, TypeID, SensorNo, Family, "
+                 "LengthofCable, HeadLocation, Recess, Plate, kval, NodeLocation1, NodeLocation2, "
+                 "NodeLocation3, NodeLocation4, NodeLocation5, NodeLocation6, NodeLocation7, "
+                 "NodeLocation8) VALUES (?, '91', '1205', '91', '001', 'VARLO', 9.5, 1, 0.25, 0, "
+                 "50, 1, 2, 3, 4, 5, 6, 7, 8)",
+                 {kSensor});
     createReadingsTable(full, kSensor);
     fillReadings(full);
     full.close();

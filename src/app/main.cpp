@@ -17,7 +17,7 @@
 
 int main(int argc, char** argv) {
     if (isCommandLine(argc, argv)) {
-        return runCommandLine(argc, argv, prepareBundledFiles);
+        return runCommandLine(argc, argv);
     }
 
     QApplication app(argc, argv);

@@ -8,6 +8,7 @@
 #include "reports/DocxWriter.h"
 #include "reports/PdfWriter.h"
 #include "reports/ReportCharts.h"
+#include "reports/ReportLogo.h"
 #include "reports/SensorReport.h"
 #include "revisions/RevisionStore.h"
 #include "store/Clock.h"
@@ -45,7 +46,7 @@ void reportCommand(CliSession& session, const CommandLineArgs& args, const AppCo
                                 !args.noLengthChart && drawable(GraphVariant::Length)};
     const QDir folder(session.dataFolder());
     ReportPictures pictures;
-    pictures.logo = folder.filePath(QStringLiteral("ovlogo.jpg"));
+    pictures.logo = reportLogo(session.dataFolder());
     if (choices.temporal) {
         pictures.temporal = folder.filePath(QStringLiteral("Temporal.jpg"));
         drawReportChart(ChartPage::Kind::DispTime,

@@ -6,10 +6,12 @@
 #include "cli/CommandLineArgs.h"
 #include "store/Clock.h"
 #include "store/DataFolder.h"
+#include "store/Guard.h"
 #include "ui/AppContext.h"
 #include "ui/Desktop.h"
 
 #include <QApplication>
+#include <memory>
 
 namespace {
 constexpr int kDone = 0;
@@ -29,15 +31,17 @@ QString versionText() {
         .arg(QUORVELLE_VERSION_PATCH);
 }
 
-int runCommand(const CommandLineArgs& args,
-               const std::function<void(const QString&)>& prepareDataFolder) {
+int runCommand(const CommandLineArgs& args) {
     CliPrompter prompter;
     NoDesktop desktop;
     SystemClock clock;
     const QString dataFolder = defaultDataFolder();
     const AppContext context{dataFolder, &prompter, &desktop, &clock};
     try {
-        prepareDataFolder(dataFolder);
+        // As at the window's first start; a failure is logged and the command then reports
+        // what it cannot open.
+        ignoring(ErrorLog{dataFolder, &clock}, " prepareDataFolder",
+                 [&] { prepareDataFolder(dataFolder); });
         if (args.command == QLatin1String("server")) {
             serverCommand(args, dataFolder);
             return kDone;
@@ -101,8 +105,7 @@ bool isCommandLine(int argc, char**) {
     return argc > 1;
 }
 
-int runCommandLine(int argc, char** argv,
-                   const std::function<void(const QString&)>& prepareDataFolder) {
+int runCommandLine(int argc, char** argv) {
     QStringList arguments;
     for (int i = 1; i < argc; ++i) {
         arguments << QString::fromLocal8Bit(argv[i]);
@@ -123,13 +126,18 @@ int runCommandLine(int argc, char** argv,
         printOut(versionText());
         return kDone;
     }
-    // The report draws its charts with the windows' chart code, which needs an application
-    // object; the off-screen platform lets it run without a display. Qt sees no arguments of
-    // ours.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // A command that draws uses the windows' chart code, which needs a QApplication; the
+    // off-screen platform lets it run without a display. The others run with a QCoreApplication:
+    // no platform, fonts or styles are loaded for them. Qt sees no arguments of ours.
     int qtArgc = 1;
-    QApplication app(qtArgc, argv);
-    QApplication::setApplicationName("Quorvelle");
-    QApplication::setOrganizationName("Ombrevault");
-    return runCommand(args, prepareDataFolder);
+    std::unique_ptr<QCoreApplication> app;
+    if (commandDraws(args)) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QApplication>(qtArgc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(qtArgc, argv);
+    }
+    QCoreApplication::setApplicationName("Quorvelle");
+    QCoreApplication::setOrganizationName("Ombrevault");
+    return runCommand(args);
 }

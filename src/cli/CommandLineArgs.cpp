@@ -510,6 +510,12 @@ CommandLineArgs parseCommandLine(const QStringList& arguments) {
     return args;
 }
 
+bool commandDraws(const CommandLineArgs& args) {
+    return args.command == QLatin1String("report") || args.command == QLatin1String("import") ||
+           (args.command == QLatin1String("notify") && !args.test) ||
+           args.command == QLatin1String("digest");
+}
+
 QString usageText() {
     return QStringLiteral(
         "Usage: quorvelle                 open the window\n"

@@ -77,5 +77,10 @@ public:
 // out of its range.
 CommandLineArgs parseCommandLine(const QStringList& arguments);
 
+// True for the commands that draw: the reports draw their charts (and a sensor's report its
+// logo) with the windows' chart code, and an import, a notify that is no test and a digest
+// may draw the chart an event's alarm message carries. The others only read and write data.
+bool commandDraws(const CommandLineArgs& args);
+
 // The usage text of --help.
 QString usageText();

@@ -93,10 +93,12 @@ protected:
     QString dbPath() const { return data_ + "/QuorvelleVARLO_MM.mdb"; }
     QString file(const QString& name) const { return home_.filePath(name); }
 
-    // Standard input holds input, and ends after it.
-    ProgramRun run(const QStringList& arguments, const QByteArray& input = {}) const {
+    // Standard input holds input, and ends after it; extra is added to the environment.
+    ProgramRun run(const QStringList& arguments, const QByteArray& input = {},
+                   const QProcessEnvironment& extra = {}) const {
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(extra);
         env.insert("HOME", home_.path());
         env.insert("XDG_CONFIG_HOME", home_.filePath(".config"));
         env.remove("DISPLAY");
@@ -264,6 +266,48 @@ TEST_F(CommandLineTest, ExportWritesTheDatasheetSpreadsheet) {
     EXPECT_NEAR(book.cell(0, 3, 3).value.toDouble(), 8 / 24.0, 1e-12);
     EXPECT_EQ(book.cell(0, 3, 3).numFmtCode, "hh:mm:ss");
     EXPECT_EQ(book.cell(0, 3, 5).value.toDouble(), 12.5);
+}
+
+// At a first run a command that only reads and writes data makes the data folder and its
+// database, and loads no window platform nor writes the logo or the manual, which it does not
+// use; a report loads the platform to draw and draws the logo it heads its pages with.
+TEST_F(CommandLineTest, OnlyTheCommandsThatDrawLoadAWindowPlatform) {
+    const QString shared = file("register.mdb");
+    ASSERT_TRUE(QFile::copy(dbPath(), shared));
+    ASSERT_TRUE(QDir(data_).removeRecursively());
+    const QStringList database{"--database", shared};
+    // Qt then names every plugin folder it looks in on standard error.
+    QProcessEnvironment pluginsShown;
+    pluginsShown.insert("QT_DEBUG_PLUGINS", "1");
+    const QList<QStringList> dataCommands = {
+        {"export", "--sensor", kSensor, file("sheet.xlsx")},
+        {"status"},
+        {"events"},
+        {"plan"},
+        {"revisions", kSensor},
+        {"history", kSensor},
+        {"flags", kSensor},
+        {"recipients", "list"},
+        {"reject", kSensor, "--reading", "2026/11/20 08:00:00", "--reason", "loose cable"},
+    };
+    for (const QStringList& command : dataCommands) {
+        const ProgramRun r = run(database + command, {}, pluginsShown);
+        EXPECT_EQ(r.exitCode, 0) << command.join(' ').toStdString() << r.err.toStdString();
+        EXPECT_FALSE(r.err.contains("/platforms")) << command.join(' ').toStdString();
+    }
+    EXPECT_EQ(XlsxReader(file("sheet.xlsx")).rowCount(0), 3);
+    EXPECT_TRUE(QFile::exists(dbPath()));
+    EXPECT_FALSE(QFile::exists(data_ + "/ovlogo.jpg"));
+    EXPECT_FALSE(QFile::exists(data_ + "/QuorvelleManual.pdf"));
+
+    const ProgramRun report = run(
+        database + QStringList{"report", "--sensor", kSensor, file("r.docx")}, {}, pluginsShown);
+    ASSERT_EQ(report.exitCode, 0) << report.err.toStdString();
+    EXPECT_TRUE(report.err.contains("/platforms"));
+    QFile logo(data_ + "/ovlogo.jpg");
+    ASSERT_TRUE(logo.open(QIODevice::ReadOnly));
+    EXPECT_EQ(logo.read(2), QByteArray("\xFF\xD8"));
+    EXPECT_FALSE(QFile::exists(data_ + "/QuorvelleManual.pdf"));
 }
 
 TEST_F(CommandLineTest, PdfReportHasTheDocumentsPagesAndTexts) {
