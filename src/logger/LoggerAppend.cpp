@@ -27,14 +27,14 @@ QStringList insertColumns() {
 void insertReading(BulkInsert& insert, const LoggerReading& reading) {
     for (const std::string* text : {&reading.key, &reading.readingDate, &reading.readingTime,
                                     &reading.fullDate, &reading.channelT}) {
-        insert.text(*text);
+        insert.textInPlace(*text);
     }
     insert.integer(1);
     insert.integer(0);
     insert.integer(1);
     for (int k = 0; k < kChannelColumns; ++k) {
         if (k < reading.channelCount) {
-            insert.text(reading.channels[static_cast<size_t>(k)]);
+            insert.textInPlace(reading.channels[static_cast<size_t>(k)]);
         } else {
             insert.null();
         }

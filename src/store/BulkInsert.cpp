@@ -93,6 +93,14 @@ void BulkInsert::text(std::string_view utf8) {
     }
 }
 
+void BulkInsert::textInPlace(std::string_view utf8) {
+    if (insert_) {
+        insert_->bindTextInPlace(++position_, utf8);
+        return;
+    }
+    text(utf8);
+}
+
 void BulkInsert::integer(qint64 value) {
     if (insert_) {
         insert_->bind(++position_, value);

@@ -26,6 +26,8 @@ public:
     BulkInsert& operator=(const BulkInsert&) = delete;
 
     void text(std::string_view utf8);
+    // As text, without a copy on a file: the bytes must stay as they are until endRow().
+    void textInPlace(std::string_view utf8);
     void integer(qint64 value);
     void null();
     void endRow();
