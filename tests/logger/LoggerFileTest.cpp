@@ -225,6 +225,17 @@ TEST(LoggerDates, FormatsValuesAsTheFormatterDoes) {
     EXPECT_EQ(fixed("5.", 2), "5.00");
     EXPECT_EQ(fixed("-.5", 1), "-0.5");
     EXPECT_EQ(fixed("1.0000000000000005", 2), "1.00");
+    // A carry runs back over the point and may add an integer digit.
+    EXPECT_EQ(fixed("0.95", 1), "1.0");
+    EXPECT_EQ(fixed("19.96", 1), "20.0");
+    EXPECT_EQ(fixed("-9.995", 2), "-10.00");
+    EXPECT_EQ(fixed("-0.005", 2), "-0.01");
+    EXPECT_EQ(fixed("3.14", 2), "3.14");
+    EXPECT_EQ(fixed("42", 1), "42.0");
+    // The number is appended to what the text already holds, which the carry leaves alone.
+    std::string after = "9.";
+    EXPECT_TRUE(appendFixed(after, "99.96", 1));
+    EXPECT_EQ(after, "9.100.0");
     std::string out;
     EXPECT_FALSE(appendFixed(out, "1e999", 2));
 }
