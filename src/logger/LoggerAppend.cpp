@@ -27,14 +27,14 @@ QStringList insertColumns() {
 void insertReading(BulkInsert& insert, const LoggerReading& reading) {
     for (const std::string* text : {&reading.key, &reading.readingDate, &reading.readingTime,
                                     &reading.fullDate, &reading.channelT}) {
-        insert.textInPlace(*text);
+        insert.text(*text);
     }
     insert.integer(1);
     insert.integer(0);
     insert.integer(1);
     for (int k = 0; k < kChannelColumns; ++k) {
         if (k < reading.channelCount) {
-            insert.textInPlace(reading.channels[static_cast<size_t>(k)]);
+            insert.text(reading.channels[static_cast<size_t>(k)]);
         } else {
             insert.null();
         }
@@ -76,7 +76,7 @@ LoggerAppendResult appendLoggerRows(Connection& db, const QString& table, const 
                 ++result.passedOver;
                 return true;
             }
-            if (existing.contains(reading.key)) {
+            if (existing.contains(reading.key, insert)) {
                 ++result.duplicates;
                 if (duplicates == DuplicatePolicy::Ask && options.askDuplicate &&
                     options.askDuplicate(QString::fromStdString(reading.key)) ==
