@@ -76,7 +76,7 @@ LoggerAppendResult appendLoggerRows(Connection& db, const QString& table, const 
                 ++result.passedOver;
                 return true;
             }
-            if (existing.contains(reading.key)) {
+            if (existing.contains(reading.key, insert)) {
                 ++result.duplicates;
                 if (duplicates == DuplicatePolicy::Ask && options.askDuplicate &&
                     options.askDuplicate(QString::fromStdString(reading.key)) ==

@@ -246,33 +246,36 @@ bool appendFixed(std::string& out, QByteArrayView field, int decimals) {
             return false;
         }
     }
-    // Digits of the magnitude scaled by 10^decimals, then rounded half away from zero.
-    std::string digits(integer.data() + lead, static_cast<size_t>(integer.size() - lead));
-    for (int d = 0; d < decimals; ++d) {
-        digits += d < fraction.size() ? fraction[d] : '0';
+    // The digits go straight into out, then a carry runs back over them (and over the point)
+    // when the first dropped digit rounds the magnitude up, half away from zero.
+    const size_t from = out.size();
+    if (lead == integer.size()) {
+        out += '0';
+    } else {
+        out.append(integer.data() + lead, static_cast<size_t>(integer.size() - lead));
     }
-    if (fraction.size() > decimals && fraction[decimals] >= '5') {
-        auto digit = digits.rbegin();
-        for (; digit != digits.rend() && *digit == '9'; ++digit) {
-            *digit = '0';
-        }
-        if (digit == digits.rend()) {
-            digits.insert(digits.begin(), '1');
-        } else {
-            ++*digit;
-        }
-    }
-    if (digits.size() < static_cast<size_t>(decimals) + 1) {
-        digits.insert(0, static_cast<size_t>(decimals) + 1 - digits.size(), '0');
-    }
-    if (negative && digits.find_first_not_of('0') != std::string::npos) {
-        out += '-';
-    }
-    const size_t integerLength = digits.size() - static_cast<size_t>(decimals);
-    out.append(digits, 0, integerLength);
     if (decimals > 0) {
         out += '.';
-        out.append(digits, integerLength, std::string::npos);
+        for (int d = 0; d < decimals; ++d) {
+            out += d < fraction.size() ? fraction[d] : '0';
+        }
+    }
+    if (fraction.size() > decimals && fraction[decimals] >= '5') {
+        size_t at = out.size();
+        while (at > from && (out[at - 1] == '9' || out[at - 1] == '.')) {
+            --at;
+            if (out[at] == '9') {
+                out[at] = '0';
+            }
+        }
+        if (at == from) {
+            out.insert(from, 1, '1');
+        } else {
+            ++out[at - 1];
+        }
+    }
+    if (negative && out.find_first_of("123456789", from) != std::string::npos) {
+        out.insert(from, 1, '-');
     }
     return true;
 }

@@ -10,29 +10,30 @@ namespace {
 constexpr qsizetype kMomentLength = 19;
 constexpr qint64 kSecondsPerDay = 86400;
 
-int digits(const char16_t* text, int count, bool& ok) {
+template <typename Char> int digits(const Char* text, int count, bool& ok) {
     int value = 0;
     for (int i = 0; i < count; ++i) {
-        const char16_t c = text[i];
-        if (c < u'0' || c > u'9') {
+        const Char c = text[i];
+        if (c < '0' || c > '9') {
             ok = false;
             return 0;
         }
-        value = value * 10 + (c - u'0');
+        value = value * 10 + (c - '0');
     }
     return value;
 }
 
-// The seconds of the moment that closes the key, and the length of the text before it
-// (the instrument id and its blank).
-std::optional<qint64> momentOf(const QString& key, qsizetype& prefixLength) {
-    if (key.size() < kMomentLength + 1) {
+// The seconds of the moment that closes the key of the given length, and the length of the
+// text before it (the instrument id and its blank).
+template <typename Char>
+std::optional<qint64> momentOf(const Char* key, qsizetype size, qsizetype& prefixLength) {
+    if (size < kMomentLength + 1) {
         return std::nullopt;
     }
-    prefixLength = key.size() - kMomentLength;
-    const auto* m = reinterpret_cast<const char16_t*>(key.constData()) + prefixLength;
-    if (key[prefixLength - 1] != u' ' || m[4] != u'/' || m[7] != u'/' || m[10] != u' ' ||
-        m[13] != u':' || m[16] != u':') {
+    prefixLength = size - kMomentLength;
+    const Char* m = key + prefixLength;
+    if (key[prefixLength - 1] != ' ' || m[4] != '/' || m[7] != '/' || m[10] != ' ' ||
+        m[13] != ':' || m[16] != ':') {
         return std::nullopt;
     }
     bool ok = true;
@@ -48,6 +49,9 @@ std::optional<qint64> momentOf(const QString& key, qsizetype& prefixLength) {
     return QDate(year, month, day).toJulianDay() * kSecondsPerDay + hour * 3600 + minute * 60 +
            second;
 }
+std::optional<qint64> momentOf(const QString& key, qsizetype& prefixLength) {
+    return momentOf(reinterpret_cast<const char16_t*>(key.constData()), key.size(), prefixLength);
+}
 } // namespace
 
 AddedReadings AddedReadings::of(const QStringList& keys) {
@@ -59,7 +63,23 @@ AddedReadings AddedReadings::of(const QStringList& keys) {
 }
 
 void AddedReadings::add(std::string_view key) {
-    add(QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size())));
+    const auto size = static_cast<qsizetype>(key.size());
+    // A key of plain ASCII is read as it is; any other is read as the text it encodes.
+    if (std::any_of(key.begin(), key.end(),
+                    [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
+        add(QString::fromUtf8(key.data(), size));
+        return;
+    }
+    qsizetype prefixLength = 0;
+    const std::optional<qint64> seconds = momentOf(key.data(), size, prefixLength);
+    if (seconds && runs_.empty() && prefix_.isNull()) {
+        prefix_ = QString::fromLatin1(key.data(), prefixLength);
+    }
+    if (!seconds || QLatin1StringView(key.data(), prefixLength) != prefix_) {
+        others_.insert(QString::fromLatin1(key.data(), size));
+        return;
+    }
+    addMoment(*seconds);
 }
 
 void AddedReadings::add(const QString& key) {
@@ -72,20 +92,24 @@ void AddedReadings::add(const QString& key) {
         others_.insert(key);
         return;
     }
+    addMoment(*seconds);
+}
+
+void AddedReadings::addMoment(qint64 seconds) {
     sorted_ = false;
     if (!runs_.empty()) {
         Run& run = runs_.back();
-        if (run.count == 1 && *seconds > run.first) {
-            run.step = *seconds - run.first;
+        if (run.count == 1 && seconds > run.first) {
+            run.step = seconds - run.first;
             run.count = 2;
             return;
         }
-        if (run.count > 1 && *seconds == run.last() + run.step) {
+        if (run.count > 1 && seconds == run.last() + run.step) {
             ++run.count;
             return;
         }
     }
-    runs_.push_back({*seconds, 0, 1});
+    runs_.push_back({seconds, 0, 1});
 }
 
 QStringList AddedReadings::keys() const {

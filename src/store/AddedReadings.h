@@ -29,6 +29,8 @@ private:
         qint64 last() const { return first + step * (count - 1); }
     };
 
+    // Adds the moment of a key whose prefix is prefix_.
+    void addMoment(qint64 seconds);
     bool containsMoment(qint64 seconds) const;
     void sortRuns() const;
 

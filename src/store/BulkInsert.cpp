@@ -7,9 +7,15 @@
 
 #include <libpq-fe.h>
 
+#include <algorithm>
+
 namespace {
 // Bytes collected before they go to the server.
 constexpr qsizetype kCopyChunk = 1 << 16;
+// Rows stored by one INSERT on a file, and the values it binds at most (the least limit a
+// SQLite build may set): one run of a statement costs more than a row it stores.
+constexpr int kMostRows = 32;
+constexpr int kMostValues = 999;
 
 [[noreturn]] void copyFailed(PGconn* conn, PGresult* result) {
     const char* state = result != nullptr ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
@@ -39,10 +45,13 @@ BulkInsert::BulkInsert(Connection& db, const QString& table, const QStringList& 
         buffer_.reserve(kCopyChunk + 4096);
         return;
     }
-    const QStringList marks(columns.size(), QStringLiteral("?"));
-    insert_ = std::make_unique<NativeStatement>(db, "INSERT INTO " + quoteName(table) + " (" +
-                                                        quoted.join(", ") + ") VALUES (" +
-                                                        marks.join(", ") + ")");
+    db_ = &db;
+    insertHead_ = "INSERT INTO " + quoteName(table) + " (" + quoted.join(", ") + ") VALUES ";
+    rowMarks_ = "(" + QStringList(columns.size(), QStringLiteral("?")).join(", ") + ")";
+    rowsPerInsert_ =
+        std::clamp(kMostValues / std::max<int>(1, static_cast<int>(columns.size())), 1, kMostRows);
+    insert_ = std::make_unique<NativeStatement>(db, insertStatement(rowsPerInsert_));
+    waiting_.reserve(static_cast<size_t>(rowsPerInsert_ * columns.size()));
 }
 
 BulkInsert::~BulkInsert() {
@@ -51,6 +60,9 @@ BulkInsert::~BulkInsert() {
 
 void BulkInsert::cancel() {
     buffer_.clear();
+    waiting_.clear();
+    texts_.clear();
+    waitingRows_ = 0;
     if (streaming_) {
         streaming_ = false;
         PQputCopyEnd(server_, "the rows were not all given");
@@ -58,6 +70,10 @@ void BulkInsert::cancel() {
             PQclear(result);
         }
     }
+}
+
+QString BulkInsert::insertStatement(int rows) const {
+    return insertHead_ + QStringList(rows, rowMarks_).join(", ");
 }
 
 void BulkInsert::field() {
@@ -68,7 +84,9 @@ void BulkInsert::field() {
 
 void BulkInsert::text(std::string_view utf8) {
     if (insert_) {
-        insert_->bindText(++position_, utf8);
+        waiting_.push_back(
+            {Waiting::Kind::Text, static_cast<qint64>(texts_.size()), qsizetype(utf8.size())});
+        texts_.append(utf8);
         return;
     }
     field();
@@ -95,7 +113,7 @@ void BulkInsert::text(std::string_view utf8) {
 
 void BulkInsert::integer(qint64 value) {
     if (insert_) {
-        insert_->bind(++position_, value);
+        waiting_.push_back({Waiting::Kind::Integer, value, 0});
         return;
     }
     field();
@@ -104,7 +122,7 @@ void BulkInsert::integer(qint64 value) {
 
 void BulkInsert::null() {
     if (insert_) {
-        insert_->bindNull(++position_);
+        waiting_.push_back({Waiting::Kind::Null, 0, 0});
         return;
     }
     field();
@@ -114,7 +132,9 @@ void BulkInsert::null() {
 void BulkInsert::endRow() {
     position_ = 0;
     if (insert_) {
-        insert_->run();
+        if (++waitingRows_ == rowsPerInsert_) {
+            storeWaiting(*insert_);
+        }
         return;
     }
     buffer_ += '\n';
@@ -139,8 +159,51 @@ void BulkInsert::sendBuffer() {
     buffer_.clear();
 }
 
+void BulkInsert::storeWaiting(NativeStatement& insert) {
+    int position = 0;
+    for (const Waiting& value : waiting_) {
+        switch (value.kind) {
+        case Waiting::Kind::Text:
+            insert.bindTextInPlace(
+                ++position, std::string_view(texts_).substr(static_cast<size_t>(value.number),
+                                                            static_cast<size_t>(value.length)));
+            break;
+        case Waiting::Kind::Integer:
+            insert.bind(++position, value.number);
+            break;
+        case Waiting::Kind::Null:
+            insert.bindNull(++position);
+            break;
+        }
+    }
+    waiting_.clear();
+    waitingRows_ = 0;
+    // The texts stay until the run is over: the statement reads them in place.
+    insert.run();
+    texts_.clear();
+}
+
+void BulkInsert::flush() {
+    if (!insert_ || waitingRows_ == 0) {
+        return;
+    }
+    if (waitingRows_ == 1) {
+        if (!single_) {
+            single_ = std::make_unique<NativeStatement>(*db_, insertStatement(1));
+        }
+        storeWaiting(*single_);
+        return;
+    }
+    NativeStatement rest(*db_, insertStatement(waitingRows_));
+    storeWaiting(rest);
+}
+
 void BulkInsert::finish() {
-    if (insert_ || (!streaming_ && buffer_.isEmpty())) {
+    if (insert_) {
+        flush();
+        return;
+    }
+    if (!streaming_ && buffer_.isEmpty()) {
         return;
     }
     sendBuffer();
@@ -183,13 +246,14 @@ StoredKeys::StoredKeys(Connection& db, const QString& table, const QString& colu
 
 StoredKeys::~StoredKeys() = default;
 
-bool StoredKeys::contains(const std::string& key) {
+bool StoredKeys::contains(const std::string& key, BulkInsert& pending) {
     if (!lookup_) {
         return keys_.count(key) > 0;
     }
     if (!highest_ || key > *highest_) {
         return false;
     }
+    pending.flush();
     lookup_->bindText(1, key);
     const bool found = lookup_->step();
     lookup_->reset();

@@ -222,6 +222,18 @@ void NativeStatement::bindText(int position, std::string_view utf8) {
     }
 }
 
+void NativeStatement::bindTextInPlace(int position, std::string_view utf8) {
+    if (server_ != nullptr) {
+        bindText(position, utf8);
+        return;
+    }
+    const int code = sqlite3_bind_text(statement_, position, utf8.data(),
+                                       static_cast<int>(utf8.size()), SQLITE_STATIC);
+    if (code != SQLITE_OK) {
+        fail(code);
+    }
+}
+
 bool NativeStatement::step() {
     if (server_ != nullptr) {
         return stepOnServer();

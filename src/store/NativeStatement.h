@@ -30,6 +30,9 @@ public:
     void bind(int position, const std::optional<double>& value); // empty binds null
     void bindNull(int position);
     void bindText(int position, std::string_view utf8);
+    // As bindText, without copying the bytes: they must stay as they are until the statement
+    // has run with them.
+    void bindTextInPlace(int position, std::string_view utf8);
 
     // Runs to the next row: true when a row is there to read, false when the statement is
     // done (then reset() makes it ready to run again with new values).

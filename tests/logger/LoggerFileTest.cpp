@@ -225,6 +225,17 @@ TEST(LoggerDates, FormatsValuesAsTheFormatterDoes) {
     EXPECT_EQ(fixed("5.", 2), "5.00");
     EXPECT_EQ(fixed("-.5", 1), "-0.5");
     EXPECT_EQ(fixed("1.0000000000000005", 2), "1.00");
+    // A carry runs back over the point and may add an integer digit.
+    EXPECT_EQ(fixed("0.95", 1), "1.0");
+    EXPECT_EQ(fixed("19.96", 1), "20.0");
+    EXPECT_EQ(fixed("-9.995", 2), "-10.00");
+    EXPECT_EQ(fixed("-0.005", 2), "-0.01");
+    EXPECT_EQ(fixed("3.14", 2), "3.14");
+    EXPECT_EQ(fixed("42", 1), "42.0");
+    // The number is appended to what the text already holds, which the carry leaves alone.
+    std::string after = "9.";
+    EXPECT_TRUE(appendFixed(after, "99.96", 1));
+    EXPECT_EQ(after, "9.100.0");
     std::string out;
     EXPECT_FALSE(appendFixed(out, "1e999", 2));
 }
@@ -313,6 +324,50 @@ TEST_P(LoggerAppendTest, StoresEachMarkedRowOnceAndCountsWhatItPassedOver) {
     EXPECT_EQ(skipped.appended, 0);
     EXPECT_EQ(skipped.duplicates, 30);
     EXPECT_EQ(asked.size(), 1);
+}
+
+// Rows that go back in time among many: a repeat of a row this walk stored is found however
+// many rows wait to be stored with it, an earlier moment that is new is stored, and every row
+// keeps its own values, in the order of the file.
+TEST_P(LoggerAppendTest, RowsGoingBackInTimeAreCheckedAgainstTheWalksOwn) {
+    const QDateTime start(QDate(2013, 4, 5), QTime(0, 30));
+    const auto line = [&](const QDateTime& at, int node) {
+        return at.toString("yyyy/MM/dd HH:mm:ss").toLatin1() + ",T7,41,001,20," +
+               QByteArray::number(node) + ",2,3,4\n";
+    };
+    QByteArray text;
+    QStringList order;
+    for (int h = 0; h < 100; ++h) {
+        if (h == 70) {
+            text += line(start.addSecs(3600 * 68), 999);
+            text += line(start.addSecs(3600 * 68 + 60), 500);
+            order << start.addSecs(3600 * 68 + 60).toString("yyyy/MM/dd HH:mm:ss");
+        }
+        text += line(start.addSecs(3600 * h), h);
+        order << start.addSecs(3600 * h).toString("yyyy/MM/dd HH:mm:ss");
+    }
+    const LoggerStage staged = stage(text, 1, DateOrder::YearMonthDay).stage;
+    LoggerAppendOptions options;
+    options.order = DateOrder::YearMonthDay;
+    options.duplicates = DuplicatePolicy::SkipAll;
+    const LoggerAppendResult result = append(staged, options, QBitArray(102, true));
+    EXPECT_EQ(result.status, LoggerAppendResult::Status::Appended);
+    EXPECT_EQ(result.appended, 101);
+    EXPECT_EQ(result.duplicates, 1);
+    EXPECT_EQ(count(), 101);
+    for (int h = 0; h < 100; ++h) {
+        EXPECT_EQ(value(start.addSecs(3600 * h).toString("yyyy/MM/dd HH:mm:ss"), "Channel1"),
+                  QString::number(h) + ".00");
+    }
+    EXPECT_EQ(value(order[70], "Channel1").toString(), "500.00");
+    if (GetParam() == Engine::File) {
+        const QString stored =
+            db.scalar("SELECT group_concat(k, '|') FROM (SELECT ReadingDate || ' ' || "
+                      "ReadingTime AS k FROM " +
+                      quoteName(kId) + " ORDER BY rowid)")
+                .toString();
+        EXPECT_EQ(stored, order.join('|'));
+    }
 }
 
 TEST_P(LoggerAppendTest, CancelAndAFailedCommitStoreNothing) {

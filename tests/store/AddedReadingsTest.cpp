@@ -69,3 +69,34 @@ TEST(AddedReadings, AnswersAsTheSetOfItsKeys) {
     EXPECT_TRUE(AddedReadings().isEmpty());
     EXPECT_FALSE(AddedReadings().contains(keys.first()));
 }
+
+// Keys given as UTF-8 bytes are the same keys as when given as texts: a run goes on across
+// both forms, and ids beyond ASCII, other sensors' keys and keys of no date are kept as such.
+TEST(AddedReadings, ReadsKeysGivenAsBytesAsTheirTexts) {
+    const QDateTime start(QDate(2016, 12, 31), QTime(23, 0));
+    QStringList keys;
+    for (int h = 0; h < 40; ++h) {
+        keys << keyAt(start.addSecs(3600LL * h));
+    }
+    keys << keyAt(start.addSecs(3600LL * 5), QStringLiteral("Bohrloch-Süd"))
+         << keyAt(start.addSecs(3600LL * 6), QStringLiteral("120541002"))
+         << QStringLiteral("typed by hand") << kId + QStringLiteral(" 2016/13/01 10:00:00");
+
+    AddedReadings added;
+    for (qsizetype k = 0; k < keys.size(); ++k) {
+        if (k % 3 == 0) {
+            added.add(keys[k]);
+        } else {
+            const QByteArray bytes = keys[k].toUtf8();
+            added.add(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+        }
+    }
+    const QStringList listed = added.keys();
+    EXPECT_EQ(QSet<QString>(listed.begin(), listed.end()), QSet<QString>(keys.begin(), keys.end()));
+    EXPECT_EQ(listed.size(), keys.size());
+    for (const QString& key : keys) {
+        EXPECT_TRUE(added.contains(key)) << key.toStdString();
+    }
+    EXPECT_FALSE(added.contains(keyAt(start.addSecs(3600LL * 40))));
+    EXPECT_FALSE(added.contains(keyAt(start.addSecs(3600LL * 6), QStringLiteral("Bohrloch-Süd"))));
+}
