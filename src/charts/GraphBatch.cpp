@@ -15,6 +15,7 @@
 #include "store/Guard.h"
 #include "store/MarkedValues.h"
 #include "store/NativeStatement.h"
+#include "store/PageCache.h"
 
 #include <QSet>
 #include <algorithm>
@@ -465,10 +466,15 @@ void processRows(Connection& db, const QString& instrumentId, const BatchContext
     }
 }
 
+// The page cache of a batch's writes: enough for every page a sensor of ten years of hourly
+// readings rewrites, so that the writes never spill before the end.
+constexpr int kBatchCacheKiB = 64 * 1024;
+
 // Runs the rows as one batch of writes: when a failure ends it early, the rows processed
 // before it stay written on a file; on a server none is.
 void writeBatch(Connection& db, const QString& instrumentId, const BatchContext& context,
                 std::vector<SelectedRow>& rows, BatchResult& result, bool& recorded) {
+    const LargerPageCache cache(db, kBatchCacheKiB);
     BatchWrites batch(db);
     std::optional<DbError> failure;
     try {
