@@ -88,8 +88,9 @@ SelectedRow rowOf(const NativeStatement& query, int outputCount) {
     row.fullDate = query.textAt(2 + ChannelCount);
     for (int k = 0; k < outputCount; ++k) {
         const int column = 3 + ChannelCount + k;
-        row.stored[k] = query.numberAt(column);
-        row.storedAsNumbers = row.storedAsNumbers && query.holdsNumberAt(column);
+        const NativeStatement::StoredNumber stored = query.storedNumberAt(column);
+        row.stored[k] = stored.value;
+        row.storedAsNumbers = row.storedAsNumbers && stored.asNumber;
     }
     return row;
 }
