@@ -15,6 +15,7 @@
 #include "store/Guard.h"
 #include "store/MarkedValues.h"
 #include "store/NativeStatement.h"
+#include "store/PageCache.h"
 
 #include <QSet>
 #include <algorithm>
@@ -87,8 +88,9 @@ SelectedRow rowOf(const NativeStatement& query, int outputCount) {
     row.fullDate = query.textAt(2 + ChannelCount);
     for (int k = 0; k < outputCount; ++k) {
         const int column = 3 + ChannelCount + k;
-        row.stored[k] = query.numberAt(column);
-        row.storedAsNumbers = row.storedAsNumbers && query.holdsNumberAt(column);
+        const NativeStatement::StoredNumber stored = query.storedNumberAt(column);
+        row.stored[k] = stored.value;
+        row.storedAsNumbers = row.storedAsNumbers && stored.asNumber;
     }
     return row;
 }
@@ -465,10 +467,15 @@ void processRows(Connection& db, const QString& instrumentId, const BatchContext
     }
 }
 
+// The page cache of a batch's writes: enough for every page a sensor of ten years of hourly
+// readings rewrites, so that the writes never spill before the end.
+constexpr int kBatchCacheKiB = 64 * 1024;
+
 // Runs the rows as one batch of writes: when a failure ends it early, the rows processed
 // before it stay written on a file; on a server none is.
 void writeBatch(Connection& db, const QString& instrumentId, const BatchContext& context,
                 std::vector<SelectedRow>& rows, BatchResult& result, bool& recorded) {
+    const LargerPageCache cache(db, kBatchCacheKiB);
     BatchWrites batch(db);
     std::optional<DbError> failure;
     try {

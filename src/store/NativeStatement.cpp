@@ -395,34 +395,27 @@ std::string_view NativeStatement::utf8At(int column) const {
     return {text, static_cast<size_t>(sqlite3_column_bytes(statement_, column))};
 }
 
-bool NativeStatement::holdsNumberAt(int column) const {
-    if (server_ != nullptr) {
-        // A server column has one type: a number column never holds a text.
-        return true;
-    }
-    const int type = sqlite3_column_type(statement_, column);
-    return type == SQLITE_NULL || type == SQLITE_INTEGER || type == SQLITE_FLOAT;
+std::optional<double> NativeStatement::numberAt(int column) const {
+    return storedNumberAt(column).value;
 }
 
-std::optional<double> NativeStatement::numberAt(int column) const {
-    if (server_ != nullptr) {
-        if (PQgetisnull(rows_, row_, column) != 0) {
-            return std::nullopt;
+NativeStatement::StoredNumber NativeStatement::storedNumberAt(int column) const {
+    if (server_ == nullptr) {
+        // The column's type is asked once: every call on a column takes the handle's lock.
+        switch (sqlite3_column_type(statement_, column)) {
+        case SQLITE_NULL:
+            return {std::nullopt, true};
+        case SQLITE_INTEGER:
+        case SQLITE_FLOAT:
+            return {sqlite3_column_double(statement_, column), true};
+        default:
+            break;
         }
-        bool ok = false;
-        const double value = textAt(column).toDouble(&ok);
-        return ok ? std::optional<double>(value) : std::nullopt;
+    } else if (PQgetisnull(rows_, row_, column) != 0) {
+        return {std::nullopt, true};
     }
-    switch (sqlite3_column_type(statement_, column)) {
-    case SQLITE_NULL:
-        return std::nullopt;
-    case SQLITE_INTEGER:
-    case SQLITE_FLOAT:
-        return sqlite3_column_double(statement_, column);
-    default: {
-        bool ok = false;
-        const double value = textAt(column).toDouble(&ok);
-        return ok ? std::optional<double>(value) : std::nullopt;
-    }
-    }
+    bool ok = false;
+    const double value = textAt(column).toDouble(&ok);
+    // A server column has one type: a number column never holds a text.
+    return {ok ? std::optional<double>(value) : std::nullopt, server_ != nullptr};
 }

@@ -53,8 +53,13 @@ public:
     std::string_view utf8At(int column) const;
     // The column as a number; null, or text that is not a number, gives no value.
     std::optional<double> numberAt(int column) const;
-    // Whether the column holds a number or null, not a text or a blob.
-    bool holdsNumberAt(int column) const;
+    // The column as numberAt reads it, and whether it holds a number or null, not a text or a
+    // blob.
+    struct StoredNumber {
+        std::optional<double> value;
+        bool asNumber = true;
+    };
+    StoredNumber storedNumberAt(int column) const;
 
 private:
     [[noreturn]] void fail(int code) const;
