@@ -97,11 +97,12 @@ frmQuorvelle::frmQuorvelle(const AppContext& context, QWidget* parent)
     setObjectName("frmQuorvelle");
     setWindowTitle(kCaption);
     state_.dataFolder = context_.dataFolder;
+    // The schema read on the opening thread is the longest step of start-up: it starts first.
+    startOpening();
     reachability_ = new ServerReachability(*context_.prompter, *statusBar(), this);
     registerStatus = new RegisterStatus(*statusBar(), this);
     state_.onResult = [this](const QString& text) { registerStatus->showResult(text); };
     context_.prompter = reachability_->prompter();
-    startOpening();
     buildTabs();
     chartTabs->addLevels = [this](GraphSensor& sensor) {
         guarded(errorLog(), " G_ReadTriggerLevels", [&] {
