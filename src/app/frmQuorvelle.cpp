@@ -213,8 +213,12 @@ void frmQuorvelle::buildTabs() {
         pages_ << chart;
     }
     pages_ << utilities << siteStatusHolder_;
+    // Only the first tab is on screen at start-up; each other page is sized when first shown.
     for (int i = 0; i < pages_.size(); ++i) {
         SSTab1->addTab(pages_[i], kTabCaptions[i]);
+        if (i > 0) {
+            pages_[i]->sizeOnceShown();
+        }
     }
     SSTab1->tabBar()->installEventFilter(this);
     connect(SSTab1, &QTabWidget::currentChanged, this, &frmQuorvelle::onTabChanged);
