@@ -273,7 +273,11 @@ void frmQuorvelle::buildTabs() {
 
 void frmQuorvelle::start() {
     show();
-    QCoreApplication::processEvents();
+    // While the register is still being opened the window is painted first, empty; once it is
+    // open the first sensor is filled in before the first paint, which is then the only one.
+    if (!opening_ || !opening_->finished()) {
+        QCoreApplication::processEvents();
+    }
     if (!shutDown_) {
         Form_Load();
     }
