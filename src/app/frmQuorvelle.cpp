@@ -97,11 +97,12 @@ frmQuorvelle::frmQuorvelle(const AppContext& context, QWidget* parent)
     setObjectName("frmQuorvelle");
     setWindowTitle(kCaption);
     state_.dataFolder = context_.dataFolder;
+    // The schema read on the opening thread is the longest step of start-up: it starts first.
+    startOpening();
     reachability_ = new ServerReachability(*context_.prompter, *statusBar(), this);
     registerStatus = new RegisterStatus(*statusBar(), this);
     state_.onResult = [this](const QString& text) { registerStatus->showResult(text); };
     context_.prompter = reachability_->prompter();
-    startOpening();
     buildTabs();
     chartTabs->addLevels = [this](GraphSensor& sensor) {
         guarded(errorLog(), " G_ReadTriggerLevels", [&] {
@@ -212,8 +213,12 @@ void frmQuorvelle::buildTabs() {
         pages_ << chart;
     }
     pages_ << utilities << siteStatusHolder_;
+    // Only the first tab is on screen at start-up; each other page is sized when first shown.
     for (int i = 0; i < pages_.size(); ++i) {
         SSTab1->addTab(pages_[i], kTabCaptions[i]);
+        if (i > 0) {
+            pages_[i]->sizeOnceShown();
+        }
     }
     SSTab1->tabBar()->installEventFilter(this);
     connect(SSTab1, &QTabWidget::currentChanged, this, &frmQuorvelle::onTabChanged);
@@ -268,7 +273,11 @@ void frmQuorvelle::buildTabs() {
 
 void frmQuorvelle::start() {
     show();
-    QCoreApplication::processEvents();
+    // While the register is still being opened the window is painted first, empty; once it is
+    // open the first sensor is filled in before the first paint, which is then the only one.
+    if (!opening_ || !opening_->finished()) {
+        QCoreApplication::processEvents();
+    }
     if (!shutDown_) {
         Form_Load();
     }

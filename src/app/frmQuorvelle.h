@@ -45,8 +45,9 @@ public:
 
     // Start-up: chooses and opens the database and shows the first sensor.
     void Form_Load();
-    // The program's start: the window is shown and painted, then Form_Load runs. Painting first
-    // puts the window on screen while the database is still being opened in the background.
+    // The program's start: the window is shown, then Form_Load runs. While the database is
+    // still being opened in the background the window is painted first, so that it is on
+    // screen meanwhile.
     void start();
 
     AppState& state() { return state_; }

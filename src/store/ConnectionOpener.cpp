@@ -18,6 +18,7 @@ ConnectionOpener::ConnectionOpener(const QString& path)
         if (connection_->db().isValid()) {
             connection_->db().driver()->moveToThread(owner);
         }
+        finished_.store(true, std::memory_order_release);
     });
 }
 

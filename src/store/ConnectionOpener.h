@@ -3,6 +3,7 @@
 #include "store/Connection.h"
 
 #include <QString>
+#include <atomic>
 #include <exception>
 #include <memory>
 #include <thread>
@@ -22,6 +23,8 @@ public:
     ConnectionOpener& operator=(const ConnectionOpener&) = delete;
 
     QString path() const { return path_; }
+    // True once the open has ended, opened or failed: take() will not wait.
+    bool finished() const { return finished_.load(std::memory_order_acquire); }
     // Waits for the open and returns the connection, as Connection::open leaves it (possibly
     // not open), or raises the DbError that opening raised. Once only.
     std::unique_ptr<Connection> take();
@@ -30,5 +33,6 @@ private:
     QString path_;
     std::unique_ptr<Connection> connection_;
     std::exception_ptr failure_;
+    std::atomic<bool> finished_{false};
     std::thread thread_;
 };

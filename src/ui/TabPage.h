@@ -16,6 +16,21 @@ public:
     // Returns an empty text when the page can be shown, otherwise the message that
     // explains the refusal; the main window then returns to the previous tab.
     virtual QString enter() { return {}; }
+
+    // Until the page is first shown it asks its tab control for no room, so that laying out the
+    // window does not measure every label of a tab not yet entered; from then on its layout's
+    // sizes count as usual.
+    void sizeOnceShown();
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+    bool hasHeightForWidth() const override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    bool sized_ = true;
 };
 
 // Holds a tab's place until the tab is first entered: build then makes the page, which fills

@@ -231,6 +231,27 @@ TEST_F(MainWindowTest, StartShowsTheFirstSensorAndDrawsATabsPicturesWhenItIsEnte
               w.identification->imgNext.image->pixmap().cacheKey());
 }
 
+TEST_F(MainWindowTest, ATabNotYetEnteredTakesNoRoomUntilItIsShown) {
+    addSensors({"120521001"});
+    window = std::make_unique<frmQuorvelle>(context());
+    window->start();
+    frmQuorvelle& w = *window;
+    QWidget& first = *w.SSTab1->widget(0);
+    QWidget& installation = *w.SSTab1->widget(1);
+    EXPECT_TRUE(first.minimumSizeHint().isValid());
+    EXPECT_FALSE(installation.minimumSizeHint().isValid());
+    EXPECT_FALSE(installation.sizeHint().isValid());
+    w.SSTab1->setCurrentIndex(1);
+    ASSERT_TRUE(installation.isVisible());
+    const QSize needed = installation.minimumSizeHint();
+    ASSERT_TRUE(needed.isValid());
+    // From then on the tab control keeps room for it, whichever tab is shown.
+    w.SSTab1->setCurrentIndex(0);
+    const QSize room = w.SSTab1->currentWidget()->parentWidget()->minimumSizeHint();
+    EXPECT_GE(room.width(), needed.width());
+    EXPECT_GE(room.height(), needed.height());
+}
+
 TEST_F(MainWindowTest, AlternateFileIsNeverCompacted) {
     const QString alternate = path("alt.mdb");
     createDatabaseFile(alternate);

@@ -44,8 +44,12 @@ class WindowLayoutTest : public MainWindowTest {};
 TEST_F(WindowLayoutTest, EveryPageFitsTheWindowOnTheSmallestScreen) {
     addSensors({"120531001"});
     frmQuorvelle& w = open();
-    // Building the site status page: it is made when its tab is first entered.
-    w.SSTab1->setCurrentIndex(8);
+    w.show();
+    // Every page is entered once: a tab's page is sized, and the site status page made, when
+    // its tab is first shown.
+    for (int i = 1; i < w.SSTab1->count(); ++i) {
+        w.SSTab1->setCurrentIndex(i);
+    }
     ASSERT_EQ(w.SSTab1->currentIndex(), 8);
     const QSize window = firstWindowSize(kScaledFullHd);
     const QSize needed =
@@ -54,6 +58,7 @@ TEST_F(WindowLayoutTest, EveryPageFitsTheWindowOnTheSmallestScreen) {
     EXPECT_LE(needed.height(), window.height());
     for (int i = 0; i < w.SSTab1->count(); ++i) {
         const QSize page = w.SSTab1->widget(i)->minimumSizeHint();
+        ASSERT_TRUE(page.isValid()) << i;
         EXPECT_LE(page.width(), window.width() - 16) << i;
         EXPECT_LE(page.height(), window.height() - 16 - 24) << i;
     }

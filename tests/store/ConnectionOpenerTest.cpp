@@ -4,6 +4,7 @@
 #include "support/FaultConditions.h"
 #include "support/TempDataFolder.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSqlDriver>
 #include <QThread>
@@ -48,6 +49,26 @@ TEST_F(ConnectionOpenerTest, TheConnectionOpenedElsewhereServesTheTakingThread) 
     // An opener whose connection is never taken waits for it and lets the file go.
     { ConnectionOpener unused(file); }
     check.execute("DELETE FROM Sensors");
+}
+
+TEST_F(ConnectionOpenerTest, FinishedTellsThatTakingWillNotWaitWhetherTheOpenWorkedOrNot) {
+    const QString file = path("register.mdb");
+    createDatabaseFile(file);
+    for (const QString& target : {file, path("missing.mdb")}) {
+        ConnectionOpener opener(target);
+        QElapsedTimer waited;
+        waited.start();
+        while (!opener.finished() && waited.elapsed() < 10000) {
+            QThread::msleep(1);
+        }
+        ASSERT_TRUE(opener.finished()) << target.toStdString();
+        if (target == file) {
+            EXPECT_TRUE(opener.take()->isOpen());
+        } else {
+            EXPECT_THROW(opener.take(), DbError);
+        }
+        EXPECT_TRUE(opener.finished());
+    }
 }
 
 TEST_F(ConnectionOpenerTest, FailuresOfTheOpenReachTheTakerWithTheirKind) {
