@@ -3,10 +3,10 @@
 // 100,000 and 1,000,000 lines at the intervals 1 and 24, beside the floor: the sqlite3 shell's
 // .import of the same file into a table of 16 text columns, in the same run. At the interval 1
 // the append runs a second time as the window runs it, on a connection of its own that records
-// every reading in the audit trail. Each import and
-// each floor runs in a process of its own, started by quorvelle_child_peak (built beside this
-// program), which gives that process's own peak memory. Prints seconds and peak memory; takes
-// no arguments. Needs the sqlite3 shell on the PATH for the floor.
+// every reading in the audit trail. Each import and each floor runs in a process of its own,
+// started by quorvelle_child_peak (built beside this program), which gives that process's own
+// peak memory. Prints seconds and peak memory; takes no arguments. Needs the sqlite3 shell on
+// the PATH for the floor.
 
 #include "logger/LoggerAppend.h"
 #include "logger/LoggerFile.h"
