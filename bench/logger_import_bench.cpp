@@ -1,10 +1,12 @@
 // Times the whole logger import path (staging with the pre-selection, the review grid's first
 // screen, the append of every marked row in one transaction) for generated files of 10,000,
 // 100,000 and 1,000,000 lines at the intervals 1 and 24, beside the floor: the sqlite3 shell's
-// .import of the same file into a table of 16 text columns, in the same run. Each import and
-// each floor runs in a process of its own, started by quorvelle_child_peak (built beside this
-// program), which gives that process's own peak memory. Prints seconds and peak memory; takes
-// no arguments. Needs the sqlite3 shell on the PATH for the floor.
+// .import of the same file into a table of 16 text columns, in the same run. At the interval 1
+// the append runs a second time as the window runs it, on a connection of its own that records
+// every reading in the audit trail. Each import and each floor runs in a process of its own,
+// started by quorvelle_child_peak (built beside this program), which gives that process's own
+// peak memory. Prints seconds and peak memory; takes no arguments. Needs the sqlite3 shell on
+// the PATH for the floor.
 
 #include "logger/LoggerAppend.h"
 #include "logger/LoggerFile.h"
@@ -52,15 +54,23 @@ struct Figures {
     double seconds = 0;
     double peakMiB = 0;
     int appended = 0;
+    int recorded = 0;
 };
 
-Figures importPath(const QString& folder, const QString& file, int interval) {
+// With audited, the append goes through appendLoggerRowsAt, which records the rows in the
+// audit trail as the window's import does.
+Figures importPath(const QString& folder, const QString& file, int interval, bool audited) {
     const QString dbPath = folder + "/bench.mdb";
     QFile::remove(dbPath);
     createDatabaseFile(dbPath);
     Connection db;
     db.open(dbPath);
+    db.execute(QStringLiteral("INSERT INTO Sensors (InstrumentID, SensorType) VALUES (?, '91')"),
+               {kSensor});
     createReadingsTable(db, kSensor);
+    if (audited) {
+        db.close();
+    }
 
     QElapsedTimer timer;
     timer.start();
@@ -79,11 +89,20 @@ Figures importPath(const QString& folder, const QString& file, int interval) {
     options.instrumentId = kSensor;
     options.channelCount = 9;
     const LoggerAppendResult result =
-        appendLoggerRows(db, kSensor, model.stage(), model.marks(), options);
+        audited ? appendLoggerRowsAt(dbPath, QStringLiteral("bench"), kSensor, model.stage(),
+                                     model.marks(), options)
+                : appendLoggerRows(db, kSensor, model.stage(), model.marks(), options);
     model.clear();
     Figures figures;
     figures.seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
     figures.appended = result.appended;
+    if (audited) {
+        db.open(dbPath);
+        figures.recorded = db.scalar(QStringLiteral("SELECT count(*) FROM AuditLog WHERE "
+                                                    "TableName = ? AND Operation = 'INSERT'"),
+                                     {kSensor})
+                               .toInt();
+    }
     return figures;
 }
 
@@ -113,9 +132,10 @@ Figures figuresOf(const QByteArray& output) {
             if (figures.seconds < 0) {
                 figures.seconds = words[3].toDouble();
             }
-        } else if (words.size() == 3 && words[0] == "imported") {
+        } else if (words.size() == 4 && words[0] == "imported") {
             figures.appended = words[1].toInt();
             figures.seconds = words[2].toDouble();
+            figures.recorded = words[3].toInt();
         }
     }
     return figures;
@@ -139,29 +159,38 @@ Figures floorImport(const QString& folder, const QString& file) {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    // A measured import: --import <folder> <file> <interval>.
-    if (argc == 5 && QByteArray(argv[1]) == "--import") {
-        const Figures import = importPath(QString::fromLocal8Bit(argv[2]),
-                                          QString::fromLocal8Bit(argv[3]), std::atoi(argv[4]));
-        std::printf("imported %d %.4f\n", import.appended, import.seconds);
+    // A measured import: --import <folder> <file> <interval>, or --import-audited with the same.
+    if (argc == 5 &&
+        (QByteArray(argv[1]) == "--import" || QByteArray(argv[1]) == "--import-audited")) {
+        const Figures import =
+            importPath(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+                       std::atoi(argv[4]), QByteArray(argv[1]) == "--import-audited");
+        std::printf("imported %d %.4f %d\n", import.appended, import.seconds, import.recorded);
         return 0;
     }
     QTemporaryDir dir;
-    std::printf("%10s %8s %10s %10s %8s %12s %10s\n", "lines", "interval", "import s", "floor s",
-                "ratio", "import MiB", "floor MiB");
+    std::printf("%10s %8s %7s %10s %10s %8s %12s %10s\n", "lines", "interval", "trail", "import s",
+                "floor s", "ratio", "import MiB", "floor MiB");
     for (const int lines : {10000, 100000, 1000000}) {
         const QString file = dir.filePath(QStringLiteral("QV%1.txt").arg(lines));
         writeLoggerFile(file, lines);
         for (const int interval : {1, 24}) {
             const Figures floor = floorImport(dir.path(), file);
-            const Figures import =
-                figuresOf(measured(QCoreApplication::applicationFilePath(),
-                                   {"--import", dir.path(), file, QString::number(interval)}));
-            std::printf("%10d %8d %10.2f %10.2f %7.2fx %12.1f %10.1f   (%d appended)\n", lines,
-                        interval, import.seconds, floor.seconds,
-                        floor.seconds > 0 ? import.seconds / floor.seconds : 0.0, import.peakMiB,
-                        floor.peakMiB, import.appended);
-            std::fflush(stdout);
+            for (const bool audited : {false, true}) {
+                if (audited && interval != 1) {
+                    continue;
+                }
+                const Figures import =
+                    figuresOf(measured(QCoreApplication::applicationFilePath(),
+                                       {audited ? "--import-audited" : "--import", dir.path(), file,
+                                        QString::number(interval)}));
+                std::printf("%10d %8d %7s %10.2f %10.2f %7.2fx %12.1f %10.1f   (%d appended, %d in "
+                            "the trail)\n",
+                            lines, interval, audited ? "on" : "off", import.seconds, floor.seconds,
+                            floor.seconds > 0 ? import.seconds / floor.seconds : 0.0,
+                            import.peakMiB, floor.peakMiB, import.appended, import.recorded);
+                std::fflush(stdout);
+            }
         }
         QFile::remove(file);
     }

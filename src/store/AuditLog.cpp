@@ -147,26 +147,42 @@ void serverTrigger(Connection& db, const QString& table, const QString& key, con
     db.execute("ALTER TABLE " + quoted + " ENABLE TRIGGER AuditLog_Record");
 }
 
-QStringList fileColumns(Connection& db, const QString& table) {
+// A column of a file's table, and whether it has text affinity: a number stored in such a
+// column is turned into text, so its value is never a real.
+struct FileColumn {
+    QString name;
+    bool text = false;
+};
+
+QList<FileColumn> fileColumns(Connection& db, const QString& table) {
     QSqlQuery query = runQuery(
-        db, QStringLiteral("SELECT name FROM pragma_table_info(?, 'main') ORDER BY cid"), {table});
-    QStringList columns;
+        db, QStringLiteral("SELECT name, type FROM pragma_table_info(?, 'main') ORDER BY cid"),
+        {table});
+    QList<FileColumn> columns;
     while (query.next()) {
-        columns << query.value(0).toString();
+        const QString type = query.value(1).toString();
+        const bool text = !type.contains(QLatin1String("INT"), Qt::CaseInsensitive) &&
+                          (type.contains(QLatin1String("CHAR"), Qt::CaseInsensitive) ||
+                           type.contains(QLatin1String("CLOB"), Qt::CaseInsensitive) ||
+                           type.contains(QLatin1String("TEXT"), Qt::CaseInsensitive));
+        columns << FileColumn{query.value(0).toString(), text};
     }
     return columns;
 }
 
 // The row's values as a JSON object; a real is written with all seventeen digits, which
-// json_object alone would round to fifteen.
-QString fileRowJson(const QString& row, const QStringList& columns) {
+// json_object alone would round to fifteen. A column of text affinity skips the test for a real.
+QString fileRowJson(const QString& row, const QList<FileColumn>& columns) {
     QStringList parts = {QStringLiteral("'rowid'"), row + QStringLiteral(".rowid")};
-    for (const QString& column : columns) {
-        const QString value = row + '.' + quoteName(column);
-        parts << literal(column)
-              << QStringLiteral("CASE WHEN typeof(%1) = 'real' AND abs(%1) <= "
-                                "1.7976931348623157e308 THEN json(printf('%!.17g', %1)) WHEN "
-                                "typeof(%1) = 'blob' THEN hex(%1) ELSE %1 END")
+    for (const FileColumn& column : columns) {
+        const QString value = row + '.' + quoteName(column.name);
+        parts << literal(column.name)
+              << (column.text ? QStringLiteral("CASE WHEN typeof(%1) = 'blob' THEN hex(%1) ELSE "
+                                               "%1 END")
+                              : QStringLiteral("CASE WHEN typeof(%1) = 'real' AND abs(%1) <= "
+                                               "1.7976931348623157e308 THEN json(printf('%!.17g', "
+                                               "%1)) WHEN typeof(%1) = 'blob' THEN hex(%1) ELSE %1 "
+                                               "END"))
                      .arg(value);
     }
     return "json_object(" + parts.join(QStringLiteral(", ")) + ')';
@@ -175,59 +191,78 @@ QString fileRowJson(const QString& row, const QStringList& columns) {
 // The connection's temporary triggers on one table.
 void fileTriggers(Connection& db, const QString& table, const QString& key, const QString& name,
                   const QString& instrumentId) {
-    const QStringList columns = fileColumns(db, table);
+    const QList<FileColumn> columns = fileColumns(db, table);
     if (columns.isEmpty()) {
         return;
     }
     const bool hasInstrument =
-        columns.contains(QStringLiteral("InstrumentID"), Qt::CaseInsensitive);
+        std::any_of(columns.begin(), columns.end(), [](const FileColumn& column) {
+            return column.name.compare(QLatin1String("InstrumentID"), Qt::CaseInsensitive) == 0;
+        });
     const auto instrumentOf = [&](const QString& row) {
         return !instrumentId.isEmpty() ? literal(instrumentId)
                : hasInstrument         ? row + QStringLiteral(".InstrumentID")
                                        : QStringLiteral("NULL");
     };
-    struct Operation {
-        const char* name;
-        const char* row;
-        bool before;
-        bool after;
-    };
-    const Operation operations[] = {{"INSERT", "NEW", false, true},
-                                    {"UPDATE", "NEW", true, true},
-                                    {"DELETE", "OLD", true, false}};
-    for (const Operation& op : operations) {
-        const QString row = QString::fromLatin1(op.row);
-        const QString before =
-            op.before ? fileRowJson(QStringLiteral("OLD"), columns) : QStringLiteral("NULL");
-        const QString after =
-            op.after ? fileRowJson(QStringLiteral("NEW"), columns) : QStringLiteral("NULL");
+    // On a readings table, the columns someone entered and those the chart batch computes.
+    QList<FileColumn> entered;
+    QStringList computed;
+    for (const FileColumn& column : columns) {
+        if (instrumentId.isEmpty() ||
+            !computedReadingsColumns().contains(column.name, Qt::CaseInsensitive)) {
+            entered << column;
+        } else {
+            computed << quoteName(column.name);
+        }
+    }
+    const auto create = [&](const QString& operation, const QString& row, const QString& event,
+                            const QString& when, const QString& before, const QString& after) {
         // A name of its own each time: a table dropped by another connection leaves this
         // connection's triggers on it behind, under their old names, until the schema is read
         // again.
         static QAtomicInteger<qint64> serial;
-        const QString trigger =
-            quoteName("auditlog_" + table + '_' + QString::fromLatin1(op.name).toLower() + '_' +
-                      QString::number(serial.fetchAndAddRelaxed(1)));
-        // On a readings table an update fires only when it sets a column someone entered.
-        QString event = QString::fromLatin1(op.name);
-        if (!instrumentId.isEmpty() && op.before && op.after) {
-            QStringList entered;
-            for (const QString& column : columns) {
-                if (!computedReadingsColumns().contains(column, Qt::CaseInsensitive)) {
-                    entered << quoteName(column);
-                }
-            }
-            event += " OF " + entered.join(", ");
-        }
+        const QString trigger = quoteName("auditlog_" + table + '_' + operation.toLower() + '_' +
+                                          QString::number(serial.fetchAndAddRelaxed(1)));
         db.execute("CREATE TEMP TRIGGER " + trigger + " AFTER " + event + " ON main." +
-                   quoteName(table) +
-                   (op.before && op.after ? " WHEN " + before + " IS NOT " + after : QString()) +
+                   quoteName(table) + (when.isEmpty() ? QString() : " WHEN " + when) +
                    " BEGIN INSERT INTO AuditLog (ChangedAt, ChangedBy, ChangeSet, TableName, "
                    "InstrumentID, RowKey, Operation, Before, After) SELECT strftime('%Y-%m-%d "
                    "%H:%M:%S', 'now', 'localtime'), Who, ChangeSet, " +
                    literal(name) + ", " + instrumentOf(row) + ", " + row + '.' + quoteName(key) +
-                   ", '" + op.name + "', " + before + ", " + after + " FROM AuditSession; END");
+                   ", '" + operation + "', " + before + ", " + after + " FROM AuditSession; END");
+    };
+    const QString oldRow = fileRowJson(QStringLiteral("OLD"), columns);
+    const QString newRow = fileRowJson(QStringLiteral("NEW"), columns);
+    const QString none = QStringLiteral("NULL");
+    const QString insert = QStringLiteral("INSERT");
+    const QString update = QStringLiteral("UPDATE");
+    const QString remove = QStringLiteral("DELETE");
+    const QString newName = QStringLiteral("NEW");
+    if (computed.isEmpty()) {
+        create(insert, newName, insert, {}, none, newRow);
+    } else {
+        // A reading added with none of the computed values, as every import adds it, is
+        // recorded without them: the history reads a missing value as none, and leaving out
+        // the nulls halves the trail's share of the file and much of the trigger's work.
+        QStringList nulls;
+        for (const QString& column : computed) {
+            nulls << "NEW." + column + " IS NULL";
+        }
+        const QString allNull = nulls.join(QStringLiteral(" AND "));
+        create(insert, newName, insert, allNull, none, fileRowJson(newName, entered));
+        create(insert, newName, insert, "NOT (" + allNull + ')', none, newRow);
     }
+    // On a readings table an update fires only when it sets a column someone entered.
+    QString updateEvent = update;
+    if (!computed.isEmpty()) {
+        QStringList names;
+        for (const FileColumn& column : entered) {
+            names << quoteName(column.name);
+        }
+        updateEvent += " OF " + names.join(QStringLiteral(", "));
+    }
+    create(update, newName, updateEvent, oldRow + " IS NOT " + newRow, oldRow, newRow);
+    create(remove, QStringLiteral("OLD"), remove, {}, oldRow, none);
 }
 
 void auditTable(Connection& db, const QString& table, const QString& key, const QString& name,

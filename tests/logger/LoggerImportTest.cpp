@@ -6,9 +6,11 @@
 #include "readings/ReadingsFixture.h"
 #include "readings/ReadingsPage.h"
 #include "store/AlarmStore.h"
+#include "store/AuditHistory.h"
 #include "store/Connection.h"
 #include "store/DbError.h"
 #include "store/LoginName.h"
+#include "store/SqlFailure.h"
 #include "support/FaultConditions.h"
 #include "ui/AppState.h"
 
@@ -16,11 +18,14 @@
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
+#include <QJsonValue>
 #include <QLineEdit>
 #include <QPointer>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSqlQuery>
+#include <QSqlRecord>
 #include <QTableView>
 #include <QTest>
 #include <QThread>
@@ -434,6 +439,44 @@ TEST_P(LoggerImportTest, AppendedReadingsAreInTheAuditTrailByTheLoginInOneChange
         scalar("SELECT count(*) " + sensorRows + " AND RowKey = ?", {kId + " 2013/04/07 10:00:00"})
             .toInt(),
         1);
+}
+
+TEST_P(LoggerImportTest, AnAppendedReadingsHistoryShowsEveryStoredValueAndNoneOfItsNulls) {
+    ASSERT_NO_FATAL_FAILURE(appendThreeDays());
+
+    Connection db;
+    db.open(location());
+    QList<AuditEntry> history = sensorHistory(db, kId);
+    history.removeIf([](const AuditEntry& e) { return !e.isReading(); });
+    ASSERT_EQ(history.size(), 3);
+    for (const AuditEntry& entry : history) {
+        // The stored row as a full record of it would carry it, its nulls included.
+        QSqlQuery row = runQuery(db, "SELECT * FROM " + quoteName(kId) + " WHERE DateTimeKey = ?",
+                                 {entry.rowKey});
+        ASSERT_TRUE(row.next()) << entry.rowKey.toStdString();
+        AuditEntry full = entry;
+        full.after = {};
+        int nulls = 0;
+        for (int i = 0; i < row.record().count(); ++i) {
+            const QString name = row.record().fieldName(i);
+            if (row.isNull(i)) {
+                ++nulls;
+                full.after.insert(name, QJsonValue::Null);
+                // A value left out of the entry reads as none, as a null does.
+                EXPECT_TRUE(entry.after.value(name).isNull() ||
+                            entry.after.value(name).isUndefined())
+                    << name.toStdString();
+            } else {
+                full.after.insert(name, QJsonValue::fromVariant(row.value(i)));
+            }
+        }
+        EXPECT_GT(nulls, 20);
+        EXPECT_EQ(valuesText(entry), valuesText(full)) << entry.rowKey.toStdString();
+    }
+    EXPECT_EQ(valuesText(history[0]).toLower().toStdString(),
+              "channel1=-3.46, channel2=0.00, channelt=21.5, datetimekey=120521001 2013/04/05 "
+              "09:30:00, fulldate=2013-04-05 09:30:00, isdirty=1, plotspatial=0, "
+              "plottemporal=1, readingdate=2013/04/05, readingtime=09:30:00");
 }
 
 TEST_P(LoggerImportTest, TheDateOrderAndTheAnswerNoDecideWhatIsStored) {

@@ -108,7 +108,7 @@ TEST_P(AuditLogTest, EveryKindOfChangeIsRecordedWithItsAuthorAndValues) {
                            "Trigger levels added", "Trigger event 1 added",
                            "Trigger event 1 changed", "Revision 1 added"}));
     // A server names the columns as it folds them, in lower case.
-    EXPECT_EQ(valuesText(history[0]).toLower(), "level: l1 → l2");
+    EXPECT_EQ(valuesText(history[0]).toLower().toStdString(), "level: l1 → l2");
     EXPECT_EQ(valuesText(history[2]).toLower(), "channel1: 12.5 → 12.75");
     EXPECT_TRUE(valuesText(history[3]).contains("ReadingDate=it's", Qt::CaseInsensitive));
     EXPECT_EQ(db.scalar("SELECT count(*) FROM AuditLog WHERE TableName = 'AlarmRecipients' AND "
@@ -200,6 +200,32 @@ TEST_P(AuditLogTest, OnAFileTheProgramsOwnTablesAreRecordedFromTheirFirstChangeO
     // Each change once: the triggers of the rolled-back change were not left behind twice.
     EXPECT_EQ(recorded("Sensors"), 1);
     EXPECT_EQ(recorded("TriggerLevels"), 2);
+}
+
+TEST_P(AuditLogTest, AnAddedReadingShowsItsValuesWhetherItsComputedOnesAreSetOrNot) {
+    addReading("2026/01/01 10:00", QVariant(QMetaType::fromType<double>()));
+    addReading("2026/01/02 10:00", 0.1 + 0.2);
+    if (!onServer()) {
+        // A blob in a text column is recorded as its hex digits.
+        db.execute("INSERT INTO " + quoteName(kId) + " (DateTimeKey, Channel2) VALUES (?, ?)",
+                   {"2026/01/03 10:00", QByteArray("\x01\xff", 2)});
+    }
+
+    const QList<AuditEntry> history = sensorHistory(db, kId);
+    ASSERT_EQ(history.size(), onServer() ? 2 : 3);
+    EXPECT_EQ(valuesText(history[0]).toLower().toStdString(),
+              "channel1=12.5, datetimekey=2026/01/01 10:00, fulldate=2026-01-00 10:00:00, "
+              "isdirty=0, plotspatial=0, plottemporal=0, readingdate=it's");
+    EXPECT_EQ(valuesText(history[1]).toLower().toStdString(),
+              "channel1=12.5, datetimekey=2026/01/02 10:00, disp1=0.3, fulldate=2026-01-00 "
+              "10:00:00, isdirty=0, plotspatial=0, plottemporal=0, readingdate=it's");
+    // A computed value is recorded with every digit it has.
+    EXPECT_EQ(history[1].after.value(onServer() ? "disp1" : "Disp1").toDouble(), 0.1 + 0.2);
+    if (!onServer()) {
+        EXPECT_EQ(valuesText(history[2]).toStdString(),
+                  "Channel2=01FF, DateTimeKey=2026/01/03 10:00, "
+                  "IsDirty=0, PlotSpatial=0, Plottemporal=0");
+    }
 }
 
 TEST_P(AuditLogTest, TheTrailRefusesToBeChanged) {
