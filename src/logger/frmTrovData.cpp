@@ -166,7 +166,18 @@ void frmTrovData::cmdAppend_Click() {
         kAppTitle, "All the checked data will be added to sensor:  " + instrumentId_ + " ?",
         MsgIcon::None, MsgButtons::YesNo);
     if (answer == MsgAnswer::Yes) {
-        appendChecked();
+        // A failure that reaches here came after the append's own reports (a follow-up after
+        // the commit, or the register gone): the user is told, and the Readings tab shows what
+        // was stored.
+        const auto told = [&](const DbError& e) {
+            context_.prompter->message(kAppTitle,
+                                       "The append could not be finished (" + e.description() +
+                                           "). The Readings tab shows what was stored for " +
+                                           instrumentId_ + ".",
+                                       MsgIcon::Critical);
+        };
+        guarded(ErrorLog{state_.dataFolder, context_.clock}, " cmdAppend_Click", told,
+                [&] { appendChecked(); });
     }
     model_->clear();
     cmdAppend->setEnabled(false);

@@ -732,6 +732,22 @@ TEST_F(LoggerImportFileTest, AnEventTheLogRefusesTakesTheAppendBackWithIt) {
     EXPECT_EQ(scalar("SELECT count(*) FROM TriggerEvents").toInt(), 0);
 }
 
+TEST_P(LoggerImportTest, AFailureAfterTheCommitIsToldAndTheStoredReadingsStand) {
+    addSensors({kId});
+    openOnReadings();
+    window->state().onReadingsCommitted = [](const std::optional<QString>&) {
+        throw DbError(3021, "the follow-up failed");
+    };
+    frmTrovData* form = import(loggerFile(kId + ".txt", kThreeDays));
+    ASSERT_NE(form, nullptr);
+    form->cmdAppend->click();
+    EXPECT_EQ(prompter.last().text, "The append could not be finished (the follow-up failed). The "
+                                    "Readings tab shows what was stored for 120521001.");
+    EXPECT_EQ(prompter.last().icon, MsgIcon::Critical);
+    EXPECT_EQ(readingCount(kId), 3);
+    EXPECT_TRUE(logText().contains("the follow-up failed cmdAppend_Click"));
+}
+
 TEST(LoggerProgressDialogTest, ShowsModalAfterHalfASecondAndCancelStopsTheWork) {
     QWidget main;
     main.show();
