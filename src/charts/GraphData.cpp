@@ -11,15 +11,14 @@
 #include <algorithm>
 #include <iterator>
 #include <optional>
+#include <string_view>
 #include <tuple>
+#include <utility>
 
 namespace {
 
-// FullDate as stored, "yyyy-MM-dd HH:mm:ss", read by position: parsing by format costs more
-// than the rest of a row when a chart reads thousands of readings. The moment is placed in
-// the system's time zone through Qt's own zone data; a local date-time would ask the C
-// library, which looks at the zone file again for every reading.
-QDateTime fullDateOf(const QString& text, const QTimeZone& zone) {
+// FullDate of any shape: the fields at their places as numbers, or else parsed by format.
+QDateTime fullDateOfText(const QString& text, const QTimeZone& zone) {
     const QStringView view(text);
     if (text.size() == 19 && text[4] == '-' && text[7] == '-' && text[10] == ' ' &&
         text[13] == ':' && text[16] == ':') {
@@ -36,6 +35,33 @@ QDateTime fullDateOf(const QString& text, const QTimeZone& zone) {
     }
     const QDateTime parsed = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     return parsed.isValid() ? QDateTime(parsed.date(), parsed.time(), zone) : parsed;
+}
+
+// FullDate as stored, "yyyy-MM-dd HH:mm:ss", read by position from the stored bytes: parsing
+// by format, or even making a text of each, costs more than the rest of a row when a chart
+// reads thousands of readings. The moment is placed in the system's time zone through Qt's
+// own zone data; a local date-time would ask the C library, which looks at the zone file
+// again for every reading. Any other shape is read as a text.
+QDateTime fullDateOf(std::string_view text, const QTimeZone& zone) {
+    constexpr std::string_view shape = "0000-00-00 00:00:00";
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    bool positional = text.size() == shape.size();
+    for (std::size_t i = 0; positional && i < shape.size(); ++i) {
+        positional = shape[i] == '0' ? digit(text[i]) : text[i] == shape[i];
+    }
+    if (positional) {
+        const auto number = [&](std::size_t at, std::size_t length) {
+            int value = 0;
+            for (std::size_t i = at; i < at + length; ++i) {
+                value = value * 10 + (text[i] - '0');
+            }
+            return value;
+        };
+        return QDateTime(QDate(number(0, 4), number(5, 2), number(8, 2)),
+                         QTime(number(11, 2), number(14, 2), number(17, 2)), zone);
+    }
+    return fullDateOfText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
+                          zone);
 }
 
 // The selections read last, each with the mark of the database file it was read at: while
@@ -65,6 +91,15 @@ QString graphWhere(Connection& db, GraphVariant variant) {
            " AND " + notRejectedSql(db);
 }
 
+namespace {
+int selectedCount(Connection& db, const QString& instrumentId, GraphVariant variant) {
+    return db
+        .scalar("SELECT count(*) FROM " + quoteName(instrumentId) + " WHERE " +
+                graphWhere(db, variant))
+        .toInt();
+}
+} // namespace
+
 QString graphSelect(Connection& db, const QString& instrumentId, GraphVariant variant,
                     const QStringList& columns) {
     // rowid settles readings that share a FullDate, so every reader sees the same order.
@@ -79,10 +114,7 @@ int countGraphRows(Connection& db, const QString& instrumentId, GraphVariant var
             return static_cast<int>(rows->size());
         }
     }
-    return db
-        .scalar("SELECT count(*) FROM " + quoteName(instrumentId) + " WHERE " +
-                graphWhere(db, variant))
-        .toInt();
+    return selectedCount(db, instrumentId, variant);
 }
 
 QString twoReadingsMessage(GraphVariant variant) {
@@ -111,12 +143,14 @@ QList<GraphRow> readGraphRows(Connection& db, const QString& instrumentId, Graph
             return *rows;
         }
     }
-    NativeStatement query(db, graphSelect(db, instrumentId, variant, columns));
+    // Room for every row at once: growing the list as they come moves each row again and again.
     QList<GraphRow> rows;
+    rows.reserve(selectedCount(db, instrumentId, variant));
+    NativeStatement query(db, graphSelect(db, instrumentId, variant, columns));
     while (query.step()) {
         GraphRow row;
         row.key = query.textAt(0);
-        row.fullDate = fullDateOf(query.textAt(1), zone);
+        row.fullDate = fullDateOf(query.utf8At(1), zone);
         row.readingDate = query.textAt(2);
         row.numTemp = query.numberAt(3).value_or(0.0);
         int column = 4;
@@ -130,7 +164,7 @@ QList<GraphRow> readGraphRows(Connection& db, const QString& instrumentId, Graph
         for (auto& load : row.load) {
             load = query.numberAt(column++);
         }
-        rows.append(row);
+        rows.append(std::move(row));
     }
     if (mark) {
         readSelections().remember({instrumentId, variant, zone.id()}, variant, *mark, rows);
