@@ -59,6 +59,18 @@ void writeRegister(const QString& folder) {
     db.commit();
 }
 
+// Says on standard output that the window is shown with its sensor, then closes it.
+int tellShown(QMainWindow& window, const QString& sensor) {
+    if (sensor.isEmpty()) {
+        std::fprintf(stderr, "no sensor shown\n");
+        return 1;
+    }
+    std::printf("shown\n");
+    std::fflush(stdout);
+    window.close();
+    return 0;
+}
+
 // The child: shows its window, says so on standard output, then closes it and ends.
 int runChild(const QString& mode, const QString& folder) {
     if (mode == QLatin1String(kBareMode)) {
@@ -84,14 +96,7 @@ int runChild(const QString& mode, const QString& folder) {
             db->scalar("SELECT InstrumentID FROM Sensors ORDER BY InstrumentID DESC LIMIT 1")
                 .toString());
         QApplication::processEvents();
-        if (label->text().isEmpty()) {
-            std::fprintf(stderr, "no sensor shown\n");
-            return 1;
-        }
-        std::printf("shown\n");
-        std::fflush(stdout);
-        window.close();
-        return 0;
+        return tellShown(window, label->text());
     }
     SilentPrompter prompter;
     NoDesktop desktop;
@@ -100,14 +105,7 @@ int runChild(const QString& mode, const QString& folder) {
     frmQuorvelle window(AppContext{folder, &prompter, &desktop, &clock});
     window.start();
     QApplication::processEvents();
-    if (window.identification->txtSensor->text().isEmpty()) {
-        std::fprintf(stderr, "no sensor shown\n");
-        return 1;
-    }
-    std::printf("shown\n");
-    std::fflush(stdout);
-    window.close();
-    return 0;
+    return tellShown(window, window.identification->txtSensor->text());
 }
 
 struct Run {
