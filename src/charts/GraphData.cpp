@@ -17,22 +17,8 @@
 
 namespace {
 
-// FullDate of any shape: the fields at their places as numbers, or else parsed by format.
+// FullDate of another shape, parsed by format.
 QDateTime fullDateOfText(const QString& text, const QTimeZone& zone) {
-    const QStringView view(text);
-    if (text.size() == 19 && text[4] == '-' && text[7] == '-' && text[10] == ' ' &&
-        text[13] == ':' && text[16] == ':') {
-        bool ok[6] = {};
-        const int year = view.mid(0, 4).toInt(&ok[0]);
-        const int month = view.mid(5, 2).toInt(&ok[1]);
-        const int day = view.mid(8, 2).toInt(&ok[2]);
-        const int hour = view.mid(11, 2).toInt(&ok[3]);
-        const int minute = view.mid(14, 2).toInt(&ok[4]);
-        const int second = view.mid(17, 2).toInt(&ok[5]);
-        if (std::all_of(std::begin(ok), std::end(ok), [](bool b) { return b; })) {
-            return QDateTime(QDate(year, month, day), QTime(hour, minute, second), zone);
-        }
-    }
     const QDateTime parsed = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     return parsed.isValid() ? QDateTime(parsed.date(), parsed.time(), zone) : parsed;
 }
@@ -83,6 +69,13 @@ QStringList numberedColumns(const QString& stem, int count) {
     return columns;
 }
 
+int selectedCount(Connection& db, const QString& instrumentId, GraphVariant variant) {
+    return db
+        .scalar("SELECT count(*) FROM " + quoteName(instrumentId) + " WHERE " +
+                graphWhere(db, variant))
+        .toInt();
+}
+
 } // namespace
 
 QString graphWhere(Connection& db, GraphVariant variant) {
@@ -90,15 +83,6 @@ QString graphWhere(Connection& db, GraphVariant variant) {
                                           : QStringLiteral("PlotSpatial = 1")) +
            " AND " + notRejectedSql(db);
 }
-
-namespace {
-int selectedCount(Connection& db, const QString& instrumentId, GraphVariant variant) {
-    return db
-        .scalar("SELECT count(*) FROM " + quoteName(instrumentId) + " WHERE " +
-                graphWhere(db, variant))
-        .toInt();
-}
-} // namespace
 
 QString graphSelect(Connection& db, const QString& instrumentId, GraphVariant variant,
                     const QStringList& columns) {
