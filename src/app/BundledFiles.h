@@ -3,6 +3,6 @@
 #include <QString>
 
 // First start: creates the data folder and the default database when missing, and writes
-// the bundled logo when it is missing and the manual when it is missing or older than the
-// program. Failures leave things as they are; start-up then reports what it cannot open.
+// the bundled logo when it is missing. Failures leave things as they are; start-up then
+// reports what it cannot open.
 void prepareBundledFiles(const QString& dataFolder);
