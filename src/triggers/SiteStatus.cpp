@@ -8,9 +8,11 @@
 #include "charts/GraphData.h"
 #include "charts/TemperatureCorrection.h"
 #include "revisions/RevisionStore.h"
+#include "store/ChangeMark.h"
 #include "store/CheckTables.h"
 #include "store/Connection.h"
 #include "store/EngineSql.h"
+#include "store/MarkedValues.h"
 #include "store/NativeStatement.h"
 #include "store/SensorTypes.h"
 #include "store/SqlFailure.h"
@@ -20,6 +22,8 @@
 #include <QSqlQuery>
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <tuple>
 
 namespace {
 
@@ -199,8 +203,10 @@ QList<StatusReading> readStatusReadings(Connection& db, const QString& instrumen
     return readings;
 }
 
-QList<SiteStatusRow> computeSiteStatus(Connection& db, const QDateTime& now,
-                                       const std::optional<QStringList>& only) {
+namespace {
+
+// Each sensor judged on what the database holds: everything of a row but what the clock adds.
+QList<SiteStatusRow> judgeSensors(Connection& db, const std::optional<QStringList>& only) {
     const QList<SensorInfo> sensors = readSensorInfos(db, only);
     const QHash<QString, TriggerLevels> stored = readAllTriggerLevels(db);
     const TriggerLevels site = stored.value(kSiteDefaultKey);
@@ -212,7 +218,6 @@ QList<SiteStatusRow> computeSiteStatus(Connection& db, const QDateTime& now,
         }
         return names;
     }();
-    const QDateTime wallNow(now.date(), now.time(), Qt::UTC);
     const QHash<QString, QList<SensorRevision>> revisions = readAllRevisions(db);
 
     QList<SiteStatusRow> rows;
@@ -242,15 +247,49 @@ QList<SiteStatusRow> computeSiteStatus(Connection& db, const QDateTime& now,
         if (sensor.destroyed) {
             row.status.state = TriggerState::Destroyed;
         }
-        if (row.status.newestAt.isValid()) {
-            row.daysSince = static_cast<double>(row.status.newestAt.msecsTo(wallNow)) / kMsPerDay;
-            row.overdue = !sensor.destroyed && row.levels.readingInterval &&
-                          *row.daysSince > *row.levels.readingInterval;
-        }
         rows << row;
     }
     std::stable_partition(rows.begin(), rows.end(),
                           [](const SiteStatusRow& row) { return !row.sensor.destroyed; });
+    return rows;
+}
+
+// The judged rows of the last few readings of the site, each with the mark of the file it
+// was read at: while the file stands there, the status tab entered again, or the alarm round
+// run again, reads no reading. A file written since, by anyone, is read again.
+using JudgedKey = std::tuple<qint64, std::optional<QStringList>>; // opening, sensors listed
+using JudgedRows = MarkedValues<JudgedKey, JudgedKey, QList<SiteStatusRow>>;
+
+JudgedRows& judgedRows() {
+    static JudgedRows rows(4);
+    return rows;
+}
+
+} // namespace
+
+QList<SiteStatusRow> computeSiteStatus(Connection& db, const QDateTime& now,
+                                       const std::optional<QStringList>& only) {
+    // Taken before anything is read: a write meanwhile moves the file past it.
+    const std::optional<ChangeMark> mark = changeMark(db);
+    std::optional<QList<SiteStatusRow>> judged;
+    if (mark) {
+        judged = judgedRows().find({mark->opening, only}, *mark);
+    }
+    if (!judged) {
+        judged = judgeSensors(db, only);
+        if (mark) {
+            judgedRows().remember({mark->opening, only}, {mark->opening, only}, *mark, *judged);
+        }
+    }
+    QList<SiteStatusRow> rows = *judged;
+    const QDateTime wallNow(now.date(), now.time(), Qt::UTC);
+    for (SiteStatusRow& row : rows) {
+        if (row.status.newestAt.isValid()) {
+            row.daysSince = static_cast<double>(row.status.newestAt.msecsTo(wallNow)) / kMsPerDay;
+            row.overdue = !row.sensor.destroyed && row.levels.readingInterval &&
+                          *row.daysSince > *row.levels.readingInterval;
+        }
+    }
     return rows;
 }
 

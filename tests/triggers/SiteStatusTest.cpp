@@ -86,3 +86,42 @@ TEST_P(SiteStatusTest, EveryListedSensorGetsItsRowWithItsStateAndDaysSinceItsLas
     EXPECT_EQ(listed[0].sensor.instrumentId, "120531003");
     EXPECT_EQ(listed[1].sensor.instrumentId, "120521001");
 }
+
+TEST_P(SiteStatusTest, AStatusReadAgainFollowsTheClockAndEveryChangeWhoeverMadeIt) {
+    sensor("120531002", "31");
+    reading("120531002", "2026-12-07 12:00:00", "10.00", "20.00");
+    TriggerLevels site;
+    site.amberDisp = 2;
+    site.readingInterval = 2;
+    writeTriggerLevels(db, kSiteDefaultKey, site);
+    const auto only = [&](const QDateTime& at) {
+        const QList<SiteStatusRow> rows = computeSiteStatus(db, at);
+        EXPECT_EQ(rows.size(), 1);
+        return rows.value(0);
+    };
+    // One reading: nothing to judge yet.
+    EXPECT_EQ(only(now).status.state, TriggerState::Grey);
+    EXPECT_FALSE(only(now).overdue);
+    // Nothing written, the clock on: the days since the reading follow it.
+    const SiteStatusRow later = only(now.addDays(3));
+    EXPECT_DOUBLE_EQ(*later.daysSince, 4.0);
+    EXPECT_TRUE(later.overdue);
+
+    reading("120531002", "2026-12-08 07:12:00", "10.00", "23.00");
+    EXPECT_EQ(only(now).status.state, TriggerState::Amber);
+    EXPECT_EQ(only(now).status.readingCount, 2);
+    site.amberDisp = 5;
+    writeTriggerLevels(db, kSiteDefaultKey, site);
+    EXPECT_EQ(only(now).status.state, TriggerState::Green);
+
+    // Another program's change is seen as well.
+    Connection other;
+    other.open(location());
+    other.execute("UPDATE " + quoteName("120531002") +
+                  " SET Channel2 = '30.00' WHERE FullDate = '2026-12-08 07:12:00'");
+    EXPECT_EQ(only(now).status.state, TriggerState::Amber);
+    EXPECT_DOUBLE_EQ(*only(now).status.maxDisp, 10.0);
+    other.execute("UPDATE Sensors SET Destroyed = 'Yes' WHERE InstrumentID = '120531002'");
+    EXPECT_EQ(only(now).status.state, TriggerState::Destroyed);
+    EXPECT_FALSE(only(now.addDays(30)).overdue);
+}
