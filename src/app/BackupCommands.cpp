@@ -11,6 +11,7 @@
 #include "ui/AppContext.h"
 #include "ui/AppState.h"
 #include "ui/Prompter.h"
+#include "ui/WaitCursor.h"
 
 #include <QDir>
 #include <QListWidget>
@@ -69,6 +70,8 @@ void BackupCommands::imgBackup_Click() {
         }
         try {
             if (server.isEmpty()) {
+                // A copy of a large register takes seconds, with nothing else on screen.
+                const WaitCursor busy;
                 BackupDB(state_.dataFolder, kDatabaseName, context_.clock->today());
             } else {
                 Connection source;
@@ -138,6 +141,7 @@ void BackupCommands::imgRestore_Click() {
         }
         try {
             if (server.isEmpty()) {
+                const WaitCursor busy;
                 RestoreDB(state_.dataFolder, kDatabaseName, backupName);
             } else {
                 Connection target;

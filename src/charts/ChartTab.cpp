@@ -5,6 +5,7 @@
 #include "ui/AppState.h"
 #include "ui/FailureMessages.h"
 #include "ui/Prompter.h"
+#include "ui/WaitCursor.h"
 
 #include <optional>
 
@@ -86,6 +87,9 @@ QString ChartTab::enter() {
     if (rows < 2) {
         return twoReadingsMessage(variant());
     }
+    // The first chart of years of readings computes and stores every one of them, which takes
+    // about a second.
+    const WaitCursor busy;
     // Each step guards its own work; a failure it lets through ends only that step, unless it
     // is a database failure that leaves nothing to draw.
     for (const auto& step : {steps_.batch, steps_.show, steps_.draw}) {

@@ -3,11 +3,10 @@
 #include "links/Manual.h"
 #include "store/DataFolder.h"
 #include "ui/Desktop.h"
+#include "ui/WaitCursor.h"
 
 #include <QCoreApplication>
-#include <QCursor>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QSettings>
 
 QString websiteAddress() {
@@ -20,21 +19,12 @@ QString manualPath(const QString& dataFolder) {
     return dataFolder + "/QuorvelleManual.pdf";
 }
 
-namespace {
-// Laying the manual out takes seconds: the pointer tells the user that something is under way.
-struct WaitCursor {
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-} // namespace
-
 QString preparedManual(const QString& dataFolder) {
     const QString manual = manualPath(dataFolder);
     const QFileInfo program(QCoreApplication::applicationFilePath());
     if (FolderExists(dataFolder) &&
         (!FileExists(manual) || QFileInfo(manual).lastModified() < program.lastModified())) {
+        // Laying the manual out takes seconds.
         const WaitCursor busy;
         writeManual(manual);
     }

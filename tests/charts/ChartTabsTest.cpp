@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -120,6 +121,8 @@ TEST_P(ChartTabsTest, DispVTimeStoresTheWorkedExampleAndPlotsItByHeadArrangement
     w.SSTab1->setCurrentIndex(3);
     ASSERT_EQ(w.SSTab1->currentIndex(), 3);
     EXPECT_TRUE(prompter.calls.isEmpty());
+    // The busy pointer of the batch is gone once the chart is drawn.
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 
     EXPECT_DOUBLE_EQ(stored(kThree, "2024-03-05 08:00:00", "Disp1").toDouble(), -1.5);
     EXPECT_DOUBLE_EQ(stored(kThree, "2024-03-05 08:00:00", "Disp2").toDouble(), -1.0);
