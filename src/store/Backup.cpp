@@ -3,33 +3,16 @@
 #include "store/Connection.h"
 #include "store/DbError.h"
 #include "store/EventLogMerge.h"
+#include "store/FileReplace.h"
 #include "store/RegisterCopy.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <fcntl.h>
-#include <filesystem>
-#include <system_error>
-#include <unistd.h>
 
 namespace {
-// Waits until the file, or a folder's list of names, is on the disk itself: a copy that is
-// told as made, or a register put back, must survive the power going off just after. Gives
-// the system's error text, empty once it is there.
-QString flushToDisk(const QString& path, int flags) {
-    const int fd = ::open(QFile::encodeName(path).constData(), flags | O_CLOEXEC);
-    if (fd < 0) {
-        return qt_error_string(errno);
-    }
-    const int flushed = ::fsync(fd) == 0 ? 0 : errno;
-    const int closed = ::close(fd) == 0 ? 0 : errno;
-    return flushed != 0 || closed != 0 ? qt_error_string(flushed != 0 ? flushed : closed)
-                                       : QString();
-}
-
-// Copies source to target through a temporary file beside the target, on the disk before it
-// is renamed into place in one step, the rename on the disk before this returns.
+// Copies source to target through a temporary file beside the target, put in place in one
+// step once it is on the disk.
 void copyReplacing(const QString& source, const QString& target) {
     if (!QFileInfo(source).isFile()) {
         throw DbError(ErrorCode::FileNotFound, "File not found: " + source);
@@ -40,23 +23,7 @@ void copyReplacing(const QString& source, const QString& target) {
         QFile::remove(partial);
         throw DbError(ErrorCode::FileNotFound, "Could not copy " + source + " to " + target);
     }
-    if (const QString failure = flushToDisk(partial, O_RDONLY); !failure.isEmpty()) {
-        QFile::remove(partial);
-        throw DbError(ErrorCode::FileNotFound,
-                      "Could not write " + target + " to the disk: " + failure);
-    }
-    std::error_code error;
-    std::filesystem::rename(partial.toStdString(), target.toStdString(), error);
-    if (error) {
-        QFile::remove(partial);
-        throw DbError(ErrorCode::FileNotFound, "Could not replace " + target + ": " +
-                                                   QString::fromStdString(error.message()));
-    }
-    const QString failure = flushToDisk(QFileInfo(target).absolutePath(), O_RDONLY | O_DIRECTORY);
-    if (!failure.isEmpty()) {
-        throw DbError(ErrorCode::FileNotFound,
-                      "Could not write the folder of " + target + " to the disk: " + failure);
-    }
+    replaceWithFinished(partial, target);
 }
 } // namespace
 

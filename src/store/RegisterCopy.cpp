@@ -8,6 +8,7 @@
 #include "store/CorrectionTable.h"
 #include "store/DbError.h"
 #include "store/EventLogMerge.h"
+#include "store/FileReplace.h"
 #include "store/ReadingsTables.h"
 #include "store/ResponseTables.h"
 #include "store/RevisionTable.h"
@@ -23,9 +24,7 @@
 #include <QLocale>
 #include <QMap>
 #include <QSqlRecord>
-#include <filesystem>
 #include <memory>
-#include <system_error>
 
 namespace {
 // The tables every register has, made by createSchema; the trigger tables come beside them.
@@ -735,13 +734,7 @@ RegisterCounts copyRegisterToFile(Connection& from, const QString& path,
         QFile::remove(partial);
         throw;
     }
-    std::error_code error;
-    std::filesystem::rename(partial.toStdString(), path.toStdString(), error);
-    if (error) {
-        QFile::remove(partial);
-        throw DbError(ErrorCode::FileNotFound,
-                      "Could not replace " + path + ": " + QString::fromStdString(error.message()));
-    }
+    replaceWithFinished(partial, path);
     return counts;
 }
 
