@@ -19,26 +19,6 @@
 
 namespace {
 const QString kDatabaseName = QStringLiteral("QuorvelleVARLO_MM.mdb");
-
-// What a restore does to the events logged on the server since the backup: the count when it
-// can be read.
-QString eventsSentence(const std::optional<qint64>& events) {
-    if (!events) {
-        return QStringLiteral("Trigger events logged since the backup stay in the event log.");
-    }
-    if (*events == 0) {
-        return QStringLiteral(
-            "Every trigger event logged on the server is in the backup; the event log keeps "
-            "them all.");
-    }
-    if (*events == 1) {
-        return QStringLiteral(
-            "1 trigger event logged since the backup is not in it; it stays in the event log.");
-    }
-    return QStringLiteral("%1 trigger events logged since the backup are not in it; they stay "
-                          "in the event log.")
-        .arg(*events);
-}
 } // namespace
 
 BackupCommands::BackupCommands(AppState& state, const AppContext& context, UtilitiesPage& utilities,
@@ -129,8 +109,9 @@ void BackupCommands::imgRestore_Click() {
             if (context_.prompter->message(
                     "Ombrevault's QUORVELLE",
                     "The register on the site server " + locationDisplayName(server) +
-                        " is shared by everyone who connects to it.\r\n" + eventsSentence(events) +
-                        "\r\nReplace it with the backup " + backupName + "?",
+                        " is shared by everyone who connects to it.\r\n" +
+                        eventsKeptSentence(events) + "\r\nReplace it with the backup " +
+                        backupName + "?",
                     MsgIcon::Exclamation, MsgButtons::YesNo, MsgAnswer::No) != MsgAnswer::Yes) {
                 return;
             }

@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 #include "store/RegisterCopy.h"
 
@@ -15,12 +16,17 @@ QString backupFolder(const QString& dataFolder);
 QString backupFileName(const QDate& day);
 
 // Copies the database file into the backup folder (created when missing) under the day's
-// name, replacing an earlier copy of that day. The copy is written aside and then renamed,
-// so a failed copy never leaves a half-written backup. A failure raises DbError.
+// name, replacing an earlier copy of that day. The copy is read as one transaction, so a write
+// of another program is either wholly in it or not at all: such a write still in progress past
+// the busy timeout fails the backup as Busy, and one a stopped program left half done is undone
+// first. The copy is written aside and then renamed, so a failed copy never leaves a
+// half-written backup. A failure raises DbError.
 void BackupDB(const QString& dataFolder, const QString& databaseName, const QDate& today);
 
 // Copies a backup over the database file. The file is replaced in one rename, so a failed
-// copy leaves the database as it was. A failure raises DbError.
+// copy leaves the database as it was, and a backup that does not open as a whole database
+// (Damaged) is not put in place at all; a journal a stopped program left for the replaced file
+// is removed with it. A failure raises DbError.
 void RestoreDB(const QString& dataFolder, const QString& databaseName, const QString& backupName);
 
 // Writes a complete database file copy of a site server's register into the backup folder
@@ -32,6 +38,10 @@ void BackupServerRegister(Connection& server, const QString& dataFolder, const Q
 // How many events of a site server's event log the backup file lacks: those logged since the
 // backup was written, which a restore keeps.
 qint64 eventsSinceBackup(Connection& server, const QString& dataFolder, const QString& backupName);
+
+// What a restore does to the events logged on the server since the backup, given their count
+// when it could be read.
+QString eventsKeptSentence(const std::optional<qint64>& events);
 
 // Replaces the register on a site server with the one of a backup file, in one transaction;
 // the server's event log keeps its events and takes the backup's (replaceRegister).

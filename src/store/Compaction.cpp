@@ -2,8 +2,8 @@
 
 #include "store/Connection.h"
 #include "store/DbError.h"
+#include "store/NativeStatement.h"
 
-#include <QSqlDriver>
 #include <sqlite3.h>
 
 namespace {
@@ -17,14 +17,6 @@ int callProgress(void* context) {
         // A progress call never ends the compaction; SQLite cannot carry an exception.
     }
     return 0;
-}
-
-sqlite3* fileHandle(Connection& db) {
-    const QVariant handle = db.db().driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0) {
-        return nullptr;
-    }
-    return *static_cast<sqlite3* const*>(handle.constData());
 }
 
 // Calls the progress while it lives, however the compaction ends.

@@ -13,16 +13,18 @@
 namespace {
 QAtomicInt nextStatement{0};
 constexpr int kMeetRounds = 4;
+} // namespace
 
 sqlite3* fileHandle(Connection& db) {
+    if (!db.isOpen() || db.db().driver() == nullptr) {
+        return nullptr;
+    }
     const QVariant handle = db.db().driver()->handle();
     if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0) {
         return nullptr;
     }
     return *static_cast<sqlite3* const*>(handle.constData());
 }
-
-} // namespace
 
 QString numberedPlaceholders(const QString& sql, int* count) {
     QString out;

@@ -12,6 +12,10 @@ struct sqlite3_stmt;
 struct pg_conn;
 struct pg_result;
 
+// The SQLite handle of a connection to a database file; null for a site server or a closed
+// connection.
+sqlite3* fileHandle(Connection& db);
+
 // A prepared statement run directly on the connection's own handle (SQLite's, or the site
 // server's libpq connection), for statements run many thousands of times in a row: Qt SQL
 // formats and looks up a placeholder name and wraps a QVariant for every bound value, which
