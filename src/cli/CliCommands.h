@@ -44,6 +44,16 @@ void notifyCommand(CliSession& session, const CommandLineArgs& args, const AppCo
 void digestCommand(CliSession& session, const AppContext& context);
 // Compacts the database file in use; a site server is refused.
 void compactCommand(CliSession& session);
+// Backs up the database in use into the data folder's backup folder: the data folder's file
+// (another file is refused) or the site server's register.
+void backupCommand(CliSession& session, const AppContext& context);
+// Prints the backups' names, one a line; none when no backup was made yet.
+void backupsCommand(const QString& dataFolder);
+// Whether restore replaces a database file, which it does without opening the file (a site
+// server needs its session).
+bool restoresFile(const CommandLineArgs& args, const QString& dataFolder);
+void restoreFileCommand(const CommandLineArgs& args, const QString& dataFolder);
+void restoreServerCommand(CliSession& session, const CommandLineArgs& args);
 void deliverAfterImport(CliSession& session, const AppContext& context);
 // Shows, or sets and shows, a response plan.
 void planCommand(CliSession& session, const CommandLineArgs& args);

@@ -46,6 +46,16 @@ int runCommand(const CommandLineArgs& args) {
             serverCommand(args, dataFolder);
             return kDone;
         }
+        // Listing backups and restoring a file open no database: they are for a register
+        // that may no longer open.
+        if (args.command == QLatin1String("backups")) {
+            backupsCommand(dataFolder);
+            return kDone;
+        }
+        if (args.command == QLatin1String("restore") && restoresFile(args, dataFolder)) {
+            restoreFileCommand(args, dataFolder);
+            return kDone;
+        }
         CliSession session(dataFolder, args.database, prompter, clock);
         if (args.command == QLatin1String("export")) {
             exportCommand(session, args);
@@ -79,6 +89,10 @@ int runCommand(const CommandLineArgs& args) {
             usersCommand(session, args);
         } else if (args.command == QLatin1String("compact")) {
             compactCommand(session);
+        } else if (args.command == QLatin1String("backup")) {
+            backupCommand(session, context);
+        } else if (args.command == QLatin1String("restore")) {
+            restoreServerCommand(session, args);
         } else if (args.command == QLatin1String("positions")) {
             positionsCommand(session, args);
         } else if (args.command == QLatin1String("flags")) {

@@ -51,6 +51,7 @@ const QHash<QString, OptionRule>& optionRules() {
         {QStringLiteral("open"), {false, {QStringLiteral("events")}}},
         {QStringLiteral("admin"), {true, {QStringLiteral("server")}}},
         {QStringLiteral("role"), {true, {QStringLiteral("users")}}},
+        {QStringLiteral("yes"), {false, {QStringLiteral("restore")}}},
     };
     return rules;
 }
@@ -62,7 +63,8 @@ const QStringList kCommands{
     QStringLiteral("correction"),  QStringLiteral("plan"),      QStringLiteral("events"),
     QStringLiteral("acknowledge"), QStringLiteral("close"),     QStringLiteral("server"),
     QStringLiteral("users"),       QStringLiteral("compact"),   QStringLiteral("history"),
-    QStringLiteral("positions"),   QStringLiteral("flags"),     QStringLiteral("reject")};
+    QStringLiteral("positions"),   QStringLiteral("flags"),     QStringLiteral("reject"),
+    QStringLiteral("backup"),      QStringLiteral("backups"),   QStringLiteral("restore")};
 
 // "yyyy/MM/dd HH:mm:ss" read field by field, so that no time zone rule can refuse the moment.
 QDateTime momentOf(const QString& text) {
@@ -212,6 +214,8 @@ void setOption(CommandLineArgs& args, const QString& name, const QString& value)
         args.admin = value;
     } else if (name == QLatin1String("role")) {
         args.role = value;
+    } else if (name == QLatin1String("yes")) {
+        args.yes = true;
     }
 }
 
@@ -346,8 +350,21 @@ void check(CommandLineArgs& args, const QStringList& files) {
         }
         return;
     }
+    if (args.command == QLatin1String("restore")) {
+        if (files.size() != 1) {
+            throw UsageError(files.isEmpty()
+                                 ? QStringLiteral("restore needs the name of a backup")
+                                 : QStringLiteral("unexpected argument '%1'").arg(files.last()));
+        }
+        if (!args.yes) {
+            throw UsageError(QStringLiteral(
+                "restore replaces the database with the backup; add --yes to go ahead"));
+        }
+        return;
+    }
     if (args.command == QLatin1String("status") || args.command == QLatin1String("notify") ||
-        args.command == QLatin1String("digest") || args.command == QLatin1String("compact")) {
+        args.command == QLatin1String("digest") || args.command == QLatin1String("compact") ||
+        args.command == QLatin1String("backup") || args.command == QLatin1String("backups")) {
         if (!files.isEmpty()) {
             throw UsageError(QStringLiteral("unexpected argument '%1'").arg(files.first()));
         }
@@ -600,6 +617,19 @@ QString usageText() {
         "        administrator's work); add reads the new password from the terminal\n"
         "        without showing it, or the first line of standard input (none when empty);\n"
         "        the last administrator cannot be removed or demoted\n"
+        "  backup\n"
+        "        copy the database into the data folder's backup folder as\n"
+        "        VARLO_MMbackup_YYYY-MM-DD.mdb, replacing the copy made earlier the same\n"
+        "        day: the data folder's database file, read as one transaction so that\n"
+        "        another program's write is wholly in it or not at all, or the site\n"
+        "        server's register\n"
+        "  backups\n"
+        "        list the backups in the backup folder, oldest first\n"
+        "  restore NAME --yes\n"
+        "        replace the database with the backup NAME, as backups lists it: the data\n"
+        "        folder's database file (a backup that is not a whole database file is\n"
+        "        refused), or the site server's register, whose event log keeps the\n"
+        "        events logged since the backup; nothing is replaced without --yes\n"
         "  compact\n"
         "        compact the database file, reclaiming the room of deleted readings;\n"
         "        a site server is refused\n"

@@ -13,7 +13,8 @@
 struct CommandLineArgs {
     // "import", "export", "report", "status", "revisions", "revise", "recipients", "notify",
     // "digest", "correction", "plan", "events", "acknowledge", "close", "server", "users",
-    // "compact", "history", "positions", "flags" or "reject"; empty with --help or --version
+    // "compact", "history", "positions", "flags", "reject", "backup", "backups" or "restore";
+    // empty with --help or --version
     QString command;
     QString database;
     QString sensor;
@@ -58,6 +59,8 @@ struct CommandLineArgs {
     QString reading;
     QString reason;
     bool restore = false;
+    // restore: the replacement of the database is confirmed.
+    bool yes = false;
     // events: only those not closed.
     bool openOnly = false;
     bool help = false;

@@ -1125,3 +1125,73 @@ TEST_F(CommandLineTest, ReadingChecksAreListedAndAReadingIsRejectedAndRestored) 
     EXPECT_EQ(restored.out.trimmed(),
               "Reading 120541001 2026/11/20 08:00:00 restored: second readout agrees");
 }
+
+TEST_F(CommandLineTest, BackupAndRestoreWorkWithoutTheWindowEvenOnARegisterThatNoLongerOpens) {
+    const ProgramRun none = run({"backups"});
+    EXPECT_EQ(none.exitCode, 0);
+    EXPECT_TRUE(none.out.isEmpty());
+    EXPECT_TRUE(none.err.contains("No backup has been made")) << none.err.toStdString();
+
+    const ProgramRun backup = run({"backup"});
+    ASSERT_EQ(backup.exitCode, 0) << backup.err.toStdString();
+    const ProgramRun listed = run({"backups"});
+    ASSERT_EQ(listed.exitCode, 0);
+    const QString name = listed.out.trimmed();
+    EXPECT_TRUE(name.startsWith("VARLO_MMbackup_") && name.endsWith(".mdb")) << name.toStdString();
+    EXPECT_EQ(backup.out.trimmed(),
+              "QuorvelleVARLO_MM.mdb was backed up to " + data_ + "/VARLO_MMbackup/" + name + ".");
+
+    // The register is damaged beyond opening; nothing is replaced without --yes.
+    {
+        QFile damaged(dbPath());
+        ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+        damaged.write(QByteArray(8192, 'x'));
+    }
+    const ProgramRun unconfirmed = run({"restore", name});
+    EXPECT_EQ(unconfirmed.exitCode, 2);
+    EXPECT_TRUE(unconfirmed.err.contains("add --yes")) << unconfirmed.err.toStdString();
+    EXPECT_EQ(QFileInfo(dbPath()).size(), 8192);
+
+    const ProgramRun restored = run({"restore", name, "--yes"});
+    ASSERT_EQ(restored.exitCode, 0) << restored.err.toStdString();
+    EXPECT_EQ(restored.out.trimmed(), "QuorvelleVARLO_MM.mdb was restored from " + name + ".");
+    EXPECT_EQ(readingCount(), 2);
+
+    const ProgramRun missing = run({"restore", "VARLO_MMbackup_2001-01-01.mdb", "--yes"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(readingCount(), 2);
+
+    // Another file is not taken for the data folder's.
+    const QString other = file("other.mdb");
+    createDatabaseFile(other);
+    const ProgramRun refused = run({"--database", other, "backup"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains("backup works on the data folder's database"))
+        << refused.err.toStdString();
+    EXPECT_EQ(run({"backup", "extra"}).exitCode, 2);
+}
+
+TEST_F(CommandLineServerTest, BackupAndRestoreOfTheServerRegisterLeaveTheFileAlone) {
+    const QByteArray before = digest(dbPath());
+    const ProgramRun backup = run({"--database", server_.uri(), "backup"});
+    ASSERT_EQ(backup.exitCode, 0) << backup.err.toStdString();
+    EXPECT_TRUE(backup.out.startsWith("The register on the site server "))
+        << backup.out.toStdString();
+    const QString name = run({"backups"}).out.trimmed();
+    ASSERT_FALSE(name.isEmpty());
+    {
+        Connection c;
+        c.open(server_.uri());
+        c.execute("DELETE FROM " + quoteName(kSensor));
+    }
+    ASSERT_EQ(readingCount(server_.uri()), 0);
+
+    const ProgramRun restored = run({"--database", server_.uri(), "restore", name, "--yes"});
+    ASSERT_EQ(restored.exitCode, 0) << restored.err.toStdString();
+    EXPECT_TRUE(restored.out.contains("was replaced with the backup " + name))
+        << restored.out.toStdString();
+    EXPECT_TRUE(restored.out.contains("the event log keeps them all"))
+        << restored.out.toStdString();
+    EXPECT_EQ(readingCount(server_.uri()), 2);
+    EXPECT_EQ(digest(dbPath()), before);
+}
