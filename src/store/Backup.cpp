@@ -10,54 +10,61 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <memory>
+#include <algorithm>
 #include <sqlite3.h>
 
 namespace {
-// Closes a handle of SQLite's own, however the copy ends.
-struct HandleCloser {
-    void operator()(sqlite3* handle) const { sqlite3_close(handle); }
-};
-using Handle = std::unique_ptr<sqlite3, HandleCloser>;
+// Bytes read and written at a time: large enough that the copy runs at the disk's pace.
+constexpr qint64 kChunk = 8 * 1024 * 1024;
 
-void check(int code, sqlite3* handle) {
-    if (code != SQLITE_OK && code != SQLITE_DONE) {
-        throw sqliteError(code, QString::fromUtf8(sqlite3_errstr(code)) + ": " +
-                                    QString::fromUtf8(sqlite3_errmsg(handle)));
+void check(int code, const QString& what) {
+    if (code != SQLITE_OK) {
+        throw sqliteError(code, what + ": " + QString::fromUtf8(sqlite3_errstr(code)));
     }
 }
 
-// Writes the database at source into partial with SQLite's backup, which reads it as one
-// transaction: a commit of another program waits for the copy (or the copy fails busy), and a
-// journal left by a program stopped in the middle of a write is played back first. A copy of
-// the file's bytes could take half of a transaction, or the pages it had not yet undone.
+// Writes the database at source into partial as one read transaction: while it lasts no other
+// program can commit (its write waits, or the copy fails busy), and beginning it plays back the
+// journal of a program stopped in the middle of a write. A copy of the file's bytes without it
+// could take half of a transaction, or the pages a stopped writer had not undone. The bytes are
+// read through SQLite's own handle of the file: closing another handle of it would drop the
+// locks SQLite holds on it.
 void copyDatabase(const QString& source, const QString& partial) {
     Connection from;
     from.open(source);
-    sqlite3* const sourceHandle = fileHandle(from);
-    if (sourceHandle == nullptr) {
+    sqlite3* const handle = fileHandle(from);
+    if (handle == nullptr) {
         throw DbError(ErrorCode::NotOpen, "Could not open " + source);
     }
-    sqlite3_busy_timeout(sourceHandle, Connection::busyTimeoutMs());
-    QFile::remove(partial);
-    sqlite3* opened = nullptr;
-    const int code = sqlite3_open_v2(QFile::encodeName(partial).constData(), &opened,
-                                     SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    const Handle target(opened);
-    check(code, target.get());
-    // The copy is flushed to the disk once, whole, before it is put in place; until then it is
-    // nobody's database, so it needs no journal.
-    check(sqlite3_exec(target.get(), "PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF", nullptr,
-                       nullptr, nullptr),
-          target.get());
-    sqlite3_backup* backup = sqlite3_backup_init(target.get(), "main", sourceHandle, "main");
-    if (backup == nullptr) {
-        check(sqlite3_errcode(target.get()), target.get());
-    }
-    const int stepped = sqlite3_backup_step(backup, -1);
-    const int finished = sqlite3_backup_finish(backup);
-    check(stepped, target.get());
-    check(finished, target.get());
+    from.inTransaction([&] {
+        from.scalar(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+        sqlite3_file* file = nullptr;
+        check(sqlite3_file_control(handle, "main", SQLITE_FCNTL_FILE_POINTER, &file),
+              "Could not reach " + source);
+        sqlite3_int64 size = 0;
+        check(file->pMethods->xFileSize(file, &size), "Could not read the size of " + source);
+
+        QFile::remove(partial);
+        QFile out(partial);
+        if (!out.open(QIODevice::WriteOnly)) {
+            throw DbError(ErrorCode::FileNotFound,
+                          "Could not write " + partial + ": " + out.errorString());
+        }
+        QByteArray chunk(static_cast<qsizetype>(std::min<qint64>(kChunk, size)), Qt::Uninitialized);
+        for (sqlite3_int64 offset = 0; offset < size; offset += chunk.size()) {
+            const int length = static_cast<int>(std::min<qint64>(chunk.size(), size - offset));
+            check(file->pMethods->xRead(file, chunk.data(), length, offset),
+                  "Could not read " + source);
+            if (out.write(chunk.constData(), length) != length) {
+                throw DbError(ErrorCode::FileNotFound,
+                              "Could not write " + partial + ": " + out.errorString());
+            }
+        }
+        if (!out.flush()) {
+            throw DbError(ErrorCode::FileNotFound,
+                          "Could not write " + partial + ": " + out.errorString());
+        }
+    });
 }
 
 // Copies the database at source to target through a temporary file beside the target, put in
