@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <memory>
 #include <sqlite3.h>
 
 namespace {
@@ -92,6 +93,26 @@ void requireWholeDatabase(const QString& path) {
     backup.scalar(QStringLiteral("PRAGMA page_count"));
 }
 
+// Holds the database a restore replaces until it is replaced: a write of another program
+// finishes first (or the restore fails busy) and none starts meanwhile; opening it plays back a
+// stopped writer's journal. A file that does not open as a database is replaced without it.
+std::unique_ptr<Connection> holdForReplacing(const QString& target) {
+    if (!QFileInfo(target).isFile()) {
+        return nullptr;
+    }
+    auto held = std::make_unique<Connection>();
+    try {
+        held->open(target);
+        held->execute(QStringLiteral("BEGIN EXCLUSIVE"));
+    } catch (const DbError& e) {
+        if (e.kind() == DbErrorKind::Busy) {
+            throw;
+        }
+        return nullptr;
+    }
+    return held;
+}
+
 // Puts a backup in place of the database file. The backup's bytes are copied as they are, so
 // that even a register SQLite cannot open any more can be replaced. A journal beside the
 // replaced file, left by a program stopped in the middle of a write, belongs to that file:
@@ -107,6 +128,13 @@ void restoreReplacing(const QString& source, const QString& target) {
     if (!QFile::copy(source, partial)) {
         QFile::remove(partial);
         throw DbError(ErrorCode::FileNotFound, "Could not copy " + source + " to " + target);
+    }
+    std::unique_ptr<Connection> held;
+    try {
+        held = holdForReplacing(target);
+    } catch (...) {
+        QFile::remove(partial);
+        throw;
     }
     const QString journal = target + "-journal";
     if (QFile::exists(journal) && !QFile::remove(journal)) {

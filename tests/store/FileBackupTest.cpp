@@ -156,6 +156,28 @@ TEST_F(FileBackupTest, ABackupWaitsForAWriteInProgressAndFailsBusyLeavingTheEarl
     EXPECT_EQ(contentOf(backup), "committed 20 ok");
 }
 
+TEST_F(FileBackupTest, ARestoreWaitsForAWriteInProgressAndFailsBusyLeavingTheDatabase) {
+    BackupDB(folder(), kName, kDay);
+    {
+        Connection db;
+        db.open(folder() + "/VARLO_MMbackup/" + kBackupName);
+        db.execute("UPDATE Marker SET state = 'backed up'");
+    }
+    {
+        const ShortBusyTimeout shortWait;
+        const PendingWriter writer(file());
+        const std::optional<DbError> failure =
+            failureOf([&] { RestoreDB(folder(), kName, kBackupName); });
+        ASSERT_TRUE(failure.has_value());
+        EXPECT_EQ(failure->kind(), DbErrorKind::Busy) << failure->description().toStdString();
+    }
+    EXPECT_EQ(contentOf(file()), "committed 20 ok");
+    EXPECT_FALSE(QFile::exists(file() + ".partial"));
+
+    RestoreDB(folder(), kName, kBackupName);
+    EXPECT_EQ(contentOf(file()), "backed up 20 ok");
+}
+
 TEST_F(FileBackupTest, ABackupOnAFullDiskFailsAndLeavesNoPartialCopy) {
     FullDisk disk(folder() + "/VARLO_MMbackup");
     if (!disk.mounted()) {
