@@ -27,25 +27,20 @@ void requireDataFolderFile(const QString& location, const QString& dataFolder,
 QString databaseName(const QString& dataFolder) {
     return QFileInfo(defaultDatabasePath(dataFolder)).fileName();
 }
-
-// The database a command names, or the one the window would open.
-QString databaseInUse(const CommandLineArgs& args, const QString& dataFolder) {
-    return args.database.isEmpty() ? chooseDatabase(dataFolder).path : args.database;
-}
 } // namespace
 
 void backupCommand(CliSession& session, const AppContext& context) {
     const QString dataFolder = session.dataFolder();
-    const QString target = backupFolder(dataFolder) + "/" + backupFileName(context.clock->today());
     if (session.db().isServer()) {
-        BackupServerRegister(session.db(), dataFolder, context.clock->today());
+        const QString target =
+            BackupServerRegister(session.db(), dataFolder, context.clock->today());
         printOut(QStringLiteral("The register on the site server %1 was backed up to %2.")
                      .arg(locationDisplayName(session.db().location()), target));
         return;
     }
     requireDataFolderFile(session.db().location(), dataFolder, QStringLiteral("backup"));
     session.db().close();
-    BackupDB(dataFolder, databaseName(dataFolder), context.clock->today());
+    const QString target = BackupDB(dataFolder, databaseName(dataFolder), context.clock->today());
     printOut(QStringLiteral("%1 was backed up to %2.").arg(databaseName(dataFolder), target));
 }
 
@@ -60,16 +55,18 @@ void backupsCommand(const QString& dataFolder) {
     }
 }
 
-bool restoresFile(const CommandLineArgs& args, const QString& dataFolder) {
-    return !isServerLocation(databaseInUse(args, dataFolder));
-}
-
 // A file is restored without opening it first: a register that no longer opens is what a
 // restore is for.
-void restoreFileCommand(const CommandLineArgs& args, const QString& dataFolder) {
-    requireDataFolderFile(databaseInUse(args, dataFolder), dataFolder, QStringLiteral("restore"));
+bool restoreFileCommand(const CommandLineArgs& args, const QString& dataFolder) {
+    const QString location =
+        args.database.isEmpty() ? chooseDatabase(dataFolder).path : args.database;
+    if (isServerLocation(location)) {
+        return false;
+    }
+    requireDataFolderFile(location, dataFolder, QStringLiteral("restore"));
     RestoreDB(dataFolder, databaseName(dataFolder), args.file);
     printOut(QStringLiteral("%1 was restored from %2.").arg(databaseName(dataFolder), args.file));
+    return true;
 }
 
 void restoreServerCommand(CliSession& session, const CommandLineArgs& args) {

@@ -49,10 +49,9 @@ void compactCommand(CliSession& session);
 void backupCommand(CliSession& session, const AppContext& context);
 // Prints the backups' names, one a line; none when no backup was made yet.
 void backupsCommand(const QString& dataFolder);
-// Whether restore replaces a database file, which it does without opening the file (a site
-// server needs its session).
-bool restoresFile(const CommandLineArgs& args, const QString& dataFolder);
-void restoreFileCommand(const CommandLineArgs& args, const QString& dataFolder);
+// Restores the database file in use without opening it; false, doing nothing, when the database
+// in use is a site server, which restoreServerCommand restores through its session.
+bool restoreFileCommand(const CommandLineArgs& args, const QString& dataFolder);
 void restoreServerCommand(CliSession& session, const CommandLineArgs& args);
 void deliverAfterImport(CliSession& session, const AppContext& context);
 // Shows, or sets and shows, a response plan.

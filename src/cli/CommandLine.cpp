@@ -52,8 +52,7 @@ int runCommand(const CommandLineArgs& args) {
             backupsCommand(dataFolder);
             return kDone;
         }
-        if (args.command == QLatin1String("restore") && restoresFile(args, dataFolder)) {
-            restoreFileCommand(args, dataFolder);
+        if (args.command == QLatin1String("restore") && restoreFileCommand(args, dataFolder)) {
             return kDone;
         }
         CliSession session(dataFolder, args.database, prompter, clock);

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <sqlite3.h>
 
@@ -45,11 +46,13 @@ void copyDatabase(const QString& source, const QString& partial) {
         sqlite3_int64 size = 0;
         check(file->pMethods->xFileSize(file, &size), "Could not read the size of " + source);
 
-        QFile::remove(partial);
         QFile out(partial);
+        const auto writeFailed = [&] {
+            return DbError(ErrorCode::FileNotFound,
+                           "Could not write " + partial + ": " + out.errorString());
+        };
         if (!out.open(QIODevice::WriteOnly)) {
-            throw DbError(ErrorCode::FileNotFound,
-                          "Could not write " + partial + ": " + out.errorString());
+            throw writeFailed();
         }
         QByteArray chunk(static_cast<qsizetype>(std::min<qint64>(kChunk, size)), Qt::Uninitialized);
         for (sqlite3_int64 offset = 0; offset < size; offset += chunk.size()) {
@@ -57,26 +60,23 @@ void copyDatabase(const QString& source, const QString& partial) {
             check(file->pMethods->xRead(file, chunk.data(), length, offset),
                   "Could not read " + source);
             if (out.write(chunk.constData(), length) != length) {
-                throw DbError(ErrorCode::FileNotFound,
-                              "Could not write " + partial + ": " + out.errorString());
+                throw writeFailed();
             }
         }
         if (!out.flush()) {
-            throw DbError(ErrorCode::FileNotFound,
-                          "Could not write " + partial + ": " + out.errorString());
+            throw writeFailed();
         }
     });
 }
 
-// Copies the database at source to target through a temporary file beside the target, put in
-// place in one step once it is on the disk.
-void backupReplacing(const QString& source, const QString& target) {
-    if (!QFileInfo(source).isFile()) {
-        throw DbError(ErrorCode::FileNotFound, "File not found: " + source);
-    }
+// Replaces target with what write puts into a temporary file beside it, in one step once it is
+// on the disk; a failed write leaves target as it was and no temporary file. A missing source
+// fails as FileNotFound where write opens it.
+void replaceThrough(const QString& target,
+                    const std::function<void(const QString& partial)>& write) {
     const QString partial = target + ".partial";
     try {
-        copyDatabase(source, partial);
+        write(partial);
     } catch (...) {
         QFile::remove(partial);
         throw;
@@ -119,29 +119,27 @@ std::unique_ptr<Connection> holdForReplacing(const QString& target) {
 // played back onto the restored one it would write the old file's pages into it, so it goes
 // first.
 void restoreReplacing(const QString& source, const QString& target) {
-    if (!QFileInfo(source).isFile()) {
-        throw DbError(ErrorCode::FileNotFound, "File not found: " + source);
-    }
-    requireWholeDatabase(source);
-    const QString partial = target + ".partial";
-    QFile::remove(partial);
-    if (!QFile::copy(source, partial)) {
-        QFile::remove(partial);
-        throw DbError(ErrorCode::FileNotFound, "Could not copy " + source + " to " + target);
-    }
     std::unique_ptr<Connection> held;
-    try {
+    replaceThrough(target, [&](const QString& partial) {
+        requireWholeDatabase(source);
+        QFile::remove(partial);
+        if (!QFile::copy(source, partial)) {
+            throw DbError(ErrorCode::FileNotFound, "Could not copy " + source + " to " + target);
+        }
         held = holdForReplacing(target);
-    } catch (...) {
-        QFile::remove(partial);
-        throw;
+        const QString journal = target + "-journal";
+        if (QFile::exists(journal) && !QFile::remove(journal)) {
+            throw DbError(ErrorCode::FileNotFound, "Could not remove " + journal);
+        }
+    });
+}
+// The day's backup in the backup folder, which is created when missing.
+QString dayBackupPath(const QString& dataFolder, const QDate& today) {
+    const QString folder = backupFolder(dataFolder);
+    if (!QDir().mkpath(folder)) {
+        throw DbError(ErrorCode::FileNotFound, "Could not create the folder " + folder);
     }
-    const QString journal = target + "-journal";
-    if (QFile::exists(journal) && !QFile::remove(journal)) {
-        QFile::remove(partial);
-        throw DbError(ErrorCode::FileNotFound, "Could not remove " + journal);
-    }
-    replaceWithFinished(partial, target);
+    return folder + "/" + backupFileName(today);
 }
 } // namespace
 
@@ -153,12 +151,11 @@ QString backupFileName(const QDate& day) {
     return "VARLO_MMbackup_" + day.toString("yyyy-MM-dd") + ".mdb";
 }
 
-void BackupDB(const QString& dataFolder, const QString& databaseName, const QDate& today) {
-    const QString folder = backupFolder(dataFolder);
-    if (!QDir().mkpath(folder)) {
-        throw DbError(ErrorCode::FileNotFound, "Could not create the folder " + folder);
-    }
-    backupReplacing(dataFolder + "/" + databaseName, folder + "/" + backupFileName(today));
+QString BackupDB(const QString& dataFolder, const QString& databaseName, const QDate& today) {
+    const QString source = dataFolder + "/" + databaseName;
+    const QString target = dayBackupPath(dataFolder, today);
+    replaceThrough(target, [&](const QString& partial) { copyDatabase(source, partial); });
+    return target;
 }
 
 void RestoreDB(const QString& dataFolder, const QString& databaseName, const QString& backupName) {
@@ -168,13 +165,11 @@ void RestoreDB(const QString& dataFolder, const QString& databaseName, const QSt
     restoreReplacing(backupFolder(dataFolder) + "/" + backupName, dataFolder + "/" + databaseName);
 }
 
-void BackupServerRegister(Connection& server, const QString& dataFolder, const QDate& today,
-                          const CopyProgress& progress) {
-    const QString folder = backupFolder(dataFolder);
-    if (!QDir().mkpath(folder)) {
-        throw DbError(ErrorCode::FileNotFound, "Could not create the folder " + folder);
-    }
-    copyRegisterToFile(server, folder + "/" + backupFileName(today), progress);
+QString BackupServerRegister(Connection& server, const QString& dataFolder, const QDate& today,
+                             const CopyProgress& progress) {
+    const QString target = dayBackupPath(dataFolder, today);
+    copyRegisterToFile(server, target, progress);
+    return target;
 }
 
 namespace {

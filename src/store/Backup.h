@@ -20,8 +20,8 @@ QString backupFileName(const QDate& day);
 // of another program is either wholly in it or not at all: such a write still in progress past
 // the busy timeout fails the backup as Busy, and one a stopped program left half done is undone
 // first. The copy is written aside and then renamed, so a failed copy never leaves a
-// half-written backup. A failure raises DbError.
-void BackupDB(const QString& dataFolder, const QString& databaseName, const QDate& today);
+// half-written backup. Gives the backup's path; a failure raises DbError.
+QString BackupDB(const QString& dataFolder, const QString& databaseName, const QDate& today);
 
 // Copies a backup over the database file. The file is replaced in one rename, so a failed
 // copy leaves the database as it was, and a backup that does not open as a whole database
@@ -32,8 +32,9 @@ void RestoreDB(const QString& dataFolder, const QString& databaseName, const QSt
 // Writes a complete database file copy of a site server's register into the backup folder
 // (created when missing) under the day's name, replacing an earlier copy of that day only once
 // the new one is whole. The copy opens with "Change Database Location" as any database file.
-void BackupServerRegister(Connection& server, const QString& dataFolder, const QDate& today,
-                          const CopyProgress& progress = {});
+// Gives the backup's path.
+QString BackupServerRegister(Connection& server, const QString& dataFolder, const QDate& today,
+                             const CopyProgress& progress = {});
 
 // How many events of a site server's event log the backup file lacks: those logged since the
 // backup was written, which a restore keeps.
