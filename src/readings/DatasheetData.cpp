@@ -6,6 +6,7 @@
 #include "store/Connection.h"
 #include "store/EngineSql.h"
 #include "store/NativeStatement.h"
+#include "store/RowPass.h"
 #include "store/SqlFailure.h"
 
 #include <QSqlQuery>
@@ -86,7 +87,7 @@ GridRows datasheetGridRows(Connection& db, const QString& table, int typeDigit,
     // only the row being written is held. A row the pass does not meet where the grid has it
     // (added or moved since the grid was read) is looked up by itself.
     struct Reader {
-        std::optional<NativeStatement> pass;
+        std::optional<RowPass> pass;
         std::optional<NativeStatement> one;
         bool onRow = false;
         bool stepped = false;
@@ -119,10 +120,9 @@ GridRows datasheetGridRows(Connection& db, const QString& table, int typeDigit,
                 r.onRow = r.pass->step();
                 r.stepped = true;
             }
-            NativeStatement* source = nullptr;
-            int from = 1;
-            if (r.onRow && r.pass->int64At(0) == wanted.id) {
-                source = &*r.pass;
+            const bool inPass = r.onRow && r.pass->int64At(0) == wanted.id;
+            bool found = inPass;
+            if (inPass) {
                 r.stepped = false;
             } else {
                 if (!r.one) {
@@ -131,13 +131,12 @@ GridRows datasheetGridRows(Connection& db, const QString& table, int typeDigit,
                 }
                 r.one->reset();
                 r.one->bind(1, wanted.id);
-                if (r.one->step()) {
-                    source = &*r.one;
-                    from = 0;
-                }
+                found = r.one->step();
             }
             for (int c = 0; c < count; ++c) {
-                cells.addUtf8(source != nullptr ? source->utf8At(from + c) : std::string_view());
+                cells.addUtf8(!found   ? std::string_view()
+                              : inPass ? r.pass->utf8At(1 + c)
+                                       : r.one->utf8At(c));
             }
         }
         cells.add(QString());
@@ -149,8 +148,8 @@ GridRows datasheetGridRows(Connection& db, const QString& table, int typeDigit,
 int writeDatasheetWorkbook(Connection& db, const QString& table, int typeDigit, const QString& path,
                            const QList<GridSheet>& moreSheets) {
     const QStringList columns = dataColumns(typeDigit);
-    NativeStatement pass(db, "SELECT " + quotedColumns(columns) + " FROM " + quoteName(table) +
-                                 " ORDER BY FullDate, rowid");
+    RowPass pass(db, "SELECT " + quotedColumns(columns) + " FROM " + quoteName(table) +
+                         " ORDER BY FullDate, rowid");
     if (!pass.step()) {
         writeGridWorkbook(QVector<QStringList>{QStringList{kNoReadings}}, 1, 1, table, path,
                           moreSheets);

@@ -54,8 +54,9 @@ GridRows datasheetGridRows(Connection& db, const QString& table, int typeDigit,
 
 // Exports the table's readings as the datasheet shows them when opened: the grid's cells
 // (the heading row, then every reading in the grid's order; "No Readings" without one) into a
-// workbook at path, as writeGridWorkbook does. The table is read in one pass and each
-// reading written as it comes, so memory stays flat in the number of readings. Returns the
+// workbook at path, as writeGridWorkbook does. The table is read in one pass (on a site
+// server a page at a time) and each reading written as it comes, so memory stays flat in the
+// number of readings. Returns the
 // number of readings written. Raises DbError when the table cannot be read or the file
 // written; no file is left at path then.
 int writeDatasheetWorkbook(Connection& db, const QString& table, int typeDigit, const QString& path,

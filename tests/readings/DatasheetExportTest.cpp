@@ -1,6 +1,7 @@
 #include "readings/DatasheetData.h"
 #include "store/Connection.h"
 #include "store/DbError.h"
+#include "store/RowPass.h"
 #include "store/Schema.h"
 #include "support/ServerDatabase.h"
 #include "support/XlsxReader.h"
@@ -129,4 +130,26 @@ TEST_P(DatasheetExportTest, AnExportThatFailsRaisesAndLeavesTheFileThereAsItWas)
     EXPECT_EQ(kept.readAll(), before);
     EXPECT_FALSE(QFile::exists(file + ".part"));
     EXPECT_FALSE(QFile::exists(path("no folder/x.xlsx.part")));
+}
+
+// On a server the rows come through a cursor a page at a time, in a transaction of their own
+// unless the caller has one open; either way the connection is left as it was found, also
+// when the rows are an exact number of pages or the pass is ended early.
+TEST_P(DatasheetExportTest, AnExportLeavesTheConnectionAsItFoundIt) {
+    addReadings(2000);
+    EXPECT_EQ(writeDatasheetWorkbook(db, kId, datasheetTypeDigit(kId), path("a.xlsx")), 2000);
+    EXPECT_FALSE(db.transactionIsOpen());
+
+    db.beginTransaction();
+    EXPECT_EQ(writeDatasheetWorkbook(db, kId, datasheetTypeDigit(kId), path("b.xlsx")), 2000);
+    // The caller's transaction is still there to end.
+    EXPECT_NO_THROW(db.commit());
+
+    {
+        RowPass pass(db, "SELECT rowid FROM " + quoteName(kId) + " ORDER BY rowid");
+        ASSERT_TRUE(pass.step());
+    }
+    EXPECT_FALSE(db.transactionIsOpen());
+    EXPECT_EQ(db.scalar("SELECT count(*) FROM " + quoteName(kId)).toInt(), 2000);
+    EXPECT_EQ(differences(path("a.xlsx"), gridWorkbook()), 0);
 }
