@@ -4,11 +4,15 @@
 // columns without an index), and the chart batch with loads against one SQL UPDATE doing the
 // same arithmetic. Run it where libpq's PGHOST, PGPORT, PGUSER and PGPASSWORD name a server
 // that lets the user create a database (pg_virtualenv quorvelle_server_bench); takes no
-// arguments. Needs psql on the PATH for the floors.
+// arguments. Needs psql on the PATH for the floors. Last, the datasheet export of the batch's
+// 100,000 readings, in a process of its own under quorvelle_child_peak, beside psql's \copy of
+// the same columns in the same order to a file (which streams them); the export's growth over
+// the same process only opening the register shows what the rows cost it.
 
 #include "charts/GraphBatch.h"
 #include "logger/LoggerAppend.h"
 #include "logger/LoggerFile.h"
+#include "readings/DatasheetData.h"
 #include "store/Clock.h"
 #include "store/Connection.h"
 #include "store/Guard.h"
@@ -193,10 +197,62 @@ QString floorSql() {
            " WHERE Plottemporal = 1 ORDER BY FullDate, rowid LIMIT 1) AS r WHERE Plottemporal = 1";
 }
 
+// The child of an export run: opens the register at uri and, when given a sensor, exports its
+// readings to file. Prints "exported <seconds>", the time of the export alone.
+int runExport(const QString& uri, const QString& sensor, const QString& file) {
+    Connection db;
+    db.open(uri);
+    if (sensor.isEmpty()) {
+        std::printf("exported 0\n");
+        return 0;
+    }
+    int written = 0;
+    const double seconds = timed(
+        [&] { written = writeDatasheetWorkbook(db, sensor, datasheetTypeDigit(sensor), file); });
+    std::printf("exported %.4f\n", seconds);
+    return written == kBatchRows ? 0 : 1;
+}
+
+struct Measured {
+    double seconds = -1;
+    double peakMiB = 0;
+};
+
+// Runs the command under quorvelle_child_peak: its peak, and its seconds (its own "exported"
+// figure when it gives one).
+Measured measured(const QString& program, const QStringList& arguments) {
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationDirPath() + "/quorvelle_child_peak",
+                QStringList{program} + arguments);
+    Measured figures;
+    if (!child.waitForFinished(-1) || child.exitCode() != 0) {
+        return figures;
+    }
+    double own = -1;
+    for (const QByteArray& line : child.readAllStandardOutput().split('\n')) {
+        const QList<QByteArray> words = line.split(' ');
+        if (words.size() == 4 && words[0] == "peak-kib") {
+            figures.peakMiB = words[1].toDouble() / 1024.0;
+            figures.seconds = words[3].toDouble();
+        } else if (words.size() == 2 && words[0] == "exported") {
+            own = words[1].toDouble();
+        }
+    }
+    if (own >= 0) {
+        figures.seconds = own;
+    }
+    return figures;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    if (argc == 5 && qstrcmp(argv[1], "--export") == 0) {
+        return runExport(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+                         QString::fromLocal8Bit(argv[4]));
+    }
     const QString database = QStringLiteral("quorvelle_bench_%1").arg(app.applicationPid());
     if (!maintenance("CREATE DATABASE " + database)) {
         std::fprintf(stderr, "No PostgreSQL server to measure on (run under pg_virtualenv).\n");
@@ -274,6 +330,39 @@ int main(int argc, char** argv) {
         if (appended != kLines || written != kBatchRows) {
             status = 1;
         }
+
+        // The columns the datasheet shows, as the export reads them.
+        QStringList exported = {"DateTimeKey", "ReadingDate", "ReadingTime", "ChannelT"};
+        for (int n = 1; n < datasheetTypeDigit(kBatchSensor); ++n) {
+            exported << QStringLiteral("Channel%1").arg(n);
+        }
+        const QString self = QCoreApplication::applicationFilePath();
+        const QString book = dir.filePath(QStringLiteral("export.xlsx"));
+        const QString csv = dir.filePath(QStringLiteral("export.csv"));
+        std::vector<double> exportS, exportMiB, openMiB, copyS, copyMiB;
+        for (int r = 0; r < kRepeats; ++r) {
+            const Measured run = measured(self, {"--export", uri.toString(), kBatchSensor, book});
+            const Measured opened = measured(self, {"--export", uri.toString(), "", book});
+            const Measured copy =
+                measured("psql", {"-X", "-q", "-v", "ON_ERROR_STOP=1", "-d", database, "-c",
+                                  "\\copy (SELECT " + exported.join(", ") + " FROM " +
+                                      quoteName(kBatchSensor) + " ORDER BY FullDate, rowid) TO '" +
+                                      csv + "' WITH (FORMAT csv)"});
+            if (run.seconds < 0 || opened.seconds < 0 || copy.seconds < 0) {
+                status = 1;
+            }
+            exportS.push_back(run.seconds);
+            exportMiB.push_back(run.peakMiB);
+            openMiB.push_back(opened.peakMiB);
+            copyS.push_back(copy.seconds);
+            copyMiB.push_back(copy.peakMiB);
+        }
+        std::printf("Datasheet export of %d readings, median of %d runs:\n", kBatchRows, kRepeats);
+        std::printf("  export %8.3f s  %6.1f MiB peak (%5.1f MiB over only opening the "
+                    "register)   floor (psql \\copy of the same columns to a file) %8.3f s  "
+                    "%6.1f MiB\n",
+                    median(exportS), median(exportMiB), median(exportMiB) - median(openMiB),
+                    median(copyS), median(copyMiB));
     }
     maintenance("DROP DATABASE IF EXISTS " + database + " WITH (FORCE)");
     return status;
