@@ -93,17 +93,18 @@ void requireWholeDatabase(const QString& path) {
     backup.scalar(QStringLiteral("PRAGMA page_count"));
 }
 
-// Holds the database a restore replaces until it is replaced: a write of another program
-// finishes first (or the restore fails busy) and none starts meanwhile; opening it plays back a
-// stopped writer's journal. A file that does not open as a database is replaced without it.
-std::unique_ptr<Connection> holdForReplacing(const QString& target) {
+// Opens the database a restore replaces, when SQLite can read it: opening plays back the journal
+// of a program stopped in the middle of a write. Null for a missing file or one that is not a
+// readable database, which the restore replaces as a file. A write of another program in
+// progress past the busy timeout fails as Busy.
+std::unique_ptr<Connection> openForReplacing(const QString& target) {
     if (!QFileInfo(target).isFile()) {
         return nullptr;
     }
     auto held = std::make_unique<Connection>();
     try {
         held->open(target);
-        held->execute(QStringLiteral("BEGIN EXCLUSIVE"));
+        held->scalar(QStringLiteral("SELECT count(*) FROM sqlite_master"));
     } catch (const DbError& e) {
         if (e.kind() == DbErrorKind::Busy) {
             throw;
@@ -113,26 +114,48 @@ std::unique_ptr<Connection> holdForReplacing(const QString& target) {
     return held;
 }
 
-// Puts a backup in place of the database file. The backup's bytes are copied as they are, so
-// that even a register SQLite cannot open any more can be replaced. A journal beside the
-// replaced file, left by a program stopped in the middle of a write, belongs to that file:
-// played back onto the restored one it would write the old file's pages into it, so it goes
-// first.
+// Writes the backup into the database file itself, as one transaction of SQLite's: a failure
+// rolls it back, and a write of another program finishes first or the restore fails busy. A
+// program that keeps the file open sees the restored register and stores its next change in it;
+// had the file been replaced by a rename, that program would go on writing into the replaced
+// file, and its changes would be lost.
+void writeInto(Connection& target, const QString& source) {
+    Connection from;
+    from.open(source);
+    sqlite3* const to = fileHandle(target);
+    sqlite3_backup* const copy = sqlite3_backup_init(to, "main", fileHandle(from), "main");
+    if (copy == nullptr) {
+        throw sqliteError(sqlite3_errcode(to), "Could not restore " + source + ": " +
+                                                   QString::fromUtf8(sqlite3_errmsg(to)));
+    }
+    const int stepped = sqlite3_backup_step(copy, -1);
+    const int finished = sqlite3_backup_finish(copy);
+    check(stepped == SQLITE_DONE ? finished : stepped, "Could not restore " + source);
+}
+
+// Puts a backup in place of the database file: written into it where SQLite can read the file,
+// otherwise copied as it is and renamed over it, so that even a register SQLite cannot open any
+// more can be replaced. A journal beside such a file, left by a program stopped in the middle
+// of a write, belongs to the replaced file: played back onto the restored one it would write
+// the old file's pages into it, so it goes first.
 void restoreReplacing(const QString& source, const QString& target) {
-    std::unique_ptr<Connection> held;
+    requireWholeDatabase(source);
+    if (const std::unique_ptr<Connection> held = openForReplacing(target)) {
+        writeInto(*held, source);
+        return;
+    }
     replaceThrough(target, [&](const QString& partial) {
-        requireWholeDatabase(source);
         QFile::remove(partial);
         if (!QFile::copy(source, partial)) {
             throw DbError(ErrorCode::FileNotFound, "Could not copy " + source + " to " + target);
         }
-        held = holdForReplacing(target);
         const QString journal = target + "-journal";
         if (QFile::exists(journal) && !QFile::remove(journal)) {
             throw DbError(ErrorCode::FileNotFound, "Could not remove " + journal);
         }
     });
 }
+
 // The day's backup in the backup folder, which is created when missing.
 QString dayBackupPath(const QString& dataFolder, const QDate& today) {
     const QString folder = backupFolder(dataFolder);

@@ -23,10 +23,11 @@ QString backupFileName(const QDate& day);
 // half-written backup. Gives the backup's path; a failure raises DbError.
 QString BackupDB(const QString& dataFolder, const QString& databaseName, const QDate& today);
 
-// Copies a backup over the database file. The file is replaced in one rename, so a failed
-// copy leaves the database as it was, and a backup that does not open as a whole database
-// (Damaged) is not put in place at all; a journal a stopped program left for the replaced file
-// is removed with it. A failure raises DbError.
+// Copies a backup over the database file, in one transaction of SQLite's on the file, so a
+// failed copy leaves the database as it was, and a program that has the file open goes on with
+// the restored register. A backup that does not open as a whole database (Damaged) is not put
+// in place at all. A file SQLite cannot read is replaced whole by a rename, with any journal a
+// stopped program left for it. A failure raises DbError.
 void RestoreDB(const QString& dataFolder, const QString& databaseName, const QString& backupName);
 
 // Writes a complete database file copy of a site server's register into the backup folder

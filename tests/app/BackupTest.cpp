@@ -1,6 +1,8 @@
+#include "store/Backup.h"
 #include "app/BackupCommands.h"
 #include "app/UtilitiesPage.h"
 #include "sensors/IdentificationPage.h"
+#include "sensors/InstallationPage.h"
 #include "store/Connection.h"
 #include "store/DataFolder.h"
 #include "store/Schema.h"
@@ -9,7 +11,10 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTabWidget>
 
 namespace {
@@ -97,6 +102,22 @@ TEST_F(BackupTest, RestoreAsksFirstAndBringsTheBackupBack) {
     EXPECT_EQ(prompter.last().text, "Restore was successful");
     EXPECT_EQ(combo(), QStringList({"120521001", "120521002"}));
     EXPECT_EQ(sensorCount(dbPath()), 2);
+    EXPECT_EQ(logEntries(), 0);
+}
+
+TEST_F(BackupTest, AWindowLeftOpenWhileTheCommandLineRestoresStoresItsNextSaveInTheRestoredFile) {
+    emit window->utilities->backup.image->clicked();
+    addSensors({"120521003"});
+    RestoreDB(folder(), QFileInfo(dbPath()).fileName(), kBackupName);
+    ASSERT_EQ(sensorCount(dbPath()), 2);
+
+    const QString shown = window->state().currentInstrumentId();
+    window->installation->txtLevel->setText("Level 7");
+    window->installation->cmdSave->click();
+    Connection c;
+    c.open(dbPath());
+    EXPECT_EQ(c.scalar("SELECT Level FROM Sensors WHERE InstrumentID = ?", {shown}).toString(),
+              "Level 7");
     EXPECT_EQ(logEntries(), 0);
 }
 

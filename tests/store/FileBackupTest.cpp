@@ -178,6 +178,42 @@ TEST_F(FileBackupTest, ARestoreWaitsForAWriteInProgressAndFailsBusyLeavingTheDat
     EXPECT_EQ(contentOf(file()), "backed up 20 ok");
 }
 
+TEST_F(FileBackupTest, AProgramThatKeepsTheFileOpenGoesOnWithTheRestoredRegister) {
+    BackupDB(folder(), kName, kDay);
+    {
+        Connection db;
+        db.open(folder() + "/VARLO_MMbackup/" + kBackupName);
+        db.execute("UPDATE Marker SET state = 'backed up'");
+        db.execute("DELETE FROM Filler WHERE rowid > 5");
+    }
+    Connection other;
+    other.open(file());
+    EXPECT_EQ(other.scalar("SELECT state FROM Marker").toString(), "committed");
+
+    RestoreDB(folder(), kName, kBackupName);
+    EXPECT_EQ(other.scalar("SELECT state FROM Marker").toString(), "backed up");
+    // Its next change is in the file the register is read from, not in the replaced one.
+    other.execute("INSERT INTO Filler VALUES (x'00')");
+    EXPECT_EQ(contentOf(file()), "backed up 6 ok");
+    EXPECT_FALSE(QFile::exists(file() + ".partial"));
+}
+
+TEST_F(FileBackupTest, ARegisterOverwrittenBesideAStoppedWritersJournalIsReplacedByTheBackup) {
+    const QString stopped = stoppedFolder();
+    BackupDB(folder(), kName, kDay);
+    ASSERT_TRUE(QDir().mkpath(stopped + "/VARLO_MMbackup"));
+    ASSERT_TRUE(QFile::copy(folder() + "/VARLO_MMbackup/" + kBackupName,
+                            stopped + "/VARLO_MMbackup/" + kBackupName));
+    {
+        QFile damaged(stopped + "/" + kName);
+        ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+        damaged.write(QByteArray(8192, 'x'));
+    }
+    RestoreDB(stopped, kName, kBackupName);
+    EXPECT_FALSE(QFile::exists(stopped + "/" + kName + "-journal"));
+    EXPECT_EQ(contentOf(stopped + "/" + kName), "committed 20 ok");
+}
+
 TEST_F(FileBackupTest, ABackupOnAFullDiskFailsAndLeavesNoPartialCopy) {
     FullDisk disk(folder() + "/VARLO_MMbackup");
     if (!disk.mounted()) {
