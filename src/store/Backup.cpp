@@ -123,7 +123,12 @@ void writeInto(Connection& target, const QString& source) {
     Connection from;
     from.open(source);
     sqlite3* const to = fileHandle(target);
-    sqlite3_backup* const copy = sqlite3_backup_init(to, "main", fileHandle(from), "main");
+    sqlite3* const backup = fileHandle(from);
+    if (to == nullptr || backup == nullptr) {
+        throw DbError(ErrorCode::NotOpen,
+                      "Could not restore " + source + ": the file has no native handle");
+    }
+    sqlite3_backup* const copy = sqlite3_backup_init(to, "main", backup, "main");
     if (copy == nullptr) {
         throw sqliteError(sqlite3_errcode(to), "Could not restore " + source + ": " +
                                                    QString::fromUtf8(sqlite3_errmsg(to)));
@@ -140,8 +145,8 @@ void writeInto(Connection& target, const QString& source) {
 // the old file's pages into it, so it goes first.
 void restoreReplacing(const QString& source, const QString& target) {
     requireWholeDatabase(source);
-    if (const std::unique_ptr<Connection> held = openForReplacing(target)) {
-        writeInto(*held, source);
+    if (const std::unique_ptr<Connection> database = openForReplacing(target)) {
+        writeInto(*database, source);
         return;
     }
     replaceThrough(target, [&](const QString& partial) {
