@@ -122,8 +122,14 @@ void BackupCommands::imgRestore_Click() {
         }
         try {
             if (server.isEmpty()) {
-                const WaitCursor busy;
-                RestoreDB(state_.dataFolder, kDatabaseName, backupName);
+                CopyProgressDialog progress(
+                    utilities_.window(), "Restore from Backup", [](qint64 done, qint64 total) {
+                        const auto mib = [](qint64 bytes) { return (bytes + 524288) / 1048576; };
+                        return QStringLiteral("%1 of %2 MiB restored")
+                            .arg(mib(done))
+                            .arg(mib(total));
+                    });
+                RestoreDB(state_.dataFolder, kDatabaseName, backupName, progress.progress());
             } else {
                 Connection target;
                 target.open(server);
@@ -133,7 +139,7 @@ void BackupCommands::imgRestore_Click() {
             context_.prompter->message(kOmbrevaultTitle, "Restore was successful",
                                        MsgIcon::Information);
         } catch (const CopyCancelled&) {
-            // The server's register stays as it was.
+            // The register stays as it was.
         } catch (const DbError& e) {
             // A login the server does not let restore is told why in the role's words.
             context_.prompter->message(

@@ -35,10 +35,12 @@ QString countText(qint64 count, const QString& one, const QString& many) {
 }
 } // namespace
 
-CopyProgressDialog::CopyProgressDialog(QWidget* parent, const QString& title)
-    : dialog_(parent, [](qint64 done, qint64 total) {
-          return QStringLiteral("%1 of %2 rows copied").arg(done).arg(total);
-      }) {
+CopyProgressDialog::CopyProgressDialog(QWidget* parent, const QString& title,
+                                       std::function<QString(qint64, qint64)> label)
+    : dialog_(
+          parent, label ? std::move(label) : [](qint64 done, qint64 total) {
+              return QStringLiteral("%1 of %2 rows copied").arg(done).arg(total);
+          }) {
     dialog_.dialog()->setObjectName("prgRegisterCopy");
     dialog_.dialog()->setWindowTitle(title);
 }

@@ -20,7 +20,9 @@ class QWidget;
 // with Cancel under the command's title, shown when the copy runs past half a second.
 class CopyProgressDialog {
 public:
-    CopyProgressDialog(QWidget* parent, const QString& title);
+    // The label tells rows copied, unless label is given.
+    CopyProgressDialog(QWidget* parent, const QString& title,
+                       std::function<QString(qint64 done, qint64 total)> label = {});
     CopyProgress progress();
 
 private:

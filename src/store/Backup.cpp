@@ -114,12 +114,20 @@ std::unique_ptr<Connection> openForReplacing(const QString& target) {
     return held;
 }
 
+// Pages written at a time between reports of progress: 8 MiB at SQLite's default page size.
+constexpr int kPagesPerStep = 2048;
+
+struct FinishBackup {
+    // Finishing a copy before its end rolls the target's transaction back.
+    void operator()(sqlite3_backup* copy) const { sqlite3_backup_finish(copy); }
+};
+
 // Writes the backup into the database file itself, as one transaction of SQLite's: a failure
-// rolls it back, and a write of another program finishes first or the restore fails busy. A
-// program that keeps the file open sees the restored register and stores its next change in it;
-// had the file been replaced by a rename, that program would go on writing into the replaced
-// file, and its changes would be lost.
-void writeInto(Connection& target, const QString& source) {
+// or a cancel rolls it back, and a write of another program finishes first or the restore fails
+// busy. A program that keeps the file open sees the restored register and stores its next
+// change in it; had the file been replaced by a rename, that program would be left on the
+// replaced file, every change refused. Progress is told in bytes written.
+void writeInto(Connection& target, const QString& source, const CopyProgress& progress) {
     Connection from;
     from.open(source);
     sqlite3* const to = fileHandle(target);
@@ -128,14 +136,30 @@ void writeInto(Connection& target, const QString& source) {
         throw DbError(ErrorCode::NotOpen,
                       "Could not restore " + source + ": the file has no native handle");
     }
-    sqlite3_backup* const copy = sqlite3_backup_init(to, "main", backup, "main");
-    if (copy == nullptr) {
+    const qint64 pageSize = from.scalar(QStringLiteral("PRAGMA page_size")).toLongLong();
+    std::unique_ptr<sqlite3_backup, FinishBackup> copy(
+        sqlite3_backup_init(to, "main", backup, "main"));
+    if (!copy) {
         throw sqliteError(sqlite3_errcode(to), "Could not restore " + source + ": " +
                                                    QString::fromUtf8(sqlite3_errmsg(to)));
     }
-    const int stepped = sqlite3_backup_step(copy, -1);
-    const int finished = sqlite3_backup_finish(copy);
-    check(stepped == SQLITE_DONE ? finished : stepped, "Could not restore " + source);
+    for (;;) {
+        const int stepped = sqlite3_backup_step(copy.get(), progress ? kPagesPerStep : -1);
+        if (stepped == SQLITE_DONE) {
+            break;
+        }
+        check(stepped, "Could not restore " + source);
+        const qint64 total = sqlite3_backup_pagecount(copy.get());
+        if (!progress((total - sqlite3_backup_remaining(copy.get())) * pageSize,
+                      total * pageSize)) {
+            throw CopyCancelled();
+        }
+    }
+    if (progress) {
+        const qint64 total = sqlite3_backup_pagecount(copy.get()) * pageSize;
+        progress(total, total);
+    }
+    check(sqlite3_backup_finish(copy.release()), "Could not restore " + source);
 }
 
 // Puts a backup in place of the database file: written into it where SQLite can read the file,
@@ -143,10 +167,10 @@ void writeInto(Connection& target, const QString& source) {
 // more can be replaced. A journal beside such a file, left by a program stopped in the middle
 // of a write, belongs to the replaced file: played back onto the restored one it would write
 // the old file's pages into it, so it goes first.
-void restoreReplacing(const QString& source, const QString& target) {
+void restoreReplacing(const QString& source, const QString& target, const CopyProgress& progress) {
     requireWholeDatabase(source);
     if (const std::unique_ptr<Connection> database = openForReplacing(target)) {
-        writeInto(*database, source);
+        writeInto(*database, source, progress);
         return;
     }
     replaceThrough(target, [&](const QString& partial) {
@@ -186,11 +210,13 @@ QString BackupDB(const QString& dataFolder, const QString& databaseName, const Q
     return target;
 }
 
-void RestoreDB(const QString& dataFolder, const QString& databaseName, const QString& backupName) {
+void RestoreDB(const QString& dataFolder, const QString& databaseName, const QString& backupName,
+               const CopyProgress& progress) {
     if (backupName.isEmpty() || backupName.contains('/')) {
         throw DbError(ErrorCode::FileNotFound, "No backup file was chosen");
     }
-    restoreReplacing(backupFolder(dataFolder) + "/" + backupName, dataFolder + "/" + databaseName);
+    restoreReplacing(backupFolder(dataFolder) + "/" + backupName, dataFolder + "/" + databaseName,
+                     progress);
 }
 
 QString BackupServerRegister(Connection& server, const QString& dataFolder, const QDate& today,

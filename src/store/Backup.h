@@ -25,10 +25,12 @@ QString BackupDB(const QString& dataFolder, const QString& databaseName, const Q
 
 // Copies a backup over the database file, in one transaction of SQLite's on the file, so a
 // failed copy leaves the database as it was, and a program that has the file open goes on with
-// the restored register. A backup that does not open as a whole database (Damaged) is not put
-// in place at all. A file SQLite cannot read is replaced whole by a rename, with any journal a
-// stopped program left for it. A failure raises DbError.
-void RestoreDB(const QString& dataFolder, const QString& databaseName, const QString& backupName);
+// the restored register. With progress, the copy is told in bytes as it goes, and a false
+// answer cancels it (CopyCancelled), the database left as it was. A backup that does not open as
+// a whole database (Damaged) is not put in place at all. A file SQLite cannot read is replaced
+// whole by a rename, with any journal a stopped program left for it. A failure raises DbError.
+void RestoreDB(const QString& dataFolder, const QString& databaseName, const QString& backupName,
+               const CopyProgress& progress = {});
 
 // Writes a complete database file copy of a site server's register into the backup folder
 // (created when missing) under the day's name, replacing an earlier copy of that day only once

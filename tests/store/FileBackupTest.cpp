@@ -7,8 +7,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <utility>
+#include <vector>
 
 namespace {
 const QString kName = QStringLiteral("QuorvelleVARLO_MM.mdb");
@@ -196,6 +199,45 @@ TEST_F(FileBackupTest, AProgramThatKeepsTheFileOpenGoesOnWithTheRestoredRegister
     other.execute("INSERT INTO Filler VALUES (x'00')");
     EXPECT_EQ(contentOf(file()), "backed up 6 ok");
     EXPECT_FALSE(QFile::exists(file() + ".partial"));
+}
+
+TEST_F(FileBackupTest, ARestoreTellsItsProgressInBytesAndACancelLeavesTheDatabaseAsItWas) {
+    {
+        Connection db;
+        db.open(file());
+        db.execute("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 6000) "
+                   "INSERT INTO Filler SELECT randomblob(3000) FROM n");
+    }
+    BackupDB(folder(), kName, kDay);
+    const QString backup = folder() + "/VARLO_MMbackup/" + kBackupName;
+    {
+        Connection db;
+        db.open(backup);
+        db.execute("UPDATE Marker SET state = 'backed up'");
+    }
+    const qint64 backupSize = QFileInfo(backup).size();
+    const QByteArray before = bytesOf(file());
+
+    int asked = 0;
+    EXPECT_THROW(
+        RestoreDB(folder(), kName, kBackupName, [&](qint64, qint64) { return ++asked < 2; }),
+        CopyCancelled);
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(bytesOf(file()), before);
+    EXPECT_FALSE(QFile::exists(file() + "-journal"));
+
+    std::vector<std::pair<qint64, qint64>> told;
+    RestoreDB(folder(), kName, kBackupName, [&](qint64 done, qint64 total) {
+        told.emplace_back(done, total);
+        return true;
+    });
+    ASSERT_GE(told.size(), 3u);
+    for (std::size_t i = 1; i < told.size(); ++i) {
+        EXPECT_GE(told[i].first, told[i - 1].first);
+        EXPECT_EQ(told[i].second, backupSize);
+    }
+    EXPECT_EQ(told.back().first, backupSize);
+    EXPECT_EQ(contentOf(file()), "backed up 6020 ok");
 }
 
 TEST_F(FileBackupTest, ARegisterOverwrittenBesideAStoppedWritersJournalIsReplacedByTheBackup) {
