@@ -84,13 +84,14 @@ void replaceThrough(const QString& target,
     replaceWithFinished(partial, target);
 }
 
-// Refuses a backup that is not a database, or is shorter than its header says (a copy cut
-// off), as SQLite does when it counts the pages: put in place of the register, it would lose
-// the register for a file that cannot be read.
-void requireWholeDatabase(const QString& path) {
-    Connection backup;
-    backup.open(path);
-    backup.scalar(QStringLiteral("PRAGMA page_count"));
+// Opens a backup, refusing one that is not a database, or is shorter than its header says (a
+// copy cut off), as SQLite does when it counts the pages: put in place of the register, it would
+// lose the register for a file that cannot be read.
+std::unique_ptr<Connection> openWholeDatabase(const QString& path) {
+    auto backup = std::make_unique<Connection>();
+    backup->open(path);
+    backup->scalar(QStringLiteral("PRAGMA page_count"));
+    return backup;
 }
 
 // Opens the database a restore replaces, when SQLite can read it: opening plays back the journal
@@ -127,28 +128,27 @@ struct FinishBackup {
 // busy. A program that keeps the file open sees the restored register and stores its next
 // change in it; had the file been replaced by a rename, that program would be left on the
 // replaced file, every change refused. Progress is told in bytes written.
-void writeInto(Connection& target, const QString& source, const CopyProgress& progress) {
-    Connection from;
-    from.open(source);
+void writeInto(Connection& target, Connection& from, const QString& source,
+               const CopyProgress& progress) {
+    const QString failed = "Could not restore " + source;
     sqlite3* const to = fileHandle(target);
     sqlite3* const backup = fileHandle(from);
     if (to == nullptr || backup == nullptr) {
-        throw DbError(ErrorCode::NotOpen,
-                      "Could not restore " + source + ": the file has no native handle");
+        throw DbError(ErrorCode::NotOpen, failed + ": the file has no native handle");
     }
     const qint64 pageSize = from.scalar(QStringLiteral("PRAGMA page_size")).toLongLong();
     std::unique_ptr<sqlite3_backup, FinishBackup> copy(
         sqlite3_backup_init(to, "main", backup, "main"));
     if (!copy) {
-        throw sqliteError(sqlite3_errcode(to), "Could not restore " + source + ": " +
-                                                   QString::fromUtf8(sqlite3_errmsg(to)));
+        throw sqliteError(sqlite3_errcode(to),
+                          failed + ": " + QString::fromUtf8(sqlite3_errmsg(to)));
     }
     for (;;) {
         const int stepped = sqlite3_backup_step(copy.get(), progress ? kPagesPerStep : -1);
         if (stepped == SQLITE_DONE) {
             break;
         }
-        check(stepped, "Could not restore " + source);
+        check(stepped, failed);
         const qint64 total = sqlite3_backup_pagecount(copy.get());
         if (!progress((total - sqlite3_backup_remaining(copy.get())) * pageSize,
                       total * pageSize)) {
@@ -159,7 +159,7 @@ void writeInto(Connection& target, const QString& source, const CopyProgress& pr
         const qint64 total = sqlite3_backup_pagecount(copy.get()) * pageSize;
         progress(total, total);
     }
-    check(sqlite3_backup_finish(copy.release()), "Could not restore " + source);
+    check(sqlite3_backup_finish(copy.release()), failed);
 }
 
 // Puts a backup in place of the database file: written into it where SQLite can read the file,
@@ -168,9 +168,9 @@ void writeInto(Connection& target, const QString& source, const CopyProgress& pr
 // of a write, belongs to the replaced file: played back onto the restored one it would write
 // the old file's pages into it, so it goes first.
 void restoreReplacing(const QString& source, const QString& target, const CopyProgress& progress) {
-    requireWholeDatabase(source);
+    const std::unique_ptr<Connection> backup = openWholeDatabase(source);
     if (const std::unique_ptr<Connection> database = openForReplacing(target)) {
-        writeInto(*database, source, progress);
+        writeInto(*database, *backup, source, progress);
         return;
     }
     replaceThrough(target, [&](const QString& partial) {
