@@ -79,6 +79,19 @@ protected:
     }
     QString file() const { return path(kName); }
 
+    // Makes the day's backup, told apart from the database by its marker; gives its path.
+    QString markedBackup(const QString& extra = {}) {
+        BackupDB(folder(), kName, kDay);
+        const QString backup = folder() + "/VARLO_MMbackup/" + kBackupName;
+        Connection db;
+        db.open(backup);
+        db.execute("UPDATE Marker SET state = 'backed up'");
+        if (!extra.isEmpty()) {
+            db.execute(extra);
+        }
+        return backup;
+    }
+
     // The data folder as a program that stopped in the middle of a write leaves it (killed,
     // or the power cut): the file with some uncommitted pages, and the journal to undo them.
     QString stoppedFolder() {
@@ -107,12 +120,7 @@ TEST_F(FileBackupTest, ABackupHoldsTheLastCommitWhenAWriterStoppedHalfway) {
 TEST_F(FileBackupTest, ARestoreIsTheBackupWholeThoughTheReplacedFileHadAWriterStoppedHalfway) {
     const QString stopped = stoppedFolder();
     ASSERT_TRUE(QDir().mkpath(stopped + "/VARLO_MMbackup"));
-    BackupDB(folder(), kName, kDay);
-    {
-        Connection db;
-        db.open(folder() + "/VARLO_MMbackup/" + kBackupName);
-        db.execute("UPDATE Marker SET state = 'backed up'");
-    }
+    markedBackup();
     ASSERT_TRUE(QFile::copy(folder() + "/VARLO_MMbackup/" + kBackupName,
                             stopped + "/VARLO_MMbackup/" + kBackupName));
 
@@ -160,12 +168,7 @@ TEST_F(FileBackupTest, ABackupWaitsForAWriteInProgressAndFailsBusyLeavingTheEarl
 }
 
 TEST_F(FileBackupTest, ARestoreWaitsForAWriteInProgressAndFailsBusyLeavingTheDatabase) {
-    BackupDB(folder(), kName, kDay);
-    {
-        Connection db;
-        db.open(folder() + "/VARLO_MMbackup/" + kBackupName);
-        db.execute("UPDATE Marker SET state = 'backed up'");
-    }
+    markedBackup();
     {
         const ShortBusyTimeout shortWait;
         const PendingWriter writer(file());
@@ -182,13 +185,7 @@ TEST_F(FileBackupTest, ARestoreWaitsForAWriteInProgressAndFailsBusyLeavingTheDat
 }
 
 TEST_F(FileBackupTest, AProgramThatKeepsTheFileOpenGoesOnWithTheRestoredRegister) {
-    BackupDB(folder(), kName, kDay);
-    {
-        Connection db;
-        db.open(folder() + "/VARLO_MMbackup/" + kBackupName);
-        db.execute("UPDATE Marker SET state = 'backed up'");
-        db.execute("DELETE FROM Filler WHERE rowid > 5");
-    }
+    markedBackup("DELETE FROM Filler WHERE rowid > 5");
     Connection other;
     other.open(file());
     EXPECT_EQ(other.scalar("SELECT state FROM Marker").toString(), "committed");
@@ -208,13 +205,7 @@ TEST_F(FileBackupTest, ARestoreTellsItsProgressInBytesAndACancelLeavesTheDatabas
         db.execute("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 6000) "
                    "INSERT INTO Filler SELECT randomblob(3000) FROM n");
     }
-    BackupDB(folder(), kName, kDay);
-    const QString backup = folder() + "/VARLO_MMbackup/" + kBackupName;
-    {
-        Connection db;
-        db.open(backup);
-        db.execute("UPDATE Marker SET state = 'backed up'");
-    }
+    const QString backup = markedBackup();
     const qint64 backupSize = QFileInfo(backup).size();
     const QByteArray before = bytesOf(file());
 
