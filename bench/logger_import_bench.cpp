@@ -3,14 +3,16 @@
 // 100,000 and 1,000,000 lines at the intervals 1 and 24, beside the floor: the sqlite3 shell's
 // .import of the same file into a table of 16 text columns, in the same run. At the interval 1
 // the append runs a second time as the window runs it, on a connection of its own that records
-// every reading in the audit trail. Each import and each floor runs in a process of its own,
-// started by quorvelle_child_peak (built beside this program), which gives that process's own
-// peak memory. Prints seconds and peak memory; takes no arguments. Needs the sqlite3 shell on
-// the PATH for the floor.
+// every reading in the audit trail, beside a floor doing the same work: the same .import into a
+// table whose trigger writes every row as a JSON object into the program's AuditLog table. Each
+// import and each floor runs in a process of its own, started by quorvelle_child_peak (built
+// beside this program), which gives that process's own peak memory. Prints seconds and peak
+// memory; takes no arguments. Needs the sqlite3 shell on the PATH for the floors.
 
 #include "logger/LoggerAppend.h"
 #include "logger/LoggerFile.h"
 #include "logger/LoggerGridModel.h"
+#include "store/AuditLog.h"
 #include "store/Connection.h"
 #include "store/Schema.h"
 
@@ -142,16 +144,35 @@ Figures figuresOf(const QByteArray& output) {
 }
 
 // The sqlite3 shell's CSV import of the file into a new database; negative seconds when the
-// shell is missing.
-Figures floorImport(const QString& folder, const QString& file) {
+// shell is missing. With the trail, every row imported is also written into the program's
+// AuditLog table, as its JSON object of column to value, by a temporary trigger, as the
+// program's own connection records an import.
+Figures floorImport(const QString& folder, const QString& file, bool withTrail) {
     const QString dbPath = folder + "/floor.db";
     QFile::remove(dbPath);
     QStringList columns;
+    QStringList json = {QStringLiteral("'rowid', NEW.rowid")};
     for (int c = 0; c < 16; ++c) {
         columns << QStringLiteral("c%1 TEXT").arg(c);
+        json << QStringLiteral("'c%1', NEW.c%1").arg(c);
     }
-    return figuresOf(measured("sqlite3", {dbPath, "CREATE TABLE t (" + columns.join(", ") + ")",
-                                          ".mode csv", ".import " + file + " t"}));
+    QStringList script = {"CREATE TABLE t (" + columns.join(", ") + ")"};
+    if (withTrail) {
+        // An empty file is an empty database.
+        QFile(dbPath).open(QIODevice::WriteOnly);
+        Connection db;
+        db.open(dbPath);
+        db.beginTransaction();
+        createAuditTableWithin(db);
+        db.commit();
+        script << "CREATE TEMP TRIGGER t_trail AFTER INSERT ON main.t BEGIN INSERT INTO AuditLog "
+                  "(ChangedAt, ChangedBy, ChangeSet, TableName, InstrumentID, RowKey, Operation, "
+                  "Before, After) VALUES (strftime('%Y-%m-%d %H:%M:%S', 'now', 'localtime'), "
+                  "'floor', 1, 't', 't', NEW.rowid, 'INSERT', NULL, json_object(" +
+                      json.join(", ") + ")); END";
+    }
+    script << QStringLiteral(".mode csv") << ".import " + file + " t";
+    return figuresOf(measured("sqlite3", QStringList{dbPath} + script));
 }
 
 } // namespace
@@ -175,7 +196,7 @@ int main(int argc, char** argv) {
         const QString file = dir.filePath(QStringLiteral("QV%1.txt").arg(lines));
         writeLoggerFile(file, lines);
         for (const int interval : {1, 24}) {
-            const Figures floor = floorImport(dir.path(), file);
+            const Figures floor = floorImport(dir.path(), file, false);
             for (const bool audited : {false, true}) {
                 if (audited && interval != 1) {
                     continue;
@@ -189,6 +210,14 @@ int main(int argc, char** argv) {
                             lines, interval, audited ? "on" : "off", import.seconds, floor.seconds,
                             floor.seconds > 0 ? import.seconds / floor.seconds : 0.0,
                             import.peakMiB, floor.peakMiB, import.appended, import.recorded);
+                if (audited) {
+                    const Figures trailFloor = floorImport(dir.path(), file, true);
+                    std::printf("%10s %8s %7s %10s %10.2f %7.2fx %12s %10.1f   (floor: .import "
+                                "with the trail's trigger)\n",
+                                "", "", "", "", trailFloor.seconds,
+                                trailFloor.seconds > 0 ? import.seconds / trailFloor.seconds : 0.0,
+                                "", trailFloor.peakMiB);
+                }
                 std::fflush(stdout);
             }
         }
