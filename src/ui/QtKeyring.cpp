@@ -12,10 +12,15 @@ bool run(QKeychain::Job& job, const QString& account) {
     job.setInsecureFallback(false);
     job.setKey(account);
     QEventLoop loop;
-    QObject::connect(&job, &QKeychain::Job::finished, &loop, &QEventLoop::quit);
+    bool finished = false;
+    QObject::connect(&job, &QKeychain::Job::finished, &loop, [&] {
+        finished = true;
+        loop.quit();
+    });
     job.start();
+    // The loop also ends when the program is asked to end, before the job has.
     loop.exec();
-    return job.error() == QKeychain::NoError;
+    return finished && job.error() == QKeychain::NoError;
 }
 } // namespace
 

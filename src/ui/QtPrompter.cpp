@@ -77,9 +77,19 @@ MsgAnswer QtPrompter::message(const QString& title, const QString& text, MsgIcon
     if (defaultButton && *defaultButton != MsgAnswer::SkipAll) {
         box.setDefaultButton(toButton(*defaultButton));
     }
-    const int answer = box.exec();
+    int answer = box.exec();
     if (skipAll != nullptr && box.clickedButton() == skipAll) {
         return MsgAnswer::SkipAll;
+    }
+    // A box ended with no button clicked (the program asked to end while it was open) takes the
+    // answer its Escape key gives, never the go-ahead of its first button.
+    if (box.clickedButton() == nullptr) {
+        const QMessageBox::StandardButtons offered = box.standardButtons();
+        if (offered.testFlag(QMessageBox::Cancel)) {
+            answer = QMessageBox::Cancel;
+        } else if (offered.testFlag(QMessageBox::No)) {
+            answer = QMessageBox::No;
+        }
     }
     switch (answer) {
     case QMessageBox::Yes:
