@@ -1,4 +1,5 @@
 #include "app/BundledFiles.h"
+#include "app/EndSignals.h"
 #include "app/InstanceLock.h"
 #include "app/RunningWindow.h"
 #include "app/ServerCommands.h"
@@ -54,5 +55,5 @@ int main(int argc, char** argv) {
         return 1;
     }
     QObject::connect(&window, &frmQuorvelle::programEndRequested, &app, [&app] { app.exit(1); });
-    return app.exec();
+    return runUntilEnded(window);
 }
