@@ -15,6 +15,7 @@ namespace {
 constexpr std::array<int, 3> kEndSignals = {SIGTERM, SIGHUP, SIGINT};
 
 // The handler may only write to a descriptor: the byte wakes the event loop, which does the rest.
+// The socket never blocks: with its buffer full of signals not yet read, one more is no news.
 int writeEnd = -1;
 int readEnd = -1;
 std::array<struct sigaction, kEndSignals.size()> previous{};
@@ -48,7 +49,8 @@ void closeAfterEnd(frmQuorvelle& window) {
 
 EndSignals::EndSignals(QObject* parent) : QObject(parent) {
     std::array<int, 2> ends{};
-    if (readEnd != -1 || ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends.data()) != 0) {
+    if (readEnd != -1 ||
+        ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, ends.data()) != 0) {
         return;
     }
     writeEnd = ends[0];
