@@ -4,28 +4,16 @@
 #include "ui/QtPrompter.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QDialog>
 #include <QLineEdit>
-#include <QThread>
+#include <QTest>
 #include <QTimer>
 #include <csignal>
-#include <functional>
 #include <optional>
 
 namespace {
 
 const QString kId = QStringLiteral("120541001");
-
-// Runs the event loop until done holds, for five seconds at most.
-bool runUntil(const std::function<bool()>& done) {
-    const QDeadlineTimer deadline(5000);
-    while (!done() && !deadline.hasExpired()) {
-        QApplication::processEvents();
-        QThread::msleep(5);
-    }
-    return done();
-}
 
 struct IgnoredEndSignals {
     IgnoredEndSignals() {
@@ -61,7 +49,7 @@ TEST(EndSignalsTest, EachEndSignalIsToldOnTheEventLoopAndTheHandlerBeforeComesBa
         for (const int signal : IgnoredEndSignals::kSignals) {
             const int expected = told + 1;
             std::raise(signal);
-            EXPECT_TRUE(runUntil([&] { return told == expected; })) << signal;
+            EXPECT_TRUE(QTest::qWaitFor([&] { return told == expected; }, 5000)) << signal;
             EXPECT_FALSE(ignored(signal));
         }
     }
