@@ -81,8 +81,7 @@ protected:
 
     // Makes the day's backup, told apart from the database by its marker; gives its path.
     QString markedBackup(const QString& extra = {}) {
-        BackupDB(folder(), kName, kDay);
-        const QString backup = folder() + "/VARLO_MMbackup/" + kBackupName;
+        const QString backup = BackupDB(folder(), kName, kDay);
         Connection db;
         db.open(backup);
         db.execute("UPDATE Marker SET state = 'backed up'");
@@ -120,9 +119,7 @@ TEST_F(FileBackupTest, ABackupHoldsTheLastCommitWhenAWriterStoppedHalfway) {
 TEST_F(FileBackupTest, ARestoreIsTheBackupWholeThoughTheReplacedFileHadAWriterStoppedHalfway) {
     const QString stopped = stoppedFolder();
     ASSERT_TRUE(QDir().mkpath(stopped + "/VARLO_MMbackup"));
-    markedBackup();
-    ASSERT_TRUE(QFile::copy(folder() + "/VARLO_MMbackup/" + kBackupName,
-                            stopped + "/VARLO_MMbackup/" + kBackupName));
+    ASSERT_TRUE(QFile::copy(markedBackup(), stopped + "/VARLO_MMbackup/" + kBackupName));
 
     // The stopped writer's journal belongs to the file replaced: played back onto the restored
     // one it would write the old file's pages into it.
@@ -233,10 +230,9 @@ TEST_F(FileBackupTest, ARestoreTellsItsProgressInBytesAndACancelLeavesTheDatabas
 
 TEST_F(FileBackupTest, ARegisterOverwrittenBesideAStoppedWritersJournalIsReplacedByTheBackup) {
     const QString stopped = stoppedFolder();
-    BackupDB(folder(), kName, kDay);
+    const QString backup = BackupDB(folder(), kName, kDay);
     ASSERT_TRUE(QDir().mkpath(stopped + "/VARLO_MMbackup"));
-    ASSERT_TRUE(QFile::copy(folder() + "/VARLO_MMbackup/" + kBackupName,
-                            stopped + "/VARLO_MMbackup/" + kBackupName));
+    ASSERT_TRUE(QFile::copy(backup, stopped + "/VARLO_MMbackup/" + kBackupName));
     {
         QFile damaged(stopped + "/" + kName);
         ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
